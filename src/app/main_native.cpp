@@ -1,0 +1,23 @@
+// The window-less modes on the portable core, for machines without Windows.
+
+#include <cstdio>
+#include <vector>
+
+#include "app/command_line.h"
+#include "diagnostics/offline_stitch.h"
+
+int main(int argc, char** argv) {
+    std::vector<tf::NativeString> args(argv, argv + argc);
+    const tf::ModeSelection s = tf::selectMode(args);
+    switch (s.mode) {
+        case tf::ProgramMode::Stitch:
+            return tf::runOfflineStitch(s.framesFolder, s.outputPath);
+        case tf::ProgramMode::SelfTest:
+        case tf::ProgramMode::Interactive:
+            break;
+    }
+    std::fprintf(stderr,
+                 "usage: tallyframe --stitch <frames folder> <output.png>\n"
+                 "       tallyframe --self-test <report file>\n");
+    return 2;
+}

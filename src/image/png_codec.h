@@ -1,0 +1,53 @@
+#pragma once
+// PNG files: 8-bit RGBA out, straight BGRA in. Every failing step throws
+// std::runtime_error with the step's fixed message (see png_codec.cpp).
+
+#include <filesystem>
+
+#include "image/pixel_image.h"
+
+namespace tf {
+
+// Creates or truncates `path` and writes one PNG. Pixels go to the encoder in
+// blocks of at most kPngRowBlock rows. COM must be initialised on Windows.
+void savePng(const PixelImage& image, const std::filesystem::path& path);
+
+// Reads the first frame of an image file as straight 32-bit BGRA.
+PixelImage loadPng(const std::filesystem::path& path);
+
+inline constexpr int32_t kPngRowBlock = 256;
+
+// The row blocks in which an image of `height` rows is written: first row and row count.
+struct RowBlock {
+    int32_t firstRow;
+    int32_t rows;
+};
+std::vector<RowBlock> pngRowBlocks(int32_t height);
+
+// The platform encoders take 32-bit byte counts. True when an image of this size
+// can be written (pitch × block fits) respectively read back in one copy.
+bool pngSizeWritable(int32_t width, int32_t height);
+bool pngSizeReadable(uint64_t width, uint64_t height);
+
+namespace png_messages {
+inline constexpr const char* kFactory = "WIC factory failed";
+inline constexpr const char* kStream = "WIC stream failed";
+inline constexpr const char* kOpen = "open png failed";
+inline constexpr const char* kEncoder = "png encoder failed";
+inline constexpr const char* kEncoderInit = "encoder init failed";
+inline constexpr const char* kFrame = "png frame failed";
+inline constexpr const char* kFrameInit = "frame init failed";
+inline constexpr const char* kFrameSize = "frame size failed";
+inline constexpr const char* kPixelFormat = "pixel format failed";
+inline constexpr const char* kWritePixels = "write pixels failed";
+// No message is given for a failed commit; reporting it keeps a broken file
+// from being taken for a finished one.
+inline constexpr const char* kCommit = "png commit failed";
+inline constexpr const char* kDecoder = "png decoder failed";
+inline constexpr const char* kFrameDecode = "png frame decode failed";
+inline constexpr const char* kConverter = "format converter failed";
+inline constexpr const char* kConvert = "convert png failed";
+inline constexpr const char* kCopy = "copy png failed";
+}  // namespace png_messages
+
+}  // namespace tf

@@ -1,0 +1,7 @@
+#include "settings/settings.h"
+
+namespace tf {
+
+Settings settings;
+
+}  // namespace tf

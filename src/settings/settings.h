@@ -1,0 +1,22 @@
+#pragma once
+// The four user settings: one process-wide record, read once at start and
+// written back whole whenever one of them changes.
+
+#include <cstdint>
+#include <string>
+
+namespace tf {
+
+enum class UiLanguage : int32_t { ChineseSimplified = 0, English = 1 };
+
+struct Settings {
+    std::wstring captureFolder;                         // never empty after loading
+    UiLanguage language = UiLanguage::ChineseSimplified;
+    bool openAfterCapture = true;
+    bool captureLoggingEnabled = false;
+};
+
+// The process-wide record. Main thread only.
+extern Settings settings;
+
+}  // namespace tf

@@ -1,0 +1,247 @@
+#include "stitch/matcher.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace tf {
+namespace matcher_detail {
+namespace {
+
+int32_t roundHalfAway(double v) { return static_cast<int32_t>(std::round(v)); }
+
+inline int lumaAt(const PixelImage& img, int32_t x, int32_t y) { return luma(img.at(x, y)); }
+
+// One scan for both fixed-band detectors: rowOf(r) names the row compared at step r.
+template <typename RowOf>
+int32_t scanFixedBand(const PixelImage& prev, const PixelImage& next, int32_t rowsToExamine, RowOf rowOf) {
+    if (rowsToExamine <= 0) return 0;
+    const int32_t W = std::min(prev.width, next.width);
+    const int32_t step = std::max(W / 100, 1);
+    const int32_t xEnd = W - W / 10;
+    int32_t fixed = 0;
+    for (int32_t r = 0; r < rowsToExamine; ++r) {
+        const int32_t y = rowOf(r);
+        int64_t sum = 0;
+        int64_t count = 0;
+        for (int32_t x = W / 10; x < xEnd; x += step) {
+            sum += std::abs(lumaAt(prev, x, y) - lumaAt(next, x, y));
+            ++count;
+        }
+        const bool unchanged = count > 0 && static_cast<double>(sum) / static_cast<double>(count) <= 2.5;
+        if (unchanged) {
+            fixed = r + 1;
+        } else if (r > 24) {
+            // A few leading rows (a blinking toolbar detail) may differ without ending the band.
+            break;
+        }
+    }
+    return fixed;
+}
+
+}  // namespace
+
+bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g) {
+    g.W = std::min(prev.width, next.width);
+    g.H = std::min(prev.height, next.height);
+    // Below these sizes the candidate range and the column band would reach outside the frames.
+    if (g.H < 33 || g.W < 2) return false;
+    if (prev.pixels.size() < static_cast<size_t>(prev.width) * static_cast<size_t>(prev.height) ||
+        next.pixels.size() < static_cast<size_t>(next.width) * static_cast<size_t>(next.height))
+        return false;
+    g.minOverlap = std::max(roundHalfAway(g.H * 0.12), 32);
+    g.maxOverlap = std::max(g.minOverlap + 1, g.H - 8);
+    g.x0 = std::min(std::max(roundHalfAway(g.W * 0.06), 0), g.W - 2);
+    g.x1 = std::max(g.x0 + 1, std::min(roundHalfAway(g.W * 0.9), g.W));
+    g.columnStep = std::max((g.x1 - g.x0) / 120, 1);
+    g.fixedTop = detectFixedTop(prev, next);
+    g.fixedBottom = detectFixedBottom(prev, next);
+    g.topSkip = std::min(std::max({g.H / 10, 0, g.fixedTop / 2}), 120);
+    return true;
+}
+
+int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next) {
+    const int32_t H = std::min(prev.height, next.height);
+    return scanFixedBand(prev, next, std::min(H / 3, 160), [](int32_t r) { return r; });
+}
+
+int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next) {
+    const int32_t H = std::min(prev.height, next.height);
+    return scanFixedBand(prev, next, std::min(H / 4, 140), [H](int32_t r) { return H - 1 - r; });
+}
+
+RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) {
+    RowProfiles p;
+    p.rows = image.height;
+    const size_t cells = static_cast<size_t>(image.height) * kBins;
+    p.ink.assign(cells, 0.0f);
+    p.edge.assign(cells, 0.0f);
+    p.content.assign(cells, 0.0f);
+
+    const int32_t span = std::max(x1 - x0, 1);
+    std::vector<int32_t> binOf;
+    for (int32_t x = x0; x < x1; x += 2) binOf.push_back(std::min(((x - x0) * kBins) / span, kBins - 1));
+    const size_t samples = binOf.size();
+    std::vector<int> above(samples), here(samples);
+
+    for (int32_t y = 0; y < image.height; ++y) {
+        const uint32_t* row = image.row(y);
+        for (size_t i = 0; i < samples; ++i) here[i] = luma(row[x0 + 2 * static_cast<int32_t>(i)]);
+        if (y == 0) above = here;  // row 0 is compared with itself
+
+        float inkSum[kBins] = {};
+        float edgeSum[kBins] = {};
+        int count[kBins] = {};
+        for (size_t i = 0; i < samples; ++i) {
+            const int b = binOf[i];
+            inkSum[b] += static_cast<float>(255 - here[i]);
+            edgeSum[b] += static_cast<float>(std::abs(here[i] - above[i]));
+            ++count[b];
+        }
+        float* ink = &p.ink[static_cast<size_t>(y) * kBins];
+        float* edge = &p.edge[static_cast<size_t>(y) * kBins];
+        float* content = &p.content[static_cast<size_t>(y) * kBins];
+        for (int b = 0; b < kBins; ++b) {
+            if (count[b] > 0) {
+                ink[b] = inkSum[b] / static_cast<float>(count[b]);
+                edge[b] = edgeSum[b] / static_cast<float>(count[b]);
+            }
+            content[b] = std::max(ink[b], 1.5f * edge[b]);
+        }
+        std::swap(above, here);
+    }
+    return p;
+}
+
+double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
+                    int32_t fixedBottom) {
+    const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
+    const int32_t end = std::max(first + 1, ov - fixedBottom);
+    const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
+
+    double cost[kBins] = {};
+    int32_t count[kBins] = {};
+    for (int32_t r = first; r < end; ++r) {
+        const size_t a = static_cast<size_t>(r + shift) * kBins;
+        const size_t n = static_cast<size_t>(r) * kBins;
+        const float* aInk = &prev.ink[a];
+        const float* nInk = &next.ink[n];
+        const float* aEdge = &prev.edge[a];
+        const float* nEdge = &next.edge[n];
+        const float* aContent = &prev.content[a];
+        const float* nContent = &next.content[n];
+        // Branch-free so that the compiler can vectorise it; adding 0 for a bin
+        // without content leaves its cost unchanged.
+        for (int b = 0; b < kBins; ++b) {
+            const bool hasContent = std::max(aContent[b], nContent[b]) >= 0.8f;
+            const float dInk = std::fabs(aInk[b] - nInk[b]);
+            const float dEdge = std::fabs(aEdge[b] - nEdge[b]);
+            const double c = static_cast<double>(dInk) + 0.65 * static_cast<double>(dEdge);
+            cost[b] += hasContent ? c : 0.0;
+            count[b] += hasContent ? 1 : 0;
+        }
+    }
+
+    int64_t total = 0;
+    double values[kBins];
+    int n = 0;
+    for (int b = 0; b < kBins; ++b) {
+        total += count[b];
+        if (count[b] >= 6) values[n++] = cost[b] / count[b];
+    }
+    if (total < 40 || n < 4) return kInvalidScore;
+    std::sort(values, values + n);
+    const int trim = n >= 10 ? n / 6 : 0;
+    double sum = 0.0;
+    for (int i = trim; i < n - trim; ++i) sum += values[i];
+    return sum / (n - 2 * trim);
+}
+
+double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t ov, int32_t s, int32_t x0, int32_t x1,
+                 int32_t step) {
+    const int32_t a = prev.height - ov + s;
+    if (!(1 <= a - 1 && a - 1 < prev.height) || !(0 <= s && s < next.height - 1) || !(x0 < x1))
+        return kInvalidScore;
+    int64_t jump = 0, texture = 0, n = 0;
+    for (int32_t x = x0; x < x1; x += step) {
+        const int pa = lumaAt(prev, x, a - 1);
+        const int ns = lumaAt(next, x, s);
+        jump += std::abs(pa - ns);
+        texture += std::abs(pa - lumaAt(prev, x, a - 2)) + std::abs(lumaAt(next, x, s + 1) - ns);
+        ++n;
+    }
+    return (static_cast<double>(texture) / static_cast<double>(n)) * 0.35 +
+           static_cast<double>(jump) / static_cast<double>(n);
+}
+
+}  // namespace matcher_detail
+
+MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                        double priorTolerance) {
+    using namespace matcher_detail;
+    MatchResult result;  // {0, 1e18, false, 0, 1e18}
+    Geometry g;
+    if (!computeGeometry(prev, next, g)) return result;
+
+    const RowProfiles prevProfiles = computeRowProfiles(prev, g.x0, g.x1);
+    const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);
+
+    // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
+    std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
+    int32_t bestOverlap = g.maxOverlap;
+    double bestScore = kInvalidScore;
+    bool first = true;
+    for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
+        const double s = scoreOverlap(prevProfiles, nextProfiles, ov, g.topSkip, g.fixedBottom);
+        scores[static_cast<size_t>(ov - g.minOverlap)] = s;
+        if (first || s < bestScore) {  // ties keep the larger overlap
+            bestOverlap = ov;
+            bestScore = s;
+            first = false;
+        }
+    }
+
+    if (expectedOverlap > 0) {
+        const int32_t lo = std::max(g.minOverlap, expectedOverlap - 80);
+        const int32_t hi = std::min(expectedOverlap + 80, g.maxOverlap);
+        int32_t windowOverlap = 0;
+        double windowScore = kInvalidScore;
+        for (int32_t ov = lo; ov <= hi; ++ov) {
+            const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
+            if (s < windowScore) {  // ties keep the smaller overlap
+                windowOverlap = ov;
+                windowScore = s;
+            }
+        }
+        if (bestScore + priorTolerance >= windowScore) {
+            bestOverlap = windowOverlap;
+            bestScore = windowScore;
+        }
+    }
+
+    result.overlap = bestOverlap;
+    result.score = bestScore;
+    result.matched = bestOverlap > 0 && bestScore <= kAcceptScore;
+    if (!result.matched) {
+        result.seam = 0;
+        result.seamScore = kInvalidScore;
+        return result;
+    }
+
+    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, bestOverlap - 8));
+    const int32_t seamLast = std::max(seamFirst, bestOverlap - g.fixedBottom - 12);
+    int32_t bestSeam = bestOverlap;
+    double bestSeamScore = kInvalidScore;
+    for (int32_t s = seamFirst; s <= seamLast; s += 2) {
+        const double c = scoreSeam(prev, next, bestOverlap, s, g.x0, g.x1, g.columnStep);
+        if (c < bestSeamScore) {
+            bestSeam = s;
+            bestSeamScore = c;
+        }
+    }
+    result.seam = bestSeam;
+    result.seamScore = bestSeamScore;
+    return result;
+}
+
+}  // namespace tf

@@ -1,0 +1,65 @@
+#pragma once
+// How far did the content move between two consecutive frames, how sure is
+// that answer, and where should the two be joined?
+
+#include <cstdint>
+#include <vector>
+
+#include "image/pixel_image.h"
+
+namespace tf {
+
+struct MatchResult {
+    int32_t overlap = 0;     // prev's last `overlap` rows equal next's first `overlap` rows
+    double score = 1e18;     // mismatch of that overlap; lower is better
+    bool matched = false;    // overlap accepted and a seam searched
+    int32_t seam = 0;        // row of next at which next takes over from prev
+    double seamScore = 1e18; // visibility of the join at `seam`
+
+    bool operator==(const MatchResult&) const = default;
+};
+
+inline constexpr double kInvalidScore = 1e18;
+inline constexpr double kAcceptScore = 18.0;
+
+MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                        double priorTolerance);
+
+// The pieces below are exposed so that the tests can pin each rule down on its own.
+namespace matcher_detail {
+
+inline constexpr int kBins = 24;
+
+struct Geometry {
+    int32_t W = 0, H = 0;
+    int32_t minOverlap = 0, maxOverlap = 0;
+    int32_t x0 = 0, x1 = 0, columnStep = 1;
+    int32_t fixedTop = 0, fixedBottom = 0, topSkip = 0;
+};
+
+// False when the frames are too small to be compared safely (fewer than 33
+// rows or 2 columns); the geometry is then left unfilled.
+bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g);
+
+int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next);
+int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next);
+
+// Row profiles of a whole frame, stored flat: row y, bin b at [y * kBins + b].
+struct RowProfiles {
+    int32_t rows = 0;
+    std::vector<float> ink;
+    std::vector<float> edge;
+    // max(ink, 1.5 * edge) per bin: half of the content test, computed once per row.
+    std::vector<float> content;
+};
+
+RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1);
+
+double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t overlap, int32_t topSkip,
+                    int32_t fixedBottom);
+
+double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t seam, int32_t x0,
+                 int32_t x1, int32_t columnStep);
+
+}  // namespace matcher_detail
+}  // namespace tf

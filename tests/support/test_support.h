@@ -1,0 +1,47 @@
+#pragma once
+// Shared helpers of the test suites: test data, scratch folders, image checks.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "image/pixel_image.h"
+
+namespace tf::test {
+
+// Root of the repository's test data (tests/data).
+std::filesystem::path testDataDir();
+
+// A fresh, empty folder for one test; removed again when the object dies.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Exact comparison that names the first differing pixel.
+::testing::AssertionResult imagesEqual(const PixelImage& expected, const PixelImage& actual);
+
+// The corpus rule: share of pixels whose luma differs by 9 or more, over the
+// columns [x0, x1) of both images (sizes must agree).
+double lumaDifferenceFraction(const PixelImage& a, const PixelImage& b, int32_t x0 = 0, int32_t x1 = -1);
+
+// A deterministic document-like page: text lines, headings and rules with
+// varied widths, so that every shift is distinguishable.
+PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed = 1);
+
+// Rows [top, top + height) of a page, clamped at its end.
+PixelImage cropRows(const PixelImage& page, int32_t top, int32_t height);
+
+std::string readFile(const std::filesystem::path& p);
+void writeFile(const std::filesystem::path& p, const std::string& bytes);
+
+}  // namespace tf::test
