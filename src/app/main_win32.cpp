@@ -1,6 +1,7 @@
 // Process entry of tallyframe.exe.
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
