@@ -104,6 +104,9 @@ PixelImage loadPng(const std::filesystem::path& path) {
     // Straight alpha: tRNS applied, no gamma; images without alpha come out opaque.
     if (spng_decode_image(ctx.get(), image.pixels.data(), decodedSize, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0)
         fail(kCopy);
+    // The pixels may be complete while the file is cut short or its last chunks are
+    // damaged: read on to the end so that a broken file is never taken for a good one.
+    if (spng_decode_chunks(ctx.get()) != 0) fail(kCopy);
     for (uint32_t& px : image.pixels) {
         // The buffer holds R, G, B, A bytes; the image wants B, G, R, A.
         const uint8_t* b = reinterpret_cast<const uint8_t*>(&px);

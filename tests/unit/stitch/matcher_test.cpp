@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "stitch/matcher.h"
 #include "test_support.h"
 
@@ -7,6 +9,15 @@ namespace tf {
 namespace {
 
 using namespace matcher_detail;
+using test::cropRows;
+using test::makeDocumentPage;
+
+const MatchResult kUnmatchedNoOverlap{0, 1e18, false, 0, 1e18};
+
+void fillRows(PixelImage& img, int32_t y0, int32_t y1, uint32_t colour) {
+    for (int32_t y = y0; y < y1; ++y)
+        for (int32_t x = 0; x < img.width; ++x) img.at(x, y) = colour;
+}
 
 TEST(MatcherGeometry, FiveHundredTwentyRowFrames) {
     const PixelImage a(640, 520, 0xFFFFFFFFu), b(640, 520, 0xFFFFFFFFu);
@@ -17,11 +28,203 @@ TEST(MatcherGeometry, FiveHundredTwentyRowFrames) {
     EXPECT_EQ(g.x0, 38);
     EXPECT_EQ(g.x1, 576);
     EXPECT_EQ(g.columnStep, 4);
+    // Blank rows compare as unchanged, so the bands reach the whole examined span.
+    EXPECT_EQ(g.fixedTop, 160);
+    EXPECT_EQ(g.fixedBottom, 130);
+    EXPECT_EQ(g.topSkip, 80);
 }
 
-TEST(Matcher, UniformBlackFramesMatchAtTheLargestOverlap) {
-    const PixelImage a(640, 520, 0xFF000000u), b(640, 520, 0xFF000000u);
-    EXPECT_EQ(matchFrames(a, b, 0, 0.7), (MatchResult{512, 0.0, true, 172, 0.0}));
+TEST(MatcherGeometry, UsesTheSmallerFrame) {
+    const PixelImage a(700, 600), b(640, 520);
+    Geometry g;
+    ASSERT_TRUE(computeGeometry(a, b, g));
+    EXPECT_EQ(g.W, 640);
+    EXPECT_EQ(g.H, 520);
+}
+
+TEST(Matcher, UniformFrames) {
+    const PixelImage white(640, 520, 0xFFFFFFFFu), black(640, 520, 0xFF000000u);
+    struct Case {
+        const PixelImage* frame;
+        int32_t expected;
+        MatchResult result;
+    } cases[] = {
+        {&white, 0, {512, 1e18, false, 0, 1e18}},
+        {&white, 300, kUnmatchedNoOverlap},
+        // Dark bins are content: every candidate costs 0, the largest overlap wins,
+        // the seam starts 12 rows below the (160-row) unchanged top band.
+        {&black, 0, {512, 0.0, true, 172, 0.0}},
+        // Inside the window ties go to the smallest overlap: 300 - 80.
+        {&black, 300, {220, 0.0, true, 172, 0.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(matchFrames(*c.frame, *c.frame, c.expected, 0.7), c.result);
+    }
+}
+
+TEST(Matcher, FramesTooSmallToCompareAreRefusedWithoutReadingOutside) {
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> sizes[] = {
+        {640, 32, 640, 32}, {640, 520, 640, 32}, {1, 520, 640, 520}, {1, 40, 1, 40}, {0, 0, 0, 0}, {640, 0, 640, 520},
+    };
+    for (auto [w1, h1, w2, h2] : sizes) {
+        SCOPED_TRACE(testing::Message() << w1 << "x" << h1 << " / " << w2 << "x" << h2);
+        const PixelImage a(w1, h1, 0xFF000000u), b(w2, h2, 0xFF000000u);
+        EXPECT_EQ(matchFrames(a, b, 0, 0.7), kUnmatchedNoOverlap);
+        EXPECT_EQ(matchFrames(a, b, 100, 1.5), kUnmatchedNoOverlap);
+    }
+    // The smallest frames that are compared at all: 33 rows, 2 columns. One sampled
+    // column fills one bin only, so there is no usable evidence, but the candidate
+    // range (32..33) is searched inside the frames.
+    const PixelImage a(2, 33, 0xFF000000u);
+    EXPECT_EQ(matchFrames(a, a, 0, 0.7), (MatchResult{33, 1e18, false, 0, 1e18}));
+    const PixelImage wide(64, 33, 0xFF000000u);
+    EXPECT_TRUE(matchFrames(wide, wide, 0, 0.7).matched);
+}
+
+TEST(Matcher, FindsTheShiftOfAScrolledDocument) {
+    const PixelImage page = makeDocumentPage(640, 2000, 7);
+    for (int32_t shift : {8, 20, 60, 150, 185, 300, 400}) {
+        SCOPED_TRACE(shift);
+        const PixelImage a = cropRows(page, 100, 520), b = cropRows(page, 100 + shift, 520);
+        const MatchResult r = matchFrames(a, b, 0, 0.7);
+        ASSERT_TRUE(r.matched);
+        EXPECT_EQ(r.overlap, 520 - shift);
+        EXPECT_LT(r.score, 1.0);
+        EXPECT_GE(r.seam, 8);
+        EXPECT_LT(r.seam, r.overlap);
+    }
+}
+
+TEST(Matcher, ShiftsBelowEightRowsAreNeverConsidered) {
+    const PixelImage page = makeDocumentPage(640, 1200, 3);
+    const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 3, 520);
+    EXPECT_NE(matchFrames(a, b, 0, 0.7).overlap, 517);
+}
+
+TEST(Matcher, UnrelatedContentIsNotMatched) {
+    const PixelImage a = cropRows(makeDocumentPage(640, 600, 1), 0, 520);
+    const PixelImage b = cropRows(makeDocumentPage(640, 600, 99), 0, 520);
+    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    EXPECT_FALSE(r.matched);
+    EXPECT_GT(r.score, 18.0);
+    EXPECT_EQ(r.seam, 0);
+    EXPECT_EQ(r.seamScore, 1e18);
+}
+
+TEST(Matcher, FixedToolbarIsExcludedAndTheSeamStaysBelowIt) {
+    const PixelImage page = makeDocumentPage(640, 2000, 11);
+    for (int32_t shift : {40, 120, 250}) {
+        SCOPED_TRACE(shift);
+        PixelImage a = cropRows(page, 0, 520), b = cropRows(page, shift, 520);
+        for (PixelImage* f : {&a, &b}) {
+            fillRows(*f, 0, 34, 0xFFE0E0E0u);
+            fillRows(*f, 12, 14, 0xFF404040u);
+        }
+        // Rows blank in both frames just below the toolbar count as unchanged too.
+        const int32_t fixedTop = detectFixedTop(a, b);
+        EXPECT_GE(fixedTop, 34);
+        EXPECT_LE(fixedTop, 40);
+        const MatchResult r = matchFrames(a, b, 0, 0.7);
+        ASSERT_TRUE(r.matched);
+        EXPECT_EQ(r.overlap, 520 - shift);
+        EXPECT_GE(r.seam, std::max(46, fixedTop + 12));
+    }
+}
+
+TEST(Matcher, BlinkingToolbarRowsDoNotEndTheFixedBand) {
+    const PixelImage page = makeDocumentPage(640, 1200, 5);
+    PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 100, 520);
+    for (PixelImage* f : {&a, &b}) fillRows(*f, 0, 34, 0xFFF3F3F3u);
+    fillRows(a, 5, 11, 0xFF000000u);  // rows 5-10 differ between the frames
+    EXPECT_EQ(detectFixedTop(a, b), 34);
+    EXPECT_EQ(matchFrames(a, b, 0, 0.7).overlap, 420);
+}
+
+TEST(Matcher, FixedFooterIsFoundFromTheBottom) {
+    const PixelImage page = makeDocumentPage(640, 1200, 8);
+    PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 150, 520);
+    for (PixelImage* f : {&a, &b}) {
+        fillRows(*f, 480, 520, 0xFF202020u);
+        fillRows(*f, 495, 500, 0xFFFFFFFFu);
+    }
+    EXPECT_EQ(detectFixedBottom(a, b), 40);
+    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    ASSERT_TRUE(r.matched);
+    EXPECT_EQ(r.overlap, 370);
+    EXPECT_LE(r.seam, 370 - 40 - 12);
+}
+
+TEST(Matcher, TallerPreviousFrameMatchesAtItsBottom) {
+    const PixelImage page = makeDocumentPage(640, 2000, 4);
+    const PixelImage a = cropRows(page, 0, 700);  // rows 0..699
+    const PixelImage b = cropRows(page, 500, 520);  // rows 500..1019: 200 rows shared
+    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    ASSERT_TRUE(r.matched);
+    EXPECT_EQ(r.overlap, 200);
+}
+
+TEST(Matcher, ExpectationPrefersConsistentMotionOnlyWithinTolerance) {
+    // A page that repeats every 92 rows: several overlaps fit equally well, and the
+    // expectation decides between them.
+    PixelImage tile = makeDocumentPage(640, 92, 21);
+    PixelImage page(640, 2000);
+    for (int32_t y = 0; y < page.height; ++y) std::copy(tile.row(y % 92), tile.row(y % 92) + 640, page.row(y));
+    const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 100, 520);
+    const MatchResult global = matchFrames(a, b, 0, 0.7);
+    ASSERT_TRUE(global.matched);
+    EXPECT_EQ(global.overlap, 512);  // 8-row shift, the largest overlap of the family
+    const MatchResult nearExpected = matchFrames(a, b, 420, 0.7);
+    ASSERT_TRUE(nearExpected.matched);
+    EXPECT_EQ((520 - nearExpected.overlap) % 92, 8);
+    EXPECT_LE(std::abs(nearExpected.overlap - 420), 80);
+    EXPECT_EQ(nearExpected.overlap, 420);
+}
+
+TEST(Matcher, MuchBetterGlobalBestOutsideTheWindowIsKept) {
+    const PixelImage page = makeDocumentPage(640, 2000, 13);
+    const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 60, 520);
+    // The window 100..260 holds only wrong overlaps, far worse than the true 460.
+    const MatchResult r = matchFrames(a, b, 180, 0.7);
+    ASSERT_TRUE(r.matched);
+    EXPECT_EQ(r.overlap, 460);
+}
+
+TEST(Matcher, SeamSearchPrefersFlatAgreeingRowsAndKeepsTheSmallerRowOnTies) {
+    const PixelImage black(640, 520, 0xFF000000u);
+    // All seam costs are equal: the first examined row (172) wins.
+    EXPECT_EQ(matchFrames(black, black, 0, 0.7).seam, 172);
+    const PixelImage page = makeDocumentPage(640, 2000, 17);
+    const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 200, 520);
+    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    ASSERT_TRUE(r.matched);
+    // The join falls where both sides are calm: its cost is no worse than any other row's.
+    Geometry g;
+    ASSERT_TRUE(computeGeometry(a, b, g));
+    for (int32_t s = 8; s < r.overlap - 12; s += 2)
+        EXPECT_GE(scoreSeam(a, b, r.overlap, s, g.x0, g.x1, g.columnStep) + 1e-12, r.seamScore) << s;
+}
+
+TEST(MatcherScoring, CandidatesNeedContentInEnoughBins) {
+    PixelImage a(640, 520, 0xFFFFFFFFu);
+    // Content in a narrow column only: fewer than four bins carry content.
+    for (int32_t y = 0; y < 520; ++y)
+        for (int32_t x = 300; x < 330; ++x) a.at(x, y) = (y % 7 < 3) ? 0xFF000000u : 0xFFFFFFFFu;
+    const RowProfiles p = computeRowProfiles(a, 38, 576);
+    EXPECT_EQ(scoreOverlap(p, p, 300, 52, 0), 1e18);
+}
+
+TEST(MatcherProfiles, InkAndEdgesPerBin) {
+    PixelImage img(100, 3, 0xFFFFFFFFu);
+    for (int32_t x = 0; x < 100; ++x) img.at(x, 1) = 0xFF000000u;
+    const RowProfiles p = computeRowProfiles(img, 0, 96);
+    EXPECT_EQ(p.rows, 3);
+    EXPECT_FLOAT_EQ(p.ink[0 * kBins + 0], 0.0f);
+    EXPECT_FLOAT_EQ(p.edge[0 * kBins + 0], 0.0f);  // row 0 is compared with itself
+    EXPECT_FLOAT_EQ(p.ink[1 * kBins + 5], 255.0f);
+    EXPECT_FLOAT_EQ(p.edge[1 * kBins + 5], 255.0f);
+    EXPECT_FLOAT_EQ(p.edge[2 * kBins + 23], 255.0f);
+    EXPECT_FLOAT_EQ(p.ink[2 * kBins + 23], 0.0f);
 }
 
 }  // namespace

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "diagnostics/offline_stitch.h"
+#include "image/png_codec.h"
+#include "stitch/composer.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace tf {
+namespace {
+
+using test::cropRows;
+using test::imagesEqual;
+using test::makeDocumentPage;
+using test::readFile;
+using test::ScratchDir;
+
+std::string logOf(const fs::path& output) {
+    fs::path log = output;
+    log += ".log.txt";
+    return readFile(log);
+}
+
+// Frames of one page cut at the given offsets, saved under the given names.
+PixelImage writeFrames(const fs::path& folder, const std::vector<std::string>& names,
+                       const std::vector<int32_t>& offsets, int32_t height = 400) {
+    const PixelImage page = makeDocumentPage(500, 2000, 51);
+    for (size_t i = 0; i < names.size(); ++i) savePng(cropRows(page, offsets[i], height), folder / names[i]);
+    return cropRows(page, 0, offsets.back() + height);
+}
+
+TEST(OfflineStitchFiles, ExtensionAndOrderRules) {
+    ScratchDir dir;
+    for (const char* name : {"0002-c.png", "0000-a.png", "0001-b.png", "10000-x.png", "1001-y.png", "a.PNG",
+                             "FRAME.PNG", "a.png.bak", "notes.txt", "png"})
+        test::writeFile(dir / name, "x");
+    fs::create_directories(dir / "x.png");
+    fs::create_directories(dir / "old");
+    test::writeFile(dir / "old" / "0003-d.png", "x");
+    std::vector<std::string> names;
+    for (const fs::path& p : listFrameFiles(dir.path())) names.push_back(p.filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"0000-a.png", "0001-b.png", "0002-c.png", "10000-x.png", "1001-y.png"}));
+}
+
+TEST(OfflineStitch, JoinsTheFramesAndLogsEachStep) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    const PixelImage truth = writeFrames(dir / "frames", {"0000-a.png", "0001-b.png", "0002-c.png"}, {0, 150, 330});
+    const fs::path out = dir / "out.png";
+    ASSERT_EQ(runOfflineStitch(dir / "frames", out), 0);
+    EXPECT_TRUE(imagesEqual(truth, loadPng(out)));
+    EXPECT_EQ(stitchLog, nullptr);
+    const std::string log = logOf(out);
+    EXPECT_EQ(log.rfind("frames=3\r\npair 1 overlap=250 score=", 0), 0u) << log;
+    EXPECT_NE(log.find("\r\npair 2 overlap=220 score="), std::string::npos) << log;
+    EXPECT_EQ(log.substr(log.size() - 18), "\r\noutput=500x730\r\n");
+    EXPECT_EQ(log.find('\n', 0), log.find("\r\n", 0) + 1);  // every line ends in CR LF
+}
+
+TEST(OfflineStitch, LogIsRewrittenFromEmpty) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    test::writeFile(dir / "out.png.log.txt", std::string(5000, 'z'));
+    ASSERT_EQ(runOfflineStitch(dir / "frames", dir / "out.png"), 0);
+    EXPECT_EQ(logOf(dir / "out.png").find('z'), std::string::npos);
+}
+
+TEST(OfflineStitch, FailuresEndWithExceptionAndExitCodeOne) {
+    ScratchDir dir;
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& frames)> prepare;
+        std::string expectedLogStart;
+        bool outputExpected;
+    } cases[] = {
+        {"missing folder", [](const fs::path&) {}, "exception\r\n", false},
+        {"no png files",
+         [](const fs::path& f) {
+             fs::create_directories(f);
+             test::writeFile(f / "readme.txt", "x");
+         },
+         "frames=0\r\nexception\r\n", false},
+        {"undecodable frame",
+         [](const fs::path& f) {
+             fs::create_directories(f);
+             writeFrames(f, {"0.png"}, {0});
+             test::writeFile(f / "1.png", "garbage");
+         },
+         "exception\r\n", false},
+        {"unrelated frames",
+         [](const fs::path& f) {
+             fs::create_directories(f);
+             writeFrames(f, {"0.png", "1.png"}, {0, 100});
+             savePng(cropRows(makeDocumentPage(500, 500, 999), 0, 400), f / "2.png");
+         },
+         "frames=3\r\npair 1 overlap=300", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path frames = dir / (std::string("f-") + c.name);
+        const fs::path out = dir / (std::string(c.name) + ".png");
+        c.prepare(frames);
+        EXPECT_EQ(runOfflineStitch(frames, out), 1);
+        const std::string log = logOf(out);
+        EXPECT_EQ(log.rfind(c.expectedLogStart, 0), 0u) << log;
+        EXPECT_EQ(log.substr(log.size() - 11), "exception\r\n") << log;
+        EXPECT_EQ(fs::exists(out), c.outputExpected);
+        EXPECT_EQ(stitchLog, nullptr);
+    }
+    // The failing pair is named before the exception line.
+    const std::string unrelated = logOf(dir / "unrelated frames.png");
+    EXPECT_NE(unrelated.find("\r\npair 2 failed overlap="), std::string::npos) << unrelated;
+}
+
+TEST(OfflineStitch, UnwritableOutputKeepsThePairLines) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    fs::create_directories(dir / "out.png");  // a folder where the image should go
+    EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png"), 1);
+    const std::string log = logOf(dir / "out.png");
+    EXPECT_EQ(log.rfind("frames=2\r\npair 1 overlap=300", 0), 0u) << log;
+    EXPECT_EQ(log.substr(log.size() - 11), "exception\r\n");
+}
+
+TEST(OfflineStitch, LogThatCannotBeOpenedDoesNotChangeTheOutcome) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    fs::create_directories(dir / "out.png.log.txt");  // the log path is taken by a folder
+    EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png"), 0);
+    EXPECT_TRUE(fs::exists(dir / "out.png"));
+    EXPECT_EQ(runOfflineStitch(dir / "nowhere", dir / "out.png"), 1);
+}
+
+TEST(OfflineStitch, EarlierOutputInsideTheFolderIsReadAsAFrame) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    const fs::path out = dir / "frames" / "9-out.png";
+    ASSERT_EQ(runOfflineStitch(dir / "frames", out), 0);
+    EXPECT_EQ(runOfflineStitch(dir / "frames", out), 1);  // the 500-row output does not follow frame 1
+    EXPECT_EQ(logOf(out).rfind("frames=3\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tf
