@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds tallyframe.exe and performs its main job under Wine + Xvfb. When the
+# capture end-to-end script is present it makes a real long screenshot of a
+# bundled page in a test window; otherwise it joins a bundled frames folder.
+set -eu
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+"$repo/scripts/bootstrap.sh"
+cmake --preset windows >/dev/null
+cmake --build build/windows -j"${TF_JOBS:-2}"
+if [ -x tests/e2e/capture_e2e.sh ] && [ -z "${TF_RUN_STITCH_ONLY:-}" ]; then
+    exec tests/e2e/capture_e2e.sh build/windows
+fi
+. "$repo/scripts/wine-env.sh"
+tf_wine_prefix
+frames="$repo/tests/data/corpus/py-tutorial-controlflow/frames"
+out="$repo/build/run/long-screenshot.png"
+mkdir -p "$(dirname "$out")"
+rm -f "$out"
+set +e
+"$TF_WINE" build/windows/tallyframe.exe --stitch "$(tf_winpath "$frames")" "$(tf_winpath "$out")"
+rc=$?
+set -e
+if [ "$rc" != 0 ] || [ ! -f "$out" ]; then
+    echo "run: the stitch failed (exit code $rc); log: $out.log.txt" >&2
+    exit 1
+fi
+echo "run: joined $(ls "$frames" | wc -l) frames into $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"

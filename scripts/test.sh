@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds and runs every test tier:
+#   1. native unit tests (GoogleTest under ASan/UBSan)
+#   2. the same suites and the Windows-only ones, cross-compiled, under Wine
+#   3. the real tallyframe.exe's window-less modes under Wine
+#   4. GUI tests of the real program under Wine + Xvfb (where they exist)
+# Installs what it needs itself (scripts/bootstrap.sh) and builds a Wine prefix
+# from scratch when there is none.
+set -u
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$repo"
+"$repo/scripts/bootstrap.sh" || exit 1
+jobs="${TF_JOBS:-2}"
+results=()
+failed=0
+tier() {  # tier <name> <command...>
+    local name="$1"; shift
+    echo "=== $name"
+    if "$@"; then results+=("PASS $name"); else results+=("FAIL $name"); failed=$((failed + 1)); fi
+}
+
+build() {  # build <preset>
+    cmake --preset "$1" >/dev/null && cmake --build "build/$1" -j"$jobs"
+}
+
+tier "native build" build native
+tier "native unit tests" ctest --test-dir build/native --output-on-failure -j"$jobs"
+
+# One X display and one prefix for every Windows run below.
+. "$repo/scripts/wine-env.sh"
+tf_wine_prefix
+tf_xvfb || exit 1
+trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
+
+tier "windows test build" build windows-tests
+tier "windows unit tests (wine)" ctest --test-dir build/windows-tests --output-on-failure
+tier "windows exe build" build windows
+if [ -x build/windows/tallyframe.exe ] || [ -f build/windows/tallyframe.exe ]; then
+    tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/stitch
+    if [ -x tests/e2e/self_test.sh ]; then
+        tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
+    fi
+    for gui in tests/gui/*.sh tests/e2e/capture_e2e.sh; do
+        [ -x "$gui" ] || continue
+        tier "gui: $(basename "$gui")" "$gui" build/windows
+    done
+fi
+
+echo "=== summary"
+printf '%s\n' "${results[@]}"
+total=${#results[@]}
+echo "tiers: $((total - failed)) passed, $failed failed"
+[ "$failed" = 0 ]

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The real executables' offline stitch mode on the real-page corpus: the
+# Windows exe under Wine must write the same image as the native build, and
+# both must match each case's true long image.
+#   tests/e2e/stitch_e2e.sh <native tallyframe> <tallyframe.exe> <work folder>
+set -u
+native="$1" exe="$2" work="$3"
+repo="$(cd "$(dirname "$0")/../.." && pwd)"
+. "$repo/scripts/wine-env.sh"
+mkdir -p "$work"
+pass=0 fail=0
+check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
+
+same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
+
+for case_dir in "$repo"/tests/data/corpus/*/; do
+    name=$(basename "$case_dir")
+    nat="$work/$name-native.png" win="$work/$name-wine.png"
+    rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
+    "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
+    check same_image "$nat" "$win"
+    check python3 "$repo/tests/e2e/compare_truth.py" "$nat" "$case_dir/truth.png"
+    # Both logs say the same, line for line, in CR LF text.
+    check cmp -s "$nat.log.txt" "$win.log.txt"
+    check grep -q $'^output=[0-9]*x[0-9]*\r$' "$win.log.txt"
+done
+
+# Failure paths of the exe: exit code 1, the log ends in "exception", no image.
+"$TF_WINE" "$exe" --stitch "$(tf_winpath "$work/no-such-folder")" "$(tf_winpath "$work/none.png")"
+check test $? = 1
+check grep -q $'^exception\r$' "$work/none.png.log.txt"
+check test ! -e "$work/none.png"
+mkdir -p "$work/empty"
+"$TF_WINE" "$exe" --stitch "$(tf_winpath "$work/empty")" "$(tf_winpath "$work/empty.png")"
+check test $? = 1
+check test "$(tr -d '\r' < "$work/empty.png.log.txt" | tr '\n' ' ')" = "frames=0 exception "
+check test ! -e "$work/empty.png"
+# Anything but the exact command line starts the interactive program, not the stitch.
+"$TF_WINE" "$exe" --Stitch "$(tf_winpath "$work/empty")" "$(tf_winpath "$work/caps.png")" &
+sleep 4; kill $! 2>/dev/null; wait $! 2>/dev/null
+check test ! -e "$work/caps.png.log.txt"
+
+echo "stitch-e2e: $pass passed, $fail failed"
+[ "$fail" = 0 ]
