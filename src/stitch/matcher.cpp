@@ -130,15 +130,15 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
         const float* nEdge = &next.edge[n];
         const float* aContent = &prev.content[a];
         const float* nContent = &next.content[n];
-        // Branch-free so that the compiler can vectorise it; adding 0 for a bin
-        // without content leaves its cost unchanged.
+        // Branch-free so that the compiler can vectorise it: a bin without content
+        // adds cost × 0 and count 0, which leaves both unchanged.
         for (int b = 0; b < kBins; ++b) {
-            const bool hasContent = std::max(aContent[b], nContent[b]) >= 0.8f;
+            const float content = std::max(aContent[b], nContent[b]);
+            const int has = content >= 0.8f;
             const float dInk = std::fabs(aInk[b] - nInk[b]);
             const float dEdge = std::fabs(aEdge[b] - nEdge[b]);
-            const double c = static_cast<double>(dInk) + 0.65 * static_cast<double>(dEdge);
-            cost[b] += hasContent ? c : 0.0;
-            count[b] += hasContent ? 1 : 0;
+            cost[b] += (static_cast<double>(dInk) + 0.65 * static_cast<double>(dEdge)) * static_cast<double>(has);
+            count[b] += has;
         }
     }
 

@@ -1,0 +1,48 @@
+// Speed of the stitching core: one matcher call on consecutive frames of common
+// capture sizes, and composing plus writing a 30-frame full-HD capture.
+//   cmake --preset native-release && cmake --build build/native-release
+//   build/native-release/bench/stitch_bench
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "image/png_codec.h"
+#include "stitch/composer.h"
+#include "stitch/matcher.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace tf;
+
+void BM_MatchFrames(benchmark::State& state) {
+    const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
+    const PixelImage page = test::makeDocumentPage(w, h * 3, 5);
+    const PixelImage a = test::cropRows(page, 0, h), b = test::cropRows(page, h * 45 / 100, h);
+    for (auto _ : state) {
+        MatchResult r = matchFrames(a, b, 0, 0.7);
+        benchmark::DoNotOptimize(r);
+        if (!r.matched) state.SkipWithError("frames did not match");
+    }
+}
+BENCHMARK(BM_MatchFrames)->Args({640, 520})->Args({1280, 800})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+void BM_ComposeAndSave30FullHdFrames(benchmark::State& state) {
+    const int32_t w = 1920, h = 1080, step = 600, n = 30;
+    const PixelImage page = test::makeDocumentPage(w, step * (n - 1) + h, 9);
+    std::vector<PixelImage> frames;
+    for (int32_t i = 0; i < n; ++i) frames.push_back(test::cropRows(page, i * step, h));
+    const auto path = std::filesystem::temp_directory_path() / "tallyframe-bench.png";
+    for (auto _ : state) {
+        PixelImage out = composeFrames(frames);
+        savePng(out, path);
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_ComposeAndSave30FullHdFrames)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
