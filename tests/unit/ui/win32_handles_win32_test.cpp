@@ -1,0 +1,109 @@
+#include "ui/win32_handles.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Records which handles were closed, so ownership moves can be checked exactly.
+std::vector<int> closedHandles;
+struct CountingTraits {
+    static int empty() noexcept { return 0; }
+    static bool valid(int h) noexcept { return h != 0; }
+    static void close(int h) noexcept { closedHandles.push_back(h); }
+};
+using Counted = tf::UniqueHandle<int, CountingTraits>;
+
+TEST(UniqueHandle, ClosesExactlyOnceAcrossMovesResetAndRelease) {
+    closedHandles.clear();
+    {
+        Counted a(7);
+        Counted b(std::move(a));
+        EXPECT_FALSE(a);
+        EXPECT_EQ(b.get(), 7);
+        Counted c(9);
+        c = std::move(b);  // 9 closed, 7 now in c
+        EXPECT_EQ(closedHandles, std::vector<int>({9}));
+        c = std::move(c);  // self-move keeps the handle
+        EXPECT_EQ(c.get(), 7);
+        c.reset(11);       // 7 closed
+        c.reset(11);       // same handle: not closed
+        Counted d(13);
+        EXPECT_EQ(d.release(), 13);  // given up, never closed
+        EXPECT_FALSE(d);
+    }
+    EXPECT_EQ(closedHandles, std::vector<int>({9, 7, 11}));
+}
+
+TEST(UniqueHandle, GdiObjectsAreDeletedByTheOwner) {
+    HBITMAP raw = CreateBitmap(4, 4, 1, 32, nullptr);
+    ASSERT_NE(raw, nullptr);
+    {
+        tf::UniqueBitmap owner(raw);
+        tf::UniqueBitmap moved(std::move(owner));
+        EXPECT_EQ(GetObjectType(raw), static_cast<DWORD>(OBJ_BITMAP));
+    }
+    EXPECT_EQ(GetObjectType(raw), 0u);
+
+    HBITMAP kept = CreateBitmap(4, 4, 1, 32, nullptr);
+    {
+        tf::UniqueBitmap owner(kept);
+        EXPECT_EQ(owner.release(), kept);
+    }
+    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_BITMAP));
+    DeleteObject(kept);
+}
+
+TEST(SelectedObject, RestoresThePreviousObjectSoBothCanBeDeleted) {
+    tf::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(dc);
+    HGDIOBJ original = GetCurrentObject(dc.get(), OBJ_BITMAP);
+    tf::UniqueBitmap bitmap(CreateBitmap(8, 8, 1, 32, nullptr));
+    {
+        tf::SelectedObject selected(dc.get(), bitmap.get());
+        EXPECT_TRUE(selected);
+        EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), bitmap.get());
+        tf::SelectedObject moved(std::move(selected));
+        EXPECT_FALSE(selected);
+    }
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BITMAP), original);
+    tf::SelectedObject none(dc.get(), nullptr);
+    EXPECT_FALSE(none);
+}
+
+TEST(UniqueHandle, MenusKernelHandlesAndWindowDcs) {
+    HMENU raw = CreatePopupMenu();
+    ASSERT_NE(raw, nullptr);
+    { tf::UniqueMenu menu(raw); }
+    EXPECT_FALSE(IsMenu(raw));
+
+    tf::UniqueKernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    HANDLE copy = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), event.get(), GetCurrentProcess(), &copy, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    tf::UniqueKernelHandle second(copy);
+    event.reset();
+    EXPECT_FALSE(event);
+    EXPECT_EQ(WaitForSingleObject(second.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    tf::UniqueFileHandle noFile;
+    EXPECT_FALSE(noFile);
+    EXPECT_EQ(noFile.get(), INVALID_HANDLE_VALUE);
+
+    tf::WindowDc screen(nullptr);
+    EXPECT_TRUE(screen);
+    tf::WindowDc other(std::move(screen));
+    EXPECT_FALSE(screen);
+    EXPECT_TRUE(other);
+}
+
+TEST(UniqueWindow, DestroysAnOwnedWindow) {
+    HWND raw = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(raw, nullptr);
+    { tf::UniqueWindow w(raw); }
+    EXPECT_FALSE(IsWindow(raw));
+}
+
+}  // namespace
