@@ -26,6 +26,41 @@ std::string formatPairLine(size_t pairNumber, const MatchResult& r) {
     return buffer;
 }
 
+namespace {
+
+// A panel is shown once, as the first frame shows it; below that frame its
+// columns hold the panel's own background instead of a slice of the panel from
+// every later frame. The background is the panel's most common colour, except
+// for the columns at its inner edge that show another one (usually the page's
+// margin between panel and content), which keep their own.
+void paintPanelsOnce(std::vector<uint32_t>& canvas, size_t w, int64_t height, const PixelImage& first,
+                     const SidePanels& panels) {
+    const int32_t W = static_cast<int32_t>(w);
+    const int32_t left = std::min(panels.left, W);
+    const int32_t right = std::min(panels.right, W - left);
+    std::vector<uint32_t> fill(w, 0u);
+    auto backgrounds = [&](int32_t from, int32_t to, int32_t innerFirst, int32_t innerStep) {
+        if (from >= to) return;
+        const uint32_t panelColour = dominantColour(first, from, to);
+        for (int32_t x = from; x < to; ++x) fill[static_cast<size_t>(x)] = panelColour;
+        for (int32_t x = innerFirst; x >= from && x < to; x += innerStep) {
+            const uint32_t own = dominantColour(first, x, x + 1);
+            if (own == panelColour) break;
+            fill[static_cast<size_t>(x)] = own;
+        }
+    };
+    backgrounds(0, left, left - 1, -1);
+    backgrounds(W - right, W, W - right, +1);
+    for (int64_t y = 0; y < height; ++y) {
+        uint32_t* row = &canvas[static_cast<size_t>(y) * w];
+        const uint32_t* src = y < first.height ? first.row(static_cast<int32_t>(y)) : fill.data();
+        std::copy(src, src + left, row);
+        std::copy(src + W - right, src + W, row + W - right);
+    }
+}
+
+}  // namespace
+
 PixelImage composeFrames(const std::vector<PixelImage>& frames) {
     if (frames.empty()) return PixelImage{};
 
@@ -39,12 +74,16 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
     for (int32_t y = 0; y < firstFrame.height && w > 0; ++y)
         std::memcpy(&canvas[static_cast<size_t>(y) * w], firstFrame.row(y), w * 4);
 
+    // Fixed side panels are matched around and pasted once (see below).
+    const SidePanels panels = detectCapturePanels(frames);
+    if (panels.any()) writeStitchLogLine("panels=" + std::to_string(panels.left) + "," + std::to_string(panels.right));
+
     int64_t offset = 0;
     int32_t expected = 0;
     for (size_t i = 1; i < frames.size(); ++i) {
         const PixelImage& prev = frames[i - 1];
         const PixelImage& next = frames[i];
-        const MatchResult r = matchFrames(prev, next, expected, 0.7);
+        const MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, panels);
         writeStitchLogLine(formatPairLine(i, r));
         if (!r.matched) throw std::runtime_error("stitch failed");
         expected = r.overlap;
@@ -63,6 +102,7 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
     }
 
     if (canvasHeight > INT32_MAX) throw std::runtime_error("stitch failed");
+    if (panels.any()) paintPanelsOnce(canvas, w, canvasHeight, firstFrame, panels);
     PixelImage out;
     out.width = W;
     out.height = static_cast<int32_t>(canvasHeight);

@@ -14,17 +14,18 @@ inline int lumaAt(const PixelImage& img, int32_t x, int32_t y) { return luma(img
 
 // One scan for both fixed-band detectors: rowOf(r) names the row compared at step r.
 template <typename RowOf>
-int32_t scanFixedBand(const PixelImage& prev, const PixelImage& next, int32_t rowsToExamine, RowOf rowOf) {
+int32_t scanFixedBand(const PixelImage& prev, const PixelImage& next, ColumnSpan span, int32_t rowsToExamine,
+                      RowOf rowOf) {
     if (rowsToExamine <= 0) return 0;
-    const int32_t W = std::min(prev.width, next.width);
+    const int32_t W = span.width;
     const int32_t step = std::max(W / 100, 1);
-    const int32_t xEnd = W - W / 10;
+    const int32_t xEnd = span.left + W - W / 10;
     int32_t fixed = 0;
     for (int32_t r = 0; r < rowsToExamine; ++r) {
         const int32_t y = rowOf(r);
         int64_t sum = 0;
         int64_t count = 0;
-        for (int32_t x = W / 10; x < xEnd; x += step) {
+        for (int32_t x = span.left + W / 10; x < xEnd; x += step) {
             sum += std::abs(lumaAt(prev, x, y) - lumaAt(next, x, y));
             ++count;
         }
@@ -41,7 +42,16 @@ int32_t scanFixedBand(const PixelImage& prev, const PixelImage& next, int32_t ro
 
 }  // namespace
 
-bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g) {
+ColumnSpan contentSpan(const PixelImage& prev, const PixelImage& next, const SidePanels& panels) {
+    const int32_t W = std::min(prev.width, next.width);
+    const int32_t left = std::clamp(panels.left, 0, W);
+    const int32_t right = std::clamp(panels.right, 0, W - left);
+    // Panels that leave fewer than two columns of content are no panels.
+    if (W - left - right < 2) return {0, W};
+    return {left, W - left - right};
+}
+
+bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g, const SidePanels& panels) {
     g.W = std::min(prev.width, next.width);
     g.H = std::min(prev.height, next.height);
     // Below these sizes the candidate range and the column band would reach outside the frames.
@@ -51,23 +61,35 @@ bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g
         return false;
     g.minOverlap = std::max(roundHalfAway(g.H * 0.12), 32);
     g.maxOverlap = std::max(g.minOverlap + 1, g.H - 8);
-    g.x0 = std::min(std::max(roundHalfAway(g.W * 0.06), 0), g.W - 2);
-    g.x1 = std::max(g.x0 + 1, std::min(roundHalfAway(g.W * 0.9), g.W));
+    // The column band over the content: the whole width, or the columns between side panels.
+    const ColumnSpan span = contentSpan(prev, next, panels);
+    const int32_t bw = span.width;
+    const int32_t x0 = std::min(std::max(roundHalfAway(bw * 0.06), 0), bw - 2);
+    g.x0 = span.left + x0;
+    g.x1 = span.left + std::max(x0 + 1, std::min(roundHalfAway(bw * 0.9), bw));
     g.columnStep = std::max((g.x1 - g.x0) / 120, 1);
-    g.fixedTop = detectFixedTop(prev, next);
-    g.fixedBottom = detectFixedBottom(prev, next);
+    g.fixedTop = detectFixedTop(prev, next, span);
+    g.fixedBottom = detectFixedBottom(prev, next, span);
     g.topSkip = std::min(std::max({g.H / 10, 0, g.fixedTop / 2}), 120);
     return true;
 }
 
-int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next) {
+int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next, ColumnSpan span) {
     const int32_t H = std::min(prev.height, next.height);
-    return scanFixedBand(prev, next, std::min(H / 3, 160), [](int32_t r) { return r; });
+    return scanFixedBand(prev, next, span, std::min(H / 3, 160), [](int32_t r) { return r; });
+}
+
+int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next, ColumnSpan span) {
+    const int32_t H = std::min(prev.height, next.height);
+    return scanFixedBand(prev, next, span, std::min(H / 4, 140), [H](int32_t r) { return H - 1 - r; });
+}
+
+int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next) {
+    return detectFixedTop(prev, next, ColumnSpan{0, std::min(prev.width, next.width)});
 }
 
 int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next) {
-    const int32_t H = std::min(prev.height, next.height);
-    return scanFixedBand(prev, next, std::min(H / 4, 140), [H](int32_t r) { return H - 1 - r; });
+    return detectFixedBottom(prev, next, ColumnSpan{0, std::min(prev.width, next.width)});
 }
 
 RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) {
@@ -178,10 +200,15 @@ double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t ov, int
 
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                         double priorTolerance) {
+    return matchFramesBetweenPanels(prev, next, expectedOverlap, priorTolerance, SidePanels{});
+}
+
+MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                                     double priorTolerance, const SidePanels& panels) {
     using namespace matcher_detail;
     MatchResult result;  // {0, 1e18, false, 0, 1e18}
     Geometry g;
-    if (!computeGeometry(prev, next, g)) return result;
+    if (!computeGeometry(prev, next, g, panels)) return result;
 
     const RowProfiles prevProfiles = computeRowProfiles(prev, g.x0, g.x1);
     const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);

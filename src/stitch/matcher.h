@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/pixel_image.h"
+#include "stitch/side_panels.h"
 
 namespace tf {
 
@@ -25,6 +26,11 @@ inline constexpr double kAcceptScore = 18.0;
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                         double priorTolerance);
 
+// The same, judged only on the content between fixed side panels: the column
+// band is laid over the columns between them. Without panels it is matchFrames.
+MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                                     double priorTolerance, const SidePanels& panels);
+
 // The pieces below are exposed so that the tests can pin each rule down on its own.
 namespace matcher_detail {
 
@@ -39,10 +45,19 @@ struct Geometry {
 
 // False when the frames are too small to be compared safely (fewer than 33
 // rows or 2 columns); the geometry is then left unfilled.
-bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g);
+bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g, const SidePanels& panels = {});
+
+// The columns whose rows the fixed-band scans compare: [left, left + width).
+struct ColumnSpan {
+    int32_t left = 0;
+    int32_t width = 0;
+};
+ColumnSpan contentSpan(const PixelImage& prev, const PixelImage& next, const SidePanels& panels);
 
 int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next);
 int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next);
+int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next, ColumnSpan span);
+int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next, ColumnSpan span);
 
 // Row profiles of a whole frame, stored flat: row y, bin b at [y * kBins + b].
 struct RowProfiles {

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+
+#include "diagnostics/offline_stitch.h"
+#include "image/png_codec.h"
+#include "stitch/composer.h"
+#include "stitch/side_panels.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace tf {
+namespace {
+
+using test::cropRows;
+using test::makeDocumentPage;
+
+// A table-of-contents-like panel: grey box, dark entries every 18 rows.
+void paintPanel(PixelImage& f, int32_t x0, int32_t x1, int32_t highlightRow = -1) {
+    for (int32_t y = 0; y < f.height; ++y)
+        for (int32_t x = x0; x < x1; ++x) {
+            uint32_t c = 0xFFEEEEEEu;
+            if (y % 18 < 8 && x > x0 + 4 && x < x1 - 4 - (y / 18 % 5) * ((x1 - x0) / 10)) c = 0xFF303060u;
+            if (highlightRow >= 0 && y >= highlightRow && y < highlightRow + 18) c ^= 0x00404000u;
+            f.at(x, y) = c;
+        }
+}
+
+struct PanelPage {
+    int32_t left, right;
+};
+
+std::vector<PixelImage> panelFrames(PanelPage p, const std::vector<int32_t>& offsets, int32_t h = 500,
+                                    int32_t highlightPair = -1) {
+    const PixelImage page = makeDocumentPage(900, 3000, 61);
+    std::vector<PixelImage> frames;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        PixelImage f = cropRows(page, offsets[i], h);
+        const int32_t highlight = (highlightPair >= 0 && static_cast<int32_t>(i) >= highlightPair) ? 100 : 40;
+        if (p.left) paintPanel(f, 0, p.left, highlight);
+        if (p.right) paintPanel(f, f.width - p.right, f.width, highlight);
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+// The content columns of a composed capture against the page they came from.
+void expectContentIs(const PixelImage& out, PanelPage p, int32_t height) {
+    const PixelImage page = makeDocumentPage(900, 3000, 61);
+    ASSERT_EQ(out.height, height);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = p.left; x < out.width - p.right; ++x)
+            ASSERT_EQ(out.at(x, y), page.at(x, y)) << x << "," << y;
+}
+
+// Panel columns below the first frame: one colour per column, no slices of the panel.
+void expectPanelsPaintedOnce(const PixelImage& out, const PixelImage& first, PanelPage p) {
+    for (int32_t y = 0; y < first.height; ++y) {
+        for (int32_t x = 0; x < p.left; ++x) ASSERT_EQ(out.at(x, y), first.at(x, y));
+        for (int32_t x = out.width - p.right; x < out.width; ++x) ASSERT_EQ(out.at(x, y), first.at(x, y));
+    }
+    for (int32_t y = first.height; y < out.height; ++y) {
+        for (int32_t x = 0; x < p.left; ++x) ASSERT_EQ(out.at(x, y), out.at(x, first.height)) << x << "," << y;
+        for (int32_t x = out.width - p.right; x < out.width; ++x) ASSERT_EQ(out.at(x, y), out.at(x, first.height));
+    }
+}
+
+TEST(SidePanels, DetectedOnEitherSideAndBoth) {
+    for (PanelPage p : {PanelPage{200, 0}, PanelPage{0, 150}, PanelPage{180, 120}, PanelPage{24, 0}}) {
+        SCOPED_TRACE(testing::Message() << p.left << "," << p.right);
+        const auto frames = panelFrames(p, {0, 250});
+        const SidePanels found = detectSidePanels(frames[0], frames[1]);
+        EXPECT_EQ(found, (SidePanels{p.left, p.right}));
+    }
+}
+
+TEST(SidePanels, TooNarrowOrTooWideIsNoPanel) {
+    for (PanelPage p : {PanelPage{20, 0}, PanelPage{0, 12}, PanelPage{420, 0}}) {
+        SCOPED_TRACE(testing::Message() << p.left << "," << p.right);
+        const auto frames = panelFrames(p, {0, 250});
+        EXPECT_FALSE(detectSidePanels(frames[0], frames[1]).any());
+    }
+}
+
+TEST(SidePanels, APanelWhoseContentChangesIsNoPanelForThatPair) {
+    const auto frames = panelFrames({200, 0}, {0, 250, 500}, 500, 1);  // highlight moves at frame 1
+    EXPECT_FALSE(detectSidePanels(frames[0], frames[1]).any());
+    EXPECT_EQ(detectSidePanels(frames[1], frames[2]), (SidePanels{200, 0}));
+}
+
+TEST(SidePanels, BlankMarginsAndUnmovedFramesAreNoPanels) {
+    const PixelImage page = makeDocumentPage(900, 2000, 5);
+    PixelImage a = cropRows(page, 0, 500), b = cropRows(page, 200, 500);
+    for (PixelImage* f : {&a, &b})
+        for (int32_t y = 0; y < 500; ++y)
+            for (int32_t x = 0; x < 60; ++x) f->at(x, y) = 0xFFFFFFFFu;  // a blank 60-pixel margin
+    EXPECT_FALSE(detectSidePanels(a, b).any());
+    EXPECT_FALSE(detectSidePanels(a, a).any());
+    EXPECT_FALSE(detectCapturePanels({a}).any());
+}
+
+TEST(SidePanels, ComposedOnceWithContentExactlyAsThePage) {
+    for (PanelPage p : {PanelPage{200, 0}, PanelPage{0, 150}, PanelPage{180, 120}}) {
+        SCOPED_TRACE(testing::Message() << p.left << "," << p.right);
+        const auto frames = panelFrames(p, {0, 250, 500, 750, 900});
+        std::ostringstream log;
+        stitchLog = &log;
+        const PixelImage out = composeFrames(frames);
+        stitchLog = nullptr;
+        expectContentIs(out, p, 1400);
+        expectPanelsPaintedOnce(out, frames[0], p);
+        EXPECT_EQ(log.str().rfind("panels=" + std::to_string(p.left) + "," + std::to_string(p.right) + "\r\npair 1 ", 0),
+                  0u)
+            << log.str();
+    }
+}
+
+TEST(SidePanels, ABlankMarginChangesNothing) {
+    const PixelImage page = makeDocumentPage(900, 2000, 8);
+    std::vector<PixelImage> frames;
+    for (int32_t o : {0, 220, 440}) {
+        PixelImage f = cropRows(page, o, 500);
+        for (int32_t y = 0; y < 500; ++y)
+            for (int32_t x = 0; x < 30; ++x) f.at(x, y) = 0xFFFFFFFFu;
+        frames.push_back(f);
+    }
+    std::ostringstream log;
+    stitchLog = &log;
+    const PixelImage out = composeFrames(frames);
+    stitchLog = nullptr;
+    EXPECT_EQ(log.str().find("panels="), std::string::npos);
+    EXPECT_EQ(out.height, 940);
+}
+
+// Real pages rendered with a sticky table of contents.
+class PanelCorpusCase : public testing::TestWithParam<std::tuple<const char*, int32_t>> {};
+
+TEST_P(PanelCorpusCase, ContentMatchesTheTruthAndThePanelAppearsOnce) {
+    const auto [name, panelRight] = GetParam();
+    const fs::path dir = test::testDataDir() / "corpus-panels" / name;
+    std::vector<PixelImage> frames;
+    for (const fs::path& p : listFrameFiles(dir / "frames")) frames.push_back(loadPng(p));
+    const PixelImage truth = loadPng(dir / "truth.png");
+    const PixelImage out = composeFrames(frames);
+    ASSERT_EQ(out.width, truth.width);
+    ASSERT_EQ(out.height, truth.height);
+    const double off = test::lumaDifferenceFraction(out, truth, panelRight + 8, out.width);
+    EXPECT_LT(off, 0.005) << off;
+    // Below the first frame the panel columns are uniform: no repeated panel content.
+    double sum = 0, sumSq = 0, n = 0;
+    for (int32_t y = frames[0].height; y < out.height; ++y)
+        for (int32_t x = 0; x < panelRight; ++x) {
+            const double v = luma(out.at(x, y));
+            sum += v;
+            sumSq += v * v;
+            ++n;
+        }
+    const double sd = std::sqrt(std::max(0.0, sumSq / n - (sum / n) * (sum / n)));
+    EXPECT_LT(sd, 4.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealPages, PanelCorpusCase,
+                         testing::Values(std::tuple{"py-json-sidebar", 246}, std::tuple{"py-pathlib-wide-sidebar", 246},
+                                         std::tuple{"rust-datatypes-sidebar", 300}));
+
+}  // namespace
+}  // namespace tf
