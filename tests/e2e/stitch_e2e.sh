@@ -26,6 +26,19 @@ for case_dir in "$repo"/tests/data/corpus/*/; do
     check grep -q $'^output=[0-9]*x[0-9]*\r$' "$win.log.txt"
 done
 
+# Pages with a fixed side panel: the content columns must match the truth.
+for case_dir in "$repo"/tests/data/corpus-panels/*/; do
+    name=$(basename "$case_dir")
+    right=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['panel']['right'])" "$case_dir/meta.json")
+    nat="$work/$name-native.png" win="$work/$name-wine.png"
+    rm -f "$nat" "$win"
+    "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
+    check same_image "$nat" "$win"
+    check python3 "$repo/tests/e2e/compare_truth.py" "$nat" "$case_dir/truth.png" $((right + 8))
+    check grep -q $'^panels=[0-9]*,[0-9]*\r$' "$win.log.txt"
+done
+
 # Failure paths of the exe: exit code 1, the log ends in "exception", no image.
 "$TF_WINE" "$exe" --stitch "$(tf_winpath "$work/no-such-folder")" "$(tf_winpath "$work/none.png")"
 check test $? = 1
