@@ -2,6 +2,7 @@
 // The main window's page and the table of the switches between pages.
 
 #include <cstdint>
+#include <string_view>
 
 namespace tf {
 
@@ -16,5 +17,14 @@ enum class UiState : int32_t {
     SettingsHelp = 7,
     SettingsAbout = 8,
 };
+
+inline constexpr int32_t kUiStateCount = 9;
+
+// The transition table: which page may follow which. A switch to the same
+// state is always allowed; values outside 0..8 are refused both ways.
+bool isUiTransitionAllowed(UiState from, UiState to);
+
+// "Home", "Selecting", …; "Unknown" for a value outside the enumeration.
+std::string_view uiStateName(UiState state);
 
 }  // namespace tf

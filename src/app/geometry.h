@@ -1,0 +1,102 @@
+#pragma once
+// Plain rectangles and sizes, and the main window's geometry: its size per page
+// and DPI, its fitting to the work area, the proportional resize on a page
+// change and the placement of the five working buttons. Pure functions over
+// plain data; the Win32 shell applies the results to the window.
+
+#include <cstdint>
+
+#include "app/ui_state.h"
+#include "settings/settings.h"
+
+namespace tf {
+
+struct Point {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+struct Size {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// (left, top, right, bottom); right and bottom are exclusive, as in Win32.
+struct Rect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    int32_t width() const { return right - left; }
+    int32_t height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// A rectangle in DIPs with fractions, as the page painter draws it.
+struct RectF {
+    float left = 0;
+    float top = 0;
+    float right = 0;
+    float bottom = 0;
+    bool operator==(const RectF&) const = default;
+};
+
+// Base outer size of a page in DIPs: 620 × 380 for Home and the capture states,
+// 660 × 450 for Result and Failed, 620 × 460 for the settings pages.
+Size baseWindowSizeDips(UiState state);
+
+// The base size in pixels of `dpi` (96 when 0).
+Size defaultWindowSizeForState(UiState state, uint32_t dpi);
+
+// The base size fitted to a work area (pixels): 32 DIPs kept free when it must
+// shrink, never below 320 × 240 DIPs.
+Size windowSizeForWorkArea(UiState state, uint32_t dpi, const Rect& workArea);
+
+// Smallest size the user may drag the window to: 560 × 400 DIPs on the result
+// page with a saved image, 520 × 340 otherwise.
+Size minimumTrackSize(UiState state, bool hasSavedImage, uint32_t dpi);
+
+// Where the window goes after `setUiState` stored `to` (pixels, virtual
+// desktop). `changed` says whether `to` differs from `from`; then the user's
+// resizing of the old page is carried over proportionally. The window keeps
+// its centre, stays inside the work area and keeps a margin below its top.
+Rect resizeForStateChange(bool changed, UiState from, UiState to, bool hasSavedImage, uint32_t dpi,
+                          const Rect& windowRect, const Rect& workArea);
+
+// Page layout in DIPs; rectangles a mode does not use are all zero.
+struct MainPageLayout {
+    RectF startButton;
+    RectF hintLine;
+    RectF firstResultAction;   // Open image
+    RectF secondResultAction;  // Capture another
+    RectF settingsButton;
+    RectF folderRow;
+    bool operator==(const MainPageLayout&) const = default;
+};
+
+// `resultMode`: the window is on the result page with a saved image.
+MainPageLayout computeMainPageLayout(float width, float height, bool resultMode);
+
+// One working button as the layout pass places it (client pixels).
+struct ControlPlacement {
+    Rect rect;  // x, y, x + w, y + h
+    bool visible = false;
+    bool operator==(const ControlPlacement&) const = default;
+};
+
+struct MainControlsLayout {
+    ControlPlacement start;           // id 1
+    ControlPlacement openImage;       // id 2
+    ControlPlacement captureAnother;  // id 3
+    ControlPlacement settings;        // id 4
+    ControlPlacement openFolder;      // id 5
+    bool operator==(const MainControlsLayout&) const = default;
+};
+
+// The layout pass for a client area of `clientPx` pixels at `dpi`.
+MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state, bool hasSavedImage,
+                                      UiLanguage language);
+
+}  // namespace tf
