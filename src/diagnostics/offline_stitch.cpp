@@ -7,8 +7,10 @@
 #include <system_error>
 
 #include "diagnostics/text_output.h"
+#include "capture/capture_rules.h"
 #include "image/png_codec.h"
 #include "stitch/composer.h"
+#include "stitch/small_shift.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +30,20 @@ struct StitchLogScope {
 };
 
 }  // namespace
+
+size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
+    if (frames.empty()) return 0;
+    size_t kept = 1;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        const PixelImage& last = frames[kept - 1];
+        if (framesNearlyIdentical(last, frames[i]) || movedByFewRows(last, frames[i])) continue;
+        if (kept != i) frames[kept] = std::move(frames[i]);
+        ++kept;
+    }
+    const size_t dropped = frames.size() - kept;
+    frames.resize(kept);
+    return dropped;
+}
 
 std::vector<fs::path> listFrameFiles(const fs::path& folder) {
     static const fs::path::string_type kPng = fs::path(".png").native();
@@ -58,6 +74,8 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
         writeStitchLogLine("frames=" + std::to_string(frames.size()));
         // Nothing to join is a failure, not an empty picture.
         if (frames.empty()) throw std::runtime_error("no frames");
+        const size_t skipped = dropUnmovedFrames(frames);
+        writeStitchLogLine("skipped=" + std::to_string(skipped));
 
         PixelImage image = composeFrames(frames);
         frames.clear();

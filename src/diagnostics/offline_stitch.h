@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "image/pixel_image.h"
+
 namespace tf {
 
 int runOfflineStitch(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath);
@@ -13,5 +15,11 @@ int runOfflineStitch(const std::filesystem::path& framesFolder, const std::files
 // is exactly ".png" (case-sensitive), sorted by path. Throws filesystem_error
 // when the folder cannot be listed.
 std::vector<std::filesystem::path> listFrameFiles(const std::filesystem::path& folder);
+
+// Drops, in place, every frame that shows no motion against the previous frame
+// kept: nearly identical, or moved by fewer than eight rows (which the matcher
+// cannot measure). A capture's dump folder holds such grabs — settle grabs and
+// the last small motion at the end of the page. Returns how many were dropped.
+size_t dropUnmovedFrames(std::vector<PixelImage>& frames);
 
 }  // namespace tf

@@ -54,7 +54,7 @@ TEST(OfflineStitch, JoinsTheFramesAndLogsEachStep) {
     EXPECT_TRUE(imagesEqual(truth, loadPng(out)));
     EXPECT_EQ(stitchLog, nullptr);
     const std::string log = logOf(out);
-    EXPECT_EQ(log.rfind("frames=3\r\npair 1 overlap=250 score=", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("frames=3\r\nskipped=0\r\npair 1 overlap=250 score=", 0), 0u) << log;
     EXPECT_NE(log.find("\r\npair 2 overlap=220 score="), std::string::npos) << log;
     EXPECT_EQ(log.substr(log.size() - 18), "\r\noutput=500x730\r\n");
     EXPECT_EQ(log.find('\n', 0), log.find("\r\n", 0) + 1);  // every line ends in CR LF
@@ -97,7 +97,7 @@ TEST(OfflineStitch, FailuresEndWithExceptionAndExitCodeOne) {
              writeFrames(f, {"0.png", "1.png"}, {0, 100});
              savePng(cropRows(makeDocumentPage(500, 500, 999), 0, 400), f / "2.png");
          },
-         "frames=3\r\npair 1 overlap=300", false},
+         "frames=3\r\nskipped=0\r\npair 1 overlap=300", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +123,7 @@ TEST(OfflineStitch, UnwritableOutputKeepsThePairLines) {
     fs::create_directories(dir / "out.png");  // a folder where the image should go
     EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png"), 1);
     const std::string log = logOf(dir / "out.png");
-    EXPECT_EQ(log.rfind("frames=2\r\npair 1 overlap=300", 0), 0u) << log;
+    EXPECT_EQ(log.rfind("frames=2\r\nskipped=0\r\npair 1 overlap=300", 0), 0u) << log;
     EXPECT_EQ(log.substr(log.size() - 11), "exception\r\n");
 }
 
@@ -135,6 +135,38 @@ TEST(OfflineStitch, LogThatCannotBeOpenedDoesNotChangeTheOutcome) {
     EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png"), 0);
     EXPECT_TRUE(fs::exists(dir / "out.png"));
     EXPECT_EQ(runOfflineStitch(dir / "nowhere", dir / "out.png"), 1);
+}
+
+TEST(OfflineStitch, UnmovedAndSlightlyMovedGrabsAreDropped) {
+    // A capture's dump folder: every candidate followed by identical settle grabs,
+    // and a last notch that moved the page by only 3 rows.
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    const PixelImage truth = writeFrames(dir / "frames",
+                                         {"0000-initial.png", "0001-candidate.png", "0002-settle.png",
+                                          "0003-candidate.png", "0004-settle.png", "0005-settle.png",
+                                          "0006-candidate.png", "0007-settle.png"},
+                                         {0, 180, 180, 360, 360, 360, 363, 363});
+    const fs::path out = dir / "out.png";
+    ASSERT_EQ(runOfflineStitch(dir / "frames", out), 0);
+    const PixelImage image = loadPng(out);
+    // The last 3 rows of the page are not in the image; everything else is.
+    EXPECT_TRUE(imagesEqual(cropRows(truth, 0, 760), image));
+    const std::string log = logOf(out);
+    EXPECT_EQ(log.rfind("frames=8\r\nskipped=5\r\npair 1 overlap=220 ", 0), 0u) << log;
+    EXPECT_NE(log.find("\r\npair 2 overlap=220 "), std::string::npos) << log;
+    EXPECT_EQ(log.find("pair 3"), std::string::npos) << log;
+}
+
+TEST(OfflineStitch, SmallStepsAddUpUntilTheyCanBeMatched) {
+    std::vector<PixelImage> frames;
+    const PixelImage page = makeDocumentPage(500, 2000, 52);
+    for (int32_t o : {0, 5, 10, 15, 20, 25}) frames.push_back(cropRows(page, o, 400));
+    EXPECT_EQ(dropUnmovedFrames(frames), 3u);  // 5 is dropped, 10 kept, 15 dropped, 20 kept, 25 dropped
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_TRUE(imagesEqual(cropRows(page, 20, 400), frames[2]));
+    std::vector<PixelImage> none;
+    EXPECT_EQ(dropUnmovedFrames(none), 0u);
 }
 
 TEST(OfflineStitch, EarlierOutputInsideTheFolderIsReadAsAFrame) {
