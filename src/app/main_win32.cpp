@@ -8,16 +8,11 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/app_window_win32.h"
 #include "diagnostics/offline_stitch.h"
 
-namespace {
-
-HINSTANCE appInstance = nullptr;
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    appInstance = instance;
+    tf::appInstance = instance;
     if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) SetProcessDPIAware();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
@@ -34,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     }
 
-    // The interactive program is not here yet.
+    const int code = tf::runInteractiveProgram();
     CoUninitialize();
-    return 0;
+    return code;
 }

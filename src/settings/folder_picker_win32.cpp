@@ -1,0 +1,50 @@
+#include <windows.h>
+#include <shobjidl.h>
+
+#include "settings/pickers_win32.h"
+#include "settings/settings_store.h"
+#include "ui/bilingual.h"
+#include "ui/win32_handles.h"
+
+namespace tf {
+namespace {
+
+struct CoTaskString {
+    PWSTR text = nullptr;
+    ~CoTaskString() { CoTaskMemFree(text); }
+};
+
+}  // namespace
+
+bool chooseCaptureFolder(HWND owner) {
+    ComPtr<IFileOpenDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
+        return false;
+    }
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (FAILED(dialog->GetOptions(&options))) options = 0;
+    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+    dialog->SetTitle(tr(L"Choose capture folder", L"选择截图保存位置"));
+    if (!settings.captureFolder.empty()) {
+        ComPtr<IShellItem> start;
+        // A folder that no longer exists is skipped: the shell picks the place.
+        if (SUCCEEDED(SHCreateItemFromParsingName(settings.captureFolder.c_str(), nullptr, IID_PPV_ARGS(&start)))) {
+            dialog->SetFolder(start.Get());
+        }
+    }
+    if (FAILED(dialog->Show(owner))) return false;
+    ComPtr<IShellItem> chosen;
+    if (FAILED(dialog->GetResult(&chosen))) return false;
+    CoTaskString path;
+    if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path.text)) || path.text == nullptr) return false;
+    settings.captureFolder = path.text;
+    if (!saveSettings()) {
+        MessageBoxW(owner,
+                    tr(L"The setting could not be saved. The selected folder will still be used for this session.",
+                       L"保存设置失败，本次运行仍会使用所选目录。"),
+                    tr(L"Tallyframe settings", L"塔利帧设置"), MB_ICONWARNING | MB_OK);
+    }
+    return true;
+}
+
+}  // namespace tf

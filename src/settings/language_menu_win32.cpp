@@ -1,0 +1,40 @@
+#include <windows.h>
+
+#include "app/app_window_win32.h"
+#include "settings/pickers_win32.h"
+#include "settings/settings_store.h"
+#include "ui/bilingual.h"
+#include "ui/settings_window_win32.h"
+#include "ui/win32_handles.h"
+
+namespace tf {
+
+bool chooseLanguage(HWND owner) {
+    if (languageButton == nullptr || !IsWindow(languageButton)) return false;
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return false;
+    // Each language is named in itself, whatever the interface language.
+    const bool english = settings.language == UiLanguage::English;
+    AppendMenuW(menu.get(), MF_STRING | (english ? 0u : MF_CHECKED), 1, L"简体中文");
+    AppendMenuW(menu.get(), MF_STRING | (english ? MF_CHECKED : 0u), 2, L"English");
+    RECT button{};
+    GetWindowRect(languageButton, &button);
+    const int chosenId = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                                         button.left, button.bottom, 0, owner, nullptr));
+    menu.reset();
+    if (chosenId == 0) return false;
+    const UiLanguage chosen = chosenId == 2 ? UiLanguage::English : UiLanguage::ChineseSimplified;
+    if (chosen == settings.language) return false;
+    settings.language = chosen;
+    if (!saveSettings()) {
+        MessageBoxW(owner,
+                    tr(L"The language setting could not be saved. The selected language will still be used for this "
+                       L"session.",
+                       L"保存语言设置失败，本次运行仍会使用所选语言。"),
+                    tr(L"Tallyframe settings", L"塔利帧设置"), MB_ICONWARNING | MB_OK);
+    }
+    applyLanguage();
+    return true;
+}
+
+}  // namespace tf

@@ -1,0 +1,59 @@
+#include "ui/button_proc_win32.h"
+
+#include "app/app_window_win32.h"
+#include "ui/automation_provider_win32.h"
+
+namespace tf {
+
+HWND hoverButton = nullptr;
+WNDPROC defaultButtonProc = nullptr;
+
+void subclassOwnerButton(HWND button) {
+    if (button == nullptr) return;
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ownerButtonProc)));
+    if (defaultButtonProc == nullptr && previous != &ownerButtonProc) defaultButtonProc = previous;
+}
+
+LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int id = GetDlgCtrlID(button);
+    switch (message) {
+        case WM_MOUSEMOVE:
+            if (hoverButton != button) {
+                if (hoverButton != nullptr && IsWindow(hoverButton)) InvalidateRect(hoverButton, nullptr, FALSE);
+                hoverButton = button;
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, button, 0};
+                TrackMouseEvent(&track);
+                InvalidateRect(button, nullptr, FALSE);
+            }
+            break;
+        case WM_MOUSELEAVE:
+            if (hoverButton == button) hoverButton = nullptr;
+            InvalidateRect(button, nullptr, FALSE);
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            if (id == 4 && GetParent(button) == mainWindow) suppressSettingsFocusRing = false;
+            InvalidateRect(button, nullptr, FALSE);
+            break;
+        case WM_SETCURSOR:
+            if (id == 40 || id == 42 || id == 44 || id == 45) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_NCDESTROY:
+            if (hoverButton == button) hoverButton = nullptr;
+            break;
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == kUiaRootObjectId) return answerAutomationRequest(button, wParam, lParam);
+            break;
+        default: break;
+    }
+    if (defaultButtonProc == nullptr) return DefWindowProcW(button, message, wParam, lParam);
+    return CallWindowProcW(defaultButtonProc, button, message, wParam, lParam);
+}
+
+}  // namespace tf

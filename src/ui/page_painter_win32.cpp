@@ -1,0 +1,278 @@
+#include "ui/page_painter_win32.h"
+
+#include <cmath>
+
+#include "app/dpi.h"
+#include "app/geometry.h"
+#include "app/app_window_win32.h"
+#include "ui/bilingual.h"
+#include "ui/button_proc_win32.h"
+#include "ui/page_texts.h"
+#include "ui/palette.h"
+#include "ui/renderer_win32.h"
+
+namespace tf {
+namespace {
+
+D2D1_RECT_F rectF(float l, float t, float r, float b) { return D2D1::RectF(l, t, r, b); }
+D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
+
+int px(UINT dpi, float dips) { return static_cast<int>(std::lroundf(dpi * dips / 96.0f)); }
+int md(UINT dpi, int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); }
+
+RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
+    return {base.left + l, base.top + t, base.left + r, base.top + b};
+}
+
+std::wstring windowText(HWND w) {
+    const int n = GetWindowTextLengthW(w);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    s.resize(static_cast<size_t>(GetWindowTextW(w, s.data(), n + 1)));
+    return s;
+}
+
+void paintHome(ID2D1RenderTarget* t, float W, float y, const MainPageLayout& layout) {
+    drawText(t, tr(L"Scrolling Screenshot", L"滚动截长图"), rectF(40, y + 56, W - 40, y + 100), 30, 400,
+             palette::titleText, kTextCentred);
+    drawText(t, tr(L"Select an area to scroll and stitch into one long image", L"框选区域，自动滚动并拼接为一张完整长图"),
+             rectF(40, y + 106, W - 40, y + 134), 15, 400, palette::bodyText, kTextCentred);
+    drawText(t, tr(L"Click, then drag to select an area", L"点击后拖动鼠标框选区域"), rectF(layout.hintLine), 14, 400,
+             palette::bodyText, kTextCentred);
+}
+
+void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
+    drawText(t, tr(L"Long screenshot saved", L"长截图已保存"), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
+             palette::success, kTextLeft);
+    drawText(t, tr(L"Automatically scrolled and stitched into one long image", L"已自动滚动并拼接为一张完整长图"),
+             rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
+    constexpr unsigned kCentredEllipsis = 0x8025;
+    drawText(t, fileNameOf(savedImagePath), rectF(50, y + 144, W - 50, y + 174), 18, 600, palette::accent,
+             kCentredEllipsis);
+    const CaptureStats& s = lastCaptureStats;
+    drawText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi()),
+             rectF(50, y + 178, W - 50, y + 206), 14, 400, palette::bodyText, kCentredEllipsis);
+    const std::wstring savedTo = std::wstring(tr(L"Saved to: ", L"保存至：")) + parentFolderOf(savedImagePath);
+    drawText(t, savedTo, rectF(50, y + 206, W - 50, y + 234), 13, 400, palette::faintText, kCentredEllipsis);
+}
+
+// The in-window settings pages are reached only through the hidden controls
+// 20-22; they show their page title on the page background.
+void paintInWindowSettingsHeader(ID2D1RenderTarget* t, float W, UiState state) {
+    const wchar_t* title = state == UiState::SettingsHelp    ? tr(L"Help", L"使用帮助")
+                           : state == UiState::SettingsAbout ? tr(L"About Tallyframe", L"关于塔利帧")
+                                                             : tr(L"Settings", L"设置");
+    drawText(t, title, rectF(40, 16.0f - settingsScrollOffset, W - 40, 60.0f - settingsScrollOffset), 28, 400,
+             palette::titleText, kTextCentred);
+}
+
+struct ButtonLook {
+    bool pressed, disabled, focused, hot;
+    float w, h, p;
+    UINT dpi;
+};
+
+void focusRing(ID2D1RenderTarget* t, const ButtonLook& b, float inset, float radius) {
+    if (b.focused) strokeRoundedRect(t, rectF(inset, inset, b.w - inset, b.h - inset), radius, palette::focusRing, 2);
+}
+
+COLORREF primaryFill(const ButtonLook& b) {
+    return b.disabled ? palette::disabled : b.pressed ? palette::accentPressed : b.hot ? palette::accentHot : palette::accent;
+}
+
+void hairline(ID2D1RenderTarget* t, const ButtonLook& b, float radius, COLORREF colour) {
+    strokeRoundedRect(t, rectF(0, 0, b.w, b.h), radius, colour, 96.0f / b.dpi);
+}
+
+}  // namespace
+
+void paintMainPage(HWND window, HDC hdc) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const UINT dpi = windowDpi(window);
+    const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
+    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
+    if (t == nullptr) return;
+    const UiState state = displayedMainState();
+    const bool resultMode = inResultWithPath();
+    const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
+    const float y = (H - (resultMode ? 410 : 340)) / 2, x = (W - 660) / 2;
+    t->Clear(D2D1::ColorF(GetRValue(palette::pageBackground) / 255.0f, GetGValue(palette::pageBackground) / 255.0f,
+                          GetBValue(palette::pageBackground) / 255.0f));
+    const bool settingsPage =
+        state == UiState::SettingsGeneral || state == UiState::SettingsHelp || state == UiState::SettingsAbout;
+    if (settingsPage) paintInWindowSettingsHeader(t, W, state);
+    else if (resultMode) paintResult(t, W, x, y);
+    else paintHome(t, W, y, layout);
+    endDcDraw();
+    if (resultMode) {
+        const RECT check{px(dpi, x + 198), px(dpi, y + 49), px(dpi, x + 226), px(dpi, y + 77)};
+        drawCachedIcon(hdc, 205, check, palette::success);
+    }
+}
+
+void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
+    const UINT dpi = windowDpi(window);
+    const RECT& rc = item.rcItem;
+    ButtonLook b{};
+    b.pressed = (item.itemState & ODS_SELECTED) != 0;
+    b.disabled = (item.itemState & ODS_DISABLED) != 0;
+    b.focused = (item.itemState & ODS_FOCUS) != 0;
+    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == hoverButton);
+    b.w = (rc.right - rc.left) * 96.0f / dpi;
+    b.h = (rc.bottom - rc.top) * 96.0f / dpi;
+    b.p = b.pressed ? 1.0f : 0.0f;
+    b.dpi = dpi;
+    ID2D1DCRenderTarget* t = beginDcDraw(window, item.hDC, rc);
+    if (t == nullptr) return;
+    fillRect(t, rectF(0, 0, b.w, b.h), palette::pageBackground);
+    const bool inSettings = window == settingsWindow && settingsWindow != nullptr;
+    const float p = b.p;
+    int iconId = 0;
+    RECT iconRect{};
+    COLORREF iconColour = 0;
+    const UiState state = currentUiState();
+
+    switch (item.CtlID) {
+        case 1: {
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
+            focusRing(t, b, 2, 7);
+            const std::wstring label = tr(L"Start long screenshot", L"开始截长图");
+            const float textW = measureText(label, 16, 600).width;
+            const float x0 = (b.w - (textW + 34)) / 2;
+            drawText(t, label, rectF(x0 + 34, p, b.w, p + b.h), 16, 600, palette::white, kTextLeft);
+            iconId = 202;
+            iconColour = palette::white;
+            const float iy = (b.h - 24) / 2 + p;
+            iconRect = offsetRect(rc, px(dpi, x0), px(dpi, iy), px(dpi, x0 + 24), px(dpi, iy + 24));
+            break;
+        }
+        case 2:
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
+            focusRing(t, b, 2, 7);
+            drawText(t, tr(L"Open image", L"打开图片"), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
+            break;
+        case 3:
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
+            strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::accent, 96.0f / dpi);
+            focusRing(t, b, 2, 7);
+            drawText(t, tr(L"Capture another", L"再截一张"), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
+                     kTextCentred);
+            break;
+        case 4: {
+            if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
+            if (b.focused && !suppressSettingsFocusRing) focusRing(t, b, 1, 7);
+            iconId = 208;
+            iconColour = b.pressed ? palette::accentPressed : b.hot ? palette::accent : palette::bodyText;
+            const int side = md(dpi, 18);
+            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
+            iconRect = offsetRect(rc, ox, oy, ox + side, oy + side);
+            break;
+        }
+        case 5:
+            focusRing(t, b, 1, 7);
+            drawText(t, tr(L"Open containing folder", L"打开所在文件夹"), rectF(30, p, b.w, p + b.h), 14, 400,
+                     b.pressed ? palette::accentPressed : palette::accent, kTextLeft);
+            iconId = 213;
+            iconColour = palette::accent;
+            iconRect = offsetRect(rc, md(dpi, 6), md(dpi, 10), md(dpi, 26), md(dpi, 30));
+            break;
+        case 10:
+        case 11:
+        case 12: {
+            if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
+            focusRing(t, b, 1, 7);
+            iconId = item.CtlID == 10 ? 203 : 204;
+            iconColour = palette::quietIcon;
+            const int side = md(dpi, 16);
+            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
+            iconRect = offsetRect(rc, ox, oy, ox + side, oy + side);
+            break;
+        }
+        case 20:
+        case 21:
+        case 22: {
+            // Navigation between the settings pages: an icon, tinted when its
+            // page is the one shown.
+            const UiState page = item.CtlID == 20 ? UiState::SettingsGeneral
+                                 : item.CtlID == 21 ? UiState::SettingsHelp
+                                                    : UiState::SettingsAbout;
+            const bool selected = state == page || (page == UiState::SettingsGeneral && inSettings &&
+                                                    state != UiState::SettingsHelp && state != UiState::SettingsAbout);
+            if (selected || b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
+            focusRing(t, b, 1, 7);
+            iconId = 190 + item.CtlID;  // 210, 211, 212
+            iconColour = b.pressed ? palette::accentPressed : (selected || b.hot) ? palette::accent : palette::bodyText;
+            const int side = md(dpi, 18);
+            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
+            iconRect = offsetRect(rc, ox, oy + static_cast<int>(p), ox + side, oy + side + static_cast<int>(p));
+            break;
+        }
+        case 29:
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::white);
+            strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::border, 96.0f / dpi);
+            drawText(t, settings.captureFolder, rectF(40, 0, b.w - 10, b.h), 13, 400, palette::titleText,
+                     kTextLeft | DT_END_ELLIPSIS);
+            iconId = 213;
+            iconColour = palette::bodyText;
+            iconRect = offsetRect(rc, md(dpi, 14), md(dpi, 11), md(dpi, 30), md(dpi, 27));
+            break;
+        case 30:
+            if (inSettings) {
+                fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
+                hairline(t, b, 8, palette::border);
+                drawText(t, tr(L"Choose", L"选择"), rectF(0, p, b.w, p + b.h), 14, 400, palette::titleText, kTextCentred);
+                focusRing(t, b, 1, 7);
+            }
+            break;
+        case 31: {
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::pageBackground);
+            hairline(t, b, 8, palette::border);
+            drawText(t, englishUi() ? L"English" : L"简体中文", rectF(14, p, b.w - 12, p + b.h), 14, 400,
+                     palette::titleText, kTextLeft);
+            focusRing(t, b, 1, 7);
+            iconId = 219;
+            iconColour = palette::bodyText;
+            const int w = static_cast<int>(b.w);
+            iconRect = offsetRect(rc, md(dpi, w - 30), md(dpi, 13), md(dpi, w - 14), md(dpi, 29));
+            break;
+        }
+        case 32:
+        case 33: {
+            const bool on = item.CtlID == 32 ? settings.openAfterCapture : settings.captureLoggingEnabled;
+            fillRoundedRect(t, rectF(0, 0, 48, 26), 13, on ? palette::accent : palette::disabled);
+            const float kx = on ? 25.0f : 3.0f;
+            fillRoundedRect(t, rectF(kx, 3, kx + 20, 23), 10, palette::white);
+            if (b.focused) strokeRoundedRect(t, rectF(1, 1, 47, 25), 12, palette::focusRing, 2);
+            break;
+        }
+        case 40:
+        case 41:
+        case 42:
+        case 44:
+        case 45: {
+            const COLORREF c = b.pressed ? palette::accentPressed : b.hot ? palette::accentHot : palette::accent;
+            const float size = item.CtlID == 42 ? 12.0f : 13.0f;
+            drawText(t, windowText(item.hwndItem), rectF(0, p, b.w, p + b.h), size, 400, c, kTextLeft);
+            focusRing(t, b, 1, 5);
+            break;
+        }
+        case 43: {
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
+            focusRing(t, b, 2, 7);
+            const std::wstring label = tr(L"Check for updates", L"检查更新");
+            const float textW = measureText(label, 14, 600).width;
+            const float x0 = (b.w - (textW + 28)) / 2;
+            drawText(t, label, rectF(x0 + 28, p, b.w, p + b.h), 14, 600, palette::white, kTextLeft);
+            iconId = 214;
+            iconColour = palette::white;
+            const float iy = (b.h - 18) / 2 + p;
+            iconRect = offsetRect(rc, px(dpi, x0), px(dpi, iy), px(dpi, x0 + 18), px(dpi, iy + 18));
+            break;
+        }
+        default: break;
+    }
+    endDcDraw();
+    if (iconId != 0) drawCachedIcon(item.hDC, iconId, iconRect, iconColour);
+}
+
+}  // namespace tf

@@ -1,0 +1,403 @@
+#include "ui/settings_window_win32.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "app/dpi.h"
+#include "app/app_window_win32.h"
+#include "settings/pickers_win32.h"
+#include "settings/settings_store.h"
+#include "ui/bilingual.h"
+#include "ui/button_proc_win32.h"
+#include "ui/page_painter_win32.h"
+#include "ui/palette.h"
+#include "ui/renderer_win32.h"
+#include "ui/settings_layout.h"
+
+namespace tf {
+namespace {
+
+// The page navigation (20-22) and "Check for updates" (43) belong to this
+// window only; they never enter the shared control slots, which keep the main
+// window's hidden controls of the same ids.
+constexpr int kNavigationIds[] = {20, 21, 22, 43};
+std::array<HWND, 4> navigation{};
+
+constexpr int kSlotIds[] = {29, 30, 31, 32, 33, 42};
+
+std::wstring settingsControlLabel(int id) {
+    switch (id) {
+        case 29: return settings.captureFolder;
+        case 30: return tr(L"Choose capture folder", L"选择截图保存位置");
+        case 31: return tr(L"Interface language: English", L"界面语言：简体中文");
+        case 32: return tr(L"Open image after completion", L"完成后打开图片");
+        case 33: return tr(L"Enable capture logging", L"开启截图日志");
+        default: return controlLabel(id);
+    }
+}
+
+Rect workAreaOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+void place(HWND control, int x, int y, int w, int h, bool visible) {
+    if (control == nullptr) return;
+    HWND parent = GetParent(control);
+    RECT old{};
+    GetWindowRect(control, &old);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
+    SetWindowPos(control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+    InvalidateRect(parent, &old, FALSE);
+    InvalidateRect(control, nullptr, TRUE);
+    const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != visible) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void placeFrom(HWND control, const ControlPlacement& p) {
+    place(control, p.rect.left, p.rect.top, p.rect.width(), p.rect.height(), p.visible);
+}
+
+void createControls(HWND window) {
+    for (int id : kSlotIds) {
+        const bool isStatic = id == 29;
+        const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
+                                     : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
+        HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0,
+                                 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
+        setControlSlot(id, c);
+        if (!isStatic) subclassOwnerButton(c);
+    }
+    for (size_t i = 0; i < navigation.size(); ++i) {
+        const int id = kNavigationIds[i];
+        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
+                                        0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance,
+                                        nullptr);
+        subclassOwnerButton(navigation[i]);
+    }
+}
+
+void goToPage(UiState page) {
+    const UiState s = currentUiState();
+    if (s == UiState::Home || s == UiState::Result || s == UiState::Failed) {
+        if (page == UiState::SettingsGeneral) return;  // already the general page
+        setUiState(UiState::SettingsGeneral);
+    }
+    setUiState(page);
+}
+
+void closeSettingsFromPages() {
+    // Back to the page the main window showed before the settings window
+    // navigated; allowed from every settings page.
+    const UiState s = currentUiState();
+    if (s == UiState::SettingsGeneral || s == UiState::SettingsHelp || s == UiState::SettingsAbout) {
+        setUiState(settingsReturnState());
+    }
+}
+
+void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const UiState s = currentUiState();
+    const wchar_t* title;
+    const wchar_t* subtitle;
+    if (s == UiState::SettingsHelp) {
+        title = tr(L"Help", L"使用帮助");
+        subtitle = tr(L"Create a long screenshot in three steps", L"三步完成滚动长截图");
+    } else if (s == UiState::SettingsAbout) {
+        title = tr(L"About Tallyframe", L"关于塔利帧");
+        subtitle = tr(L"Application, version, and publisher", L"应用信息、版本与发布者");
+    } else {
+        title = tr(L"Settings", L"设置");
+        subtitle = tr(L"Adjust capture storage and app behavior", L"调整截图保存与应用行为");
+    }
+    const RectF& a = l.headerTitle;
+    const RectF& b = l.headerSubtitle;
+    drawText(t, title, D2D1::RectF(a.left, a.top, a.right, a.bottom), 28, 400, palette::titleText, kTextCentred);
+    drawText(t, subtitle, D2D1::RectF(b.left, b.top, b.right, b.bottom), 14, 400, palette::bodyText, kTextCentred);
+}
+
+void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const float m = l.margin, R = l.right;
+    drawText(t, tr(L"Capture folder", L"截图保存位置"), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
+             15, 500, palette::titleText, kTextLeft);
+    drawText(t, tr(L"Long screenshots are saved in this folder", L"生成的长图自动保存在此目录"),
+             D2D1::RectF(m, l.folderDescriptionTop, R - 130, l.folderDescriptionTop + 22), 13, 400, palette::bodyText,
+             kTextLeft);
+    struct Row {
+        float top;
+        const wchar_t* label;
+        const wchar_t* description;
+    } rows[] = {
+        {l.languageRowTop, tr(L"Interface language", L"界面语言"), tr(L"Changes apply immediately", L"修改后立即应用")},
+        {l.openAfterRowTop, tr(L"Open image after completion", L"完成后打开图片"),
+         tr(L"Open the image after saving", L"截图保存完成后自动打开图片")},
+        {l.loggingRowTop, tr(L"Enable capture logging", L"开启截图日志"),
+         tr(L"Save capture logs and intermediate frames when enabled", L"开启后保存截图日志与中间过程")},
+    };
+    for (const Row& r : rows) {
+        drawText(t, r.label, D2D1::RectF(m, r.top, R - 170, r.top + 24), 15, 500, palette::titleText, kTextLeft);
+        drawText(t, r.description, D2D1::RectF(m, r.top + 24, R - 100, r.top + 46), 13, 400, palette::bodyText,
+                 kTextLeft);
+    }
+    drawText(t, L"v1.0.0", D2D1::RectF(R - 80, l.feedbackRowTop, R, l.feedbackRowTop + 32), 12, 400, palette::bodyText,
+             DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+}
+
+void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
+    const float c = (W - 2 * m - 24) / 3;
+    const wchar_t* numbers[] = {L"01", L"02", L"03"};
+    const wchar_t* titles[] = {tr(L"Select area", L"选择区域"), tr(L"Auto scroll", L"自动滚动"),
+                               tr(L"Finish and save", L"结束并保存")};
+    const wchar_t* descriptions[] = {tr(L"Drag to select the page area", L"拖动鼠标框选页面"),
+                                     tr(L"Scrolling starts automatically", L"松开鼠标后自动滚动"),
+                                     tr(L"Press Esc to save the result", L"按 Esc 结束并生成长图")};
+    for (int i = 0; i < 3; ++i) {
+        const float left = m + i * (c + 12), right = left + c;
+        strokeRoundedRect(t, D2D1::RectF(left, 106, right, 218), 7, palette::border, 96.0f / dpi);
+        drawText(t, numbers[i], D2D1::RectF(left + 14, 118, right - 14, 138), 12, 400, palette::accent, kTextLeft);
+        drawText(t, titles[i], D2D1::RectF(left + 14, 144, right - 14, 168), 14, 500, palette::titleText, kTextLeft);
+        drawText(t, descriptions[i], D2D1::RectF(left + 14, 170, right - 14, 204), 12, 400, palette::bodyText,
+                 kTextLeft);
+    }
+    const wchar_t* rows[] = {tr(L"Frequently asked questions", L"常见问题"),
+                             tr(L"Visit the Tallyframe website", L"访问塔利帧产品站点"), tr(L"Send feedback", L"反馈问题")};
+    for (int i = 0; i < 3; ++i) {
+        const float top = 242.0f + 42 * i;
+        drawText(t, rows[i], D2D1::RectF(m, top, W - m, top + 42), 13, 400, palette::titleText, kTextLeft);
+        if (i < 2) {
+            const float y = top + 42 - 0.5f * 96.0f / dpi;
+            drawLine(t, D2D1::Point2F(m, y), D2D1::Point2F(W - m, y), palette::divider, 96.0f / dpi);
+        }
+    }
+}
+
+void drawAboutPage(ID2D1RenderTarget* t, float W, float m) {
+    drawText(t, tr(L"Tallyframe", L"塔利帧"), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
+    drawText(t, tr(L"Lightweight scrolling capture  \u00B7  v1.0.0", L"轻量滚动截屏工具  \u00B7  v1.0.0"),
+             D2D1::RectF(m, 182, W - m, 208), 13, 400, palette::bodyText, kTextCentred);
+    drawText(t, tr(L"Published by Quorvelle", L"由 Quorvelle 发布"), D2D1::RectF(m, 246, W - m, 272), 13, 400,
+             palette::bodyText, kTextCentred);
+    drawText(t, tr(L"\u00A9 2026 Quorvelle. All rights reserved.", L"\u00A9 2026 Quorvelle 保留所有权利。"),
+             D2D1::RectF(m, 282, W - m, 306), 12, 400, palette::faintText, kTextCentred);
+}
+
+}  // namespace
+
+void refreshSettingsWindow() {
+    if (settingsWindow == nullptr) return;
+    layoutSettingsWindowControls();
+    RedrawWindow(settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void layoutSettingsWindowControls() {
+    if (settingsWindow == nullptr) return;
+    RECT client{};
+    GetClientRect(settingsWindow, &client);
+    const UINT dpi = windowDpi(settingsWindow);
+    const SettingsControlsLayout l =
+        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language);
+    placeFrom(controlSlot(29), l.folderBox);
+    placeFrom(controlSlot(30), l.chooseFolder);
+    placeFrom(controlSlot(31), l.language);
+    placeFrom(controlSlot(32), l.openAfter);
+    placeFrom(controlSlot(33), l.logging);
+    placeFrom(controlSlot(42), l.feedback);
+    // Navigation icons in the top right corner; "Check for updates" under
+    // the about page's texts.
+    const int W = static_cast<int>(std::lround(client.right * 96.0 / dpi));
+    auto d = [dpi](int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); };
+    for (int i = 0; i < 3; ++i) place(navigation[static_cast<size_t>(i)], d(W - 16 - 32 - 36 * (2 - i)), d(12), d(32), d(32), true);
+    place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState() == UiState::SettingsAbout);
+}
+
+void paintSettingsPage(HWND window, HDC hdc) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const UINT dpi = windowDpi(window);
+    const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
+    const SettingsLayout l = computeSettingsLayout(W, H);
+    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
+    if (t == nullptr) return;
+    fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
+    drawHeader(t, l);
+    const UiState s = currentUiState();
+    if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
+    else if (s == UiState::SettingsAbout) drawAboutPage(t, W, l.margin);
+    else drawGeneralPage(t, l);
+    endDcDraw();
+    if (s == UiState::SettingsAbout) {
+        const float left = (W - 40) / 2;
+        auto p = [dpi](float v) { return static_cast<int>(std::lroundf(dpi * v / 96.0f)); };
+        const RECT mark{p(left), p(96), p(left + 40), p(136)};
+        drawCachedIcon(hdc, 201, mark, palette::accent);
+    }
+}
+
+bool openSettingsWindow() {
+    if (settingsWindow != nullptr) {
+        SetForegroundWindow(settingsWindow);
+        return true;
+    }
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = settingsWindowProc;
+    wc.hInstance = appInstance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kSettingsWindowClass;
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    const int d = static_cast<int>(windowDpi(mainWindow));
+    const int w = mulDiv(620, d, 96), h = mulDiv(460, d, 96);
+    RECT main{};
+    GetWindowRect(mainWindow, &main);
+    const Rect work = workAreaOf(mainWindow);
+    int x = main.left + ((main.right - main.left) - w) / 2;
+    int y = main.top + ((main.bottom - main.top) - h) / 2;
+    x = std::clamp(x, work.left, std::max(work.left, work.right - w));
+    y = std::clamp(y, work.top, std::max(work.top, work.bottom - h));
+    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(L"Tallyframe - Settings", L"塔利帧 - 设置"),
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, mainWindow, nullptr, appInstance,
+                                   nullptr);
+    if (created == nullptr) return false;
+    settingsWindow = created;
+    layoutSettingsWindowControls();
+    EnableWindow(mainWindow, FALSE);
+    ShowWindow(settingsWindow, SW_SHOW);
+    SetForegroundWindow(settingsWindow);
+    SetFocus(settingsWindow);
+    return true;
+}
+
+LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            settingsWindow = window;
+            createControls(window);
+            layoutSettingsWindowControls();
+            return 0;
+        case WM_DESTROY:
+            closeSettingsFromPages();
+            settingsWindow = nullptr;
+            for (int id : {29, 30, 31, 32, 33, 42, 44, 45}) setControlSlot(id, nullptr);
+            navigation.fill(nullptr);
+            if (mainWindow != nullptr) {
+                suppressSettingsFocusRing = true;
+                EnableWindow(mainWindow, TRUE);
+                showAndActivateMain();
+                PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
+            }
+            return 0;
+        case WM_SIZE:
+            layoutSettingsWindowControls();
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            if (dc != nullptr) paintSettingsPage(window, dc);
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            const int d = static_cast<int>(windowDpi(window));
+            info->ptMinTrackSize = {mulDiv(540, d, 96), mulDiv(400, d, 96)};
+            return 0;
+        }
+        case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_KEYDOWN:
+            if (wParam != VK_ESCAPE) break;
+            DestroyWindow(window);
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case 12:
+                case IDCANCEL: DestroyWindow(window); break;
+                case 20: goToPage(UiState::SettingsGeneral); break;
+                case 21: goToPage(UiState::SettingsHelp); break;
+                case 22: goToPage(UiState::SettingsAbout); break;
+                case 30:
+                    if (chooseCaptureFolder(window)) {
+                        if (HWND box = controlSlot(29)) {
+                            SetWindowTextW(box, settings.captureFolder.c_str());
+                            InvalidateRect(box, nullptr, TRUE);
+                        }
+                        InvalidateRect(window, nullptr, TRUE);
+                    }
+                    break;
+                case 31:
+                    if (chooseLanguage(window)) {
+                        layoutSettingsWindowControls();
+                        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                    }
+                    break;
+                case 32:
+                    settings.openAfterCapture = !settings.openAfterCapture;
+                    saveSettings();
+                    if (HWND s = controlSlot(32)) InvalidateRect(s, nullptr, TRUE);
+                    break;
+                case 33:
+                    settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
+                    saveSettings();
+                    if (HWND s = controlSlot(33)) InvalidateRect(s, nullptr, TRUE);
+                    break;
+                case 42: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
+                case 43:
+                    // The main window runs the check; its answer comes back there.
+                    if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, 43, 0);
+                    break;
+                default: break;
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            layoutSettingsWindowControls();
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        }
+        default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void applyLanguage() {
+    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(L"Tallyframe", L"塔利帧"));
+    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(L"Tallyframe - Settings", L"塔利帧 - 设置"));
+    const bool settingsOpen = settingsWindow != nullptr;
+    for (int id = 1; id <= kMaxControlId; ++id) {
+        HWND c = controlSlot(id);
+        if (c == nullptr || id == 29) continue;
+        const bool ownedBySettings = settingsOpen && GetParent(c) == settingsWindow;
+        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(id) : controlLabel(id)).c_str());
+    }
+    for (size_t i = 0; i < navigation.size(); ++i) {
+        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(kNavigationIds[i]).c_str());
+    }
+    if (mainTooltip != nullptr && mainWindow != nullptr && controlSlot(4) != nullptr) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = mainWindow;
+        tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
+        std::wstring tip = tr(L"Settings", L"设置");
+        tool.lpszText = tip.data();
+        SendMessageW(mainTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    if (mainWindow != nullptr) {
+        layoutMainWindowControls();
+        RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    if (settingsWindow != nullptr) refreshSettingsWindow();
+}
+
+}  // namespace tf

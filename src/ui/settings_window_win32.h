@@ -1,0 +1,23 @@
+#pragma once
+// The settings window: a separate window owned by the main window, which it
+// keeps disabled while open. It shows the general settings, and its own
+// navigation leads to the help and about pages (the main window's settings
+// states), with "Check for updates" on the about page.
+
+#include <windows.h>
+
+namespace tf {
+
+inline constexpr wchar_t kSettingsWindowClass[] = L"TallyframeSettings";
+
+// Opens the window, or brings the open one to the front.
+bool openSettingsWindow();
+LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void layoutSettingsWindowControls();
+void paintSettingsPage(HWND window, HDC hdc);
+// Re-titles both windows and re-labels every control and the tooltip.
+void applyLanguage();
+// After a page switch: re-lay out and redraw the open settings window.
+void refreshSettingsWindow();
+
+}  // namespace tf
