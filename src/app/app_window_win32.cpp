@@ -239,6 +239,8 @@ LRESULT handleCommand(HWND window, int id) {
     return 0;
 }
 
+}  // namespace
+
 // IsDialogMessageW would turn Enter and Esc into WM_COMMAND IDOK (1) and
 // IDCANCEL (2), which are the Start and Open image commands here. Enter goes
 // to the main window's own key handling instead, Esc to the settings window.
@@ -256,8 +258,6 @@ bool routeDialogKey(const MSG& msg) {
     }
     return false;
 }
-
-}  // namespace
 
 HWND controlSlot(int id) { return (id >= 0 && id <= kMaxControlId) ? slots[static_cast<size_t>(id)] : nullptr; }
 
@@ -446,8 +446,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int runInteractiveProgram() {
-    loadSettings();
+HWND createMainWindow() {
     BOOL animations = TRUE;
     if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) reducedMotion = !animations;
 
@@ -472,27 +471,25 @@ int runInteractiveProgram() {
     mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(L"Tallyframe", L"塔利帧"),
                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
                                  work.top + 24, 620, 380, nullptr, nullptr, appInstance, nullptr);
-    if (mainWindow == nullptr) {
-        // Nothing could ever post the quit message: say why and end.
-        MessageBoxW(nullptr, tr(L"The main window could not be created.", L"无法创建主窗口。"), tr(L"Tallyframe", L"塔利帧"),
-                    MB_ICONERROR);
-        return 0;
+    if (mainWindow != nullptr) {
+        SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_SHARED));
+        SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+        const UINT dpi = windowDpi(mainWindow);
+        const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
+        const int x = work.left + (work.right - work.left - size.width) / 2;
+        const int y = work.top + mulDiv(24, static_cast<int32_t>(dpi), 96);
+        SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
-                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                    LR_SHARED));
-    SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    const UINT dpi = windowDpi(mainWindow);
-    const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
-    const int x = work.left + (work.right - work.left - size.width) / 2;
-    const int y = work.top + mulDiv(24, static_cast<int32_t>(dpi), 96);
-    SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
-
     setUiState(UiState::Home);
     showAndActivateMain();
     UpdateWindow(mainWindow);
+    return mainWindow;
+}
 
+void runMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (routeDialogKey(msg)) continue;
@@ -501,6 +498,17 @@ int runInteractiveProgram() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+int runInteractiveProgram() {
+    loadSettings();
+    if (createMainWindow() == nullptr) {
+        // Nothing could ever post the quit message: say why and end.
+        MessageBoxW(nullptr, tr(L"The main window could not be created.", L"无法创建主窗口。"), tr(L"Tallyframe", L"塔利帧"),
+                    MB_ICONERROR);
+        return 0;
+    }
+    runMessageLoop();
     return 0;
 }
 

@@ -52,6 +52,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Steps 7-15 of the entry: settings, class, placement, message loop. Returns
 // the exit code (always 0).
 int runInteractiveProgram();
+// Steps 8-13 (animation setting, class, placement, Home, shown); the window or
+// null. The tests drive the window with their own message pumping.
+HWND createMainWindow();
+// Until WM_QUIT; Enter and Esc are routed before the dialog navigation.
+void runMessageLoop();
+bool routeDialogKey(const MSG& msg);
 
 // Shows a message box owned by the main window with the product title.
 int showAppMessage(const wchar_t* text, UINT flags);

@@ -193,7 +193,8 @@ ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned 
                                               &format))) {
         return nullptr;
     }
-    format->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+    // Single lines never wrap; DT_WORDBREAK asks for a short wrapped block.
+    format->SetWordWrapping((flags & DT_WORDBREAK) ? DWRITE_WORD_WRAPPING_WRAP : DWRITE_WORD_WRAPPING_NO_WRAP);
     if (flags & DT_CENTER) format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
     else if (flags & DT_RIGHT) format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_TRAILING);
     else format->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_LEADING);

@@ -17,7 +17,8 @@
 namespace tf {
 
 // Text flags reuse the DrawText constants: DT_CENTER, DT_RIGHT, DT_VCENTER,
-// DT_BOTTOM, DT_END_ELLIPSIS; DT_SINGLELINE is accepted (text never wraps).
+// DT_BOTTOM, DT_END_ELLIPSIS; DT_SINGLELINE is accepted (text does not wrap
+// unless DT_WORDBREAK is given).
 inline constexpr unsigned kTextLeft = DT_SINGLELINE | DT_VCENTER;                // 36
 inline constexpr unsigned kTextCentred = DT_SINGLELINE | DT_VCENTER | DT_CENTER;  // 37
 

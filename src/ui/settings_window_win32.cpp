@@ -161,8 +161,9 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
         strokeRoundedRect(t, D2D1::RectF(left, 106, right, 218), 7, palette::border, 96.0f / dpi);
         drawText(t, numbers[i], D2D1::RectF(left + 14, 118, right - 14, 138), 12, 400, palette::accent, kTextLeft);
         drawText(t, titles[i], D2D1::RectF(left + 14, 144, right - 14, 168), 14, 500, palette::titleText, kTextLeft);
+        // Two lines fit the 34-DIP box; a narrow window wraps instead of cutting.
         drawText(t, descriptions[i], D2D1::RectF(left + 14, 170, right - 14, 204), 12, 400, palette::bodyText,
-                 kTextLeft);
+                 DT_VCENTER | DT_WORDBREAK);
     }
     const wchar_t* rows[] = {tr(L"Frequently asked questions", L"常见问题"),
                              tr(L"Visit the Tallyframe website", L"访问塔利帧产品站点"), tr(L"Send feedback", L"反馈问题")};

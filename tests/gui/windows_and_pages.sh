@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# The interactive program under Wine + Xvfb, driven with xdotool, at 96 and
+# 144 DPI: placement and size of the main window, the settings window and its
+# switches (settings.ini must change at once), the language menu both ways,
+# Esc closing the settings window and the main window taking clicks again, and
+# screenshots of the home page and of the settings window's General, Help and
+# About pages in Chinese and English for review.
+#
+#   tests/gui/windows_and_pages.sh [tallyframe.exe] [screenshot folder]
+#
+# Exit code 0 when every check passed. Every wait is bounded.
+set -u
+REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+EXE="${1:-$REPO/build/windows/tallyframe.exe}"
+OUT="${2:-$REPO/build/gui-shots}"
+mkdir -p "$OUT"
+"$REPO/scripts/bootstrap.sh" >/dev/null || { echo "bootstrap failed"; exit 1; }
+[ -f "$EXE" ] || { echo "no executable at $EXE"; exit 1; }
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Waits up to $2 tenths of a second for a window whose whole name is $1.
+wait_window() {
+    local name="$1" tries="${2:-100}" id
+    for _ in $(seq 1 "$tries"); do
+        id=$(xdotool search --name "^${name}\$" 2>/dev/null | head -1)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+wait_gone() {
+    local name="$1"
+    for _ in $(seq 1 50); do
+        xdotool search --name "^${name}\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Sets X Y W H (the client area on screen) for a window id.
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    X=$X; Y=$Y; W=$WIDTH; H=$HEIGHT
+}
+# Clicks at DIP coordinates of a client area (X, Y, scale S in percent).
+click_dips() {
+    local x y
+    x=$(awk -v b="$X" -v v="$1" -v s="$S" 'BEGIN { printf "%d", b + v * s / 100 }')
+    y=$(awk -v b="$Y" -v v="$2" -v s="$S" 'BEGIN { printf "%d", b + v * s / 100 }')
+    xdotool mousemove "$x" "$y" click 1
+    sleep 0.6
+}
+shot() { sleep 0.5; import -window root "$OUT/$1.png"; }
+ini_sum() { md5sum "$INI" 2>/dev/null | cut -d' ' -f1; }
+
+run_at_dpi() {
+    local dpi="$1"
+    S=$((dpi * 100 / 96))
+    export TF_WINE_PREFIX="$OUT/prefix-$dpi" TF_DPI="$dpi"
+    unset DISPLAY
+    # shellcheck source=/dev/null
+    . "$REPO/scripts/wine-env.sh"
+    tf_wine_prefix
+    tf_wine_set_dpi "$dpi"
+    tf_xvfb || { fail "no X display"; return; }
+    INI="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Quorvelle/Tallyframe/settings.ini"
+    rm -f "$INI"
+    "$TF_WINE" "$EXE" >"$OUT/run-$dpi.log" 2>&1 &
+    local app=$!
+
+    local main
+    if ! main=$(wait_window "塔利帧" 300); then
+        fail "$dpi dpi: main window did not appear"
+        kill "$app" 2>/dev/null; tf_xvfb_stop; return
+    fi
+    sleep 1
+    geometry "$main"
+    # Outer size 620 x 380 DIPs, centred, its top 24 DIPs below the work area's
+    # top; the client area is the outer size less Wine's frame and caption.
+    local centre=$((X + W / 2)) want_w=$((620 * S / 100)) want_h=$((380 * S / 100)) top=$((24 * S / 100))
+    if [ $((centre - 960)) -ge -2 ] && [ $((centre - 960)) -le 2 ]; then pass "$dpi dpi: centred (client centre $centre)"; else fail "$dpi dpi: client centre x $centre, want 960"; fi
+    if [ "$W" -le "$want_w" ] && [ "$W" -ge $((want_w - 20)) ]; then pass "$dpi dpi: width $W for outer $want_w"; else fail "$dpi dpi: client width $W, outer should be $want_w"; fi
+    if [ "$H" -le "$want_h" ] && [ "$H" -ge $((want_h - 60)) ]; then pass "$dpi dpi: height $H for outer $want_h"; else fail "$dpi dpi: client height $H, outer should be $want_h"; fi
+    if [ "$Y" -ge "$top" ] && [ "$Y" -le $((top + 60)) ]; then pass "$dpi dpi: top $Y below $top"; else fail "$dpi dpi: client top $Y, outer top should be $top"; fi
+    shot "home-zh-$dpi"
+
+    # The gear: 32 x 32 DIPs at (W - 52, 16).
+    local wd=$((W * 100 / S)) hd
+    click_dips $((wd - 36)) 32
+    local settingsWin
+    if ! settingsWin=$(wait_window "塔利帧 - 设置" 50); then
+        fail "$dpi dpi: settings window did not open"
+        kill "$app" 2>/dev/null; tf_xvfb_stop; return
+    fi
+    pass "$dpi dpi: settings window opened"
+    sleep 0.5
+    geometry "$settingsWin"
+    wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
+    hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
+    # Row tops of the settings layout (see settings_layout.h).
+    local m R oy t a g l
+    read -r m R oy t a g l < <(awk -v W="$wd" -v H="$hd" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+        BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
+                t = clamp((H - 360) / 60, 0, 1);
+                printf "%d %d %d %f %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, 52 * t + 272 + oy, 36 * t + 168 + oy }')
+    shot "settings-general-zh-$dpi"
+
+    local before after
+    before=$(ini_sum)
+    click_dips $((R - 24)) $((a + 20))
+    after=$(ini_sum)
+    if [ -n "$after" ] && [ "$after" != "$before" ]; then pass "$dpi dpi: open-after switch saved"; else fail "$dpi dpi: settings.ini unchanged after the open-after switch"; fi
+    grep -aqi "openAfterCapture.*0\|o.p.e.n.A.f.t.e.r.C.a.p.t.u.r.e.=.0" "$INI" 2>/dev/null && pass "$dpi dpi: openAfterCapture off" || fail "$dpi dpi: openAfterCapture not 0 in settings.ini"
+    before=$after
+    click_dips $((R - 24)) $((g + 20))
+    after=$(ini_sum)
+    if [ "$after" != "$before" ]; then pass "$dpi dpi: logging switch saved"; else fail "$dpi dpi: settings.ini unchanged after the logging switch"; fi
+    grep -aqi "captureLoggingEnabled.*1\|c.a.p.t.u.r.e.L.o.g.g.i.n.g.E.n.a.b.l.e.d.=.1" "$INI" 2>/dev/null && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
+    shot "settings-switched-zh-$dpi"
+
+    # Navigation icons at the top right: General, Help, About.
+    click_dips $((wd - 68)) 28
+    shot "settings-help-zh-$dpi"
+    click_dips $((wd - 32)) 28
+    shot "settings-about-zh-$dpi"
+    click_dips $((wd - 104)) 28
+
+    # Language drop-down: the menu opens below it; the second item is English.
+    click_dips $((R - 80)) $((l + 21))
+    sleep 0.5
+    xdotool key Down Down Return
+    if wait_window "Tallyframe - Settings" 30 >/dev/null && wait_window "Tallyframe" 30 >/dev/null; then
+        pass "$dpi dpi: both windows re-titled in English"
+    else
+        fail "$dpi dpi: windows not re-titled in English"
+    fi
+    grep -aqi "language.*1\|l.a.n.g.u.a.g.e.=.1" "$INI" 2>/dev/null && pass "$dpi dpi: language saved" || fail "$dpi dpi: language not saved as English"
+    shot "settings-general-en-$dpi"
+    click_dips $((wd - 68)) 28
+    shot "settings-help-en-$dpi"
+    click_dips $((wd - 32)) 28
+    shot "settings-about-en-$dpi"
+    click_dips $((wd - 104)) 28
+
+    # And back to Chinese: the first item.
+    click_dips $((R - 80)) $((l + 21))
+    sleep 0.5
+    xdotool key Down Return
+    if wait_window "塔利帧 - 设置" 30 >/dev/null; then pass "$dpi dpi: back to Chinese"; else fail "$dpi dpi: not back in Chinese"; fi
+
+    # Esc closes the settings window; the main window takes clicks again.
+    xdotool key Escape
+    if wait_gone "塔利帧 - 设置"; then pass "$dpi dpi: Esc closed the settings window"; else fail "$dpi dpi: Esc did not close the settings window"; fi
+    sleep 0.5
+    geometry "$main"
+    shot "home-after-settings-zh-$dpi"
+    wd=$((W * 100 / S))
+    click_dips $((wd - 36)) 32
+    if wait_window "塔利帧 - 设置" 50 >/dev/null; then pass "$dpi dpi: main window enabled again"; else fail "$dpi dpi: main window did not react after the settings window closed"; fi
+    xdotool key Escape
+    wait_gone "塔利帧 - 设置" || true
+
+    # English home page for the record.
+    printf '' >/dev/null
+    kill "$app" 2>/dev/null
+    wait "$app" 2>/dev/null
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    tf_xvfb_stop
+}
+
+for dpi in 96 144; do run_at_dpi "$dpi"; done
+echo "screenshots in $OUT"
+if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "all GUI checks passed"
