@@ -1,0 +1,282 @@
+#include "capture/capture_controller.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include "capture/capture_log.h"
+#include "capture/capture_rules.h"
+#include "stitch/matcher.h"
+#include "stitch/small_shift.h"
+
+namespace tf {
+
+std::atomic<uint32_t> capturedFrameCount{0};
+std::atomic<int64_t> capturedHeightPx{0};
+
+namespace {
+
+constexpr uint16_t kKeyDownOrPressed = 0x8001;
+constexpr uint32_t kPollMs = 15;
+constexpr uint32_t kWheelWaitMs = 300;
+constexpr uint32_t kSettleWaitMs = 80;
+constexpr int32_t kSettleGrabs = 5;
+// ShowCursor keeps a counter; a host that never reports it negative must not
+// keep the loop going for ever.
+constexpr int32_t kMaxCursorHides = 64;
+
+const wchar_t* text(UiLanguage language, const wchar_t* english, const wchar_t* chinese) {
+    return language == UiLanguage::English ? english : chinese;
+}
+
+class Controller {
+public:
+    Controller(CaptureHost& host, const CaptureRequest& request) : host_(host), request_(request) {}
+
+    CaptureOutcome run();
+
+private:
+    void escapeCheck() {
+        if ((host_.escapeKeyState() & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing)
+            requestFinish();
+    }
+    // False when a finish was requested while waiting.
+    bool waitWithEscape(uint32_t ms) {
+        const uint64_t start = host_.tickCount();
+        do {
+            escapeCheck();
+            if (finishRequested.load()) return false;
+            host_.sleep(kPollMs);
+        } while (host_.tickCount() < start + ms);
+        escapeCheck();
+        return !finishRequested.load();
+    }
+    PixelImage grab(const char* label) {
+        return grabFrame(dumper_, label, [this] { return host_.grab(); });
+    }
+    void centreCursor() {
+        const Rect& r = request_.rect;
+        host_.setCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    void append(PixelImage frame) {
+        frames_.push_back(std::move(frame));
+        publish();
+    }
+    void publish() {
+        const uint32_t n = static_cast<uint32_t>(frames_.size());
+        capturedFrameCount.exchange(n);
+        capturedHeightPx.exchange(frames_.empty() ? 0 : static_cast<int64_t>(n) * frames_.front().height);
+    }
+    bool logOpen() const { return log_.is_open() && log_.good(); }
+
+    CaptureHost& host_;
+    const CaptureRequest& request_;
+    std::vector<PixelImage> frames_;
+    FrameDumper dumper_;
+    std::ofstream log_;
+};
+
+CaptureOutcome Controller::run() {
+    CaptureOutcome out;
+    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return out;
+    out.started = true;
+    const UiLanguage lang = request_.language;
+
+    uint32_t wheelLines = 3;
+    if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
+    const int32_t wheelDelta = wheelDeltaForLines(wheelLines);
+    if (wheelDelta == 0) {
+        host_.closeOverlay();
+        host_.setUiState(UiState::Failed);
+        host_.showMainWindow();
+        out.errorText = text(lang,
+                             L"The Windows mouse wheel setting is configured not to scroll. Enable vertical "
+                             L"scrolling and try again.",
+                             L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。");
+        host_.messageBox(out.errorText, MessageIcon::Warning);
+        return out;
+    }
+
+    // Forget an Esc press made before the capture; a key still held counts.
+    host_.escapeKeyState();
+    clearFinishRequest();
+
+    int32_t hiddenCursorCount = 0;
+    if (host_.cursorShowing()) {
+        while (hiddenCursorCount < kMaxCursorHides) {
+            ++hiddenCursorCount;
+            if (host_.showCursor(false) < 0) break;
+        }
+    }
+    centreCursor();
+    host_.sleep(180);
+
+    const std::filesystem::path logFolder = host_.createLogFolder();
+    if (!logFolder.empty()) {
+        log_.open(logFolder / "capture.log.txt", std::ios::binary | std::ios::trunc);
+        if (logOpen()) writeCaptureLogHeader(log_, wheelLines, wheelDelta);
+    }
+    dumper_.folder = logFolder;
+    dumper_.sequence = 0;
+
+    append(grab("initial"));
+
+    const int32_t stillLimit = stillProbeLimit(wheelDelta);
+    const int32_t maxProbes = probeLimit(stillLimit);
+    std::wstring errorText;
+    bool reachedEnd = false;
+    bool finishedByUser = false;
+    int32_t stepMotion = 0;
+    int32_t step = 1;
+
+    for (;;) {
+        PixelImage pending;
+        bool hasPending = false;
+        int32_t pendingOverlap = 0;
+        int32_t stillCount = 0;
+        bool addedThisStep = false;
+        for (int32_t probe = 0; probe < maxProbes; ++probe) {
+            escapeCheck();
+            if (finishRequested.load()) {
+                finishedByUser = true;
+                goto finish;
+            }
+            centreCursor();
+            if (host_.sendWheel(wheelDelta) != 1) {
+                errorText = text(lang, L"Mouse-wheel input could not be sent, so the capture was stopped.",
+                                 L"无法发送滚轮输入，截图已停止。");
+                break;
+            }
+            if (!waitWithEscape(kWheelWaitMs)) {
+                finishedByUser = true;
+                goto finish;
+            }
+            PixelImage candidate = grab("candidate");
+            for (int32_t i = 0; i < kSettleGrabs; ++i) {
+                if (!waitWithEscape(kSettleWaitMs)) {
+                    finishedByUser = true;
+                    goto finish;
+                }
+                PixelImage settled = grab("settle");
+                const bool same = framesNearlyIdentical(candidate, settled);
+                candidate = std::move(settled);
+                if (same) break;
+            }
+
+            const PixelImage& last = frames_.back();
+            CaptureAction action;
+            int32_t overlap = 0;
+            double score = kInvalidScore;
+            int32_t expected = 0;
+            const bool stillVsLast = framesNearlyIdentical(last, candidate);
+            const bool stillVsPending = hasPending && framesNearlyIdentical(pending, candidate);
+            if (stillVsLast || stillVsPending) {
+                action = CaptureAction::NoMotion;
+            } else if (movedByFewRows(last, candidate) || (hasPending && movedByFewRows(pending, candidate))) {
+                // The matcher cannot see shifts under 8 rows: such a grab is the
+                // page's last twitch, not a lost overlap.
+                action = CaptureAction::NoMotion;
+            } else {
+                double tolerance = 0.7;
+                if (stepMotion > 0) {
+                    tolerance = 1.5;
+                    const int32_t base = hasPending ? pendingOverlap : last.height;
+                    if (last.height > 1 && base > 0)
+                        expected = std::min(std::max(base - stepMotion, 1), last.height - 1);
+                }
+                const MatchResult result = matchFrames(last, candidate, expected, tolerance);
+                overlap = result.overlap;
+                score = result.score;
+                if (!result.matched) {
+                    action = CaptureAction::LostOverlap;
+                } else if (overlap > keepScrollingOverlapLimit(last.height)) {
+                    action = CaptureAction::KeepScrolling;
+                } else {
+                    action = CaptureAction::AcceptFrame;
+                }
+            }
+            host_.probeClassified({step, probe, action, overlap, score, expected});
+            if (logOpen()) writeCaptureLogProbe(log_, step, probe, static_cast<int32_t>(action), overlap, score, expected);
+
+            if (action == CaptureAction::KeepScrolling || action == CaptureAction::AcceptFrame) {
+                const int32_t m = (last.height - overlap) - (hasPending ? last.height - pendingOverlap : 0);
+                if (m > 0) stepMotion = m;
+            }
+
+            if (action == CaptureAction::NoMotion) {
+                if (++stillCount >= stillLimit) {
+                    if (hasPending) append(std::move(pending));
+                    hasPending = false;
+                    reachedEnd = true;
+                    break;
+                }
+            } else if (action == CaptureAction::KeepScrolling) {
+                pending = std::move(candidate);
+                hasPending = true;
+                pendingOverlap = overlap;
+                stillCount = 0;
+            } else if (action == CaptureAction::AcceptFrame) {
+                append(std::move(candidate));
+                addedThisStep = true;
+                break;
+            } else {
+                errorText = lostOverlapText(lang, overlap, score);
+                break;
+            }
+        }
+        if (!errorText.empty() || reachedEnd) break;
+        // Probes ran out: keep the furthest grab that moved.
+        if (!addedThisStep && hasPending) append(std::move(pending));
+        if (++step >= kMaxCaptureFrames) break;
+    }
+
+    if (errorText.empty() && frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) {
+        errorText = text(lang,
+                         L"The 100-frame safety limit was reached. No truncated image was saved; use a smaller area "
+                         L"or capture the page in sections.",
+                         L"已达到 100 帧安全上限，截图已停止且不会输出截断长图。请缩小截图区域或分段截图。");
+    }
+    finishedByUser = false;
+
+finish:
+    if (logOpen()) {
+        writeCaptureLogSummary(log_, frames_.size(), reachedEnd, finishedByUser, errorText);
+        log_.flush();
+    }
+    for (int32_t i = 0; i < hiddenCursorCount; ++i) host_.showCursor(true);
+
+    out.reachedEnd = reachedEnd;
+    out.finishedByUser = finishedByUser;
+    out.frameCount = frames_.size();
+    out.errorText = errorText;
+    if (!errorText.empty()) {
+        host_.closeOverlay();
+        host_.setUiState(UiState::Failed);
+        host_.showMainWindow();
+        host_.messageBox(errorText, MessageIcon::Error);
+        frames_.clear();
+    } else {
+        host_.startStitchAndSave(std::move(frames_));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::wstring lostOverlapText(UiLanguage language, int32_t overlap, double score) {
+    wchar_t buffer[320] = {};
+    const wchar_t* format = text(language,
+                                 L"The next frame no longer overlapped the previous frame (%d px candidate overlap, "
+                                 L"score %.2f). Capture stopped to avoid an incomplete image.",
+                                 L"单次滚动后与上一帧失去重叠（候选重叠 %d px，分数 %.2f），已停止以避免生成缺失内容的长图。");
+    std::swprintf(buffer, sizeof buffer / sizeof buffer[0], format, overlap, score);
+    buffer[319] = L'\0';
+    return buffer;
+}
+
+CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request) {
+    Controller controller(host, request);
+    return controller.run();
+}
+
+}  // namespace tf

@@ -1,0 +1,32 @@
+#pragma once
+// The capture's own process-wide values (GUI thread), owned by the selection
+// overlay; the controller, the drawing and the main window read them.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/geometry.h"
+
+namespace tf {
+
+extern Rect captureRect;          // virtual-desktop pixels, normalised
+extern bool captureRectValid;
+extern Rect overlayBounds;        // where the overlay window lies
+extern uint32_t overlayDpi;       // DPI of every DIP size the overlay draws
+extern uint64_t captureStartTick; // when the rectangle was accepted
+
+// Per selection window, in GWLP_USERDATA.
+struct SelectionState {
+    POINT anchor{};
+    POINT current{};
+    Rect workArea;
+    HMONITOR monitor = nullptr;
+    bool dragging = false;
+    bool clampToWorkArea = false;
+};
+
+// Restores, deletes and empties the overlay's back buffer.
+void freeOverlayBuffer();
+
+}  // namespace tf

@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# Real long screenshots under Wine + Xvfb: tallyframe.exe is started, Start is
+# pressed (Enter on the home page), a rectangle is dragged over the fixture
+# window that shows a bundled page, and the saved PNG is compared with the
+# page the fixture showed over the span it scrolled (same size, fewer than
+# 0.5 % of pixels off by a luma of 9 or more).
+#
+#   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands late short
+#                                            esc cancel fewrows logging (default: all)
+# Environment:
+#   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
+#   TF_E2E_WORK     results (default build/e2e-capture)
+#   TF_WINE_PREFIX  Wine prefix (default build/wine/prefix)
+#   TF_E2E_SHOTS=1  also take screenshots of the selection, capture and saving views
+set -u
+repo="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
+work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
+page="$repo/tests/data/corpus/debref-ch05/truth.png"
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands late short esc cancel fewrows logging)
+
+"$repo/scripts/bootstrap.sh" || exit 1
+if [ ! -f "$build/build.ninja" ]; then
+    cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
+fi
+cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
+    echo "capture-e2e: build failed"; exit 1; }
+exe="$build/tallyframe.exe"
+fixture="$build/tests/fixture/tallyframe_fixture.exe"
+
+. "$repo/scripts/wine-env.sh"
+tf_wine_prefix
+unset DISPLAY
+tf_xvfb || exit 1
+compositor=""
+if command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
+cleanup() {
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+    tf_xvfb_stop
+}
+trap cleanup EXIT
+mkdir -p "$work"
+
+# The fixture's client area on screen.
+FX=200 FY=200 FW=1000 FH=620
+settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
+
+write_settings() {  # folder logging
+    mkdir -p "$settings_dir"
+    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=en-US\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=%s\r\n' \
+        "$(tf_winpath "$1")" "$2" > "$settings_dir/settings.ini"
+}
+
+wait_for() {  # seconds command...
+    local limit=$(( $1 * 10 )) i=0; shift
+    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
+}
+has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
+log_has() { grep -q "$2" "$1" 2>/dev/null; }
+shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/dev/null; return 0; }
+
+# Compares the capture with the fixture's truth. mode: exact | shorter N (the
+# capture may lack up to N rows at the bottom) | prefix (a stopped capture: any
+# leading part of the truth at least one frame high).
+compare() {  # out truth mode [n]
+    python3 -c '
+import sys, importlib.util
+spec = importlib.util.spec_from_file_location("ct", sys.argv[1])
+ct = importlib.util.module_from_spec(spec); spec.loader.exec_module(ct)
+out, truth, mode = sys.argv[2], sys.argv[3], sys.argv[4]
+n = int(sys.argv[5]) if len(sys.argv) > 5 else 0
+w1, h1, a = ct.read_png(out)
+w2, h2, b = ct.read_png(truth)
+ok_size = w1 == w2 and (h1 == h2 if mode == "exact" else h2 - n <= h1 <= h2 if mode == "shorter" else h1 <= h2)
+if not ok_size:
+    print(f"  size {w1}x{h1}, truth {w2}x{h2} ({mode} {n})"); sys.exit(1)
+off = sum(1 for y in range(h1) for x in range(w1) if abs(a[y][x] - b[y][x]) >= 9)
+share = off / (w1 * h1)
+print(f"  {share * 100:.3f} % of pixels off against the truth {w2}x{h2}")
+sys.exit(0 if share < 0.005 else 1)
+' "$repo/tests/e2e/compare_truth.py" "$@"
+}
+
+pass=0 fail=0
+result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
+
+run_case() {
+    local name="$1"
+    local dir="$work/$name"
+    rm -rf "$dir"; mkdir -p "$dir/out"
+    local args=() rect mode="exact" n=0 logging=0
+    # The rectangle: inside the client area, clear of the fixed bands unless
+    # the case is about them.
+    local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10))
+    case "$name" in
+        plain|cancel) ;;
+        smooth) args=(--smooth 450) ;;
+        bands) args=(--header 44 --footer 32 --caret); y1=$FY; y2=$((FY + FH)) ;;
+        late) args=(--late 350) ;;
+        short) args=(--end 200) ;;
+        esc) ;;
+        fewrows) args=(--end 203); mode=shorter; n=7 ;;
+        logging) logging=1; rm -rf "$build/tally_frame_log" ;;
+        *) echo "unknown case $name"; return 1 ;;
+    esac
+    [ "$name" = esc ] && mode=prefix
+    write_settings "$dir/out" "$logging"
+    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
+        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
+        --rect $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" >/dev/null 2>&1 &
+    wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
+    local started
+    started=$(date +%s.%N)
+    (cd "$build" && "$TF_WINE" "$exe" >/dev/null 2>&1) &
+    local app=$!
+    # The home page takes the keyboard: Enter starts the selection.
+    wait_for 30 bash -c "xdotool search --onlyvisible --name '^Tallyframe' >/dev/null" || {
+        echo "  main window did not appear"; return 1; }
+    sleep 1
+    xdotool key Return
+    sleep 1.5
+    xdotool mousemove $((x1 + 200)) $((y1 + 100))
+    shot "$name-selection-idle"
+    xdotool mousemove $x1 $y1 mousedown 1
+    xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2))
+    sleep 0.3
+    shot "$name-selection-drag"
+    if [ "$name" = cancel ]; then
+        xdotool key Escape
+        sleep 3
+        xdotool mouseup 1
+        has_png "$dir/out"; local made=$?
+        shot "$name-home"
+        kill $app 2>/dev/null; /usr/lib/wine/wineserver -k >/dev/null 2>&1; wait 2>/dev/null
+        [ $made != 0 ]; return $?
+    fi
+    xdotool mousemove $x2 $y2
+    sleep 0.2
+    xdotool mouseup 1
+    if [ "$name" = esc ]; then
+        sleep 4
+        xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+    else
+        sleep 1.2
+        shot "$name-capturing"
+    fi
+    if [ "${TF_E2E_SHOTS:-0}" = 1 ]; then
+        # The saving view lasts a moment only: keep grabbing the screen until the file exists.
+        local k=0
+        until has_png "$dir/out" || [ $k -ge 600 ]; do xwd -root -silent > "$dir/s$((k % 8)).xwd"; k=$((k + 1)); done
+    fi
+    wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
+    local png
+    png=$(compgen -G "$dir/out/tallyframe-*.png" | head -1)
+    # The worker writes the file in one go; give it a moment to finish.
+    sleep 1
+    local ended
+    ended=$(date +%s.%N)
+    shot "$name-result"
+    # The fixture rewrites its truth a second after the page stopped.
+    sleep 1.5
+    local size
+    size=$(identify -format '%wx%h' "$png" 2>/dev/null)
+    echo "  PNG: $png ($size, $(stat -c %s "$png") bytes, $(printf '%.1f' "$(echo "$ended - $started" | bc)") s)"
+    echo "  fixture: $(grep -c '^wheel=' "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
+    compare "$png" "$dir/truth.png" "$mode" "$n"; local rc=$?
+    if [ "$name" = logging ] && [ $rc = 0 ]; then
+        local logdir
+        logdir=$(ls -d "$build"/tally_frame_log/*/ 2>/dev/null | tail -1)
+        if [ -z "$logdir" ] || [ ! -f "$logdir/capture.log.txt" ]; then
+            echo "  no capture log folder"; rc=1
+        else
+            echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
+            "$TF_WINE" "$exe" --stitch "$(tf_winpath "$logdir")" "$(tf_winpath "$dir/offline.png")"
+            if [ $? != 0 ]; then echo "  offline stitch of the log folder failed"; rc=1
+            else compare "$dir/offline.png" "$png" exact; rc=$?; fi
+        fi
+    fi
+    kill $app 2>/dev/null
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    wait 2>/dev/null
+    return $rc
+}
+
+for c in "${cases[@]}"; do
+    echo "case $c"
+    run_case "$c"; result $? "$c"
+done
+echo "capture-e2e: $pass passed, $fail failed (results in $work)"
+[ "$fail" = 0 ]

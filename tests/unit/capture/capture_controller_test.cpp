@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "capture/capture_controller.h"
+#include "capture/capture_rules.h"
+#include "image/png_codec.h"
+#include "simulated_screen.h"
+#include "stitch/composer.h"
+#include "test_support.h"
+
+namespace tf {
+namespace {
+
+using test::makeDocumentPage;
+using test::ScrollModel;
+using test::SimulatedScreen;
+
+constexpr int kNoMotion = 0, kKeep = 1, kAccept = 2, kLost = 3;
+
+CaptureOutcome capture(SimulatedScreen& s, UiLanguage language = UiLanguage::English) {
+    return runCapture(s, CaptureRequest{s.rect, true, language});
+}
+
+std::vector<int> actions(const SimulatedScreen& s) {
+    std::vector<int> a;
+    for (const ProbeRecord& p : s.probes) a.push_back(static_cast<int>(p.action));
+    return a;
+}
+
+// The kept frames must join into exactly the page over the span scrolled.
+::testing::AssertionResult stitchesInto(const SimulatedScreen& s, const PixelImage& expected) {
+    if (!s.stitchStarted) return ::testing::AssertionFailure() << "nothing was handed to stitch-and-save";
+    return test::imagesEqual(expected, composeFrames(s.handedOver));
+}
+
+// A page whose content is `viewRows + span` rows, so it scrolls by `span`.
+SimulatedScreen screenFor(int32_t width, int32_t frameHeight, int32_t span, ScrollModel model, uint32_t seed = 1) {
+    const int32_t viewRows = frameHeight - model.headerRows - model.footerRows;
+    return SimulatedScreen(makeDocumentPage(width, viewRows + span, seed), frameHeight, model);
+}
+
+TEST(CaptureController, PageThatDoesNotScrollGivesOneFrameAfterThreeStillProbes) {
+    SimulatedScreen s = screenFor(320, 240, 0, {});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.reachedEnd);
+    EXPECT_FALSE(out.finishedByUser);
+    EXPECT_EQ(actions(s), (std::vector<int>{kNoMotion, kNoMotion, kNoMotion}));
+    for (const ProbeRecord& p : s.probes) {
+        EXPECT_EQ(p.overlap, 0);
+        EXPECT_EQ(p.score, 1e18);
+        EXPECT_EQ(p.expected, 0);
+    }
+    ASSERT_EQ(s.handedOver.size(), 1u);
+    EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
+    EXPECT_EQ(capturedFrameCount.load(), 1u);
+    EXPECT_EQ(capturedHeightPx.load(), 240);
+}
+
+struct WheelCase {
+    uint32_t lines;
+    bool readable;
+    int32_t delta;
+    size_t stillNotches;
+};
+
+TEST(CaptureController, WheelSettingDecidesDeltaAndStillProbes) {
+    const std::vector<WheelCase> cases = {
+        {3, true, -120, 3}, {1, true, -120, 3}, {5, true, -72, 3}, {12, true, -30, 5},
+        {kWheelPageScroll, true, -30, 5}, {0, false, -120, 3},  // unreadable counts as 3 lines
+    };
+    for (const WheelCase& c : cases) {
+        SCOPED_TRACE(c.lines);
+        SimulatedScreen s = screenFor(200, 120, 0, {});
+        s.wheelLines = c.lines;
+        s.wheelLinesReadable = c.readable;
+        capture(s);
+        EXPECT_EQ(s.notchDeltas, std::vector<int32_t>(c.stillNotches, c.delta));
+        EXPECT_EQ(s.handedOver.size(), 1u);
+    }
+}
+
+TEST(CaptureController, WheelThatScrollsNothingFailsBeforeAnyGrab) {
+    SimulatedScreen s = screenFor(200, 120, 300, {});
+    s.wheelLines = 0;
+    const CaptureOutcome out = capture(s, UiLanguage::ChineseSimplified);
+    EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "warning"}));
+    ASSERT_EQ(s.messages.size(), 1u);
+    EXPECT_EQ(s.messages[0], L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。");
+    EXPECT_EQ(s.grabs, 0);
+    EXPECT_EQ(s.logFolderRequests, 0);
+    EXPECT_TRUE(s.notchTimes.empty());
+    EXPECT_EQ(s.cursorShowCount, 0);
+    EXPECT_FALSE(out.errorText.empty());
+}
+
+TEST(CaptureController, DoesNotStartOutsideCapturingOrWhileSaving) {
+    for (int variant = 0; variant < 3; ++variant) {
+        SimulatedScreen s = screenFor(200, 120, 300, {});
+        bool valid = true;
+        if (variant == 0) s.state = UiState::Selecting;
+        if (variant == 1) s.saving = true;
+        if (variant == 2) valid = false;
+        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, valid, UiLanguage::English});
+        EXPECT_FALSE(out.started);
+        EXPECT_EQ(s.grabs, 0);
+        EXPECT_TRUE(s.events.empty());
+    }
+}
+
+struct PageCase {
+    const char* name;
+    int32_t frameHeight;
+    int32_t span;
+    ScrollModel model;
+    uint32_t seed = 7;
+};
+
+TEST(CaptureController, ScrolledPagesStitchIntoThePage) {
+    const std::vector<PageCase> cases = {
+        {"plain", 240, 700, {.rowsPerNotch = 100}},
+        {"notch barely under the keep limit", 240, 500, {.rowsPerNotch = 84}},
+        {"smooth scrolling within the wait", 240, 700, {.rowsPerNotch = 100, .animationMs = 250}},
+        {"smooth scrolling past the wait", 240, 700, {.rowsPerNotch = 100, .animationMs = 520}},
+        {"late content", 240, 700, {.rowsPerNotch = 100, .lateContentMs = 340}},
+        {"fixed footer", 260, 700, {.rowsPerNotch = 100, .footerRows = 24}},
+        {"everything", 260, 900,
+         {.rowsPerNotch = 110, .animationMs = 400, .lateContentMs = 350, .headerRows = 28, .footerRows = 20}, 5},
+        {"end in the middle of a notch", 240, 650, {.rowsPerNotch = 100}},
+    };
+    for (const PageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = screenFor(360, c.frameHeight, c.span, c.model, c.seed);
+        const CaptureOutcome out = capture(s);
+        EXPECT_TRUE(out.reachedEnd);
+        EXPECT_TRUE(out.errorText.empty()) << std::string(out.errorText.begin(), out.errorText.end());
+        EXPECT_EQ(s.position(), s.maxPosition());
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
+        EXPECT_EQ(s.cursorShowCount, 0);  // hidden for the capture, shown again
+    }
+}
+
+TEST(CaptureController, RealPageWithSmoothScrolling) {
+    const PixelImage page = loadPng(test::testDataDir() / "corpus" / "debref-ch05" / "truth.png");
+    SimulatedScreen s(page, 600, {.rowsPerNotch = 240, .animationMs = 300});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.reachedEnd);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
+}
+
+TEST(CaptureController, ProbeTakesOneWheelWaitAndOneSettleWait) {
+    SimulatedScreen s = screenFor(300, 240, 300, {.rowsPerNotch = 100});
+    const uint64_t start = s.now();
+    capture(s);
+    ASSERT_GE(s.notchTimes.size(), 3u);
+    EXPECT_EQ(s.notchTimes[0] - start, 180u);  // the pointer parks first
+    // 300 ms in 15 ms polls, then the first 80 ms settle wait (six polls).
+    for (size_t i = 1; i < s.notchTimes.size(); ++i) EXPECT_EQ(s.notchTimes[i] - s.notchTimes[i - 1], 390u);
+    EXPECT_EQ(s.sleeps, 1 + 26 * static_cast<int32_t>(s.notchTimes.size()));
+}
+
+TEST(CaptureController, SmallMotionsStayPendingAndAreKeptAtTheEnd) {
+    // Two notches of 30 rows, then the page stops: the grabs equal the pending
+    // frame although they differ from the last kept frame.
+    SimulatedScreen s = screenFor(320, 240, 60, {.rowsPerNotch = 30});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.reachedEnd);
+    EXPECT_EQ(actions(s), (std::vector<int>{kKeep, kKeep, kNoMotion, kNoMotion, kNoMotion}));
+    EXPECT_EQ(s.probes[1].overlap, 180);
+    ASSERT_EQ(s.handedOver.size(), 2u);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(60)));
+}
+
+TEST(CaptureController, StepThatRunsOutOfProbesKeepsItsFurthestPendingFrame) {
+    // 9 rows a notch, 640-row frames: 24 probes reach 216 rows, short of the
+    // 224 the 65 % rule needs.
+    SimulatedScreen s = screenFor(200, 640, 216 + 90, {.rowsPerNotch = 9});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.reachedEnd);
+    ASSERT_GE(s.probes.size(), 24u);
+    for (size_t i = 0; i < 24; ++i) EXPECT_EQ(static_cast<int>(s.probes[i].action), kKeep) << i;
+    EXPECT_EQ(s.probes[23].step, 1);
+    EXPECT_EQ(s.probes[24].step, 2);
+    EXPECT_EQ(s.probes[24].probe, 0);
+    ASSERT_EQ(s.handedOver.size(), 3u);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(306)));
+}
+
+TEST(CaptureController, LostOverlapStopsWithItsMessageAndNoImage) {
+    SimulatedScreen s = screenFor(320, 240, 1200, {.notchRows = {100, 400}});
+    const CaptureOutcome out = capture(s);
+    EXPECT_EQ(actions(s), (std::vector<int>{kAccept, kLost}));
+    EXPECT_FALSE(s.stitchStarted);
+    EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "error"}));
+    ASSERT_EQ(s.messages.size(), 1u);
+    EXPECT_EQ(s.messages[0], lostOverlapText(UiLanguage::English, s.probes[1].overlap, s.probes[1].score));
+    EXPECT_EQ(s.messages[0].rfind(L"The next frame no longer overlapped the previous frame (", 0), 0u);
+    EXPECT_EQ(s.cursorShowCount, 0);
+}
+
+TEST(CaptureController, LostOverlapTextsAreFormatted) {
+    EXPECT_EQ(lostOverlapText(UiLanguage::English, 12, 31.456),
+              L"The next frame no longer overlapped the previous frame (12 px candidate overlap, score 31.46). "
+              L"Capture stopped to avoid an incomplete image.");
+    EXPECT_EQ(lostOverlapText(UiLanguage::ChineseSimplified, 0, 1e18),
+              L"单次滚动后与上一帧失去重叠（候选重叠 0 px，分数 1000000000000000000.00），已停止以避免生成缺失内容的长图。");
+}
+
+TEST(CaptureController, RefusedWheelInputStopsTheCapture) {
+    for (int32_t refuseAt : {0, 2}) {
+        SCOPED_TRACE(refuseAt);
+        SimulatedScreen s = screenFor(320, 240, 1000, {.rowsPerNotch = 100});
+        s.refuseWheelFromNotch = refuseAt;
+        const CaptureOutcome out = capture(s);
+        EXPECT_EQ(out.errorText, L"Mouse-wheel input could not be sent, so the capture was stopped.");
+        EXPECT_EQ(s.probes.size(), static_cast<size_t>(refuseAt));
+        EXPECT_FALSE(s.stitchStarted);
+        EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "error"}));
+    }
+}
+
+TEST(CaptureController, HundredFramesFailWithTheSafetyLimit) {
+    // Every notch accepts: 99 steps give 100 frames.
+    SimulatedScreen s = screenFor(300, 200, 100 * 100, {.rowsPerNotch = 100});
+    const CaptureOutcome out = capture(s);
+    EXPECT_EQ(out.frameCount, 100u);
+    EXPECT_FALSE(s.stitchStarted);
+    EXPECT_EQ(s.notchTimes.size(), 99u);
+    EXPECT_EQ(out.errorText.rfind(L"The 100-frame safety limit was reached.", 0), 0u);
+    EXPECT_EQ(s.events.back(), "error");
+}
+
+TEST(CaptureController, NinetyNineFramesStillSave) {
+    SimulatedScreen s = screenFor(300, 200, 98 * 100, {.rowsPerNotch = 100});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.errorText.empty());
+    EXPECT_TRUE(out.reachedEnd);
+    EXPECT_EQ(s.handedOver.size(), 99u);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(98 * 100)));
+}
+
+struct EscCase {
+    const char* name;
+    int32_t atNotch;
+    uint32_t delayMs;
+    size_t keptFrames;
+    int32_t stitchedSpan;
+};
+
+TEST(CaptureController, EscDropsThePendingFrameAndSavesWhatWasKept) {
+    // 60 rows a notch: the first notch is pending, the second is accepted.
+    const std::vector<EscCase> cases = {
+        {"during the wheel wait, with a pending frame", 2, 100, 2, 120},
+        {"while settling, with a pending frame", 2, 330, 2, 120},
+        {"during the wheel wait of the first notch", 0, 100, 1, 0},
+        {"while settling after the first notch", 0, 320, 1, 0},
+    };
+    for (const EscCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = screenFor(320, 240, 1000, {.rowsPerNotch = 60});
+        s.escAtNotch = c.atNotch;
+        s.escDelayMs = c.delayMs;
+        const CaptureOutcome out = capture(s);
+        EXPECT_TRUE(out.finishedByUser);
+        EXPECT_FALSE(out.reachedEnd);
+        EXPECT_EQ(s.notchTimes.size(), static_cast<size_t>(c.atNotch + 1));
+        EXPECT_EQ(s.handedOver.size(), c.keptFrames);
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage(c.stitchedSpan)));
+        EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
+    }
+}
+
+TEST(CaptureController, EscReleasedBeforeTheCaptureDoesNotStopIt) {
+    SimulatedScreen s = screenFor(320, 240, 200, {.rowsPerNotch = 100});
+    s.escHeld = {{100, 200}};  // pressed and released long before
+    const CaptureOutcome out = capture(s);
+    EXPECT_FALSE(out.finishedByUser);
+    EXPECT_TRUE(out.reachedEnd);
+}
+
+TEST(CaptureController, EscHeldAtTheStartStopsAtTheFirstProbe) {
+    SimulatedScreen s = screenFor(320, 240, 200, {.rowsPerNotch = 100});
+    s.escHeld = {{100, 1'000'000}};
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.finishedByUser);
+    EXPECT_TRUE(s.notchTimes.empty());
+    EXPECT_EQ(s.handedOver.size(), 1u);
+}
+
+TEST(CaptureController, EscCountsOnlyWhileCapturing) {
+    // A host whose state left Capturing meanwhile: Esc is not ours then.
+    struct LeavingHost : SimulatedScreen {
+        using SimulatedScreen::SimulatedScreen;
+        int32_t queries = 0;
+        UiState uiState() override { return ++queries > 1 ? UiState::Saving : UiState::Capturing; }
+    };
+    LeavingHost s(makeDocumentPage(320, 440, 1), 240, {.rowsPerNotch = 100});
+    s.escHeld = {{100, 1'000'000}};
+    const CaptureOutcome out = capture(s);
+    EXPECT_FALSE(out.finishedByUser);
+    EXPECT_TRUE(out.reachedEnd);
+}
+
+TEST(CaptureController, FinishRequestedByTheOverlayEndsTheCapture) {
+    struct RequestingHost : SimulatedScreen {
+        using SimulatedScreen::SimulatedScreen;
+        uint32_t sendWheel(int32_t delta) override {
+            if (notchTimes.size() == 1) requestFinish();  // a display change during the second notch
+            return SimulatedScreen::sendWheel(delta);
+        }
+    };
+    RequestingHost s(makeDocumentPage(320, 1240, 1), 240, {.rowsPerNotch = 100});
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.finishedByUser);
+    EXPECT_EQ(s.handedOver.size(), 2u);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(100)));
+}
+
+// The matcher scores a true overlap of frames under a fixed 30-row header at
+// 18.6 to 26.3 on some pages (accept limit 18), so a notch is taken for a lost
+// overlap. Kept here, disabled, until the matcher handles it.
+TEST(CaptureController, DISABLED_FixedHeaderOnPagesTheMatcherMisjudges) {
+    for (uint32_t seed : {5u, 7u, 11u}) {
+        SCOPED_TRACE(seed);
+        SimulatedScreen s = screenFor(360, 260, 700, {.rowsPerNotch = 100, .headerRows = 30, .footerRows = 24}, seed);
+        const CaptureOutcome out = capture(s);
+        EXPECT_TRUE(out.reachedEnd);
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
+    }
+}
+
+// --- grabs that moved by fewer than 8 rows ---
+
+TEST(CaptureController, FinalNotchOfAFewRowsEndsThePageNormally) {
+    for (int32_t last : {1, 3, 7})
+        for (bool bands : {false, true}) {
+            SCOPED_TRACE(testing::Message() << last << " rows, bands " << bands);
+            ScrollModel model{.notchRows = {100, 100, last}};
+            if (bands) {
+                model.headerRows = 30;
+                model.footerRows = 22;
+            }
+            SimulatedScreen s = screenFor(360, 260, 200 + last, model, 5);
+            const CaptureOutcome out = capture(s);
+            EXPECT_TRUE(out.reachedEnd);
+            EXPECT_TRUE(out.errorText.empty());
+            ASSERT_EQ(actions(s), (std::vector<int>{kAccept, kAccept, kNoMotion, kNoMotion, kNoMotion}));
+            EXPECT_EQ(s.probes[2].overlap, 0);
+            EXPECT_EQ(s.probes[2].score, 1e18);
+            // The page without its last `last` rows.
+            EXPECT_TRUE(stitchesInto(s, s.expectedImage(200)));
+        }
+}
+
+TEST(CaptureController, PageMovingFiveRowsANotchStillCapturesFully) {
+    SimulatedScreen s = screenFor(300, 240, 400, {.rowsPerNotch = 5}, 5);
+    const CaptureOutcome out = capture(s);
+    EXPECT_TRUE(out.reachedEnd);
+    ASSERT_TRUE(s.stitchStarted);
+    const PixelImage image = composeFrames(s.handedOver);
+    const int32_t span = image.height - 240 + 0;
+    EXPECT_GE(span, 400 - 7);
+    EXPECT_LE(span, 400);
+    EXPECT_TRUE(test::imagesEqual(s.expectedImage(span), image));
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,207 @@
+#pragma once
+// A scrollable page on a virtual screen with a virtual clock, for running the
+// capture controller natively: the page scrolls on wheel notches sent at the
+// capture rectangle's centre, optionally with a smooth-scroll animation,
+// fixed header and footer bands, content that paints late and an end.
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ui_state.h"
+#include "capture/capture_controller.h"
+#include "image/pixel_image.h"
+
+namespace tf::test {
+
+struct ScrollModel {
+    int32_t rowsPerNotch = 100;          // at a delta of 120; scales with |delta|
+    std::vector<int32_t> notchRows;      // when set: rows of each notch in turn, then 0
+    uint32_t animationMs = 0;            // smooth scrolling: the motion of a notch spreads over this time
+    uint32_t lateContentMs = 0;          // rows brought into view paint this long after the notch
+    int32_t headerRows = 0;              // fixed band at the top of the rectangle
+    int32_t footerRows = 0;              // fixed band at the bottom
+};
+
+class SimulatedScreen : public CaptureHost {
+public:
+    SimulatedScreen(PixelImage content, int32_t frameHeight, ScrollModel model)
+        : content_(std::move(content)), model_(std::move(model)), frameHeight_(frameHeight) {
+        viewRows_ = frameHeight_ - model_.headerRows - model_.footerRows;
+        maxPos_ = std::max(content_.height - viewRows_, 0);
+        loadAt_.assign(static_cast<size_t>(content_.height), 0);
+        for (size_t r = static_cast<size_t>(viewRows_); r < loadAt_.size(); ++r) loadAt_[r] = kNever;
+        header_ = band(model_.headerRows, 0xFF1F3A68u, 0xFFE8C547u);
+        footer_ = band(model_.footerRows, 0xFF3C3C3Cu, 0xFF9FE0A0u);
+        rect = {40, 30, 40 + content_.width, 30 + frameHeight_};
+    }
+
+    // --- what a test sets up ---
+    Rect rect;
+    uint32_t wheelLines = 3;
+    bool wheelLinesReadable = true;
+    int32_t refuseWheelFromNotch = -1;                 // SendInput reports 0 from this notch on
+    std::vector<std::pair<uint64_t, uint64_t>> escHeld;  // [from, to) in virtual ms
+    std::filesystem::path logFolder;                   // handed out by createLogFolder
+    uint32_t grabMs = 0;                               // virtual time one grab takes
+    int32_t escAtNotch = -1;                           // Esc held for 60 ms, escDelayMs after this notch
+    uint32_t escDelayMs = 0;
+    UiState state = UiState::Capturing;
+    bool saving = false;
+
+    // --- what a test reads back ---
+    std::vector<std::string> events;        // UI effects in order
+    std::vector<std::wstring> messages;
+    std::vector<PixelImage> handedOver;
+    bool stitchStarted = false;
+    std::vector<uint64_t> notchTimes;
+    std::vector<int32_t> notchDeltas;
+    std::vector<ProbeRecord> probes;
+    int32_t grabs = 0;
+    int32_t cursorShowCount = 0;            // display count; starts visible at 0
+    int32_t sleeps = 0;
+    int32_t logFolderRequests = 0;
+
+    uint64_t now() const { return now_; }
+    int32_t position() { return positionAt(now_); }
+    int32_t maxPosition() const { return maxPos_; }
+    int32_t viewRows() const { return viewRows_; }
+
+    // The long image a perfect capture of the span [0, position) gives.
+    PixelImage expectedImage(int32_t finalPosition) const {
+        PixelImage out(content_.width, model_.headerRows + finalPosition + viewRows_ + model_.footerRows);
+        int32_t y = 0;
+        for (int32_t r = 0; r < model_.headerRows; ++r) copyRow(header_, r, out, y++);
+        for (int32_t r = 0; r < finalPosition + viewRows_; ++r) copyRow(content_, r, out, y++);
+        for (int32_t r = 0; r < model_.footerRows; ++r) copyRow(footer_, r, out, y++);
+        return out;
+    }
+
+    // --- CaptureHost ---
+    bool wheelScrollLines(uint32_t& lines) override {
+        if (!wheelLinesReadable) return false;
+        lines = wheelLines;
+        return true;
+    }
+    bool cursorShowing() override { return cursorShowCount >= 0; }
+    int32_t showCursor(bool show) override { return show ? ++cursorShowCount : --cursorShowCount; }
+    void setCursorPos(int32_t x, int32_t y) override { cursor_ = {x, y}; }
+    uint32_t sendWheel(int32_t delta) override {
+        const int32_t n = static_cast<int32_t>(notchTimes.size());
+        if (refuseWheelFromNotch >= 0 && n >= refuseWheelFromNotch) return 0;
+        notchTimes.push_back(now_);
+        notchDeltas.push_back(delta);
+        if (n == escAtNotch) escHeld.push_back({now_ + escDelayMs, now_ + escDelayMs + 60});
+        // The wheel reaches the page only when the pointer is over it.
+        if (cursor_.first < rect.left || cursor_.first >= rect.right || cursor_.second < rect.top ||
+            cursor_.second >= rect.bottom)
+            return 1;
+        int32_t rows = 0;
+        if (!model_.notchRows.empty()) {
+            rows = n < static_cast<int32_t>(model_.notchRows.size()) ? model_.notchRows[static_cast<size_t>(n)] : 0;
+        } else {
+            rows = model_.rowsPerNotch * (delta < 0 ? -delta : delta) / 120;
+        }
+        const int32_t from = positionAt(now_);
+        animFrom_ = from;
+        animTo_ = std::clamp(animTo_ + rows, 0, maxPos_);
+        animStart_ = now_;
+        // Rows that come into view paint late.
+        for (int32_t r = from + viewRows_; r < std::min(animTo_ + viewRows_, content_.height); ++r)
+            if (loadAt_[static_cast<size_t>(r)] == kNever) loadAt_[static_cast<size_t>(r)] = now_ + model_.lateContentMs;
+        return 1;
+    }
+    void sleep(uint32_t ms) override {
+        ++sleeps;
+        now_ += ms;
+    }
+    uint64_t tickCount() override { return now_; }
+    uint16_t escapeKeyState() override {
+        uint16_t state = 0;
+        for (const auto& [from, to] : escHeld) {
+            if (now_ >= from && now_ < to) state |= 0x8000;
+            if (from > lastEscQuery_ && from <= now_) state |= 0x0001;
+        }
+        lastEscQuery_ = now_;
+        return state;
+    }
+    PixelImage grab() override {
+        ++grabs;
+        PixelImage f(content_.width, frameHeight_);
+        const int32_t pos = positionAt(now_);
+        int32_t y = 0;
+        for (int32_t r = 0; r < model_.headerRows; ++r) copyRow(header_, r, f, y++);
+        for (int32_t r = pos; r < pos + viewRows_; ++r) {
+            if (r < content_.height && now_ >= loadAt_[static_cast<size_t>(r)]) {
+                copyRow(content_, r, f, y);
+            } else {
+                std::fill(f.row(y), f.row(y) + f.width, 0xFFFFFFFFu);
+            }
+            ++y;
+        }
+        for (int32_t r = 0; r < model_.footerRows; ++r) copyRow(footer_, r, f, y++);
+        now_ += grabMs;
+        return f;
+    }
+    std::filesystem::path createLogFolder() override {
+        ++logFolderRequests;
+        return logFolder;
+    }
+    bool saveInProgress() override { return saving; }
+    UiState uiState() override { return state; }
+    void setUiState(UiState to) override {
+        state = to;
+        events.push_back("state " + std::to_string(static_cast<int>(to)));
+    }
+    void closeOverlay() override { events.push_back("closeOverlay"); }
+    void showMainWindow() override { events.push_back("showMain"); }
+    void messageBox(const std::wstring& text, MessageIcon icon) override {
+        messages.push_back(text);
+        events.push_back(icon == MessageIcon::Warning ? "warning" : "error");
+    }
+    void probeClassified(const ProbeRecord& r) override { probes.push_back(r); }
+    void startStitchAndSave(std::vector<PixelImage> frames) override {
+        stitchStarted = true;
+        handedOver = std::move(frames);
+        events.push_back("stitch");
+    }
+
+private:
+    static constexpr uint64_t kNever = ~0ull;
+
+    PixelImage band(int32_t rows, uint32_t fill, uint32_t ink) const {
+        // A flat bar with one line of light "text", like a toolbar or a sticky heading.
+        PixelImage b(content_.width, std::max(rows, 0), fill);
+        for (int32_t y = rows / 2 - 2; y < rows / 2 + 2 && y >= 0; ++y)
+            for (int32_t x = 8; x < b.width / 3; ++x) b.at(x, y) = ink;
+        return b;
+    }
+    static void copyRow(const PixelImage& src, int32_t sy, PixelImage& dst, int32_t dy) {
+        std::copy(src.row(sy), src.row(sy) + src.width, dst.row(dy));
+    }
+    int32_t positionAt(uint64_t t) const {
+        if (model_.animationMs == 0 || t >= animStart_ + model_.animationMs) return animTo_;
+        // Ease-out, like the smooth scrolling of browsers.
+        const double u = static_cast<double>(t - animStart_) / model_.animationMs;
+        const double eased = 1.0 - (1.0 - u) * (1.0 - u);
+        return animFrom_ + static_cast<int32_t>((animTo_ - animFrom_) * eased);
+    }
+
+    PixelImage content_;
+    ScrollModel model_;
+    int32_t frameHeight_;
+    int32_t viewRows_ = 0;
+    int32_t maxPos_ = 0;
+    PixelImage header_, footer_;
+    std::vector<uint64_t> loadAt_;
+    int32_t animFrom_ = 0, animTo_ = 0;
+    uint64_t animStart_ = 0;
+    uint64_t now_ = 5000;
+    uint64_t lastEscQuery_ = 0;
+    std::pair<int32_t, int32_t> cursor_{-1, -1};
+};
+
+}  // namespace tf::test
