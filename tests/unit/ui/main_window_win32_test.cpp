@@ -1,0 +1,343 @@
+// The real main window and settings window in-process: page switches, the
+// result page from a posted stitch result, refusing to close while saving,
+// the settings window's modality, switches, navigation and language, and the
+// update check's posted record and message.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "app/app_window_win32.h"
+#include "stitch/stitch_job.h"
+#include "ui/bilingual.h"
+#include "ui/settings_window_win32.h"
+#include "update/update_check_win32.h"
+#include "ui_test_support_win32.h"
+
+namespace {
+
+using tf::controlSlot;
+using tf::UiState;
+
+bool visible(int id) {
+    HWND w = controlSlot(id);
+    return w != nullptr && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+RECT windowRect(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return r;
+}
+
+void postStitchResult(bool succeeded, const std::wstring& path = L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png") {
+    auto result = std::make_unique<tf::StitchResult>();
+    result->succeeded = succeeded;
+    result->savedPath = path;
+    result->frameCount = 7;
+    result->imageWidth = 1280;
+    result->imageHeight = 5400;
+    result->stitchMs = 120;
+    result->saveMs = 80;
+    ASSERT_TRUE(PostMessageW(tf::mainWindow, tf::WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get())));
+    result.release();
+    tf::test::pumpMessages(300);
+}
+
+class MainWindow : public tf::test::MainWindowFixture {};
+
+TEST_F(MainWindow, HomePageShowsStartAndSettingsOnly) {
+    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    EXPECT_TRUE(visible(1));
+    EXPECT_TRUE(visible(4));
+    for (int id : {2, 3, 5, 20, 21, 22, 30, 31, 32, 33, 40, 41, 42, 43, 44, 45}) EXPECT_FALSE(visible(id)) << id;
+    wchar_t title[64] = {};
+    GetWindowTextW(tf::mainWindow, title, 64);
+    EXPECT_EQ(std::wstring(title), tf::englishUi() ? L"Tallyframe" : L"塔利帧");
+    tf::test::saveWindowShot(tf::mainWindow, tf::englishUi() ? "main-home-en" : "main-home-zh");
+}
+
+TEST_F(MainWindow, SwitchesOutsideTheTableChangeNothing) {
+    const RECT before = windowRect(tf::mainWindow);
+    tf::setUiState(UiState::Result);
+    tf::setUiState(UiState::SettingsHelp);
+    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    const RECT after = windowRect(tf::mainWindow);
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
+    for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
+        tf::settings.language = language;
+        tf::applyLanguage();
+        tf::setUiState(UiState::Selecting);
+        tf::setUiState(UiState::Capturing);
+        tf::setUiState(UiState::Saving);
+        tf::saveInProgress = true;
+        postStitchResult(true);
+        EXPECT_FALSE(tf::saveInProgress);
+        EXPECT_EQ(tf::currentUiState(), UiState::Result);
+        EXPECT_EQ(tf::savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
+        EXPECT_EQ(tf::lastCaptureStats.frameCount, 7u);
+        EXPECT_EQ(tf::lastCaptureStats.height, 5400u);
+        EXPECT_TRUE(visible(2));
+        EXPECT_TRUE(visible(3));
+        EXPECT_TRUE(visible(5));
+        EXPECT_FALSE(visible(1));
+        EXPECT_TRUE(visible(4));
+        EXPECT_TRUE(IsWindowEnabled(controlSlot(1)));
+        // The result page is larger than the home page (660 x 450 DIPs).
+        const RECT r = windowRect(tf::mainWindow);
+        const UINT dpi = tf::windowDpi(tf::mainWindow);
+        EXPECT_EQ(r.right - r.left, MulDiv(660, dpi, 96));
+        EXPECT_EQ(r.bottom - r.top, MulDiv(450, dpi, 96));
+        tf::test::saveWindowShot(tf::mainWindow, language == tf::UiLanguage::English ? "main-result-en" : "main-result-zh");
+        // A new capture may start from here.
+        tf::setUiState(UiState::Selecting);
+        EXPECT_EQ(tf::currentUiState(), UiState::Selecting);
+        tf::setUiState(UiState::Home);
+    }
+}
+
+TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
+    tf::settings.language = tf::UiLanguage::English;
+    tf::setUiState(UiState::Selecting);
+    tf::setUiState(UiState::Capturing);
+    tf::setUiState(UiState::Saving);
+    tf::saveInProgress = true;
+    tf::test::MessageBoxWatcher boxes;
+    postStitchResult(false);
+    tf::test::pumpMessages(400);
+    EXPECT_EQ(tf::currentUiState(), UiState::Failed);
+    EXPECT_FALSE(tf::saveInProgress);
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
+    EXPECT_TRUE(visible(1));  // home page again
+    EXPECT_FALSE(visible(2));
+}
+
+TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
+    tf::settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::setUiState(UiState::Selecting);
+    tf::test::MessageBoxWatcher boxes;
+    PostMessageW(tf::mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
+    tf::test::pumpMessages(500);
+    EXPECT_EQ(tf::currentUiState(), UiState::Failed);
+    ASSERT_EQ(boxes.texts().size(), 1u);
+    EXPECT_EQ(boxes.texts()[0], L"拼接或保存图片时发生错误，请重新选择区域后再试。");
+}
+
+TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
+    tf::settings.language = tf::UiLanguage::English;
+    tf::saveInProgress = true;
+    {
+        tf::test::MessageBoxWatcher boxes;
+        PostMessageW(tf::mainWindow, WM_CLOSE, 0, 0);
+        tf::test::pumpMessages(400);
+        ASSERT_NE(tf::mainWindow, nullptr);
+        EXPECT_TRUE(IsWindow(tf::mainWindow));
+        ASSERT_EQ(boxes.texts().size(), 1u);
+        EXPECT_EQ(boxes.texts()[0], L"The image is being stitched and saved. Wait for it to finish.");
+    }
+    tf::saveInProgress = false;
+    HWND window = tf::mainWindow;
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(tf::mainWindow, nullptr);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
+}
+
+TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
+    tf::saveInProgress = true;
+    SendMessageW(tf::mainWindow, WM_COMMAND, 1, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, 3, 0);
+    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    EXPECT_EQ(tf::overlayWindow, nullptr);
+    // Commands that need a saved image do nothing without one.
+    tf::saveInProgress = false;
+    SendMessageW(tf::mainWindow, WM_COMMAND, 2, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, 5, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+}
+
+TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
+    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    ASSERT_NE(tf::settingsWindow, nullptr);
+    HWND first = tf::settingsWindow;
+    EXPECT_FALSE(IsWindowEnabled(tf::mainWindow));
+    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);  // a second request brings the same window up
+    EXPECT_EQ(tf::settingsWindow, first);
+    wchar_t cls[64] = {};
+    GetClassNameW(first, cls, 64);
+    EXPECT_EQ(std::wstring(cls), L"TallyframeSettings");
+    EXPECT_EQ(GetWindow(first, GW_OWNER), tf::mainWindow);
+    for (int id : {29, 30, 31, 32, 33, 42}) {
+        ASSERT_NE(controlSlot(id), nullptr) << id;
+        EXPECT_EQ(GetParent(controlSlot(id)), first) << id;
+    }
+    EXPECT_EQ(tf::languageButton, controlSlot(31));
+
+    const bool openAfter = tf::settings.openAfterCapture, logging = tf::settings.captureLoggingEnabled;
+    SendMessageW(first, WM_COMMAND, 32, 0);
+    SendMessageW(first, WM_COMMAND, 33, 0);
+    EXPECT_EQ(tf::settings.openAfterCapture, !openAfter);
+    EXPECT_EQ(tf::settings.captureLoggingEnabled, !logging);
+
+    tf::test::saveWindowShot(first, tf::englishUi() ? "settings-general-en" : "settings-general-zh");
+    SendMessageW(first, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(tf::settingsWindow, nullptr);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_TRUE(IsWindowEnabled(tf::mainWindow));
+    for (int id : {29, 30, 31, 32, 33, 42, 44, 45}) EXPECT_EQ(controlSlot(id), nullptr) << id;
+    tf::test::pumpMessages(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
+    EXPECT_TRUE(tf::suppressSettingsFocusRing);
+    EXPECT_EQ(GetFocus(), tf::mainWindow);
+}
+
+TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
+    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    ASSERT_NE(tf::settingsWindow, nullptr);
+    const RECT before = windowRect(tf::mainWindow);
+    SendMessageW(tf::settingsWindow, WM_COMMAND, 21, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::SettingsHelp);
+    EXPECT_FALSE(visible(29));  // the general controls hide on the help page
+    tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-help-en" : "settings-help-zh");
+    SendMessageW(tf::settingsWindow, WM_COMMAND, 22, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::SettingsAbout);
+    tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-about-en" : "settings-about-zh");
+    const RECT during = windowRect(tf::mainWindow);
+    EXPECT_TRUE(EqualRect(&before, &during));
+    EXPECT_TRUE(visible(1));  // the home page stays behind the settings window
+    SendMessageW(tf::settingsWindow, WM_COMMAND, 20, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::SettingsGeneral);
+    EXPECT_TRUE(visible(29));
+    SendMessageW(tf::settingsWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    const RECT after = windowRect(tf::mainWindow);
+    EXPECT_TRUE(EqualRect(&before, &after));
+}
+
+TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
+    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    ASSERT_NE(tf::settingsWindow, nullptr);
+    auto text = [](HWND w) {
+        wchar_t buffer[128] = {};
+        GetWindowTextW(w, buffer, 128);
+        return std::wstring(buffer);
+    };
+    tf::settings.language = tf::UiLanguage::English;
+    tf::applyLanguage();
+    EXPECT_EQ(text(tf::mainWindow), L"Tallyframe");
+    EXPECT_EQ(text(tf::settingsWindow), L"Tallyframe - Settings");
+    EXPECT_EQ(text(controlSlot(1)), L"Start long screenshot");
+    EXPECT_EQ(text(controlSlot(32)), L"Open image after completion");
+    EXPECT_EQ(text(controlSlot(42)), L"Feedback");
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = tf::mainWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
+    wchar_t tip[80] = {};
+    tool.lpszText = tip;
+    SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(tip), L"Settings");
+    tf::settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::applyLanguage();
+    EXPECT_EQ(text(tf::mainWindow), L"塔利帧");
+    EXPECT_EQ(text(tf::settingsWindow), L"塔利帧 - 设置");
+    EXPECT_EQ(text(controlSlot(5)), L"打开所在文件夹");
+    EXPECT_EQ(text(controlSlot(31)), L"界面语言：简体中文");
+    SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(tip), L"设置");
+}
+
+TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
+    tf::setUiState(UiState::SettingsGeneral);  // the in-window page (hidden controls)
+    RECT client{};
+    GetClientRect(tf::mainWindow, &client);
+    const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(tf::mainWindow))));
+    for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    EXPECT_EQ(tf::settingsScrollOffset, limit);
+    for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_EQ(tf::settingsScrollOffset, 0);
+    tf::setUiState(UiState::Home);
+}
+
+// A port nobody listens on: the request fails at once, as when offline.
+tf::UpdateEndpoint unreachable() {
+    tf::UpdateEndpoint e;
+    e.host = L"127.0.0.1";
+    e.port = 9;
+    e.secure = false;
+    return e;
+}
+
+TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
+    HWND target = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(target, nullptr);
+    std::string body = "untouched";
+    EXPECT_FALSE(tf::fetchReleaseBody(unreachable(), body));
+    EXPECT_TRUE(body.empty());
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, target));
+    int records = 0;
+    MSG msg;
+    while (PeekMessageW(&msg, target, tf::WM_APP_UPDATE_RESULT, tf::WM_APP_UPDATE_RESULT, PM_REMOVE)) {
+        ++records;
+        std::unique_ptr<tf::UpdateCheckResult> r(reinterpret_cast<tf::UpdateCheckResult*>(msg.lParam));
+        ASSERT_NE(r, nullptr);
+        EXPECT_TRUE(r->reportWhenNothingNew);
+        EXPECT_FALSE(r->tagFound);
+        EXPECT_FALSE(r->newerAvailable);
+        EXPECT_TRUE(r->versionText.empty());
+    }
+    EXPECT_EQ(records, 1);
+    DestroyWindow(target);
+    // With no window to post to, the record is freed by the checker.
+    EXPECT_FALSE(tf::runUpdateCheckAgainst(unreachable(), true, nullptr));
+}
+
+TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
+    for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
+        tf::settings.language = language;
+        tf::test::MessageBoxWatcher boxes;
+        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, tf::mainWindow));
+        tf::test::pumpMessages(500);
+        ASSERT_EQ(boxes.texts().size(), 1u);
+        EXPECT_EQ(boxes.texts()[0], language == tf::UiLanguage::English ? L"Updates could not be checked. Try again later."
+                                                                         : L"暂时无法检查更新，请稍后重试。");
+    }
+    // A check that did not ask to be reported stays silent.
+    tf::test::MessageBoxWatcher boxes;
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, tf::mainWindow));
+    tf::test::pumpMessages(300);
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
+    tf::settings.language = tf::UiLanguage::English;
+    auto post = [](bool tag, bool newer, const wchar_t* version) {
+        auto r = std::make_unique<tf::UpdateCheckResult>();
+        r->reportWhenNothingNew = true;
+        r->tagFound = tag;
+        r->newerAvailable = newer;
+        r->versionText = version;
+        PostMessageW(tf::mainWindow, tf::WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(r.release()));
+        tf::test::pumpMessages(500);
+    };
+    tf::test::MessageBoxWatcher boxes;
+    post(true, true, L"v1.2.0");   // answered No by the watcher: nothing opened
+    post(true, false, L"v1.0.0");
+    PostMessageW(tf::mainWindow, tf::WM_APP_UPDATE_RESULT, 0, 0);  // ignored
+    tf::test::pumpMessages(200);
+    const auto texts = boxes.texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], L"Version v1.2.0 is available. Open the download page?");
+    EXPECT_EQ(texts[1], L"Tallyframe is up to date.");
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+#pragma once
+// Helpers of the in-process window tests: the real main window, message
+// pumping, and a watcher that answers (and records) message boxes, which
+// would otherwise block a test.
+
+#include <windows.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/app_window_win32.h"
+#include "settings/settings.h"
+#include "ui/renderer_win32.h"
+
+namespace tf::test {
+
+// Runs every queued message (dialog routing as the program does), for up to
+// `ms` milliseconds or until nothing is left.
+inline void pumpMessages(DWORD ms = 200) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (routeDialogKey(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount64() < end);
+}
+
+// Closes every message box of this process as it appears and keeps its text.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher() : thread_([this] { run(); }) {}
+    ~MessageBoxWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::vector<std::wstring> texts() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return texts_;
+    }
+
+private:
+    static BOOL CALLBACK visit(HWND w, LPARAM self) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        wchar_t cls[32] = {};
+        GetClassNameW(w, cls, 32);
+        if (pid == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(w)) {
+            auto* watcher = reinterpret_cast<MessageBoxWatcher*>(self);
+            wchar_t text[512] = {};
+            GetDlgItemTextW(w, 0xFFFF, text, 512);
+            {
+                std::lock_guard<std::mutex> lock(watcher->mutex_);
+                watcher->texts_.push_back(text);
+            }
+            // IDNO for questions, IDOK otherwise; a box without the button ignores it.
+            PostMessageW(w, WM_COMMAND, GetDlgItem(w, IDNO) != nullptr ? IDNO : IDOK, 0);
+            Sleep(100);
+        }
+        return TRUE;
+    }
+    void run() {
+        while (!stop_) {
+            EnumWindows(&visit, reinterpret_cast<LPARAM>(this));
+            Sleep(50);
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<std::wstring> texts_;
+    std::thread thread_;
+};
+
+// The documents of the shipped icons, read from the source tree (the test
+// suites carry no resources).
+std::string_view iconDocumentFromSources(int id);
+
+// The real main window for one test; destroyed at the end.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        appInstance = GetModuleHandleW(nullptr);
+        setSvgSourceForTests(&iconDocumentFromSources);
+        saved_ = settings;
+        settings.openAfterCapture = false;  // no shell opening from a test
+        ASSERT_NE(createMainWindow(), nullptr);
+        pumpMessages(100);
+    }
+    void TearDown() override {
+        saveInProgress = false;
+        if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
+        if (mainWindow != nullptr) DestroyWindow(mainWindow);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // also WM_QUIT
+        savedImagePath.clear();
+        setUiStateForTests(UiState::Home);
+        settings = saved_;
+    }
+    // Back to Home from any state along allowed switches (no window then).
+    static void setUiStateForTests(UiState) {
+        setUiState(UiState::Home);
+        setUiState(UiState::Selecting);
+        setUiState(UiState::Home);
+    }
+    Settings saved_;
+};
+
+// Saves what the screen shows of `window` as a PNG into $TF_GUI_SHOTS when
+// that is set (the GUI script collects them for review).
+void saveWindowShot(HWND window, const std::string& name);
+
+}  // namespace tf::test
