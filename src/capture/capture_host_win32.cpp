@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <objbase.h>
-#include <shlobj.h>
 
 #include <exception>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "capture/capture_log.h"
 #include "capture/screen_grab_win32.h"
 #include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "stitch/stitch_worker.h"
 
 namespace tf {
@@ -94,14 +94,6 @@ void stitchThread(std::unique_ptr<StitchJob> job) {
     if (PostMessageW(mainWindow, WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get()))) result.release();
 }
 
-std::wstring defaultFolder() {
-    PWSTR path = nullptr;
-    std::wstring folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &path)) && path != nullptr) folder = path;
-    CoTaskMemFree(path);
-    return folder;
-}
-
 }  // namespace
 
 void runCaptureFromMainWindow() {
@@ -123,7 +115,7 @@ void startStitchAndSave(std::vector<PixelImage> frames) {
     if (overlayWindow != nullptr) redrawOverlay();
     if (mainWindow != nullptr) SetTimer(mainWindow, TIMER_SAVING_ANIMATION, kSavingAnimationMs, nullptr);
 
-    const std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultFolder();
+    const std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
     job->outputFolder = folder;

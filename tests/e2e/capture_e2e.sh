@@ -115,15 +115,24 @@ run_case() {
     started=$(date +%s.%N)
     (cd "$build" && "$TF_WINE" "$exe" >/dev/null 2>&1) &
     local app=$!
-    # The home page takes the keyboard: Enter starts the selection.
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^Tallyframe' >/dev/null" || {
+    # Enter on the home page starts the selection once the window has the keyboard.
+    wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
         echo "  main window did not appear"; return 1; }
+    local main
+    main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
     sleep 1
+    xdotool windowfocus "$main" 2>/dev/null
+    sleep 0.3
     xdotool key Return
     sleep 1.5
     xdotool mousemove $((x1 + 200)) $((y1 + 100))
+    sleep 0.5
     shot "$name-selection-idle"
-    xdotool mousemove $x1 $y1 mousedown 1
+    # Wine takes a button press at the place of the last motion it saw: move, wait, press.
+    xdotool mousemove $x1 $y1
+    sleep 0.3
+    xdotool mousedown 1
+    sleep 0.3
     xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2))
     sleep 0.3
     shot "$name-selection-drag"
@@ -137,7 +146,7 @@ run_case() {
         [ $made != 0 ]; return $?
     fi
     xdotool mousemove $x2 $y2
-    sleep 0.2
+    sleep 0.3
     xdotool mouseup 1
     if [ "$name" = esc ]; then
         sleep 4
@@ -149,7 +158,7 @@ run_case() {
     if [ "${TF_E2E_SHOTS:-0}" = 1 ]; then
         # The saving view lasts a moment only: keep grabbing the screen until the file exists.
         local k=0
-        until has_png "$dir/out" || [ $k -ge 600 ]; do xwd -root -silent > "$dir/s$((k % 8)).xwd"; k=$((k + 1)); done
+        until has_png "$dir/out" || [ $k -ge 400 ]; do import -window root "$dir/s$((k % 6)).png" 2>/dev/null; k=$((k + 1)); done
     fi
     wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
     local png
