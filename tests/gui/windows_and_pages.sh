@@ -6,13 +6,14 @@
 # screenshots of the home page and of the settings window's General, Help and
 # About pages in Chinese and English for review.
 #
-#   tests/gui/windows_and_pages.sh [tallyframe.exe] [screenshot folder]
+#   tests/gui/windows_and_pages.sh [tallyframe.exe] [screenshot folder] [ui_tests.exe]
 #
 # Exit code 0 when every check passed. Every wait is bounded.
 set -u
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 EXE="${1:-$REPO/build/windows/tallyframe.exe}"
 OUT="${2:-$REPO/build/gui-shots}"
+UI_TESTS="${3:-$REPO/build/windows-tests/tests/ui_tests.exe}"
 mkdir -p "$OUT"
 "$REPO/scripts/bootstrap.sh" >/dev/null || { echo "bootstrap failed"; exit 1; }
 [ -f "$EXE" ] || { echo "no executable at $EXE"; exit 1; }
@@ -162,11 +163,49 @@ run_at_dpi() {
     xdotool key Escape
     wait_gone "塔利帧 - 设置" || true
 
-    # English home page for the record.
-    printf '' >/dev/null
+    # A real capture from the home page: Enter, drag a rectangle, and the
+    # capture ends by itself on the still screen; the result page follows.
+    geometry "$main"
+    xdotool mousemove $((X + W / 2)) $((Y + H - 20)) click 1
+    sleep 0.3
+    xdotool key Return
+    sleep 3
+    xdotool mousemove 400 400; sleep 0.3
+    xdotool mousedown 1; sleep 0.3
+    xdotool mousemove 600 600; sleep 0.3
+    xdotool mousemove 900 800; sleep 0.3
+    xdotool mouseup 1
+    local shown=0
+    for _ in $(seq 1 300); do
+        sleep 0.2
+        geometry "$main" 2>/dev/null || continue
+        # The result page is 660 x 450 DIPs against the home page's 620 x 380.
+        if [ "$W" -gt $((640 * S / 100)) ]; then shown=1; break; fi
+    done
+    if [ "$shown" = 1 ]; then
+        pass "$dpi dpi: result page after a capture"
+        shot "result-zh-$dpi"
+    else
+        fail "$dpi dpi: no result page within 60 s of the capture"
+        shot "result-missing-$dpi"
+    fi
+
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null
     /usr/lib/wine/wineserver -k >/dev/null 2>&1
+
+    # The in-process window tests leave the result page and the settings
+    # pages in English and Chinese as PNG files at this DPI.
+    if [ -f "$UI_TESTS" ]; then
+        mkdir -p "$OUT/inproc-$dpi"
+        if TF_GUI_SHOTS="$(tf_winpath "$OUT/inproc-$dpi")" timeout 300 "$TF_WINE" "$UI_TESTS" --gtest_filter='MainWindow.*' \
+            >"$OUT/ui-tests-$dpi.log" 2>&1; then
+            pass "$dpi dpi: in-process window tests"
+        else
+            fail "$dpi dpi: in-process window tests (see $OUT/ui-tests-$dpi.log)"
+        fi
+        /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    fi
     tf_xvfb_stop
 }
 
