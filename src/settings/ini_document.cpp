@@ -1,0 +1,189 @@
+#include "settings/ini_document.h"
+
+#include <climits>
+#include <cstdint>
+
+namespace tf {
+namespace {
+
+std::wstring trim(std::wstring_view s) {
+    size_t a = 0, b = s.size();
+    while (a < b && (s[a] == L' ' || s[a] == L'\t')) ++a;
+    while (b > a && (s[b - 1] == L' ' || s[b - 1] == L'\t' || s[b - 1] == L'\r')) --b;
+    return std::wstring(s.substr(a, b - a));
+}
+
+bool sameName(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        wchar_t x = a[i], y = b[i];
+        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x - L'A' + L'a');
+        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y - L'A' + L'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The section name of a "[name]" line, if it is one.
+std::optional<std::wstring> sectionOf(const std::wstring& line) {
+    const std::wstring t = trim(line);
+    if (t.size() < 2 || t.front() != L'[') return std::nullopt;
+    const size_t close = t.find(L']');
+    if (close == std::wstring::npos) return std::nullopt;
+    return trim(std::wstring_view(t).substr(1, close - 1));
+}
+
+// Key and value of a "key=value" line, if it is one.
+bool keyValueOf(const std::wstring& line, std::wstring& key, std::wstring& value) {
+    const std::wstring t = trim(line);
+    if (t.empty() || t[0] == L';') return false;
+    const size_t eq = t.find(L'=');
+    if (eq == std::wstring::npos) return false;
+    key = trim(std::wstring_view(t).substr(0, eq));
+    value = trim(std::wstring_view(t).substr(eq + 1));
+    return true;
+}
+
+void appendCodePoint(std::wstring& out, uint32_t cp) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+            return;
+        }
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+}
+
+}  // namespace
+
+std::wstring wideFromUtf8(std::string_view s) {
+    std::wstring out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const auto b0 = static_cast<unsigned char>(s[i]);
+        int extra = b0 < 0x80 ? 0 : (b0 >> 5) == 6 ? 1 : (b0 >> 4) == 14 ? 2 : (b0 >> 3) == 30 ? 3 : -1;
+        uint32_t cp = extra == 0 ? b0 : extra == 1 ? (b0 & 0x1F) : extra == 2 ? (b0 & 0x0F) : (b0 & 0x07);
+        bool ok = extra >= 0 && i + static_cast<size_t>(extra) < s.size() + (extra == 0 ? 1 : 0);
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+            ok = (b & 0xC0) == 0x80;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        const uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < minimum[extra < 0 ? 0 : extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(static_cast<wchar_t>(0xFFFD));
+            ++i;
+            continue;
+        }
+        appendCodePoint(out, cp);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string utf8FromWide(std::wstring_view w) {
+    std::string out;
+    out.reserve(w.size());
+    for (size_t i = 0; i < w.size(); ++i) {
+        uint32_t cp = static_cast<uint32_t>(w[i]);
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<uint32_t>(w[i + 1]) - 0xDC00);
+                ++i;
+            }
+        }
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = 0xFFFD;
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+int profileInteger(const std::wstring& text) {
+    const std::wstring t = trim(text);
+    int64_t v = 0;
+    for (wchar_t c : t) {
+        if (c < L'0' || c > L'9') break;
+        v = v * 10 + (c - L'0');
+        if (v > INT_MAX) return INT_MAX;
+    }
+    return static_cast<int>(v);
+}
+
+IniDocument IniDocument::parse(std::string_view utf8) {
+    if (utf8.size() >= 3 && utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
+    IniDocument doc;
+    const std::wstring text = wideFromUtf8(utf8);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r') line.pop_back();
+        doc.lines_.push_back(std::move(line));
+        start = end + 1;
+    }
+    return doc;
+}
+
+std::string IniDocument::serialize() const {
+    std::string out;
+    for (const std::wstring& line : lines_) out += utf8FromWide(line) + "\r\n";
+    return out;
+}
+
+std::optional<std::wstring> IniDocument::get(const std::wstring& section, const std::wstring& key) const {
+    bool inSection = false;
+    std::wstring k, v;
+    for (const std::wstring& line : lines_) {
+        if (const auto s = sectionOf(line)) {
+            inSection = sameName(*s, section);
+        } else if (inSection && keyValueOf(line, k, v) && sameName(k, key)) {
+            // A value in double quotes is read without them, as the profile functions do.
+            if (v.size() >= 2 && v.front() == L'"' && v.back() == L'"') v = v.substr(1, v.size() - 2);
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+void IniDocument::set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+    bool inSection = false;
+    size_t lastOfSection = lines_.size();
+    std::wstring k, v;
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto s = sectionOf(lines_[i])) {
+            inSection = sameName(*s, section);
+            if (inSection) lastOfSection = i;
+        } else if (inSection) {
+            if (keyValueOf(lines_[i], k, v) && sameName(k, key)) {
+                lines_[i] = k + L"=" + value;
+                return;
+            }
+            if (!trim(lines_[i]).empty()) lastOfSection = i;
+        }
+    }
+    if (lastOfSection == lines_.size()) {
+        lines_.push_back(L"[" + section + L"]");
+        lines_.push_back(key + L"=" + value);
+    } else {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastOfSection) + 1, key + L"=" + value);
+    }
+}
+
+}  // namespace tf

@@ -1,0 +1,53 @@
+#include "settings/settings_store.h"
+
+#include <cwctype>
+
+namespace tf {
+namespace {
+
+const std::wstring kSection = L"general";
+
+bool equalsIgnoringCase(const std::wstring& a, const wchar_t* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != 0; ++i)
+        if (std::towlower(static_cast<wint_t>(a[i])) != std::towlower(static_cast<wint_t>(b[i]))) return false;
+    return i == a.size() && b[i] == 0;
+}
+
+}  // namespace
+
+void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wstring& defaultFolder) {
+    record.captureFolder = defaultFolder;
+    const std::wstring folder = profile.readString(kSection, L"captureFolder", record.captureFolder, 32768);
+    if (!folder.empty()) record.captureFolder = folder;
+    const std::wstring language = profile.readString(kSection, L"language", L"zh-CN", 32);
+    record.language = equalsIgnoringCase(language, L"en-US") ? UiLanguage::English : UiLanguage::ChineseSimplified;
+    record.openAfterCapture = profile.readInt(kSection, L"openAfterCapture", 1) != 0;
+    record.captureLoggingEnabled = profile.readInt(kSection, L"captureLoggingEnabled", 0) != 0;
+}
+
+bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
+    // All four are attempted even when one fails.
+    bool ok = profile.writeString(kSection, L"captureFolder", record.captureFolder);
+    ok = profile.writeString(kSection, L"language", record.language == UiLanguage::English ? L"en-US" : L"zh-CN") && ok;
+    ok = profile.writeString(kSection, L"openAfterCapture", record.openAfterCapture ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"captureLoggingEnabled", record.captureLoggingEnabled ? L"1" : L"0") && ok;
+    return ok;
+}
+
+void loadSettings() {
+    const std::wstring fallback = defaultCaptureFolder();
+    const auto profile = openSettingsProfile(settingsFilePath());
+    loadSettingsFrom(*profile, settings, fallback);
+}
+
+bool saveSettings() {
+    try {
+        const auto profile = openSettingsProfile(settingsFilePath());
+        return saveSettingsTo(*profile, settings);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace tf

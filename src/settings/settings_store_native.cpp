@@ -1,0 +1,89 @@
+// Settings on machines without Windows: an INI file in UTF-8 under the
+// user's configuration folder, read and rewritten whole on every access.
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "settings/ini_document.h"
+#include "settings/settings_store.h"
+
+namespace fs = std::filesystem;
+
+namespace tf {
+namespace {
+
+class FileProfile : public SettingsProfile {
+public:
+    explicit FileProfile(fs::path file) : file_(std::move(file)) {}
+
+    std::wstring readString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
+                            size_t capacity) override {
+        std::wstring v = load().get(section, key).value_or(fallback);
+        if (capacity > 0 && v.size() > capacity - 1) v.resize(capacity - 1);
+        return v;
+    }
+    int readInt(const std::wstring& section, const std::wstring& key, int fallback) override {
+        const auto v = load().get(section, key);
+        return v ? profileInteger(*v) : fallback;
+    }
+    bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
+        IniDocument doc = load();
+        doc.set(section, key, value);
+        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
+        const std::string text = doc.serialize();
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        return static_cast<bool>(out);
+    }
+
+private:
+    IniDocument load() const {
+        std::ifstream in(file_, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return IniDocument::parse(ss.str());
+    }
+    fs::path file_;
+};
+
+fs::path homeFolder() {
+    const char* home = std::getenv("HOME");
+    return home && *home ? fs::path(home) : fs::path();
+}
+
+}  // namespace
+
+std::unique_ptr<SettingsProfile> openSettingsProfile(const fs::path& file) {
+    return std::make_unique<FileProfile>(file);
+}
+
+fs::path executableFolder() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || self.empty()) return fs::current_path(ec);
+    return self.parent_path();
+}
+
+std::wstring defaultCaptureFolder() {
+    const fs::path home = homeFolder();
+    return home.empty() ? std::wstring(L".") : (home / "Desktop").wstring();
+}
+
+fs::path settingsFilePath() {
+    fs::path base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else if (const fs::path home = homeFolder(); !home.empty()) {
+        base = home / ".config";
+    }
+    const fs::path folder = base.empty() ? executableFolder() : base / "Quorvelle" / "Tallyframe";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return folder / "settings.ini";
+}
+
+}  // namespace tf

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "settings/ini_document.h"
+#include "settings/settings_store.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace tf {
+namespace {
+
+// An in-memory profile over an INI document, with the buffer and integer rules
+// of the platform's profile functions; writes can be made to fail.
+class MemoryProfile : public SettingsProfile {
+public:
+    explicit MemoryProfile(std::string_view text = "") : doc(IniDocument::parse(text)) {}
+    std::wstring readString(const std::wstring& s, const std::wstring& k, const std::wstring& fallback,
+                            size_t capacity) override {
+        std::wstring v = doc.get(s, k).value_or(fallback);
+        if (v.size() > capacity - 1) v.resize(capacity - 1);
+        return v;
+    }
+    int readInt(const std::wstring& s, const std::wstring& k, int fallback) override {
+        const auto v = doc.get(s, k);
+        return v ? profileInteger(*v) : fallback;
+    }
+    bool writeString(const std::wstring& s, const std::wstring& k, const std::wstring& v) override {
+        ++writes;
+        if (readOnly) return false;
+        doc.set(s, k, v);
+        return true;
+    }
+    IniDocument doc;
+    bool readOnly = false;
+    int writes = 0;
+};
+
+const std::wstring kDesktop = L"C:\\Users\\u\\Desktop";
+
+Settings loaded(std::string_view ini) {
+    MemoryProfile p(ini);
+    Settings s;
+    s.captureLoggingEnabled = true;  // must be overwritten
+    loadSettingsFrom(p, s, kDesktop);
+    return s;
+}
+
+TEST(SettingsStore, DefaultsWithoutAFile) {
+    const Settings s = loaded("");
+    EXPECT_EQ(s.captureFolder, kDesktop);
+    EXPECT_EQ(s.language, UiLanguage::ChineseSimplified);
+    EXPECT_TRUE(s.openAfterCapture);
+    EXPECT_FALSE(s.captureLoggingEnabled);
+}
+
+TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
+    struct Case {
+        const char* ini;
+        UiLanguage language;
+        bool open;
+        bool logging;
+    } cases[] = {
+        {"[general]\nlanguage=en-US\n", UiLanguage::English, true, false},
+        {"[general]\nlanguage=EN-us\n", UiLanguage::English, true, false},
+        {"[GENERAL]\nLanguage = en-us \n", UiLanguage::English, true, false},
+        {"[general]\nlanguage=en\n", UiLanguage::ChineseSimplified, true, false},
+        {"[general]\nlanguage=English\n", UiLanguage::ChineseSimplified, true, false},
+        {"[general]\nopenAfterCapture=yes\n", UiLanguage::ChineseSimplified, false, false},
+        {"[general]\nopenAfterCapture=2\ncaptureLoggingEnabled=1\n", UiLanguage::ChineseSimplified, true, true},
+        {"[general]\nopenAfterCapture=0\ncaptureLoggingEnabled=7abc\n", UiLanguage::ChineseSimplified, false, true},
+        {"[general]\nopenAfterCapture=-1\n", UiLanguage::ChineseSimplified, false, false},
+        {"[general]\ncaptureLoggingEnabled=99999999999999999999\n", UiLanguage::ChineseSimplified, true, true},
+        {"[other]\nlanguage=en-US\nopenAfterCapture=0\n", UiLanguage::ChineseSimplified, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        const Settings s = loaded(c.ini);
+        EXPECT_EQ(s.language, c.language);
+        EXPECT_EQ(s.openAfterCapture, c.open);
+        EXPECT_EQ(s.captureLoggingEnabled, c.logging);
+    }
+}
+
+TEST(SettingsStore, EmptyFolderMeansTheDesktopAndIsWrittenOutOnSave) {
+    MemoryProfile p("[general]\ncaptureFolder=\n");
+    Settings s;
+    loadSettingsFrom(p, s, kDesktop);
+    EXPECT_EQ(s.captureFolder, kDesktop);
+    ASSERT_TRUE(saveSettingsTo(p, s));
+    EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
+    EXPECT_EQ(loaded(p.doc.serialize()).captureFolder, kDesktop);
+}
+
+TEST(SettingsStore, FirstSaveWritesAllFourKeysAndLeavesTheRestAlone) {
+    MemoryProfile p("; my notes\n[window]\nx=10\n[general]\nfavourite=blue\n");
+    Settings s;
+    loadSettingsFrom(p, s, kDesktop);
+    s.language = UiLanguage::English;  // the only change
+    ASSERT_TRUE(saveSettingsTo(p, s));
+    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
+    EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
+    EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
+    EXPECT_EQ(p.doc.get(L"general", L"captureLoggingEnabled"), L"0");
+    EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
+    EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
+    const std::string text = p.doc.serialize();
+    EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
+    const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
+                 d = text.find("captureLoggingEnabled=");
+    EXPECT_TRUE(a < b && b < c && c < d);
+}
+
+TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
+    MemoryProfile p;
+    p.readOnly = true;
+    Settings s;
+    s.captureFolder = L"D:\\shots";
+    const Settings before = s;
+    EXPECT_FALSE(saveSettingsTo(p, s));
+    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(s.captureFolder, before.captureFolder);
+}
+
+TEST(SettingsStore, GarbageLoadsTheDefaultOfEachBadKey) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary.push_back(static_cast<char>((i * 37 + 11) & 0xFF));
+    const std::string hugeLanguage = "[general]\nlanguage=" + std::string(10000, 'e') + "\ncaptureLoggingEnabled=1\n";
+    for (const std::string& ini :
+         {binary, hugeLanguage, std::string("[general"), std::string("[general]\n=\n==\nlanguage\n"),
+          std::string("\xEF\xBB\xBF[general]\nlanguage=en-US\n"), std::string("[general]\ncaptureFolder=\xFF\xFE\n")}) {
+        const Settings s = loaded(ini);
+        EXPECT_FALSE(s.captureFolder.empty());
+    }
+    EXPECT_EQ(loaded(hugeLanguage).language, UiLanguage::ChineseSimplified);
+    EXPECT_TRUE(loaded(hugeLanguage).captureLoggingEnabled);
+    EXPECT_EQ(loaded("\xEF\xBB\xBF[general]\nlanguage=en-US\n").language, UiLanguage::English);
+}
+
+TEST(SettingsStore, NonAsciiFoldersSurviveTheFileProfile) {
+    test::ScratchDir dir;
+    const fs::path file = dir / "settings.ini";
+    Settings s;
+    s.captureFolder = L"D:\\截图\\长图 ü";
+    s.language = UiLanguage::English;
+    s.openAfterCapture = false;
+    s.captureLoggingEnabled = true;
+    auto profile = openSettingsProfile(file);
+    ASSERT_TRUE(saveSettingsTo(*profile, s));
+    Settings back;
+    loadSettingsFrom(*openSettingsProfile(file), back, kDesktop);
+    EXPECT_EQ(back.captureFolder, s.captureFolder);
+    EXPECT_EQ(back.language, UiLanguage::English);
+    EXPECT_FALSE(back.openAfterCapture);
+    EXPECT_TRUE(back.captureLoggingEnabled);
+}
+
+TEST(SettingsStore, UnwritableFileReportsFailure) {
+    test::ScratchDir dir;
+    fs::create_directories(dir / "settings.ini");  // a folder where the file should be
+    Settings s;
+    s.captureFolder = L"x";
+    EXPECT_FALSE(saveSettingsTo(*openSettingsProfile(dir / "settings.ini"), s));
+    EXPECT_EQ(s.captureFolder, L"x");
+}
+
+TEST(SettingsPaths, FoldersAreNeverEmpty) {
+    EXPECT_FALSE(executableFolder().empty());
+    EXPECT_TRUE(fs::is_directory(executableFolder()));
+    EXPECT_FALSE(defaultCaptureFolder().empty());
+    const fs::path file = settingsFilePath();
+    EXPECT_EQ(file.filename(), fs::path("settings.ini"));
+    EXPECT_TRUE(fs::is_directory(file.parent_path()));
+}
+
+TEST(IniText, Utf8RoundTripAndRepair) {
+    const std::wstring text = L"A ü € 截图";
+    EXPECT_EQ(wideFromUtf8(utf8FromWide(text)), text);
+    EXPECT_EQ(wideFromUtf8("\xC3"), std::wstring(1, static_cast<wchar_t>(0xFFFD)));      // cut short
+    EXPECT_EQ(wideFromUtf8("\xC0\xAF"), std::wstring(2, static_cast<wchar_t>(0xFFFD)));  // overlong
+    EXPECT_EQ(wideFromUtf8("a\xED\xA0\x80z").front(), L'a');
+    EXPECT_EQ(profileInteger(L"  42x"), 42);
+    EXPECT_EQ(profileInteger(L"x42"), 0);
+    EXPECT_EQ(profileInteger(L"123456789012"), INT_MAX);
+}
+
+}  // namespace
+}  // namespace tf

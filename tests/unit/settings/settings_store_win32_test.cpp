@@ -1,0 +1,51 @@
+// The real profile functions: a Chinese folder name must survive a save and a
+// load, which it only does because the file is made UTF-16 before the first write.
+#include <gtest/gtest.h>
+
+#include "settings/settings_store.h"
+#include "test_support.h"
+
+namespace tf {
+namespace {
+
+TEST(SettingsStoreWin32, ChineseFolderSurvivesTheProfileFunctions) {
+    test::ScratchDir dir;
+    const auto file = dir / "settings.ini";
+    Settings s;
+    s.captureFolder = L"C:\\用户\\截图保存位置";
+    s.language = UiLanguage::English;
+    s.openAfterCapture = false;
+    s.captureLoggingEnabled = true;
+    ASSERT_TRUE(saveSettingsTo(*openSettingsProfile(file), s));
+    const std::string bytes = test::readFile(file);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE"));
+    Settings back;
+    loadSettingsFrom(*openSettingsProfile(file), back, L"desk");
+    EXPECT_EQ(back.captureFolder, s.captureFolder);
+    EXPECT_EQ(back.language, UiLanguage::English);
+    EXPECT_FALSE(back.openAfterCapture);
+    EXPECT_TRUE(back.captureLoggingEnabled);
+}
+
+TEST(SettingsStoreWin32, ExistingSectionsAreKept) {
+    test::ScratchDir dir;
+    const auto file = dir / "settings.ini";
+    test::writeFile(file, "[other]\r\nkey=value\r\n[general]\r\nlanguage=EN-us\r\n");
+    Settings s;
+    loadSettingsFrom(*openSettingsProfile(file), s, L"desk");
+    EXPECT_EQ(s.language, UiLanguage::English);
+    EXPECT_EQ(s.captureFolder, L"desk");
+    ASSERT_TRUE(saveSettingsTo(*openSettingsProfile(file), s));
+    EXPECT_NE(test::readFile(file).find("key=value"), std::string::npos);
+}
+
+TEST(SettingsStoreWin32, KnownFolders) {
+    EXPECT_TRUE(std::filesystem::is_directory(executableFolder()));
+    const auto file = settingsFilePath();
+    EXPECT_NE(file.wstring().find(L"Quorvelle\\Tallyframe\\settings.ini"), std::wstring::npos) << file.string();
+    EXPECT_FALSE(defaultCaptureFolder().empty());
+}
+
+}  // namespace
+}  // namespace tf
