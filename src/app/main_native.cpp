@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "diagnostics/offline_stitch.h"
+#include "diagnostics/self_test.h"
 
 int main(int argc, char** argv) {
     std::vector<tf::NativeString> args(argv, argv + argc);
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
         case tf::ProgramMode::Stitch:
             return tf::runOfflineStitch(s.framesFolder, s.outputPath);
         case tf::ProgramMode::SelfTest:
+            return tf::runSelfTest(s.reportPath);
         case tf::ProgramMode::Interactive:
             break;
     }

@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/app_window_win32.h"
 #include "diagnostics/offline_stitch.h"
+#include "diagnostics/self_test.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     tf::appInstance = instance;
@@ -24,6 +25,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         const tf::ModeSelection s = tf::selectMode(args);
         if (s.mode == tf::ProgramMode::Stitch) {
             const int code = tf::runOfflineStitch(s.framesFolder, s.outputPath);
+            CoUninitialize();
+            return code;
+        }
+        if (s.mode == tf::ProgramMode::SelfTest) {
+            const int code = tf::runSelfTest(s.reportPath);
             CoUninitialize();
             return code;
         }

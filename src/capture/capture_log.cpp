@@ -8,6 +8,8 @@
 
 #include "diagnostics/text_output.h"
 #include "image/png_codec.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
 
 namespace tf {
 
@@ -49,6 +51,17 @@ std::filesystem::path createCaptureLogFolderIn(const std::filesystem::path& root
     } catch (...) {
     }
     return {};
+}
+
+std::filesystem::path createCaptureLogFolder() {
+    if (!settings.captureLoggingEnabled) return {};
+    try {
+        const std::filesystem::path exe = executableFolder();
+        if (exe.empty()) return {};
+        return createCaptureLogFolderIn(exe / "tally_frame_log", captureLogTickCount());
+    } catch (...) {
+        return {};
+    }
 }
 
 std::string frameDumpName(int32_t sequence, const char* label) {

@@ -9,6 +9,8 @@
 
 #include "capture/capture_log.h"
 #include "image/png_codec.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +73,37 @@ TEST(CaptureLogFolder, FailureGivesEmptyPath) {
     test::writeFile(dir / "file", "x");
     EXPECT_TRUE(createCaptureLogFolderIn(dir / "file", 1).empty());
     EXPECT_TRUE(createCaptureLogFolderIn(dir / "file" / "below", 1).empty());
+}
+
+// Restores the process-wide flag however the test ends.
+struct LoggingFlag {
+    explicit LoggingFlag(bool on) : saved(settings.captureLoggingEnabled) { settings.captureLoggingEnabled = on; }
+    ~LoggingFlag() { settings.captureLoggingEnabled = saved; }
+    bool saved;
+};
+
+TEST(CaptureLogFolder, OffCreatesNothing) {
+    const fs::path root = executableFolder() / "tally_frame_log";
+    const bool existed = fs::exists(root);
+    LoggingFlag flag(false);
+    EXPECT_TRUE(createCaptureLogFolder().empty());
+    EXPECT_EQ(fs::exists(root), existed);
+}
+
+TEST(CaptureLogFolder, OnTwiceInOneSecondGivesTwoFolders) {
+    LoggingFlag flag(true);
+    const fs::path a = createCaptureLogFolder();
+    const fs::path b = createCaptureLogFolder();
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(fs::is_directory(a));
+    EXPECT_TRUE(fs::is_directory(b));
+    EXPECT_EQ(a.parent_path(), executableFolder() / "tally_frame_log");
+    std::error_code ec;
+    fs::remove(a, ec);
+    fs::remove(b, ec);
+    fs::remove(a.parent_path(), ec);  // left alone when other logs are in it
 }
 
 TEST(FrameDump, Names) {
