@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cwchar>
+
 #include "update/update_rules.h"
 
 namespace tf {
@@ -19,6 +22,29 @@ TEST(UpdateVersions, ComparedAsNumbersAfterAnOptionalLetter) {
     for (const Case& c : cases) {
         EXPECT_EQ(versionTriple(c.tag), c.triple) << std::wstring(c.tag).size();
         EXPECT_EQ(isNewerThanProgramVersion(c.tag), c.newer);
+    }
+}
+
+TEST(UpdateVersions, OutOfRangeComponentsSaturateInsteadOfOverflowing) {
+    EXPECT_EQ(versionTriple(L"v99999999999999999999.1.2"), (std::array<int, 3>{INT_MAX, 1, 2}));
+    EXPECT_EQ(versionTriple(L"1.-99999999999999999999"), (std::array<int, 3>{1, INT_MIN, 0}));
+    EXPECT_TRUE(isNewerThanProgramVersion(L"4294967297"));  // would wrap to 1 in 32 bits
+    EXPECT_FALSE(isNewerThanProgramVersion(L"-1.5.0"));
+    EXPECT_EQ(versionTriple(std::wstring(L"2\0.0.9", 6)), (std::array<int, 3>{2, 0, 0}));
+}
+
+TEST(UpdateVersions, ReadLikeTheWideScanInRange) {
+    // Blanks before a number and signs are the scan's own rules; a blank before
+    // a dot stops it.
+    const wchar_t* tags[] = {L"1.2.3", L" 1. 2.3", L"+1.-2.3", L"1 .2", L"1..2", L"1.2.3.4", L"v 7", L"1.x.3",
+                             L"01.002.0003", L"-", L"1.", L"2147483647.0.1"};
+    for (const wchar_t* tag : tags) {
+        int expected[3] = {0, 0, 0};
+        const wchar_t* p = tag;
+        if (*p == L'v' || *p == L'V') ++p;
+        std::swscanf(p, L"%d.%d.%d", &expected[0], &expected[1], &expected[2]);
+        EXPECT_EQ(versionTriple(tag), (std::array<int, 3>{expected[0], expected[1], expected[2]}))
+            << std::wstring(tag).size();
     }
 }
 
