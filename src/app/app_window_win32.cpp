@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 #include "app/dpi.h"
@@ -40,6 +41,8 @@ bool isHomeLike(UiState s) { return s == UiState::Home || s == UiState::Result |
 
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+}  // namespace
+
 Rect workAreaOf(HWND window) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
@@ -47,7 +50,7 @@ Rect workAreaOf(HWND window) {
     return toRect(info.rcWork);
 }
 
-void resizeMainWindow(bool changed, UiState from, UiState to) {
+static void resizeMainWindow(bool changed, UiState from, UiState to) {
     RECT r{};
     GetWindowRect(mainWindow, &r);
     const Rect placed = resizeForStateChange(changed, from, to, !savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
@@ -70,6 +73,17 @@ void placeControl(HWND control, const ControlPlacement& p) {
     if (visible != p.visible) ShowWindow(control, p.visible ? SW_SHOWNA : SW_HIDE);
 }
 
+void flipSwitchSetting(int id) {
+    // A failed save is not reported: the switch holds for the rest of the run.
+    if (id == 32) settings.openAfterCapture = !settings.openAfterCapture;
+    else if (id == 33) settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
+    else return;
+    saveSettings();
+    if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);
+}
+
+namespace {
+
 void openWithShell(const wchar_t* target, const wchar_t* parameters = nullptr) {
     ShellExecuteW(mainWindow, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
 }
@@ -81,8 +95,15 @@ void openSavedImage() {
 void startUpdateCheck() {
     // The thread owns the flag byte and frees it when the check is over.
     auto flag = std::make_unique<uint8_t>(1);
-    std::thread(runUpdateCheck, flag.get()).detach();
-    flag.release();
+    try {
+        std::thread(runUpdateCheck, flag.get()).detach();
+        flag.release();
+    } catch (const std::system_error&) {
+        // No thread: the check could not be made, and the user asked for it.
+        MessageBoxW(settingsWindow != nullptr ? settingsWindow : mainWindow,
+                    tr(L"Updates could not be checked. Try again later.", L"暂时无法检查更新，请稍后重试。"),
+                    tr(L"Check for updates", L"检查更新"), MB_ICONWARNING);
+    }
 }
 
 void handleStitchDone(StitchResult* raw) {
@@ -219,15 +240,7 @@ LRESULT handleCommand(HWND window, int id) {
             }
             break;
         case 32:
-            settings.openAfterCapture = !settings.openAfterCapture;
-            saveSettings();
-            if (HWND s = controlSlot(32)) InvalidateRect(s, nullptr, TRUE);
-            break;
-        case 33:
-            settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
-            saveSettings();
-            if (HWND s = controlSlot(33)) InvalidateRect(s, nullptr, TRUE);
-            break;
+        case 33: flipSwitchSetting(id); break;
         case 40:
         case 41:
         case 45: openWithShell(kProductPageUrl); break;

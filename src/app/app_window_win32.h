@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_globals_win32.h"
+#include "app/geometry.h"
 
 namespace tf {
 
@@ -46,6 +47,14 @@ void rememberSettingsReturnState(UiState state);
 UiState settingsReturnState();
 
 bool inResultWithPath();
+
+// Shared by both windows' layout passes and switch commands.
+Rect workAreaOf(HWND window);
+// Moves a child control, invalidates its old and new area, and shows or hides
+// it only when its visibility differs.
+void placeControl(HWND control, const ControlPlacement& placement);
+// Flips the setting of switch 32 or 33, saves, and redraws the switch on screen.
+void flipSwitchSetting(int id);
 void layoutMainWindowControls();
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -24,6 +24,13 @@ RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
     return {base.left + l, base.top + t, base.left + r, base.top + b};
 }
 
+// A square icon of `sideDips` centred in the item, `dy` pixels lower.
+RECT centredIcon(const RECT& rc, UINT dpi, int sideDips, int dy = 0) {
+    const int side = mulDiv(sideDips, static_cast<int32_t>(dpi), 96);
+    const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2 + dy;
+    return offsetRect(rc, ox, oy, ox + side, oy + side);
+}
+
 std::wstring windowText(HWND w) {
     const int n = GetWindowTextLengthW(w);
     std::wstring s(static_cast<size_t>(n) + 1, L'\0');
@@ -163,9 +170,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             if (b.focused && !suppressSettingsFocusRing) focusRing(t, b, 1, 7);
             iconId = 208;
             iconColour = b.pressed ? palette::accentPressed : b.hot ? palette::accent : palette::bodyText;
-            const int side = md(dpi, 18);
-            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
-            iconRect = offsetRect(rc, ox, oy, ox + side, oy + side);
+            iconRect = centredIcon(rc, dpi, 18);
             break;
         }
         case 5:
@@ -183,9 +188,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             focusRing(t, b, 1, 7);
             iconId = item.CtlID == 10 ? 203 : 204;
             iconColour = palette::quietIcon;
-            const int side = md(dpi, 16);
-            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
-            iconRect = offsetRect(rc, ox, oy, ox + side, oy + side);
+            iconRect = centredIcon(rc, dpi, 16);
             break;
         }
         case 20:
@@ -202,9 +205,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             focusRing(t, b, 1, 7);
             iconId = 190 + item.CtlID;  // 210, 211, 212
             iconColour = b.pressed ? palette::accentPressed : (selected || b.hot) ? palette::accent : palette::bodyText;
-            const int side = md(dpi, 18);
-            const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2;
-            iconRect = offsetRect(rc, ox, oy + static_cast<int>(p), ox + side, oy + side + static_cast<int>(p));
+            iconRect = centredIcon(rc, dpi, 18, b.pressed ? md(dpi, 1) : 0);
             break;
         }
         case 29:

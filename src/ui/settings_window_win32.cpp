@@ -40,28 +40,8 @@ std::wstring settingsControlLabel(int id) {
     }
 }
 
-Rect workAreaOf(HWND window) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
-}
-
 void place(HWND control, int x, int y, int w, int h, bool visible) {
-    if (control == nullptr) return;
-    HWND parent = GetParent(control);
-    RECT old{};
-    GetWindowRect(control, &old);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
-    SetWindowPos(control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-    InvalidateRect(parent, &old, FALSE);
-    InvalidateRect(control, nullptr, TRUE);
-    const bool shown = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (shown != visible) ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
-}
-
-void placeFrom(HWND control, const ControlPlacement& p) {
-    place(control, p.rect.left, p.rect.top, p.rect.width(), p.rect.height(), p.visible);
+    placeControl(control, ControlPlacement{{x, y, x + w, y + h}, visible});
 }
 
 void createControls(HWND window) {
@@ -202,12 +182,12 @@ void layoutSettingsWindowControls() {
     const UINT dpi = windowDpi(settingsWindow);
     const SettingsControlsLayout l =
         layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language);
-    placeFrom(controlSlot(29), l.folderBox);
-    placeFrom(controlSlot(30), l.chooseFolder);
-    placeFrom(controlSlot(31), l.language);
-    placeFrom(controlSlot(32), l.openAfter);
-    placeFrom(controlSlot(33), l.logging);
-    placeFrom(controlSlot(42), l.feedback);
+    placeControl(controlSlot(29), l.folderBox);
+    placeControl(controlSlot(30), l.chooseFolder);
+    placeControl(controlSlot(31), l.language);
+    placeControl(controlSlot(32), l.openAfter);
+    placeControl(controlSlot(33), l.logging);
+    placeControl(controlSlot(42), l.feedback);
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
     const int W = static_cast<int>(std::lround(client.right * 96.0 / dpi));
@@ -341,15 +321,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
                     }
                     break;
                 case 32:
-                    settings.openAfterCapture = !settings.openAfterCapture;
-                    saveSettings();
-                    if (HWND s = controlSlot(32)) InvalidateRect(s, nullptr, TRUE);
-                    break;
-                case 33:
-                    settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
-                    saveSettings();
-                    if (HWND s = controlSlot(33)) InvalidateRect(s, nullptr, TRUE);
-                    break;
+                case 33: flipSwitchSetting(LOWORD(wParam)); break;
                 case 42: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
                 case 43:
                     // The main window runs the check; its answer comes back there.

@@ -341,3 +341,21 @@ TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
 }
 
 }  // namespace
+
+namespace {
+
+class MainWindowDpi : public tf::test::MainWindowFixture {};
+
+TEST_F(MainWindowDpi, ADpiChangeEmptiesTheIconCacheAndTakesTheSuggestedRectangle) {
+    tf::test::pumpMessages(200);
+    RedrawWindow(tf::mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_GT(tf::iconCacheSize(), 0u);  // the gear and the selection mark were drawn
+    RECT suggested{100, 100, 100 + 775, 100 + 475};
+    SendMessageW(tf::mainWindow, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(tf::iconCacheSize(), 0u);
+    const RECT now = windowRect(tf::mainWindow);
+    EXPECT_EQ(now.left, 100);
+    EXPECT_EQ(now.right - now.left, 775);
+}
+
+}  // namespace
