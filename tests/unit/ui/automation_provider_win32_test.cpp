@@ -235,3 +235,52 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
 }
 
 }  // namespace
+
+namespace {
+
+// The flat client functions of Wine's UI Automation core reach the provider
+// through WM_GETOBJECT, as a screen reader would.
+struct UiaClient {
+    using NodeFromHandle = HRESULT(WINAPI*)(HWND, void**);
+    using GetPropertyValue = HRESULT(WINAPI*)(void*, PROPERTYID, VARIANT*);
+    using NodeRelease = BOOL(WINAPI*)(void*);
+    NodeFromHandle nodeFromHandle = nullptr;
+    GetPropertyValue getPropertyValue = nullptr;
+    NodeRelease nodeRelease = nullptr;
+    UiaClient() {
+        HMODULE m = LoadLibraryW(L"uiautomationcore.dll");
+        if (m == nullptr) return;
+        nodeFromHandle = reinterpret_cast<NodeFromHandle>(reinterpret_cast<void*>(GetProcAddress(m, "UiaNodeFromHandle")));
+        getPropertyValue =
+            reinterpret_cast<GetPropertyValue>(reinterpret_cast<void*>(GetProcAddress(m, "UiaGetPropertyValue")));
+        nodeRelease = reinterpret_cast<NodeRelease>(reinterpret_cast<void*>(GetProcAddress(m, "UiaNodeRelease")));
+    }
+    std::wstring stringOf(HWND w, PROPERTYID id) const {
+        void* node = nullptr;
+        if (FAILED(nodeFromHandle(w, &node)) || node == nullptr) return L"<no node>";
+        VARIANT v;
+        VariantInit(&v);
+        std::wstring s = L"<no value>";
+        if (SUCCEEDED(getPropertyValue(node, id, &v)) && v.vt == VT_BSTR) s.assign(v.bstrVal, SysStringLen(v.bstrVal));
+        VariantClear(&v);
+        nodeRelease(node);
+        return s;
+    }
+};
+
+class AutomationClient : public tf::test::MainWindowFixture {};
+
+TEST_F(AutomationClient, NamesAndIdsArriveThroughWmGetObject) {
+    UiaClient client;
+    if (client.nodeFromHandle == nullptr || client.getPropertyValue == nullptr || client.nodeRelease == nullptr) {
+        GTEST_SKIP() << "no flat UI Automation client functions here";
+    }
+    tf::settings.language = tf::UiLanguage::English;
+    EXPECT_EQ(client.stringOf(controlSlot(1), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
+    EXPECT_EQ(client.stringOf(controlSlot(1), tf::kUiaNamePropertyId), L"Start long screenshot");
+    tf::settings.language = tf::UiLanguage::ChineseSimplified;
+    EXPECT_EQ(client.stringOf(controlSlot(4), tf::kUiaNamePropertyId), L"设置");
+    EXPECT_EQ(client.stringOf(controlSlot(33), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
+}
+
+}  // namespace
