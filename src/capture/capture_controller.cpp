@@ -7,6 +7,7 @@
 #include "capture/capture_log.h"
 #include "capture/capture_rules.h"
 #include "stitch/matcher.h"
+#include "stitch/side_panels.h"
 #include "stitch/small_shift.h"
 
 namespace tf {
@@ -170,9 +171,10 @@ CaptureOutcome Controller::run() {
             int32_t expected = 0;
             const bool stillVsLast = framesNearlyIdentical(last, candidate);
             const bool stillVsPending = hasPending && framesNearlyIdentical(pending, candidate);
-            if (stillVsLast || stillVsPending) {
+            if (stillVsLast) {
                 action = CaptureAction::NoMotion;
-            } else if (movedByFewRows(last, candidate) || (hasPending && movedByFewRows(pending, candidate))) {
+            } else if (!stillVsPending &&
+                       (movedByFewRows(last, candidate) || (hasPending && movedByFewRows(pending, candidate)))) {
                 // The matcher cannot see shifts under 8 rows: such a grab is the
                 // page's last twitch, not a lost overlap.
                 action = CaptureAction::NoMotion;
@@ -184,10 +186,14 @@ CaptureOutcome Controller::run() {
                     if (last.height > 1 && base > 0)
                         expected = std::min(std::max(base - stepMotion, 1), last.height - 1);
                 }
-                const MatchResult result = matchFrames(last, candidate, expected, tolerance);
+                // A side panel that stays put (a table of contents) is left out of the comparison.
+                const MatchResult result = matchFramesBetweenPanels(last, candidate, expected, tolerance,
+                                                                    detectSidePanels(last, candidate));
                 overlap = result.overlap;
                 score = result.score;
-                if (!result.matched) {
+                if (stillVsPending) {
+                    action = CaptureAction::NoMotion;
+                } else if (!result.matched) {
                     action = CaptureAction::LostOverlap;
                 } else if (overlap > keepScrollingOverlapLimit(last.height)) {
                     action = CaptureAction::KeepScrolling;
