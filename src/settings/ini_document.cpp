@@ -56,6 +56,19 @@ void appendCodePoint(std::wstring& out, uint32_t cp) {
     out.push_back(static_cast<wchar_t>(cp));
 }
 
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; }
+
+// A value in double quotes is read without them, as the profile functions do.
+std::wstring unquoted(std::wstring v) {
+    if (v.size() >= 2 && v.front() == L'"' && v.back() == L'"') return v.substr(1, v.size() - 2);
+    return v;
+}
+
+bool needsQuotes(const std::wstring& v) {
+    if (v.empty()) return false;
+    return isBlank(v.front()) || isBlank(v.back()) || (v.size() >= 2 && v.front() == L'"' && v.back() == L'"');
+}
+
 }  // namespace
 
 std::wstring wideFromUtf8(std::string_view s) {
@@ -154,15 +167,14 @@ std::optional<std::wstring> IniDocument::get(const std::wstring& section, const 
         if (const auto s = sectionOf(line)) {
             inSection = sameName(*s, section);
         } else if (inSection && keyValueOf(line, k, v) && sameName(k, key)) {
-            // A value in double quotes is read without them, as the profile functions do.
-            if (v.size() >= 2 && v.front() == L'"' && v.back() == L'"') v = v.substr(1, v.size() - 2);
-            return v;
+            return unquoted(std::move(v));
         }
     }
     return std::nullopt;
 }
 
-void IniDocument::set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+void IniDocument::set(const std::wstring& section, const std::wstring& key, const std::wstring& rawValue) {
+    const std::wstring value = needsQuotes(rawValue) ? L"\"" + rawValue + L"\"" : rawValue;
     bool inSection = false;
     size_t lastOfSection = lines_.size();
     std::wstring k, v;
@@ -184,6 +196,37 @@ void IniDocument::set(const std::wstring& section, const std::wstring& key, cons
     } else {
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastOfSection) + 1, key + L"=" + value);
     }
+}
+
+std::vector<IniDocument::Entry> IniDocument::entries() const {
+    std::vector<Entry> out;
+    std::wstring section;
+    bool inAnySection = false;
+    std::wstring k, v;
+    for (const std::wstring& line : lines_) {
+        if (const auto s = sectionOf(line)) {
+            section = *s;
+            inAnySection = true;
+        } else if (inAnySection && keyValueOf(line, k, v)) {
+            bool seen = false;
+            for (const Entry& e : out) seen = seen || (sameName(e.section, section) && sameName(e.key, k));
+            if (!seen) out.push_back({section, k, *get(section, k)});
+        }
+    }
+    return out;
+}
+
+std::wstring profileString(const IniDocument& doc, const std::wstring& section, const std::wstring& key,
+                           const std::wstring& fallback, size_t capacity) {
+    std::wstring v = doc.get(section, key).value_or(fallback);
+    const size_t room = capacity > 0 ? capacity - 1 : 0;
+    if (v.size() > room) v.resize(room);
+    return v;
+}
+
+int profileInt(const IniDocument& doc, const std::wstring& section, const std::wstring& key, int fallback) {
+    const auto v = doc.get(section, key);
+    return v ? profileInteger(*v) : fallback;
 }
 
 }  // namespace tf

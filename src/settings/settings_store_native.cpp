@@ -22,22 +22,44 @@ public:
 
     std::wstring readString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback,
                             size_t capacity) override {
-        std::wstring v = load().get(section, key).value_or(fallback);
-        if (capacity > 0 && v.size() > capacity - 1) v.resize(capacity - 1);
-        return v;
+        return profileString(load(), section, key, fallback, capacity);
     }
     int readInt(const std::wstring& section, const std::wstring& key, int fallback) override {
-        const auto v = load().get(section, key);
-        return v ? profileInteger(*v) : fallback;
+        return profileInt(load(), section, key, fallback);
     }
+    // The whole file is rewritten through a temporary beside it and renamed
+    // into place, so a failed write (full disk, lost mount) leaves the old file
+    // whole instead of cut short. A file that cannot be opened for writing
+    // counts as read-only and stays as it is; so does one without its owner's
+    // write permission, even for a user the system would let write it anyway
+    // (as a read-only file is on Windows).
     bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
+        std::error_code probe;
+        const fs::file_status status = fs::status(file_, probe);
+        if (fs::exists(status)) {
+            if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+            if (!std::ofstream(file_, std::ios::binary | std::ios::app)) return false;
+        }
         IniDocument doc = load();
         doc.set(section, key, value);
-        std::ofstream out(file_, std::ios::binary | std::ios::trunc);
         const std::string text = doc.serialize();
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        return static_cast<bool>(out);
+        fs::path temporary = file_;
+        temporary += ".tmp";
+        {
+            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+            out.flush();
+            if (!out) {
+                out.close();
+                std::error_code ignored;
+                fs::remove(temporary, ignored);
+                return false;
+            }
+        }
+        std::error_code ec;
+        fs::rename(temporary, file_, ec);
+        if (ec) fs::remove(temporary, ec);
+        return !ec;
     }
 
 private:

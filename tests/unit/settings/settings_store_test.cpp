@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "settings/ini_document.h"
+#include "settings/memory_profile.h"
 #include "settings/settings_store.h"
 #include "test_support.h"
 
@@ -11,32 +14,6 @@ namespace fs = std::filesystem;
 
 namespace tf {
 namespace {
-
-// An in-memory profile over an INI document, with the buffer and integer rules
-// of the platform's profile functions; writes can be made to fail.
-class MemoryProfile : public SettingsProfile {
-public:
-    explicit MemoryProfile(std::string_view text = "") : doc(IniDocument::parse(text)) {}
-    std::wstring readString(const std::wstring& s, const std::wstring& k, const std::wstring& fallback,
-                            size_t capacity) override {
-        std::wstring v = doc.get(s, k).value_or(fallback);
-        if (v.size() > capacity - 1) v.resize(capacity - 1);
-        return v;
-    }
-    int readInt(const std::wstring& s, const std::wstring& k, int fallback) override {
-        const auto v = doc.get(s, k);
-        return v ? profileInteger(*v) : fallback;
-    }
-    bool writeString(const std::wstring& s, const std::wstring& k, const std::wstring& v) override {
-        ++writes;
-        if (readOnly) return false;
-        doc.set(s, k, v);
-        return true;
-    }
-    IniDocument doc;
-    bool readOnly = false;
-    int writes = 0;
-};
 
 const std::wstring kDesktop = L"C:\\Users\\u\\Desktop";
 
@@ -165,6 +142,88 @@ TEST(SettingsStore, UnwritableFileReportsFailure) {
     s.captureFolder = L"x";
     EXPECT_FALSE(saveSettingsTo(*openSettingsProfile(dir / "settings.ini"), s));
     EXPECT_EQ(s.captureFolder, L"x");
+}
+
+#ifndef _WIN32
+// The process-wide record and the environment are restored whatever a test does.
+class GlobalSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = settings;
+        if (const char* x = std::getenv("XDG_CONFIG_HOME")) oldXdg_ = x;
+        setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+    }
+    void TearDown() override {
+        settings = saved_;
+        if (oldXdg_) setenv("XDG_CONFIG_HOME", oldXdg_->c_str(), 1);
+        else unsetenv("XDG_CONFIG_HOME");
+        std::error_code ec;
+        fs::permissions(file(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::path file() const { return dir_ / "Quorvelle" / "Tallyframe" / "settings.ini"; }
+
+    test::ScratchDir dir_;
+    Settings saved_;
+    std::optional<std::string> oldXdg_;
+};
+
+TEST_F(GlobalSettingsTest, LoadSaveAndAReadOnlyFile) {
+    EXPECT_EQ(settingsFilePath(), file());
+    EXPECT_TRUE(fs::is_directory(file().parent_path()));  // made by the look-up
+
+    settings = Settings{};
+    settings.captureLoggingEnabled = true;
+    loadSettings();  // no file yet
+    EXPECT_EQ(settings.captureFolder, defaultCaptureFolder());
+    EXPECT_EQ(settings.language, UiLanguage::ChineseSimplified);
+    EXPECT_TRUE(settings.openAfterCapture);
+    EXPECT_FALSE(settings.captureLoggingEnabled);
+
+    settings.language = UiLanguage::English;
+    ASSERT_TRUE(saveSettings());
+    const std::string written = test::readFile(file());
+    for (const char* key : {"captureFolder=", "language=en-US", "openAfterCapture=1", "captureLoggingEnabled=0"})
+        EXPECT_NE(written.find(key), std::string::npos) << key;
+
+    fs::permissions(file(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    settings.openAfterCapture = false;
+    settings.captureFolder = L"/elsewhere";
+    const Settings changed = settings;
+    EXPECT_FALSE(saveSettings());
+    EXPECT_EQ(test::readFile(file()), written);
+    EXPECT_EQ(settings.captureFolder, changed.captureFolder);
+    EXPECT_EQ(settings.language, changed.language);
+    EXPECT_EQ(settings.openAfterCapture, changed.openAfterCapture);
+    EXPECT_EQ(settings.captureLoggingEnabled, changed.captureLoggingEnabled);
+    EXPECT_FALSE(fs::exists(fs::path(file()) += ".tmp"));
+
+    settings = Settings{};
+    loadSettings();  // what the read-only file still says
+    EXPECT_EQ(settings.language, UiLanguage::English);
+    EXPECT_TRUE(settings.openAfterCapture);
+}
+#endif  // the settings folder of other systems
+
+TEST(IniText, ValuesReadBackAsTheyWereSet) {
+    IniDocument doc = IniDocument::parse("[general]\nkeep = \"quoted\" \n");
+    const std::wstring values[] = {L"", L" lead", L"trail\t", L"\"both\"", L"\"", L"\"open", L"mid \" dle", L"a=b;c"};
+    for (const std::wstring& v : values) {
+        doc.set(L"general", L"value", v);
+        EXPECT_EQ(IniDocument::parse(doc.serialize()).get(L"general", L"value"), v) << doc.serialize();
+    }
+    EXPECT_EQ(doc.get(L"general", L"keep"), L"quoted");
+}
+
+TEST(IniText, EntriesInFileOrderFirstOccurrenceWins) {
+    const IniDocument doc = IniDocument::parse("top=0\n[a]\nx=1\n; c=9\n[B]\ny = 2\n[A]\nX=3\nz=4\n");
+    const auto entries = doc.entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].key, L"x");
+    EXPECT_EQ(entries[0].value, L"1");
+    EXPECT_EQ(entries[1].section, L"B");
+    EXPECT_EQ(entries[1].value, L"2");
+    EXPECT_EQ(entries[2].section, L"A");
+    EXPECT_EQ(entries[2].key, L"z");
 }
 
 TEST(SettingsPaths, FoldersAreNeverEmpty) {
