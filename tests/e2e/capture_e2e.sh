@@ -86,6 +86,12 @@ sys.exit(0 if share < 0.005 else 1)
 pass=0 fail=0
 result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
 
+stop_case() {
+    kill "$app" "$fixture_pid" 2>/dev/null
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    wait "$app" "$fixture_pid" 2>/dev/null
+}
+
 run_case() {
     local name="$1"
     local dir="$work/$name"
@@ -110,11 +116,12 @@ run_case() {
     "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
         --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
         --rect $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" >/dev/null 2>&1 &
+    fixture_pid=$!
     wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
     local started
     started=$(date +%s.%N)
     (cd "$build" && "$TF_WINE" "$exe" >/dev/null 2>&1) &
-    local app=$!
+    app=$!
     # Enter on the home page starts the selection once the window has the keyboard.
     wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
         echo "  main window did not appear"; return 1; }
@@ -125,29 +132,31 @@ run_case() {
     sleep 0.3
     xdotool key Return
     sleep 1.5
-    xdotool mousemove $((x1 + 200)) $((y1 + 100))
-    sleep 0.5
-    shot "$name-selection-idle"
-    # Wine takes a button press at the place of the last motion it saw: move, wait, press.
-    xdotool mousemove $x1 $y1
-    sleep 0.3
-    xdotool mousedown 1
-    sleep 0.3
-    xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2))
-    sleep 0.3
-    shot "$name-selection-drag"
-    if [ "$name" = cancel ]; then
-        xdotool key Escape
-        sleep 3
+    # Under Wine without a window manager the first press after the overlay
+    # appears can be lost until the pointer has moved over it: move first, and
+    # drag again when no wheel notch reached the fixture.
+    local try
+    for try in 1 2 3; do
+        xdotool mousemove $((x1 + 200)) $((y1 + 100)); sleep 0.4
+        xdotool mousemove $((x1 + 260)) $((y1 + 140)); sleep 0.4
+        [ $try = 1 ] && shot "$name-selection-idle"
+        xdotool mousemove $x1 $y1; sleep 0.3
+        xdotool mousedown 1; sleep 0.3
+        xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2)); sleep 0.3
+        [ $try = 1 ] && shot "$name-selection-drag"
+        if [ "$name" = cancel ]; then
+            xdotool key Escape
+            sleep 3
+            xdotool mouseup 1
+            has_png "$dir/out"; local made=$?
+            shot "$name-home"
+            [ $made != 0 ]; return $?
+        fi
+        xdotool mousemove $x2 $y2; sleep 0.3
         xdotool mouseup 1
-        has_png "$dir/out"; local made=$?
-        shot "$name-home"
-        kill $app 2>/dev/null; /usr/lib/wine/wineserver -k >/dev/null 2>&1; wait 2>/dev/null
-        [ $made != 0 ]; return $?
-    fi
-    xdotool mousemove $x2 $y2
-    sleep 0.3
-    xdotool mouseup 1
+        wait_for 4 log_has "$dir/fixture.log" '^wheel=' && break
+        echo "  drag $try did not start a capture"
+    done
     if [ "$name" = esc ]; then
         sleep 4
         xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
@@ -187,15 +196,15 @@ run_case() {
             else compare "$dir/offline.png" "$png" exact; rc=$?; fi
         fi
     fi
-    kill $app 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    wait 2>/dev/null
     return $rc
 }
 
 for c in "${cases[@]}"; do
     echo "case $c"
-    run_case "$c"; result $? "$c"
+    app="" fixture_pid=""
+    run_case "$c"; rc=$?
+    stop_case
+    result $rc "$c"
 done
 echo "capture-e2e: $pass passed, $fail failed (results in $work)"
 [ "$fail" = 0 ]
