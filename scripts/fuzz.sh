@@ -1,0 +1,38 @@
+#!/bin/bash
+# Builds the libFuzzer targets (preset native-fuzz) and runs each for the given
+# number of seconds (default 60). A target that finds a crash, a leak or a
+# sanitizer report fails the script; the input that did it is left in the build
+# folder as crash-*/leak-*/timeout-*. The grown corpora persist in the build
+# folder between runs and start from the seeds in fuzz/corpus/<target>.
+#   scripts/fuzz.sh [seconds]        TF_FUZZ_BUILD=<dir> to build elsewhere
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+build="${TF_FUZZ_BUILD:-build/native-fuzz}"
+jobs="${TF_JOBS:-2}"
+
+cmake --preset native-fuzz -B "$build" >/dev/null
+cmake --build "$build" -j"$jobs"
+
+failed=0
+for target in fuzz/*_fuzz.cpp; do
+    name="$(basename "$target" .cpp)"
+    exe="$build/fuzz/$name"
+    corpus="$build/corpus/$name"
+    mkdir -p "$corpus"
+    [ -d "fuzz/corpus/$name" ] && cp -n fuzz/corpus/"$name"/* "$corpus"/ 2>/dev/null || true
+    echo "== $name for ${seconds}s"
+    log="$build/$name.log"
+    if (cd "$build" && "./fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
+            -rss_limit_mb=2048 "corpus/$name") >"$log" 2>&1; then
+        grep -E "^(stat::number_of_executed_units|stat::new_units_added|stat::peak_rss_mb)" "$log" || true
+        grep -E "^#[0-9]+ +DONE" "$log" | tail -1 || true
+        echo "   no finding"
+    else
+        echo "   FINDING (see $log):"
+        grep -E "ERROR|SUMMARY|Test unit written" "$log" | head -5
+        failed=1
+    fi
+    [ -x "$exe" ] || { echo "missing $exe"; failed=1; }
+done
+exit "$failed"
