@@ -9,7 +9,9 @@ cd "$repo"
 cmake --preset windows >/dev/null
 cmake --build build/windows -j"${TF_JOBS:-2}"
 if [ -x tests/e2e/capture_e2e.sh ] && [ -z "${TF_RUN_STITCH_ONLY:-}" ]; then
-    exec tests/e2e/capture_e2e.sh build/windows
+    # A real capture: tallyframe.exe, Start, a dragged rectangle over a test
+    # window that shows a bundled page; it prints where the PNG is and its size.
+    exec tests/e2e/capture_e2e.sh plain
 fi
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix

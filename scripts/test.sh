@@ -40,10 +40,13 @@ if [ -x build/windows/tallyframe.exe ] || [ -f build/windows/tallyframe.exe ]; t
     if [ -x tests/e2e/self_test.sh ]; then
         tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
     fi
-    for gui in tests/gui/*.sh tests/e2e/capture_e2e.sh; do
-        [ -x "$gui" ] || continue
-        tier "gui: $(basename "$gui")" "$gui" build/windows
-    done
+    if [ -x tests/gui/windows_and_pages.sh ]; then
+        tier "gui: windows and pages (wine)" tests/gui/windows_and_pages.sh build/windows/tallyframe.exe \
+            build/gui-shots build/windows-tests/tests/ui_tests.exe
+    fi
+    if [ -x tests/e2e/capture_e2e.sh ]; then
+        tier "gui: end-to-end captures (wine)" tests/e2e/capture_e2e.sh
+    fi
 fi
 
 echo "=== summary"
