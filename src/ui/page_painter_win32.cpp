@@ -86,6 +86,19 @@ COLORREF primaryFill(const ButtonLook& b) {
     return b.disabled ? palette::disabled : b.pressed ? palette::accentPressed : b.hot ? palette::accentHot : palette::accent;
 }
 
+// A primary button whose icon, a gap and the label are centred together;
+// returns the icon's pixel rectangle, drawn after the target has ended.
+RECT primaryButtonWithIcon(ID2D1RenderTarget* t, const ButtonLook& b, const RECT& rc, const std::wstring& label,
+                           float textSize, float iconDips, float gap) {
+    fillRoundedRect(t, D2D1::RectF(0, 0, b.w, b.h), 8, primaryFill(b));
+    focusRing(t, b, 2, 7);
+    const float textW = measureText(label, textSize, 600).width;
+    const float x0 = (b.w - (textW + iconDips + gap)) / 2;
+    drawText(t, label, D2D1::RectF(x0 + iconDips + gap, b.p, b.w, b.p + b.h), textSize, 600, palette::white, kTextLeft);
+    const float iy = (b.h - iconDips) / 2 + b.p;
+    return offsetRect(rc, px(b.dpi, x0), px(b.dpi, iy), px(b.dpi, x0 + iconDips), px(b.dpi, iy + iconDips));
+}
+
 void hairline(ID2D1RenderTarget* t, const ButtonLook& b, float radius, COLORREF colour) {
     strokeRoundedRect(t, rectF(0, 0, b.w, b.h), radius, colour, 96.0f / b.dpi);
 }
@@ -140,19 +153,11 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     const UiState state = currentUiState();
 
     switch (item.CtlID) {
-        case 1: {
-            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
-            focusRing(t, b, 2, 7);
-            const std::wstring label = tr(L"Start long screenshot", L"开始截长图");
-            const float textW = measureText(label, 16, 600).width;
-            const float x0 = (b.w - (textW + 34)) / 2;
-            drawText(t, label, rectF(x0 + 34, p, b.w, p + b.h), 16, 600, palette::white, kTextLeft);
+        case 1:
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(L"Start long screenshot", L"开始截长图"), 16, 24, 10);
             iconId = 202;
             iconColour = palette::white;
-            const float iy = (b.h - 24) / 2 + p;
-            iconRect = offsetRect(rc, px(dpi, x0), px(dpi, iy), px(dpi, x0 + 24), px(dpi, iy + 24));
             break;
-        }
         case 2:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
             focusRing(t, b, 2, 7);
@@ -257,19 +262,11 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             focusRing(t, b, 1, 5);
             break;
         }
-        case 43: {
-            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
-            focusRing(t, b, 2, 7);
-            const std::wstring label = tr(L"Check for updates", L"检查更新");
-            const float textW = measureText(label, 14, 600).width;
-            const float x0 = (b.w - (textW + 28)) / 2;
-            drawText(t, label, rectF(x0 + 28, p, b.w, p + b.h), 14, 600, palette::white, kTextLeft);
+        case 43:
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(L"Check for updates", L"检查更新"), 14, 18, 10);
             iconId = 214;
             iconColour = palette::white;
-            const float iy = (b.h - 18) / 2 + p;
-            iconRect = offsetRect(rc, px(dpi, x0), px(dpi, iy), px(dpi, x0 + 18), px(dpi, iy + 18));
             break;
-        }
         default: break;
     }
     endDcDraw();
