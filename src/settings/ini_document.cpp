@@ -59,7 +59,7 @@ void appendCodePoint(std::wstring& out, uint32_t cp) {
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; }
 
 // A value in double quotes is read without them, as the profile functions do.
-std::wstring unquoted(std::wstring v) {
+std::wstring unquoted(const std::wstring& v) {
     if (v.size() >= 2 && v.front() == L'"' && v.back() == L'"') return v.substr(1, v.size() - 2);
     return v;
 }
@@ -167,7 +167,7 @@ std::optional<std::wstring> IniDocument::get(const std::wstring& section, const 
         if (const auto s = sectionOf(line)) {
             inSection = sameName(*s, section);
         } else if (inSection && keyValueOf(line, k, v) && sameName(k, key)) {
-            return unquoted(std::move(v));
+            return unquoted(v);
         }
     }
     return std::nullopt;

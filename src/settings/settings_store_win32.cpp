@@ -29,6 +29,10 @@ public:
         return static_cast<int>(GetPrivateProfileIntW(section.c_str(), key.c_str(), fallback, file_.c_str()));
     }
     bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
+        // Windows refuses to write a read-only file; Wine run by a privileged
+        // user writes it anyway. Ask first, so both keep the file as it is.
+        const DWORD attributes = GetFileAttributesW(file_.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
         createAsUnicode();
         return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file_.c_str()) != FALSE;
     }

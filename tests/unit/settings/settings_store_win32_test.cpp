@@ -1,6 +1,7 @@
 // The real profile functions: a Chinese folder name must survive a save and a
 // load, which it only does because the file is made UTF-16 before the first write.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "settings/settings_store.h"
 #include "test_support.h"
@@ -38,6 +39,23 @@ TEST(SettingsStoreWin32, ExistingSectionsAreKept) {
     EXPECT_EQ(s.captureFolder, L"desk");
     ASSERT_TRUE(saveSettingsTo(*openSettingsProfile(file), s));
     EXPECT_NE(test::readFile(file).find("key=value"), std::string::npos);
+}
+
+TEST(SettingsStoreWin32, ReadOnlyFileIsNeitherChangedNorReportedAsSaved) {
+    test::ScratchDir dir;
+    const auto file = dir / "settings.ini";
+    Settings s;
+    s.captureFolder = L"C:\\截图";
+    ASSERT_TRUE(saveSettingsTo(*openSettingsProfile(file), s));
+    const std::string before = test::readFile(file);
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    s.captureFolder = L"D:\\elsewhere";
+    s.language = UiLanguage::English;
+    const bool saved = saveSettingsTo(*openSettingsProfile(file), s);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(test::readFile(file), before);
+    EXPECT_EQ(s.captureFolder, L"D:\\elsewhere");
 }
 
 TEST(SettingsStoreWin32, KnownFolders) {
