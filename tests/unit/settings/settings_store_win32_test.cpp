@@ -58,6 +58,28 @@ TEST(SettingsStoreWin32, ReadOnlyFileIsNeitherChangedNorReportedAsSaved) {
     EXPECT_EQ(s.captureFolder, L"D:\\elsewhere");
 }
 
+TEST(SettingsStoreWin32, GarbageFilesLoadTheDefaultsOfTheirBadKeys) {
+    test::ScratchDir dir;
+    const auto file = dir / "settings.ini";
+    std::string binary;
+    for (int i = 0; i < 8192; ++i) binary.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    const std::string files[] = {
+        binary,
+        "[general]\r\nlanguage=" + std::string(10000, 'e') + "\r\nopenAfterCapture=99999999999999999999\r\n",
+        "[general\r\ncaptureFolder=x\r\n",
+        std::string("\xFF\xFE[\0g", 5),
+    };
+    for (const std::string& bytes : files) {
+        test::writeFile(file, bytes);
+        Settings s;
+        s.captureLoggingEnabled = true;
+        loadSettingsFrom(*openSettingsProfile(file), s, L"desk");
+        EXPECT_FALSE(s.captureFolder.empty());
+        EXPECT_FALSE(s.captureLoggingEnabled);
+        EXPECT_EQ(s.language, UiLanguage::ChineseSimplified);
+    }
+}
+
 TEST(SettingsStoreWin32, KnownFolders) {
     EXPECT_TRUE(std::filesystem::is_directory(executableFolder()));
     const auto file = settingsFilePath();
