@@ -14,6 +14,7 @@
 #include "settings/settings_store.h"
 #include "settings/pickers_win32.h"
 #include "ui/automation_names.h"
+#include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
 #include "ui/page_painter_win32.h"
@@ -101,8 +102,8 @@ void startUpdateCheck() {
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
         MessageBoxW(settingsWindow != nullptr ? settingsWindow : mainWindow,
-                    tr(L"Updates could not be checked. Try again later.", L"暂时无法检查更新，请稍后重试。"),
-                    tr(L"Check for updates", L"检查更新"), MB_ICONWARNING);
+                    tr(texts::updateUnavailableMessage),
+                    tr(texts::updateCheckTitle), MB_ICONWARNING);
     }
 }
 
@@ -125,8 +126,7 @@ void handleStitchDone(StitchResult* raw) {
     } else {
         setUiState(UiState::Failed);
         showAndActivateMain();
-        showAppMessage(tr(L"The image could not be stitched or saved. Select the area and try again.",
-                          L"拼接或保存图片时发生错误，请重新选择区域后再试。"),
+        showAppMessage(tr(texts::stitchFailedMessage),
                        MB_ICONERROR);
     }
 }
@@ -141,18 +141,18 @@ void handleUpdateResult(UpdateCheckResult* raw) {
         const std::wstring text = englishUi()
                                       ? L"Version " + result->versionText + L" is available. Open the download page?"
                                       : L"发现新版本 " + result->versionText + L"，是否打开下载页面？";
-        if (MessageBoxW(owner, text.c_str(), tr(L"Tallyframe update", L"塔利帧更新"), MB_YESNO | MB_ICONINFORMATION) ==
+        if (MessageBoxW(owner, text.c_str(), tr(texts::updatePromptTitle), MB_YESNO | MB_ICONINFORMATION) ==
             IDYES) {
             openWithShell(kReleasePageUrl);
         }
         return;
     }
     if (!result->reportWhenNothingNew) return;
-    const wchar_t* title = tr(L"Check for updates", L"检查更新");
+    const wchar_t* title = tr(texts::updateCheckTitle);
     if (result->tagFound) {
-        MessageBoxW(owner, tr(L"Tallyframe is up to date.", L"当前已是最新版本。"), title, MB_ICONINFORMATION);
+        MessageBoxW(owner, tr(texts::upToDateMessage), title, MB_ICONINFORMATION);
     } else {
-        MessageBoxW(owner, tr(L"Updates could not be checked. Try again later.", L"暂时无法检查更新，请稍后重试。"), title,
+        MessageBoxW(owner, tr(texts::updateUnavailableMessage), title,
                     MB_ICONWARNING);
     }
 }
@@ -200,7 +200,7 @@ void createControls(HWND window) {
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = window;
         tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
-        std::wstring tip = tr(L"Settings", L"设置");
+        std::wstring tip = tr(texts::settingsButton);
         tool.lpszText = tip.data();
         SendMessageW(mainTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -282,26 +282,26 @@ void setControlSlot(int id, HWND control) {
 
 std::wstring controlLabel(int id) {
     switch (id) {
-        case 1: return tr(L"Start long screenshot", L"开始截长图");
-        case 2: return tr(L"Open image", L"打开图片");
-        case 3: return tr(L"Capture another", L"再截一张");
-        case 4: return tr(L"Settings", L"设置");
-        case 5: return tr(L"Open containing folder", L"打开所在文件夹");
-        case 20: return tr(L"General", L"基础设置");
-        case 21: return tr(L"Help", L"使用帮助");
+        case 1: return tr(texts::startButton);
+        case 2: return tr(texts::openImageButton);
+        case 3: return tr(texts::captureAnotherButton);
+        case 4: return tr(texts::settingsButton);
+        case 5: return tr(texts::openFolderButton);
+        case 20: return tr(texts::generalNavigation);
+        case 21: return tr(texts::helpNavigation);
         case 22:
-        case 45: return tr(L"About Tallyframe", L"关于塔利帧");
-        case 30: return settingsWindow != nullptr ? tr(L"Choose capture folder", L"选择截图保存位置")
-                                                  : tr(L"Change capture folder", L"更改截图保存位置");
-        case 31: return tr(L"Interface language: English", L"界面语言：简体中文");
-        case 32: return settingsWindow != nullptr ? tr(L"Open image after completion", L"完成后打开图片")
-                                                  : tr(L"Open result when complete", L"完成后打开结果");
-        case 33: return tr(L"Enable capture logging", L"开启截图日志");
-        case 40: return tr(L"Product home", L"站点首页");
-        case 41: return tr(L"Open the Tallyframe website", L"打开塔利帧产品站点");
-        case 42: return tr(L"Feedback", L"问题反馈");
-        case 43: return tr(L"Check for updates", L"检查更新");
-        case 44: return tr(kPublisherCreditEnglish, kPublisherCreditChinese);
+        case 45: return tr(texts::aboutNavigation);
+        case 30: return settingsWindow != nullptr ? tr(texts::chooseFolderControl)
+                                                  : tr(texts::changeFolderCommand);
+        case 31: return tr(texts::languageCommand);
+        case 32: return settingsWindow != nullptr ? tr(texts::openAfterLabel)
+                                                  : tr(texts::openResultCommand);
+        case 33: return tr(texts::captureLoggingCommand);
+        case 40: return tr(texts::productHomeCommand);
+        case 41: return tr(texts::productSiteCommand);
+        case 42: return tr(texts::feedbackCommand);
+        case 43: return tr(texts::updateCheckTitle);
+        case 44: return tr(texts::publisherCredit);
         default: return {};
     }
 }
@@ -366,7 +366,7 @@ void layoutMainWindowControls() {
 }
 
 int showAppMessage(const wchar_t* text, UINT flags) {
-    return MessageBoxW(mainWindow, text, tr(L"Tallyframe", L"塔利帧"), flags);
+    return MessageBoxW(mainWindow, text, tr(texts::productName), flags);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -399,8 +399,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CLOSE:
             if (saveInProgress) {
-                showAppMessage(tr(L"The image is being stitched and saved. Wait for it to finish.",
-                                  L"正在拼接并保存图片，请等待完成。"),
+                showAppMessage(tr(texts::closeWhileSavingMessage),
                                MB_ICONINFORMATION);
             } else {
                 DestroyWindow(window);
@@ -481,7 +480,7 @@ HWND createMainWindow() {
     GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
 
-    mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(L"Tallyframe", L"塔利帧"),
+    mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(texts::productName),
                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
                                  work.top + 24, 620, 380, nullptr, nullptr, appInstance, nullptr);
     if (mainWindow != nullptr) {
@@ -517,7 +516,7 @@ int runInteractiveProgram() {
     loadSettings();
     if (createMainWindow() == nullptr) {
         // Nothing could ever post the quit message: say why and end.
-        MessageBoxW(nullptr, tr(L"The main window could not be created.", L"无法创建主窗口。"), tr(L"Tallyframe", L"塔利帧"),
+        MessageBoxW(nullptr, tr(texts::mainWindowFailedMessage), tr(texts::productName),
                     MB_ICONERROR);
         return 0;
     }

@@ -3,6 +3,7 @@
 
 #include "settings/pickers_win32.h"
 #include "settings/settings_store.h"
+#include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/win32_handles.h"
 
@@ -24,7 +25,7 @@ bool chooseCaptureFolder(HWND owner) {
     FILEOPENDIALOGOPTIONS options = 0;
     if (FAILED(dialog->GetOptions(&options))) options = 0;
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-    dialog->SetTitle(tr(L"Choose capture folder", L"选择截图保存位置"));
+    dialog->SetTitle(tr(texts::chooseFolderControl));
     if (!settings.captureFolder.empty()) {
         ComPtr<IShellItem> start;
         // A folder that no longer exists is skipped: the shell picks the place.
@@ -40,9 +41,8 @@ bool chooseCaptureFolder(HWND owner) {
     settings.captureFolder = path.text;
     if (!saveSettings()) {
         MessageBoxW(owner,
-                    tr(L"The setting could not be saved. The selected folder will still be used for this session.",
-                       L"保存设置失败，本次运行仍会使用所选目录。"),
-                    tr(L"Tallyframe settings", L"塔利帧设置"), MB_ICONWARNING | MB_OK);
+                    tr(texts::folderNotSavedMessage),
+                    tr(texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
     }
     return true;
 }

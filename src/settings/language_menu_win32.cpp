@@ -3,6 +3,7 @@
 #include "app/app_window_win32.h"
 #include "settings/pickers_win32.h"
 #include "settings/settings_store.h"
+#include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/settings_window_win32.h"
 #include "ui/win32_handles.h"
@@ -28,10 +29,8 @@ bool chooseLanguage(HWND owner) {
     settings.language = chosen;
     if (!saveSettings()) {
         MessageBoxW(owner,
-                    tr(L"The language setting could not be saved. The selected language will still be used for this "
-                       L"session.",
-                       L"保存语言设置失败，本次运行仍会使用所选语言。"),
-                    tr(L"Tallyframe settings", L"塔利帧设置"), MB_ICONWARNING | MB_OK);
+                    tr(texts::languageNotSavedMessage),
+                    tr(texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
     }
     applyLanguage();
     return true;

@@ -1,5 +1,7 @@
 #include "ui/automation_names.h"
 
+#include "settings/texts.h"
+
 namespace tf {
 namespace {
 
@@ -30,7 +32,7 @@ constexpr ControlNames kNames[] = {
     {41, L"ProductSiteButton", L"Open the Tallyframe website", L"打开塔利帧产品站点"},
     {42, L"FeedbackButton", L"Feedback", L"问题反馈"},
     {43, L"CheckUpdateButton", L"Check for updates", L"检查更新"},
-    {44, L"QuorvelleHomeButton", kPublisherCreditEnglish, kPublisherCreditChinese},
+    {44, L"QuorvelleHomeButton", texts::publisherCredit.english, texts::publisherCredit.chinese},
     {45, L"AboutTalizenButton", L"About Tallyframe", L"关于塔利帧"},
 };
 constexpr ControlNames kOther{0, L"TallyframeControl", L"Tallyframe control", L"塔利帧控件"};

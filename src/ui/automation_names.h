@@ -17,8 +17,4 @@ inline bool isSwitchControl(int controlId) { return controlId == 32 || controlId
 std::wstring_view automationIdFor(int controlId, UiState state);
 std::wstring_view automationNameFor(int controlId, UiLanguage language);
 
-// The publisher credit of control 44 (name and label).
-inline constexpr wchar_t kPublisherCreditEnglish[] = L"Made by Quorvelle";
-inline constexpr wchar_t kPublisherCreditChinese[] = L"Quorvelle 出品";
-
 }  // namespace tf

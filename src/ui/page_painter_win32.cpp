@@ -5,6 +5,7 @@
 #include "app/dpi.h"
 #include "app/geometry.h"
 #include "app/app_window_win32.h"
+#include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
 #include "ui/page_texts.h"
@@ -39,18 +40,18 @@ std::wstring windowText(HWND w) {
 }
 
 void paintHome(ID2D1RenderTarget* t, float W, float y, const MainPageLayout& layout) {
-    drawText(t, tr(L"Scrolling Screenshot", L"滚动截长图"), rectF(40, y + 56, W - 40, y + 100), 30, 400,
+    drawText(t, tr(texts::homeTitle), rectF(40, y + 56, W - 40, y + 100), 30, 400,
              palette::titleText, kTextCentred);
-    drawText(t, tr(L"Select an area to scroll and stitch into one long image", L"框选区域，自动滚动并拼接为一张完整长图"),
+    drawText(t, tr(texts::homeSubtitle),
              rectF(40, y + 106, W - 40, y + 134), 15, 400, palette::bodyText, kTextCentred);
-    drawText(t, tr(L"Click, then drag to select an area", L"点击后拖动鼠标框选区域"), rectF(layout.hintLine), 14, 400,
+    drawText(t, tr(texts::homeHint), rectF(layout.hintLine), 14, 400,
              palette::bodyText, kTextCentred);
 }
 
 void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
-    drawText(t, tr(L"Long screenshot saved", L"长截图已保存"), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
+    drawText(t, tr(texts::resultTitle), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
              palette::success, kTextLeft);
-    drawText(t, tr(L"Automatically scrolled and stitched into one long image", L"已自动滚动并拼接为一张完整长图"),
+    drawText(t, tr(texts::resultSubtitle),
              rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
     constexpr unsigned kCentredEllipsis = 0x8025;
     drawText(t, fileNameOf(savedImagePath), rectF(50, y + 144, W - 50, y + 174), 18, 600, palette::accent,
@@ -58,16 +59,16 @@ void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
     const CaptureStats& s = lastCaptureStats;
     drawText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi()),
              rectF(50, y + 178, W - 50, y + 206), 14, 400, palette::bodyText, kCentredEllipsis);
-    const std::wstring savedTo = std::wstring(tr(L"Saved to: ", L"保存至：")) + parentFolderOf(savedImagePath);
+    const std::wstring savedTo = std::wstring(tr(texts::savedToPrefix)) + parentFolderOf(savedImagePath);
     drawText(t, savedTo, rectF(50, y + 206, W - 50, y + 234), 13, 400, palette::faintText, kCentredEllipsis);
 }
 
 // The in-window settings pages are reached only through the hidden controls
 // 20-22; they show their page title on the page background.
 void paintInWindowSettingsHeader(ID2D1RenderTarget* t, float W, UiState state) {
-    const wchar_t* title = state == UiState::SettingsHelp    ? tr(L"Help", L"使用帮助")
-                           : state == UiState::SettingsAbout ? tr(L"About Tallyframe", L"关于塔利帧")
-                                                             : tr(L"Settings", L"设置");
+    const wchar_t* title = state == UiState::SettingsHelp    ? tr(texts::helpNavigation)
+                           : state == UiState::SettingsAbout ? tr(texts::aboutNavigation)
+                                                             : tr(texts::settingsButton);
     drawText(t, title, rectF(40, 16.0f - settingsScrollOffset, W - 40, 60.0f - settingsScrollOffset), 28, 400,
              palette::titleText, kTextCentred);
 }
@@ -154,20 +155,20 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
 
     switch (item.CtlID) {
         case 1:
-            iconRect = primaryButtonWithIcon(t, b, rc, tr(L"Start long screenshot", L"开始截长图"), 16, 24, 10);
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::startButton), 16, 24, 10);
             iconId = 202;
             iconColour = palette::white;
             break;
         case 2:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
             focusRing(t, b, 2, 7);
-            drawText(t, tr(L"Open image", L"打开图片"), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
+            drawText(t, tr(texts::openImageButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
             break;
         case 3:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
             strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::accent, 96.0f / dpi);
             focusRing(t, b, 2, 7);
-            drawText(t, tr(L"Capture another", L"再截一张"), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
+            drawText(t, tr(texts::captureAnotherButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
                      kTextCentred);
             break;
         case 4: {
@@ -180,7 +181,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
         }
         case 5:
             focusRing(t, b, 1, 7);
-            drawText(t, tr(L"Open containing folder", L"打开所在文件夹"), rectF(30, p, b.w, p + b.h), 14, 400,
+            drawText(t, tr(texts::openFolderButton), rectF(30, p, b.w, p + b.h), 14, 400,
                      b.pressed ? palette::accentPressed : palette::accent, kTextLeft);
             iconId = 213;
             iconColour = palette::accent;
@@ -226,7 +227,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             if (inSettings) {
                 fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
                 hairline(t, b, 8, palette::border);
-                drawText(t, tr(L"Choose", L"选择"), rectF(0, p, b.w, p + b.h), 14, 400, palette::titleText, kTextCentred);
+                drawText(t, tr(texts::chooseButton), rectF(0, p, b.w, p + b.h), 14, 400, palette::titleText, kTextCentred);
                 focusRing(t, b, 1, 7);
             }
             break;
@@ -263,7 +264,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         }
         case 43:
-            iconRect = primaryButtonWithIcon(t, b, rc, tr(L"Check for updates", L"检查更新"), 14, 18, 10);
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::updateCheckTitle), 14, 18, 10);
             iconId = 214;
             iconColour = palette::white;
             break;

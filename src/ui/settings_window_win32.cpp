@@ -11,6 +11,7 @@
 #include "app/app_window_win32.h"
 #include "settings/pickers_win32.h"
 #include "settings/settings_store.h"
+#include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
 #include "ui/page_painter_win32.h"
@@ -32,10 +33,10 @@ constexpr int kSlotIds[] = {29, 30, 31, 32, 33, 42};
 std::wstring settingsControlLabel(int id) {
     switch (id) {
         case 29: return settings.captureFolder;
-        case 30: return tr(L"Choose capture folder", L"选择截图保存位置");
-        case 31: return tr(L"Interface language: English", L"界面语言：简体中文");
-        case 32: return tr(L"Open image after completion", L"完成后打开图片");
-        case 33: return tr(L"Enable capture logging", L"开启截图日志");
+        case 30: return tr(texts::chooseFolderControl);
+        case 31: return tr(texts::languageCommand);
+        case 32: return tr(texts::openAfterLabel);
+        case 33: return tr(texts::captureLoggingCommand);
         default: return controlLabel(id);
     }
 }
@@ -86,14 +87,14 @@ void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
     const wchar_t* title;
     const wchar_t* subtitle;
     if (s == UiState::SettingsHelp) {
-        title = tr(L"Help", L"使用帮助");
-        subtitle = tr(L"Create a long screenshot in three steps", L"三步完成滚动长截图");
+        title = tr(texts::helpNavigation);
+        subtitle = tr(texts::helpSubtitle);
     } else if (s == UiState::SettingsAbout) {
-        title = tr(L"About Tallyframe", L"关于塔利帧");
-        subtitle = tr(L"Application, version, and publisher", L"应用信息、版本与发布者");
+        title = tr(texts::aboutNavigation);
+        subtitle = tr(texts::aboutSubtitle);
     } else {
-        title = tr(L"Settings", L"设置");
-        subtitle = tr(L"Adjust capture storage and app behavior", L"调整截图保存与应用行为");
+        title = tr(texts::settingsButton);
+        subtitle = tr(texts::settingsSubtitle);
     }
     const RectF& a = l.headerTitle;
     const RectF& b = l.headerSubtitle;
@@ -103,9 +104,9 @@ void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
 
 void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
     const float m = l.margin, R = l.right;
-    drawText(t, tr(L"Capture folder", L"截图保存位置"), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
+    drawText(t, tr(texts::captureFolderLabel), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
              15, 500, palette::titleText, kTextLeft);
-    drawText(t, tr(L"Long screenshots are saved in this folder", L"生成的长图自动保存在此目录"),
+    drawText(t, tr(texts::captureFolderDescription),
              D2D1::RectF(m, l.folderDescriptionTop, R - 130, l.folderDescriptionTop + 22), 13, 400, palette::bodyText,
              kTextLeft);
     struct Row {
@@ -113,11 +114,11 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
         const wchar_t* label;
         const wchar_t* description;
     } rows[] = {
-        {l.languageRowTop, tr(L"Interface language", L"界面语言"), tr(L"Changes apply immediately", L"修改后立即应用")},
-        {l.openAfterRowTop, tr(L"Open image after completion", L"完成后打开图片"),
-         tr(L"Open the image after saving", L"截图保存完成后自动打开图片")},
-        {l.loggingRowTop, tr(L"Enable capture logging", L"开启截图日志"),
-         tr(L"Save capture logs and intermediate frames when enabled", L"开启后保存截图日志与中间过程")},
+        {l.languageRowTop, tr(texts::languageLabel), tr(texts::languageDescription)},
+        {l.openAfterRowTop, tr(texts::openAfterLabel),
+         tr(texts::openAfterDescription)},
+        {l.loggingRowTop, tr(texts::captureLoggingCommand),
+         tr(texts::loggingDescription)},
     };
     for (const Row& r : rows) {
         drawText(t, r.label, D2D1::RectF(m, r.top, R - 170, r.top + 24), 15, 500, palette::titleText, kTextLeft);
@@ -131,11 +132,11 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
 void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
     const float c = (W - 2 * m - 24) / 3;
     const wchar_t* numbers[] = {L"01", L"02", L"03"};
-    const wchar_t* titles[] = {tr(L"Select area", L"选择区域"), tr(L"Auto scroll", L"自动滚动"),
-                               tr(L"Finish and save", L"结束并保存")};
-    const wchar_t* descriptions[] = {tr(L"Drag to select the page area", L"拖动鼠标框选页面"),
-                                     tr(L"Scrolling starts automatically", L"松开鼠标后自动滚动"),
-                                     tr(L"Press Esc to save the result", L"按 Esc 结束并生成长图")};
+    const wchar_t* titles[] = {tr(texts::stepSelectTitle), tr(texts::stepScrollTitle),
+                               tr(texts::finishHint)};
+    const wchar_t* descriptions[] = {tr(texts::stepSelectDescription),
+                                     tr(texts::stepScrollDescription),
+                                     tr(texts::stepFinishDescription)};
     for (int i = 0; i < 3; ++i) {
         const float left = m + i * (c + 12), right = left + c;
         strokeRoundedRect(t, D2D1::RectF(left, 106, right, 218), 7, palette::border, 96.0f / dpi);
@@ -145,8 +146,8 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
         drawText(t, descriptions[i], D2D1::RectF(left + 14, 170, right - 14, 204), 12, 400, palette::bodyText,
                  DT_VCENTER | DT_WORDBREAK);
     }
-    const wchar_t* rows[] = {tr(L"Frequently asked questions", L"常见问题"),
-                             tr(L"Visit the Tallyframe website", L"访问塔利帧产品站点"), tr(L"Send feedback", L"反馈问题")};
+    const wchar_t* rows[] = {tr(texts::faqRow),
+                             tr(texts::websiteRow), tr(texts::sendFeedbackRow)};
     for (int i = 0; i < 3; ++i) {
         const float top = 242.0f + 42 * i;
         drawText(t, rows[i], D2D1::RectF(m, top, W - m, top + 42), 13, 400, palette::titleText, kTextLeft);
@@ -158,12 +159,12 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
 }
 
 void drawAboutPage(ID2D1RenderTarget* t, float W, float m) {
-    drawText(t, tr(L"Tallyframe", L"塔利帧"), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
-    drawText(t, tr(L"Lightweight scrolling capture  \u00B7  v1.0.0", L"轻量滚动截屏工具  \u00B7  v1.0.0"),
+    drawText(t, tr(texts::productName), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
+    drawText(t, tr(texts::aboutTagline),
              D2D1::RectF(m, 182, W - m, 208), 13, 400, palette::bodyText, kTextCentred);
-    drawText(t, tr(L"Published by Quorvelle", L"由 Quorvelle 发布"), D2D1::RectF(m, 246, W - m, 272), 13, 400,
+    drawText(t, tr(texts::publisherLine), D2D1::RectF(m, 246, W - m, 272), 13, 400,
              palette::bodyText, kTextCentred);
-    drawText(t, tr(L"\u00A9 2026 Quorvelle. All rights reserved.", L"\u00A9 2026 Quorvelle 保留所有权利。"),
+    drawText(t, tr(texts::rightsLine),
              D2D1::RectF(m, 282, W - m, 306), 12, 400, palette::faintText, kTextCentred);
 }
 
@@ -242,7 +243,7 @@ bool openSettingsWindow() {
     int y = main.top + ((main.bottom - main.top) - h) / 2;
     x = std::clamp(x, work.left, std::max(work.left, work.right - w));
     y = std::clamp(y, work.top, std::max(work.top, work.bottom - h));
-    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(L"Tallyframe - Settings", L"塔利帧 - 设置"),
+    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(texts::settingsWindowTitle),
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, mainWindow, nullptr, appInstance,
                                    nullptr);
     if (created == nullptr) return false;
@@ -344,8 +345,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 void applyLanguage() {
-    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(L"Tallyframe", L"塔利帧"));
-    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(L"Tallyframe - Settings", L"塔利帧 - 设置"));
+    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(texts::productName));
+    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(texts::settingsWindowTitle));
     const bool settingsOpen = settingsWindow != nullptr;
     for (int id = 1; id <= kMaxControlId; ++id) {
         HWND c = controlSlot(id);
@@ -362,7 +363,7 @@ void applyLanguage() {
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = mainWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
-        std::wstring tip = tr(L"Settings", L"设置");
+        std::wstring tip = tr(texts::settingsButton);
         tool.lpszText = tip.data();
         SendMessageW(mainTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }

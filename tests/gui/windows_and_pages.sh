@@ -55,6 +55,11 @@ click_dips() {
 }
 shot() { sleep 0.5; import -window root "$OUT/$1.png"; }
 ini_sum() { md5sum "$INI" 2>/dev/null | cut -d' ' -f1; }
+# settings.ini as UTF-8 text (the store keeps it in UTF-16 when it made it so).
+ini_text() {
+    if [ "$(head -c2 "$INI" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = "fffe" ]; then iconv -f UTF-16 -t UTF-8 "$INI"; else cat "$INI" 2>/dev/null; fi | tr -d '\r'
+}
+ini_has() { ini_text | grep -qx "$1"; }
 
 run_at_dpi() {
     local dpi="$1"
@@ -113,12 +118,12 @@ run_at_dpi() {
     click_dips $((R - 24)) $((a + 20))
     after=$(ini_sum)
     if [ -n "$after" ] && [ "$after" != "$before" ]; then pass "$dpi dpi: open-after switch saved"; else fail "$dpi dpi: settings.ini unchanged after the open-after switch"; fi
-    grep -aqi "openAfterCapture.*0\|o.p.e.n.A.f.t.e.r.C.a.p.t.u.r.e.=.0" "$INI" 2>/dev/null && pass "$dpi dpi: openAfterCapture off" || fail "$dpi dpi: openAfterCapture not 0 in settings.ini"
+    ini_has "openAfterCapture=0" && pass "$dpi dpi: openAfterCapture off" || fail "$dpi dpi: openAfterCapture not 0 in settings.ini"
     before=$after
     click_dips $((R - 24)) $((g + 20))
     after=$(ini_sum)
     if [ "$after" != "$before" ]; then pass "$dpi dpi: logging switch saved"; else fail "$dpi dpi: settings.ini unchanged after the logging switch"; fi
-    grep -aqi "captureLoggingEnabled.*1\|c.a.p.t.u.r.e.L.o.g.g.i.n.g.E.n.a.b.l.e.d.=.1" "$INI" 2>/dev/null && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
+    ini_has "captureLoggingEnabled=1" && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
     shot "settings-switched-zh-$dpi"
 
     # Navigation icons at the top right: General, Help, About.
@@ -137,7 +142,7 @@ run_at_dpi() {
     else
         fail "$dpi dpi: windows not re-titled in English"
     fi
-    grep -aqi "language.*1\|l.a.n.g.u.a.g.e.=.1" "$INI" 2>/dev/null && pass "$dpi dpi: language saved" || fail "$dpi dpi: language not saved as English"
+    ini_has "language=en-US" && pass "$dpi dpi: language saved" || fail "$dpi dpi: language not saved as English"
     shot "settings-general-en-$dpi"
     click_dips $((wd - 68)) 28
     shot "settings-help-en-$dpi"
@@ -149,7 +154,7 @@ run_at_dpi() {
     click_dips $((R - 80)) $((l + 21))
     sleep 0.5
     xdotool key Down Return
-    if wait_window "塔利帧 - 设置" 30 >/dev/null; then pass "$dpi dpi: back to Chinese"; else fail "$dpi dpi: not back in Chinese"; fi
+    if wait_window "塔利帧 - 设置" 30 >/dev/null && ini_has "language=zh-CN"; then pass "$dpi dpi: back to Chinese"; else fail "$dpi dpi: not back in Chinese"; fi
 
     # Esc closes the settings window; the main window takes clicks again.
     xdotool key Escape
