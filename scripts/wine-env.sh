@@ -5,7 +5,8 @@
 #   TF_DPI          LogPixels of the prefix (default 96)
 
 TF_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export TF_WINE_ROOT="${TF_WINE_PREFIX:-$TF_REPO/build/wine/prefix}"
+# Wine refuses a relative prefix path.
+export TF_WINE_ROOT="$(realpath -m "${TF_WINE_PREFIX:-$TF_REPO/build/wine/prefix}")"
 export WINEPREFIX="$TF_WINE_ROOT"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -40,7 +41,13 @@ REGEDIT4
 REG
     "$TF_WINE" regedit "$reg" >/dev/null 2>&1 || true
     tf_wine_set_dpi "${TF_DPI:-96}"
-    touch "$WINEPREFIX/.tf-ready"
+    # Without the font replacements DirectWrite draws no text at all, so a
+    # prefix that did not take them is not marked ready and is rebuilt next time.
+    if grep -q 'Fonts\\\\Replacements' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        touch "$WINEPREFIX/.tf-ready"
+    else
+        echo "wine-env: prefix $WINEPREFIX did not take its settings" >&2
+    fi
     flock -u 9
 }
 

@@ -138,9 +138,7 @@ void handleUpdateResult(UpdateCheckResult* raw) {
     const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
     HWND owner = settingsWindow != nullptr ? settingsWindow : mainWindow;
     if (result->tagFound && result->newerAvailable && !busy) {
-        const std::wstring text = englishUi()
-                                      ? L"Version " + result->versionText + L" is available. Open the download page?"
-                                      : L"发现新版本 " + result->versionText + L"，是否打开下载页面？";
+        const std::wstring text = std::wstring(tr(texts::updatePromptBefore)) + result->versionText + tr(texts::updatePromptAfter);
         if (MessageBoxW(owner, text.c_str(), tr(texts::updatePromptTitle), MB_YESNO | MB_ICONINFORMATION) ==
             IDYES) {
             openWithShell(kReleasePageUrl);

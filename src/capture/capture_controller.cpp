@@ -6,6 +6,7 @@
 
 #include "capture/capture_log.h"
 #include "capture/capture_rules.h"
+#include "settings/texts.h"
 #include "stitch/matcher.h"
 #include "stitch/side_panels.h"
 #include "stitch/small_shift.h"
@@ -25,10 +26,6 @@ constexpr int32_t kSettleGrabs = 5;
 // ShowCursor keeps a counter; a host that never reports it negative must not
 // keep the loop going for ever.
 constexpr int32_t kMaxCursorHides = 64;
-
-const wchar_t* text(UiLanguage language, const wchar_t* english, const wchar_t* chinese) {
-    return language == UiLanguage::English ? english : chinese;
-}
 
 class Controller {
 public:
@@ -90,10 +87,7 @@ CaptureOutcome Controller::run() {
         host_.closeOverlay();
         host_.setUiState(UiState::Failed);
         host_.showMainWindow();
-        out.errorText = text(lang,
-                             L"The Windows mouse wheel setting is configured not to scroll. Enable vertical "
-                             L"scrolling and try again.",
-                             L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。");
+        out.errorText = pick(texts::wheelDisabledMessage, lang);
         host_.messageBox(out.errorText, MessageIcon::Warning);
         return out;
     }
@@ -144,8 +138,7 @@ CaptureOutcome Controller::run() {
             }
             centreCursor();
             if (host_.sendWheel(wheelDelta) != 1) {
-                errorText = text(lang, L"Mouse-wheel input could not be sent, so the capture was stopped.",
-                                 L"无法发送滚轮输入，截图已停止。");
+                errorText = pick(texts::wheelInputFailedMessage, lang);
                 break;
             }
             if (!waitWithEscape(kWheelWaitMs)) {
@@ -237,10 +230,7 @@ CaptureOutcome Controller::run() {
     }
 
     if (errorText.empty() && frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) {
-        errorText = text(lang,
-                         L"The 100-frame safety limit was reached. No truncated image was saved; use a smaller area "
-                         L"or capture the page in sections.",
-                         L"已达到 100 帧安全上限，截图已停止且不会输出截断长图。请缩小截图区域或分段截图。");
+        errorText = pick(texts::frameLimitMessage, lang);
     }
     finishedByUser = false;
 
@@ -271,10 +261,7 @@ finish:
 
 std::wstring lostOverlapText(UiLanguage language, int32_t overlap, double score) {
     wchar_t buffer[320] = {};
-    const wchar_t* format = text(language,
-                                 L"The next frame no longer overlapped the previous frame (%d px candidate overlap, "
-                                 L"score %.2f). Capture stopped to avoid an incomplete image.",
-                                 L"单次滚动后与上一帧失去重叠（候选重叠 %d px，分数 %.2f），已停止以避免生成缺失内容的长图。");
+    const wchar_t* format = pick(texts::lostOverlapMessage, language);
     std::swprintf(buffer, sizeof buffer / sizeof buffer[0], format, overlap, score);
     buffer[319] = L'\0';
     return buffer;

@@ -17,6 +17,7 @@
 #include "capture/capture_log.h"
 #include "capture/screen_grab_win32.h"
 #include "settings/settings.h"
+#include "settings/texts.h"
 #include "settings/settings_store.h"
 #include "stitch/stitch_worker.h"
 
@@ -24,10 +25,6 @@ namespace tf {
 namespace {
 
 constexpr UINT kSavingAnimationMs = 80;
-
-const wchar_t* byLanguage(const wchar_t* en, const wchar_t* zh) {
-    return settings.language == UiLanguage::English ? en : zh;
-}
 
 class WindowsCaptureHost : public CaptureHost {
 public:
@@ -65,7 +62,7 @@ public:
         if (mainWindow != nullptr) InvalidateRect(mainWindow, nullptr, FALSE);
     }
     void messageBox(const std::wstring& text, MessageIcon icon) override {
-        MessageBoxW(mainWindow, text.c_str(), byLanguage(L"Tallyframe", L"塔利帧"),
+        MessageBoxW(mainWindow, text.c_str(), tr(texts::productName),
                     icon == MessageIcon::Warning ? MB_ICONWARNING : MB_ICONERROR);
     }
     void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(std::move(frames)); }

@@ -19,6 +19,7 @@
 #include "capture/overlay_geometry.h"
 #include "capture/screen_grab_win32.h"
 #include "settings/settings.h"
+#include "settings/texts.h"
 #include "ui/renderer_win32.h"
 #include "ui/win32_handles.h"
 
@@ -40,7 +41,6 @@ constexpr int kStatusIcon = 218;
 int32_t M(int32_t dips) { return dipsToPixels(dips, overlayDpi); }
 
 bool english() { return settings.language == UiLanguage::English; }
-const wchar_t* byLanguage(const wchar_t* en, const wchar_t* zh) { return english() ? en : zh; }
 
 Rect clipped(const Rect& r) {
     return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
@@ -197,9 +197,9 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     UniqueGdiObject labelFont = makeFont(L"Microsoft YaHei UI", 13, 400);
 
     std::wstring title;
-    if (mode == UiState::Selecting) title = byLanguage(L"Drag to select the capture area", L"拖动鼠标选择截图区域");
-    else if (mode == UiState::Capturing) title = byLanguage(L"Capturing while auto-scrolling", L"正在自动滚动截图");
-    else title = byLanguage(L"Generating image", L"正在生成图片");
+    if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
+    else if (mode == UiState::Capturing) title = tr(texts::capturingTitle);
+    else title = tr(texts::savingTitle);
     const int32_t titleW = textWidth(dc, titleFont.get(), title);
     const int32_t pad = M(12), keyW = M(34), keyH = M(24);
 
@@ -213,14 +213,14 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     wchar_t buf[96] = {};
     if (mode == UiState::Saving) {
         const int32_t stage = savingStage.load();
-        const wchar_t* stageText = stage == 0   ? byLanguage(L"merging", L"正在合并")
-                                   : stage == 1 ? byLanguage(L"encoding PNG", L"正在编码 PNG")
-                                                : byLanguage(L"writing PNG", L"正在写入 PNG");
-        std::swprintf(buf, 96, byLanguage(L"%u frames \u00B7 %ls", L"拼接 %u 帧 \u00B7 %ls"),
+        const wchar_t* stageText = stage == 0   ? tr(texts::mergingStage)
+                                   : stage == 1 ? tr(texts::encodingStage)
+                                                : tr(texts::writingStage);
+        std::swprintf(buf, 96, tr(texts::savingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()), stageText);
         status = buf;
     } else if (mode == UiState::Capturing && elapsed >= 3000) {
-        std::swprintf(buf, 96, byLanguage(L"Captured %u frames \u00B7 %llu px", L"已捕获 %u 帧 \u00B7 %llu px"),
+        std::swprintf(buf, 96, tr(texts::capturingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()),
                       static_cast<unsigned long long>(capturedHeightPx.load()));
         status = buf;
@@ -263,8 +263,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
         uint32_t keyLine = 0x909090;
         roundRect(dc, K, 2 * M(5), 0x484848, &keyLine);
         drawText(dc, keyFont.get(), 0xF7F9FC, L"Esc", {K.left, K.top, K.right, K.bottom}, flags | DT_CENTER);
-        const std::wstring label = mode == UiState::Capturing ? byLanguage(L"Finish and save", L"结束并保存")
-                                                              : byLanguage(L"Cancel", L"取消");
+        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint)
+                                                              : tr(texts::cancelHint);
         drawText(dc, labelFont.get(), 0xF7F9FC, label, {K.right + pad, y, K.right + pad + labelW, y + stripH}, flags);
     }
 }

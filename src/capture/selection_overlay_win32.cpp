@@ -11,6 +11,7 @@
 #include "capture/capture_globals_win32.h"
 #include "capture/capture_rules.h"
 #include "settings/settings.h"
+#include "settings/texts.h"
 
 namespace tf {
 
@@ -62,10 +63,6 @@ SelectionState* stateOf(HWND window) {
     return reinterpret_cast<SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-const wchar_t* byLanguage(const wchar_t* english, const wchar_t* chinese) {
-    return settings.language == UiLanguage::English ? english : chinese;
-}
-
 HWND createOverlayWindow(DWORD exStyle, const Rect& r) {
     return CreateWindowExW(exStyle, kOverlayClass, L"", WS_POPUP, r.left, r.top, r.width(), r.height(), nullptr,
                            nullptr, appInstance, nullptr);
@@ -90,8 +87,8 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
     if (overlay == nullptr) {
         setUiState(UiState::Failed);
         showAndActivateMain();
-        MessageBoxW(mainWindow, byLanguage(L"The capture overlay could not be created.", L"无法创建截图覆盖层。"),
-                    byLanguage(L"Tallyframe", L"塔利帧"), MB_ICONERROR);
+        MessageBoxW(mainWindow, tr(texts::overlayFailedMessage),
+                    tr(texts::productName), MB_ICONERROR);
         return;
     }
     overlayWindow = overlay;

@@ -182,7 +182,7 @@ ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
 
 void endDcDraw() {
     if (!dcTarget) return;
-    if (dcTarget->EndDraw() == D2DERR_RECREATE_TARGET) dropComObject(dcTarget);
+    if (dcTarget->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) dropComObject(dcTarget);
 }
 
 ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned flags) {

@@ -11,10 +11,12 @@
 # Exit code 0 when every check passed. Every wait is bounded.
 set -u
 REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-EXE="${1:-$REPO/build/windows/tallyframe.exe}"
+EXE="$(realpath -m "${1:-$REPO/build/windows/tallyframe.exe}")"
 OUT="${2:-$REPO/build/gui-shots}"
-UI_TESTS="${3:-$REPO/build/windows-tests/tests/ui_tests.exe}"
+UI_TESTS="$(realpath -m "${3:-$REPO/build/windows-tests/tests/ui_tests.exe}")"
 mkdir -p "$OUT"
+# Wine takes only an absolute prefix path, and the prefixes live under $OUT.
+OUT="$(cd "$OUT" && pwd)"
 "$REPO/scripts/bootstrap.sh" >/dev/null || { echo "bootstrap failed"; exit 1; }
 [ -f "$EXE" ] || { echo "no executable at $EXE"; exit 1; }
 

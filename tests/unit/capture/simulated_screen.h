@@ -19,7 +19,7 @@ namespace tf::test {
 
 struct ScrollModel {
     int32_t rowsPerNotch = 100;          // at a delta of 120; scales with |delta|
-    std::vector<int32_t> notchRows;      // when set: rows of each notch in turn, then 0
+    std::vector<int32_t> notchRows{};    // when set: rows of each notch in turn, then 0
     uint32_t animationMs = 0;            // smooth scrolling: the motion of a notch spreads over this time
     uint32_t lateContentMs = 0;          // rows brought into view paint this long after the notch
     int32_t headerRows = 0;              // fixed band at the top of the rectangle

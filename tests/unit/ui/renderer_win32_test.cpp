@@ -98,7 +98,9 @@ TEST_F(Renderer, EveryShippedIconRasterisesTintedAndOpaqueWhereItDraws) {
             covered += a > 0;
             if (a == 255) {
                 ++solid;
-                if (id != 201 && id != 217 && id != 210) EXPECT_EQ(p & 0xFFFFFF, 0x209040u) << id;
+                if (id != 201 && id != 217 && id != 210) {
+                    EXPECT_EQ(p & 0xFFFFFF, 0x209040u) << id;
+                }
             }
             // Premultiplied: no channel exceeds alpha.
             EXPECT_LE((p >> 16) & 0xFF, a);
