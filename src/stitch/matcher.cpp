@@ -215,34 +215,54 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
 
     // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
     std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
-    int32_t bestOverlap = g.maxOverlap;
-    double bestScore = kInvalidScore;
-    bool first = true;
-    for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
-        const double s = scoreOverlap(prevProfiles, nextProfiles, ov, g.topSkip, g.fixedBottom);
-        scores[static_cast<size_t>(ov - g.minOverlap)] = s;
-        if (first || s < bestScore) {  // ties keep the larger overlap
-            bestOverlap = ov;
-            bestScore = s;
-            first = false;
-        }
-    }
-
-    if (expectedOverlap > 0) {
-        const int32_t lo = std::max(g.minOverlap, expectedOverlap - 80);
-        const int32_t hi = std::min(expectedOverlap + 80, g.maxOverlap);
-        int32_t windowOverlap = 0;
-        double windowScore = kInvalidScore;
-        for (int32_t ov = lo; ov <= hi; ++ov) {
-            const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
-            if (s < windowScore) {  // ties keep the smaller overlap
-                windowOverlap = ov;
-                windowScore = s;
+    auto search = [&](int32_t topSkip, int32_t& bestOverlap, double& bestScore) {
+        bestOverlap = g.maxOverlap;
+        bestScore = kInvalidScore;
+        bool first = true;
+        for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
+            const double s = scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
+            scores[static_cast<size_t>(ov - g.minOverlap)] = s;
+            if (first || s < bestScore) {  // ties keep the larger overlap
+                bestOverlap = ov;
+                bestScore = s;
+                first = false;
             }
         }
-        if (bestScore + priorTolerance >= windowScore) {
-            bestOverlap = windowOverlap;
-            bestScore = windowScore;
+        if (expectedOverlap > 0) {
+            const int32_t lo = std::max(g.minOverlap, expectedOverlap - 80);
+            const int32_t hi = std::min(expectedOverlap + 80, g.maxOverlap);
+            int32_t windowOverlap = 0;
+            double windowScore = kInvalidScore;
+            for (int32_t ov = lo; ov <= hi; ++ov) {
+                const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
+                if (s < windowScore) {  // ties keep the smaller overlap
+                    windowOverlap = ov;
+                    windowScore = s;
+                }
+            }
+            if (bestScore + priorTolerance >= windowScore) {
+                bestOverlap = windowOverlap;
+                bestScore = windowScore;
+            }
+        }
+    };
+
+    int32_t bestOverlap = 0;
+    double bestScore = kInvalidScore;
+    search(g.topSkip, bestOverlap, bestScore);
+    // Only half of an unchanged top band is skipped, so that blank margins still
+    // count as content. A real header taller than a tenth of the frame then
+    // leaves some of its rows facing scrolled content, and the true overlap can
+    // score above acceptance. Before refusing, judge once more with the whole
+    // band left out, as the unchanged bottom band always is; an accepted result
+    // of the first search is never changed by this.
+    if (!(bestOverlap > 0 && bestScore <= kAcceptScore) && g.fixedTop > g.topSkip) {
+        int32_t retryOverlap = 0;
+        double retryScore = kInvalidScore;
+        search(g.fixedTop, retryOverlap, retryScore);
+        if (retryOverlap > 0 && retryScore <= kAcceptScore) {
+            bestOverlap = retryOverlap;
+            bestScore = retryScore;
         }
     }
 

@@ -132,6 +132,48 @@ TEST(Matcher, FixedToolbarIsExcludedAndTheSeamStaysBelowIt) {
     }
 }
 
+// A header taller than a tenth of the frame: half of it is skipped by the
+// first judgement, and the rows left over face scrolled content.
+TEST(Matcher, TallFixedHeaderIsLeftOutBeforeAnOverlapIsRefused) {
+    int32_t retried = 0;
+    for (uint32_t seed : {5u, 7u, 11u, 13u}) {
+        const PixelImage page = makeDocumentPage(360, 900, seed);
+        for (int32_t shift : {60, 100, 150}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", shift " << shift);
+            PixelImage a = cropRows(page, 0, 260), b = cropRows(page, shift, 260);
+            for (PixelImage* f : {&a, &b}) {
+                fillRows(*f, 0, 40, 0xFF2B3445u);
+                fillRows(*f, 14, 18, 0xFFF0F0F0u);
+                fillRows(*f, 24, 26, 0xFFF0F0F0u);
+            }
+            Geometry g;
+            ASSERT_TRUE(computeGeometry(a, b, g));
+            ASSERT_GE(g.fixedTop, 40);
+            ASSERT_LT(g.topSkip, g.fixedTop);
+            const RowProfiles pa = computeRowProfiles(a, g.x0, g.x1), pb = computeRowProfiles(b, g.x0, g.x1);
+            if (scoreOverlap(pa, pb, 260 - shift, g.topSkip, g.fixedBottom) > kAcceptScore) ++retried;
+
+            const MatchResult r = matchFrames(a, b, 0, 0.7);
+            ASSERT_TRUE(r.matched) << r.score;
+            EXPECT_EQ(r.overlap, 260 - shift);
+            EXPECT_GE(r.seam, g.fixedTop + 12);
+        }
+    }
+    // The cases must include some that the first judgement alone refuses.
+    EXPECT_GT(retried, 0);
+}
+
+// Blank rows above the content are unchanged too; a refused pair stays
+// refused when they are left out.
+TEST(Matcher, UnrelatedFramesUnderAHeaderStayRefused) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        PixelImage a = cropRows(makeDocumentPage(360, 600, seed), 0, 260);
+        PixelImage b = cropRows(makeDocumentPage(360, 600, seed + 50), 0, 260);
+        for (PixelImage* f : {&a, &b}) fillRows(*f, 0, 60, 0xFF2B3445u);
+        EXPECT_FALSE(matchFrames(a, b, 0, 0.7).matched) << seed;
+    }
+}
+
 TEST(Matcher, BlinkingToolbarRowsDoNotEndTheFixedBand) {
     const PixelImage page = makeDocumentPage(640, 1200, 5);
     PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 100, 520);
