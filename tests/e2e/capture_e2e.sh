@@ -5,8 +5,9 @@
 # page the fixture showed over the span it scrolled (same size, fewer than
 # 0.5 % of pixels off by a luma of 9 or more).
 #
-#   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands late short
-#                                            esc cancel fewrows logging (default: all)
+#   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
+#                                            panel late short esc cancel fewrows logging
+#                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
 #   TF_E2E_WORK     results (default build/e2e-capture)
@@ -18,7 +19,7 @@ build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands late short esc cancel fewrows logging)
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging)
 
 "$repo/scripts/bootstrap.sh" || exit 1
 if [ ! -f "$build/build.ninja" ]; then
@@ -63,23 +64,33 @@ shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/d
 
 # Compares the capture with the fixture's truth. mode: exact | shorter N (the
 # capture may lack up to N rows at the bottom) | prefix (a stopped capture: any
-# leading part of the truth at least one frame high).
-compare() {  # out truth mode [n]
+# leading part of the truth at least one frame high). With a side panel of
+# `panel` columns only the columns beside it are compared with the truth, and
+# below the first frame (`frame` rows) each panel column must be one colour:
+# the panel is in the image once, not in slices.
+compare() {  # out truth mode [n [panel frame]]
     python3 -c '
 import sys, importlib.util
 spec = importlib.util.spec_from_file_location("ct", sys.argv[1])
 ct = importlib.util.module_from_spec(spec); spec.loader.exec_module(ct)
 out, truth, mode = sys.argv[2], sys.argv[3], sys.argv[4]
 n = int(sys.argv[5]) if len(sys.argv) > 5 else 0
+panel = int(sys.argv[6]) if len(sys.argv) > 6 else 0
+frame = int(sys.argv[7]) if len(sys.argv) > 7 else 0
 w1, h1, a = ct.read_png(out)
 w2, h2, b = ct.read_png(truth)
 ok_size = w1 == w2 and (h1 == h2 if mode == "exact" else h2 - n <= h1 <= h2 if mode == "shorter" else h1 <= h2)
 if not ok_size:
     print(f"  size {w1}x{h1}, truth {w2}x{h2} ({mode} {n})"); sys.exit(1)
-off = sum(1 for y in range(h1) for x in range(w1) if abs(a[y][x] - b[y][x]) >= 9)
-share = off / (w1 * h1)
-print(f"  {share * 100:.3f} % of pixels off against the truth {w2}x{h2}")
-sys.exit(0 if share < 0.005 else 1)
+off = sum(1 for y in range(h1) for x in range(panel, w1) if abs(a[y][x] - b[y][x]) >= 9)
+share = off / ((w1 - panel) * h1)
+print(f"  {share * 100:.3f} % of pixels off against the truth {w2}x{h2}" + (f" beside a {panel}-column panel" if panel else ""))
+ok = share < 0.005
+if panel:
+    mixed = sum(1 for x in range(panel) if any(abs(a[y][x] - a[frame][x]) >= 9 for y in range(frame, h1)))
+    print(f"  panel columns below the first frame: {panel - mixed} of {panel} of one colour")
+    ok = ok and mixed == 0
+sys.exit(0 if ok else 1)
 ' "$repo/tests/e2e/compare_truth.py" "$@"
 }
 
@@ -96,7 +107,7 @@ run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0
+    local args=() rect mode="exact" n=0 logging=0 panel=0
     # The rectangle: inside the client area, clear of the fixed bands unless
     # the case is about them.
     local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10))
@@ -104,6 +115,10 @@ run_case() {
         plain|cancel) ;;
         smooth) args=(--smooth 450) ;;
         bands) args=(--header 44 --footer 32 --caret); y1=$FY; y2=$((FY + FH)) ;;
+        # A header taller than a tenth of the rectangle (a sticky site bar).
+        tallheader) args=(--header 110 --footer 32); y1=$FY; y2=$((FY + FH)) ;;
+        # A fixed table of contents over the rectangle's left 200 columns.
+        panel) args=(--left-panel 200); x1=$FX; panel=200 ;;
         late) args=(--late 350) ;;
         short) args=(--end 200) ;;
         esc) ;;
@@ -183,7 +198,7 @@ run_case() {
     size=$(identify -format '%wx%h' "$png" 2>/dev/null)
     echo "  PNG: $png ($size, $(stat -c %s "$png") bytes, $(printf '%.1f' "$(echo "$ended - $started" | bc)") s)"
     echo "  fixture: $(grep -c '^wheel=' "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
-    compare "$png" "$dir/truth.png" "$mode" "$n"; local rc=$?
+    compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $((y2 - y1)); local rc=$?
     if [ "$name" = logging ] && [ $rc = 0 ]; then
         local logdir
         logdir=$(ls -d "$build"/tally_frame_log/*/ 2>/dev/null | tail -1)
