@@ -70,9 +70,9 @@ shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/d
 # the panel is in the image once, not in slices.
 compare() {  # out truth mode [n [panel frame]]
     python3 -c '
-import sys, importlib.util
-spec = importlib.util.spec_from_file_location("ct", sys.argv[1])
-ct = importlib.util.module_from_spec(spec); spec.loader.exec_module(ct)
+import os, sys
+sys.path.insert(0, os.path.dirname(sys.argv[1]))
+import compare_truth as ct
 out, truth, mode = sys.argv[2], sys.argv[3], sys.argv[4]
 n = int(sys.argv[5]) if len(sys.argv) > 5 else 0
 panel = int(sys.argv[6]) if len(sys.argv) > 6 else 0
