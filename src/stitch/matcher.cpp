@@ -196,6 +196,83 @@ double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t ov, int
            static_cast<double>(jump) / static_cast<double>(n);
 }
 
+std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1) {
+    std::vector<uint64_t> hashes(static_cast<size_t>(std::max(image.height, 0)));
+    for (int32_t y = 0; y < image.height; ++y) {
+        const uint32_t* row = image.row(y);
+        uint64_t h = 1469598103934665603ull;
+        for (int32_t x = x0; x < x1; ++x) h = (h ^ (row[x] & 0xFFFFFFu)) * 1099511628211ull;
+        hashes[static_cast<size_t>(y)] = h;
+    }
+    return hashes;
+}
+
+bool rowsDisagree(const PixelImage& prev, int32_t prevRow, const PixelImage& next, int32_t nextRow, int32_t x0,
+                  int32_t x1) {
+    const uint32_t* a = prev.row(prevRow);
+    const uint32_t* b = next.row(nextRow);
+    // A blinking caret or a few repainted pixels leave a row agreeing; a word
+    // that differs does not.
+    const int32_t allowed = std::max<int32_t>(2, (x1 - x0) / 100);
+    int32_t differing = 0;
+    for (int32_t x = x0; x < x1; ++x) {
+        if (std::abs(luma(a[x]) - luma(b[x])) >= 40 && ++differing > allowed) return true;
+    }
+    return false;
+}
+
+int32_t disagreeingRows(const PixelImage& prev, const std::vector<uint64_t>& prevHashes, const PixelImage& next,
+                        const std::vector<uint64_t>& nextHashes, int32_t overlap, int32_t firstRow, int32_t endRow,
+                        int32_t x0, int32_t x1, int32_t stopAbove) {
+    const int32_t shift = prev.height - overlap;
+    int32_t count = 0;
+    for (int32_t r = std::max(firstRow, 0); r < endRow; ++r) {
+        if (prevHashes[static_cast<size_t>(r + shift)] == nextHashes[static_cast<size_t>(r)]) continue;
+        if (rowsDisagree(prev, r + shift, next, r, x0, x1) && ++count > stopAbove) return count;
+    }
+    return count;
+}
+
+int32_t checkAgainstPixels(const PixelImage& prev, const PixelImage& next, const Geometry& g,
+                           const std::vector<double>& scores, int32_t chosen, double chosenScore) {
+    // The row profiles average each bin, and the trimmed mean drops the few bins
+    // a short line of text falls into: on a tinted background (a code block) or
+    // repeated lines many overlaps then score alike, and the tie rules may pick
+    // one that the pixels contradict. Only candidates scoring about as well as
+    // the chosen one are looked at, and the choice moves only when its own rows
+    // disagree and another candidate's disagree less.
+    auto scoreOf = [&](int32_t ov) { return scores[static_cast<size_t>(ov - g.minOverlap)]; };
+    const double limit = std::min(chosenScore + kPixelCheckTolerance, kAcceptScore);
+    bool rivals = false;
+    for (int32_t ov = g.minOverlap; ov <= g.maxOverlap && !rivals; ++ov) rivals = ov != chosen && scoreOf(ov) <= limit;
+    if (!rivals) return chosen;
+
+    const std::vector<uint64_t> prevHashes = rowHashes(prev, g.x0, g.x1);
+    const std::vector<uint64_t> nextHashes = rowHashes(next, g.x0, g.x1);
+    // The rows of the overlap below the unchanged top band and above the
+    // unchanged bottom band: in the true alignment they show the same content.
+    auto rowsOf = [&](int32_t ov) { return std::max(ov - g.fixedBottom - g.fixedTop, 0); };
+    auto disagreeing = [&](int32_t ov, int32_t stopAbove) {
+        return disagreeingRows(prev, prevHashes, next, nextHashes, ov, g.fixedTop, ov - g.fixedBottom, g.x0, g.x1,
+                               stopAbove);
+    };
+    const int32_t chosenDisagreeing = disagreeing(chosen, INT32_MAX);
+    if (chosenDisagreeing < 2) return chosen;
+
+    int32_t best = chosen, bestDisagreeing = chosenDisagreeing;
+    for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
+        if (ov == chosen || scoreOf(ov) > limit || rowsOf(ov) == 0) continue;
+        const int32_t d = disagreeing(ov, bestDisagreeing);
+        // Fewer disagreeing rows win; among equals the larger overlap, which
+        // was compared over more rows (the scan runs from the largest).
+        if (d < bestDisagreeing) {
+            best = ov;
+            bestDisagreeing = d;
+        }
+    }
+    return best;
+}
+
 }  // namespace matcher_detail
 
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
@@ -274,6 +351,9 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
         result.seamScore = kInvalidScore;
         return result;
     }
+    bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
+    result.overlap = bestOverlap;
+    result.score = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
 
     const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, bestOverlap - 8));
     const int32_t seamLast = std::max(seamFirst, bestOverlap - g.fixedBottom - 12);

@@ -73,6 +73,28 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1);
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t overlap, int32_t topSkip,
                     int32_t fixedBottom);
 
+// Row fingerprints of the columns [x0, x1): equal rows have equal hashes.
+std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1);
+
+// Whether two rows show different content: more than 1 % (at least 2) of the
+// columns differ by a luma of 40 or more.
+bool rowsDisagree(const PixelImage& prev, int32_t prevRow, const PixelImage& next, int32_t nextRow, int32_t x0,
+                  int32_t x1);
+
+// Rows r in [firstRow, endRow) of next that disagree with prev under `overlap`;
+// counting stops once it exceeds stopAbove.
+int32_t disagreeingRows(const PixelImage& prev, const std::vector<uint64_t>& prevHashes, const PixelImage& next,
+                        const std::vector<uint64_t>& nextHashes, int32_t overlap, int32_t firstRow, int32_t endRow,
+                        int32_t x0, int32_t x1, int32_t stopAbove);
+
+// Candidates scoring within this of the chosen overlap are checked against the pixels.
+inline constexpr double kPixelCheckTolerance = 0.7;
+
+// The accepted overlap, or a candidate of about the same score whose rows
+// agree with the pixels where the chosen one's do not.
+int32_t checkAgainstPixels(const PixelImage& prev, const PixelImage& next, const Geometry& g,
+                           const std::vector<double>& scores, int32_t chosen, double chosenScore);
+
 double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t seam, int32_t x0,
                  int32_t x1, int32_t columnStep);
 

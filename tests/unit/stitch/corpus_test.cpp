@@ -50,5 +50,57 @@ INSTANTIATE_TEST_SUITE_P(RealPages, CorpusCase,
                              return n;
                          });
 
+// The same real pages captured again in other ways: frames cut from the true
+// long image at other rectangle heights and scroll distances, the last step
+// stopping at the page end. Each must be joined into the page exactly or be
+// refused; a joined image of the wrong size or content is a failure.
+TEST(RealPagesRecut, JoinedExactlyOrRefused) {
+    struct Cut {
+        int32_t frameHeight;
+        int32_t step;  // rows scrolled per grab
+    };
+    const Cut cuts[] = {{240, 120}, {240, 190}, {420, 90}, {420, 300}, {700, 260}, {700, 560}};
+    int joined = 0, refused = 0;
+    for (const char* page : {"debref-ch05", "git-tutorial-small-notch", "py-functions-small-rect",
+                             "py-tutorial-controlflow", "rust-strings-content"}) {
+        const PixelImage truth = loadPng(test::testDataDir() / "corpus" / page / "truth.png");
+        for (const Cut& cut : cuts) {
+            SCOPED_TRACE(testing::Message() << page << ", frames of " << cut.frameHeight << " rows every "
+                                            << cut.step);
+            if (truth.height < 2 * cut.frameHeight) continue;
+            // The last grab moves by what is left of the page; a rest under 8
+            // rows is a grab the capture keeps out (it shows no motion to match).
+            std::vector<PixelImage> frames;
+            int32_t top = 0;
+            for (; top + cut.frameHeight <= truth.height; top += cut.step)
+                frames.push_back(test::cropRows(truth, top, cut.frameHeight));
+            int32_t lastTop = top - cut.step;
+            if (truth.height - cut.frameHeight - lastTop >= 8) {
+                lastTop = truth.height - cut.frameHeight;
+                frames.push_back(test::cropRows(truth, lastTop, cut.frameHeight));
+            }
+            const PixelImage expected = test::cropRows(truth, 0, lastTop + cut.frameHeight);
+            PixelImage out;
+            try {
+                out = composeFrames(frames);
+            } catch (const std::runtime_error&) {
+                ++refused;
+                continue;
+            }
+            ++joined;
+            if (out.width != expected.width || out.height != expected.height) {
+                ADD_FAILURE() << "joined into " << out.width << " x " << out.height << " instead of "
+                              << expected.width << " x " << expected.height;
+                continue;
+            }
+            EXPECT_LT(test::lumaDifferenceFraction(out, expected), 0.005);
+        }
+    }
+    RecordProperty("joined", joined);
+    RecordProperty("refused", refused);
+    // Refusal is allowed, but these are ordinary pages: most cuts must join.
+    EXPECT_GE(joined, 2 * (joined + refused) / 3) << joined << " joined, " << refused << " refused";
+}
+
 }  // namespace
 }  // namespace tf

@@ -174,6 +174,29 @@ TEST(Matcher, UnrelatedFramesUnderAHeaderStayRefused) {
     }
 }
 
+TEST(MatcherPixelCheck, RowsDisagreeOnAWordButNotOnACaret) {
+    const PixelImage page = makeDocumentPage(400, 200, 3);
+    struct Case {
+        const char* what;
+        int32_t x0, x1;  // columns painted black in the second row
+        bool disagree;
+    } cases[] = {
+        {"same row", 0, 0, false},
+        {"a 2-pixel caret", 100, 102, false},
+        {"a 4-pixel change at the allowance", 100, 104, false},
+        {"a word", 100, 140, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PixelImage a = cropRows(page, 0, 40), b = cropRows(page, 0, 40);
+        for (int32_t x = c.x0; x < c.x1; ++x) b.at(x, 10) = luma(a.at(x, 10)) > 127 ? 0xFF000000u : 0xFFFFFFFFu;
+        EXPECT_EQ(rowsDisagree(a, 10, b, 10, 0, 400), c.disagree);
+        const std::vector<uint64_t> ha = rowHashes(a, 0, 400), hb = rowHashes(b, 0, 400);
+        EXPECT_EQ(ha[10] == hb[10], c.x1 == c.x0);
+        EXPECT_EQ(disagreeingRows(a, ha, b, hb, 40, 0, 40, 0, 400, 1000), c.disagree ? 1 : 0);
+    }
+}
+
 TEST(Matcher, BlinkingToolbarRowsDoNotEndTheFixedBand) {
     const PixelImage page = makeDocumentPage(640, 1200, 5);
     PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 100, 520);
