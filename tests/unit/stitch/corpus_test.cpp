@@ -17,6 +17,9 @@ namespace fs = std::filesystem;
 namespace tf {
 namespace {
 
+constexpr const char* kCorpusPages[] = {"debref-ch05", "git-tutorial-small-notch", "py-functions-small-rect",
+                                        "py-tutorial-controlflow", "rust-strings-content"};
+
 class CorpusCase : public testing::TestWithParam<const char*> {};
 
 TEST_P(CorpusCase, StitchesToTheTruth) {
@@ -41,8 +44,7 @@ TEST_P(CorpusCase, StitchesToTheTruth) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RealPages, CorpusCase,
-                         testing::Values("debref-ch05", "git-tutorial-small-notch", "py-functions-small-rect",
-                                         "py-tutorial-controlflow", "rust-strings-content"),
+                         testing::ValuesIn(kCorpusPages),
                          [](const testing::TestParamInfo<const char*>& info) {
                              std::string n = info.param;
                              for (char& c : n)
@@ -61,8 +63,7 @@ TEST(RealPagesRecut, JoinedExactlyOrRefused) {
     };
     const Cut cuts[] = {{240, 120}, {240, 190}, {420, 90}, {420, 300}, {700, 260}, {700, 560}};
     int joined = 0, refused = 0;
-    for (const char* page : {"debref-ch05", "git-tutorial-small-notch", "py-functions-small-rect",
-                             "py-tutorial-controlflow", "rust-strings-content"}) {
+    for (const char* page : kCorpusPages) {
         const PixelImage truth = loadPng(test::testDataDir() / "corpus" / page / "truth.png");
         for (const Cut& cut : cuts) {
             SCOPED_TRACE(testing::Message() << page << ", frames of " << cut.frameHeight << " rows every "
