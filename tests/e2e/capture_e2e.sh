@@ -140,10 +140,16 @@ run_case() {
     # Enter on the home page starts the selection once the window has the keyboard.
     wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
         echo "  main window did not appear"; return 1; }
-    local main
-    main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
+    # The id found first can belong to a window that is already going away
+    # (X reports BadWindow); look it up again until focusing it works.
+    local main focused=0 k
     sleep 1
-    xdotool windowfocus "$main" 2>/dev/null
+    for k in 1 2 3 4 5; do
+        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
+        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then focused=1; break; fi
+        sleep 0.5
+    done
+    [ $focused = 1 ] || echo "  could not focus the main window"
     sleep 0.3
     xdotool key Return
     sleep 1.5
