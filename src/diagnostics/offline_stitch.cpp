@@ -1,6 +1,7 @@
 #include "diagnostics/offline_stitch.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -29,7 +30,37 @@ struct StitchLogScope {
     StitchLogScope& operator=(const StitchLogScope&) = delete;
 };
 
+fs::path resolvedPath(const fs::path& p) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(p, ec);
+    if (ec) return p.lexically_normal();
+    const fs::path canonical = fs::weakly_canonical(absolute, ec);
+    return ec ? absolute.lexically_normal() : canonical;
+}
+
+// Without file identity (the output does not exist yet, or cannot be
+// queried): the same absolute path once "." and ".." and links are resolved,
+// ignoring case where the file system does.
+bool samePathSpelling(const fs::path& a, const fs::path& b) {
+    const fs::path::string_type sa = resolvedPath(a).native();
+    const fs::path::string_type sb = resolvedPath(b).native();
+#ifdef _WIN32
+    return sa.size() == sb.size() && std::equal(sa.begin(), sa.end(), sb.begin(), [](wchar_t x, wchar_t y) {
+               return std::towupper(static_cast<std::wint_t>(x)) == std::towupper(static_cast<std::wint_t>(y));
+           });
+#else
+    return sa == sb;
+#endif
+}
+
 }  // namespace
+
+bool isSameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    const bool same = fs::equivalent(a, b, ec);
+    if (!ec) return same;
+    return samePathSpelling(a, b);
+}
 
 size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
     if (frames.empty()) return 0;
@@ -68,6 +99,9 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
     StitchLogScope scope(&log);
     try {
         const std::vector<fs::path> files = listFrameFiles(framesFolder);
+        // The output would replace a frame it is made from.
+        for (const fs::path& f : files)
+            if (isSameFile(outputPath, f)) throw std::runtime_error("output is a frame");
         std::vector<PixelImage> frames;
         frames.reserve(files.size());
         for (const fs::path& f : files) frames.push_back(loadPng(f));

@@ -16,6 +16,10 @@ int runOfflineStitch(const std::filesystem::path& framesFolder, const std::files
 // when the folder cannot be listed.
 std::vector<std::filesystem::path> listFrameFiles(const std::filesystem::path& folder);
 
+// Whether two paths name the same file, however they are spelled: by file
+// identity when both exist, else by their resolved absolute paths.
+bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // Drops, in place, every frame that shows no motion against the previous frame
 // kept: nearly identical, or moved by fewer than eight rows (which the matcher
 // cannot measure). A capture's dump folder holds such grabs — settle grabs and

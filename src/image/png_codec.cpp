@@ -1,8 +1,51 @@
 #include "image/png_codec.h"
 
 #include <cstdint>
+#include <stdexcept>
+#include <system_error>
+
+#include "image/atomic_file.h"
+
+namespace fs = std::filesystem;
 
 namespace tf {
+namespace {
+
+[[noreturn]] void fail(const char* message) { throw std::runtime_error(message); }
+
+// Refused before anything is written: an image the encoder cannot take must
+// not cost the user a file.
+void requireWritable(const PixelImage& image) {
+    if (!pngSizeWritable(image.width, image.height) || image.pixels.size() * 4u < image.byteSize())
+        fail(png_messages::kFrameSize);
+}
+
+void writeTemporary(const PixelImage& image, AtomicFile& file, const fs::path& folder) {
+    if (!file.create(folder)) fail(png_messages::kOpen);
+    encodePng(image, file);
+    if (!file.finish()) fail(png_messages::kCommit);
+}
+
+}  // namespace
+
+void savePng(const PixelImage& image, const fs::path& path) {
+    requireWritable(image);
+    std::error_code ec;
+    // A folder of that name is never replaced: fail before encoding anything.
+    if (fs::is_directory(path, ec)) fail(png_messages::kOpen);
+    AtomicFile file;  // removes the temporary file on every throw
+    writeTemporary(image, file, path.parent_path());
+    if (file.publish(path, true) != PublishOutcome::Published) fail(png_messages::kOpen);
+}
+
+fs::path savePngAsNew(const PixelImage& image, const fs::path& folder, const fs::path& stem) {
+    requireWritable(image);
+    AtomicFile file;
+    writeTemporary(image, file, folder);
+    const fs::path taken = publishUnderFreeName(file, folder, stem, fs::path(".png"));
+    if (taken.empty()) fail(png_messages::kOpen);
+    return taken;
+}
 
 std::vector<RowBlock> pngRowBlocks(int32_t height) {
     std::vector<RowBlock> blocks;
@@ -19,7 +62,7 @@ bool pngSizeWritable(int32_t width, int32_t height) {
 
 bool pngSizeReadable(uint64_t width, uint64_t height) {
     if (width == 0 || height == 0) return false;
-    if (width > INT32_MAX || height > INT32_MAX) return false;
+    if (width > kMaxFrameSide || height > kMaxFrameSide) return false;
     return width * height * 4u <= UINT32_MAX;
 }
 

@@ -8,11 +8,24 @@
 
 namespace tf {
 
-// Creates or truncates `path` and writes one PNG. Pixels go to the encoder in
-// blocks of at most kPngRowBlock rows. COM must be initialised on Windows.
+class AtomicFile;
+
+// Writes one PNG to a temporary file in the destination folder and gives it
+// the name `path` only once it is complete, replacing a file of that name.
+// On any failure the temporary file is removed and `path` is untouched.
+// Pixels go to the encoder in blocks of at most kPngRowBlock rows. COM must be
+// initialised on Windows.
 void savePng(const PixelImage& image, const std::filesystem::path& path);
 
-// Reads the first frame of an image file as straight 32-bit BGRA.
+// Like savePng, but never replaces anything: the file is named stem + ".png"
+// in `folder`, or stem + "-2.png", "-3.png", ... when that name is taken.
+// Returns the path written.
+std::filesystem::path savePngAsNew(const PixelImage& image, const std::filesystem::path& folder,
+                                   const std::filesystem::path& stem);
+
+// Reads the first frame of a PNG file as straight 32-bit BGRA. The file's
+// structure and checksums are checked first, so both platforms accept and
+// refuse the same files; memory grows only as rows actually decode.
 PixelImage loadPng(const std::filesystem::path& path);
 
 inline constexpr int32_t kPngRowBlock = 256;
@@ -25,9 +38,15 @@ struct RowBlock {
 std::vector<RowBlock> pngRowBlocks(int32_t height);
 
 // The platform encoders take 32-bit byte counts. True when an image of this size
-// can be written (pitch × block fits) respectively read back in one copy.
+// can be written (pitch × block fits) respectively read back as a frame: a
+// frame is a screen rectangle, at most kMaxFrameSide on each side, and its
+// bytes fit one 32-bit copy.
 bool pngSizeWritable(int32_t width, int32_t height);
 bool pngSizeReadable(uint64_t width, uint64_t height);
+inline constexpr uint32_t kMaxFrameSide = 32768;
+
+// The platform's encoder: writes the PNG stream into `file` (S1 - S11).
+void encodePng(const PixelImage& image, AtomicFile& file);
 
 namespace png_messages {
 inline constexpr const char* kFactory = "WIC factory failed";

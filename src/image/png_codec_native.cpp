@@ -8,7 +8,9 @@
 #include <memory>
 #include <stdexcept>
 
+#include "image/atomic_file.h"
 #include "image/png_codec.h"
+#include "image/png_codec_check.h"
 
 namespace tf {
 namespace {
@@ -27,20 +29,33 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-void savePng(const PixelImage& image, const std::filesystem::path& path) {
+namespace {
+
+int writeToFile(spng_ctx*, void* user, void* data, size_t length) {
+    return static_cast<AtomicFile*>(user)->write(data, length) ? 0 : SPNG_IO_ERROR;
+}
+
+class FileSource : public ByteSource {
+public:
+    explicit FileSource(std::FILE* file) : file_(file) {}
+    bool read(void* data, size_t size, size_t& got) override {
+        got = std::fread(data, 1, size, file_);
+        return got == size || !std::ferror(file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+}  // namespace
+
+void encodePng(const PixelImage& image, AtomicFile& file) {
     using namespace png_messages;
-    // Refused before the file is opened: an image the encoder cannot take must
-    // not cost the user an existing file of that name.
-    if (!pngSizeWritable(image.width, image.height) || image.pixels.size() * 4u < image.byteSize())
-        fail(kFrameSize);
-
-    SpngCtx ctx(spng_ctx_new(SPNG_CTX_ENCODER));                        // S1, S4
+    SpngCtx ctx(spng_ctx_new(SPNG_CTX_ENCODER));                          // S1, S4
     if (!ctx) fail(kFactory);
-    File file(std::fopen(path.c_str(), "wb"));                          // S2, S3
-    if (!file) fail(kOpen);
-    if (spng_set_png_file(ctx.get(), file.get()) != 0) fail(kEncoderInit);  // S5
+    if (spng_set_png_stream(ctx.get(), writeToFile, &file) != 0) fail(kEncoderInit);  // S2, S3, S5
 
-    spng_ihdr ihdr{};                                                   // S6 - S9
+    spng_ihdr ihdr{};                                                     // S6 - S9
     ihdr.width = static_cast<uint32_t>(image.width);
     ihdr.height = static_cast<uint32_t>(image.height);
     ihdr.bit_depth = 8;
@@ -68,15 +83,8 @@ void savePng(const PixelImage& image, const std::filesystem::path& path) {
             if (rc != 0 && !(rc == SPNG_EOI && b.firstRow + r == image.height - 1)) fail(kWritePixels);
         }
     }
-
-    // S11: the stream is finalised with the last row; the file must close cleanly too.
-    ctx.reset();
-    std::FILE* raw = file.release();
-    if (std::fflush(raw) != 0 || std::ferror(raw)) {
-        std::fclose(raw);
-        fail(kCommit);
-    }
-    if (std::fclose(raw) != 0) fail(kCommit);
+    // S11: the stream was finalised with the last row; flushing and closing
+    // the file is the caller's step.
 }
 
 PixelImage loadPng(const std::filesystem::path& path) {
@@ -85,28 +93,55 @@ PixelImage loadPng(const std::filesystem::path& path) {
     if (!ctx) fail(kFactory);
     File file(std::fopen(path.c_str(), "rb"));                          // L2
     if (!file) fail(kDecoder);
+    PngHeader header;
+    FileSource source(file.get());
+    switch (checkPngStructure(source, header)) {
+        case PngCheck::Sound: break;
+        case PngCheck::TooLarge: fail(kCopy);
+        case PngCheck::NotPng:
+        case PngCheck::Damaged: fail(kDecoder);
+    }
+    if (std::fseek(file.get(), 0, SEEK_SET) != 0) fail(kDecoder);
     if (spng_set_png_file(ctx.get(), file.get()) != 0) fail(kDecoder);
+    spng_set_image_limits(ctx.get(), kMaxFrameSide, kMaxFrameSide);
     // Hostile files may claim huge sizes in a few bytes; keep chunk memory bounded.
     spng_set_chunk_limits(ctx.get(), 64u << 20, 64u << 20);
     spng_ihdr ihdr{};
     if (spng_get_ihdr(ctx.get(), &ihdr) != 0) fail(kDecoder);
+    // The file changed between the check and the decoding.
+    if (ihdr.width != header.width || ihdr.height != header.height) fail(kDecoder);
 
     size_t decodedSize = 0;                                             // L3 - L5
     if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &decodedSize) != 0) fail(kFrameDecode);
-    // L6, L7: one copy of the whole frame, whose byte size must fit 32 bits.
     if (!pngSizeReadable(ihdr.width, ihdr.height) || decodedSize != static_cast<size_t>(ihdr.width) * ihdr.height * 4u)
         fail(kCopy);
+    // Straight alpha: tRNS applied, no gamma; images without alpha come out opaque.
+    if (spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) != 0)
+        fail(kFrameDecode);
 
+    // L6, L7: rows are decoded one by one into an array that grows with them, so
+    // a file whose data stops early costs only what it really holds.
     PixelImage image;
     image.width = static_cast<int32_t>(ihdr.width);
     image.height = static_cast<int32_t>(ihdr.height);
-    image.pixels.assign(static_cast<size_t>(ihdr.width) * static_cast<size_t>(ihdr.height), 0u);
-    // Straight alpha: tRNS applied, no gamma; images without alpha come out opaque.
-    if (spng_decode_image(ctx.get(), image.pixels.data(), decodedSize, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS) != 0)
-        fail(kCopy);
+    const size_t width = ihdr.width;
+    const size_t framePixels = width * ihdr.height;
+    int rc = 0;
+    for (;;) {
+        spng_row_info info{};
+        rc = spng_get_row_info(ctx.get(), &info);
+        if (rc != 0) break;
+        if (info.row_num >= ihdr.height) fail(kCopy);
+        // Interlaced passes revisit rows: the array reaches past the row being filled.
+        growPixelRows(image.pixels, static_cast<size_t>(info.row_num) + 1, width, framePixels);
+        rc = spng_decode_row(ctx.get(), image.pixels.data() + width * info.row_num, width * 4u);
+        if (rc != 0) break;
+    }
+    if (rc != SPNG_EOI) fail(kCopy);
     // The pixels may be complete while the file is cut short or its last chunks are
     // damaged: read on to the end so that a broken file is never taken for a good one.
     if (spng_decode_chunks(ctx.get()) != 0) fail(kCopy);
+    growPixelRows(image.pixels, ihdr.height, width, framePixels);
     for (uint32_t& px : image.pixels) {
         // The buffer holds R, G, B, A bytes; the image wants B, G, R, A.
         const uint8_t* b = reinterpret_cast<const uint8_t*>(&px);

@@ -34,14 +34,16 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         fs::create_directories(folder, ec);
         if (ec) throw fs::filesystem_error("create_directories", folder, ec);
 
-        const fs::path path = folder / (L"tallyframe-" + host.timestamp() + L".png");
-        result->savedPath = path.wstring();
+        // The name the file gets unless a file of that name exists already; a
+        // capture never replaces one (two captures may end in the same second).
+        const fs::path stem = L"tallyframe-" + host.timestamp();
+        result->savedPath = (folder / stem).wstring() + L".png";
 
         host.storeSavingStage(2);
         host.postOverlayRedraw();
 
         const uint64_t t1 = host.tickCount();
-        savePng(image, path);
+        result->savedPath = savePngAsNew(image, folder, stem).wstring();
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {

@@ -23,7 +23,8 @@ public:
 };
 
 // Composes the job's frames, releases them, creates the output folder, writes
-// "tallyframe-<timestamp>.png" into it and returns the filled result. Never
+// "tallyframe-<timestamp>.png" into it ("-2", "-3", ... before ".png" when
+// that name is taken) and returns the filled result. Never
 // throws for a failing step: `succeeded` then stays false and the fields hold
 // what was reached. The caller posts the result.
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "image/atomic_file.h"
 #include "image/png_codec.h"
 #include "stitch/stitch_worker.h"
 #include "test_support.h"
@@ -71,15 +72,24 @@ TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
     EXPECT_EQ(result->savedPath, folder + L"tallyframe-20261207-084712.png");
 }
 
-TEST(StitchWorker, SecondImageInTheSameSecondReplacesTheFirst) {
+TEST(StitchWorker, ImagesFinishedInTheSameSecondAreNumberedNotReplaced) {
     ScratchDir dir;
-    const PixelImage a = makeDocumentPage(200, 300, 5), b = makeDocumentPage(200, 300, 6);
+    const PixelImage a = makeDocumentPage(200, 300, 5), b = makeDocumentPage(200, 300, 6), c = makeDocumentPage(200, 300, 7);
     RecordingHost host;
-    StitchJob first{{a}, dir.path().wstring()}, second{{b}, dir.path().wstring()};
-    ASSERT_TRUE(runStitchAndSave(first, host)->succeeded);
-    auto result = runStitchAndSave(second, host);
-    ASSERT_TRUE(result->succeeded);
-    EXPECT_TRUE(test::imagesEqual(b, loadPng(result->savedPath)));
+    StitchJob first{{a}, dir.path().wstring()}, second{{b}, dir.path().wstring()}, third{{c}, dir.path().wstring()};
+    auto r1 = runStitchAndSave(first, host);
+    auto r2 = runStitchAndSave(second, host);
+    auto r3 = runStitchAndSave(third, host);
+    ASSERT_TRUE(r1->succeeded && r2->succeeded && r3->succeeded);
+    EXPECT_EQ(fs::path(r1->savedPath), dir / "tallyframe-20261207-084712.png");
+    EXPECT_EQ(fs::path(r2->savedPath), dir / "tallyframe-20261207-084712-2.png");
+    EXPECT_EQ(fs::path(r3->savedPath), dir / "tallyframe-20261207-084712-3.png");
+    EXPECT_TRUE(test::imagesEqual(a, loadPng(r1->savedPath)));
+    EXPECT_TRUE(test::imagesEqual(b, loadPng(r2->savedPath)));
+    EXPECT_TRUE(test::imagesEqual(c, loadPng(r3->savedPath)));
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(dir.path())) entries += e.is_regular_file() ? 1 : 100;
+    EXPECT_EQ(entries, 3u);  // no temporary file left behind
 }
 
 struct FailureCase {
@@ -120,9 +130,22 @@ TEST(StitchWorker, EveryFailureEndsWithOneUnsuccessfulResult) {
     }
 }
 
+TEST(StitchWorker, ANameTakenByAFolderIsSkipped) {
+    ScratchDir dir;
+    fs::create_directories(dir / "tallyframe-20261207-084712.png");
+    StitchJob job{{makeDocumentPage(200, 300, 8)}, dir.path().wstring()};
+    RecordingHost host;
+    auto result = runStitchAndSave(job, host);
+    ASSERT_TRUE(result->succeeded);
+    EXPECT_EQ(fs::path(result->savedPath), dir / "tallyframe-20261207-084712-2.png");
+    EXPECT_TRUE(fs::is_empty(dir / "tallyframe-20261207-084712.png"));
+}
+
 TEST(StitchWorker, AFileThatCannotBeWrittenKeepsItsPath) {
     ScratchDir dir;
-    fs::create_directories(dir / "tallyframe-20261207-084712.png");  // a folder in the file's place
+    // Every name the file could take is taken already.
+    for (unsigned n = 1; n <= kMaxNumberedNames; ++n)
+        test::writeFile(dir.path() / numberedFileName("tallyframe-20261207-084712", n, ".png"), "mine");
     StitchJob job{{makeDocumentPage(200, 300, 8)}, dir.path().wstring()};
     RecordingHost host;
     auto result = runStitchAndSave(job, host);
@@ -130,6 +153,10 @@ TEST(StitchWorker, AFileThatCannotBeWrittenKeepsItsPath) {
     EXPECT_EQ(host.events, (std::vector<std::string>{"stage1", "redraw", "stage2", "redraw"}));
     EXPECT_EQ(fs::path(result->savedPath), dir / "tallyframe-20261207-084712.png");
     EXPECT_EQ(result->imageHeight, 300);
+    EXPECT_EQ(test::readFile(dir / "tallyframe-20261207-084712.png"), "mine");
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(dir.path())) entries += test::readFile(e.path()) == "mine" ? 1 : 100;
+    EXPECT_EQ(entries, kMaxNumberedNames);
 }
 
 }  // namespace

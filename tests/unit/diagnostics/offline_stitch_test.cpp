@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "diagnostics/offline_stitch.h"
@@ -169,14 +170,62 @@ TEST(OfflineStitch, SmallStepsAddUpUntilTheyCanBeMatched) {
     EXPECT_EQ(dropUnmovedFrames(none), 0u);
 }
 
-TEST(OfflineStitch, EarlierOutputInsideTheFolderIsReadAsAFrame) {
+TEST(OfflineStitch, AnOutputThatIsOneOfTheFramesIsRefused) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames" / "sub");
+    writeFrames(dir / "frames", {"0.png", "1.png", "2.png"}, {0, 100, 200});
+    const std::string frame1 = readFile(dir / "frames" / "1.png");
+    struct Case {
+        const char* name;
+        fs::path output;
+    };
+    std::vector<Case> cases = {
+        {"the same path", dir / "frames" / "1.png"},
+        {"through ./", dir / "frames" / "." / "1.png"},
+        {"through ..", dir / "frames" / "sub" / ".." / "1.png"},
+        {"another name of a frame's file", dir / "linked-frame.png"},
+    };
+    fs::create_hard_link(dir / "frames" / "1.png", dir / "linked-frame.png");
+#ifdef _WIN32
+    cases.push_back({"another case", dir / "FRAMES" / "1.PNG"});
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runOfflineStitch(dir / "frames", c.output), 1);
+        EXPECT_EQ(logOf(c.output), "exception\r\n");
+        EXPECT_EQ(readFile(dir / "frames" / "1.png"), frame1);
+        fs::remove(fs::path(c.output.native() + fs::path(".log.txt").native()));
+    }
+    // Nothing but the frames is left.
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "frames")) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"0.png", "1.png", "2.png", "sub"}));
+}
+
+TEST(OfflineStitch, EarlierOutputInsideTheFolderIsReadAsAFrameButNeverReplaced) {
     ScratchDir dir;
     fs::create_directories(dir / "frames");
     writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
     const fs::path out = dir / "frames" / "9-out.png";
-    ASSERT_EQ(runOfflineStitch(dir / "frames", out), 0);
-    EXPECT_EQ(runOfflineStitch(dir / "frames", out), 1);  // the 500-row output does not follow frame 1
-    EXPECT_EQ(logOf(out).rfind("frames=3\r\n", 0), 0u);
+    ASSERT_EQ(runOfflineStitch(dir / "frames", out), 0);  // not there yet: not a frame
+    const std::string first = readFile(out);
+    EXPECT_EQ(runOfflineStitch(dir / "frames", out), 1);  // now it is one
+    EXPECT_EQ(logOf(out), "exception\r\n");
+    EXPECT_EQ(readFile(out), first);
+}
+
+TEST(SameFile, IdentityWhenBothExistSpellingOtherwise) {
+    ScratchDir dir;
+    fs::create_directories(dir / "a" / "b");
+    test::writeFile(dir / "a" / "f.png", "x");
+    test::writeFile(dir / "a" / "g.png", "x");
+    EXPECT_TRUE(isSameFile(dir / "a" / "f.png", dir / "a" / "b" / ".." / "f.png"));
+    EXPECT_FALSE(isSameFile(dir / "a" / "f.png", dir / "a" / "g.png"));  // equal bytes, two files
+    EXPECT_TRUE(isSameFile(dir / "a" / "new.png", dir / "a" / "." / "new.png"));
+    EXPECT_TRUE(isSameFile(dir / "a" / "new.png", dir / "a" / "b" / ".." / "new.png"));
+    EXPECT_FALSE(isSameFile(dir / "a" / "new.png", dir / "a" / "f.png"));
+    EXPECT_FALSE(isSameFile(dir / "a" / "new.png", dir / "a" / "b" / "new.png"));
 }
 
 }  // namespace

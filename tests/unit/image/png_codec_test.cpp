@@ -1,15 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
 
+#include "image/atomic_file.h"
 #include "image/png_codec.h"
+#include "image/png_codec_check.h"
 #include "test_support.h"
 
 namespace tf {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::imagesEqual;
 using test::ScratchDir;
@@ -61,6 +68,64 @@ std::string pngHeaderOnly(uint32_t w, uint32_t h) {
     return out;
 }
 
+std::string be32(uint32_t v) {
+    std::string out;
+    for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<char>((v >> s) & 0xFF));
+    return out;
+}
+
+std::string ihdrBody(uint32_t w, uint32_t h, uint8_t depth = 8, uint8_t colour = 6, uint8_t interlace = 0) {
+    return be32(w) + be32(h) + std::string{static_cast<char>(depth), static_cast<char>(colour), 0, 0,
+                                           static_cast<char>(interlace)};
+}
+
+// A zlib stream of stored (uncompressed) blocks: no compressor needed.
+std::string storedZlib(const std::string& data) {
+    std::string out = "\x78\x01";
+    size_t at = 0;
+    do {
+        const size_t n = std::min<size_t>(65535, data.size() - at);
+        out.push_back(at + n == data.size() ? 1 : 0);
+        out.push_back(static_cast<char>(n & 0xFF));
+        out.push_back(static_cast<char>(n >> 8));
+        out.push_back(static_cast<char>(~n & 0xFF));
+        out.push_back(static_cast<char>((~n >> 8) & 0xFF));
+        out += data.substr(at, n);
+        at += n;
+    } while (at < data.size());
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : data) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    return out + be32((b << 16) | a);
+}
+
+// A sound PNG whose header claims w x h RGBA pixels while its data holds only
+// `rows` rows (filter byte 0, grey pixels).
+std::string pngWithRows(uint32_t w, uint32_t h, uint32_t rows, uint8_t interlace = 0) {
+    std::string raw;
+    for (uint32_t r = 0; r < rows; ++r) raw += std::string(1, '\0') + std::string(size_t{w} * 4, '\x80');
+    std::string out = "\x89PNG\r\n\x1a\n";
+    putChunk(out, "IHDR", ihdrBody(w, h, 8, 6, interlace));
+    putChunk(out, "IDAT", storedZlib(raw));
+    putChunk(out, "IEND", "");
+    return out;
+}
+
+PngCheck checkBytes(const std::string& bytes) {
+    MemorySource source(bytes.data(), bytes.size());
+    PngHeader header;
+    return checkPngStructure(source, header);
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST(PngRowBlocks, BlocksOfAtMost256Rows) {
     struct Case {
         int32_t height;
@@ -92,6 +157,9 @@ TEST(PngSize, ThirtyTwoBitLimitsAreComputedIn64Bits) {
     EXPECT_FALSE(pngSizeReadable(32768, 32768));  // exactly 4 GiB
     EXPECT_FALSE(pngSizeReadable(70000, 70000));
     EXPECT_FALSE(pngSizeReadable(0, 10));
+    EXPECT_TRUE(pngSizeReadable(32767, 32767));
+    EXPECT_FALSE(pngSizeReadable(32769, 1));     // no screen is that wide
+    EXPECT_FALSE(pngSizeReadable(2147483647, 1));
 }
 
 TEST(Png, RoundTripsEveryByte) {
@@ -117,12 +185,115 @@ TEST(Png, WritesEightBitRgbaWithoutInterlace) {
     EXPECT_EQ(static_cast<int>(bytes[28]), 0);   // no interlacing
 }
 
-TEST(Png, RewritesAnExistingFile) {
+TEST(Png, ReplacesAnExistingFileAndLeavesNothingElse) {
     ScratchDir dir;
     savePng(randomImage(50, 50, 1), dir / "a.png");
     const PixelImage second = randomImage(20, 30, 2);
     savePng(second, dir / "a.png");
     EXPECT_TRUE(imagesEqual(second, loadPng(dir / "a.png")));
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"a.png"});
+}
+
+TEST(Png, AFailedSaveKeepsTheOldFileAndRemovesItsTemporary) {
+    ScratchDir dir;
+    savePng(randomImage(30, 30, 7), dir / "old.png");
+    const std::string before = test::readFile(dir / "old.png");
+    // A read-only file is not replaced (as on Windows, also for a user who could).
+    fs::permissions(dir / "old.png", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(pngMessage([&] { savePng(randomImage(40, 40, 8), dir / "old.png"); }), "open png failed");
+    fs::permissions(dir / "old.png", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(test::readFile(dir / "old.png"), before);
+    // A folder in the file's place.
+    fs::create_directories(dir / "folder.png");
+    EXPECT_EQ(pngMessage([&] { savePng(randomImage(40, 40, 8), dir / "folder.png"); }), "open png failed");
+    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"folder.png", "old.png"}));
+    EXPECT_TRUE(fs::is_empty(dir / "folder.png"));
+}
+
+TEST(Png, SavingAsNewNeverReplacesAnything) {
+    ScratchDir dir;
+    const PixelImage a = randomImage(10, 10, 1), b = randomImage(11, 10, 2), c = randomImage(12, 10, 3);
+    EXPECT_EQ(savePngAsNew(a, dir.path(), "shot"), dir / "shot.png");
+    EXPECT_EQ(savePngAsNew(b, dir.path(), "shot"), dir / "shot-2.png");
+    fs::create_directories(dir / "shot-3.png");  // taken by anything, not only by files
+    EXPECT_EQ(savePngAsNew(c, dir.path(), "shot"), dir / "shot-4.png");
+    EXPECT_TRUE(imagesEqual(a, loadPng(dir / "shot.png")));
+    EXPECT_TRUE(imagesEqual(b, loadPng(dir / "shot-2.png")));
+    EXPECT_TRUE(imagesEqual(c, loadPng(dir / "shot-4.png")));
+    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"shot-2.png", "shot-3.png", "shot-4.png", "shot.png"}));
+}
+
+TEST(Png, SavingAsNewFailsCleanlyWhenEveryNameIsTaken) {
+    ScratchDir dir;
+    for (unsigned n = 1; n <= kMaxNumberedNames; ++n) test::writeFile(dir.path() / numberedFileName("x", n, ".png"), "");
+    EXPECT_EQ(pngMessage([&] { savePngAsNew(randomImage(5, 5, 1), dir.path(), "x"); }), "open png failed");
+    size_t entries = 0;
+    for (const auto& e : fs::directory_iterator(dir.path())) {
+        ++entries;
+        EXPECT_EQ(fs::file_size(e.path()), 0u) << e.path();
+    }
+    EXPECT_EQ(entries, kMaxNumberedNames);
+}
+
+TEST(AtomicFile, RandomAccessSeesBufferedWrites) {
+    // The Windows encoder's stream reads back, seeks and resizes.
+    ScratchDir dir;
+    AtomicFile file;
+    ASSERT_TRUE(file.create(dir.path()));
+    EXPECT_EQ(file.temporaryPath().parent_path(), dir.path());
+    EXPECT_NE(file.temporaryPath().extension(), fs::path(".png"));
+    ASSERT_TRUE(file.write("hello world", 11));
+    uint64_t at = 0, size = 0;
+    ASSERT_TRUE(file.size(size));
+    EXPECT_EQ(size, 11u);
+    ASSERT_TRUE(file.seek(6, 0, at));
+    EXPECT_EQ(at, 6u);
+    char got[5] = {};
+    size_t n = 0;
+    ASSERT_TRUE(file.read(got, 5, n));
+    EXPECT_EQ(std::string(got, n), "world");
+    ASSERT_TRUE(file.seek(-5, 2, at));
+    ASSERT_TRUE(file.write("WORLD", 5));
+    ASSERT_TRUE(file.setSize(8));
+    ASSERT_TRUE(file.seek(0, 1, at));
+    EXPECT_EQ(at, 11u);  // resizing keeps the position
+    ASSERT_TRUE(file.finish());
+    const fs::path temporary = file.temporaryPath();
+    EXPECT_EQ(test::readFile(temporary), "hello WO");
+    EXPECT_EQ(file.publish(dir / "out.bin", false), PublishOutcome::Published);
+    EXPECT_EQ(test::readFile(dir / "out.bin"), "hello WO");
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
+TEST(AtomicFile, UnpublishedFilesAreRemoved) {
+    ScratchDir dir;
+    fs::path open, finished;
+    {
+        AtomicFile a, b;
+        ASSERT_TRUE(a.create(dir.path()));
+        ASSERT_TRUE(b.create(dir.path()));
+        EXPECT_NE(a.temporaryPath(), b.temporaryPath());
+        ASSERT_TRUE(a.write("x", 1));
+        ASSERT_TRUE(b.write("y", 1));
+        ASSERT_TRUE(b.finish());
+        test::writeFile(dir / "taken", "old");
+        EXPECT_EQ(b.publish(dir / "taken", false), PublishOutcome::NameTaken);
+        open = a.temporaryPath();
+        finished = b.temporaryPath();
+        EXPECT_TRUE(fs::exists(open));
+        EXPECT_TRUE(fs::exists(finished));
+    }
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(test::readFile(dir / "taken"), "old");
+    AtomicFile missing;
+    EXPECT_FALSE(missing.create(dir / "no" / "such" / "folder"));
+}
+
+TEST(NumberedFileName, NumbersGoBeforeTheExtension) {
+    EXPECT_EQ(numberedFileName("tallyframe-20261207-084712", 1, ".png"), fs::path("tallyframe-20261207-084712.png"));
+    EXPECT_EQ(numberedFileName("tallyframe-20261207-084712", 2, ".png"), fs::path("tallyframe-20261207-084712-2.png"));
+    EXPECT_EQ(numberedFileName("a", 17, ".png"), fs::path("a-17.png"));
 }
 
 TEST(Png, TwentyFourBitFileReadsBackOpaque) {
@@ -134,6 +305,107 @@ TEST(Png, TwentyFourBitFileReadsBackOpaque) {
     EXPECT_GT((img.at(0, 0) >> 16) & 0xFF, 200u);
     EXPECT_LT(img.at(0, 0) & 0xFF, 60u);
     EXPECT_GT(img.at(0, 4) & 0xFF, 200u);
+}
+
+TEST(PngCheck, StructureRules) {
+    const std::string sig = "\x89PNG\r\n\x1a\n";
+    const std::string idat = storedZlib(std::string(1 + 4 * 2, '\0') + std::string(1 + 4 * 2, '\0'));
+    auto file = [&](const std::vector<std::pair<const char*, std::string>>& chunks) {
+        std::string out = sig;
+        for (const auto& [type, body] : chunks) putChunk(out, type, body);
+        return out;
+    };
+    const std::string ihdr = ihdrBody(2, 2);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        PngCheck expected;
+    } cases[] = {
+        {"sound", file({{"IHDR", ihdr}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Sound},
+        {"ancillary chunks and split data",
+         file({{"IHDR", ihdr}, {"tEXt", "a\0b"}, {"IDAT", idat.substr(0, 5)}, {"IDAT", idat.substr(5)}, {"IEND", ""}}),
+         PngCheck::Sound},
+        {"bytes after IEND are not read", file({{"IHDR", ihdr}, {"IDAT", idat}, {"IEND", ""}}) + "trailing",
+         PngCheck::Sound},
+        {"empty file", "", PngCheck::NotPng},
+        {"other signature", "\xFF\xD8\xFF\xE0" + std::string(40, 'j'), PngCheck::NotPng},
+        {"no header first", file({{"IDAT", idat}, {"IHDR", ihdr}, {"IEND", ""}}), PngCheck::NotPng},
+        {"no IEND", file({{"IHDR", ihdr}, {"IDAT", idat}}), PngCheck::Damaged},
+        {"no image data", file({{"IHDR", ihdr}, {"IEND", ""}}), PngCheck::Damaged},
+        {"data interrupted", file({{"IHDR", ihdr}, {"IDAT", idat.substr(0, 5)}, {"tEXt", "a\0b"}, {"IDAT", idat.substr(5)}, {"IEND", ""}}),
+         PngCheck::Damaged},
+        {"unknown critical chunk", file({{"IHDR", ihdr}, {"ABCD", "x"}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Damaged},
+        {"reserved bit set", file({{"IHDR", ihdr}, {"abcd", "x"}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Damaged},
+        {"palette image without palette", file({{"IHDR", ihdrBody(2, 2, 8, 3)}, {"IDAT", idat}, {"IEND", ""}}),
+         PngCheck::Damaged},
+        {"palette in a grey image", file({{"IHDR", ihdrBody(2, 2, 8, 0)}, {"PLTE", "abc"}, {"IDAT", idat}, {"IEND", ""}}),
+         PngCheck::Damaged},
+        {"bit depth 3", file({{"IHDR", ihdrBody(2, 2, 3, 6)}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Damaged},
+        {"zero width", file({{"IHDR", ihdrBody(0, 2)}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Damaged},
+        {"header too short", file({{"IHDR", ihdr.substr(0, 12)}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::Damaged},
+        {"wider than a screen", file({{"IHDR", ihdrBody(32769, 1)}, {"IDAT", idat}, {"IEND", ""}}), PngCheck::TooLarge},
+        {"2^31-1 wide", file({{"IHDR", ihdrBody(2147483647u, 1)}}), PngCheck::TooLarge},
+    };
+    for (const Case& c : cases) EXPECT_EQ(checkBytes(c.bytes), c.expected) << c.name;
+
+    // Every single damaged checksum byte, in any chunk, is found.
+    const std::string sound = cases[0].bytes;
+    for (size_t chunkEnd : {size_t{33}, sound.size() - 12, sound.size()}) {
+        for (size_t i = chunkEnd - 4; i < chunkEnd; ++i) {
+            std::string bad = sound;
+            bad[i] ^= 0x01;
+            EXPECT_EQ(checkBytes(bad), PngCheck::Damaged) << "checksum byte " << i;
+        }
+    }
+    // Any cut before IEND is complete.
+    for (size_t keep = 8; keep < sound.size(); keep += 3)
+        EXPECT_NE(checkBytes(sound.substr(0, keep)), PngCheck::Sound) << keep;
+}
+
+TEST(Png, HostileHeadersAreRefusedBeforeTheirSizeIsAllocated) {
+    // Each file is a few bytes that claim gigabytes. Refusing them costs
+    // nothing when the limits come before the allocation and the pixels grow
+    // only with the rows that decode; the old reader zero-filled 4 GiB first.
+    ScratchDir dir;
+    const std::set<std::string> readFailures = {"png decoder failed", "png frame decode failed", "copy png failed"};
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"32767 x 32767, header only", pngHeaderOnly(32767, 32767)},
+        {"2^31-1 x 1, header only", pngHeaderOnly(2147483647u, 1)},
+        {"20000 x 20000, header only", pngHeaderOnly(20000, 20000)},
+        {"32767 x 32767, two rows of data", pngWithRows(32767, 32767, 2)},
+        {"20000 x 20000, three rows of data", pngWithRows(20000, 20000, 3)},
+        {"20000 x 20000 interlaced, a few bytes of data", pngWithRows(20000, 20000, 1, 1)},
+        {"32768 x 32768, four bytes past 32 bits", pngWithRows(32768, 32768, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFile(dir / "hostile.png", c.bytes);
+        EXPECT_EQ(readFailures.count(pngMessage([&] { loadPng(dir / "hostile.png"); })), 1u);
+    }
+    // The same construction with all its rows is a real image.
+    test::writeFile(dir / "whole.png", pngWithRows(300, 7, 7));
+    const PixelImage whole = loadPng(dir / "whole.png");
+    EXPECT_EQ(whole.width, 300);
+    EXPECT_EQ(whole.height, 7);
+    EXPECT_EQ(whole.at(299, 6), 0x80808080u);
+}
+
+TEST(Png, BadChecksumsAndOtherFormatsAreRefusedOnEveryPlatform) {
+    ScratchDir dir;
+    savePng(randomImage(40, 30, 9), dir / "good.png");
+    const std::string good = test::readFile(dir / "good.png");
+    std::string badData = good, badEnd = good;
+    badData[good.size() - 13] ^= 0x20;  // the last IDAT's checksum
+    badEnd[good.size() - 1] ^= 0x20;    // IEND's checksum
+    test::writeFile(dir / "bad-idat-crc.png", badData);
+    test::writeFile(dir / "bad-iend-crc.png", badEnd);
+    EXPECT_EQ(pngMessage([&] { loadPng(dir / "bad-idat-crc.png"); }), "png decoder failed");
+    EXPECT_EQ(pngMessage([&] { loadPng(dir / "bad-iend-crc.png"); }), "png decoder failed");
+    // A real JPEG, which the Windows decoder would read if it were asked.
+    EXPECT_EQ(pngMessage([&] { loadPng(test::testDataDir() / "png" / "jpeg-renamed.png"); }), "png decoder failed");
 }
 
 TEST(Png, FailuresCarryTheirStepMessages) {

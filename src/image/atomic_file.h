@@ -1,0 +1,90 @@
+#pragma once
+// Files written whole or not at all. The bytes go to a new temporary file in
+// the destination folder, are flushed to the device, and only then take the
+// final name with one rename. A file of the final name is never opened for
+// writing, so a full disk, a lost mount or a killed process leaves it exactly
+// as it was, and no reader ever sees a half-written file under that name.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tf {
+
+enum class PublishOutcome {
+    Published,  // the file has its final name
+    NameTaken,  // something of that name exists and replacing it was not asked for
+    Failed,     // the name could not be given; the temporary file is still there
+};
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    // Closes and removes the temporary file unless it was published.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates a new, empty temporary file in `folder` (the current folder when
+    // empty); another name is tried when one is taken. False when the folder
+    // cannot take a new file.
+    bool create(const std::filesystem::path& folder);
+
+    // Sequential writes are buffered; a failure (full disk) is sticky.
+    bool write(const void* data, size_t size);
+    // Random access for encoders that look back (the Windows stream interface).
+    // origin: 0 from the start, 1 from the current position, 2 from the end.
+    bool seek(int64_t offset, int origin, uint64_t& position);
+    bool read(void* data, size_t size, size_t& got);
+    bool size(uint64_t& bytes);
+    bool setSize(uint64_t bytes);
+
+    // Flushes every byte to the device and closes the file.
+    bool finish();
+    // Gives the finished file its final name. Without `replaceExisting` a name
+    // that is taken is reported and nothing is replaced; the check and the
+    // rename are one step, so two writers cannot both take a free name.
+    PublishOutcome publish(const std::filesystem::path& target, bool replaceExisting);
+    // Closes and removes the temporary file; nothing once published.
+    void discard() noexcept;
+
+    const std::filesystem::path& temporaryPath() const { return temporary_; }
+
+private:
+    bool flushBuffer();
+    bool writeThrough(const uint8_t* data, size_t size);  // platform
+    bool isOpen() const;                                  // platform
+    void closeHandle() noexcept;                          // platform
+
+    std::filesystem::path temporary_;
+    std::vector<uint8_t> buffer_;
+    bool failed_ = false;
+    bool published_ = false;
+#ifdef _WIN32
+    void* handle_ = nullptr;  // HANDLE; null when closed
+#else
+    int fd_ = -1;
+#endif
+};
+
+// The temporary file's name: hidden on Linux, never ending in ".png" (a frames
+// folder is read by extension), short enough for any folder the final name fits.
+std::filesystem::path temporaryFileName(uint64_t token);
+// A token no other writer is likely to pick: random bits, the clock and a counter.
+uint64_t temporaryFileToken();
+inline constexpr int kTemporaryNameAttempts = 64;
+
+// "stem" + extension for number 1, "stem-2" + extension for 2, and so on.
+std::filesystem::path numberedFileName(const std::filesystem::path& stem, unsigned number,
+                                       const std::filesystem::path& extension);
+inline constexpr unsigned kMaxNumberedNames = 1000;
+
+// Publishes `file` in `folder` under the first free numbered name. Returns the
+// path taken, or an empty path when every name up to the limit is taken or the
+// rename fails for another reason.
+std::filesystem::path publishUnderFreeName(AtomicFile& file, const std::filesystem::path& folder,
+                                           const std::filesystem::path& stem, const std::filesystem::path& extension);
+
+}  // namespace tf

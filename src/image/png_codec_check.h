@@ -1,0 +1,57 @@
+#pragma once
+// What a frame file is must not depend on the platform's decoder: every file
+// is walked chunk by chunk here first, with constant memory, and only a sound
+// PNG of a size a screen can have is handed to the decoder.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tf {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads up to `size` bytes; `got` < size only at the end of the data.
+    // False on a read error.
+    virtual bool read(void* data, size_t size, size_t& got) = 0;
+};
+
+struct PngHeader {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint8_t bitDepth = 0;
+    uint8_t colourType = 0;
+    uint8_t interlace = 0;
+};
+
+enum class PngCheck {
+    Sound,
+    NotPng,    // no PNG signature, or no header chunk first
+    Damaged,   // a bad checksum, a cut-off file, chunks out of order, invalid header fields
+    TooLarge,  // a size no screen rectangle has, or more bytes than one 32-bit copy holds
+};
+
+// Walks signature, chunk lengths, types and checksums up to IEND and returns
+// at the first fault; a size that cannot be real is refused as soon as the
+// header chunk has been read. Bytes after IEND are not looked at.
+PngCheck checkPngStructure(ByteSource& source, PngHeader& header);
+
+class MemorySource : public ByteSource {
+public:
+    MemorySource(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data)), size_(size) {}
+    bool read(void* out, size_t size, size_t& got) override;
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+uint32_t pngCrc32(const uint8_t* data, size_t size, uint32_t crc = 0);
+
+// Grows a frame's pixel array to hold `rows` rows as they decode: capacity at
+// least doubles (so growing is cheap) but never passes the whole frame.
+void growPixelRows(std::vector<uint32_t>& pixels, size_t rows, size_t width, size_t framePixels);
+
+}  // namespace tf
