@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xdotool x11-utils imagemagick xcompmgr
   fonts-wqy-microhei fonts-dejavu-core
-  python3
+  python3 time
 )
 
 missing=()

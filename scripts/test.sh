@@ -37,6 +37,8 @@ tier "windows unit tests (wine)" ctest --test-dir build/windows-tests --output-o
 tier "windows exe build" build windows
 if [ -x build/windows/tallyframe.exe ] || [ -f build/windows/tallyframe.exe ]; then
     tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/stitch
+    # Full disk, an output that is one of the frames, hostile frames: both builds alike.
+    tier "exe safe files (wine)" tests/e2e/safe_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/safe-files
     if [ -x tests/e2e/self_test.sh ]; then
         tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
     fi
