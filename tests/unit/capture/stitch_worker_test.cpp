@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/mount.h>
+#endif
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -158,6 +162,55 @@ TEST(StitchWorker, AFileThatCannotBeWrittenKeepsItsPath) {
     for (const auto& e : fs::directory_iterator(dir.path())) entries += test::readFile(e.path()) == "mine" ? 1 : 100;
     EXPECT_EQ(entries, kMaxNumberedNames);
 }
+
+#ifdef __linux__
+// A small tmpfs fills up during the save. Needs the right to mount (root, as
+// in CI); skipped with a message elsewhere.
+class SmallDisk {
+public:
+    explicit SmallDisk(const fs::path& at) : at_(at) {
+        fs::create_directories(at_);
+        mounted_ = ::mount("tmpfs", at_.c_str(), "tmpfs", 0, "size=300k") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) ::umount(at_.c_str());
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    fs::path at_;
+    bool mounted_ = false;
+};
+
+TEST(StitchWorker, AFullDiskLeavesNothingAndKeepsAnEarlierImage) {
+    ScratchDir dir;
+    SmallDisk disk(dir / "small");
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs is not permitted here (needs root)";
+    const fs::path folder = dir / "small";
+    PixelImage noise(400, 400);  // does not compress: about 640 KB of PNG
+    uint32_t x = 12345;
+    for (uint32_t& px : noise.pixels) px = (x = x * 1664525u + 1013904223u);
+    for (const bool earlier : {true, false}) {
+        SCOPED_TRACE(earlier ? "with an earlier capture of that name" : "into an empty folder");
+        const fs::path taken = folder / "tallyframe-20261207-084712.png";
+        if (earlier) test::writeFile(taken, "an earlier capture");
+        StitchJob job{{noise}, folder.wstring()};
+        RecordingHost host;
+        auto result = runStitchAndSave(job, host);
+        EXPECT_FALSE(result->succeeded);
+        EXPECT_EQ(host.events, (std::vector<std::string>{"stage1", "redraw", "stage2", "redraw"}));
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, earlier ? std::vector<std::string>{taken.filename().string()} : std::vector<std::string>{});
+        if (earlier) {
+            EXPECT_EQ(test::readFile(taken), "an earlier capture");
+        }
+        fs::remove(taken);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tf

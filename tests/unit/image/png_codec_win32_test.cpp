@@ -2,6 +2,9 @@
 // PNG files on every platform, so other formats are refused before it is asked.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <filesystem>
 #include <stdexcept>
 
 #include "image/png_codec.h"
@@ -32,6 +35,33 @@ TEST(PngWin32, BitmapFilesNamedPngAreRefused) {
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "png decoder failed");
     }
+}
+
+// A viewer that holds the image open without delete sharing: the new file
+// cannot take its name. The save fails after a short wait, the old file and
+// the folder stay as they were.
+TEST(PngWin32, AFileHeldOpenElsewhereIsNotReplaced) {
+    test::ScratchDir dir;
+    const auto path = dir / "held.png";
+    PixelImage first(6, 6, 0xFF102030u), second(7, 7, 0xFF405060u);
+    savePng(first, path);
+    const std::string before = test::readFile(path);
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::string message;
+    try {
+        savePng(second, path);
+    } catch (const std::runtime_error& e) {
+        message = e.what();
+    }
+    CloseHandle(held);
+    EXPECT_EQ(message, "open png failed");
+    EXPECT_EQ(test::readFile(path), before);
+    size_t entries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) entries += e.path() == path ? 1 : 100;
+    EXPECT_EQ(entries, 1u);
+    savePng(second, path);  // released: now it is replaced
+    EXPECT_TRUE(test::imagesEqual(second, loadPng(path)));
 }
 
 }  // namespace
