@@ -65,7 +65,11 @@ uint64_t temporaryFileToken() {
 
 fs::path numberedFileName(const fs::path& stem, unsigned number, const fs::path& extension) {
     fs::path name = stem;
-    if (number > 1) name += "-" + std::to_string(number);
+    if (number > 1) {
+        std::string suffix(1, '-');
+        suffix += std::to_string(number);
+        name += suffix;
+    }
     name += extension.native();
     return name;
 }
