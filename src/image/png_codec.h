@@ -45,7 +45,7 @@ bool pngSizeWritable(int32_t width, int32_t height);
 bool pngSizeReadable(uint64_t width, uint64_t height);
 inline constexpr uint32_t kMaxFrameSide = 32768;
 
-// The platform's encoder: writes the PNG stream into `file` (S1 - S11).
+// The platform's encoder: writes the PNG stream into `file`.
 void encodePng(const PixelImage& image, AtomicFile& file);
 
 namespace png_messages {

@@ -51,11 +51,11 @@ private:
 
 void encodePng(const PixelImage& image, AtomicFile& file) {
     using namespace png_messages;
-    SpngCtx ctx(spng_ctx_new(SPNG_CTX_ENCODER));                          // S1, S4
+    SpngCtx ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!ctx) fail(kFactory);
-    if (spng_set_png_stream(ctx.get(), writeToFile, &file) != 0) fail(kEncoderInit);  // S2, S3, S5
+    if (spng_set_png_stream(ctx.get(), writeToFile, &file) != 0) fail(kEncoderInit);
 
-    spng_ihdr ihdr{};                                                     // S6 - S9
+    spng_ihdr ihdr{};
     ihdr.width = static_cast<uint32_t>(image.width);
     ihdr.height = static_cast<uint32_t>(image.height);
     ihdr.bit_depth = 8;
@@ -64,7 +64,7 @@ void encodePng(const PixelImage& image, AtomicFile& file) {
     if (spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE) != 0)
         fail(kPixelFormat);
 
-    // S10: blocks of at most 256 rows, each swizzled from BGRA to RGBA once.
+    // Blocks of at most 256 rows, each swizzled from BGRA to RGBA once.
     const size_t pitch = static_cast<size_t>(image.width) * 4u;
     std::vector<uint8_t> block;
     for (const RowBlock& b : pngRowBlocks(image.height)) {
@@ -83,15 +83,15 @@ void encodePng(const PixelImage& image, AtomicFile& file) {
             if (rc != 0 && !(rc == SPNG_EOI && b.firstRow + r == image.height - 1)) fail(kWritePixels);
         }
     }
-    // S11: the stream was finalised with the last row; flushing and closing
+    // The stream was finalised with the last row; flushing and closing
     // the file is the caller's step.
 }
 
 PixelImage loadPng(const std::filesystem::path& path) {
     using namespace png_messages;
-    SpngCtx ctx(spng_ctx_new(0));                                       // L1
+    SpngCtx ctx(spng_ctx_new(0));
     if (!ctx) fail(kFactory);
-    File file(std::fopen(path.c_str(), "rb"));                          // L2
+    File file(std::fopen(path.c_str(), "rb"));
     if (!file) fail(kDecoder);
     PngHeader header;
     FileSource source(file.get());
@@ -111,7 +111,7 @@ PixelImage loadPng(const std::filesystem::path& path) {
     // The file changed between the check and the decoding.
     if (ihdr.width != header.width || ihdr.height != header.height) fail(kDecoder);
 
-    size_t decodedSize = 0;                                             // L3 - L5
+    size_t decodedSize = 0;
     if (spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &decodedSize) != 0) fail(kFrameDecode);
     if (!pngSizeReadable(ihdr.width, ihdr.height) || decodedSize != static_cast<size_t>(ihdr.width) * ihdr.height * 4u)
         fail(kCopy);
@@ -119,7 +119,7 @@ PixelImage loadPng(const std::filesystem::path& path) {
     if (spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE) != 0)
         fail(kFrameDecode);
 
-    // L6, L7: rows are decoded one by one into an array that grows with them, so
+    // Rows are decoded one by one into an array that grows with them, so
     // a file whose data stops early costs only what it really holds.
     PixelImage image;
     image.width = static_cast<int32_t>(ihdr.width);

@@ -140,35 +140,35 @@ void encodePng(const PixelImage& image, AtomicFile& file) {
     fileStream.Attach(new TemporaryFileStream(file));
     const StreamDetacher detacher{fileStream.Get()};
 
-    ComPtr<IWICImagingFactory> factory = createFactory();                                  // S1
+    ComPtr<IWICImagingFactory> factory = createFactory();
     ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(&stream))) fail(kStream);                             // S2
-    if (FAILED(stream->InitializeFromIStream(fileStream.Get()))) fail(kOpen);              // S3
+    if (FAILED(factory->CreateStream(&stream))) fail(kStream);
+    if (FAILED(stream->InitializeFromIStream(fileStream.Get()))) fail(kOpen);
     ComPtr<IWICBitmapEncoder> encoder;
-    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder))) fail(kEncoder);  // S4
-    if (FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache))) fail(kEncoderInit);      // S5
+    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder))) fail(kEncoder);
+    if (FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache))) fail(kEncoderInit);
     ComPtr<IWICBitmapFrameEncode> frame;
     ComPtr<IPropertyBag2> options;
-    if (FAILED(encoder->CreateNewFrame(&frame, &options))) fail(kFrame);                   // S6
-    if (FAILED(frame->Initialize(options.Get()))) fail(kFrameInit);                        // S7
+    if (FAILED(encoder->CreateNewFrame(&frame, &options))) fail(kFrame);
+    if (FAILED(frame->Initialize(options.Get()))) fail(kFrameInit);
     if (FAILED(frame->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height))))
-        fail(kFrameSize);                                                                  // S8
+        fail(kFrameSize);
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     if (FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA)
-        fail(kPixelFormat);                                                                // S9
+        fail(kPixelFormat);
 
     const UINT pitch = static_cast<UINT>(image.width) * 4u;
-    for (const RowBlock& b : pngRowBlocks(image.height)) {                                 // S10
+    for (const RowBlock& b : pngRowBlocks(image.height)) {
         const UINT bytes = static_cast<UINT>(b.rows) * pitch;
         BYTE* first = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(image.row(b.firstRow)));
         if (FAILED(frame->WritePixels(static_cast<UINT>(b.rows), pitch, bytes, first))) fail(kWritePixels);
     }
-    if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) fail(kCommit);               // S11
+    if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) fail(kCommit);
 }
 
 PixelImage loadPng(const std::filesystem::path& path) {
     using namespace png_messages;
-    ComPtr<IWICImagingFactory> factory = createFactory();                                  // L1
+    ComPtr<IWICImagingFactory> factory = createFactory();
     // One open file for the check and the decoding, closed to writers meanwhile,
     // so the decoder sees the bytes that were checked.
     ComPtr<IStream> file;
@@ -187,19 +187,19 @@ PixelImage loadPng(const std::filesystem::path& path) {
     if (FAILED(file->Seek(start, STREAM_SEEK_SET, nullptr))) fail(kDecoder);
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromStream(file.Get(), nullptr, WICDecodeMetadataCacheOnLoad, &decoder)))
-        fail(kDecoder);                                                                    // L2
+        fail(kDecoder);
     ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame))) fail(kFrameDecode);                          // L3
+    if (FAILED(decoder->GetFrame(0, &frame))) fail(kFrameDecode);
     ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(&converter))) fail(kConverter);              // L4
+    if (FAILED(factory->CreateFormatConverter(&converter))) fail(kConverter);
     if (FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
                                      0.0, WICBitmapPaletteTypeCustom)))
-        fail(kConvert);                                                                    // L5
+        fail(kConvert);
     UINT width = 0, height = 0;
-    if (FAILED(converter->GetSize(&width, &height))) width = height = 0;                   // L6
+    if (FAILED(converter->GetSize(&width, &height))) width = height = 0;
     if (width != header.width || height != header.height || !pngSizeReadable(width, height)) fail(kCopy);
 
-    // L7: copied in blocks of rows into an array that grows with them, so a
+    // Copied in blocks of rows into an array that grows with them, so a
     // file whose data stops early fails before the whole frame is allocated.
     PixelImage image;
     image.width = static_cast<int32_t>(width);
