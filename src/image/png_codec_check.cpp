@@ -68,6 +68,7 @@ PngCheck checkPngStructure(ByteSource& source, PngHeader& header) {
     if (!readExactly(source, signature, 8) || std::memcmp(signature, kSignature, 8) != 0) return PngCheck::NotPng;
 
     bool first = true, sawPalette = false, sawData = false, dataEnded = false;
+    uint64_t metadataBytes = 0;
     std::vector<uint8_t> body(64 * 1024);
     for (;;) {
         uint8_t head[8];
@@ -78,6 +79,8 @@ PngCheck checkPngStructure(ByteSource& source, PngHeader& header) {
         if (length > 0x7FFFFFFFu) return PngCheck::Damaged;
         for (int i = 0; i < 4; ++i)
             if (!((type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z'))) return PngCheck::Damaged;
+
+        if (!isType(type, "IDAT") && (metadataBytes += length) > kMaxPngMetadataBytes) return PngCheck::Damaged;
 
         uint32_t crc = pngCrc32(type, 4);
         uint8_t kept[13] = {};  // the start of the body: all of IHDR

@@ -25,10 +25,16 @@ struct PngHeader {
     uint8_t interlace = 0;
 };
 
+// Everything but the image data: text, colour profiles, private chunks. A
+// frame carries little of it; the decoders' own limits lie above this one, so
+// both platforms refuse the same files.
+inline constexpr uint64_t kMaxPngMetadataBytes = 64u << 20;
+
 enum class PngCheck {
     Sound,
     NotPng,    // no PNG signature, or no header chunk first
-    Damaged,   // a bad checksum, a cut-off file, chunks out of order, invalid header fields
+    Damaged,   // a bad checksum, a cut-off file, chunks out of order, invalid header
+               // fields, more metadata than kMaxPngMetadataBytes
     TooLarge,  // a size no screen rectangle has, or more bytes than one 32-bit copy holds
 };
 

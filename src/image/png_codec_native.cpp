@@ -104,8 +104,9 @@ PixelImage loadPng(const std::filesystem::path& path) {
     if (std::fseek(file.get(), 0, SEEK_SET) != 0) fail(kDecoder);
     if (spng_set_png_file(ctx.get(), file.get()) != 0) fail(kDecoder);
     spng_set_image_limits(ctx.get(), kMaxFrameSide, kMaxFrameSide);
-    // Hostile files may claim huge sizes in a few bytes; keep chunk memory bounded.
-    spng_set_chunk_limits(ctx.get(), 64u << 20, 64u << 20);
+    // The check above already bounds the metadata; these limits only keep the
+    // decoder's memory bounded should the file change in between.
+    spng_set_chunk_limits(ctx.get(), 2 * kMaxPngMetadataBytes, 2 * kMaxPngMetadataBytes);
     spng_ihdr ihdr{};
     if (spng_get_ihdr(ctx.get(), &ihdr) != 0) fail(kDecoder);
     // The file changed between the check and the decoding.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -360,6 +361,85 @@ TEST(PngCheck, StructureRules) {
     // Any cut before IEND is complete.
     for (size_t keep = 8; keep < sound.size(); keep += 3)
         EXPECT_NE(checkBytes(sound.substr(0, keep)), PngCheck::Sound) << keep;
+}
+
+// Serves a PNG whose chunk bodies may be long runs of zeros, stored as runs,
+// so that files of many megabytes cost no memory.
+class GeneratedPng : public ByteSource {
+public:
+    struct Chunk {
+        std::string type;
+        uint32_t zeros;    // a body of this many zero bytes when `body` is empty
+        std::string body;
+    };
+    explicit GeneratedPng(const std::vector<Chunk>& chunks) {
+        add("\x89PNG\r\n\x1a\n");
+        const std::string zeroBlock(1 << 16, '\0');
+        for (const Chunk& c : chunks) {
+            const uint32_t length = c.body.empty() ? c.zeros : static_cast<uint32_t>(c.body.size());
+            add(be32(length) + c.type + c.body);
+            uint32_t crc = pngCrc32(reinterpret_cast<const uint8_t*>(c.type.data()), 4);
+            if (c.body.empty()) {
+                for (uint32_t left = c.zeros; left > 0;) {
+                    const uint32_t n = std::min<uint32_t>(left, static_cast<uint32_t>(zeroBlock.size()));
+                    crc = pngCrc32(reinterpret_cast<const uint8_t*>(zeroBlock.data()), n, crc);
+                    left -= n;
+                }
+                segments_.push_back({std::string(), c.zeros});
+            } else {
+                crc = pngCrc32(reinterpret_cast<const uint8_t*>(c.body.data()), c.body.size(), crc);
+            }
+            add(be32(crc));
+        }
+    }
+    bool read(void* out, size_t size, size_t& got) override {
+        auto* bytes = static_cast<uint8_t*>(out);
+        got = 0;
+        while (got < size && segment_ < segments_.size()) {
+            const Segment& s = segments_[segment_];
+            const uint64_t length = s.bytes.empty() ? s.zeros : s.bytes.size();
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(size - got, length - offset_));
+            if (s.bytes.empty()) {
+                std::memset(bytes + got, 0, n);
+            } else {
+                std::memcpy(bytes + got, s.bytes.data() + offset_, n);
+            }
+            got += n;
+            if ((offset_ += n) == length) {
+                ++segment_;
+                offset_ = 0;
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Segment {
+        std::string bytes;
+        uint64_t zeros;
+    };
+    void add(const std::string& bytes) { segments_.push_back({bytes, 0}); }
+    std::vector<Segment> segments_;
+    size_t segment_ = 0;
+    uint64_t offset_ = 0;
+};
+
+TEST(PngCheck, MetadataIsBoundedAcrossChunks) {
+    const std::string ihdr = ihdrBody(2, 2);
+    const std::string idat = storedZlib(std::string(2 * (1 + 4 * 2), '\0'));
+    const uint32_t third = static_cast<uint32_t>(kMaxPngMetadataBytes / 3);
+    auto check = [&](std::vector<GeneratedPng::Chunk> middle) {
+        std::vector<GeneratedPng::Chunk> chunks = {{"IHDR", 0, ihdr}};
+        chunks.insert(chunks.end(), middle.begin(), middle.end());
+        chunks.push_back({"IDAT", 0, idat});
+        chunks.push_back({"IEND", 0, ""});
+        GeneratedPng source(chunks);
+        PngHeader header;
+        return checkPngStructure(source, header);
+    };
+    EXPECT_EQ(check({{"zTXt", third, ""}, {"zTXt", third, ""}}), PngCheck::Sound);
+    EXPECT_EQ(check({{"zTXt", third, ""}, {"zTXt", third, ""}, {"zTXt", third, ""}, {"tEXt", 0, "a\0b"}}),
+              PngCheck::Damaged);
 }
 
 TEST(Png, HostileHeadersAreRefusedBeforeTheirSizeIsAllocated) {
