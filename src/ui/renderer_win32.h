@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "app/control_ids.h"
 #include "ui/svg_icon.h"
 #include "ui/win32_handles.h"
 
@@ -54,19 +55,19 @@ void strokeRoundedRect(ID2D1RenderTarget* target, const D2D1_RECT_F& rect, float
                        float strokeWidth);
 void drawLine(ID2D1RenderTarget* target, D2D1_POINT_2F a, D2D1_POINT_2F b, COLORREF colour, float width);
 
-// A 32-bit premultiplied top-down DIB section of the icon; the caller owns it.
-// Null for a size below 1, a missing or malformed document, or a failed draw.
-HBITMAP rasterizeSvgIcon(int resourceId, int width, int height, COLORREF colour, float angleDegrees = 0,
-                         float scale = 1);
-HBITMAP rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour,
-                             float angleDegrees = 0, float scale = 1);
+// A 32-bit premultiplied top-down DIB section of the icon.
+// Empty for a size below 1, a missing or malformed document, or a failed draw.
+UniqueBitmap rasterizeSvgIcon(IconId icon, int width, int height, COLORREF colour, float angleDegrees = 0,
+                              float scale = 1);
+UniqueBitmap rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour,
+                                  float angleDegrees = 0, float scale = 1);
 // The icon's document text from the executable's RCDATA; empty when missing.
-std::string_view svgResourceText(int resourceId);
-// Test suites have no resources: they hand the documents in instead.
+std::string_view svgResourceText(IconId icon);
+// Test suites have no resources: they hand the documents in by resource number.
 void setSvgSourceForTests(std::string_view (*source)(int));
 
 // Blends the cached icon at the rectangle's top-left with its pixel size.
-bool drawCachedIcon(HDC hdc, int resourceId, const RECT& pixelRect, COLORREF colour);
+bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour);
 void clearIconCache();
 size_t iconCacheSize();
 
