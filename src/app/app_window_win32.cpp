@@ -7,6 +7,7 @@
 #include "app/page_driver_win32.h"
 #include "settings/settings_store.h"
 #include "settings/texts.h"
+#include "ui/button_proc_win32.h"
 #include "ui/page_painter_win32.h"
 #include "ui/renderer_win32.h"
 #include "ui/settings_window_win32.h"
@@ -15,7 +16,6 @@ namespace tf {
 
 HWND mainWindow = nullptr;
 bool reducedMotion = false;
-bool suppressSettingsFocusRing = false;
 
 namespace {
 
@@ -124,7 +124,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         case WM_APP_UPDATE_RESULT: handleUpdateResult(reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
         case WM_APP_SETTINGS_CLOSED:
-            suppressSettingsFocusRing = true;
+            suppressSettingsFocusRing(true);
             SetFocus(window);
             if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
             SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);

@@ -11,10 +11,6 @@ namespace tf {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TallyframeNativeMain";
 
-// Set when the settings window has just closed: the Settings button then
-// draws no focus ring until the mouse or a focus change touches it.
-extern bool suppressSettingsFocusRing;
-
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Steps 7-15 of the entry: settings, class, placement, message loop. Returns

@@ -16,6 +16,7 @@
 #include "settings/settings_store.h"
 #include "settings/texts.h"
 #include "stitch/save_session_win32.h"
+#include "ui/button_proc_win32.h"
 #include "ui/settings_window_win32.h"
 
 namespace tf {
@@ -69,7 +70,7 @@ void runMainCommand(HWND window, ControlId command) {
         case ControlId::OpenImage: openSavedImage(); break;
         case ControlId::Settings:
             if (isHomeLike(currentUiState())) {
-                suppressSettingsFocusRing = false;
+                suppressSettingsFocusRing(false);
                 openSettingsWindow();
             }
             break;

@@ -5,6 +5,7 @@
 
 #include "app/app_globals_win32.h"
 #include "app/control_table_win32.h"
+#include "app/dpi.h"
 #include "app/app_window_win32.h"
 #include "settings/settings.h"
 #include "ui/renderer_win32.h"
@@ -110,7 +111,7 @@ void scrollSettingsPage(HWND window, WPARAM wParam) {
     const int step = delta < 0 ? 48 : -48;
     RECT client{};
     GetClientRect(window, &client);
-    const long heightDips = std::lround(client.bottom * 96.0 / windowDpi(window));
+    const int32_t heightDips = pixelsToDips(client.bottom, windowDpi(window));
     const int32_t limit = std::max<int32_t>(0, 460 - static_cast<int32_t>(heightDips));
     const int32_t next = std::clamp<int32_t>(scrollOffset + step, 0, limit);
     if (next == scrollOffset) return;

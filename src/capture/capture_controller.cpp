@@ -14,6 +14,11 @@ namespace tf {
 std::atomic<uint32_t> capturedFrameCount{0};
 std::atomic<int64_t> capturedHeightPx{0};
 
+void resetCapturedProgress() {
+    capturedFrameCount.exchange(0);
+    capturedHeightPx.exchange(0);
+}
+
 namespace {
 
 constexpr uint16_t kKeyDownOrPressed = 0x8001;

@@ -93,8 +93,10 @@ struct CaptureOutcome {
 };
 
 // Frames kept so far and frames × height of the first frame, for the overlay.
+// Written only by the controller; resetCapturedProgress clears them for a new capture.
 extern std::atomic<uint32_t> capturedFrameCount;
 extern std::atomic<int64_t> capturedHeightPx;
+void resetCapturedProgress();
 
 inline constexpr int32_t kMaxCaptureFrames = 100;
 

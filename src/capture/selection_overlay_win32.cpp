@@ -77,8 +77,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
     forgetSavedCapture();
     captureRectValid = true;
     const uint32_t newDpi = dpiForPoint(anchor, overlayDpi);
-    capturedFrameCount.exchange(0);
-    capturedHeightPx.exchange(0);
+    resetCapturedProgress();
     captureStartTick = GetTickCount64();
 
     setUiState(UiState::Capturing);

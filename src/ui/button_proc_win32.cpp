@@ -8,6 +8,9 @@ namespace tf {
 
 HWND hoverButton = nullptr;
 WNDPROC defaultButtonProc = nullptr;
+bool settingsFocusRingSuppressed = false;
+
+void suppressSettingsFocusRing(bool suppressed) { settingsFocusRingSuppressed = suppressed; }
 
 void subclassOwnerButton(HWND button) {
     if (button == nullptr) return;
@@ -36,7 +39,7 @@ LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
         case WM_KILLFOCUS:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
-            if (id == ControlId::Settings && GetParent(button) == mainWindow) suppressSettingsFocusRing = false;
+            if (id == ControlId::Settings && GetParent(button) == mainWindow) settingsFocusRingSuppressed = false;
             InvalidateRect(button, nullptr, FALSE);
             break;
         case WM_SETCURSOR:

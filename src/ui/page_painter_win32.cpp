@@ -21,8 +21,8 @@ namespace {
 D2D1_RECT_F rectF(float l, float t, float r, float b) { return D2D1::RectF(l, t, r, b); }
 D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
 
-int px(UINT dpi, float dips) { return static_cast<int>(std::lroundf(dpi * dips / 96.0f)); }
-int md(UINT dpi, int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); }
+int px(UINT dpi, float dips) { return fractionalDipsToPixels(dips, dpi); }
+int md(UINT dpi, int v) { return dipsToPixels(v, dpi); }
 
 RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
     return {base.left + l, base.top + t, base.left + r, base.top + b};
@@ -30,7 +30,7 @@ RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
 
 // A square icon of `sideDips` centred in the item, `dy` pixels lower.
 RECT centredIcon(const RECT& rc, UINT dpi, int sideDips, int dy = 0) {
-    const int side = mulDiv(sideDips, static_cast<int32_t>(dpi), 96);
+    const int side = dipsToPixels(sideDips, dpi);
     const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2 + dy;
     return offsetRect(rc, ox, oy, ox + side, oy + side);
 }
@@ -114,8 +114,9 @@ void paintMainPage(HWND window, HDC hdc) {
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
-    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
-    if (t == nullptr) return;
+    DcDraw draw(window, hdc, client);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     const UiState state = displayedMainState();
     const bool resultMode = inResultWithPath();
     const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
@@ -125,7 +126,7 @@ void paintMainPage(HWND window, HDC hdc) {
     if (isSettingsPage(state)) paintInWindowSettingsHeader(t, W, state);
     else if (resultMode) paintResult(t, W, x, y);
     else paintHome(t, W, y, layout);
-    endDcDraw();
+    draw.end();
     if (resultMode) {
         const RECT check{px(dpi, x + 198), px(dpi, y + 49), px(dpi, x + 226), px(dpi, y + 77)};
         drawCachedIcon(hdc, IconId::Check, check, palette::success);
@@ -144,8 +145,9 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.p = b.pressed ? 1.0f : 0.0f;
     b.dpi = dpi;
-    ID2D1DCRenderTarget* t = beginDcDraw(window, item.hDC, rc);
-    if (t == nullptr) return;
+    DcDraw draw(window, item.hDC, rc);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, rectF(0, 0, b.w, b.h), palette::pageBackground);
     const bool inSettings = window == settingsWindow && settingsWindow != nullptr;
     const float p = b.p;
@@ -175,7 +177,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         case ControlId::Settings: {
             if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
-            if (b.focused && !suppressSettingsFocusRing) focusRing(t, b, 1, 7);
+            if (b.focused && !settingsFocusRingSuppressed) focusRing(t, b, 1, 7);
             iconId = IconId::Gear;
             iconColour = b.pressed ? palette::accentPressed : b.hot ? palette::accent : palette::bodyText;
             iconRect = centredIcon(rc, dpi, 18);
@@ -275,7 +277,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         default: break;
     }
-    endDcDraw();
+    draw.end();
     if (iconId != IconId{}) drawCachedIcon(item.hDC, iconId, iconRect, iconColour);
 }
 

@@ -134,7 +134,6 @@ UINT windowDpi(HWND window) {
     return d == 0 ? 96 : d;
 }
 
-int dipsToPixels(HWND window, float v) { return static_cast<int>(std::lroundf(windowDpi(window) * v / 96.0f)); }
 
 bool ensureTextRenderer() {
     if (!textFactory) {
@@ -166,9 +165,9 @@ bool ensureTextRenderer() {
     return true;
 }
 
-ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
-    if (!ensureTextRenderer()) return nullptr;
-    if (FAILED(dcTarget->BindDC(hdc, &pixelRect))) return nullptr;
+DcDraw::DcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
+    if (!ensureTextRenderer()) return;
+    if (FAILED(dcTarget->BindDC(hdc, &pixelRect))) return;
     const float d = static_cast<float>(windowDpi(window));
     dcTarget->SetDpi(d, d);
     dcTarget->SetTransform(D2D1::Matrix3x2F::Identity());
@@ -177,10 +176,12 @@ ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
     dcTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE);
     dcTarget->SetTextRenderingParams(renderingParams.Get());
     dcTarget->BeginDraw();
-    return dcTarget.Get();
+    target_ = dcTarget.Get();
 }
 
-void endDcDraw() {
+void DcDraw::end() {
+    if (target_ == nullptr) return;
+    target_ = nullptr;
     if (!dcTarget) return;
     if (dcTarget->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) dropComObject(dcTarget);
 }

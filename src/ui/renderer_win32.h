@@ -34,10 +34,23 @@ constexpr COLORREF rgbHex(uint32_t rrggbb) {
 }
 
 bool ensureTextRenderer();
-// Binds the shared DC render target to `hdc` over `pixelRect` at the window's
-// DPI and begins drawing; null when anything fails. Pair with endDcDraw.
-ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect);
-void endDcDraw();
+// One drawing pass of the shared DC render target on `hdc` over `pixelRect`
+// at the window's DPI: begun when made, ended when it goes or at end(), so
+// that GDI can draw on the DC afterwards. Empty when anything failed.
+class DcDraw {
+public:
+    DcDraw(HWND window, HDC hdc, const RECT& pixelRect);
+    ~DcDraw() { end(); }
+    DcDraw(const DcDraw&) = delete;
+    DcDraw& operator=(const DcDraw&) = delete;
+    ID2D1DCRenderTarget* target() const { return target_; }
+    explicit operator bool() const { return target_ != nullptr; }
+    // Ends the pass (once); a lost device is dropped and made again next time.
+    void end();
+
+private:
+    ID2D1DCRenderTarget* target_ = nullptr;
+};
 
 ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned flags);
 void drawText(ID2D1RenderTarget* target, std::wstring_view text, const D2D1_RECT_F& rect, float sizeDips, int weight,
@@ -74,8 +87,7 @@ size_t iconCacheSize();
 // Drops every device object (main window destruction).
 void releaseRenderer();
 
-// d × v / 96 rounded, d the window's DPI (96 when unknown).
-int dipsToPixels(HWND window, float v);
+// The window's DPI; 96 when unknown. DIP conversions are in app/dpi.h.
 UINT windowDpi(HWND window);
 
 }  // namespace tf

@@ -200,8 +200,8 @@ void layoutSettingsWindowControls() {
     placeControl(controlSlot(ControlId::Feedback), l.feedback);
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
-    const int W = static_cast<int>(std::lround(client.right * 96.0 / dpi));
-    auto d = [dpi](int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); };
+    const int W = pixelsToDips(client.right, dpi);
+    auto d = [dpi](int v) { return dipsToPixels(v, dpi); };
     for (int i = 0; i < 3; ++i) place(navigation[static_cast<size_t>(i)], d(W - 16 - 32 - 36 * (2 - i)), d(12), d(32), d(32), true);
     place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState() == UiState::SettingsAbout);
 }
@@ -212,18 +212,19 @@ void paintSettingsPage(HWND window, HDC hdc) {
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
     const SettingsLayout l = computeSettingsLayout(W, H);
-    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
-    if (t == nullptr) return;
+    DcDraw draw(window, hdc, client);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
     drawHeader(t, l);
     const UiState s = currentUiState();
     if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
     else if (s == UiState::SettingsAbout) drawAboutPage(t, W, l.margin);
     else drawGeneralPage(t, l);
-    endDcDraw();
+    draw.end();
     if (s == UiState::SettingsAbout) {
         const float left = (W - 40) / 2;
-        auto p = [dpi](float v) { return static_cast<int>(std::lroundf(dpi * v / 96.0f)); };
+        auto p = [dpi](float v) { return fractionalDipsToPixels(v, dpi); };
         const RECT mark{p(left), p(96), p(left + 40), p(136)};
         drawCachedIcon(hdc, IconId::AppMark, mark, palette::accent);
     }
@@ -244,7 +245,7 @@ bool openSettingsWindow() {
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     const int d = static_cast<int>(windowDpi(mainWindow));
-    const int w = mulDiv(620, d, 96), h = mulDiv(460, d, 96);
+    const int w = dipsToPixels(620, static_cast<uint32_t>(d)), h = dipsToPixels(460, static_cast<uint32_t>(d));
     RECT main{};
     GetWindowRect(mainWindow, &main);
     const Rect work = workAreaOf(mainWindow);
@@ -278,7 +279,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
             navigation.fill(nullptr);
             if (mainWindow != nullptr) {
-                suppressSettingsFocusRing = true;
+                suppressSettingsFocusRing(true);
                 EnableWindow(mainWindow, TRUE);
                 showAndActivateMain();
                 PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
@@ -300,7 +301,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const int d = static_cast<int>(windowDpi(window));
-            info->ptMinTrackSize = {mulDiv(540, d, 96), mulDiv(400, d, 96)};
+            info->ptMinTrackSize = {dipsToPixels(540, static_cast<uint32_t>(d)), dipsToPixels(400, static_cast<uint32_t>(d))};
             return 0;
         }
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;

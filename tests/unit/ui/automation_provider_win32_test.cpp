@@ -231,9 +231,9 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     SendMessageW(start, WM_SETCURSOR, reinterpret_cast<WPARAM>(start), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 
-    tf::suppressSettingsFocusRing = true;
+    tf::settingsFocusRingSuppressed = true;
     SendMessageW(gear, WM_LBUTTONUP, 0, 0);
-    EXPECT_FALSE(tf::suppressSettingsFocusRing);
+    EXPECT_FALSE(tf::settingsFocusRingSuppressed);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "app/page_driver_win32.h"
 #include "stitch/stitch_job.h"
 #include "ui/bilingual.h"
+#include "ui/button_proc_win32.h"
 #include "ui/settings_window_win32.h"
 #include "update/update_check_win32.h"
 #include "ui_test_support_win32.h"
@@ -200,7 +201,7 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
     EXPECT_TRUE(IsWindowEnabled(tf::mainWindow));
     for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_EQ(controlSlot(id), nullptr) << idNumber(id);
     tf::test::pumpMessages(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
-    EXPECT_TRUE(tf::suppressSettingsFocusRing);
+    EXPECT_TRUE(tf::settingsFocusRingSuppressed);
     EXPECT_EQ(GetFocus(), tf::mainWindow);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "ui/palette.h"
 #include "ui_test_support_win32.h"
 
@@ -71,12 +73,14 @@ TEST_F(Renderer, WeightsFallIntoFourBuckets) {
 TEST_F(Renderer, ShapesAndTextReachTheDeviceContext) {
     Dib dib(200, 60);
     const RECT all{0, 0, 200, 60};
-    ID2D1DCRenderTarget* t = tf::beginDcDraw(nullptr, dib.dc.get(), all);
-    ASSERT_NE(t, nullptr);
-    tf::fillRect(t, D2D1::RectF(0, 0, 200, 60), tf::palette::white);
-    tf::fillRoundedRect(t, D2D1::RectF(0, 0, 100, 60), 8, tf::palette::accent);
-    tf::drawText(t, L"Settings", D2D1::RectF(100, 0, 200, 60), 16, 600, tf::palette::titleText, tf::kTextCentred);
-    tf::endDcDraw();
+    {
+        const tf::DcDraw draw(nullptr, dib.dc.get(), all);
+        ASSERT_TRUE(draw);
+        ID2D1DCRenderTarget* t = draw.target();
+        tf::fillRect(t, D2D1::RectF(0, 0, 200, 60), tf::palette::white);
+        tf::fillRoundedRect(t, D2D1::RectF(0, 0, 100, 60), 8, tf::palette::accent);
+        tf::drawText(t, L"Settings", D2D1::RectF(100, 0, 200, 60), 16, 600, tf::palette::titleText, tf::kTextCentred);
+    }  // the pass ends with the scope
     GdiFlush();
     EXPECT_EQ(dib.at(50, 30) & 0xFFFFFF, 0x3566D6u);  // BGRA in memory: 0xRRGGBB in the word
     EXPECT_EQ(dib.at(1, 1) & 0xFFFFFF, 0xFFFFFFu);    // outside the rounded corner
@@ -84,6 +88,23 @@ TEST_F(Renderer, ShapesAndTextReachTheDeviceContext) {
     for (int y = 0; y < 60; ++y)
         for (int x = 100; x < 200; ++x) dark += (dib.at(x, y) & 0xFF) < 0x80;
     EXPECT_GT(dark, 40);  // the label was drawn
+}
+
+TEST_F(Renderer, ADrawPassEndsOnceAndTheNextOneDrawsAgain) {
+    static_assert(!std::is_copy_constructible_v<tf::DcDraw> && !std::is_copy_assignable_v<tf::DcDraw>);
+    Dib dib(20, 20);
+    const RECT all{0, 0, 20, 20};
+    tf::DcDraw first(nullptr, dib.dc.get(), all);
+    ASSERT_TRUE(first);
+    tf::fillRect(first.target(), D2D1::RectF(0, 0, 20, 20), tf::palette::accent);
+    first.end();
+    EXPECT_FALSE(first);
+    first.end();  // a second end is nothing
+    GdiFlush();
+    EXPECT_EQ(dib.at(10, 10) & 0xFFFFFF, 0x3566D6u);  // drawn by the time end() returned
+    const tf::DcDraw second(nullptr, dib.dc.get(), all);
+    ASSERT_TRUE(second);  // the shared target begins again
+    tf::fillRect(second.target(), D2D1::RectF(0, 0, 20, 20), tf::palette::white);
 }
 
 TEST_F(Renderer, EveryShippedIconRasterisesTintedAndOpaqueWhereItDraws) {
