@@ -1,18 +1,20 @@
 #pragma once
-// Process-wide values and the operations the Win32 subsystems call on each
-// other. Each value has one owning file, named beside it; the others only read
-// it (or write it where the comment says so). GUI thread unless marked atomic.
+// The process-wide values of the Win32 shell, grouped by the subsystem that
+// owns them; the file named with each group is its only writer, everyone
+// else reads. GUI thread unless marked atomic. Worker threads never read
+// these: they get their target window as a value when they start.
+//
+// Elsewhere: the capture's rectangle and overlay values in
+// capture/capture_globals_win32.h, the save's in stitch/save_session_win32.h,
+// the control slots in app/control_table_win32.h, the settings record in
+// settings/settings.h.
 
 #include <windows.h>
 
-#include <atomic>
-#include <cstdint>
-#include <string>
 #include <vector>
 
-#include "app/ui_state.h"
 #include "image/pixel_image.h"
-#include "stitch/stitch_job.h"
+#include "stitch/save_session_win32.h"
 
 namespace tf {
 
@@ -22,25 +24,18 @@ inline constexpr UINT WM_APP_OVERLAY_REDRAW = WM_APP + 5;
 inline constexpr UINT WM_APP_UPDATE_RESULT = WM_APP + 6;
 inline constexpr UINT WM_APP_SETTINGS_CLOSED = WM_APP + 7;
 
-// --- program entry and main window (src/app, src/ui) ---
+// --- program entry: app/main_win32.cpp (defined in app_globals_win32.cpp) ---
 extern HINSTANCE appInstance;
-extern HWND mainWindow;
-extern HWND settingsWindow;
-extern bool reducedMotion;
-extern HWND overlayWindow;                  // set and cleared by the selection overlay
-extern bool saveInProgress;
-extern std::wstring savedImagePath;         // emptied by beginSelection
-struct CaptureStats {
-    uint32_t frameCount = 0;
-    uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
-};
-extern CaptureStats lastCaptureStats;       // beginSelection zeroes the two times
-extern std::atomic<int32_t> savingStage;    // written by the worker
-extern uint64_t savingStartTick;
 
-UiState currentUiState();
-void setUiState(UiState to);
-void showAndActivateMain();
+// --- main window: app/app_window_win32.cpp ---
+extern HWND mainWindow;     // set when it is created, cleared when it is destroyed
+extern bool reducedMotion;  // the system's client-area animation is off
+
+// --- settings window: ui/settings_window_win32.cpp ---
+extern HWND settingsWindow;
+
+// --- selection and capture overlay: capture/selection_overlay_win32.cpp ---
+extern HWND overlayWindow;
 
 // --- capture (src/capture) ---
 void beginSelection();
@@ -49,7 +44,5 @@ void closeOverlay();
 void redrawOverlay();
 // Runs the capture controller to its end; called for WM_APP_START_CAPTURE.
 void runCaptureFromMainWindow();
-// Takes the accepted frames over, enters Saving and starts the worker.
-void startStitchAndSave(std::vector<PixelImage> frames);
 
 }  // namespace tf

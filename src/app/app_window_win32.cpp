@@ -1,254 +1,27 @@
 #include "app/app_window_win32.h"
 
-#include <commctrl.h>
-#include <shellapi.h>
-
-#include <algorithm>
-#include <array>
-#include <memory>
-#include <system_error>
-#include <thread>
-
+#include "app/control_table_win32.h"
 #include "app/dpi.h"
 #include "app/geometry.h"
+#include "app/commands_win32.h"
+#include "app/page_driver_win32.h"
 #include "settings/settings_store.h"
-#include "settings/pickers_win32.h"
-#include "ui/automation_names.h"
 #include "settings/texts.h"
-#include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
 #include "ui/page_painter_win32.h"
 #include "ui/renderer_win32.h"
 #include "ui/settings_window_win32.h"
-#include "update/update_check_win32.h"
 
 namespace tf {
 
-bool suppressSettingsFocusRing = false;
-int32_t settingsScrollOffset = 0;
-HWND mainTooltip = nullptr;
-HWND languageButton = nullptr;
+HWND mainWindow = nullptr;
+bool reducedMotion = false;
 
 namespace {
 
-UiState uiState = UiState::Home;
-UiState returnState = UiState::Home;
-std::array<HWND, kMaxControlId + 1> slots{};
-
-bool isSettingsPage(UiState s) {
-    return s == UiState::SettingsGeneral || s == UiState::SettingsHelp || s == UiState::SettingsAbout;
-}
-bool isHomeLike(UiState s) { return s == UiState::Home || s == UiState::Result || s == UiState::Failed; }
+UINT_PTR timerId(TimerId id) { return static_cast<UINT_PTR>(id); }
 
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-}  // namespace
-
-Rect workAreaOf(HWND window) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return toRect(info.rcWork);
-}
-
-static void resizeMainWindow(bool changed, UiState from, UiState to) {
-    RECT r{};
-    GetWindowRect(mainWindow, &r);
-    const Rect placed = resizeForStateChange(changed, from, to, !savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
-                                             workAreaOf(mainWindow));
-    SetWindowPos(mainWindow, nullptr, placed.left, placed.top, placed.width(), placed.height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void placeControl(HWND control, const ControlPlacement& p) {
-    if (control == nullptr) return;
-    HWND parent = GetParent(control);
-    RECT old{};
-    GetWindowRect(control, &old);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
-    SetWindowPos(control, nullptr, p.rect.left, p.rect.top, p.rect.width(), p.rect.height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-    InvalidateRect(parent, &old, FALSE);
-    InvalidateRect(control, nullptr, TRUE);
-    const bool visible = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (visible != p.visible) ShowWindow(control, p.visible ? SW_SHOWNA : SW_HIDE);
-}
-
-void flipSwitchSetting(int id) {
-    // A failed save is not reported: the switch holds for the rest of the run.
-    if (id == 32) settings.openAfterCapture = !settings.openAfterCapture;
-    else if (id == 33) settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
-    else return;
-    saveSettings();
-    if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);
-}
-
-namespace {
-
-void openWithShell(const wchar_t* target, const wchar_t* parameters = nullptr) {
-    ShellExecuteW(mainWindow, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
-}
-
-void openSavedImage() {
-    if (!savedImagePath.empty()) openWithShell(savedImagePath.c_str());
-}
-
-void startUpdateCheck() {
-    // The thread owns the flag byte and frees it when the check is over.
-    auto flag = std::make_unique<uint8_t>(1);
-    try {
-        std::thread(runUpdateCheck, flag.get()).detach();
-        flag.release();
-    } catch (const std::system_error&) {
-        // No thread: the check could not be made, and the user asked for it.
-        MessageBoxW(settingsWindow != nullptr ? settingsWindow : mainWindow,
-                    tr(texts::updateUnavailableMessage),
-                    tr(texts::updateCheckTitle), MB_ICONWARNING);
-    }
-}
-
-void handleStitchDone(StitchResult* raw) {
-    std::unique_ptr<StitchResult> result(raw);
-    saveInProgress = false;
-    KillTimer(mainWindow, TIMER_SAVING_ANIMATION);
-    closeOverlay();
-    if (HWND start = controlSlot(1)) EnableWindow(start, TRUE);
-    if (result && result->succeeded) {
-        savedImagePath = result->savedPath;
-        lastCaptureStats.frameCount = result->frameCount;
-        lastCaptureStats.width = static_cast<uint64_t>(std::max<int64_t>(0, result->imageWidth));
-        lastCaptureStats.height = static_cast<uint64_t>(std::max<int64_t>(0, result->imageHeight));
-        lastCaptureStats.stitchMs = result->stitchMs;
-        lastCaptureStats.saveMs = result->saveMs;
-        setUiState(UiState::Result);
-        showAndActivateMain();
-        if (settings.openAfterCapture) openSavedImage();
-    } else {
-        setUiState(UiState::Failed);
-        showAndActivateMain();
-        showAppMessage(tr(texts::stitchFailedMessage),
-                       MB_ICONERROR);
-    }
-}
-
-void handleUpdateResult(UpdateCheckResult* raw) {
-    if (raw == nullptr) return;
-    std::unique_ptr<UpdateCheckResult> result(raw);
-    const UiState s = uiState;
-    const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
-    HWND owner = settingsWindow != nullptr ? settingsWindow : mainWindow;
-    if (result->tagFound && result->newerAvailable && !busy) {
-        const std::wstring text = std::wstring(tr(texts::updatePromptBefore)) + result->versionText + tr(texts::updatePromptAfter);
-        if (MessageBoxW(owner, text.c_str(), tr(texts::updatePromptTitle), MB_YESNO | MB_ICONINFORMATION) ==
-            IDYES) {
-            openWithShell(kReleasePageUrl);
-        }
-        return;
-    }
-    if (!result->reportWhenNothingNew) return;
-    const wchar_t* title = tr(texts::updateCheckTitle);
-    if (result->tagFound) {
-        MessageBoxW(owner, tr(texts::upToDateMessage), title, MB_ICONINFORMATION);
-    } else {
-        MessageBoxW(owner, tr(texts::updateUnavailableMessage), title,
-                    MB_ICONWARNING);
-    }
-}
-
-void onSavingTimer() {
-    const uint64_t elapsed = savingStartTick == 0 ? 0 : GetTickCount64() - savingStartTick;
-    if (overlayWindow == nullptr || uiState != UiState::Saving) {
-        KillTimer(mainWindow, TIMER_SAVING_ANIMATION);
-        return;
-    }
-    if (elapsed < 300) return;
-    redrawOverlay();
-    if (elapsed > 760 || reducedMotion) KillTimer(mainWindow, TIMER_SAVING_ANIMATION);
-}
-
-void scrollSettingsPage(HWND window, WPARAM wParam) {
-    const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-    const int step = delta < 0 ? 48 : -48;
-    RECT client{};
-    GetClientRect(window, &client);
-    const long heightDips = std::lround(client.bottom * 96.0 / windowDpi(window));
-    const int32_t limit = std::max<int32_t>(0, 460 - static_cast<int32_t>(heightDips));
-    const int32_t next = std::clamp<int32_t>(settingsScrollOffset + step, 0, limit);
-    if (next == settingsScrollOffset) return;
-    settingsScrollOffset = next;
-    layoutMainWindowControls();
-    InvalidateRect(window, nullptr, TRUE);
-}
-
-void createControls(HWND window) {
-    static constexpr int kIds[] = {1, 2, 3, 4, 5, 20, 21, 22, 30, 31, 32, 33, 40, 41, 42, 43, 44, 45};
-    for (int id : kIds) {
-        DWORD style = BS_OWNERDRAW | WS_CHILD | WS_TABSTOP;
-        if (id == 1 || id == 4) style |= WS_VISIBLE;
-        HWND button = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), style, 0, 0, 0, 0, window,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
-        setControlSlot(id, button);
-    }
-    mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                  appInstance, nullptr);
-    if (mainTooltip != nullptr && controlSlot(4) != nullptr) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = window;
-        tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
-        std::wstring tip = tr(texts::settingsButton);
-        tool.lpszText = tip.data();
-        SendMessageW(mainTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    static constexpr int kSubclassOrder[] = {1, 2, 3, 5, 4, 20, 21, 22, 30, 31, 32, 33, 40, 41, 42, 43, 44, 45};
-    for (int id : kSubclassOrder) subclassOwnerButton(controlSlot(id));
-}
-
-LRESULT handleCommand(HWND window, int id) {
-    switch (id) {
-        case 1:
-        case 3:
-            if (!saveInProgress) beginSelection();
-            break;
-        case 2: openSavedImage(); break;
-        case 4:
-            if (isHomeLike(uiState)) {
-                suppressSettingsFocusRing = false;
-                openSettingsWindow();
-            }
-            break;
-        case 5:
-            if (!savedImagePath.empty()) {
-                const std::wstring parameters = L"/select,\"" + savedImagePath + L"\"";
-                openWithShell(L"explorer.exe", parameters.c_str());
-            }
-            break;
-        case 20: setUiState(UiState::SettingsGeneral); break;
-        case 21: setUiState(UiState::SettingsHelp); break;
-        case 22: setUiState(UiState::SettingsAbout); break;
-        case 30:
-            if (chooseCaptureFolder(window)) InvalidateRect(window, nullptr, FALSE);
-            break;
-        case 31:
-            if (chooseLanguage(window)) {
-                layoutMainWindowControls();
-                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            }
-            break;
-        case 32:
-        case 33: flipSwitchSetting(id); break;
-        case 40:
-        case 41:
-        case 45: openWithShell(kProductPageUrl); break;
-        case 42: openWithShell(kFeedbackFormUrl); break;
-        case 44: openWithShell(kPublisherSiteUrl); break;
-        case 43: startUpdateCheck(); break;
-        default: break;
-    }
-    return 0;
-}
 
 }  // namespace
 
@@ -270,99 +43,6 @@ bool routeDialogKey(const MSG& msg) {
     return false;
 }
 
-HWND controlSlot(int id) { return (id >= 0 && id <= kMaxControlId) ? slots[static_cast<size_t>(id)] : nullptr; }
-
-void setControlSlot(int id, HWND control) {
-    if (id < 0 || id > kMaxControlId) return;
-    slots[static_cast<size_t>(id)] = control;
-    if (id == 31) languageButton = control;
-}
-
-std::wstring controlLabel(int id) {
-    switch (id) {
-        case 1: return tr(texts::startButton);
-        case 2: return tr(texts::openImageButton);
-        case 3: return tr(texts::captureAnotherButton);
-        case 4: return tr(texts::settingsButton);
-        case 5: return tr(texts::openFolderButton);
-        case 20: return tr(texts::generalNavigation);
-        case 21: return tr(texts::helpNavigation);
-        case 22:
-        case 45: return tr(texts::aboutNavigation);
-        case 30: return settingsWindow != nullptr ? tr(texts::chooseFolderControl)
-                                                  : tr(texts::changeFolderCommand);
-        case 31: return tr(texts::languageCommand);
-        case 32: return settingsWindow != nullptr ? tr(texts::openAfterLabel)
-                                                  : tr(texts::openResultCommand);
-        case 33: return tr(texts::captureLoggingCommand);
-        case 40: return tr(texts::productHomeCommand);
-        case 41: return tr(texts::productSiteCommand);
-        case 42: return tr(texts::feedbackCommand);
-        case 43: return tr(texts::updateCheckTitle);
-        case 44: return tr(texts::publisherCredit);
-        default: return {};
-    }
-}
-
-UiState currentUiState() { return uiState; }
-
-UiState displayedMainState() {
-    if (settingsWindow != nullptr && isSettingsPage(uiState)) return returnState;
-    return uiState;
-}
-
-void rememberSettingsReturnState(UiState state) {
-    if (isHomeLike(state)) returnState = state;
-}
-UiState settingsReturnState() { return returnState; }
-
-bool inResultWithPath() { return displayedMainState() == UiState::Result && !savedImagePath.empty(); }
-
-void setUiState(UiState to) {
-    const UiState from = uiState;
-    if (!isUiTransitionAllowed(from, to)) return;
-    if (isHomeLike(from) && isSettingsPage(to)) {
-        settingsScrollOffset = 0;
-        returnState = from;
-    }
-    const UiState shownBefore = displayedMainState();
-    uiState = to;
-    if (mainWindow == nullptr) return;
-    // While the settings window shows its help or about page the main window
-    // behind it keeps the page it had, so only a change of that page resizes.
-    const UiState shownAfter = displayedMainState();
-    if (settingsWindow != nullptr && from != to && shownBefore == shownAfter) {
-        refreshSettingsWindow();
-        return;
-    }
-    resizeMainWindow(shownBefore != shownAfter, shownBefore, shownAfter);
-    layoutMainWindowControls();
-    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (settingsWindow != nullptr) refreshSettingsWindow();
-}
-
-void showAndActivateMain() {
-    if (mainWindow == nullptr) return;
-    ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
-    SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    SetForegroundWindow(mainWindow);
-    SetActiveWindow(mainWindow);
-}
-
-void layoutMainWindowControls() {
-    if (mainWindow == nullptr) return;
-    RECT client{};
-    GetClientRect(mainWindow, &client);
-    const MainControlsLayout l = layoutMainControls({client.right, client.bottom}, windowDpi(mainWindow),
-                                                    displayedMainState(), !savedImagePath.empty(), settings.language);
-    placeControl(controlSlot(4), l.settings);
-    placeControl(controlSlot(1), l.start);
-    placeControl(controlSlot(2), l.openImage);
-    placeControl(controlSlot(3), l.captureAnother);
-    placeControl(controlSlot(5), l.openFolder);
-}
-
 int showAppMessage(const wchar_t* text, UINT flags) {
     return MessageBoxW(mainWindow, text, tr(texts::productName), flags);
 }
@@ -371,16 +51,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_CREATE:
             if (mainWindow == nullptr) mainWindow = window;
-            createControls(window);
+            createMainControls(window);
             layoutMainWindowControls();
             return 0;
         case WM_DESTROY:
             closeOverlay();
             if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
             releaseRenderer();
-            for (HWND& s : slots) s = nullptr;
-            languageButton = nullptr;
-            mainTooltip = nullptr;
+            destroyMainControlTable();
             mainWindow = nullptr;
             PostQuitMessage(0);
             return 0;
@@ -397,8 +75,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CLOSE:
             if (saveInProgress) {
-                showAppMessage(tr(texts::closeWhileSavingMessage),
-                               MB_ICONINFORMATION);
+                showAppMessage(tr(texts::closeWhileSavingMessage), MB_ICONINFORMATION);
             } else {
                 DestroyWindow(window);
             }
@@ -413,17 +90,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_RETURN || saveInProgress) break;
-            if (uiState == UiState::Home) beginSelection();
-            else if (uiState == UiState::Result && !savedImagePath.empty()) openSavedImage();
+            runEnterKey();
             return 0;
-        case WM_COMMAND: return handleCommand(window, LOWORD(wParam));
+        case WM_COMMAND: runMainCommand(window, static_cast<ControlId>(LOWORD(wParam))); return 0;
         case WM_TIMER:
-            if (wParam == TIMER_SAVING_ANIMATION) {
+            if (wParam == timerId(TimerId::SavingAnimation)) {
                 onSavingTimer();
-            } else if (wParam == TIMER_FOCUS_RESTORE) {
-                KillTimer(window, TIMER_FOCUS_RESTORE);
+            } else if (wParam == timerId(TimerId::FocusRestore)) {
+                KillTimer(window, timerId(TimerId::FocusRestore));
                 SetFocus(window);
-                if (HWND s = controlSlot(4)) InvalidateRect(s, nullptr, TRUE);
+                if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
             }
             return 0;
         case WM_MOUSEWHEEL:
@@ -441,15 +117,17 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         case WM_APP_STITCH_DONE: handleStitchDone(reinterpret_cast<StitchResult*>(lParam)); return 0;
         case WM_APP_START_CAPTURE: runCaptureFromMainWindow(); return 0;
-        case WM_APP_OVERLAY_REDRAW:
-            if (overlayWindow != nullptr && (uiState == UiState::Capturing || uiState == UiState::Saving)) redrawOverlay();
+        case WM_APP_OVERLAY_REDRAW: {
+            const UiState s = currentUiState();
+            if (overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving)) redrawOverlay();
             return 0;
+        }
         case WM_APP_UPDATE_RESULT: handleUpdateResult(reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
         case WM_APP_SETTINGS_CLOSED:
-            suppressSettingsFocusRing = true;
+            suppressSettingsFocusRing(true);
             SetFocus(window);
-            if (HWND s = controlSlot(4)) InvalidateRect(s, nullptr, TRUE);
-            SetTimer(window, TIMER_FOCUS_RESTORE, 30, nullptr);
+            if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+            SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
             return 0;
         default: break;
     }
@@ -460,7 +138,7 @@ HWND createMainWindow() {
     BOOL animations = TRUE;
     if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) reducedMotion = !animations;
 
-    HICON bigIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+    HICON bigIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
@@ -483,14 +161,14 @@ HWND createMainWindow() {
                                  work.top + 24, 620, 380, nullptr, nullptr, appInstance, nullptr);
     if (mainWindow != nullptr) {
         SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-        HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+        HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                         LR_SHARED));
         SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
         const UINT dpi = windowDpi(mainWindow);
         const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
         const int x = work.left + (work.right - work.left - size.width) / 2;
-        const int y = work.top + mulDiv(24, static_cast<int32_t>(dpi), 96);
+        const int y = work.top + dipsToPixels(24, dpi);
         SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     setUiState(UiState::Home);
@@ -514,8 +192,7 @@ int runInteractiveProgram() {
     loadSettings();
     if (createMainWindow() == nullptr) {
         // Nothing could ever post the quit message: say why and end.
-        MessageBoxW(nullptr, tr(texts::mainWindowFailedMessage), tr(texts::productName),
-                    MB_ICONERROR);
+        MessageBoxW(nullptr, tr(texts::mainWindowFailedMessage), tr(texts::productName), MB_ICONERROR);
         return 0;
     }
     runMessageLoop();

@@ -31,6 +31,12 @@ inline int32_t dipsToPixels(int32_t dips, uint32_t dpi) {
     return mulDiv(dips, static_cast<int32_t>(effectiveDpi(dpi)), 96);
 }
 
+// Fractional DIPs (the painters' coordinates) to pixels of `dpi`, rounded the
+// same way: halves away from zero.
+inline int32_t fractionalDipsToPixels(float dips, uint32_t dpi) {
+    return static_cast<int32_t>(std::lroundf(static_cast<float>(effectiveDpi(dpi)) * dips / 96.0f));
+}
+
 // Pixels back to DIPs: round(px × 96 / dpi), halves away from zero.
 inline int32_t pixelsToDips(int32_t px, uint32_t dpi) {
     return static_cast<int32_t>(std::lround(static_cast<double>(px) * 96.0 / effectiveDpi(dpi)));

@@ -1,47 +1,16 @@
 #pragma once
-// Plain rectangles and sizes, and the main window's geometry: its size per page
+// The main window's geometry: its size per page
 // and DPI, its fitting to the work area, the proportional resize on a page
 // change and the placement of the five working buttons. Pure functions over
 // plain data; the Win32 shell applies the results to the window.
 
 #include <cstdint>
 
+#include "app/rect.h"
 #include "app/ui_state.h"
-#include "settings/settings.h"
+#include "settings/ui_language.h"
 
 namespace tf {
-
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-    bool operator==(const Point&) const = default;
-};
-
-struct Size {
-    int32_t width = 0;
-    int32_t height = 0;
-    bool operator==(const Size&) const = default;
-};
-
-// (left, top, right, bottom); right and bottom are exclusive, as in Win32.
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-    bool operator==(const Rect&) const = default;
-};
-
-// A rectangle in DIPs with fractions, as the page painter draws it.
-struct RectF {
-    float left = 0;
-    float top = 0;
-    float right = 0;
-    float bottom = 0;
-    bool operator==(const RectF&) const = default;
-};
 
 // Base outer size of a page in DIPs: 620 × 380 for Home and the capture states,
 // 660 × 450 for Result and Failed, 620 × 460 for the settings pages.

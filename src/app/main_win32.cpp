@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/app_globals_win32.h"
 #include "app/app_window_win32.h"
 #include "diagnostics/offline_stitch.h"
 #include "diagnostics/self_test.h"
+#include "ui/win32_handles.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     tf::appInstance = instance;
     if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) SetProcessDPIAware();
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Without COM the modes and the window still run; only what needs it fails.
+    const tf::ComApartment com(COINIT_APARTMENTTHREADED);
 
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -24,18 +27,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         LocalFree(argv);
         const tf::ModeSelection s = tf::selectMode(args);
         if (s.mode == tf::ProgramMode::Stitch) {
-            const int code = tf::runOfflineStitch(s.framesFolder, s.outputPath);
-            CoUninitialize();
-            return code;
+            return tf::runOfflineStitch(s.framesFolder, s.outputPath);
         }
         if (s.mode == tf::ProgramMode::SelfTest) {
-            const int code = tf::runSelfTest(s.reportPath);
-            CoUninitialize();
-            return code;
+            return tf::runSelfTest(s.reportPath);
         }
     }
 
-    const int code = tf::runInteractiveProgram();
-    CoUninitialize();
-    return code;
+    return tf::runInteractiveProgram();
 }

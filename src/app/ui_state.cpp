@@ -9,10 +9,6 @@ bool isValid(UiState s) {
     return v >= 0 && v < kUiStateCount;
 }
 
-bool isSettingsPage(UiState s) {
-    return s == UiState::SettingsGeneral || s == UiState::SettingsHelp || s == UiState::SettingsAbout;
-}
-
 }  // namespace
 
 bool isUiTransitionAllowed(UiState from, UiState to) {

@@ -20,6 +20,13 @@ enum class UiState : int32_t {
 
 inline constexpr int32_t kUiStateCount = 9;
 
+// The three settings pages (in the settings window or in the main window).
+constexpr bool isSettingsPage(UiState s) {
+    return s == UiState::SettingsGeneral || s == UiState::SettingsHelp || s == UiState::SettingsAbout;
+}
+// The pages from which the settings can be opened and to which they return.
+constexpr bool isHomeLike(UiState s) { return s == UiState::Home || s == UiState::Result || s == UiState::Failed; }
+
 // The transition table: which page may follow which. A switch to the same
 // state is always allowed; values outside 0..8 are refused both ways.
 bool isUiTransitionAllowed(UiState from, UiState to);

@@ -1,12 +1,10 @@
 #include "capture/capture_controller.h"
 
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 
 #include "capture/capture_log.h"
 #include "capture/capture_rules.h"
-#include "settings/texts.h"
 #include "stitch/matcher.h"
 #include "stitch/side_panels.h"
 #include "stitch/small_shift.h"
@@ -15,6 +13,11 @@ namespace tf {
 
 std::atomic<uint32_t> capturedFrameCount{0};
 std::atomic<int64_t> capturedHeightPx{0};
+
+void resetCapturedProgress() {
+    capturedFrameCount.exchange(0);
+    capturedHeightPx.exchange(0);
+}
 
 namespace {
 
@@ -78,17 +81,13 @@ CaptureOutcome Controller::run() {
     CaptureOutcome out;
     if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return out;
     out.started = true;
-    const UiLanguage lang = request_.language;
 
     uint32_t wheelLines = 3;
     if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
     const int32_t wheelDelta = wheelDeltaForLines(wheelLines);
     if (wheelDelta == 0) {
-        host_.closeOverlay();
-        host_.setUiState(UiState::Failed);
-        host_.showMainWindow();
-        out.errorText = pick(texts::wheelDisabledMessage, lang);
-        host_.messageBox(out.errorText, MessageIcon::Warning);
+        out.failure = {CaptureError::WheelDisabled};
+        host_.failCapture(out.failure);
         return out;
     }
 
@@ -118,7 +117,7 @@ CaptureOutcome Controller::run() {
 
     const int32_t stillLimit = stillProbeLimit(wheelDelta);
     const int32_t maxProbes = probeLimit(stillLimit);
-    std::wstring errorText;
+    CaptureFailure failure;
     bool reachedEnd = false;
     bool finishedByUser = false;
     int32_t stepMotion = 0;
@@ -138,7 +137,7 @@ CaptureOutcome Controller::run() {
             }
             centreCursor();
             if (host_.sendWheel(wheelDelta) != 1) {
-                errorText = pick(texts::wheelInputFailedMessage, lang);
+                failure = {CaptureError::WheelInputFailed};
                 break;
             }
             if (!waitWithEscape(kWheelWaitMs)) {
@@ -219,24 +218,25 @@ CaptureOutcome Controller::run() {
                 addedThisStep = true;
                 break;
             } else {
-                errorText = lostOverlapText(lang, overlap, score);
+                failure = {CaptureError::LostOverlap, overlap, score};
                 break;
             }
         }
-        if (!errorText.empty() || reachedEnd) break;
+        if (failure.failed() || reachedEnd) break;
         // Probes ran out: keep the furthest grab that moved.
         if (!addedThisStep && hasPending) append(std::move(pending));
         if (++step >= kMaxCaptureFrames) break;
     }
 
-    if (errorText.empty() && frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) {
-        errorText = pick(texts::frameLimitMessage, lang);
+    if (!failure.failed() && frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) {
+        failure = {CaptureError::FrameLimit};
     }
     finishedByUser = false;
 
 finish:
     if (logOpen()) {
-        writeCaptureLogSummary(log_, frames_.size(), reachedEnd, finishedByUser, errorText);
+        writeCaptureLogSummary(log_, frames_.size(), reachedEnd, finishedByUser,
+                               failure.failed() ? host_.failureText(failure) : std::wstring());
         log_.flush();
     }
     for (int32_t i = 0; i < hiddenCursorCount; ++i) host_.showCursor(true);
@@ -244,12 +244,9 @@ finish:
     out.reachedEnd = reachedEnd;
     out.finishedByUser = finishedByUser;
     out.frameCount = frames_.size();
-    out.errorText = errorText;
-    if (!errorText.empty()) {
-        host_.closeOverlay();
-        host_.setUiState(UiState::Failed);
-        host_.showMainWindow();
-        host_.messageBox(errorText, MessageIcon::Error);
+    out.failure = failure;
+    if (failure.failed()) {
+        host_.failCapture(failure);
         frames_.clear();
     } else {
         host_.startStitchAndSave(std::move(frames_));
@@ -258,14 +255,6 @@ finish:
 }
 
 }  // namespace
-
-std::wstring lostOverlapText(UiLanguage language, int32_t overlap, double score) {
-    wchar_t buffer[320] = {};
-    const wchar_t* format = pick(texts::lostOverlapMessage, language);
-    std::swprintf(buffer, sizeof buffer / sizeof buffer[0], format, overlap, score);
-    buffer[319] = L'\0';
-    return buffer;
-}
 
 CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request) {
     Controller controller(host, request);

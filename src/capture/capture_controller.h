@@ -10,16 +10,30 @@
 #include <string>
 #include <vector>
 
-#include "app/geometry.h"
+#include "app/rect.h"
 #include "app/ui_state.h"
 #include "image/pixel_image.h"
-#include "settings/settings.h"
 
 namespace tf {
 
 enum class CaptureAction : int32_t { NoMotion = 0, KeepScrolling = 1, AcceptFrame = 2, LostOverlap = 3 };
 
-enum class MessageIcon { Warning, Error };
+// Why a capture failed; the shell turns it into the message in the user's language.
+enum class CaptureError : int32_t {
+    None = 0,
+    WheelDisabled = 1,     // the system wheel setting scrolls nothing
+    WheelInputFailed = 2,  // the system refused a wheel event
+    LostOverlap = 3,       // a grab no longer overlapped the last kept frame
+    FrameLimit = 4,        // kMaxCaptureFrames were kept before the page ended
+};
+
+struct CaptureFailure {
+    CaptureError kind = CaptureError::None;
+    int32_t overlap = 0;  // LostOverlap: the candidate overlap (px) and its score
+    double score = 0;
+    bool failed() const { return kind != CaptureError::None; }
+    bool operator==(const CaptureFailure&) const = default;
+};
 
 // One probe's verdict, as the capture log records it.
 struct ProbeRecord {
@@ -53,12 +67,11 @@ public:
 
     virtual bool saveInProgress() = 0;
     virtual UiState uiState() = 0;
-    virtual void setUiState(UiState to) = 0;
-    virtual void closeOverlay() = 0;
-    // Shows and activates the main window and invalidates it.
-    virtual void showMainWindow() = 0;
-    // Owned by the main window, titled with the product name.
-    virtual void messageBox(const std::wstring& text, MessageIcon icon) = 0;
+    // The words for a failure, as the capture log records them.
+    virtual std::wstring failureText(const CaptureFailure& failure) = 0;
+    // Ends a failed capture: closes the overlay, enters Failed, shows the main
+    // window and tells the user why. The kept frames are discarded.
+    virtual void failCapture(const CaptureFailure& failure) = 0;
     // Takes the kept frames over; the main window enters Saving.
     virtual void startStitchAndSave(std::vector<PixelImage> frames) = 0;
     // Told every verdict; the Windows host ignores it.
@@ -68,7 +81,6 @@ public:
 struct CaptureRequest {
     Rect rect;                 // virtual-desktop pixels, normalised
     bool rectValid = false;
-    UiLanguage language = UiLanguage::English;
 };
 
 // How a capture ended, for the caller's and the tests' information.
@@ -77,19 +89,17 @@ struct CaptureOutcome {
     bool reachedEnd = false;
     bool finishedByUser = false;
     size_t frameCount = 0;
-    std::wstring errorText;    // empty on success
+    CaptureFailure failure;    // kind None on success
 };
 
 // Frames kept so far and frames × height of the first frame, for the overlay.
+// Written only by the controller; resetCapturedProgress clears them for a new capture.
 extern std::atomic<uint32_t> capturedFrameCount;
 extern std::atomic<int64_t> capturedHeightPx;
+void resetCapturedProgress();
 
 inline constexpr int32_t kMaxCaptureFrames = 100;
 
 CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request);
-
-// The English or Chinese text of the lost-overlap failure, bounded as the
-// message box's buffer is (320 characters).
-std::wstring lostOverlapText(UiLanguage language, int32_t overlap, double score);
 
 }  // namespace tf

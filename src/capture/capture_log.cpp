@@ -6,10 +6,9 @@
 #include <cwchar>
 #include <system_error>
 
-#include "diagnostics/text_output.h"
+#include "stitch/text_log.h"
+#include "app/utf8.h"
 #include "image/png_codec.h"
-#include "settings/settings.h"
-#include "settings/settings_store.h"
 
 namespace tf {
 
@@ -53,12 +52,11 @@ std::filesystem::path createCaptureLogFolderIn(const std::filesystem::path& root
     return {};
 }
 
-std::filesystem::path createCaptureLogFolder() {
-    if (!settings.captureLoggingEnabled) return {};
+std::filesystem::path createCaptureLogFolder(bool loggingEnabled, const std::filesystem::path& programFolder) {
+    if (!loggingEnabled) return {};
     try {
-        const std::filesystem::path exe = executableFolder();
-        if (exe.empty()) return {};
-        return createCaptureLogFolderIn(exe / "tally_frame_log", captureLogTickCount());
+        if (programFolder.empty()) return {};
+        return createCaptureLogFolderIn(programFolder / "tally_frame_log", captureLogTickCount());
     } catch (...) {
         return {};
     }
@@ -87,40 +85,6 @@ std::string formatScore(double score) {
     return buffer;
 }
 
-std::string toUtf8(const std::wstring& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t c = static_cast<uint32_t>(text[i]);
-        if constexpr (sizeof(wchar_t) == 2) {
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-                const uint32_t low = static_cast<uint32_t>(text[i + 1]);
-                if (low >= 0xDC00 && low <= 0xDFFF) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    ++i;
-                }
-            }
-        }
-        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta) {
     if (!out) return;
     writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) +
@@ -140,7 +104,7 @@ void writeCaptureLogSummary(std::ostream& out, size_t acceptedFrames, bool reach
     if (!out) return;
     writeTextLine(out, "acceptedFrames=" + std::to_string(acceptedFrames) +
                            " reachedEnd=" + (reachedEnd ? "1" : "0") +
-                           " finishRequested=" + (finishRequested ? "1" : "0") + " error=" + toUtf8(errorText));
+                           " finishRequested=" + (finishRequested ? "1" : "0") + " error=" + utf8FromWide(errorText));
 }
 
 }  // namespace tf

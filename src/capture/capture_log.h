@@ -22,7 +22,8 @@ uint64_t captureLogTickCount();
 
 // The folder of one logged capture, made with its missing parents; empty when
 // capture logging is off or the folder could not be made.
-std::filesystem::path createCaptureLogFolder();
+// `programFolder` is the executable's folder (executableFolder()).
+std::filesystem::path createCaptureLogFolder(bool loggingEnabled, const std::filesystem::path& programFolder);
 
 // The work of createCaptureLogFolder below an explicit root ("tally_frame_log")
 // and tick count: root / (timestamp + "-" + tick). If that folder exists
@@ -71,8 +72,5 @@ void writeCaptureLogSummary(std::ostream& out, size_t acceptedFrames, bool reach
 // "%g": six significant digits, the shorter of fixed and exponential notation.
 std::string formatScore(double score);
 
-// Wide text as UTF-8 bytes (UTF-16 on Windows, UTF-32 elsewhere); an unpaired
-// surrogate or an invalid code point becomes U+FFFD.
-std::string toUtf8(const std::wstring& text);
 
 }  // namespace tf

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/geometry.h"
+#include "app/rect.h"
 #include "image/pixel_image.h"
 
 namespace tf {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_globals_win32.h"
+#include "app/page_driver_win32.h"
 #include "app/dpi.h"
 #include "capture/capture_controller.h"
 #include "capture/capture_globals_win32.h"
@@ -36,7 +37,7 @@ struct BackBuffer {
 };
 BackBuffer buffer;
 
-constexpr int kStatusIcon = 218;
+constexpr IconId kStatusIcon = IconId::Status;
 
 int32_t M(int32_t dips) { return dipsToPixels(dips, overlayDpi); }
 
@@ -107,7 +108,7 @@ void roundRect(HDC dc, const Rect& r, int32_t diameter, uint32_t fill, uint32_t*
 // The status glyph, turned and scaled, blended onto its box.
 void drawGlyph(HDC dc, const Rect& box, float angleDegrees, float scale) {
     const int w = box.right - box.left, h = box.bottom - box.top;
-    UniqueBitmap icon(rasterizeSvgIcon(kStatusIcon, w, h, rgb(0x3566D6), angleDegrees, scale));
+    UniqueBitmap icon = rasterizeSvgIcon(kStatusIcon, w, h, rgb(0x3566D6), angleDegrees, scale);
     if (!icon) return;  // a glyph that cannot be rasterised is left out
     UniqueMemoryDc iconDc(CreateCompatibleDC(dc));
     if (!iconDc) return;

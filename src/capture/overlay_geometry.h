@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/geometry.h"
+#include "app/rect.h"
 
 namespace tf {
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/geometry.h"
+#include "app/rect.h"
 #include "image/pixel_image.h"
 
 namespace tf {

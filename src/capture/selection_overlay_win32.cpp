@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "app/app_globals_win32.h"
+#include "app/app_window_win32.h"
+#include "app/page_driver_win32.h"
+#include "stitch/save_session_win32.h"
 #include "capture/capture_controller.h"
 #include "capture/capture_globals_win32.h"
 #include "capture/capture_rules.h"
@@ -15,6 +18,7 @@
 
 namespace tf {
 
+HWND overlayWindow = nullptr;
 Rect captureRect;
 bool captureRectValid = false;
 Rect overlayBounds;
@@ -70,13 +74,10 @@ HWND createOverlayWindow(DWORD exStyle, const Rect& r) {
 
 void acceptRectangle(const Rect& chosen, POINT anchor) {
     captureRect = chosen;
-    savedImagePath.clear();
+    forgetSavedCapture();
     captureRectValid = true;
-    lastCaptureStats.stitchMs = 0;
-    lastCaptureStats.saveMs = 0;
     const uint32_t newDpi = dpiForPoint(anchor, overlayDpi);
-    capturedFrameCount.exchange(0);
-    capturedHeightPx.exchange(0);
+    resetCapturedProgress();
     captureStartTick = GetTickCount64();
 
     setUiState(UiState::Capturing);
@@ -85,10 +86,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
     HWND overlay = createOverlayWindow(
         WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, overlayBounds);
     if (overlay == nullptr) {
-        setUiState(UiState::Failed);
-        showAndActivateMain();
-        MessageBoxW(mainWindow, tr(texts::overlayFailedMessage),
-                    tr(texts::productName), MB_ICONERROR);
+        failCaptureAndShowMain(tr(texts::overlayFailedMessage), MB_ICONERROR);
         return;
     }
     overlayWindow = overlay;
@@ -228,24 +226,21 @@ bool registerOverlayClass() {
 }  // namespace
 
 void beginSelection() {
-    const UiState s = currentUiState();
-    if (s != UiState::Home && s != UiState::Result && s != UiState::Failed) return;
+    if (!isHomeLike(currentUiState())) return;
     setUiState(UiState::Selecting);
     if (mainWindow != nullptr) {
         SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
         ShowWindow(mainWindow, SW_HIDE);
     }
     if (!registerOverlayClass()) {
-        setUiState(UiState::Failed);
-        showAndActivateMain();
+        failCaptureAndShowMain();
         return;
     }
     const POINT cursor = cursorPos();
     overlayBounds = virtualDesktop();
     HWND overlay = createOverlayWindow(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, overlayBounds);
     if (overlay == nullptr) {
-        setUiState(UiState::Failed);
-        showAndActivateMain();
+        failCaptureAndShowMain();
         return;
     }
     overlayWindow = overlay;

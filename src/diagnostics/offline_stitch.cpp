@@ -7,7 +7,6 @@
 #include <string>
 #include <system_error>
 
-#include "diagnostics/text_output.h"
 #include "capture/capture_rules.h"
 #include "image/png_codec.h"
 #include "stitch/composer.h"
@@ -21,14 +20,6 @@ namespace {
 bool isVanished(const std::error_code& ec) {
     return ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
 }
-
-// Resets stitchLog however the run ends.
-struct StitchLogScope {
-    explicit StitchLogScope(std::ostream* log) { stitchLog = log; }
-    ~StitchLogScope() { stitchLog = nullptr; }
-    StitchLogScope(const StitchLogScope&) = delete;
-    StitchLogScope& operator=(const StitchLogScope&) = delete;
-};
 
 fs::path resolvedPath(const fs::path& p) {
     std::error_code ec;
@@ -96,7 +87,7 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
     logPath += ".log.txt";
     // A log that cannot be opened is no failure: its writes are skipped (fail state).
     std::ofstream log(logPath, std::ios::binary | std::ios::trunc);
-    StitchLogScope scope(&log);
+    const TextLog stitchLog(&log);
     try {
         const std::vector<fs::path> files = listFrameFiles(framesFolder);
         // The output would replace a frame it is made from.
@@ -105,20 +96,20 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
         std::vector<PixelImage> frames;
         frames.reserve(files.size());
         for (const fs::path& f : files) frames.push_back(loadPng(f));
-        writeStitchLogLine("frames=" + std::to_string(frames.size()));
+        stitchLog.line("frames=" + std::to_string(frames.size()));
         // Nothing to join is a failure, not an empty picture.
         if (frames.empty()) throw std::runtime_error("no frames");
         const size_t skipped = dropUnmovedFrames(frames);
-        writeStitchLogLine("skipped=" + std::to_string(skipped));
+        stitchLog.line("skipped=" + std::to_string(skipped));
 
-        PixelImage image = composeFrames(frames);
+        PixelImage image = composeFrames(frames, stitchLog);
         frames.clear();
         frames.shrink_to_fit();
         savePng(image, outputPath);
-        writeStitchLogLine("output=" + std::to_string(image.width) + "x" + std::to_string(image.height));
+        stitchLog.line("output=" + std::to_string(image.width) + "x" + std::to_string(image.height));
         return 0;
     } catch (const std::exception&) {
-        writeStitchLogLine("exception");
+        stitchLog.line("exception");
         return 1;
     }
 }

@@ -16,9 +16,10 @@
 #include "capture/capture_rules.h"
 #include "capture/overlay_geometry.h"
 #include "diagnostics/test_pages.h"
-#include "diagnostics/text_output.h"
+#include "stitch/text_log.h"
 #include "image/png_codec.h"
-#include "settings/settings.h"
+#include "settings/program_folder.h"
+#include "settings/ui_language.h"
 #include "stitch/composer.h"
 #include "stitch/matcher.h"
 #include "ui/settings_layout.h"
@@ -57,18 +58,15 @@ private:
 // --- 1. capture logging ---
 
 bool checkCaptureLogging(Report& report) {
-    const bool saved = settings.captureLoggingEnabled;
-    settings.captureLoggingEnabled = false;
-    const bool defaultOff = createCaptureLogFolder().empty();
-    settings.captureLoggingEnabled = true;
-    const fs::path folder = createCaptureLogFolder();
+    const fs::path programFolder = executableFolder();
+    const bool defaultOff = createCaptureLogFolder(kCaptureLoggingDefault, programFolder).empty();
+    const fs::path folder = createCaptureLogFolder(true, programFolder);
     std::error_code ec;
     const bool enabled = !folder.empty() && fs::is_directory(folder, ec);
     if (!folder.empty()) {
         fs::remove(folder, ec);
         fs::remove(folder.parent_path(), ec);  // only when no earlier capture left logs there
     }
-    settings.captureLoggingEnabled = saved;
     report.line(std::string("capture-logging default-off=") + verdict(defaultOff) +
                 " enabled-session=" + verdict(enabled));
     return defaultOff && enabled;

@@ -31,10 +31,6 @@ private:
     std::vector<std::wstring> lines_;
 };
 
-// Conversions that never fail: invalid input becomes U+FFFD.
-std::wstring wideFromUtf8(std::string_view utf8);
-std::string utf8FromWide(std::wstring_view wide);
-
 // The profile functions' integer rule: leading decimal digits (saturated), 0
 // when the text does not start with one.
 int profileInteger(const std::wstring& text);

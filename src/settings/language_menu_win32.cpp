@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/app_window_win32.h"
+#include "app/control_table_win32.h"
 #include "settings/pickers_win32.h"
 #include "settings/settings_store.h"
 #include "settings/texts.h"

@@ -5,15 +5,15 @@
 #include <cstdint>
 #include <string>
 
-namespace tf {
+#include "settings/ui_language.h"
 
-enum class UiLanguage : int32_t { ChineseSimplified = 0, English = 1 };
+namespace tf {
 
 struct Settings {
     std::wstring captureFolder;                         // never empty after loading
     UiLanguage language = UiLanguage::ChineseSimplified;
     bool openAfterCapture = true;
-    bool captureLoggingEnabled = false;
+    bool captureLoggingEnabled = kCaptureLoggingDefault;
 };
 
 // The process-wide record. Main thread only.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "settings/program_folder.h"
 #include "settings/settings.h"
 
 namespace tf {
@@ -37,8 +38,6 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record);
 std::filesystem::path settingsFilePath();
 // The Desktop, or "." when it cannot be found.
 std::wstring defaultCaptureFolder();
-// The running executable's folder, or the current directory.
-std::filesystem::path executableFolder();
 
 // The profile over a settings file on this platform.
 std::unique_ptr<SettingsProfile> openSettingsProfile(const std::filesystem::path& file);

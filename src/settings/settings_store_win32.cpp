@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/settings_store.h"
+#include "ui/win32_handles.h"
 
 namespace fs = std::filesystem;
 
@@ -42,12 +43,12 @@ private:
     // every character outside it; a file that starts as UTF-16 with a byte-order
     // mark stays UTF-16.
     void createAsUnicode() {
-        HANDLE h = CreateFileW(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return;  // exists already (or cannot be made: the write reports it)
+        const UniqueFileHandle file(
+            CreateFileW(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return;  // exists already (or cannot be made: the write reports it)
         const unsigned char bom[2] = {0xFF, 0xFE};
         DWORD written = 0;
-        WriteFile(h, bom, sizeof bom, &written, nullptr);
-        CloseHandle(h);
+        WriteFile(file.get(), bom, sizeof bom, &written, nullptr);
     }
     fs::path file_;
 };

@@ -6,16 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "diagnostics/text_output.h"
-
 namespace tf {
-
-std::ostream* stitchLog = nullptr;
-
-void writeStitchLogLine(std::string_view line) {
-    if (stitchLog == nullptr || stitchLog->fail() || stitchLog->bad()) return;
-    writeTextLine(*stitchLog, line);
-}
 
 std::string formatPairLine(size_t pairNumber, const MatchResult& r) {
     char buffer[256];
@@ -61,7 +52,7 @@ void paintPanelsOnce(std::vector<uint32_t>& canvas, size_t w, int64_t height, co
 
 }  // namespace
 
-PixelImage composeFrames(const std::vector<PixelImage>& frames) {
+PixelImage composeFrames(const std::vector<PixelImage>& frames, const TextLog& log) {
     if (frames.empty()) return PixelImage{};
 
     int32_t W = frames[0].width;
@@ -76,7 +67,7 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
 
     // Fixed side panels are matched around and pasted once (see below).
     const SidePanels panels = detectCapturePanels(frames);
-    if (panels.any()) writeStitchLogLine("panels=" + std::to_string(panels.left) + "," + std::to_string(panels.right));
+    if (panels.any()) log.line("panels=" + std::to_string(panels.left) + "," + std::to_string(panels.right));
 
     int64_t offset = 0;
     int32_t expected = 0;
@@ -84,7 +75,7 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
         const PixelImage& prev = frames[i - 1];
         const PixelImage& next = frames[i];
         const MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, panels);
-        writeStitchLogLine(formatPairLine(i, r));
+        log.line(formatPairLine(i, r));
         if (!r.matched) throw std::runtime_error("stitch failed");
         expected = r.overlap;
         offset += prev.height - r.overlap;

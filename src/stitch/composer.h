@@ -7,20 +7,16 @@
 
 #include "image/pixel_image.h"
 #include "stitch/matcher.h"
+#include "stitch/text_log.h"
 
 namespace tf {
-
-// Set only by the offline stitch mode while it runs; null otherwise.
-extern std::ostream* stitchLog;
-
-// Writes one line to stitchLog when it is set and healthy; otherwise nothing.
-void writeStitchLogLine(std::string_view line);
 
 // The composer's per-pair log lines (bounded to 256 characters).
 std::string formatPairLine(size_t pairNumber, const MatchResult& r);
 
 // Throws std::runtime_error("stitch failed") on a pair that does not match and
 // std::runtime_error("invalid seam") when the cut would leave the canvas.
-PixelImage composeFrames(const std::vector<PixelImage>& frames);
+// Writes the detected panels and one line per pair to `log`.
+PixelImage composeFrames(const std::vector<PixelImage>& frames, const TextLog& log = TextLog());
 
 }  // namespace tf

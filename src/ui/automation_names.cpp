@@ -6,37 +6,37 @@ namespace tf {
 namespace {
 
 struct ControlNames {
-    int id;
+    ControlId id;
     const wchar_t* automationId;
     BilingualText name;
 };
 
 constexpr ControlNames kNames[] = {
-    {1, L"StartCaptureButton", texts::startButton},
-    {2, L"OpenImageButton", texts::openImageButton},
-    {3, L"CaptureAgainButton", texts::captureAnotherButton},
-    {4, L"SettingsButton", texts::settingsButton},
-    {5, L"OpenContainingFolderButton", texts::openFolderButton},
-    {10, L"MinimizeButton", texts::minimizeName},
-    {11, L"CloseButton", texts::closeName},
-    {12, L"CloseSettingsButton", texts::closeSettingsName},
-    {20, L"SettingsGeneralNavigationItem", texts::generalNavigation},
-    {21, L"SettingsHelpNavigationItem", texts::helpNavigation},
-    {22, L"SettingsAboutNavigationItem", texts::aboutNavigation},
-    {30, L"CaptureFolderButton", texts::changeFolderCommand},
-    {31, L"LanguageButton", texts::languageCommand},
-    {32, L"OpenAfterCaptureToggle", texts::openResultCommand},
-    {33, L"CaptureLoggingToggle", texts::captureLoggingCommand},
-    {40, L"ProductHomeButton", texts::productHomeCommand},
-    {41, L"ProductSiteButton", texts::productSiteCommand},
-    {42, L"FeedbackButton", texts::feedbackCommand},
-    {43, L"CheckUpdateButton", texts::checkUpdatesCommand},
-    {44, L"QuorvelleHomeButton", texts::publisherCredit},
-    {45, L"AboutTalizenButton", texts::aboutNavigation},
+    {ControlId::StartCapture, L"StartCaptureButton", texts::startButton},
+    {ControlId::OpenImage, L"OpenImageButton", texts::openImageButton},
+    {ControlId::CaptureAnother, L"CaptureAgainButton", texts::captureAnotherButton},
+    {ControlId::Settings, L"SettingsButton", texts::settingsButton},
+    {ControlId::OpenFolder, L"OpenContainingFolderButton", texts::openFolderButton},
+    {ControlId::Minimize, L"MinimizeButton", texts::minimizeName},
+    {ControlId::Close, L"CloseButton", texts::closeName},
+    {ControlId::CloseSettings, L"CloseSettingsButton", texts::closeSettingsName},
+    {ControlId::GeneralNavigation, L"SettingsGeneralNavigationItem", texts::generalNavigation},
+    {ControlId::HelpNavigation, L"SettingsHelpNavigationItem", texts::helpNavigation},
+    {ControlId::AboutNavigation, L"SettingsAboutNavigationItem", texts::aboutNavigation},
+    {ControlId::ChooseFolder, L"CaptureFolderButton", texts::changeFolderCommand},
+    {ControlId::Language, L"LanguageButton", texts::languageCommand},
+    {ControlId::OpenAfterCapture, L"OpenAfterCaptureToggle", texts::openResultCommand},
+    {ControlId::CaptureLogging, L"CaptureLoggingToggle", texts::captureLoggingCommand},
+    {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
+    {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
+    {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},
+    {ControlId::CheckUpdates, L"CheckUpdateButton", texts::checkUpdatesCommand},
+    {ControlId::PublisherSite, L"QuorvelleHomeButton", texts::publisherCredit},
+    {ControlId::AboutProduct, L"AboutTalizenButton", texts::aboutNavigation},
 };
-constexpr ControlNames kOther{0, L"TallyframeControl", texts::otherControlName};
+constexpr ControlNames kOther{ControlId::None, L"TallyframeControl", texts::otherControlName};
 
-const ControlNames& namesFor(int id) {
+const ControlNames& namesFor(ControlId id) {
     for (const ControlNames& n : kNames) {
         if (n.id == id) return n;
     }
@@ -45,14 +45,13 @@ const ControlNames& namesFor(int id) {
 
 }  // namespace
 
-std::wstring_view automationIdFor(int controlId, UiState state) {
-    const int s = static_cast<int>(state);
-    if (controlId == 4 && s >= 6 && s <= 8) return L"BackButton";
-    return namesFor(controlId).automationId;
+std::wstring_view automationIdFor(ControlId control, UiState state) {
+    if (control == ControlId::Settings && isSettingsPage(state)) return L"BackButton";
+    return namesFor(control).automationId;
 }
 
-std::wstring_view automationNameFor(int controlId, UiLanguage language) {
-    return pick(namesFor(controlId).name, language);
+std::wstring_view automationNameFor(ControlId control, UiLanguage language) {
+    return pick(namesFor(control).name, language);
 }
 
 }  // namespace tf

@@ -5,16 +5,15 @@
 
 #include <string_view>
 
+#include "app/control_ids.h"
 #include "app/ui_state.h"
-#include "settings/settings.h"
+#include "settings/ui_language.h"
 
 namespace tf {
 
-// Ids 32 and 33 are switches (check boxes to a screen reader); the rest buttons.
-inline bool isSwitchControl(int controlId) { return controlId == 32 || controlId == 33; }
-
-// The Settings button (id 4) reads "BackButton" while a settings page is shown.
-std::wstring_view automationIdFor(int controlId, UiState state);
-std::wstring_view automationNameFor(int controlId, UiLanguage language);
+// The switches (isSwitchControl) are check boxes to a screen reader; the rest buttons.
+// The Settings button reads "BackButton" while a settings page is shown.
+std::wstring_view automationIdFor(ControlId control, UiState state);
+std::wstring_view automationNameFor(ControlId control, UiLanguage language);
 
 }  // namespace tf

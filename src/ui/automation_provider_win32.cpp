@@ -3,6 +3,8 @@
 #include <new>
 
 #include "app/app_globals_win32.h"
+#include "app/control_table_win32.h"
+#include "app/page_driver_win32.h"
 #include "settings/settings.h"
 #include "ui/automation_names.h"
 
@@ -44,7 +46,7 @@ HRESULT bstrVariant(VARIANT* out, std::wstring_view text) {
 
 }  // namespace
 
-ControlAutomationProvider::ControlAutomationProvider(HWND window) : window_(window), controlId_(GetDlgCtrlID(window)) {}
+ControlAutomationProvider::ControlAutomationProvider(HWND window) : window_(window), controlId_(controlIdOf(window)) {}
 
 bool ControlAutomationProvider::isSwitch() const { return isSwitchControl(controlId_); }
 
@@ -138,7 +140,9 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
     if (out == nullptr) return E_INVALIDARG;
-    const bool on = controlId_ == 32 ? settings.openAfterCapture : controlId_ == 33 && settings.captureLoggingEnabled;
+    const bool on = controlId_ == ControlId::OpenAfterCapture
+                        ? settings.openAfterCapture
+                        : controlId_ == ControlId::CaptureLogging && settings.captureLoggingEnabled;
     *out = on ? ToggleState_On : ToggleState_Off;
     return S_OK;
 }

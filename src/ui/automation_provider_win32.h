@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+#include "app/control_ids.h"
+
 namespace tf {
 
 // MinGW's uiautomationcore.h has IRawElementProviderSimple but not the two
@@ -76,7 +78,7 @@ private:
 
     std::atomic<ULONG> references_{1};
     HWND window_;
-    int controlId_;
+    ControlId controlId_;
 };
 
 // The answer to WM_GETOBJECT for a button: a new provider handed to

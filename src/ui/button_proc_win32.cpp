@@ -1,5 +1,6 @@
 #include "ui/button_proc_win32.h"
 
+#include "app/control_table_win32.h"
 #include "app/app_window_win32.h"
 #include "ui/automation_provider_win32.h"
 
@@ -7,6 +8,9 @@ namespace tf {
 
 HWND hoverButton = nullptr;
 WNDPROC defaultButtonProc = nullptr;
+bool settingsFocusRingSuppressed = false;
+
+void suppressSettingsFocusRing(bool suppressed) { settingsFocusRingSuppressed = suppressed; }
 
 void subclassOwnerButton(HWND button) {
     if (button == nullptr) return;
@@ -16,7 +20,7 @@ void subclassOwnerButton(HWND button) {
 }
 
 LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-    const int id = GetDlgCtrlID(button);
+    const ControlId id = controlIdOf(button);
     switch (message) {
         case WM_MOUSEMOVE:
             if (hoverButton != button) {
@@ -35,11 +39,13 @@ LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
         case WM_KILLFOCUS:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
-            if (id == 4 && GetParent(button) == mainWindow) suppressSettingsFocusRing = false;
+            if (id == ControlId::Settings && GetParent(button) == mainWindow) settingsFocusRingSuppressed = false;
             InvalidateRect(button, nullptr, FALSE);
             break;
         case WM_SETCURSOR:
-            if (id == 40 || id == 42 || id == 44 || id == 45) {
+            // The link-like controls.
+            if (id == ControlId::ProductHome || id == ControlId::Feedback || id == ControlId::PublisherSite ||
+                id == ControlId::AboutProduct) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }

@@ -9,6 +9,10 @@ namespace tf {
 
 extern HWND hoverButton;          // the button under the mouse, or null
 extern WNDPROC defaultButtonProc;  // the BUTTON class procedure, stored by the first subclassing
+// Set when the settings window has just closed: the Settings button then
+// draws no focus ring until the mouse or a focus change touches it.
+extern bool settingsFocusRingSuppressed;
+void suppressSettingsFocusRing(bool suppressed);
 
 // Installs the shared procedure on `button` (null is skipped).
 void subclassOwnerButton(HWND button);

@@ -2,9 +2,12 @@
 
 #include <cmath>
 
+#include "app/app_globals_win32.h"
+#include "app/control_table_win32.h"
 #include "app/dpi.h"
 #include "app/geometry.h"
 #include "app/app_window_win32.h"
+#include "app/page_driver_win32.h"
 #include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
@@ -18,8 +21,8 @@ namespace {
 D2D1_RECT_F rectF(float l, float t, float r, float b) { return D2D1::RectF(l, t, r, b); }
 D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
 
-int px(UINT dpi, float dips) { return static_cast<int>(std::lroundf(dpi * dips / 96.0f)); }
-int md(UINT dpi, int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); }
+int px(UINT dpi, float dips) { return fractionalDipsToPixels(dips, dpi); }
+int md(UINT dpi, int v) { return dipsToPixels(v, dpi); }
 
 RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
     return {base.left + l, base.top + t, base.left + r, base.top + b};
@@ -27,7 +30,7 @@ RECT offsetRect(const RECT& base, int l, int t, int r, int b) {
 
 // A square icon of `sideDips` centred in the item, `dy` pixels lower.
 RECT centredIcon(const RECT& rc, UINT dpi, int sideDips, int dy = 0) {
-    const int side = mulDiv(sideDips, static_cast<int32_t>(dpi), 96);
+    const int side = dipsToPixels(sideDips, dpi);
     const int ox = ((rc.right - rc.left) - side) / 2, oy = ((rc.bottom - rc.top) - side) / 2 + dy;
     return offsetRect(rc, ox, oy, ox + side, oy + side);
 }
@@ -69,7 +72,7 @@ void paintInWindowSettingsHeader(ID2D1RenderTarget* t, float W, UiState state) {
     const wchar_t* title = state == UiState::SettingsHelp    ? tr(texts::helpNavigation)
                            : state == UiState::SettingsAbout ? tr(texts::aboutNavigation)
                                                              : tr(texts::settingsButton);
-    drawText(t, title, rectF(40, 16.0f - settingsScrollOffset, W - 40, 60.0f - settingsScrollOffset), 28, 400,
+    drawText(t, title, rectF(40, 16.0f - settingsScrollOffset(), W - 40, 60.0f - settingsScrollOffset()), 28, 400,
              palette::titleText, kTextCentred);
 }
 
@@ -111,23 +114,22 @@ void paintMainPage(HWND window, HDC hdc) {
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
-    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
-    if (t == nullptr) return;
+    DcDraw draw(window, hdc, client);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     const UiState state = displayedMainState();
     const bool resultMode = inResultWithPath();
     const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
     const float y = (H - (resultMode ? 410 : 340)) / 2, x = (W - 660) / 2;
     t->Clear(D2D1::ColorF(GetRValue(palette::pageBackground) / 255.0f, GetGValue(palette::pageBackground) / 255.0f,
                           GetBValue(palette::pageBackground) / 255.0f));
-    const bool settingsPage =
-        state == UiState::SettingsGeneral || state == UiState::SettingsHelp || state == UiState::SettingsAbout;
-    if (settingsPage) paintInWindowSettingsHeader(t, W, state);
+    if (isSettingsPage(state)) paintInWindowSettingsHeader(t, W, state);
     else if (resultMode) paintResult(t, W, x, y);
     else paintHome(t, W, y, layout);
-    endDcDraw();
+    draw.end();
     if (resultMode) {
         const RECT check{px(dpi, x + 198), px(dpi, y + 49), px(dpi, x + 226), px(dpi, y + 77)};
-        drawCachedIcon(hdc, 205, check, palette::success);
+        drawCachedIcon(hdc, IconId::Check, check, palette::success);
     }
 }
 
@@ -143,87 +145,91 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.p = b.pressed ? 1.0f : 0.0f;
     b.dpi = dpi;
-    ID2D1DCRenderTarget* t = beginDcDraw(window, item.hDC, rc);
-    if (t == nullptr) return;
+    DcDraw draw(window, item.hDC, rc);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, rectF(0, 0, b.w, b.h), palette::pageBackground);
     const bool inSettings = window == settingsWindow && settingsWindow != nullptr;
     const float p = b.p;
-    int iconId = 0;
+    IconId iconId{};  // none
     RECT iconRect{};
     COLORREF iconColour = 0;
     const UiState state = currentUiState();
 
-    switch (item.CtlID) {
-        case 1:
+    const ControlId control = static_cast<ControlId>(item.CtlID);
+    switch (control) {
+        case ControlId::StartCapture:
             iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::startButton), 16, 24, 10);
-            iconId = 202;
+            iconId = IconId::Selection;
             iconColour = palette::white;
             break;
-        case 2:
+        case ControlId::OpenImage:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
             focusRing(t, b, 2, 7);
             drawText(t, tr(texts::openImageButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
             break;
-        case 3:
+        case ControlId::CaptureAnother:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
             strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::accent, 96.0f / dpi);
             focusRing(t, b, 2, 7);
             drawText(t, tr(texts::captureAnotherButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
                      kTextCentred);
             break;
-        case 4: {
+        case ControlId::Settings: {
             if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
-            if (b.focused && !suppressSettingsFocusRing) focusRing(t, b, 1, 7);
-            iconId = 208;
+            if (b.focused && !settingsFocusRingSuppressed) focusRing(t, b, 1, 7);
+            iconId = IconId::Gear;
             iconColour = b.pressed ? palette::accentPressed : b.hot ? palette::accent : palette::bodyText;
             iconRect = centredIcon(rc, dpi, 18);
             break;
         }
-        case 5:
+        case ControlId::OpenFolder:
             focusRing(t, b, 1, 7);
             drawText(t, tr(texts::openFolderButton), rectF(30, p, b.w, p + b.h), 14, 400,
                      b.pressed ? palette::accentPressed : palette::accent, kTextLeft);
-            iconId = 213;
+            iconId = IconId::Folder;
             iconColour = palette::accent;
             iconRect = offsetRect(rc, md(dpi, 6), md(dpi, 10), md(dpi, 26), md(dpi, 30));
             break;
-        case 10:
-        case 11:
-        case 12: {
+        case ControlId::Minimize:
+        case ControlId::Close:
+        case ControlId::CloseSettings: {
             if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
             focusRing(t, b, 1, 7);
-            iconId = item.CtlID == 10 ? 203 : 204;
+            iconId = control == ControlId::Minimize ? IconId::Minimize : IconId::Close;
             iconColour = palette::quietIcon;
             iconRect = centredIcon(rc, dpi, 16);
             break;
         }
-        case 20:
-        case 21:
-        case 22: {
+        case ControlId::GeneralNavigation:
+        case ControlId::HelpNavigation:
+        case ControlId::AboutNavigation: {
             // Navigation between the settings pages: an icon, tinted when its
             // page is the one shown.
-            const UiState page = item.CtlID == 20 ? UiState::SettingsGeneral
-                                 : item.CtlID == 21 ? UiState::SettingsHelp
-                                                    : UiState::SettingsAbout;
+            const UiState page = control == ControlId::GeneralNavigation ? UiState::SettingsGeneral
+                                 : control == ControlId::HelpNavigation  ? UiState::SettingsHelp
+                                                                         : UiState::SettingsAbout;
             const bool selected = state == page || (page == UiState::SettingsGeneral && inSettings &&
                                                     state != UiState::SettingsHelp && state != UiState::SettingsAbout);
             if (selected || b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
             focusRing(t, b, 1, 7);
-            iconId = 190 + item.CtlID;  // 210, 211, 212
+            iconId = control == ControlId::GeneralNavigation ? IconId::Sliders
+                     : control == ControlId::HelpNavigation  ? IconId::Help
+                                                             : IconId::Info;
             iconColour = b.pressed ? palette::accentPressed : (selected || b.hot) ? palette::accent : palette::bodyText;
             iconRect = centredIcon(rc, dpi, 18, b.pressed ? md(dpi, 1) : 0);
             break;
         }
-        case 29:
+        case ControlId::CaptureFolderBox:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::white);
             strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::border, 96.0f / dpi);
             drawText(t, settings.captureFolder, rectF(40, 0, b.w - 10, b.h), 13, 400, palette::titleText,
                      kTextLeft | DT_END_ELLIPSIS);
-            iconId = 213;
+            iconId = IconId::Folder;
             iconColour = palette::bodyText;
             iconRect = offsetRect(rc, md(dpi, 14), md(dpi, 11), md(dpi, 30), md(dpi, 27));
             break;
-        case 30:
+        case ControlId::ChooseFolder:
             if (inSettings) {
                 fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
                 hairline(t, b, 8, palette::border);
@@ -231,47 +237,48 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
                 focusRing(t, b, 1, 7);
             }
             break;
-        case 31: {
+        case ControlId::Language: {
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::pageBackground);
             hairline(t, b, 8, palette::border);
             drawText(t, englishUi() ? L"English" : L"简体中文", rectF(14, p, b.w - 12, p + b.h), 14, 400,
                      palette::titleText, kTextLeft);
             focusRing(t, b, 1, 7);
-            iconId = 219;
+            iconId = IconId::ChevronDown;
             iconColour = palette::bodyText;
             const int w = static_cast<int>(b.w);
             iconRect = offsetRect(rc, md(dpi, w - 30), md(dpi, 13), md(dpi, w - 14), md(dpi, 29));
             break;
         }
-        case 32:
-        case 33: {
-            const bool on = item.CtlID == 32 ? settings.openAfterCapture : settings.captureLoggingEnabled;
+        case ControlId::OpenAfterCapture:
+        case ControlId::CaptureLogging: {
+            const bool on =
+                control == ControlId::OpenAfterCapture ? settings.openAfterCapture : settings.captureLoggingEnabled;
             fillRoundedRect(t, rectF(0, 0, 48, 26), 13, on ? palette::accent : palette::disabled);
             const float kx = on ? 25.0f : 3.0f;
             fillRoundedRect(t, rectF(kx, 3, kx + 20, 23), 10, palette::white);
             if (b.focused) strokeRoundedRect(t, rectF(1, 1, 47, 25), 12, palette::focusRing, 2);
             break;
         }
-        case 40:
-        case 41:
-        case 42:
-        case 44:
-        case 45: {
+        case ControlId::ProductHome:
+        case ControlId::ProductSite:
+        case ControlId::Feedback:
+        case ControlId::PublisherSite:
+        case ControlId::AboutProduct: {
             const COLORREF c = b.pressed ? palette::accentPressed : b.hot ? palette::accentHot : palette::accent;
-            const float size = item.CtlID == 42 ? 12.0f : 13.0f;
+            const float size = control == ControlId::Feedback ? 12.0f : 13.0f;
             drawText(t, windowText(item.hwndItem), rectF(0, p, b.w, p + b.h), size, 400, c, kTextLeft);
             focusRing(t, b, 1, 5);
             break;
         }
-        case 43:
+        case ControlId::CheckUpdates:
             iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::updateCheckTitle), 14, 18, 10);
-            iconId = 214;
+            iconId = IconId::Refresh;
             iconColour = palette::white;
             break;
         default: break;
     }
-    endDcDraw();
-    if (iconId != 0) drawCachedIcon(item.hDC, iconId, iconRect, iconColour);
+    draw.end();
+    if (iconId != IconId{}) drawCachedIcon(item.hDC, iconId, iconRect, iconColour);
 }
 
 }  // namespace tf

@@ -18,7 +18,7 @@ ComPtr<ID2D1DCRenderTarget> dcTarget;
 ComPtr<IWICImagingFactory> imagingFactory;
 
 struct IconCacheEntry {
-    int resourceId;
+    IconId icon;
     int width;
     int height;
     COLORREF colour;
@@ -134,7 +134,6 @@ UINT windowDpi(HWND window) {
     return d == 0 ? 96 : d;
 }
 
-int dipsToPixels(HWND window, float v) { return static_cast<int>(std::lroundf(windowDpi(window) * v / 96.0f)); }
 
 bool ensureTextRenderer() {
     if (!textFactory) {
@@ -166,9 +165,9 @@ bool ensureTextRenderer() {
     return true;
 }
 
-ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
-    if (!ensureTextRenderer()) return nullptr;
-    if (FAILED(dcTarget->BindDC(hdc, &pixelRect))) return nullptr;
+DcDraw::DcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
+    if (!ensureTextRenderer()) return;
+    if (FAILED(dcTarget->BindDC(hdc, &pixelRect))) return;
     const float d = static_cast<float>(windowDpi(window));
     dcTarget->SetDpi(d, d);
     dcTarget->SetTransform(D2D1::Matrix3x2F::Identity());
@@ -177,10 +176,12 @@ ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
     dcTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE);
     dcTarget->SetTextRenderingParams(renderingParams.Get());
     dcTarget->BeginDraw();
-    return dcTarget.Get();
+    target_ = dcTarget.Get();
 }
 
-void endDcDraw() {
+void DcDraw::end() {
+    if (target_ == nullptr) return;
+    target_ = nullptr;
     if (!dcTarget) return;
     if (dcTarget->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) dropComObject(dcTarget);
 }
@@ -270,7 +271,8 @@ void drawLine(ID2D1RenderTarget* target, D2D1_POINT_2F a, D2D1_POINT_2F b, COLOR
 
 void setSvgSourceForTests(std::string_view (*source)(int)) { svgSource = source; }
 
-std::string_view svgResourceText(int resourceId) {
+std::string_view svgResourceText(IconId icon) {
+    const int resourceId = static_cast<int>(icon);
     if (svgSource != nullptr) return svgSource(resourceId);
     HRSRC info = FindResourceW(appInstance, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     if (info == nullptr) return {};
@@ -281,24 +283,24 @@ std::string_view svgResourceText(int resourceId) {
     return {static_cast<const char*>(bytes), size};
 }
 
-HBITMAP rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour, float angleDegrees,
-                             float scale) {
-    if (width < 1 || height < 1 || width > 4096 || height > 4096) return nullptr;
-    if (!ensureTextRenderer() || !ensureImagingFactory()) return nullptr;
+UniqueBitmap rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour,
+                                  float angleDegrees, float scale) {
+    if (width < 1 || height < 1 || width > 4096 || height > 4096) return {};
+    if (!ensureTextRenderer() || !ensureImagingFactory()) return {};
     ComPtr<IWICBitmap> surface;
     if (FAILED(imagingFactory->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad,
                                             &surface))) {
-        return nullptr;
+        return {};
     }
     const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
         D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
         96.0f, 96.0f);
     ComPtr<ID2D1RenderTarget> target;
-    if (FAILED(textFactory->CreateWicBitmapRenderTarget(surface.Get(), &props, &target))) return nullptr;
+    if (FAILED(textFactory->CreateWicBitmapRenderTarget(surface.Get(), &props, &target))) return {};
     target->BeginDraw();
     target->Clear(D2D1::ColorF(0, 0, 0, 0));
     const bool drawn = drawDocument(target.Get(), document, width, height, colour, angleDegrees, scale);
-    if (FAILED(target->EndDraw()) || !drawn) return nullptr;
+    if (FAILED(target->EndDraw()) || !drawn) return {};
     target.Reset();
 
     BITMAPINFO info{};
@@ -310,39 +312,39 @@ HBITMAP rasterizeSvgDocument(const SvgDocument& document, int width, int height,
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib || bits == nullptr) return nullptr;
+    if (!dib || bits == nullptr) return {};
     const UINT stride = static_cast<UINT>(width) * 4;
     if (FAILED(surface->CopyPixels(nullptr, stride, stride * static_cast<UINT>(height), static_cast<BYTE*>(bits)))) {
-        return nullptr;
+        return {};
     }
     GdiFlush();
-    return dib.release();
+    return dib;
 }
 
-HBITMAP rasterizeSvgIcon(int resourceId, int width, int height, COLORREF colour, float angleDegrees, float scale) {
-    if (width < 1 || height < 1) return nullptr;
-    const std::string_view text = svgResourceText(resourceId);
-    if (text.empty()) return nullptr;
+UniqueBitmap rasterizeSvgIcon(IconId icon, int width, int height, COLORREF colour, float angleDegrees, float scale) {
+    if (width < 1 || height < 1) return {};
+    const std::string_view text = svgResourceText(icon);
+    if (text.empty()) return {};
     const SvgParseResult parsed = parseSvgIcon(text);
-    if (!parsed.document) return nullptr;
+    if (!parsed.document) return {};
     return rasterizeSvgDocument(*parsed.document, width, height, colour, angleDegrees, scale);
 }
 
-bool drawCachedIcon(HDC hdc, int resourceId, const RECT& pixelRect, COLORREF colour) {
+bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour) {
     const int w = pixelRect.right - pixelRect.left, h = pixelRect.bottom - pixelRect.top;
     if (hdc == nullptr || w < 1 || h < 1) return false;
     HBITMAP bitmap = nullptr;
     for (const IconCacheEntry& e : iconCache) {
-        if (e.resourceId == resourceId && e.width == w && e.height == h && e.colour == colour) {
+        if (e.icon == icon && e.width == w && e.height == h && e.colour == colour) {
             bitmap = e.bitmap.get();
             break;
         }
     }
     if (bitmap == nullptr) {
-        UniqueBitmap made(rasterizeSvgIcon(resourceId, w, h, colour));
+        UniqueBitmap made = rasterizeSvgIcon(icon, w, h, colour);
         if (!made) return false;
         bitmap = made.get();
-        iconCache.push_back({resourceId, w, h, colour, std::move(made)});
+        iconCache.push_back({icon, w, h, colour, std::move(made)});
     }
     UniqueMemoryDc memory(CreateCompatibleDC(hdc));
     if (!memory) return false;

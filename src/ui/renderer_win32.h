@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "app/control_ids.h"
 #include "ui/svg_icon.h"
 #include "ui/win32_handles.h"
 
@@ -33,10 +34,23 @@ constexpr COLORREF rgbHex(uint32_t rrggbb) {
 }
 
 bool ensureTextRenderer();
-// Binds the shared DC render target to `hdc` over `pixelRect` at the window's
-// DPI and begins drawing; null when anything fails. Pair with endDcDraw.
-ID2D1DCRenderTarget* beginDcDraw(HWND window, HDC hdc, const RECT& pixelRect);
-void endDcDraw();
+// One drawing pass of the shared DC render target on `hdc` over `pixelRect`
+// at the window's DPI: begun when made, ended when it goes or at end(), so
+// that GDI can draw on the DC afterwards. Empty when anything failed.
+class DcDraw {
+public:
+    DcDraw(HWND window, HDC hdc, const RECT& pixelRect);
+    ~DcDraw() { end(); }
+    DcDraw(const DcDraw&) = delete;
+    DcDraw& operator=(const DcDraw&) = delete;
+    ID2D1DCRenderTarget* target() const { return target_; }
+    explicit operator bool() const { return target_ != nullptr; }
+    // Ends the pass (once); a lost device is dropped and made again next time.
+    void end();
+
+private:
+    ID2D1DCRenderTarget* target_ = nullptr;
+};
 
 ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned flags);
 void drawText(ID2D1RenderTarget* target, std::wstring_view text, const D2D1_RECT_F& rect, float sizeDips, int weight,
@@ -54,27 +68,26 @@ void strokeRoundedRect(ID2D1RenderTarget* target, const D2D1_RECT_F& rect, float
                        float strokeWidth);
 void drawLine(ID2D1RenderTarget* target, D2D1_POINT_2F a, D2D1_POINT_2F b, COLORREF colour, float width);
 
-// A 32-bit premultiplied top-down DIB section of the icon; the caller owns it.
-// Null for a size below 1, a missing or malformed document, or a failed draw.
-HBITMAP rasterizeSvgIcon(int resourceId, int width, int height, COLORREF colour, float angleDegrees = 0,
-                         float scale = 1);
-HBITMAP rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour,
-                             float angleDegrees = 0, float scale = 1);
+// A 32-bit premultiplied top-down DIB section of the icon.
+// Empty for a size below 1, a missing or malformed document, or a failed draw.
+UniqueBitmap rasterizeSvgIcon(IconId icon, int width, int height, COLORREF colour, float angleDegrees = 0,
+                              float scale = 1);
+UniqueBitmap rasterizeSvgDocument(const SvgDocument& document, int width, int height, COLORREF colour,
+                                  float angleDegrees = 0, float scale = 1);
 // The icon's document text from the executable's RCDATA; empty when missing.
-std::string_view svgResourceText(int resourceId);
-// Test suites have no resources: they hand the documents in instead.
+std::string_view svgResourceText(IconId icon);
+// Test suites have no resources: they hand the documents in by resource number.
 void setSvgSourceForTests(std::string_view (*source)(int));
 
 // Blends the cached icon at the rectangle's top-left with its pixel size.
-bool drawCachedIcon(HDC hdc, int resourceId, const RECT& pixelRect, COLORREF colour);
+bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour);
 void clearIconCache();
 size_t iconCacheSize();
 
 // Drops every device object (main window destruction).
 void releaseRenderer();
 
-// d × v / 96 rounded, d the window's DPI (96 when unknown).
-int dipsToPixels(HWND window, float v);
+// The window's DPI; 96 when unknown. DIP conversions are in app/dpi.h.
 UINT windowDpi(HWND window);
 
 }  // namespace tf

@@ -7,8 +7,11 @@
 #include <array>
 #include <cmath>
 
+#include "app/control_table_win32.h"
 #include "app/dpi.h"
+#include "app/commands_win32.h"
 #include "app/app_window_win32.h"
+#include "app/page_driver_win32.h"
 #include "settings/pickers_win32.h"
 #include "settings/settings_store.h"
 #include "settings/texts.h"
@@ -20,23 +23,34 @@
 #include "ui/settings_layout.h"
 
 namespace tf {
+
+HWND settingsWindow = nullptr;
+
 namespace {
 
-// The page navigation (20-22) and "Check for updates" (43) belong to this
-// window only; they never enter the shared control slots, which keep the main
-// window's hidden controls of the same ids.
-constexpr int kNavigationIds[] = {20, 21, 22, 43};
+// The page navigation and "Check for updates" belong to this window only;
+// they never enter the shared control slots, which keep the main window's
+// hidden controls of the same ids.
+constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId::HelpNavigation,
+                                        ControlId::AboutNavigation, ControlId::CheckUpdates};
 std::array<HWND, 4> navigation{};
 
-constexpr int kSlotIds[] = {29, 30, 31, 32, 33, 42};
+// The rows of the general page, in tab order; they take the shared slots.
+constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,   ControlId::Language,
+                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback};
+// Every slot this window fills or borrows, emptied when it closes.
+constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
+                                        ControlId::Language,         ControlId::OpenAfterCapture,
+                                        ControlId::CaptureLogging,   ControlId::Feedback,
+                                        ControlId::PublisherSite,    ControlId::AboutProduct};
 
-std::wstring settingsControlLabel(int id) {
+std::wstring settingsControlLabel(ControlId id) {
     switch (id) {
-        case 29: return settings.captureFolder;
-        case 30: return tr(texts::chooseFolderControl);
-        case 31: return tr(texts::languageCommand);
-        case 32: return tr(texts::openAfterLabel);
-        case 33: return tr(texts::captureLoggingCommand);
+        case ControlId::CaptureFolderBox: return settings.captureFolder;
+        case ControlId::ChooseFolder: return tr(texts::chooseFolderControl);
+        case ControlId::Language: return tr(texts::languageCommand);
+        case ControlId::OpenAfterCapture: return tr(texts::openAfterLabel);
+        case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
         default: return controlLabel(id);
     }
 }
@@ -46,27 +60,25 @@ void place(HWND control, int x, int y, int w, int h, bool visible) {
 }
 
 void createControls(HWND window) {
-    for (int id : kSlotIds) {
-        const bool isStatic = id == 29;
+    for (ControlId id : kSlotIds) {
+        const bool isStatic = id == ControlId::CaptureFolderBox;
         const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
                                      : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
         HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0,
-                                 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance, nullptr);
+                                 0, window, controlMenu(id), appInstance, nullptr);
         setControlSlot(id, c);
         if (!isStatic) subclassOwnerButton(c);
     }
     for (size_t i = 0; i < navigation.size(); ++i) {
-        const int id = kNavigationIds[i];
+        const ControlId id = kNavigationIds[i];
         navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
-                                        0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), appInstance,
-                                        nullptr);
+                                        0, 0, 0, window, controlMenu(id), appInstance, nullptr);
         subclassOwnerButton(navigation[i]);
     }
 }
 
 void goToPage(UiState page) {
-    const UiState s = currentUiState();
-    if (s == UiState::Home || s == UiState::Result || s == UiState::Failed) {
+    if (isHomeLike(currentUiState())) {
         if (page == UiState::SettingsGeneral) return;  // already the general page
         setUiState(UiState::SettingsGeneral);
     }
@@ -76,10 +88,7 @@ void goToPage(UiState page) {
 void closeSettingsFromPages() {
     // Back to the page the main window showed before the settings window
     // navigated; allowed from every settings page.
-    const UiState s = currentUiState();
-    if (s == UiState::SettingsGeneral || s == UiState::SettingsHelp || s == UiState::SettingsAbout) {
-        setUiState(settingsReturnState());
-    }
+    if (isSettingsPage(currentUiState())) setUiState(settingsReturnState());
 }
 
 void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
@@ -183,16 +192,16 @@ void layoutSettingsWindowControls() {
     const UINT dpi = windowDpi(settingsWindow);
     const SettingsControlsLayout l =
         layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language);
-    placeControl(controlSlot(29), l.folderBox);
-    placeControl(controlSlot(30), l.chooseFolder);
-    placeControl(controlSlot(31), l.language);
-    placeControl(controlSlot(32), l.openAfter);
-    placeControl(controlSlot(33), l.logging);
-    placeControl(controlSlot(42), l.feedback);
+    placeControl(controlSlot(ControlId::CaptureFolderBox), l.folderBox);
+    placeControl(controlSlot(ControlId::ChooseFolder), l.chooseFolder);
+    placeControl(controlSlot(ControlId::Language), l.language);
+    placeControl(controlSlot(ControlId::OpenAfterCapture), l.openAfter);
+    placeControl(controlSlot(ControlId::CaptureLogging), l.logging);
+    placeControl(controlSlot(ControlId::Feedback), l.feedback);
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
-    const int W = static_cast<int>(std::lround(client.right * 96.0 / dpi));
-    auto d = [dpi](int v) { return mulDiv(v, static_cast<int32_t>(dpi), 96); };
+    const int W = pixelsToDips(client.right, dpi);
+    auto d = [dpi](int v) { return dipsToPixels(v, dpi); };
     for (int i = 0; i < 3; ++i) place(navigation[static_cast<size_t>(i)], d(W - 16 - 32 - 36 * (2 - i)), d(12), d(32), d(32), true);
     place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState() == UiState::SettingsAbout);
 }
@@ -203,20 +212,21 @@ void paintSettingsPage(HWND window, HDC hdc) {
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
     const SettingsLayout l = computeSettingsLayout(W, H);
-    ID2D1DCRenderTarget* t = beginDcDraw(window, hdc, client);
-    if (t == nullptr) return;
+    DcDraw draw(window, hdc, client);
+    if (!draw) return;
+    ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
     drawHeader(t, l);
     const UiState s = currentUiState();
     if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
     else if (s == UiState::SettingsAbout) drawAboutPage(t, W, l.margin);
     else drawGeneralPage(t, l);
-    endDcDraw();
+    draw.end();
     if (s == UiState::SettingsAbout) {
         const float left = (W - 40) / 2;
-        auto p = [dpi](float v) { return static_cast<int>(std::lroundf(dpi * v / 96.0f)); };
+        auto p = [dpi](float v) { return fractionalDipsToPixels(v, dpi); };
         const RECT mark{p(left), p(96), p(left + 40), p(136)};
-        drawCachedIcon(hdc, 201, mark, palette::accent);
+        drawCachedIcon(hdc, IconId::AppMark, mark, palette::accent);
     }
 }
 
@@ -228,14 +238,14 @@ bool openSettingsWindow() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = settingsWindowProc;
     wc.hInstance = appInstance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+    wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kSettingsWindowClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     const int d = static_cast<int>(windowDpi(mainWindow));
-    const int w = mulDiv(620, d, 96), h = mulDiv(460, d, 96);
+    const int w = dipsToPixels(620, static_cast<uint32_t>(d)), h = dipsToPixels(460, static_cast<uint32_t>(d));
     RECT main{};
     GetWindowRect(mainWindow, &main);
     const Rect work = workAreaOf(mainWindow);
@@ -266,10 +276,10 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_DESTROY:
             closeSettingsFromPages();
             settingsWindow = nullptr;
-            for (int id : {29, 30, 31, 32, 33, 42, 44, 45}) setControlSlot(id, nullptr);
+            for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
             navigation.fill(nullptr);
             if (mainWindow != nullptr) {
-                suppressSettingsFocusRing = true;
+                suppressSettingsFocusRing(true);
                 EnableWindow(mainWindow, TRUE);
                 showAndActivateMain();
                 PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
@@ -291,7 +301,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const int d = static_cast<int>(windowDpi(window));
-            info->ptMinTrackSize = {mulDiv(540, d, 96), mulDiv(400, d, 96)};
+            info->ptMinTrackSize = {dipsToPixels(540, static_cast<uint32_t>(d)), dipsToPixels(400, static_cast<uint32_t>(d))};
             return 0;
         }
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -300,33 +310,39 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             DestroyWindow(window);
             return 0;
         case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case 12:
-                case IDCANCEL: DestroyWindow(window); break;
-                case 20: goToPage(UiState::SettingsGeneral); break;
-                case 21: goToPage(UiState::SettingsHelp); break;
-                case 22: goToPage(UiState::SettingsAbout); break;
-                case 30:
+            // IDCANCEL is the dialog navigation's Esc.
+            if (LOWORD(wParam) == IDCANCEL) {
+                DestroyWindow(window);
+                return 0;
+            }
+            switch (const ControlId command = static_cast<ControlId>(LOWORD(wParam))) {
+                case ControlId::CloseSettings: DestroyWindow(window); break;
+                case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); break;
+                case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); break;
+                case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); break;
+                case ControlId::ChooseFolder:
                     if (chooseCaptureFolder(window)) {
-                        if (HWND box = controlSlot(29)) {
+                        if (HWND box = controlSlot(ControlId::CaptureFolderBox)) {
                             SetWindowTextW(box, settings.captureFolder.c_str());
                             InvalidateRect(box, nullptr, TRUE);
                         }
                         InvalidateRect(window, nullptr, TRUE);
                     }
                     break;
-                case 31:
+                case ControlId::Language:
                     if (chooseLanguage(window)) {
                         layoutSettingsWindowControls();
                         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
                     }
                     break;
-                case 32:
-                case 33: flipSwitchSetting(LOWORD(wParam)); break;
-                case 42: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
-                case 43:
+                case ControlId::OpenAfterCapture:
+                case ControlId::CaptureLogging: flipSwitchSetting(command); break;
+                case ControlId::Feedback:
+                    ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL);
+                    break;
+                case ControlId::CheckUpdates:
                     // The main window runs the check; its answer comes back there.
-                    if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, 43, 0);
+                    if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
                     break;
                 default: break;
             }
@@ -348,25 +364,17 @@ void applyLanguage() {
     if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(texts::productName));
     if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(texts::settingsWindowTitle));
     const bool settingsOpen = settingsWindow != nullptr;
-    for (int id = 1; id <= kMaxControlId; ++id) {
+    for (int32_t n = 1; n <= kMaxControlId; ++n) {
+        const auto id = static_cast<ControlId>(n);
         HWND c = controlSlot(id);
-        if (c == nullptr || id == 29) continue;
+        if (c == nullptr || id == ControlId::CaptureFolderBox) continue;
         const bool ownedBySettings = settingsOpen && GetParent(c) == settingsWindow;
         SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(id) : controlLabel(id)).c_str());
     }
     for (size_t i = 0; i < navigation.size(); ++i) {
         if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(kNavigationIds[i]).c_str());
     }
-    if (mainTooltip != nullptr && mainWindow != nullptr && controlSlot(4) != nullptr) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = mainWindow;
-        tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
-        std::wstring tip = tr(texts::settingsButton);
-        tool.lpszText = tip.data();
-        SendMessageW(mainTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    setSettingsTooltip(mainWindow, true);
     if (mainWindow != nullptr) {
         layoutMainWindowControls();
         RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -2,12 +2,13 @@
 // The small SVG subset our icons are written in, parsed into plain figures of
 // lines and cubic curves that any 2-D renderer can fill and stroke.
 //
-// Elements: svg, g, path (M L H V C S Q T A Z, absolute and relative), circle,
-// ellipse, rect (with rx/ry), line, polyline, polygon. Presentation attributes:
+// It holds what the shipped icons use and no more. Elements: svg, g, path
+// (M L H V C A Z, absolute and relative), circle, rect (with rx/ry), line.
+// Presentation attributes:
 // fill, stroke, stroke-width, stroke-linecap, stroke-linejoin, fill-rule,
 // opacity, color, inherited from svg and g. Colours: none, currentColor,
 // #rgb and #rrggbb. Anything else that is an element is refused; unknown
-// attributes are ignored. Arcs, quadratic curves and shapes become cubics here.
+// attributes are ignored. Arcs and shapes become cubics here.
 
 #include <cstdint>
 #include <optional>

@@ -167,4 +167,23 @@ private:
 template <typename T>
 using ComPtr = Microsoft::WRL::ComPtr<T>;
 
+// COM on the calling thread for the scope: CoUninitialize only when the
+// initialisation succeeded (S_FALSE, "already initialised", counts and must
+// be balanced too). A thread already in the other apartment kind gets
+// RPC_E_CHANGED_MODE and is left alone.
+class ComApartment {
+public:
+    explicit ComApartment(DWORD model) noexcept : result_(CoInitializeEx(nullptr, model)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    HRESULT result() const noexcept { return result_; }
+    explicit operator bool() const noexcept { return SUCCEEDED(result_); }
+
+private:
+    HRESULT result_;
+};
+
 }  // namespace tf

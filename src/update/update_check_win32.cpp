@@ -1,52 +1,41 @@
 #include "update/update_check_win32.h"
 
-#include <winhttp.h>
-
+#include <algorithm>
 #include <memory>
 
 #include "app/app_globals_win32.h"
 #include "update/update_rules.h"
 
 namespace tf {
-namespace {
-
-struct InternetHandle {
-    HINTERNET h = nullptr;
-    ~InternetHandle() {
-        if (h != nullptr) WinHttpCloseHandle(h);
-    }
-};
-
-}  // namespace
 
 bool fetchReleaseBody(const UpdateEndpoint& endpoint, std::string& body) {
     body.clear();
     // Closed in reverse order of opening: request, connection, session.
-    InternetHandle session, connection, request;
-    session.h = WinHttpOpen(kUpdateUserAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
-                            WINHTTP_NO_PROXY_BYPASS, 0);
-    if (session.h == nullptr) return false;
-    connection.h = WinHttpConnect(session.h, endpoint.host.c_str(), endpoint.port, 0);
-    if (connection.h == nullptr) return false;
-    request.h = WinHttpOpenRequest(connection.h, L"GET", endpoint.path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                   WINHTTP_DEFAULT_ACCEPT_TYPES, endpoint.secure ? WINHTTP_FLAG_SECURE : 0);
-    if (request.h == nullptr) return false;
-    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) return false;
-    if (!WinHttpReceiveResponse(request.h, nullptr)) return false;
+    const InternetHandle session(WinHttpOpen(kUpdateUserAgent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
+                                             WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return false;
+    const InternetHandle connection(WinHttpConnect(session.get(), endpoint.host.c_str(), endpoint.port, 0));
+    if (!connection) return false;
+    const InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", endpoint.path.c_str(), nullptr,
+                                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                    endpoint.secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request) return false;
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) return false;
+    if (!WinHttpReceiveResponse(request.get(), nullptr)) return false;
     DWORD status = 0, size = sizeof(status);
-    if (!WinHttpQueryHeaders(request.h, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
                              &status, &size, WINHTTP_NO_HEADER_INDEX) ||
         status != 200) {
         return false;
     }
     while (body.size() < kUpdateBodyLimit) {
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request.h, &available) || available == 0) break;
+        if (!WinHttpQueryDataAvailable(request.get(), &available) || available == 0) break;
         const size_t want = std::min<size_t>(available, kUpdateBodyLimit - body.size());
         const size_t old = body.size();
         body.resize(old + want);
         DWORD read = 0;
-        const BOOL ok = WinHttpReadData(request.h, body.data() + old, static_cast<DWORD>(want), &read);
+        const BOOL ok = WinHttpReadData(request.get(), body.data() + old, static_cast<DWORD>(want), &read);
         body.resize(old + (ok ? read : 0));
         if (!ok || read == 0) break;
     }
@@ -70,9 +59,9 @@ bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothin
     return false;
 }
 
-void runUpdateCheck(uint8_t* flag) {
+void runUpdateCheck(uint8_t* flag, HWND target) {
     std::unique_ptr<uint8_t> owned(flag);
-    runUpdateCheckAgainst(UpdateEndpoint{}, owned != nullptr && *owned != 0, mainWindow);
+    runUpdateCheckAgainst(UpdateEndpoint{}, owned != nullptr && *owned != 0, target);
 }
 
 }  // namespace tf

@@ -4,9 +4,11 @@
 // the main window as an UpdateCheckResult with WM_APP_UPDATE_RESULT.
 
 #include <windows.h>
+#include <winhttp.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace tf {
 
@@ -28,9 +30,38 @@ inline constexpr wchar_t kUpdateUserAgent[] = L"Tallyframe/1.0.0";
 // Release answers are a few tens of kilobytes; more than this is not read.
 inline constexpr size_t kUpdateBodyLimit = 1024 * 1024;
 
+// One WinHTTP handle (session, connection or request), closed when it goes.
+// Move-only: two owners would close it twice.
+class InternetHandle {
+public:
+    InternetHandle() = default;
+    explicit InternetHandle(HINTERNET h) : h_(h) {}
+    ~InternetHandle() { reset(); }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    InternetHandle(InternetHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    InternetHandle& operator=(InternetHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, nullptr);
+        }
+        return *this;
+    }
+    HINTERNET get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    void reset() {
+        if (h_ != nullptr) WinHttpCloseHandle(std::exchange(h_, nullptr));
+    }
+
+private:
+    HINTERNET h_ = nullptr;
+};
+
 // Thread body: takes over the heap flag byte (reportWhenNothingNew) and frees
-// it after the one result was posted (or freed, when the post failed).
-void runUpdateCheck(uint8_t* flag);
+// it after the one result was posted to `target` (or freed, when the post
+// failed). The window is given when the thread starts: the thread never reads
+// the process-wide window handles, which the GUI thread clears.
+void runUpdateCheck(uint8_t* flag, HWND target);
 
 // The same check against another endpoint (tests use a local server); posts
 // to `target`. Returns whether the post succeeded.

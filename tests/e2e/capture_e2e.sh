@@ -13,6 +13,7 @@
 #   TF_E2E_WORK     results (default build/e2e-capture)
 #   TF_WINE_PREFIX  Wine prefix (default build/wine/prefix)
 #   TF_E2E_SHOTS=1  also take screenshots of the selection, capture and saving views
+#   TF_COMPARE_TRUTH  the image comparison (default build/native/tests/compare_truth)
 set -u
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
@@ -29,6 +30,9 @@ cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || 
     echo "capture-e2e: build failed"; exit 1; }
 exe="$build/tallyframe.exe"
 fixture="$build/tests/fixture/tallyframe_fixture.exe"
+# The image comparison, built with the native tests.
+compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
+[ -x "$compare_truth" ] || { echo "capture-e2e: no $compare_truth (build the native preset)"; exit 1; }
 
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
@@ -69,29 +73,7 @@ shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/d
 # below the first frame (`frame` rows) each panel column must be one colour:
 # the panel is in the image once, not in slices.
 compare() {  # out truth mode [n [panel frame]]
-    python3 -c '
-import os, sys
-sys.path.insert(0, os.path.dirname(sys.argv[1]))
-import compare_truth as ct
-out, truth, mode = sys.argv[2], sys.argv[3], sys.argv[4]
-n = int(sys.argv[5]) if len(sys.argv) > 5 else 0
-panel = int(sys.argv[6]) if len(sys.argv) > 6 else 0
-frame = int(sys.argv[7]) if len(sys.argv) > 7 else 0
-w1, h1, a = ct.read_png(out)
-w2, h2, b = ct.read_png(truth)
-ok_size = w1 == w2 and (h1 == h2 if mode == "exact" else h2 - n <= h1 <= h2 if mode == "shorter" else h1 <= h2)
-if not ok_size:
-    print(f"  size {w1}x{h1}, truth {w2}x{h2} ({mode} {n})"); sys.exit(1)
-off = sum(1 for y in range(h1) for x in range(panel, w1) if abs(a[y][x] - b[y][x]) >= 9)
-share = off / ((w1 - panel) * h1)
-print(f"  {share * 100:.3f} % of pixels off against the truth {w2}x{h2}" + (f" beside a {panel}-column panel" if panel else ""))
-ok = share < 0.005
-if panel:
-    mixed = sum(1 for x in range(panel) if any(abs(a[y][x] - a[frame][x]) >= 9 for y in range(frame, h1)))
-    print(f"  panel columns below the first frame: {panel - mixed} of {panel} of one colour")
-    ok = ok and mixed == 0
-sys.exit(0 if ok else 1)
-' "$repo/tests/e2e/compare_truth.py" "$@"
+    "$compare_truth" --capture "$@"
 }
 
 pass=0 fail=0

@@ -12,6 +12,8 @@ pass=0 fail=0
 check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
+# Built with the native tests, beside the native executable's build.
+compare_truth="${TF_COMPARE_TRUTH:-$(dirname "$native")/tests/compare_truth}"
 
 for case_dir in "$repo"/tests/data/corpus/*/; do
     name=$(basename "$case_dir")
@@ -20,7 +22,7 @@ for case_dir in "$repo"/tests/data/corpus/*/; do
     "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
     "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
     check same_image "$nat" "$win"
-    check python3 "$repo/tests/e2e/compare_truth.py" "$nat" "$case_dir/truth.png"
+    check "$compare_truth" "$nat" "$case_dir/truth.png"
     # Both logs say the same, line for line, in CR LF text.
     check cmp -s "$nat.log.txt" "$win.log.txt"
     check grep -q $'^output=[0-9]*x[0-9]*\r$' "$win.log.txt"
@@ -35,7 +37,7 @@ for case_dir in "$repo"/tests/data/corpus-panels/*/; do
     "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
     "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
     check same_image "$nat" "$win"
-    check python3 "$repo/tests/e2e/compare_truth.py" "$nat" "$case_dir/truth.png" $((right + 8))
+    check "$compare_truth" "$nat" "$case_dir/truth.png" $((right + 8))
     check grep -q $'^panels=[0-9]*,[0-9]*\r$' "$win.log.txt"
 done
 

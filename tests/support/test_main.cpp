@@ -2,17 +2,14 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <objbase.h>
+#include "ui/win32_handles.h"
 #endif
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const tf::ComApartment com(COINIT_APARTMENTTHREADED);
+    if (!com) return 2;  // every COM-using suite would fail for this one reason
 #endif
     testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-#ifdef _WIN32
-    CoUninitialize();
-#endif
-    return rc;
+    return RUN_ALL_TESTS();
 }

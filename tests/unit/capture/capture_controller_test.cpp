@@ -21,7 +21,8 @@ using test::SimulatedScreen;
 constexpr int kNoMotion = 0, kKeep = 1, kAccept = 2, kLost = 3;
 
 CaptureOutcome capture(SimulatedScreen& s, UiLanguage language = UiLanguage::English) {
-    return runCapture(s, CaptureRequest{s.rect, true, language});
+    s.language = language;
+    return runCapture(s, CaptureRequest{s.rect, true});
 }
 
 std::vector<int> actions(const SimulatedScreen& s) {
@@ -86,14 +87,15 @@ TEST(CaptureController, WheelThatScrollsNothingFailsBeforeAnyGrab) {
     SimulatedScreen s = screenFor(200, 120, 300, {});
     s.wheelLines = 0;
     const CaptureOutcome out = capture(s, UiLanguage::ChineseSimplified);
-    EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "warning"}));
+    EXPECT_EQ(s.events, (std::vector<std::string>{"fail warning"}));
+    EXPECT_EQ(s.state, UiState::Failed);
     ASSERT_EQ(s.messages.size(), 1u);
     EXPECT_EQ(s.messages[0], L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。");
     EXPECT_EQ(s.grabs, 0);
     EXPECT_EQ(s.logFolderRequests, 0);
     EXPECT_TRUE(s.notchTimes.empty());
     EXPECT_EQ(s.cursorShowCount, 0);
-    EXPECT_FALSE(out.errorText.empty());
+    EXPECT_EQ(out.failure.kind, CaptureError::WheelDisabled);
 }
 
 TEST(CaptureController, DoesNotStartOutsideCapturingOrWhileSaving) {
@@ -103,7 +105,7 @@ TEST(CaptureController, DoesNotStartOutsideCapturingOrWhileSaving) {
         if (variant == 0) s.state = UiState::Selecting;
         if (variant == 1) s.saving = true;
         if (variant == 2) valid = false;
-        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, valid, UiLanguage::English});
+        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, valid});
         EXPECT_FALSE(out.started);
         EXPECT_EQ(s.grabs, 0);
         EXPECT_TRUE(s.events.empty());
@@ -135,7 +137,7 @@ TEST(CaptureController, ScrolledPagesStitchIntoThePage) {
         SimulatedScreen s = screenFor(360, c.frameHeight, c.span, c.model, c.seed);
         const CaptureOutcome out = capture(s);
         EXPECT_TRUE(out.reachedEnd);
-        EXPECT_TRUE(out.errorText.empty()) << std::string(out.errorText.begin(), out.errorText.end());
+        EXPECT_FALSE(out.failure.failed()) << static_cast<int>(out.failure.kind);
         EXPECT_EQ(s.position(), s.maxPosition());
         EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
         EXPECT_EQ(s.cursorShowCount, 0);  // hidden for the capture, shown again
@@ -193,19 +195,11 @@ TEST(CaptureController, LostOverlapStopsWithItsMessageAndNoImage) {
     const CaptureOutcome out = capture(s);
     EXPECT_EQ(actions(s), (std::vector<int>{kAccept, kLost}));
     EXPECT_FALSE(s.stitchStarted);
-    EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "error"}));
+    EXPECT_EQ(s.events, (std::vector<std::string>{"fail error"}));
+    EXPECT_EQ(out.failure, (CaptureFailure{CaptureError::LostOverlap, s.probes[1].overlap, s.probes[1].score}));
     ASSERT_EQ(s.messages.size(), 1u);
-    EXPECT_EQ(s.messages[0], lostOverlapText(UiLanguage::English, s.probes[1].overlap, s.probes[1].score));
     EXPECT_EQ(s.messages[0].rfind(L"The next frame no longer overlapped the previous frame (", 0), 0u);
     EXPECT_EQ(s.cursorShowCount, 0);
-}
-
-TEST(CaptureController, LostOverlapTextsAreFormatted) {
-    EXPECT_EQ(lostOverlapText(UiLanguage::English, 12, 31.456),
-              L"The next frame no longer overlapped the previous frame (12 px candidate overlap, score 31.46). "
-              L"Capture stopped to avoid an incomplete image.");
-    EXPECT_EQ(lostOverlapText(UiLanguage::ChineseSimplified, 0, 1e18),
-              L"单次滚动后与上一帧失去重叠（候选重叠 0 px，分数 1000000000000000000.00），已停止以避免生成缺失内容的长图。");
 }
 
 TEST(CaptureController, RefusedWheelInputStopsTheCapture) {
@@ -214,10 +208,11 @@ TEST(CaptureController, RefusedWheelInputStopsTheCapture) {
         SimulatedScreen s = screenFor(320, 240, 1000, {.rowsPerNotch = 100});
         s.refuseWheelFromNotch = refuseAt;
         const CaptureOutcome out = capture(s);
-        EXPECT_EQ(out.errorText, L"Mouse-wheel input could not be sent, so the capture was stopped.");
+        EXPECT_EQ(out.failure.kind, CaptureError::WheelInputFailed);
+        EXPECT_EQ(s.messages, std::vector<std::wstring>{L"Mouse-wheel input could not be sent, so the capture was stopped."});
         EXPECT_EQ(s.probes.size(), static_cast<size_t>(refuseAt));
         EXPECT_FALSE(s.stitchStarted);
-        EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "error"}));
+        EXPECT_EQ(s.events, (std::vector<std::string>{"fail error"}));
     }
 }
 
@@ -228,14 +223,16 @@ TEST(CaptureController, HundredFramesFailWithTheSafetyLimit) {
     EXPECT_EQ(out.frameCount, 100u);
     EXPECT_FALSE(s.stitchStarted);
     EXPECT_EQ(s.notchTimes.size(), 99u);
-    EXPECT_EQ(out.errorText.rfind(L"The 100-frame safety limit was reached.", 0), 0u);
-    EXPECT_EQ(s.events.back(), "error");
+    EXPECT_EQ(out.failure.kind, CaptureError::FrameLimit);
+    ASSERT_EQ(s.messages.size(), 1u);
+    EXPECT_EQ(s.messages[0].rfind(L"The 100-frame safety limit was reached.", 0), 0u);
+    EXPECT_EQ(s.events.back(), "fail error");
 }
 
 TEST(CaptureController, NinetyNineFramesStillSave) {
     SimulatedScreen s = screenFor(300, 200, 98 * 100, {.rowsPerNotch = 100});
     const CaptureOutcome out = capture(s);
-    EXPECT_TRUE(out.errorText.empty());
+    EXPECT_FALSE(out.failure.failed());
     EXPECT_TRUE(out.reachedEnd);
     EXPECT_EQ(s.handedOver.size(), 99u);
     EXPECT_TRUE(stitchesInto(s, s.expectedImage(98 * 100)));
@@ -345,7 +342,7 @@ TEST(CaptureController, FinalNotchOfAFewRowsEndsThePageNormally) {
             SimulatedScreen s = screenFor(360, 260, 200 + last, model, 5);
             const CaptureOutcome out = capture(s);
             EXPECT_TRUE(out.reachedEnd);
-            EXPECT_TRUE(out.errorText.empty());
+            EXPECT_FALSE(out.failure.failed());
             ASSERT_EQ(actions(s), (std::vector<int>{kAccept, kAccept, kNoMotion, kNoMotion, kNoMotion}));
             EXPECT_EQ(s.probes[2].overlap, 0);
             EXPECT_EQ(s.probes[2].score, 1e18);

@@ -42,7 +42,7 @@ TEST(CaptureLogRun, StillPageLogsThreeNoMotionProbesAndDumpsEveryGrab) {
     test::ScratchDir dir;
     SimulatedScreen s(makeDocumentPage(200, 160, 3), 160, {});
     s.logFolder = dir.path();
-    runCapture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+    runCapture(s, CaptureRequest{s.rect, true});
     EXPECT_EQ(logLines(dir.path()), (std::vector<std::string>{
                                         "wheelScrollLines=3 wheelDelta=-120",
                                         "acceptedFrame=1 probe=0 action=0 overlap=0 score=1e+18 prior=0",
@@ -64,7 +64,7 @@ TEST(CaptureLogRun, ProbeLinesCarryTheMatcherAnswerAndThePrior) {
     test::ScratchDir dir;
     SimulatedScreen s(makeDocumentPage(300, 240 + 200, 4), 240, {.rowsPerNotch = 100});
     s.logFolder = dir.path();
-    runCapture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+    runCapture(s, CaptureRequest{s.rect, true});
     const std::vector<std::string> lines = logLines(dir.path());
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[1].rfind("acceptedFrame=1 probe=0 action=2 overlap=140 score=", 0), 0u) << lines[1];
@@ -99,7 +99,7 @@ TEST(CaptureLogRun, SummaryTellsHowTheCaptureEnded) {
             s.escDelayMs = 100;
         }
         if (c.refuse) s.refuseWheelFromNotch = 0;
-        runCapture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+        runCapture(s, CaptureRequest{s.rect, true});
         const std::vector<std::string> lines = logLines(dir.path());
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back(), c.summary);
@@ -109,7 +109,7 @@ TEST(CaptureLogRun, SummaryTellsHowTheCaptureEnded) {
 TEST(CaptureLogRun, LoggingOffWritesNothing) {
     test::ScratchDir dir;
     SimulatedScreen s(makeDocumentPage(200, 400, 2), 200, {.rowsPerNotch = 100});
-    runCapture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+    runCapture(s, CaptureRequest{s.rect, true});
     EXPECT_EQ(s.logFolderRequests, 1);
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }

@@ -9,8 +9,7 @@
 
 #include "capture/capture_log.h"
 #include "image/png_codec.h"
-#include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/program_folder.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -75,25 +74,16 @@ TEST(CaptureLogFolder, FailureGivesEmptyPath) {
     EXPECT_TRUE(createCaptureLogFolderIn(dir / "file" / "below", 1).empty());
 }
 
-// Restores the process-wide flag however the test ends.
-struct LoggingFlag {
-    explicit LoggingFlag(bool on) : saved(settings.captureLoggingEnabled) { settings.captureLoggingEnabled = on; }
-    ~LoggingFlag() { settings.captureLoggingEnabled = saved; }
-    bool saved;
-};
-
 TEST(CaptureLogFolder, OffCreatesNothing) {
     const fs::path root = executableFolder() / "tally_frame_log";
     const bool existed = fs::exists(root);
-    LoggingFlag flag(false);
-    EXPECT_TRUE(createCaptureLogFolder().empty());
+    EXPECT_TRUE(createCaptureLogFolder(false, executableFolder()).empty());
     EXPECT_EQ(fs::exists(root), existed);
 }
 
 TEST(CaptureLogFolder, OnTwiceInOneSecondGivesTwoFolders) {
-    LoggingFlag flag(true);
-    const fs::path a = createCaptureLogFolder();
-    const fs::path b = createCaptureLogFolder();
+    const fs::path a = createCaptureLogFolder(true, executableFolder());
+    const fs::path b = createCaptureLogFolder(true, executableFolder());
     ASSERT_FALSE(a.empty());
     ASSERT_FALSE(b.empty());
     EXPECT_NE(a, b);
@@ -192,19 +182,6 @@ TEST(CaptureLogLines, ChineseErrorTextIsKeptAsUtf8) {
               "acceptedFrames=1 reachedEnd=0 finishRequested=0 error="
               "\xE6\x97\xA0\xE6\xB3\x95\xE5\x8F\x91\xE9\x80\x81\xE6\xBB\x9A\xE8\xBD\xAE\xE8\xBE\x93\xE5\x85\xA5"
               "\xEF\xBC\x8C\xE6\x88\xAA\xE5\x9B\xBE\xE5\xB7\xB2\xE5\x81\x9C\xE6\xAD\xA2\xE3\x80\x82\r\n");
-}
-
-TEST(CaptureLogLines, Utf8OfEveryPlane) {
-    EXPECT_EQ(toUtf8(L"a\u00B7\u4E2D"), "a\xC2\xB7\xE4\xB8\xAD");
-    std::wstring astral;
-    if constexpr (sizeof(wchar_t) == 2) {
-        astral = {wchar_t(0xD83D), wchar_t(0xDE00)};  // U+1F600 as a surrogate pair
-    } else {
-        astral = {wchar_t(0x1F600)};
-    }
-    EXPECT_EQ(toUtf8(astral), "\xF0\x9F\x98\x80");
-    // A lone surrogate becomes the replacement character rather than invalid bytes.
-    EXPECT_EQ(toUtf8(std::wstring{wchar_t(0xD800), L'x'}), "\xEF\xBF\xBDx");
 }
 
 TEST(CaptureLogLines, BrokenStreamWritesNothing) {

@@ -14,6 +14,8 @@
 #include "app/ui_state.h"
 #include "capture/capture_controller.h"
 #include "image/pixel_image.h"
+#include "settings/ui_language.h"
+#include "ui/capture_messages.h"
 
 namespace tf::test {
 
@@ -54,7 +56,9 @@ public:
 
     // --- what a test reads back ---
     std::vector<std::string> events;        // UI effects in order
-    std::vector<std::wstring> messages;
+    std::vector<std::wstring> messages;     // what the shell would show, in `language`
+    std::vector<CaptureFailure> failures;
+    UiLanguage language = UiLanguage::English;
     std::vector<PixelImage> handedOver;
     bool stitchStarted = false;
     std::vector<uint64_t> notchTimes;
@@ -152,15 +156,12 @@ public:
     }
     bool saveInProgress() override { return saving; }
     UiState uiState() override { return state; }
-    void setUiState(UiState to) override {
-        state = to;
-        events.push_back("state " + std::to_string(static_cast<int>(to)));
-    }
-    void closeOverlay() override { events.push_back("closeOverlay"); }
-    void showMainWindow() override { events.push_back("showMain"); }
-    void messageBox(const std::wstring& text, MessageIcon icon) override {
-        messages.push_back(text);
-        events.push_back(icon == MessageIcon::Warning ? "warning" : "error");
+    std::wstring failureText(const CaptureFailure& f) override { return captureFailureText(f, language); }
+    void failCapture(const CaptureFailure& f) override {
+        state = UiState::Failed;
+        failures.push_back(f);
+        messages.push_back(captureFailureText(f, language));
+        events.push_back(captureFailureIsWarning(f) ? "fail warning" : "fail error");
     }
     void probeClassified(const ProbeRecord& r) override { probes.push_back(r); }
     void startStitchAndSave(std::vector<PixelImage> frames) override {

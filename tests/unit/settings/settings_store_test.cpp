@@ -235,12 +235,7 @@ TEST(SettingsPaths, FoldersAreNeverEmpty) {
     EXPECT_TRUE(fs::is_directory(file.parent_path()));
 }
 
-TEST(IniText, Utf8RoundTripAndRepair) {
-    const std::wstring text = L"A ü € 截图";
-    EXPECT_EQ(wideFromUtf8(utf8FromWide(text)), text);
-    EXPECT_EQ(wideFromUtf8("\xC3"), std::wstring(1, static_cast<wchar_t>(0xFFFD)));      // cut short
-    EXPECT_EQ(wideFromUtf8("\xC0\xAF"), std::wstring(2, static_cast<wchar_t>(0xFFFD)));  // overlong
-    EXPECT_EQ(wideFromUtf8("a\xED\xA0\x80z").front(), L'a');
+TEST(IniText, ProfileIntegerRule) {
     EXPECT_EQ(profileInteger(L"  42x"), 42);
     EXPECT_EQ(profileInteger(L"x42"), 0);
     EXPECT_EQ(profileInteger(L"123456789012"), INT_MAX);

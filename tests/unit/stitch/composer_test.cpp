@@ -13,11 +13,10 @@ using test::cropRows;
 using test::imagesEqual;
 using test::makeDocumentPage;
 
-// Points stitchLog at a string stream for one test.
+// A string stream the composer logs to, split back into lines.
 class CapturedLog {
 public:
-    CapturedLog() { stitchLog = &out_; }
-    ~CapturedLog() { stitchLog = nullptr; }
+    TextLog sink() { return TextLog(&out_); }
     std::vector<std::string> lines() const {
         std::vector<std::string> result;
         std::string s = out_.str(), line;
@@ -56,7 +55,7 @@ TEST(Composer, OneFrameIsCopied) {
 TEST(Composer, FivePagesCutsRebuildThePageAndLogEveryPair) {
     const PixelImage page = makeDocumentPage(640, 1300, 31);
     CapturedLog log;
-    const PixelImage out = composeFrames(framesAt(page, {0, 185, 371, 554, 612}, 520));
+    const PixelImage out = composeFrames(framesAt(page, {0, 185, 371, 554, 612}, 520), log.sink());
     ASSERT_EQ(out.height, 1132);
     EXPECT_TRUE(imagesEqual(cropRows(page, 0, 1132), out));
     const auto lines = log.lines();
@@ -89,7 +88,7 @@ TEST(Composer, FailingThirdPairLogsItAndThrows) {
     frames[3] = cropRows(makeDocumentPage(640, 600, 777), 0, 520);  // unrelated content
     CapturedLog log;
     try {
-        composeFrames(frames);
+        composeFrames(frames, log.sink());
         FAIL() << "no exception";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "stitch failed");
@@ -108,17 +107,18 @@ TEST(Composer, ExpectationCarriesFromPairToPair) {
     PixelImage page(640, 1800);
     for (int32_t y = 0; y < page.height; ++y) std::copy(tile.row(y % 92), tile.row(y % 92) + 640, page.row(y));
     CapturedLog log;
-    const PixelImage out = composeFrames(framesAt(page, {0, 8, 16, 24}, 520));
+    const PixelImage out = composeFrames(framesAt(page, {0, 8, 16, 24}, 520), log.sink());
     EXPECT_EQ(out.height, 544);
     EXPECT_TRUE(imagesEqual(cropRows(page, 0, 544), out));
 }
 
 TEST(StitchLog, WritesOnlyToAHealthyStream) {
-    writeStitchLogLine("nobody listens");  // no log set: nothing happens
+    TextLog().line("nobody listens");  // no stream: nothing happens
     CapturedLog log;
-    writeStitchLogLine("one");
+    const TextLog sink = log.sink();
+    sink.line("one");
     log.stream().setstate(std::ios::failbit);
-    writeStitchLogLine("two");
+    sink.line("two");
     log.stream().clear();
     EXPECT_EQ(log.stream().str(), "one\r\n");
 }

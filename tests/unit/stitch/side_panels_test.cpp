@@ -107,9 +107,7 @@ TEST(SidePanels, ComposedOnceWithContentExactlyAsThePage) {
         SCOPED_TRACE(testing::Message() << p.left << "," << p.right);
         const auto frames = panelFrames(p, {0, 250, 500, 750, 900});
         std::ostringstream log;
-        stitchLog = &log;
-        const PixelImage out = composeFrames(frames);
-        stitchLog = nullptr;
+        const PixelImage out = composeFrames(frames, TextLog(&log));
         expectContentIs(out, p, 1400);
         expectPanelsPaintedOnce(out, frames[0], p);
         EXPECT_EQ(log.str().rfind("panels=" + std::to_string(p.left) + "," + std::to_string(p.right) + "\r\npair 1 ", 0),
@@ -128,9 +126,7 @@ TEST(SidePanels, ABlankMarginChangesNothing) {
         frames.push_back(f);
     }
     std::ostringstream log;
-    stitchLog = &log;
-    const PixelImage out = composeFrames(frames);
-    stitchLog = nullptr;
+    const PixelImage out = composeFrames(frames, TextLog(&log));
     EXPECT_EQ(log.str().find("panels="), std::string::npos);
     EXPECT_EQ(out.height, 940);
 }

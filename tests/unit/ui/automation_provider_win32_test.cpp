@@ -12,6 +12,8 @@ namespace {
 
 using tf::ControlAutomationProvider;
 using tf::controlSlot;
+using tf::ControlId;
+using tf::idNumber;
 
 // One provider for a control, released at the end of the scope.
 struct Provider {
@@ -46,36 +48,36 @@ class Automation : public tf::test::MainWindowFixture {};
 
 TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
     struct Case {
-        int id;
+        ControlId id;
         const wchar_t* automationId;
         const wchar_t* english;
         const wchar_t* chinese;
         LONG type;
     } cases[] = {
-        {1, L"StartCaptureButton", L"Start long screenshot", L"开始截长图", tf::kUiaButtonControlTypeId},
-        {2, L"OpenImageButton", L"Open image", L"打开图片", tf::kUiaButtonControlTypeId},
-        {3, L"CaptureAgainButton", L"Capture another", L"再截一张", tf::kUiaButtonControlTypeId},
-        {4, L"SettingsButton", L"Settings", L"设置", tf::kUiaButtonControlTypeId},
-        {5, L"OpenContainingFolderButton", L"Open containing folder", L"打开所在文件夹", tf::kUiaButtonControlTypeId},
-        {20, L"SettingsGeneralNavigationItem", L"General", L"基础设置", tf::kUiaButtonControlTypeId},
-        {31, L"LanguageButton", L"Interface language: English", L"界面语言：简体中文", tf::kUiaButtonControlTypeId},
-        {32, L"OpenAfterCaptureToggle", L"Open result when complete", L"完成后打开结果", tf::kUiaCheckBoxControlTypeId},
-        {33, L"CaptureLoggingToggle", L"Enable capture logging", L"开启截图日志", tf::kUiaCheckBoxControlTypeId},
-        {43, L"CheckUpdateButton", L"Check for updates", L"检查更新", tf::kUiaButtonControlTypeId},
-        {45, L"AboutTalizenButton", L"About Tallyframe", L"关于塔利帧", tf::kUiaButtonControlTypeId},
+        {ControlId::StartCapture, L"StartCaptureButton", L"Start long screenshot", L"开始截长图", tf::kUiaButtonControlTypeId},
+        {ControlId::OpenImage, L"OpenImageButton", L"Open image", L"打开图片", tf::kUiaButtonControlTypeId},
+        {ControlId::CaptureAnother, L"CaptureAgainButton", L"Capture another", L"再截一张", tf::kUiaButtonControlTypeId},
+        {ControlId::Settings, L"SettingsButton", L"Settings", L"设置", tf::kUiaButtonControlTypeId},
+        {ControlId::OpenFolder, L"OpenContainingFolderButton", L"Open containing folder", L"打开所在文件夹", tf::kUiaButtonControlTypeId},
+        {ControlId::GeneralNavigation, L"SettingsGeneralNavigationItem", L"General", L"基础设置", tf::kUiaButtonControlTypeId},
+        {ControlId::Language, L"LanguageButton", L"Interface language: English", L"界面语言：简体中文", tf::kUiaButtonControlTypeId},
+        {ControlId::OpenAfterCapture, L"OpenAfterCaptureToggle", L"Open result when complete", L"完成后打开结果", tf::kUiaCheckBoxControlTypeId},
+        {ControlId::CaptureLogging, L"CaptureLoggingToggle", L"Enable capture logging", L"开启截图日志", tf::kUiaCheckBoxControlTypeId},
+        {ControlId::CheckUpdates, L"CheckUpdateButton", L"Check for updates", L"检查更新", tf::kUiaButtonControlTypeId},
+        {ControlId::AboutProduct, L"AboutTalizenButton", L"About Tallyframe", L"关于塔利帧", tf::kUiaButtonControlTypeId},
     };
     for (const Case& c : cases) {
         HWND w = controlSlot(c.id);
-        ASSERT_NE(w, nullptr) << c.id;
+        ASSERT_NE(w, nullptr) << idNumber(c.id);
         Provider p(w);
         tf::settings.language = tf::UiLanguage::English;
-        EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.english) << c.id;
+        EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.english) << idNumber(c.id);
         tf::settings.language = tf::UiLanguage::ChineseSimplified;
-        EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.chinese) << c.id;
-        EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), c.automationId) << c.id;
+        EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.chinese) << idNumber(c.id);
+        EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), c.automationId) << idNumber(c.id);
         VARIANT type = property(p, tf::kUiaControlTypePropertyId);
         EXPECT_EQ(type.vt, VT_I4);
-        EXPECT_EQ(type.lVal, c.type) << c.id;
+        EXPECT_EQ(type.lVal, c.type) << idNumber(c.id);
         VARIANT focusable = property(p, tf::kUiaIsKeyboardFocusablePropertyId);
         EXPECT_EQ(focusable.vt, VT_BOOL);
         EXPECT_EQ(focusable.boolVal, VARIANT_TRUE);
@@ -93,7 +95,7 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
 }
 
 TEST_F(Automation, SettingsButtonReadsBackButtonOnASettingsPage) {
-    Provider p(controlSlot(4));
+    Provider p(controlSlot(ControlId::Settings));
     tf::setUiState(tf::UiState::SettingsGeneral);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"BackButton");
     tf::setUiState(tf::UiState::SettingsAbout);
@@ -103,7 +105,7 @@ TEST_F(Automation, SettingsButtonReadsBackButtonOnASettingsPage) {
 }
 
 TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
-    HWND start = controlSlot(1);
+    HWND start = controlSlot(ControlId::StartCapture);
     Provider p(start);
     countPostedClicks(start);
     EXPECT_EQ(p->Invoke(), S_OK);
@@ -128,7 +130,7 @@ TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
 }
 
 TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
-    Provider p(controlSlot(4));
+    Provider p(controlSlot(ControlId::Settings));
     ASSERT_EQ(p->Invoke(), S_OK);
     tf::test::pumpMessages(300);
     ASSERT_NE(tf::settingsWindow, nullptr);
@@ -139,9 +141,9 @@ TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
 }
 
 TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
-    HWND openAfter = controlSlot(32);
+    HWND openAfter = controlSlot(ControlId::OpenAfterCapture);
     Provider sw(openAfter);
-    Provider button(controlSlot(1));
+    Provider button(controlSlot(ControlId::StartCapture));
 
     tf::settings.openAfterCapture = true;
     tf::ToggleState state{};
@@ -150,7 +152,7 @@ TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
     tf::settings.openAfterCapture = false;
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 0);
-    Provider logging(controlSlot(33));
+    Provider logging(controlSlot(ControlId::CaptureLogging));
     tf::settings.captureLoggingEnabled = true;
     EXPECT_EQ(logging->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
@@ -190,7 +192,7 @@ TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
 }
 
 TEST_F(Automation, ReferenceCountsBalance) {
-    auto* p = new ControlAutomationProvider(controlSlot(1));
+    auto* p = new ControlAutomationProvider(controlSlot(ControlId::StartCapture));
     EXPECT_EQ(p->AddRef(), 2u);
     void* invoke = nullptr;
     ASSERT_EQ(p->QueryInterface(__uuidof(tf::IInvokeProvider), &invoke), S_OK);
@@ -200,7 +202,7 @@ TEST_F(Automation, ReferenceCountsBalance) {
 }
 
 TEST_F(Automation, ButtonsAnswerTheRootObjectRequestAndForwardOthers) {
-    HWND start = controlSlot(1);
+    HWND start = controlSlot(ControlId::StartCapture);
     // Wine's UI Automation core serves providers: the answer is a real result.
     const LRESULT answer = SendMessageW(start, WM_GETOBJECT, 0, static_cast<LPARAM>(tf::kUiaRootObjectId));
     EXPECT_NE(answer, 0);
@@ -212,7 +214,7 @@ TEST_F(Automation, ButtonsAnswerTheRootObjectRequestAndForwardOthers) {
 }
 
 TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
-    HWND start = controlSlot(1), gear = controlSlot(4);
+    HWND start = controlSlot(ControlId::StartCapture), gear = controlSlot(ControlId::Settings);
     SendMessageW(start, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(tf::hoverButton, start);
     SendMessageW(gear, WM_MOUSEMOVE, 0, 0);
@@ -221,7 +223,7 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     EXPECT_EQ(tf::hoverButton, nullptr);
 
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(SendMessageW(controlSlot(42), WM_SETCURSOR, reinterpret_cast<WPARAM>(controlSlot(42)),
+    EXPECT_EQ(SendMessageW(controlSlot(ControlId::Feedback), WM_SETCURSOR, reinterpret_cast<WPARAM>(controlSlot(ControlId::Feedback)),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
@@ -229,9 +231,9 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     SendMessageW(start, WM_SETCURSOR, reinterpret_cast<WPARAM>(start), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 
-    tf::suppressSettingsFocusRing = true;
+    tf::settingsFocusRingSuppressed = true;
     SendMessageW(gear, WM_LBUTTONUP, 0, 0);
-    EXPECT_FALSE(tf::suppressSettingsFocusRing);
+    EXPECT_FALSE(tf::settingsFocusRingSuppressed);
 }
 
 }  // namespace
@@ -276,11 +278,11 @@ TEST_F(AutomationClient, NamesAndIdsArriveThroughWmGetObject) {
         GTEST_SKIP() << "no flat UI Automation client functions here";
     }
     tf::settings.language = tf::UiLanguage::English;
-    EXPECT_EQ(client.stringOf(controlSlot(1), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
-    EXPECT_EQ(client.stringOf(controlSlot(1), tf::kUiaNamePropertyId), L"Start long screenshot");
+    EXPECT_EQ(client.stringOf(controlSlot(ControlId::StartCapture), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
+    EXPECT_EQ(client.stringOf(controlSlot(ControlId::StartCapture), tf::kUiaNamePropertyId), L"Start long screenshot");
     tf::settings.language = tf::UiLanguage::ChineseSimplified;
-    EXPECT_EQ(client.stringOf(controlSlot(4), tf::kUiaNamePropertyId), L"设置");
-    EXPECT_EQ(client.stringOf(controlSlot(33), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
+    EXPECT_EQ(client.stringOf(controlSlot(ControlId::Settings), tf::kUiaNamePropertyId), L"设置");
+    EXPECT_EQ(client.stringOf(controlSlot(ControlId::CaptureLogging), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
 }
 
 }  // namespace

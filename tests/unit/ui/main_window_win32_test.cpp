@@ -11,9 +11,12 @@
 #include <cmath>
 #include <memory>
 
+#include "app/control_table_win32.h"
 #include "app/app_window_win32.h"
+#include "app/page_driver_win32.h"
 #include "stitch/stitch_job.h"
 #include "ui/bilingual.h"
+#include "ui/button_proc_win32.h"
 #include "ui/settings_window_win32.h"
 #include "update/update_check_win32.h"
 #include "ui_test_support_win32.h"
@@ -21,9 +24,11 @@
 namespace {
 
 using tf::controlSlot;
+using tf::ControlId;
+using tf::idNumber;
 using tf::UiState;
 
-bool visible(int id) {
+bool visible(ControlId id) {
     HWND w = controlSlot(id);
     return w != nullptr && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
 }
@@ -52,9 +57,9 @@ class MainWindow : public tf::test::MainWindowFixture {};
 
 TEST_F(MainWindow, HomePageShowsStartAndSettingsOnly) {
     EXPECT_EQ(tf::currentUiState(), UiState::Home);
-    EXPECT_TRUE(visible(1));
-    EXPECT_TRUE(visible(4));
-    for (int id : {2, 3, 5, 20, 21, 22, 30, 31, 32, 33, 40, 41, 42, 43, 44, 45}) EXPECT_FALSE(visible(id)) << id;
+    EXPECT_TRUE(visible(ControlId::StartCapture));
+    EXPECT_TRUE(visible(ControlId::Settings));
+    for (ControlId id : {ControlId::OpenImage, ControlId::CaptureAnother, ControlId::OpenFolder, ControlId::GeneralNavigation, ControlId::HelpNavigation, ControlId::AboutNavigation, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::ProductHome, ControlId::ProductSite, ControlId::Feedback, ControlId::CheckUpdates, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_FALSE(visible(id)) << idNumber(id);
     wchar_t title[64] = {};
     GetWindowTextW(tf::mainWindow, title, 64);
     EXPECT_EQ(std::wstring(title), tf::englishUi() ? L"Tallyframe" : L"塔利帧");
@@ -84,12 +89,12 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
         EXPECT_EQ(tf::savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
         EXPECT_EQ(tf::lastCaptureStats.frameCount, 7u);
         EXPECT_EQ(tf::lastCaptureStats.height, 5400u);
-        EXPECT_TRUE(visible(2));
-        EXPECT_TRUE(visible(3));
-        EXPECT_TRUE(visible(5));
-        EXPECT_FALSE(visible(1));
-        EXPECT_TRUE(visible(4));
-        EXPECT_TRUE(IsWindowEnabled(controlSlot(1)));
+        EXPECT_TRUE(visible(ControlId::OpenImage));
+        EXPECT_TRUE(visible(ControlId::CaptureAnother));
+        EXPECT_TRUE(visible(ControlId::OpenFolder));
+        EXPECT_FALSE(visible(ControlId::StartCapture));
+        EXPECT_TRUE(visible(ControlId::Settings));
+        EXPECT_TRUE(IsWindowEnabled(controlSlot(ControlId::StartCapture)));
         // The result page is larger than the home page (660 x 450 DIPs).
         const RECT r = windowRect(tf::mainWindow);
         const UINT dpi = tf::windowDpi(tf::mainWindow);
@@ -116,8 +121,8 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
     EXPECT_FALSE(tf::saveInProgress);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
-    EXPECT_TRUE(visible(1));  // home page again
-    EXPECT_FALSE(visible(2));
+    EXPECT_TRUE(visible(ControlId::StartCapture));  // home page again
+    EXPECT_FALSE(visible(ControlId::OpenImage));
 }
 
 TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
@@ -154,38 +159,38 @@ TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
 
 TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
     tf::saveInProgress = true;
-    SendMessageW(tf::mainWindow, WM_COMMAND, 1, 0);
-    SendMessageW(tf::mainWindow, WM_COMMAND, 3, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
     SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(tf::currentUiState(), UiState::Home);
     EXPECT_EQ(tf::overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
     tf::saveInProgress = false;
-    SendMessageW(tf::mainWindow, WM_COMMAND, 2, 0);
-    SendMessageW(tf::mainWindow, WM_COMMAND, 5, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
     EXPECT_EQ(tf::currentUiState(), UiState::Home);
 }
 
 TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(tf::settingsWindow, nullptr);
     HWND first = tf::settingsWindow;
     EXPECT_FALSE(IsWindowEnabled(tf::mainWindow));
-    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);  // a second request brings the same window up
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
     EXPECT_EQ(tf::settingsWindow, first);
     wchar_t cls[64] = {};
     GetClassNameW(first, cls, 64);
     EXPECT_EQ(std::wstring(cls), L"TallyframeSettings");
     EXPECT_EQ(GetWindow(first, GW_OWNER), tf::mainWindow);
-    for (int id : {29, 30, 31, 32, 33, 42}) {
-        ASSERT_NE(controlSlot(id), nullptr) << id;
-        EXPECT_EQ(GetParent(controlSlot(id)), first) << id;
+    for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback}) {
+        ASSERT_NE(controlSlot(id), nullptr) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(id)), first) << idNumber(id);
     }
-    EXPECT_EQ(tf::languageButton, controlSlot(31));
+    EXPECT_EQ(tf::languageButton, controlSlot(ControlId::Language));
 
     const bool openAfter = tf::settings.openAfterCapture, logging = tf::settings.captureLoggingEnabled;
-    SendMessageW(first, WM_COMMAND, 32, 0);
-    SendMessageW(first, WM_COMMAND, 33, 0);
+    SendMessageW(first, WM_COMMAND, idNumber(ControlId::OpenAfterCapture), 0);
+    SendMessageW(first, WM_COMMAND, idNumber(ControlId::CaptureLogging), 0);
     EXPECT_EQ(tf::settings.openAfterCapture, !openAfter);
     EXPECT_EQ(tf::settings.captureLoggingEnabled, !logging);
 
@@ -194,29 +199,29 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
     EXPECT_EQ(tf::settingsWindow, nullptr);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_TRUE(IsWindowEnabled(tf::mainWindow));
-    for (int id : {29, 30, 31, 32, 33, 42, 44, 45}) EXPECT_EQ(controlSlot(id), nullptr) << id;
+    for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_EQ(controlSlot(id), nullptr) << idNumber(id);
     tf::test::pumpMessages(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
-    EXPECT_TRUE(tf::suppressSettingsFocusRing);
+    EXPECT_TRUE(tf::settingsFocusRingSuppressed);
     EXPECT_EQ(GetFocus(), tf::mainWindow);
 }
 
 TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(tf::settingsWindow, nullptr);
     const RECT before = windowRect(tf::mainWindow);
-    SendMessageW(tf::settingsWindow, WM_COMMAND, 21, 0);
+    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
     EXPECT_EQ(tf::currentUiState(), UiState::SettingsHelp);
-    EXPECT_FALSE(visible(29));  // the general controls hide on the help page
+    EXPECT_FALSE(visible(ControlId::CaptureFolderBox));  // the general controls hide on the help page
     tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-help-en" : "settings-help-zh");
-    SendMessageW(tf::settingsWindow, WM_COMMAND, 22, 0);
+    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
     EXPECT_EQ(tf::currentUiState(), UiState::SettingsAbout);
     tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-about-en" : "settings-about-zh");
     const RECT during = windowRect(tf::mainWindow);
     EXPECT_TRUE(EqualRect(&before, &during));
-    EXPECT_TRUE(visible(1));  // the home page stays behind the settings window
-    SendMessageW(tf::settingsWindow, WM_COMMAND, 20, 0);
+    EXPECT_TRUE(visible(ControlId::StartCapture));  // the home page stays behind the settings window
+    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
     EXPECT_EQ(tf::currentUiState(), UiState::SettingsGeneral);
-    EXPECT_TRUE(visible(29));
+    EXPECT_TRUE(visible(ControlId::CaptureFolderBox));
     SendMessageW(tf::settingsWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(tf::currentUiState(), UiState::Home);
     const RECT after = windowRect(tf::mainWindow);
@@ -224,7 +229,7 @@ TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
 }
 
 TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, 4, 0);
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(tf::settingsWindow, nullptr);
     auto text = [](HWND w) {
         wchar_t buffer[128] = {};
@@ -235,13 +240,13 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tf::applyLanguage();
     EXPECT_EQ(text(tf::mainWindow), L"Tallyframe");
     EXPECT_EQ(text(tf::settingsWindow), L"Tallyframe - Settings");
-    EXPECT_EQ(text(controlSlot(1)), L"Start long screenshot");
-    EXPECT_EQ(text(controlSlot(32)), L"Open image after completion");
-    EXPECT_EQ(text(controlSlot(42)), L"Feedback");
+    EXPECT_EQ(text(controlSlot(ControlId::StartCapture)), L"Start long screenshot");
+    EXPECT_EQ(text(controlSlot(ControlId::OpenAfterCapture)), L"Open image after completion");
+    EXPECT_EQ(text(controlSlot(ControlId::Feedback)), L"Feedback");
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.hwnd = tf::mainWindow;
-    tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(4));
+    tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(ControlId::Settings));
     wchar_t tip[80] = {};
     tool.lpszText = tip;
     SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
@@ -250,8 +255,8 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tf::applyLanguage();
     EXPECT_EQ(text(tf::mainWindow), L"塔利帧");
     EXPECT_EQ(text(tf::settingsWindow), L"塔利帧 - 设置");
-    EXPECT_EQ(text(controlSlot(5)), L"打开所在文件夹");
-    EXPECT_EQ(text(controlSlot(31)), L"界面语言：简体中文");
+    EXPECT_EQ(text(controlSlot(ControlId::OpenFolder)), L"打开所在文件夹");
+    EXPECT_EQ(text(controlSlot(ControlId::Language)), L"界面语言：简体中文");
     SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"设置");
 }
@@ -262,9 +267,9 @@ TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
     GetClientRect(tf::mainWindow, &client);
     const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(tf::mainWindow))));
     for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(tf::settingsScrollOffset, limit);
+    EXPECT_EQ(tf::settingsScrollOffset(), limit);
     for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(tf::settingsScrollOffset, 0);
+    EXPECT_EQ(tf::settingsScrollOffset(), 0);
     tf::setUiState(UiState::Home);
 }
 

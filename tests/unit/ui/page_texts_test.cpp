@@ -39,29 +39,31 @@ TEST(PageTexts, StatisticsLineShowsSizeFramesAndTheSummedTime) {
 }
 
 TEST(AutomationNames, IdsAreStableAndNamesFollowTheLanguage) {
+    using tf::ControlId;
     using tf::UiLanguage;
     using tf::UiState;
-    EXPECT_EQ(tf::automationIdFor(4, UiState::Home), L"SettingsButton");
-    EXPECT_EQ(tf::automationIdFor(4, UiState::Result), L"SettingsButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::Settings, UiState::Home), L"SettingsButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::Settings, UiState::Result), L"SettingsButton");
     for (UiState s : {UiState::SettingsGeneral, UiState::SettingsHelp, UiState::SettingsAbout}) {
-        EXPECT_EQ(tf::automationIdFor(4, s), L"BackButton");
-        EXPECT_EQ(tf::automationIdFor(1, s), L"StartCaptureButton");  // only the Settings button changes
+        EXPECT_EQ(tf::automationIdFor(ControlId::Settings, s), L"BackButton");
+        EXPECT_EQ(tf::automationIdFor(ControlId::StartCapture, s), L"StartCaptureButton");  // only the Settings button changes
     }
-    EXPECT_EQ(tf::automationIdFor(12, UiState::Home), L"CloseSettingsButton");
-    EXPECT_EQ(tf::automationIdFor(44, UiState::Home), L"QuorvelleHomeButton");
-    EXPECT_EQ(tf::automationIdFor(0, UiState::Home), L"TallyframeControl");
-    EXPECT_EQ(tf::automationIdFor(29, UiState::Home), L"TallyframeControl");
-    EXPECT_EQ(tf::automationNameFor(10, UiLanguage::English), L"Minimize");
-    EXPECT_EQ(tf::automationNameFor(10, UiLanguage::ChineseSimplified), L"最小化");
-    EXPECT_EQ(tf::automationNameFor(-3, UiLanguage::English), L"Tallyframe control");
-    EXPECT_EQ(tf::automationNameFor(-3, UiLanguage::ChineseSimplified), L"塔利帧控件");
+    EXPECT_EQ(tf::automationIdFor(ControlId::CloseSettings, UiState::Home), L"CloseSettingsButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::PublisherSite, UiState::Home), L"QuorvelleHomeButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::None, UiState::Home), L"TallyframeControl");
+    EXPECT_EQ(tf::automationIdFor(ControlId::CaptureFolderBox, UiState::Home), L"TallyframeControl");
+    EXPECT_EQ(tf::automationNameFor(ControlId::Minimize, UiLanguage::English), L"Minimize");
+    EXPECT_EQ(tf::automationNameFor(ControlId::Minimize, UiLanguage::ChineseSimplified), L"最小化");
+    EXPECT_EQ(tf::automationNameFor(static_cast<ControlId>(-3), UiLanguage::English), L"Tallyframe control");
+    EXPECT_EQ(tf::automationNameFor(static_cast<ControlId>(-3), UiLanguage::ChineseSimplified), L"塔利帧控件");
     // Every id with a name ends its automation id in one of the three words.
-    for (int id = 0; id <= 50; ++id) {
+    for (int n = 0; n <= 50; ++n) {
+        const auto id = static_cast<ControlId>(n);
         const std::wstring_view a = tf::automationIdFor(id, UiState::Home);
         const bool ok = a.ends_with(L"Button") || a.ends_with(L"Toggle") || a.ends_with(L"NavigationItem") ||
                         a == L"TallyframeControl";
-        EXPECT_TRUE(ok) << id;
-        EXPECT_EQ(tf::isSwitchControl(id), a.ends_with(L"Toggle")) << id;
+        EXPECT_TRUE(ok) << n;
+        EXPECT_EQ(tf::isSwitchControl(id), a.ends_with(L"Toggle")) << n;
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "ui/palette.h"
 #include "ui_test_support_win32.h"
 
@@ -71,12 +73,14 @@ TEST_F(Renderer, WeightsFallIntoFourBuckets) {
 TEST_F(Renderer, ShapesAndTextReachTheDeviceContext) {
     Dib dib(200, 60);
     const RECT all{0, 0, 200, 60};
-    ID2D1DCRenderTarget* t = tf::beginDcDraw(nullptr, dib.dc.get(), all);
-    ASSERT_NE(t, nullptr);
-    tf::fillRect(t, D2D1::RectF(0, 0, 200, 60), tf::palette::white);
-    tf::fillRoundedRect(t, D2D1::RectF(0, 0, 100, 60), 8, tf::palette::accent);
-    tf::drawText(t, L"Settings", D2D1::RectF(100, 0, 200, 60), 16, 600, tf::palette::titleText, tf::kTextCentred);
-    tf::endDcDraw();
+    {
+        const tf::DcDraw draw(nullptr, dib.dc.get(), all);
+        ASSERT_TRUE(draw);
+        ID2D1DCRenderTarget* t = draw.target();
+        tf::fillRect(t, D2D1::RectF(0, 0, 200, 60), tf::palette::white);
+        tf::fillRoundedRect(t, D2D1::RectF(0, 0, 100, 60), 8, tf::palette::accent);
+        tf::drawText(t, L"Settings", D2D1::RectF(100, 0, 200, 60), 16, 600, tf::palette::titleText, tf::kTextCentred);
+    }  // the pass ends with the scope
     GdiFlush();
     EXPECT_EQ(dib.at(50, 30) & 0xFFFFFF, 0x3566D6u);  // BGRA in memory: 0xRRGGBB in the word
     EXPECT_EQ(dib.at(1, 1) & 0xFFFFFF, 0xFFFFFFu);    // outside the rounded corner
@@ -86,10 +90,27 @@ TEST_F(Renderer, ShapesAndTextReachTheDeviceContext) {
     EXPECT_GT(dark, 40);  // the label was drawn
 }
 
+TEST_F(Renderer, ADrawPassEndsOnceAndTheNextOneDrawsAgain) {
+    static_assert(!std::is_copy_constructible_v<tf::DcDraw> && !std::is_copy_assignable_v<tf::DcDraw>);
+    Dib dib(20, 20);
+    const RECT all{0, 0, 20, 20};
+    tf::DcDraw first(nullptr, dib.dc.get(), all);
+    ASSERT_TRUE(first);
+    tf::fillRect(first.target(), D2D1::RectF(0, 0, 20, 20), tf::palette::accent);
+    first.end();
+    EXPECT_FALSE(first);
+    first.end();  // a second end is nothing
+    GdiFlush();
+    EXPECT_EQ(dib.at(10, 10) & 0xFFFFFF, 0x3566D6u);  // drawn by the time end() returned
+    const tf::DcDraw second(nullptr, dib.dc.get(), all);
+    ASSERT_TRUE(second);  // the shared target begins again
+    tf::fillRect(second.target(), D2D1::RectF(0, 0, 20, 20), tf::palette::white);
+}
+
 TEST_F(Renderer, EveryShippedIconRasterisesTintedAndOpaqueWhereItDraws) {
-    for (int id = 201; id <= 219; ++id) {
+    for (int id = static_cast<int>(tf::kFirstIcon); id <= static_cast<int>(tf::kLastIcon); ++id) {
         const COLORREF tint = RGB(0x20, 0x90, 0x40);
-        tf::UniqueBitmap bitmap(tf::rasterizeSvgIcon(id, 32, 32, tint));
+        const tf::UniqueBitmap bitmap = tf::rasterizeSvgIcon(static_cast<tf::IconId>(id), 32, 32, tint);
         ASSERT_TRUE(bitmap) << id;
         const auto pixels = pixelsOf(bitmap.get(), 32, 32);
         int covered = 0, solid = 0;
@@ -98,7 +119,8 @@ TEST_F(Renderer, EveryShippedIconRasterisesTintedAndOpaqueWhereItDraws) {
             covered += a > 0;
             if (a == 255) {
                 ++solid;
-                if (id != 201 && id != 217 && id != 210) {
+                const auto icon = static_cast<tf::IconId>(id);
+                if (icon != tf::IconId::AppMark && icon != tf::IconId::PublisherBadge && icon != tf::IconId::Sliders) {
                     EXPECT_EQ(p & 0xFFFFFF, 0x209040u) << id;
                 }
             }
@@ -113,9 +135,9 @@ TEST_F(Renderer, EveryShippedIconRasterisesTintedAndOpaqueWhereItDraws) {
 }
 
 TEST_F(Renderer, RotationAndScaleMoveTheGlyph) {
-    tf::UniqueBitmap still(tf::rasterizeSvgIcon(218, 64, 64, RGB(0, 0, 255)));
-    tf::UniqueBitmap turned(tf::rasterizeSvgIcon(218, 64, 64, RGB(0, 0, 255), 90, 1));
-    tf::UniqueBitmap small(tf::rasterizeSvgIcon(218, 64, 64, RGB(0, 0, 255), 0, 0.5f));
+    const tf::UniqueBitmap still = tf::rasterizeSvgIcon(tf::IconId::Status, 64, 64, RGB(0, 0, 255));
+    const tf::UniqueBitmap turned = tf::rasterizeSvgIcon(tf::IconId::Status, 64, 64, RGB(0, 0, 255), 90, 1);
+    const tf::UniqueBitmap small = tf::rasterizeSvgIcon(tf::IconId::Status, 64, 64, RGB(0, 0, 255), 0, 0.5f);
     ASSERT_TRUE(still && turned && small);
     const auto a = pixelsOf(still.get(), 64, 64), b = pixelsOf(turned.get(), 64, 64), c = pixelsOf(small.get(), 64, 64);
     EXPECT_NE(a, b);
@@ -125,18 +147,18 @@ TEST_F(Renderer, RotationAndScaleMoveTheGlyph) {
 
 TEST_F(Renderer, IconCacheKeysOnIdSizeAndColourAndEmptiesWhole) {
     Dib dib(64, 64);
-    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), 208, RECT{0, 0, 24, 24}, RGB(1, 2, 3)));
-    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), 208, RECT{10, 10, 34, 34}, RGB(1, 2, 3)));
+    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), tf::IconId::Gear, RECT{0, 0, 24, 24}, RGB(1, 2, 3)));
+    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), tf::IconId::Gear, RECT{10, 10, 34, 34}, RGB(1, 2, 3)));
     EXPECT_EQ(tf::iconCacheSize(), 1u);  // same size and colour: reused
-    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), 208, RECT{0, 0, 24, 24}, RGB(9, 9, 9)));
-    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), 208, RECT{0, 0, 36, 36}, RGB(1, 2, 3)));
+    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), tf::IconId::Gear, RECT{0, 0, 24, 24}, RGB(9, 9, 9)));
+    EXPECT_TRUE(tf::drawCachedIcon(dib.dc.get(), tf::IconId::Gear, RECT{0, 0, 36, 36}, RGB(1, 2, 3)));
     EXPECT_EQ(tf::iconCacheSize(), 3u);
-    EXPECT_FALSE(tf::drawCachedIcon(dib.dc.get(), 208, RECT{0, 0, 0, 24}, RGB(1, 2, 3)));
-    EXPECT_FALSE(tf::drawCachedIcon(dib.dc.get(), 299, RECT{0, 0, 24, 24}, RGB(1, 2, 3)));  // no such document
+    EXPECT_FALSE(tf::drawCachedIcon(dib.dc.get(), tf::IconId::Gear, RECT{0, 0, 0, 24}, RGB(1, 2, 3)));
+    EXPECT_FALSE(tf::drawCachedIcon(dib.dc.get(), static_cast<tf::IconId>(299), RECT{0, 0, 24, 24}, RGB(1, 2, 3)));  // no such document
     EXPECT_EQ(tf::iconCacheSize(), 3u);  // failures are not cached
     tf::clearIconCache();
     EXPECT_EQ(tf::iconCacheSize(), 0u);
-    EXPECT_EQ(tf::rasterizeSvgIcon(208, 0, 10, 0), nullptr);
+    EXPECT_FALSE(tf::rasterizeSvgIcon(tf::IconId::Gear, 0, 10, 0));
 }
 
 }  // namespace

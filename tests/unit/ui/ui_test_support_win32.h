@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/control_table_win32.h"
 #include "app/app_window_win32.h"
+#include "app/page_driver_win32.h"
 #include "settings/settings.h"
 #include "ui/renderer_win32.h"
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -104,6 +106,33 @@ TEST(UniqueWindow, DestroysAnOwnedWindow) {
     ASSERT_NE(raw, nullptr);
     { tf::UniqueWindow w(raw); }
     EXPECT_FALSE(IsWindow(raw));
+}
+
+TEST(ComApartment, UninitialisesOnlyWhatItInitialised) {
+    static_assert(!std::is_copy_constructible_v<tf::ComApartment>);
+    HRESULT afterwards = E_FAIL;
+    HRESULT outer = E_FAIL, nested = E_FAIL, otherKind = S_OK;
+    bool otherKindHeld = true;
+    std::thread([&] {
+        {
+            const tf::ComApartment first(COINIT_MULTITHREADED);
+            outer = first.result();
+            const tf::ComApartment second(COINIT_MULTITHREADED);  // counts, and is balanced too
+            nested = second.result();
+            const tf::ComApartment wrong(COINIT_APARTMENTTHREADED);  // refused: must not uninitialise
+            otherKind = wrong.result();
+            otherKindHeld = static_cast<bool>(wrong);
+        }
+        // Every successful initialisation was undone, and no more: the thread
+        // can enter the other apartment kind now.
+        afterwards = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(afterwards)) CoUninitialize();
+    }).join();
+    EXPECT_EQ(outer, S_OK);
+    EXPECT_EQ(nested, S_FALSE);
+    EXPECT_EQ(otherKind, RPC_E_CHANGED_MODE);
+    EXPECT_FALSE(otherKindHeld);
+    EXPECT_EQ(afterwards, S_OK);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 #include "app/app_globals_win32.h"
 #include "update/update_check_win32.h"
@@ -180,6 +181,27 @@ TEST(UpdateCheck, BodyIsReadToItsEndButNoFurtherThanOneMiB) {
         EXPECT_EQ(got.size(), want);
         EXPECT_TRUE(got == body.substr(0, want));
     }
+}
+
+TEST(InternetHandle, ClosesOnceAndMovesOwnership) {
+    static_assert(!std::is_copy_constructible_v<InternetHandle> && !std::is_copy_assignable_v<InternetHandle>);
+    HINTERNET raw = WinHttpOpen(kUpdateUserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                WINHTTP_NO_PROXY_BYPASS, 0);
+    ASSERT_NE(raw, nullptr);
+    {
+        InternetHandle first(raw);
+        InternetHandle second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_EQ(second.get(), raw);
+        InternetHandle third;
+        third = std::move(second);
+        EXPECT_EQ(third.get(), raw);
+        EXPECT_FALSE(second);
+    }
+    // Closed exactly once by the last owner: a second close is refused.
+    SetLastError(0);
+    EXPECT_FALSE(WinHttpCloseHandle(raw));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 }  // namespace

@@ -14,4 +14,19 @@ inline void writeTextLine(std::ostream& out, std::string_view line) {
     out.flush();
 }
 
+// Where a computation writes its log lines: a stream the caller owns, or
+// nowhere. A stream that has failed takes no more lines.
+class TextLog {
+public:
+    TextLog() = default;
+    explicit TextLog(std::ostream* out) : out_(out) {}
+    void line(std::string_view text) const {
+        if (out_ == nullptr || out_->fail() || out_->bad()) return;
+        writeTextLine(*out_, text);
+    }
+
+private:
+    std::ostream* out_ = nullptr;
+};
+
 }  // namespace tf

@@ -1,0 +1,90 @@
+#pragma once
+// The names of every control, command, icon and timer of the windows. A
+// control's id is also the command its WM_COMMAND carries. Portable, so that
+// the automation names and their tests speak of the same controls.
+//
+// Adding a control: a name here, a row in the control table
+// (app/control_table_win32.cpp), a case in the command dispatch
+// (app/commands_win32.cpp) and, when it draws itself, in the painter.
+
+#include <cstdint>
+
+namespace tf {
+
+enum class ControlId : int32_t {
+    None = 0,
+    // The main window's working buttons.
+    StartCapture = 1,
+    OpenImage = 2,
+    CaptureAnother = 3,
+    Settings = 4,  // the gear; "Back" on the in-window settings pages
+    OpenFolder = 5,
+    // Title-bar style buttons of the custom frame.
+    Minimize = 10,
+    Close = 11,
+    CloseSettings = 12,
+    // Navigation between the settings pages.
+    GeneralNavigation = 20,
+    HelpNavigation = 21,
+    AboutNavigation = 22,
+    // Settings rows.
+    CaptureFolderBox = 29,  // a static that shows the folder
+    ChooseFolder = 30,
+    Language = 31,
+    OpenAfterCapture = 32,
+    CaptureLogging = 33,
+    // Links and the update check.
+    ProductHome = 40,
+    ProductSite = 41,
+    Feedback = 42,
+    CheckUpdates = 43,
+    PublisherSite = 44,
+    AboutProduct = 45,
+};
+
+// The largest control id; the control slots hold one window per id up to it.
+inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::AboutProduct);
+
+constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
+
+// The switches flip a setting when pressed and report a toggle state.
+constexpr bool isSwitchControl(ControlId id) {
+    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging;
+}
+
+// SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
+enum class IconId : int32_t {
+    AppMark = 201,
+    Selection = 202,
+    Minimize = 203,
+    Close = 204,
+    Check = 205,
+    Picture = 206,
+    Copy = 207,
+    Gear = 208,
+    ChevronLeft = 209,
+    Sliders = 210,
+    Help = 211,
+    Info = 212,
+    Folder = 213,
+    Refresh = 214,
+    External = 215,
+    Speech = 216,
+    PublisherBadge = 217,
+    Status = 218,
+    ChevronDown = 219,
+};
+
+inline constexpr IconId kFirstIcon = IconId::AppMark;
+inline constexpr IconId kLastIcon = IconId::ChevronDown;
+
+// The icon group every window shows (ICON in tallyframe.rc).
+inline constexpr int32_t kAppIconResource = 101;
+
+// Timers of the main window (SetTimer ids).
+enum class TimerId : uintptr_t {
+    SavingAnimation = 3,
+    FocusRestore = 4,
+};
+
+}  // namespace tf

@@ -1,0 +1,89 @@
+// Compares a stitched PNG with a true long image by the corpus rule: fewer
+// than 0.5 % of the pixels differ by a luma of 9 or more. Reads both with the
+// program's own PNG codec. Exit code 0 when the image passes, 1 otherwise.
+//
+//   compare_truth OUT TRUTH [X0 [X1]]
+//       same size; only columns X0..X1 are compared (default: all)
+//   compare_truth --capture OUT TRUTH MODE [N [PANEL FRAME]]
+//       a capture against the fixture's page. MODE exact: same size;
+//       shorter: up to N rows may be missing at the bottom; prefix: any
+//       leading part of the truth. With PANEL, the first PANEL columns are
+//       left out of the comparison and, below the first FRAME rows, each of
+//       them must be one colour (the panel is in the image once).
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "image/pixel_image.h"
+#include "image/png_codec.h"
+#include "test_support.h"
+
+namespace {
+
+using tf::PixelImage;
+
+int compareWhole(int argc, char** argv) {
+    const std::string out = argv[1];
+    const PixelImage a = tf::loadPng(argv[1]);
+    const PixelImage b = tf::loadPng(argv[2]);
+    if (a.width != b.width || a.height != b.height) {
+        std::printf("%s: size %dx%d, truth %dx%d\n", out.c_str(), a.width, a.height, b.width, b.height);
+        return 1;
+    }
+    const int32_t x0 = argc > 3 ? std::atoi(argv[3]) : 0;
+    const int32_t x1 = argc > 4 ? std::atoi(argv[4]) : a.width;
+    const double share = tf::test::lumaDifferenceFraction(a, b, x0, x1);
+    std::printf("%s: %dx%d, %.3f %% of pixels off\n", out.c_str(), a.width, a.height, share * 100);
+    return share < 0.005 ? 0 : 1;
+}
+
+int compareCapture(int argc, char** argv) {
+    const PixelImage a = tf::loadPng(argv[2]);
+    const PixelImage b = tf::loadPng(argv[3]);
+    const std::string mode = argv[4];
+    const int32_t n = argc > 5 ? std::atoi(argv[5]) : 0;
+    const int32_t panel = argc > 6 ? std::atoi(argv[6]) : 0;
+    const int32_t frame = argc > 7 ? std::atoi(argv[7]) : 0;
+    const bool sizeOk = a.width == b.width && (mode == "exact"     ? a.height == b.height
+                                               : mode == "shorter" ? b.height - n <= a.height && a.height <= b.height
+                                                                   : a.height <= b.height);
+    if (!sizeOk) {
+        std::printf("  size %dx%d, truth %dx%d (%s %d)\n", a.width, a.height, b.width, b.height, mode.c_str(), n);
+        return 1;
+    }
+    const double share = tf::test::lumaDifferenceFraction(a, tf::test::cropRows(b, 0, a.height), panel, a.width);
+    std::printf("  %.3f %% of pixels off against the truth %dx%d", share * 100, b.width, b.height);
+    if (panel != 0) std::printf(" beside a %d-column panel", panel);
+    std::printf("\n");
+    bool ok = share < 0.005;
+    if (panel != 0) {
+        int32_t mixed = 0;
+        for (int32_t x = 0; x < panel; ++x) {
+            for (int32_t y = frame; y < a.height; ++y) {
+                if (std::abs(tf::luma(a.at(x, y)) - tf::luma(a.at(x, frame))) >= 9) {
+                    ++mixed;
+                    break;
+                }
+            }
+        }
+        std::printf("  panel columns below the first frame: %d of %d of one colour\n", panel - mixed, panel);
+        ok = ok && mixed == 0;
+    }
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc >= 5 && std::string(argv[1]) == "--capture") return compareCapture(argc, argv);
+        if (argc >= 3) return compareWhole(argc, argv);
+    } catch (const std::exception& e) {
+        std::printf("compare_truth: %s\n", e.what());
+        return 1;
+    }
+    std::printf("usage: compare_truth OUT TRUTH [X0 [X1]] | --capture OUT TRUTH MODE [N [PANEL FRAME]]\n");
+    return 1;
+}
