@@ -1,0 +1,233 @@
+#include "capture/manual_capture.h"
+
+#include "capture/capture_rules.h"
+#include "settings/texts.h"
+#include "stitch/matcher.h"
+#include "stitch/side_panels.h"
+#include "stitch/small_shift.h"
+
+namespace tf {
+namespace {
+
+constexpr uint16_t kKeyDownOrPressed = 0x8001;
+
+bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
+    return movedByFewRows(upper, lower) ||
+           matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower)).matched;
+}
+
+}  // namespace
+
+ManualCapture::ManualCapture(ManualCaptureHost& host, const CaptureRequest& request)
+    : host_(host), request_(request) {}
+
+ManualTick ManualCapture::start() {
+    if (running_ || outcome_.end != ManualCaptureEnd::NotStarted) return status();
+    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return status();
+
+    // Forget presses made before the capture; a key still held counts.
+    host_.escapeKeyState();
+    host_.enterKeyState();
+    clearFinishRequest();
+
+    // The header keeps the automatic loop's layout; a delta of 0 says that no
+    // wheel input was sent.
+    uint32_t wheelLines = 3;
+    if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
+    const std::filesystem::path logFolder = host_.createLogFolder();
+    if (!logFolder.empty()) {
+        log_.open(logFolder / "capture.log.txt", std::ios::binary | std::ios::trunc);
+        if (log_.is_open() && log_.good()) writeCaptureLogHeader(log_, wheelLines, 0);
+    }
+    dumper_.folder = logFolder;
+    dumper_.sequence = 0;
+
+    PixelImage first = grabFrame(dumper_, "initial", [this] { return host_.grab(); });
+    ++outcome_.grabs;
+    previousGrab_ = first;
+    lastJudged_ = first;
+    restSince_ = host_.tickCount();
+    running_ = true;
+    outcome_.end = ManualCaptureEnd::Running;
+    append(std::move(first));
+    shownCount_ = 0;  // the first report always asks for a redraw
+    return status();
+}
+
+ManualTick ManualCapture::tick() {
+    if (!running_) return status();
+    // A finish requested by the overlay (a display change) must not judge a
+    // picture of a screen that changed under the rectangle.
+    if (finishRequested.load()) {
+        finish();
+        return status();
+    }
+
+    PixelImage grab = host_.grab();
+    ++outcome_.grabs;
+    const uint64_t now = host_.tickCount();
+    // While nothing moves, every grab equals the picture judged last: two
+    // sparse comparisons per tick and no matcher.
+    if (!framesNearlyIdentical(previousGrab_, grab)) restSince_ = now;
+    if (framesNearlyIdentical(lastJudged_, grab)) {
+        changing_ = false;
+    } else {
+        if (!changing_) changingSince_ = now;
+        changing_ = true;
+        if (now - restSince_ >= kManualRestMs || now - changingSince_ >= kManualMovingMs) {
+            judge(grab);
+            lastJudged_ = grab;
+            changing_ = false;
+        }
+    }
+    previousGrab_ = std::move(grab);
+
+    if (running_ && hasPending_ && host_.tickCount() - pendingSince_ >= kManualPauseMs) keepPending();
+    if (running_ && finishKeyPressed()) finish();
+    return status();
+}
+
+void ManualCapture::judge(const PixelImage& picture) {
+    ++outcome_.verdicts;
+    for (;;) {
+        const ProbeVerdict v =
+            classifyProbe({frames_.back(), hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
+        stepMotion_ = v.stepMotion;
+        if (v.action == CaptureAction::LostOverlap && hasPending_) {
+            // A burst from a pending frame: keep the pending frame, which the
+            // picture may still overlap, and judge the picture against it.
+            record(CaptureAction::LostOverlap, v);
+            keepPending();
+            if (!running_) return;
+            continue;
+        }
+        CaptureAction action = v.action;
+        // The matcher looks for the picture below the last frame only; a
+        // picture above it (the person scrolled back up) is not lost, only
+        // ignored. Likewise a picture between the last and the pending frame.
+        if (action == CaptureAction::LostOverlap && showsEarlierContent(picture)) action = CaptureAction::NoMotion;
+        if (action == CaptureAction::KeepScrolling && hasPending_ && v.overlap > pendingOverlap_)
+            action = CaptureAction::NoMotion;
+        ProbeVerdict taken = v;
+        if (action == CaptureAction::NoMotion && hasPending_) {
+            // A few rows beyond the pending frame, which the matcher cannot
+            // measure: the tail of a smooth scroll that was judged on the way.
+            // The nearer picture would lose those rows at the end of the page.
+            const int32_t rows = smallShiftRows(pending_, picture);
+            if (rows > 0 && !framesNearlyIdentical(pending_, picture)) {
+                action = CaptureAction::KeepScrolling;
+                taken.overlap = pendingOverlap_ - rows;
+            }
+        }
+        record(action, taken);
+        strip_ = action == CaptureAction::LostOverlap ? ManualStrip::ScrolledTooFar : ManualStrip::Following;
+        if (action == CaptureAction::KeepScrolling) {
+            pending_ = picture;
+            hasPending_ = true;
+            pendingOverlap_ = taken.overlap;
+            pendingSince_ = host_.tickCount();
+            dumpFrame(dumper_, "candidate", picture);
+        } else if (action == CaptureAction::AcceptFrame) {
+            dumpFrame(dumper_, "candidate", picture);
+            hasPending_ = false;
+            pending_ = PixelImage();
+            append(picture);
+        }
+        return;
+    }
+}
+
+bool ManualCapture::showsEarlierContent(const PixelImage& picture) const {
+    const PixelImage& last = frames_.back();
+    if (overlapsFromBelow(picture, last)) return true;
+    // More than a frame up, the picture may still meet the frame kept before.
+    if (frames_.size() >= 2) {
+        const PixelImage& before = frames_[frames_.size() - 2];
+        if (framesNearlyIdentical(before, picture) || overlapsFromBelow(picture, before)) return true;
+    }
+    return false;
+}
+
+void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
+    const ProbeRecord r{step_, probe_, action, v.overlap, v.score, v.expected};
+    host_.probeClassified(r);
+    if (log_.is_open() && log_.good())
+        writeCaptureLogProbe(log_, r.step, r.probe, static_cast<int32_t>(r.action), r.overlap, r.score, r.expected);
+    ++probe_;
+}
+
+void ManualCapture::append(PixelImage frame) {
+    frames_.push_back(std::move(frame));
+    const uint32_t n = static_cast<uint32_t>(frames_.size());
+    capturedFrameCount.exchange(n);
+    capturedHeightPx.exchange(static_cast<int64_t>(n) * frames_.front().height);
+    if (frames_.size() > 1) {
+        // A new step: the frame kept is the one sought.
+        ++step_;
+        probe_ = 0;
+    }
+    if (frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) fail(pick(texts::frameLimitMessage, request_.language));
+}
+
+void ManualCapture::keepPending() {
+    hasPending_ = false;
+    append(std::move(pending_));
+    pending_ = PixelImage();
+}
+
+void ManualCapture::finish() {
+    // The person finishes where the scrolling ended: a pending frame is the
+    // end of the page they wanted, so it is kept (an automatic capture stopped
+    // by Esc drops it, as its next notch would have gone on).
+    if (hasPending_) {
+        keepPending();
+        if (!running_) return;
+    }
+    running_ = false;
+    outcome_.end = ManualCaptureEnd::Finished;
+    outcome_.frameCount = frames_.size();
+    endLog(true, std::wstring());
+    host_.startStitchAndSave(std::move(frames_));
+    frames_.clear();
+}
+
+void ManualCapture::fail(const std::wstring& errorText) {
+    running_ = false;
+    hasPending_ = false;
+    outcome_.end = ManualCaptureEnd::FrameLimit;
+    outcome_.frameCount = frames_.size();
+    endLog(false, errorText);
+    host_.closeOverlay();
+    host_.setUiState(UiState::Failed);
+    host_.showMainWindow();
+    host_.messageBox(errorText, MessageIcon::Error);
+    frames_.clear();
+}
+
+void ManualCapture::endLog(bool finishedByUser, const std::wstring& errorText) {
+    if (log_.is_open() && log_.good()) {
+        writeCaptureLogSummary(log_, frames_.size(), false, finishedByUser, errorText);
+        log_.flush();
+    }
+    log_.close();
+}
+
+bool ManualCapture::finishKeyPressed() {
+    // Both keys are read on every tick, so that neither keeps an old press.
+    const uint16_t keys = host_.escapeKeyState() | host_.enterKeyState();
+    if ((keys & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing) requestFinish();
+    return finishRequested.load();
+}
+
+ManualTick ManualCapture::status() {
+    ManualTick t;
+    t.running = running_;
+    t.strip = strip_;
+    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? frames_.size() : outcome_.frameCount);
+    t.redraw = running_ && (t.frameCount != shownCount_ || t.strip != shownStrip_);
+    shownCount_ = t.frameCount;
+    shownStrip_ = t.strip;
+    return t;
+}
+
+}  // namespace tf
