@@ -42,14 +42,14 @@ ManualTick ManualCapture::start() {
     dumper_.folder = logFolder;
     dumper_.sequence = 0;
 
-    PixelImage first = grabFrame(dumper_, "initial", [this] { return host_.grab(); });
+    PixelImage first = host_.grab();
     ++outcome_.grabs;
     previousGrab_ = first;
     lastJudged_ = first;
     restSince_ = host_.tickCount();
     running_ = true;
     outcome_.end = ManualCaptureEnd::Running;
-    append(std::move(first));
+    append(std::move(first), "initial");
     shownCount_ = 0;  // the first report always asks for a redraw
     return status();
 }
@@ -82,7 +82,7 @@ ManualTick ManualCapture::tick() {
     }
     previousGrab_ = std::move(grab);
 
-    if (running_ && hasPending_ && host_.tickCount() - pendingSince_ >= kManualPauseMs) keepPending();
+    if (running_ && hasPending_ && now - pendingSince_ >= kManualPauseMs) keepPending();
     if (running_ && finishKeyPressed()) finish();
     return status();
 }
@@ -126,12 +126,10 @@ void ManualCapture::judge(const PixelImage& picture) {
             hasPending_ = true;
             pendingOverlap_ = taken.overlap;
             pendingSince_ = host_.tickCount();
-            dumpFrame(dumper_, "candidate", picture);
         } else if (action == CaptureAction::AcceptFrame) {
-            dumpFrame(dumper_, "candidate", picture);
             hasPending_ = false;
             pending_ = PixelImage();
-            append(picture);
+            append(picture, "candidate");
         }
         return;
     }
@@ -156,7 +154,10 @@ void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
     ++probe_;
 }
 
-void ManualCapture::append(PixelImage frame) {
+void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
+    // Only kept frames are dumped: the grabs of a manual capture go up as
+    // well as down, and --stitch joins the dumps in order.
+    dumpFrame(dumper_, dumpLabel, frame);
     frames_.push_back(std::move(frame));
     const uint32_t n = static_cast<uint32_t>(frames_.size());
     capturedFrameCount.exchange(n);
@@ -171,7 +172,7 @@ void ManualCapture::append(PixelImage frame) {
 
 void ManualCapture::keepPending() {
     hasPending_ = false;
-    append(std::move(pending_));
+    append(std::move(pending_), "candidate");
     pending_ = PixelImage();
 }
 

@@ -95,7 +95,7 @@ private:
     void judge(const PixelImage& picture);
     bool showsEarlierContent(const PixelImage& picture) const;
     void record(CaptureAction action, const ProbeVerdict& v);
-    void append(PixelImage frame);
+    void append(PixelImage frame, const char* dumpLabel);
     void keepPending();
     void finish();
     void fail(const std::wstring& errorText);

@@ -324,6 +324,11 @@ TEST(ManualCapture, LoggedCaptureStitchesOfflineIntoTheSameImage) {
     ASSERT_TRUE(run.warned);
     ASSERT_TRUE(s.stitchStarted);
 
+    // The dumps are the kept frames, in order.
+    const std::vector<std::filesystem::path> dumps = listFrameFiles(frames.path());
+    ASSERT_EQ(dumps.size(), s.handedOver.size());
+    EXPECT_EQ(dumps.front().filename(), "0000-initial.png");
+    for (size_t i = 0; i < dumps.size(); ++i) EXPECT_TRUE(test::imagesEqual(s.handedOver[i], loadPng(dumps[i])));
     ASSERT_EQ(runOfflineStitch(frames.path(), out / "long.png"), 0);
     EXPECT_TRUE(test::imagesEqual(composeFrames(s.handedOver), loadPng(out / "long.png")));
 
