@@ -1,5 +1,8 @@
 #include "capture/manual_capture.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "capture/capture_rules.h"
 #include "settings/texts.h"
 #include "stitch/matcher.h"
@@ -10,6 +13,47 @@ namespace tf {
 namespace {
 
 constexpr uint16_t kKeyDownOrPressed = 0x8001;
+
+// Rows of `before` with anything on them must number at least this many for
+// a picture to count as `before` at the same place.
+constexpr int32_t kMinContentRows = 32;
+
+bool rowIsBlank(const PixelImage& image, int32_t y, int32_t columnStep) {
+    const uint32_t* row = image.row(y);
+    const uint32_t first = row[0] & 0xFFFFFFu;
+    for (int32_t x = columnStep; x < image.width; x += columnStep)
+        if ((row[x] & 0xFFFFFFu) != first) return false;
+    return true;
+}
+
+bool rowsAgree(const PixelImage& a, const PixelImage& b, int32_t y, int32_t columnStep) {
+    const uint32_t* ra = a.row(y);
+    const uint32_t* rb = b.row(y);
+    uint64_t sum = 0;
+    uint64_t count = 0;
+    for (int32_t x = 0; x < a.width; x += columnStep, ++count)
+        for (int shift = 0; shift <= 16; shift += 8)
+            sum += static_cast<uint64_t>(std::abs(static_cast<int>((ra[x] >> shift) & 0xFFu) -
+                                                  static_cast<int>((rb[x] >> shift) & 0xFFu)));
+    return count > 0 && sum / count < 3;
+}
+
+// Whether `after` shows the page at the place of `before`, with only rows
+// that were blank in `before` changed: content that painted late, which the
+// matcher cannot tell from a jump because it never compares frames unshifted.
+bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
+    if (before.width != after.width || before.height != after.height || before.width < 1) return false;
+    const int32_t columnStep = std::max(before.width / 128, 1);
+    int32_t contentRows = 0;
+    int32_t disagreeing = 0;
+    for (int32_t y = 0; y < before.height; ++y) {
+        if (rowIsBlank(before, y, columnStep)) continue;
+        ++contentRows;
+        if (!rowsAgree(before, after, y, columnStep)) ++disagreeing;
+    }
+    // A caret or a spinner may change a row or two of a tall frame.
+    return contentRows >= kMinContentRows && disagreeing <= contentRows / 100;
+}
 
 bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
     return movedByFewRows(upper, lower) ||
@@ -74,8 +118,9 @@ ManualTick ManualCapture::tick() {
     } else {
         if (!changing_) changingSince_ = now;
         changing_ = true;
-        if (now - restSince_ >= kManualRestMs || now - changingSince_ >= kManualMovingMs) {
-            judge(grab);
+        const bool rested = now - restSince_ >= kManualRestMs;
+        if (rested || now - changingSince_ >= kManualMovingMs) {
+            judge(grab, rested);
             lastJudged_ = grab;
             changing_ = false;
         }
@@ -87,8 +132,18 @@ ManualTick ManualCapture::tick() {
     return status();
 }
 
-void ManualCapture::judge(const PixelImage& picture) {
+void ManualCapture::judge(const PixelImage& picture, bool rested) {
     ++outcome_.verdicts;
+    if (samePlaceRepainted(frames_.back(), picture)) {
+        // The last frame was kept before the page had painted it: keep the
+        // painted picture in its place (the same place, so the same overlaps).
+        record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
+        strip_ = ManualStrip::Following;
+        FrameDumper again{dumper_.folder, lastKeptDump_};
+        dumpFrame(again, frames_.size() == 1 ? "initial" : "candidate", picture);
+        frames_.back() = picture;
+        return;
+    }
     for (;;) {
         const ProbeVerdict v =
             classifyProbe({frames_.back(), hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
@@ -108,6 +163,9 @@ void ManualCapture::judge(const PixelImage& picture) {
         if (action == CaptureAction::LostOverlap && showsEarlierContent(picture)) action = CaptureAction::NoMotion;
         if (action == CaptureAction::KeepScrolling && hasPending_ && v.overlap > pendingOverlap_)
             action = CaptureAction::NoMotion;
+        // A picture caught in motion may not have painted its new rows yet: it
+        // waits as the pending frame, which a picture at rest replaces.
+        if (action == CaptureAction::AcceptFrame && !rested) action = CaptureAction::KeepScrolling;
         ProbeVerdict taken = v;
         if (action == CaptureAction::NoMotion && hasPending_) {
             // A few rows beyond the pending frame, which the matcher cannot
@@ -157,6 +215,7 @@ void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
 void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
     // Only kept frames are dumped: the grabs of a manual capture go up as
     // well as down, and --stitch joins the dumps in order.
+    lastKeptDump_ = dumper_.sequence;
     dumpFrame(dumper_, dumpLabel, frame);
     frames_.push_back(std::move(frame));
     const uint32_t n = static_cast<uint32_t>(frames_.size());

@@ -92,7 +92,7 @@ public:
     const ManualCaptureOutcome& outcome() const { return outcome_; }
 
 private:
-    void judge(const PixelImage& picture);
+    void judge(const PixelImage& picture, bool rested);
     bool showsEarlierContent(const PixelImage& picture) const;
     void record(CaptureAction action, const ProbeVerdict& v);
     void append(PixelImage frame, const char* dumpLabel);
@@ -121,6 +121,7 @@ private:
     ManualStrip strip_ = ManualStrip::Following;
     bool running_ = false;
     FrameDumper dumper_;
+    int32_t lastKeptDump_ = 0;  // sequence number of the last kept frame's dump
     std::ofstream log_;
     ManualCaptureOutcome outcome_;
     uint32_t shownCount_ = 0;
