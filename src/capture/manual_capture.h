@@ -8,6 +8,14 @@
 // It is a step machine, not a loop: the shell calls `tick` from a timer every
 // kManualTickMs, so the GUI thread stays free to redraw the overlay between
 // looks. Portable: every effect goes through the host.
+//
+// Driving it: after `start`, arm a one-shot timer of kManualTickMs and call
+// `tick` when it fires; draw the overlay again when `redraw` is set; arm the
+// timer again while `running`. A tick can show the frame-limit message box,
+// whose message loop delivers timer messages: arming the timer only after the
+// tick has returned keeps ticks from nesting. The host must outlive the
+// capture. The count of kept frames is also published in capturedFrameCount
+// and capturedHeightPx, as the automatic loop does.
 
 #include <cstddef>
 #include <cstdint>
@@ -69,7 +77,8 @@ inline constexpr uint64_t kManualRestMs = 80;
 // A picture that has kept changing for this long (a slow continuous scroll,
 // smooth scrolling under a steady wheel, an animation in the area) is judged
 // all the same, as the automatic loop judges its last unsettled grab; else a
-// steady scroll would only ever be seen once it had gone too far.
+// steady scroll would only ever be seen once it had gone too far. Such a
+// picture is never kept straight away, only held as the pending frame.
 inline constexpr uint64_t kManualMovingMs = 250;
 
 class ManualCapture {
