@@ -134,20 +134,24 @@ ManualTick ManualCapture::tick() {
 
 void ManualCapture::judge(const PixelImage& picture, bool rested) {
     ++outcome_.verdicts;
-    if (samePlaceRepainted(frames_.back(), picture)) {
-        // The last frame was kept before the page had painted it: keep the
-        // painted picture in its place (the same place, so the same overlaps).
-        record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
-        strip_ = ManualStrip::Following;
-        FrameDumper again{dumper_.folder, lastKeptDump_};
-        dumpFrame(again, frames_.size() == 1 ? "initial" : "candidate", picture);
-        frames_.back() = picture;
-        return;
-    }
     for (;;) {
         const ProbeVerdict v =
             classifyProbe({frames_.back(), hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
         stepMotion_ = v.stepMotion;
+        // Only a picture the verdict cannot place is asked whether it is the
+        // last frame repainted, so that motion is never taken for paint.
+        const bool unplaced = v.action == CaptureAction::LostOverlap ||
+                              (v.action == CaptureAction::NoMotion && !framesNearlyIdentical(frames_.back(), picture));
+        if (unplaced && samePlaceRepainted(frames_.back(), picture)) {
+            // The last frame was kept before the page had painted it: keep the
+            // painted picture in its place (the same place, so the same overlaps).
+            record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
+            strip_ = ManualStrip::Following;
+            FrameDumper again{dumper_.folder, lastKeptDump_};
+            dumpFrame(again, frames_.size() == 1 ? "initial" : "candidate", picture);
+            frames_.back() = picture;
+            return;
+        }
         if (v.action == CaptureAction::LostOverlap && hasPending_) {
             // A burst from a pending frame: keep the pending frame, which the
             // picture may still overlap, and judge the picture against it.

@@ -92,6 +92,26 @@ TEST(ManualCapture, FollowsSteadyScrollingOnPagesOfEveryKind) {
     }
 }
 
+TEST(ManualCapture, PaintedPictureTakesTheUnpaintedKeptFramesPlace) {
+    test::ScratchDir dumps;
+    SimulatedScreen s = screenFor(320, 240, 500, {.lateContentMs = 340}, 7);
+    s.logFolder = dumps.path();
+    const ManualRun run = runManual(s, Script{steady(200, 1000, 6, 100), 200 + 6 * 1000 + 500});
+    EXPECT_FALSE(run.warned);
+    // Each notch: the unpainted picture is kept, then replaced once painted.
+    size_t replaced = 0;
+    for (size_t i = 1; i < s.probes.size(); ++i)
+        if (s.probes[i - 1].action == CaptureAction::AcceptFrame && s.probes[i].action == CaptureAction::NoMotion)
+            ++replaced;
+    EXPECT_EQ(replaced, 5u);
+    int32_t span = 0;
+    EXPECT_TRUE(test::stitchIntoPageTop(s, 240, span));
+    EXPECT_EQ(span, 500);
+    const std::vector<std::filesystem::path> files = listFrameFiles(dumps.path());
+    ASSERT_EQ(files.size(), s.handedOver.size());
+    EXPECT_TRUE(test::imagesEqual(s.handedOver.back(), loadPng(files.back())));
+}
+
 // Bursts of one to six notches a few milliseconds apart, then pauses of
 // irregular length: several notches land between two grabs.
 TEST(ManualCapture, BurstsFasterThanAGrabStitchExactly) {
