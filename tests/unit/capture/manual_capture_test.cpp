@@ -177,6 +177,17 @@ TEST(ManualCapture, WarningShowsWhileTooFarAndAsksForARedrawBothWays) {
     EXPECT_EQ(s.handedOver.size(), 2u);
 }
 
+TEST(ManualCapture, EscWhileTooFarSavesWhatWasKept) {
+    // 60 rows (pending), a burst of 400, then Esc with the warning showing.
+    SimulatedScreen s = screenFor(320, 240, 900, {}, 4);
+    const ManualRun run = runManual(s, Script{{{200, 60}, {800, 200}, {810, 200}}, 1500, FinishKey::Esc});
+    EXPECT_TRUE(run.warned);
+    EXPECT_EQ(run.outcome.end, ManualCaptureEnd::Finished);
+    int32_t span = 0;
+    EXPECT_TRUE(test::stitchIntoPageTop(s, 240, span));
+    EXPECT_EQ(span, 60);
+}
+
 TEST(ManualCapture, ScrollingUpIsIgnored) {
     const std::vector<TooFarCase> cases = {
         {"a few rows up and down again", {{200, 100}, {600, 100}, {1000, -5}, {1400, 5}}, false},
