@@ -88,6 +88,10 @@ inline constexpr BilingualText frameLimitMessage{
 // ---- Capture overlay drawing (prompt strip) -----------------------------------------
 inline constexpr BilingualText selectingTitle{L"Drag to select the capture area", L"拖动鼠标选择截图区域"};
 inline constexpr BilingualText capturingTitle{L"Capturing while auto-scrolling", L"正在自动滚动截图"};
+// The strip of a manual capture: the title, and the warning that replaces it
+// while the picture no longer overlaps the last kept frame.
+inline constexpr BilingualText manualCapturingTitle{L"Scroll the area at your own pace", L"请按自己的节奏滚动截图区域"};
+inline constexpr BilingualText scrolledTooFarWarning{L"Scrolled too far: scroll back a little", L"滚动过快：请往回滚动一点"};
 inline constexpr BilingualText savingTitle{L"Generating image", L"正在生成图片"};
 inline constexpr BilingualText cancelHint{L"Cancel", L"取消"};
 inline constexpr BilingualText finishHint{L"Finish and save", L"结束并保存"};
