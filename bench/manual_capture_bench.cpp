@@ -42,14 +42,12 @@ public:
     std::filesystem::path createLogFolder() override { return {}; }
     bool saveInProgress() override { return false; }
     UiState uiState() override { return UiState::Capturing; }
-    void setUiState(UiState) override {}
-    void closeOverlay() override {}
-    void showMainWindow() override {}
-    void messageBox(const std::wstring&, MessageIcon) override {}
+    std::wstring failureText(const CaptureFailure&) override { return {}; }
+    void failCapture(const CaptureFailure&) override {}
     void startStitchAndSave(std::vector<PixelImage>) override {}
 };
 
-const CaptureRequest kRequest{Rect{0, 0, 1920, 1080}, true, UiLanguage::English};
+const CaptureRequest kRequest{Rect{0, 0, 1920, 1080}, true};
 
 // The tick's own work: the grab is made outside the measurement.
 void BM_ManualTickStandingStill(benchmark::State& state) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "capture/capture_rules.h"
-#include "settings/texts.h"
 #include "stitch/matcher.h"
 #include "stitch/side_panels.h"
 #include "stitch/small_shift.h"
@@ -230,7 +229,7 @@ void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
         ++step_;
         probe_ = 0;
     }
-    if (frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) fail(pick(texts::frameLimitMessage, request_.language));
+    if (frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) fail({CaptureError::FrameLimit});
 }
 
 void ManualCapture::keepPending() {
@@ -255,16 +254,14 @@ void ManualCapture::finish() {
     frames_.clear();
 }
 
-void ManualCapture::fail(const std::wstring& errorText) {
+void ManualCapture::fail(const CaptureFailure& failure) {
     running_ = false;
     hasPending_ = false;
     outcome_.end = ManualCaptureEnd::FrameLimit;
     outcome_.frameCount = frames_.size();
-    endLog(false, errorText);
-    host_.closeOverlay();
-    host_.setUiState(UiState::Failed);
-    host_.showMainWindow();
-    host_.messageBox(errorText, MessageIcon::Error);
+    outcome_.failure = failure;
+    endLog(false, host_.failureText(failure));
+    host_.failCapture(failure);
     frames_.clear();
 }
 

@@ -65,6 +65,7 @@ struct ManualCaptureOutcome {
     size_t frameCount = 0;  // frames kept (handed over when Finished)
     int32_t grabs = 0;      // every look at the area, the first frame included
     int32_t verdicts = 0;   // grabs that had come to rest and were judged
+    CaptureFailure failure;  // kind FrameLimit when the end is FrameLimit, else None
 };
 
 // The shell's timer period; grabs are 40-60 ms apart.
@@ -107,7 +108,7 @@ private:
     void append(PixelImage frame, const char* dumpLabel);
     void keepPending();
     void finish();
-    void fail(const std::wstring& errorText);
+    void fail(const CaptureFailure& failure);
     void endLog(bool finishedByUser, const std::wstring& errorText);
     bool finishKeyPressed();
     ManualTick status();

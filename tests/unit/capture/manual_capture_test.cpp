@@ -43,7 +43,7 @@ TEST(ManualCapture, SameMotionKeepsTheSameFramesAsTheAutomaticLoop) {
     for (int32_t rows : {100, 84, 60, 30}) {
         SCOPED_TRACE(rows);
         SimulatedScreen automatic = screenFor(320, 240, 500, {.rowsPerNotch = rows}, 3);
-        runCapture(automatic, CaptureRequest{automatic.rect, true, UiLanguage::English});
+        runCapture(automatic, CaptureRequest{automatic.rect, true});
         ASSERT_TRUE(automatic.stitchStarted);
 
         SimulatedScreen manual = screenFor(320, 240, 500, {.rowsPerNotch = rows}, 3);
@@ -288,7 +288,7 @@ TEST(ManualCapture, KeysBeforeTheStartAreForgottenAndAHeldKeyFinishes) {
         SCOPED_TRACE(c.name);
         SimulatedScreen s = screenFor(320, 240, 300, {}, 1);
         s.escHeld = {c.esc};
-        ManualCapture capture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+        ManualCapture capture(s, CaptureRequest{s.rect, true});
         EXPECT_TRUE(capture.start().running);
         s.advance(50);
         EXPECT_EQ(capture.tick().running, !c.finishesAtOnce);
@@ -297,7 +297,7 @@ TEST(ManualCapture, KeysBeforeTheStartAreForgottenAndAHeldKeyFinishes) {
 
 TEST(ManualCapture, FinishRequestedByTheOverlayEndsWithoutAnotherGrab) {
     SimulatedScreen s = screenFor(320, 240, 300, {}, 1);
-    ManualCapture capture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+    ManualCapture capture(s, CaptureRequest{s.rect, true});
     capture.start();
     requestFinish();
     const int32_t grabs = s.grabs;
@@ -314,7 +314,9 @@ TEST(ManualCapture, HundredFramesFailWithTheSafetyLimit) {
     EXPECT_EQ(run.outcome.end, ManualCaptureEnd::FrameLimit);
     EXPECT_EQ(run.outcome.frameCount, 100u);
     EXPECT_FALSE(s.stitchStarted);
-    EXPECT_EQ(s.events, (std::vector<std::string>{"closeOverlay", "state 5", "showMain", "error"}));
+    EXPECT_EQ(s.events, (std::vector<std::string>{"fail error"}));
+    EXPECT_EQ(s.failures, (std::vector<CaptureFailure>{{CaptureError::FrameLimit}}));
+    EXPECT_EQ(run.outcome.failure.kind, CaptureError::FrameLimit);
     ASSERT_EQ(s.messages.size(), 1u);
     EXPECT_EQ(s.messages[0].rfind(L"The 100-frame safety limit was reached.", 0), 0u);
     EXPECT_FALSE(run.ticks.back().running);
@@ -326,7 +328,7 @@ TEST(ManualCapture, DoesNotStartOutsideCapturingOrWhileSaving) {
         SimulatedScreen s = screenFor(200, 120, 300, {});
         if (variant == 0) s.state = UiState::Selecting;
         if (variant == 1) s.saving = true;
-        ManualCapture capture(s, CaptureRequest{s.rect, variant != 2, UiLanguage::English});
+        ManualCapture capture(s, CaptureRequest{s.rect, variant != 2});
         EXPECT_FALSE(capture.start().running);
         EXPECT_FALSE(capture.tick().running);
         EXPECT_EQ(capture.outcome().end, ManualCaptureEnd::NotStarted);

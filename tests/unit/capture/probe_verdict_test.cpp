@@ -57,7 +57,7 @@ TEST(ProbeVerdict, JudgesTheAutomaticLoopsGrabsAsTheLoopDid) {
         SCOPED_TRACE(c.name);
         const int32_t viewRows = c.frameHeight - c.model.headerRows - c.model.footerRows;
         RecordingScreen s(makeDocumentPage(200, viewRows + c.span, 5), c.frameHeight, c.model);
-        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, true, UiLanguage::English});
+        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, true});
         ASSERT_EQ(s.judged.size(), s.probes.size());
         ASSERT_FALSE(s.probes.empty());
 
@@ -95,7 +95,7 @@ TEST(ProbeVerdict, JudgesTheAutomaticLoopsGrabsAsTheLoopDid) {
             }
         }
         if (out.reachedEnd && hasPending) frames.push_back(pending);
-        if (!out.errorText.empty()) continue;
+        if (out.failure.failed()) continue;
         ASSERT_EQ(frames.size(), s.handedOver.size());
         for (size_t i = 0; i < frames.size(); ++i) EXPECT_TRUE(test::imagesEqual(s.handedOver[i], frames[i])) << i;
     }

@@ -49,7 +49,8 @@ struct ManualRun {
 
 inline ManualRun runManual(SimulatedScreen& s, const Script& script, UiLanguage language = UiLanguage::English,
                            uint64_t limitMs = 120'000) {
-    ManualCapture capture(s, CaptureRequest{s.rect, true, language});
+    s.language = language;
+    ManualCapture capture(s, CaptureRequest{s.rect, true});
     const uint64_t t0 = s.now();
     if (script.key != FinishKey::None) {
         auto& held = script.key == FinishKey::Esc ? s.escHeld : s.enterHeld;
