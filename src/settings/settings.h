@@ -1,5 +1,5 @@
 #pragma once
-// The four user settings: one process-wide record, read once at start and
+// The user settings: one process-wide record, read once at start and
 // written back whole whenever one of them changes.
 
 #include <cstdint>
@@ -9,11 +9,16 @@
 
 namespace tf {
 
+// Who scrolls the area during a capture: the program by wheel input, or the
+// person (for windows that drop synthesised input) while the program follows.
+enum class ScrollMode : int32_t { Auto = 0, Manual = 1 };
+
 struct Settings {
     std::wstring captureFolder;                         // never empty after loading
     UiLanguage language = UiLanguage::ChineseSimplified;
     bool openAfterCapture = true;
     bool captureLoggingEnabled = kCaptureLoggingDefault;
+    ScrollMode scrollMode = ScrollMode::Auto;
 };
 
 // The process-wide record. Main thread only.

@@ -31,6 +31,45 @@ TEST(SettingsStore, DefaultsWithoutAFile) {
     EXPECT_EQ(s.language, UiLanguage::ChineseSimplified);
     EXPECT_TRUE(s.openAfterCapture);
     EXPECT_FALSE(s.captureLoggingEnabled);
+    EXPECT_EQ(s.scrollMode, ScrollMode::Auto);
+}
+
+TEST(SettingsStore, ScrollModeIsManualOnlyWhenItSaysSo) {
+    const std::string binary = "[general]\nscrollMode=\x01\xFF\xFEmanual\n";
+    struct Case {
+        std::string ini;
+        ScrollMode mode;
+    } cases[] = {
+        {"[general]\nscrollMode=manual\n", ScrollMode::Manual},
+        {"[general]\nscrollMode=MANUAL\n", ScrollMode::Manual},
+        {"[general]\nscrollMode = Manual \n", ScrollMode::Manual},
+        {"[general]\nscrollMode=auto\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=1\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=manually\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=man\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=" + std::string(31, 'm') + "manual\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=manual" + std::string(5000, ' ') + "x\n", ScrollMode::Auto},
+        {binary, ScrollMode::Auto},
+        {"[other]\nscrollMode=manual\n", ScrollMode::Auto},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini.substr(0, 60));
+        Settings s;
+        s.scrollMode = c.mode == ScrollMode::Auto ? ScrollMode::Manual : ScrollMode::Auto;  // must be overwritten
+        MemoryProfile p(c.ini);
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.scrollMode, c.mode);
+    }
+    for (const ScrollMode mode : {ScrollMode::Auto, ScrollMode::Manual}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.scrollMode = mode;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), mode == ScrollMode::Manual ? L"manual" : L"auto");
+        EXPECT_EQ(loaded(p.doc.serialize()).scrollMode, mode);
+    }
 }
 
 TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
@@ -71,24 +110,25 @@ TEST(SettingsStore, EmptyFolderMeansTheDesktopAndIsWrittenOutOnSave) {
     EXPECT_EQ(loaded(p.doc.serialize()).captureFolder, kDesktop);
 }
 
-TEST(SettingsStore, FirstSaveWritesAllFourKeysAndLeavesTheRestAlone) {
+TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     MemoryProfile p("; my notes\n[window]\nx=10\n[general]\nfavourite=blue\n");
     Settings s;
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(p.writes, 5);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
     EXPECT_EQ(p.doc.get(L"general", L"captureLoggingEnabled"), L"0");
+    EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
-                 d = text.find("captureLoggingEnabled=");
-    EXPECT_TRUE(a < b && b < c && c < d);
+                 d = text.find("captureLoggingEnabled="), e = text.find("scrollMode=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -98,7 +138,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(p.writes, 5);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 
