@@ -49,6 +49,8 @@ void flipSwitchSetting(ControlId id) {
     // A failed save is not reported: the switch holds for the rest of the run.
     if (id == ControlId::OpenAfterCapture) settings.openAfterCapture = !settings.openAfterCapture;
     else if (id == ControlId::CaptureLogging) settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
+    else if (id == ControlId::ScrollMode)
+        settings.scrollMode = settings.scrollMode == ScrollMode::Manual ? ScrollMode::Auto : ScrollMode::Manual;
     else return;
     saveSettings();
     if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);

@@ -40,16 +40,18 @@ enum class ControlId : int32_t {
     CheckUpdates = 43,
     PublisherSite = 44,
     AboutProduct = 45,
+    // Settings rows added after the first release, below the others.
+    ScrollMode = 50,  // switch: the person scrolls during a capture
 };
 
 // The largest control id; the control slots hold one window per id up to it.
-inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::AboutProduct);
+inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::ScrollMode);
 
 constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
-    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging;
+    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::ScrollMode;
 }
 
 // SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
@@ -85,6 +87,7 @@ inline constexpr int32_t kAppIconResource = 101;
 enum class TimerId : uintptr_t {
     SavingAnimation = 3,
     FocusRestore = 4,
+    ManualCapture = 5,  // one-shot: the next look at the area of a manual capture
 };
 
 }  // namespace tf

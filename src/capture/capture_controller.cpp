@@ -245,6 +245,7 @@ finish:
     out.finishedByUser = finishedByUser;
     out.frameCount = frames_.size();
     out.failure = failure;
+    out.pageNeverMoved = reachedEnd && !failure.failed() && frames_.size() == 1;
     if (failure.failed()) {
         host_.failCapture(failure);
         frames_.clear();

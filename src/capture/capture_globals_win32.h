@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/rect.h"
+#include "capture/manual_capture.h"
 
 namespace tf {
 
@@ -15,6 +16,14 @@ extern bool captureRectValid;
 extern Rect overlayBounds;        // where the overlay window lies
 extern uint32_t overlayDpi;       // DPI of every DIP size the overlay draws
 extern uint64_t captureStartTick; // when the rectangle was accepted
+
+// A manual capture's state for the strip; written by capture_host_win32.cpp,
+// which drives that capture.
+extern bool manualCaptureRunning;
+extern ManualStrip manualStrip;
+// The last automatic capture kept one frame because the page never moved:
+// the result page says why. Written by capture_host_win32.cpp.
+extern bool lastCaptureNeverScrolled;
 
 // Per selection window, in GWLP_USERDATA.
 struct SelectionState {

@@ -92,6 +92,9 @@ inline constexpr BilingualText capturingTitle{L"Capturing while auto-scrolling",
 // while the picture no longer overlaps the last kept frame.
 inline constexpr BilingualText manualCapturingTitle{L"Scroll the area at your own pace", L"请按自己的节奏滚动截图区域"};
 inline constexpr BilingualText scrolledTooFarWarning{L"Scrolled too far: scroll back a little", L"滚动过快：请往回滚动一点"};
+inline constexpr BilingualText scrollModeCommand{L"I scroll the area myself", L"我自己滚动截图区域"};
+inline constexpr BilingualText scrollModeDescription{L"For windows that ignore automatic scrolling; the capture follows you",
+                                                     L"适用于不接受自动滚动的窗口，截图跟随您的滚动"};
 inline constexpr BilingualText savingTitle{L"Generating image", L"正在生成图片"};
 inline constexpr BilingualText cancelHint{L"Cancel", L"取消"};
 inline constexpr BilingualText finishHint{L"Finish and save", L"结束并保存"};
@@ -116,6 +119,11 @@ inline constexpr BilingualText resultSubtitle{L"Automatically scrolled and stitc
 inline constexpr BilingualText resultStatistics{L"%llu \u00D7 %llu px  \u00B7  %u frames  \u00B7  %llu ms",
                                                 L"%llu \u00D7 %llu px  \u00B7  拼接 %u 帧  \u00B7  %llu ms"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
+// In place of the result subtitle when an automatic capture never moved the page.
+inline constexpr BilingualText pageNeverMovedHint{
+    L"The page did not move: this window may not accept automatic scrolling (for example, a program running as "
+    L"administrator). Turn on \u201CI scroll the area myself\u201D in Settings to capture it.",
+    L"页面没有移动：此窗口可能不接受自动滚动（例如以管理员身份运行的程序）。请在设置中开启\u201C我自己滚动截图区域\u201D后再截取。"};
 inline constexpr BilingualText copyPathButton{L"Copy path", L"复制路径"};
 inline constexpr BilingualText copiedButton{L"Copied", L"已复制"};
 

@@ -27,6 +27,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::Language, L"LanguageButton", texts::languageCommand},
     {ControlId::OpenAfterCapture, L"OpenAfterCaptureToggle", texts::openResultCommand},
     {ControlId::CaptureLogging, L"CaptureLoggingToggle", texts::captureLoggingCommand},
+    {ControlId::ScrollMode, L"ScrollModeToggle", texts::scrollModeCommand},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

@@ -140,9 +140,9 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
     if (out == nullptr) return E_INVALIDARG;
-    const bool on = controlId_ == ControlId::OpenAfterCapture
-                        ? settings.openAfterCapture
-                        : controlId_ == ControlId::CaptureLogging && settings.captureLoggingEnabled;
+    const bool on = controlId_ == ControlId::OpenAfterCapture ? settings.openAfterCapture
+                    : controlId_ == ControlId::CaptureLogging     ? settings.captureLoggingEnabled
+                                                                  : settings.scrollMode == ScrollMode::Manual;
     *out = on ? ToggleState_On : ToggleState_Off;
     return S_OK;
 }

@@ -26,6 +26,9 @@ SettingsLayout computeSettingsLayout(float W, float H) {
     l.openAfterRowTop = 44 * t + 220 + oy;
     l.loggingRowTop = 52 * t + 272 + oy;
     l.feedbackRowTop = 56 * t + 324 + oy;
+    // Rows added later go below the first release's, which keep their places,
+    // at the same spacing: 52 apart, and 8 more when the window is tall.
+    l.scrollModeRowTop = 64 * t + 376 + oy;
     l.labelLeft = m;
     l.labelRight = R - 170;
     return l;
@@ -56,6 +59,7 @@ SettingsControlsLayout layoutSettingsControls(Size clientPx, uint32_t dpi, UiSta
     out.language = place(R - 160, l.languageRowTop, 160, 42, dpi, visible);
     out.openAfter = place(R - 48, l.openAfterRowTop + 7, 48, 26, dpi, visible);
     out.logging = place(R - 48, l.loggingRowTop + 7, 48, 26, dpi, visible);
+    out.scrollMode = place(R - 48, l.scrollModeRowTop + 7, 48, 26, dpi, visible);
     out.feedback = place(m, l.feedbackRowTop, language == UiLanguage::English ? 72 : 64, 32, dpi, visible);
     return out;
 }

@@ -23,6 +23,7 @@ struct SettingsLayout {
     float openAfterRowTop = 0; // a
     float loggingRowTop = 0;   // g
     float feedbackRowTop = 0;  // b
+    float scrollModeRowTop = 0;  // below the feedback row, one row further
     float labelLeft = 0;       // label column from m …
     float labelRight = 0;      // … to R - 170
     bool operator==(const SettingsLayout&) const = default;
@@ -30,7 +31,7 @@ struct SettingsLayout {
 
 SettingsLayout computeSettingsLayout(float width, float height);
 
-// The six controls of the settings window as its layout pass places them
+// The controls of the settings window as its layout pass places them
 // (client pixels); all hidden on the help and about pages.
 struct SettingsControlsLayout {
     ControlPlacement folderBox;     // id 29
@@ -39,6 +40,7 @@ struct SettingsControlsLayout {
     ControlPlacement openAfter;     // id 32
     ControlPlacement logging;       // id 33
     ControlPlacement feedback;      // id 42
+    ControlPlacement scrollMode;    // id 50
     bool operator==(const SettingsControlsLayout&) const = default;
 };
 

@@ -35,13 +35,20 @@ constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId:
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
 std::array<HWND, 4> navigation{};
 
+// The rows below the first release's need a taller window: the layout centres
+// a 420-DIP block, so the client must reach 580 DIPs for the last row to show.
+constexpr int kSettingsWindowHeightDips = 640;
+constexpr int kSettingsMinHeightDips = 620;
+
 // The rows of the general page, in tab order; they take the shared slots.
 constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,   ControlId::Language,
-                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback};
+                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback,
+                                  ControlId::ScrollMode};
 // Every slot this window fills or borrows, emptied when it closes.
 constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
                                         ControlId::Language,         ControlId::OpenAfterCapture,
                                         ControlId::CaptureLogging,   ControlId::Feedback,
+                                        ControlId::ScrollMode,
                                         ControlId::PublisherSite,    ControlId::AboutProduct};
 
 std::wstring settingsControlLabel(ControlId id) {
@@ -51,6 +58,7 @@ std::wstring settingsControlLabel(ControlId id) {
         case ControlId::Language: return tr(texts::languageCommand);
         case ControlId::OpenAfterCapture: return tr(texts::openAfterLabel);
         case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
+        case ControlId::ScrollMode: return tr(texts::scrollModeCommand);
         default: return controlLabel(id);
     }
 }
@@ -128,6 +136,7 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
          tr(texts::openAfterDescription)},
         {l.loggingRowTop, tr(texts::captureLoggingCommand),
          tr(texts::loggingDescription)},
+        {l.scrollModeRowTop, tr(texts::scrollModeCommand), tr(texts::scrollModeDescription)},
     };
     for (const Row& r : rows) {
         drawText(t, r.label, D2D1::RectF(m, r.top, R - 170, r.top + 24), 15, 500, palette::titleText, kTextLeft);
@@ -198,6 +207,7 @@ void layoutSettingsWindowControls() {
     placeControl(controlSlot(ControlId::OpenAfterCapture), l.openAfter);
     placeControl(controlSlot(ControlId::CaptureLogging), l.logging);
     placeControl(controlSlot(ControlId::Feedback), l.feedback);
+    placeControl(controlSlot(ControlId::ScrollMode), l.scrollMode);
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
     const int W = pixelsToDips(client.right, dpi);
@@ -245,7 +255,8 @@ bool openSettingsWindow() {
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     const int d = static_cast<int>(windowDpi(mainWindow));
-    const int w = dipsToPixels(620, static_cast<uint32_t>(d)), h = dipsToPixels(460, static_cast<uint32_t>(d));
+    const int w = dipsToPixels(620, static_cast<uint32_t>(d)),
+              h = dipsToPixels(kSettingsWindowHeightDips, static_cast<uint32_t>(d));
     RECT main{};
     GetWindowRect(mainWindow, &main);
     const Rect work = workAreaOf(mainWindow);
@@ -301,7 +312,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const int d = static_cast<int>(windowDpi(window));
-            info->ptMinTrackSize = {dipsToPixels(540, static_cast<uint32_t>(d)), dipsToPixels(400, static_cast<uint32_t>(d))};
+            info->ptMinTrackSize = {dipsToPixels(540, static_cast<uint32_t>(d)),
+                                    dipsToPixels(kSettingsMinHeightDips, static_cast<uint32_t>(d))};
             return 0;
         }
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -336,7 +348,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
                     }
                     break;
                 case ControlId::OpenAfterCapture:
-                case ControlId::CaptureLogging: flipSwitchSetting(command); break;
+                case ControlId::CaptureLogging:
+                case ControlId::ScrollMode: flipSwitchSetting(command); break;
                 case ControlId::Feedback:
                     ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL);
                     break;

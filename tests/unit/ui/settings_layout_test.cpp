@@ -70,11 +70,40 @@ TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
 
+TEST(SettingsLayout, ScrollModeRowSitsOneRowBelowTheLastAtEveryDpi) {
+    struct Case {
+        int32_t w, h;  // client pixels
+        uint32_t dpi;
+        Rect expected;
+    } cases[] = {
+        {620, 420, 96, {522, 447, 570, 473}},     // t = 1: 64 + 376 + 7
+        {540, 360, 96, {472, 383, 520, 409}},     // t = 0: 376 + 7
+        {620, 580, 96, {522, 527, 570, 553}},     // oy = 80, the opening size's client
+        {930, 630, 144, {783, 671, 855, 710}},    // 620 × 420 DIPs; 447 × 1.5 rounds up
+        {1240, 1160, 192, {1044, 1054, 1140, 1106}},  // 620 × 580 DIPs
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi);
+        const SettingsControlsLayout l = layoutSettingsControls({c.w, c.h}, c.dpi, UiState::Home, UiLanguage::English);
+        EXPECT_EQ(l.scrollMode.rect, c.expected);
+        EXPECT_TRUE(l.scrollMode.visible);
+        // Right-aligned with the other switches, below every other control.
+        EXPECT_EQ(l.scrollMode.rect.left, l.logging.rect.left);
+        EXPECT_EQ(l.scrollMode.rect.right, l.logging.rect.right);
+        EXPECT_GE(l.scrollMode.rect.top, l.feedback.rect.bottom);
+    }
+    // The opening size's client (580 DIPs) holds the row and its description.
+    const SettingsLayout l = computeSettingsLayout(620, 580);
+    EXPECT_LE(l.scrollModeRowTop + 46, 580);
+    // The rows of the first release keep their places.
+    EXPECT_EQ(computeSettingsLayout(620, 420).feedbackRowTop, 380);
+}
+
 TEST(SettingsLayout, HiddenOnHelpAndAboutPages) {
     for (UiState s : {UiState::SettingsHelp, UiState::SettingsAbout}) {
         const SettingsControlsLayout c = layoutSettingsControls({620, 420}, 96, s, UiLanguage::English);
         EXPECT_FALSE(c.folderBox.visible || c.chooseFolder.visible || c.language.visible || c.openAfter.visible ||
-                     c.logging.visible || c.feedback.visible)
+                     c.logging.visible || c.feedback.visible || c.scrollMode.visible)
             << uiStateName(s);
     }
 }
