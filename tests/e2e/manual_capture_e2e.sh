@@ -1,0 +1,232 @@
+#!/usr/bin/env bash
+# Manual captures under Wine + Xvfb: tallyframe.exe runs with scrollMode=manual,
+# Start is pressed, a rectangle is dragged over the fixture window (smooth
+# scrolling on), and a person is played with wheel clicks sent to the fixture
+# (`xdotool click 5` arrives as WM_MOUSEWHEEL) in bursts of one to six with
+# pauses between; Esc finishes. The saved PNG must equal the fixture's truth
+# over the span it scrolled.
+#
+#   tests/e2e/manual_capture_e2e.sh [case ...]
+#     cases: pace        irregular bursts and pauses, Esc (English)
+#            toofar      a burst past the frame, the strip warns, back up, on, Esc
+#            pace_zh     as pace, Chinese interface
+#            toofar_zh   as toofar, Chinese interface
+#            idle        processor time of the program over 10 s of standing still
+#            (default: pace toofar pace_zh toofar_zh)
+# Environment:
+#   TF_E2E_BUILD    Windows build folder with the fixture (default build/e2e-win; built here)
+#   TF_E2E_WORK     results (default build/e2e-manual)
+#   TF_E2E_SHOTS=1  screenshots of the strip (following, warning) in each case
+#   TF_COMPARE_TRUTH  the image comparison (default build/native/tests/compare_truth)
+# Uses the X display in DISPLAY when it is usable, else starts one.
+set -u
+repo="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$(realpath -m "${TF_E2E_BUILD:-$repo/build/e2e-win}")"
+work="$(realpath -m "${TF_E2E_WORK:-$repo/build/e2e-manual}")"
+page="$repo/tests/data/corpus/debref-ch05/truth.png"
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh)
+
+"$repo/scripts/bootstrap.sh" || exit 1
+if [ ! -f "$build/build.ninja" ]; then
+    cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
+fi
+cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
+    echo "manual-e2e: build failed"; exit 1; }
+exe="$build/tallyframe.exe"
+fixture="$build/tests/fixture/tallyframe_fixture.exe"
+compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
+[ -x "$compare_truth" ] || { echo "manual-e2e: no $compare_truth (build the native preset)"; exit 1; }
+
+. "$repo/scripts/wine-env.sh"
+tf_wine_prefix
+tf_xvfb || exit 1
+compositor=""
+if command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
+cleanup() {
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+    tf_xvfb_stop
+}
+trap cleanup EXIT
+mkdir -p "$work"
+
+# The fixture's client area on screen and the rectangle dragged inside it.
+FX=200 FY=200 FW=1000 FH=620
+X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
+NOTCH=100
+settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
+
+write_settings() {  # folder language
+    mkdir -p "$settings_dir"
+    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=0\r\nscrollMode=manual\r\n' \
+        "$(tf_winpath "$1")" "$2" > "$settings_dir/settings.ini"
+}
+
+wait_for() {  # seconds command...
+    local limit=$(( $1 * 10 )) i=0; shift
+    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
+}
+has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
+log_has() { grep -q "$2" "$1" 2>/dev/null; }
+shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/dev/null; return 0; }
+notches() { grep -c '^wheel=' "$1" 2>/dev/null; }
+target() { grep '^wheel=' "$1" | tail -1 | sed 's/.*target=//'; }
+
+# A burst of n wheel clicks over the rectangle's middle; down (5) or up (4).
+burst() {  # n [button]
+    xdotool click --repeat "$1" --delay 35 "${2:-5}"
+}
+
+# The processor time (user + system, clock ticks) of a process.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null; }
+# The pid of the program's own Windows process: a descendant of the launch
+# shell whose command line names the exe.
+program_pid() {
+    local p queue=("$1") found=""
+    while [ ${#queue[@]} -gt 0 ]; do
+        p=${queue[0]}; queue=("${queue[@]:1}")
+        if tr '\0' ' ' < "/proc/$p/cmdline" 2>/dev/null | grep -q 'tallyframe\.exe'; then found=$p; fi
+        local c
+        for c in $(cat /proc/"$p"/task/*/children 2>/dev/null); do queue+=("$c"); done
+    done
+    echo "$found"
+}
+
+pass=0 fail=0
+result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
+
+stop_case() {
+    kill "$app" "$fixture_pid" 2>/dev/null
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    wait "$app" "$fixture_pid" 2>/dev/null
+}
+
+finish_with_esc() {
+    # Held over a poll: the pressed-since bit can show a poll late under Wine.
+    xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+}
+
+run_case() {
+    local name="$1" language=en-US
+    local dir="$work/$name"
+    rm -rf "$dir"; mkdir -p "$dir/out"
+    case "$name" in
+        pace|toofar|idle) ;;
+        pace_zh|toofar_zh) language=zh-CN ;;
+        *) echo "unknown case $name"; return 1 ;;
+    esac
+    write_settings "$dir/out" "$language"
+    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
+        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
+        --rect $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $NOTCH >/dev/null 2>&1 &
+    fixture_pid=$!
+    wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
+    (cd "$build" && exec "$TF_WINE" "$exe" >/dev/null 2>&1) &
+    app=$!
+    wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
+        echo "  main window did not appear"; return 1; }
+    local main focused=0 k
+    sleep 1
+    for k in 1 2 3 4 5; do
+        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
+        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then focused=1; break; fi
+        sleep 0.5
+    done
+    [ $focused = 1 ] || echo "  could not focus the main window"
+    sleep 0.3
+    xdotool key Return
+    sleep 1.5
+    # Drag the rectangle; the first press after the overlay appears can be
+    # lost under Wine until the pointer has moved over it.
+    local try started=0 midx=$(((X1 + X2) / 2)) midy=$(((Y1 + Y2) / 2))
+    for try in 1 2 3; do
+        xdotool mousemove $((X1 + 200)) $((Y1 + 100)); sleep 0.4
+        xdotool mousemove $((X1 + 260)) $((Y1 + 140)); sleep 0.4
+        xdotool mousemove $X1 $Y1; sleep 0.3
+        xdotool mousedown 1; sleep 0.3
+        xdotool mousemove $midx $midy; sleep 0.3
+        xdotool mousemove $X2 $Y2; sleep 0.3
+        xdotool mouseup 1
+        sleep 1
+        # The person's pointer goes over the page; a first click tells whether
+        # the capture is on. Like a press, the first wheel click after the
+        # overlay changed can be lost under Wine until the pointer has moved.
+        local c
+        for c in 1 2 3; do
+            xdotool mousemove $((midx + 20 * c)) $((midy + 10 * c)); sleep 0.3
+            xdotool mousemove $midx $midy; sleep 0.3
+            burst 1; sleep 0.8
+            if log_has "$dir/fixture.log" '^wheel='; then started=1; break; fi
+        done
+        [ $started = 1 ] && break
+        echo "  drag $try did not reach the page"
+    done
+    [ $started = 1 ] || return 1
+    shot "$name-following"
+    local pid
+    pid=$(program_pid "$app")
+
+    case "$name" in
+        pace|pace_zh)
+            # Bursts of one to six clicks with pauses, irregular.
+            local plan=(2:0.6 1:0.25 5:1.3 3:0.4 6:0.9 1:1.6 4:0.3 2:1.1)
+            local step n p
+            for step in "${plan[@]}"; do
+                n=${step%%:*}; p=${step##*:}
+                burst "$n"; sleep "$p"
+            done
+            sleep 1.2
+            shot "$name-following-late"
+            ;;
+        toofar|toofar_zh)
+            burst 3; sleep 1.2
+            # Eight clicks (800 rows) in well under a frame's time: past the
+            # 600-row rectangle, nothing of the last kept frame stays in view.
+            burst 8; sleep 1.5
+            shot "$name-warning"
+            # Back up until the picture meets the last kept frame again.
+            burst 4 4; sleep 1.5
+            shot "$name-back"
+            burst 3; sleep 0.7
+            burst 6; sleep 1.0
+            burst 2; sleep 1.2
+            ;;
+        idle)
+            burst 3; sleep 2.0
+            local t0 t1 x0 x1 w0 w1
+            t0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "${TF_XVFB_PID:-0}")
+            sleep 10
+            t1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "${TF_XVFB_PID:-0}")
+            local hz; hz=$(getconf CLK_TCK)
+            if [ -n "$t0" ] && [ -n "$t1" ]; then
+                echo "  standing still 10 s: program pid $pid used $(( (t1 - t0) * 1000 / hz )) ms of processor time" \
+                     "($(awk "BEGIN{printf \"%.1f\", ($t1 - $t0) * 100 / $hz / 10}") % of one core)"
+            else
+                echo "  could not read the program's processor time (pid '$pid')"
+            fi
+            ;;
+    esac
+
+    finish_with_esc
+    wait_for 60 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
+    local png
+    png=$(compgen -G "$dir/out/tallyframe-*.png" | head -1)
+    sleep 1
+    shot "$name-result"
+    # The fixture rewrites its truth a second after the page stopped.
+    sleep 1.5
+    echo "  PNG: $png ($(identify -format '%wx%h' "$png" 2>/dev/null))"
+    echo "  fixture: $(notches "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
+    "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1))
+}
+
+for c in "${cases[@]}"; do
+    echo "case $c"
+    app="" fixture_pid=""
+    run_case "$c"; rc=$?
+    stop_case
+    result $rc "$c"
+done
+echo "manual-e2e: $pass passed, $fail failed (results in $work)"
+[ "$fail" = 0 ]
