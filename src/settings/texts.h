@@ -122,7 +122,7 @@ inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 // In place of the result subtitle when an automatic capture never moved the page.
 inline constexpr BilingualText pageNeverMovedHint{
     L"The page did not move: this window may not accept automatic scrolling (for example, a program running as "
-    L"administrator). Turn on \u201CI scroll the area myself\u201D in Settings to capture it.",
+    L"administrator). Turn on \"I scroll the area myself\" in Settings to capture it.",
     L"页面没有移动：此窗口可能不接受自动滚动（例如以管理员身份运行的程序）。请在设置中开启\u201C我自己滚动截图区域\u201D后再截取。"};
 inline constexpr BilingualText copyPathButton{L"Copy path", L"复制路径"};
 inline constexpr BilingualText copiedButton{L"Copied", L"已复制"};

@@ -12,7 +12,10 @@
 #            pace_zh     as pace, Chinese interface
 #            toofar_zh   as toofar, Chinese interface
 #            idle        processor time of the program over 10 s of standing still
-#            (default: pace toofar pace_zh toofar_zh)
+#            stuck       automatic mode on a window that ignores the wheel: one
+#                        frame saved, and the result page says why (English)
+#            stuck_zh    as stuck, Chinese interface
+#            (default: pace toofar pace_zh toofar_zh stuck)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder with the fixture (default build/e2e-win; built here)
 #   TF_E2E_WORK     results (default build/e2e-manual)
@@ -25,7 +28,7 @@ build="$(realpath -m "${TF_E2E_BUILD:-$repo/build/e2e-win}")"
 work="$(realpath -m "${TF_E2E_WORK:-$repo/build/e2e-manual}")"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh)
+[ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh stuck)
 
 "$repo/scripts/bootstrap.sh" || exit 1
 if [ ! -f "$build/build.ninja" ]; then
@@ -57,10 +60,10 @@ X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
 NOTCH=100
 settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
 
-write_settings() {  # folder language
+write_settings() {  # folder language scrollMode
     mkdir -p "$settings_dir"
-    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=0\r\nscrollMode=manual\r\n' \
-        "$(tf_winpath "$1")" "$2" > "$settings_dir/settings.ini"
+    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=0\r\nscrollMode=%s\r\n' \
+        "$(tf_winpath "$1")" "$2" "$3" > "$settings_dir/settings.ini"
 }
 
 wait_for() {  # seconds command...
@@ -108,18 +111,20 @@ finish_with_esc() {
 }
 
 run_case() {
-    local name="$1" language=en-US
+    local name="$1" language=en-US scroll_mode=manual notch=$NOTCH
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
     case "$name" in
         pace|toofar|idle) ;;
         pace_zh|toofar_zh) language=zh-CN ;;
+        stuck) scroll_mode=auto notch=0 ;;
+        stuck_zh) scroll_mode=auto notch=0 language=zh-CN ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
-    write_settings "$dir/out" "$language"
+    write_settings "$dir/out" "$language" "$scroll_mode"
     "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
         --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
-        --rect $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $NOTCH >/dev/null 2>&1 &
+        --rect $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch >/dev/null 2>&1 &
     fixture_pid=$!
     wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
     (cd "$build" && exec "$TF_WINE" "$exe" >/dev/null 2>&1) &
@@ -149,6 +154,11 @@ run_case() {
         xdotool mousemove $X2 $Y2; sleep 0.3
         xdotool mouseup 1
         sleep 1
+        # The automatic loop sends its own notches (which this fixture ignores).
+        if [ $scroll_mode = auto ]; then
+            wait_for 4 log_has "$dir/fixture.log" '^wheel=' && { started=1; break; }
+            echo "  drag $try did not start a capture"; continue
+        fi
         # The person's pointer goes over the page; a first click tells whether
         # the capture is on. Like a press, the first wheel click after the
         # overlay changed can be lost under Wine until the pointer has moved.
@@ -168,6 +178,21 @@ run_case() {
     pid=$(program_pid "$app")
 
     case "$name" in
+        stuck|stuck_zh)
+            # The automatic loop ends by itself after its still probes.
+            wait_for 30 has_png "$dir/out" || { echo "  no image was saved"; return 1; }
+            # The result page with its hint, once the main window is back.
+            wait_for 10 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null"
+            sleep 1
+            shot "$name-result"
+            sleep 4
+            shot "$name-result-later"
+            local png
+            png=$(compgen -G "$dir/out/tallyframe-*.png" | head -1)
+            echo "  PNG: $png ($(identify -format '%wx%h' "$png" 2>/dev/null)), fixture: $(notches "$dir/fixture.log") notches"
+            "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1))
+            return $?
+            ;;
         pace|pace_zh)
             # Bursts of one to six clicks with pauses, irregular.
             local plan=(2:0.6 1:0.25 5:1.3 3:0.4 6:0.9 1:1.6 4:0.3 2:1.1)
