@@ -108,11 +108,12 @@ run_at_dpi() {
     wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
     hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
     # Row tops of the settings layout (see settings_layout.h).
-    local m R oy t a g l
-    read -r m R oy t a g l < <(awk -v W="$wd" -v H="$hd" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+    local m R oy t a g l sm
+    read -r m R oy t a g l sm < <(awk -v W="$wd" -v H="$hd" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
                 t = clamp((H - 360) / 60, 0, 1);
-                printf "%d %d %d %f %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, 52 * t + 272 + oy, 36 * t + 168 + oy }')
+                printf "%d %d %d %f %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, 52 * t + 272 + oy, 36 * t + 168 + oy,
+                       64 * t + 376 + oy }')
     shot "settings-general-zh-$dpi"
 
     local before after
@@ -126,6 +127,15 @@ run_at_dpi() {
     after=$(ini_sum)
     if [ "$after" != "$before" ]; then pass "$dpi dpi: logging switch saved"; else fail "$dpi dpi: settings.ini unchanged after the logging switch"; fi
     ini_has "captureLoggingEnabled=1" && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
+    # The scroll-mode row, below the others, inside the window as it opens.
+    if [ $((sm + 46)) -le "$hd" ]; then pass "$dpi dpi: scroll-mode row inside the window"; else fail "$dpi dpi: scroll-mode row at $sm below the client height $hd"; fi
+    before=$(ini_sum)
+    click_dips $((R - 24)) $((sm + 20))
+    after=$(ini_sum)
+    if [ "$after" != "$before" ]; then pass "$dpi dpi: scroll-mode switch saved"; else fail "$dpi dpi: settings.ini unchanged after the scroll-mode switch"; fi
+    ini_has "scrollMode=manual" && pass "$dpi dpi: scrollMode manual" || fail "$dpi dpi: scrollMode not manual in settings.ini"
+    click_dips $((R - 24)) $((sm + 20))
+    ini_has "scrollMode=auto" && pass "$dpi dpi: scrollMode auto again" || fail "$dpi dpi: scrollMode not auto after the second press"
     shot "settings-switched-zh-$dpi"
 
     # Navigation icons at the top right: General, Help, About.
