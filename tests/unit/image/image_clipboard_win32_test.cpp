@@ -217,6 +217,53 @@ TEST(ImageClipboardWin32, AnotherOwnerEndsTheOfferAndAVanishedFileRendersNothing
     EXPECT_TRUE(clipboardBytes(other.window, CF_DIBV5).empty());
 }
 
+// Runs a program of the X side (Wine starts Unix executables given by path)
+// with its output into `out`, pumping this thread's messages meanwhile so that
+// the clipboard's owner can render what the program asks for. Wine does not
+// always signal the end of a Unix process: the wait ends when `out` holds
+// `expectedBytes` bytes, the process ends, or after ten seconds.
+bool runWhilePumping(const std::wstring& commandLine, const std::filesystem::path& out, uintmax_t expectedBytes) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = file;
+    si.hStdError = file;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    std::wstring line = commandLine;
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    CloseHandle(file);
+    if (!started) return false;
+    CloseHandle(pi.hThread);
+    const ULONGLONG end = GetTickCount64() + 10000;
+    while (GetTickCount64() < end) {
+        if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        std::error_code ec;
+        if (std::filesystem::file_size(out, ec) >= expectedBytes && !ec) break;
+    }
+    TerminateProcess(pi.hProcess, 0);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+TEST(ImageClipboardWin32, TheXSideReadsTheSavedPngBytes) {
+    if (GetFileAttributesW(L"Z:\\usr\\bin\\xclip") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no xclip";
+    test::ScratchDir dir;
+    const auto file = dir / "shot.png";
+    savePng(sampleImage(), file);
+    OwnerWindow owner;
+    ASSERT_EQ(owner.offer.offer(owner.window, file), ClipboardCopy::Offered);
+    const auto out = dir / "pasted.png";
+    if (!runWhilePumping(L"/usr/bin/xclip -selection clipboard -t image/png -o", out, std::filesystem::file_size(file)))
+        GTEST_SKIP() << "this Wine does not start Unix programs";
+    EXPECT_EQ(fileBytes(out), fileBytes(file));
+}
+
 TEST(ImageClipboardWin32, ABlockStaysOursUntilTheClipboardTakesIt) {
     GlobalBlock block = GlobalBlock::allocate(64);
     ASSERT_TRUE(static_cast<bool>(block));
