@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <shellscalingapi.h>
+#include <windowsx.h>
 
 #include <memory>
 
@@ -27,6 +28,9 @@ constexpr wchar_t kOverlayClass[] = L"TallyframeTaskOverlay";
 // Keeps the overlay's own pixels out of screen grabs (Windows 10 2004 on).
 constexpr DWORD kExcludeFromCapture = 0x11;
 bool overlayClassRegistered = false;
+// Hides the main window once the overlay has been put on the screen.
+constexpr UINT_PTR kHideMainWindowTimer = 1;
+constexpr UINT kHideMainWindowDelayMs = 30;
 
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -59,6 +63,22 @@ POINT cursorPos() {
     return p;
 }
 
+// Where the pointer was when the mouse message being handled was made: a drag
+// that began while the GUI thread was busy still starts where it was pressed.
+POINT messagePos() {
+    const DWORD p = GetMessagePos();
+    return {GET_X_LPARAM(p), GET_Y_LPARAM(p)};
+}
+
+// Hiding a window can block: Wine without a window manager waits 2 s for one
+// to confirm. It is done once the overlay is up, so that the overlay shows at
+// once and a drag begun meanwhile lands on it, not on the window below.
+void hideMainWindow() {
+    if (mainWindow == nullptr || !IsWindowVisible(mainWindow)) return;
+    SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
 SelectionState* stateOf(HWND window) {
     return reinterpret_cast<SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
@@ -81,6 +101,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
 
     setUiState(UiState::Capturing);
     closeOverlay();  // the selection window (and the state `anchor` came from) is gone after this
+    hideMainWindow();  // if the selection was quicker than the overlay's timer
 
     HWND overlay = createOverlayWindow(
         WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, overlayBounds);
@@ -102,7 +123,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
 void onMouseMove(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr) return;
-    const POINT p = cursorPos();
+    const POINT p = messagePos();
     if (s->dragging && s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         s->current = {c.x, c.y};
@@ -121,7 +142,7 @@ void onMouseMove(HWND window) {
 void onButtonDown(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr) return;
-    s->anchor = cursorPos();
+    s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
     overlayBounds = s->workArea;
     s->clampToWorkArea = true;
@@ -136,7 +157,7 @@ void onButtonUp(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr || !s->dragging) return;
     ReleaseCapture();
-    POINT p = cursorPos();
+    POINT p = messagePos();
     if (s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         p = {c.x, c.y};
@@ -197,6 +218,11 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             requestFinish();  // the capture ends and saves what it has
         }
         return 0;
+    case WM_TIMER:
+        if (wParam != kHideMainWindowTimer) break;
+        KillTimer(window, kHideMainWindowTimer);
+        if (selecting) hideMainWindow();
+        return 0;
     case WM_MOUSEMOVE:
         onMouseMove(window);
         return 0;
@@ -231,10 +257,6 @@ void beginSelection() {
     const UiState s = currentUiState();
     if (s != UiState::Home && s != UiState::Result && s != UiState::Failed) return;
     setUiState(UiState::Selecting);
-    if (mainWindow != nullptr) {
-        SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        ShowWindow(mainWindow, SW_HIDE);
-    }
     if (!registerOverlayClass()) {
         setUiState(UiState::Failed);
         showAndActivateMain();
@@ -251,9 +273,12 @@ void beginSelection() {
     overlayWindow = overlay;
     overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
+    // The dimmed picture is in place before the window shows, so that it is
+    // the first frame anyone sees.
+    redrawOverlay();
     ShowWindow(overlay, SW_SHOW);
     SetForegroundWindow(overlay);
-    redrawOverlay();
+    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow();
 }
 
 void cancelSelection() {
