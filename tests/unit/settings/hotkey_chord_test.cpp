@@ -111,7 +111,9 @@ TEST(HotkeyChord, PressedKeysFollowTheSameRules) {
     for (const Case& c : cases) {
         const auto chord = hotkeyChordFromKey(c.modifiers, c.key);
         EXPECT_EQ(chord.has_value(), c.accepted) << c.modifiers << " " << c.key;
-        if (chord) EXPECT_EQ(*chord, (HotkeyChord{c.modifiers, c.key}));
+        if (chord) {
+            EXPECT_EQ(*chord, (HotkeyChord{c.modifiers, c.key}));
+        }
     }
 }
 
