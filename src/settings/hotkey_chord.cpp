@@ -12,7 +12,7 @@ constexpr uint32_t kBackspace = 0x08, kTab = 0x09, kEnter = 0x0D, kShift = 0x10,
                    kHome = 0x24, kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28, kPrintScreen = 0x2C,
                    kInsert = 0x2D, kDelete = 0x2E, kLeftWin = 0x5B, kRightWin = 0x5C, kNumpad0 = 0x60,
                    kMultiply = 0x6A, kAdd = 0x6B, kSubtract = 0x6D, kDecimal = 0x6E, kDivide = 0x6F, kF1 = 0x70,
-                   kF24 = 0x87, kScrollLock = 0x91, kLeftShift = 0xA0, kRightMenu = 0xA5, kOemPlus = 0xBB;
+                   kF12 = 0x7B, kF24 = 0x87, kScrollLock = 0x91, kLeftShift = 0xA0, kRightMenu = 0xA5, kOemPlus = 0xBB;
 }  // namespace vk
 
 struct NamedKey {
@@ -119,6 +119,8 @@ std::optional<HotkeyChord> hotkeyChordFromKey(uint32_t modifiers, uint32_t virtu
     if (isModifierKey(virtualKey) || hotkeyKeyName(virtualKey) == nullptr) return std::nullopt;
     const uint32_t beyondShift = hotkey_modifiers::kControl | hotkey_modifiers::kAlt | hotkey_modifiers::kWin;
     if (!standsAlone(virtualKey) && (modifiers & beyondShift) == 0) return std::nullopt;
+    // The system keeps F12 for the debugger; RegisterHotKey refuses it alone.
+    if (virtualKey == vk::kF12 && (modifiers & beyondShift) == 0) return std::nullopt;
     return HotkeyChord{modifiers, virtualKey};
 }
 

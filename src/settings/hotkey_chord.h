@@ -34,7 +34,8 @@ HotkeyChord defaultCaptureHotkey();
 // Blank text gives the empty chord (no hotkey); nullopt means the text is not
 // a chord: an unknown or doubled name, no key or two keys, or a key that would
 // take ordinary typing away from every program (a letter, digit, punctuation,
-// Space, Enter, Tab, Backspace or Esc without Ctrl, Alt or Win). Names are
+// Space, Enter, Tab, Backspace or Esc without Ctrl, Alt or Win), or F12
+// without them (kept for the debugger). Names are
 // matched ignoring case, modifiers in any order, blanks around names ignored.
 std::optional<HotkeyChord> parseHotkeyChord(std::wstring_view text);
 
