@@ -81,8 +81,9 @@ inline constexpr IconId kLastIcon = IconId::ChevronDown;
 // The icon group every window shows (ICON in tallyframe.rc).
 inline constexpr int32_t kAppIconResource = 101;
 
-// Timers of the main window (SetTimer ids).
+// Timers (SetTimer ids) of the main window and of the selection overlay.
 enum class TimerId : uintptr_t {
+    HideMainWindow = 1,  // on the overlay: the main window goes once the overlay is up
     SavingAnimation = 3,
     FocusRestore = 4,
 };
