@@ -19,6 +19,7 @@ enum class ControlId : int32_t {
     CaptureAnother = 3,
     Settings = 4,  // the gear; "Back" on the in-window settings pages
     OpenFolder = 5,
+    CopyImage = 6,
     // Title-bar style buttons of the custom frame.
     Minimize = 10,
     Close = 11,
@@ -33,6 +34,9 @@ enum class ControlId : int32_t {
     Language = 31,
     OpenAfterCapture = 32,
     CaptureLogging = 33,
+    CopyAfterCapture = 34,
+    CaptureHotkey = 35,  // shows the chord; pressed, it records the next one
+    ScrollMode = 36,     // switch: the person scrolls during a capture, the program follows
     // Links and the update check.
     ProductHome = 40,
     ProductSite = 41,
@@ -40,18 +44,17 @@ enum class ControlId : int32_t {
     CheckUpdates = 43,
     PublisherSite = 44,
     AboutProduct = 45,
-    // Settings rows added after the first release, below the others.
-    ScrollMode = 50,  // switch: the person scrolls during a capture
 };
 
 // The largest control id; the control slots hold one window per id up to it.
-inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::ScrollMode);
+inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::AboutProduct);
 
 constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
-    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::ScrollMode;
+    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture ||
+           id == ControlId::ScrollMode;
 }
 
 // SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
@@ -83,11 +86,20 @@ inline constexpr IconId kLastIcon = IconId::ChevronDown;
 // The icon group every window shows (ICON in tallyframe.rc).
 inline constexpr int32_t kAppIconResource = 101;
 
-// Timers of the main window (SetTimer ids).
+// Timers (SetTimer ids) of the main window and of the selection overlay.
 enum class TimerId : uintptr_t {
+    HideMainWindow = 1,  // on the overlay: the main window goes once the overlay is up
     SavingAnimation = 3,
     FocusRestore = 4,
-    ManualCapture = 5,  // one-shot: the next look at the area of a manual capture
+    CopiedNotice = 5,    // "Copied" on the Copy image button goes back to its label
+    ManualCapture = 6,   // one-shot: the next look at the area of a manual capture
+};
+
+// RegisterHotKey ids of the main window: the capture hotkey takes one, a new
+// chord is tried under the other before the old one is let go.
+enum class HotkeyId : int32_t {
+    CaptureFirst = 1,
+    CaptureSecond = 2,
 };
 
 }  // namespace tf

@@ -24,6 +24,11 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     record.language = equalsIgnoringCase(language, L"en-US") ? UiLanguage::English : UiLanguage::ChineseSimplified;
     record.openAfterCapture = profile.readInt(kSection, L"openAfterCapture", 1) != 0;
     record.captureLoggingEnabled = profile.readInt(kSection, L"captureLoggingEnabled", 0) != 0;
+    record.copyAfterCapture = profile.readInt(kSection, L"copyAfterCapture", 1) != 0;
+    // Present but blank means no hotkey; text that is no chord means the default.
+    const std::wstring chord =
+        profile.readString(kSection, L"captureHotkey", formatHotkeyChord(defaultCaptureHotkey()), 64);
+    record.captureHotkey = parseHotkeyChord(chord).value_or(defaultCaptureHotkey());
     // Anything but "manual" (in any letter case) is the automatic mode, so a
     // damaged value never leaves the person scrolling without knowing why.
     const std::wstring scrollMode = profile.readString(kSection, L"scrollMode", L"auto", 32);
@@ -36,6 +41,8 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     ok = profile.writeString(kSection, L"language", record.language == UiLanguage::English ? L"en-US" : L"zh-CN") && ok;
     ok = profile.writeString(kSection, L"openAfterCapture", record.openAfterCapture ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureLoggingEnabled", record.captureLoggingEnabled ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"copyAfterCapture", record.copyAfterCapture ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"captureHotkey", formatHotkeyChord(record.captureHotkey)) && ok;
     ok = profile.writeString(kSection, L"scrollMode", record.scrollMode == ScrollMode::Manual ? L"manual" : L"auto") && ok;
     return ok;
 }

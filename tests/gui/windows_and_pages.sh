@@ -107,13 +107,16 @@ run_at_dpi() {
     geometry "$settingsWin"
     wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
     hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
-    # Row tops of the settings layout (see settings_layout.h).
+    # Row tops of the settings layout (see settings_layout.h): the classic
+    # rows spread over the client less the added rows (three of 60 DIPs: copy
+    # after capture, capture hotkey, scroll mode), which follow the logging
+    # row at its spacing.
     local m R oy t a g l sm
-    read -r m R oy t a g l sm < <(awk -v W="$wd" -v H="$hd" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+    read -r m R oy t a g l sm < <(awk -v W="$wd" -v H="$((hd - 180))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
-                t = clamp((H - 360) / 60, 0, 1);
-                printf "%d %d %d %f %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, 52 * t + 272 + oy, 36 * t + 168 + oy,
-                       64 * t + 376 + oy }')
+                t = clamp((H - 360) / 60, 0, 1); g = 52 * t + 272 + oy;
+                printf "%d %d %d %f %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
+                       g + 3 * (52 + 8 * t) }')
     shot "settings-general-zh-$dpi"
 
     local before after
@@ -127,7 +130,7 @@ run_at_dpi() {
     after=$(ini_sum)
     if [ "$after" != "$before" ]; then pass "$dpi dpi: logging switch saved"; else fail "$dpi dpi: settings.ini unchanged after the logging switch"; fi
     ini_has "captureLoggingEnabled=1" && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
-    # The scroll-mode row, below the others, inside the window as it opens.
+    # The scroll-mode row, the last added one, inside the window as it opens.
     if [ $((sm + 46)) -le "$hd" ]; then pass "$dpi dpi: scroll-mode row inside the window"; else fail "$dpi dpi: scroll-mode row at $sm below the client height $hd"; fi
     before=$(ini_sum)
     click_dips $((R - 24)) $((sm + 20))

@@ -45,67 +45,101 @@ TEST(SettingsLayout, Examples) {
     EXPECT_EQ(l.folderDescriptionTop, 114);
 }
 
+// The window is taller than the classic page by the added rows; these sizes
+// give the classic rows the 620 × 420 page.
+constexpr int32_t kAdded = static_cast<int32_t>(kAddedSettingsRowsHeight);
+
 TEST(SettingsLayout, ControlsAt96Dpi) {
-    const SettingsControlsLayout c = layoutSettingsControls({620, 420}, 96, UiState::Home, UiLanguage::English);
+    const SettingsControlsLayout c = layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::English);
     EXPECT_EQ(c.folderBox.rect, (Rect{50, 140, 436, 182}));  // folder box right edge 436
     EXPECT_EQ(c.chooseFolder.rect, (Rect{448, 140, 570, 182}));
     EXPECT_EQ(c.language.rect, (Rect{410, 204, 570, 246}));
     EXPECT_EQ(c.openAfter.rect, (Rect{522, 271, 570, 297}));
     EXPECT_EQ(c.logging.rect, (Rect{522, 331, 570, 357}));
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 380, 122, 412}));
+    // The added rows follow the logging row at its spacing; the feedback row goes below them.
+    EXPECT_EQ(c.addedRows[0].rect, (Rect{522, 391, 570, 417}));  // the copy-after switch
+    EXPECT_EQ(c.addedRows[1].rect, (Rect{370, 444, 570, 486}));  // the chord control
+    EXPECT_EQ(c.addedRows[2].rect, (Rect{522, 511, 570, 537}));  // the scroll-mode switch
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 560, 122, 592}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.language.visible && c.openAfter.visible &&
                 c.logging.visible && c.feedback.visible);
-    EXPECT_EQ(layoutSettingsControls({620, 420}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 380, 114, 412}));
+    EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
+              (Rect{50, 560, 114, 592}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     // 930 × 630 pixels at 144 DPI are 620 × 420 DIPs.
-    const SettingsControlsLayout c = layoutSettingsControls({930, 630}, 144, UiState::SettingsGeneral, UiLanguage::English);
+    const SettingsControlsLayout c =
+        layoutSettingsControls({930, 630 + kAdded * 3 / 2}, 144, UiState::SettingsGeneral, UiLanguage::English);
     EXPECT_EQ(c.folderBox.rect, (Rect{75, 210, 654, 273}));
     EXPECT_EQ(c.chooseFolder.rect, (Rect{672, 210, 855, 273}));
     // 561 DIPs wide: m = 20.5, R = 540.5; values are truncated before scaling.
-    const SettingsControlsLayout f = layoutSettingsControls({561, 360}, 96, UiState::Home, UiLanguage::English);
+    const SettingsControlsLayout f = layoutSettingsControls({561, 360 + kAdded}, 96, UiState::Home, UiLanguage::English);
     EXPECT_EQ(f.folderBox.rect, (Rect{20, 114, 406, 156}));
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
 
-TEST(SettingsLayout, ScrollModeRowSitsOneRowBelowTheLastAtEveryDpi) {
+TEST(SettingsLayout, ScrollModeRowIsTheLastAddedRowAtEveryDpi) {
+    ASSERT_EQ(kAddedSettingsRows[kAddedSettingsRowCount - 1].control, ControlId::ScrollMode);
     struct Case {
-        int32_t w, h;  // client pixels
+        int32_t w, h;  // client pixels: the classic 620 × 420 page plus the added rows
         uint32_t dpi;
         Rect expected;
     } cases[] = {
-        {620, 420, 96, {522, 447, 570, 473}},     // t = 1: 64 + 376 + 7
-        {540, 360, 96, {472, 383, 520, 409}},     // t = 0: 376 + 7
-        {620, 580, 96, {522, 527, 570, 553}},     // oy = 80, the opening size's client
-        {930, 630, 144, {783, 671, 855, 710}},    // 620 × 420 DIPs; 447 × 1.5 rounds up
-        {1240, 1160, 192, {1044, 1054, 1140, 1106}},  // 620 × 580 DIPs
+        {620, 420 + kAdded, 96, {522, 511, 570, 537}},            // logging 324 + 3 × 60 + 7
+        {930, (420 + kAdded) * 3 / 2, 144, {783, 767, 855, 806}},  // the same DIPs × 1.5
+        {1240, (420 + kAdded) * 2, 192, {1044, 1022, 1140, 1074}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi);
         const SettingsControlsLayout l = layoutSettingsControls({c.w, c.h}, c.dpi, UiState::Home, UiLanguage::English);
-        EXPECT_EQ(l.scrollMode.rect, c.expected);
-        EXPECT_TRUE(l.scrollMode.visible);
-        // Right-aligned with the other switches, below every other control.
-        EXPECT_EQ(l.scrollMode.rect.left, l.logging.rect.left);
-        EXPECT_EQ(l.scrollMode.rect.right, l.logging.rect.right);
-        EXPECT_GE(l.scrollMode.rect.top, l.feedback.rect.bottom);
+        const ControlPlacement& row = l.addedRows[kAddedSettingsRowCount - 1];
+        EXPECT_EQ(row.rect, c.expected);
+        EXPECT_TRUE(row.visible);
+        // A switch like the others, below the chord row and above the feedback link.
+        EXPECT_EQ(row.rect.left, l.logging.rect.left);
+        EXPECT_EQ(row.rect.right, l.logging.rect.right);
+        EXPECT_GE(row.rect.top, l.addedRows[kAddedSettingsRowCount - 2].rect.bottom);
+        EXPECT_LE(row.rect.bottom, l.feedback.rect.top);
     }
-    // The opening size's client (580 DIPs) holds the row and its description.
-    const SettingsLayout l = computeSettingsLayout(620, 580);
-    EXPECT_LE(l.scrollModeRowTop + 46, 580);
-    // The rows of the first release keep their places.
-    EXPECT_EQ(computeSettingsLayout(620, 420).feedbackRowTop, 380);
 }
 
 TEST(SettingsLayout, HiddenOnHelpAndAboutPages) {
     for (UiState s : {UiState::SettingsHelp, UiState::SettingsAbout}) {
         const SettingsControlsLayout c = layoutSettingsControls({620, 420}, 96, s, UiLanguage::English);
         EXPECT_FALSE(c.folderBox.visible || c.chooseFolder.visible || c.language.visible || c.openAfter.visible ||
-                     c.logging.visible || c.feedback.visible || c.scrollMode.visible)
+                     c.logging.visible || c.feedback.visible)
             << uiStateName(s);
+        for (const ControlPlacement& p : c.addedRows) EXPECT_FALSE(p.visible) << uiStateName(s);
     }
+}
+
+TEST(SettingsLayout, AddedRowsKeepTheClassicRowsAndScrollWhenShort) {
+    struct Case { float w, h; };
+    for (const Case c : {Case{620, 420}, Case{540, 360}, Case{760, 520}, Case{600, 390}}) {
+        const SettingsLayout classic = computeSettingsLayout(c.w, c.h);
+        const SettingsLayout page = computeSettingsPageLayout(c.w, c.h + kAddedSettingsRowsHeight, 0);
+        EXPECT_EQ(page.folderRowTop, classic.folderRowTop) << c.w << "x" << c.h;
+        EXPECT_EQ(page.loggingRowTop, classic.loggingRowTop) << c.w << "x" << c.h;
+        const float pitch = page.loggingRowTop - page.openAfterRowTop;
+        for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+            EXPECT_EQ(page.addedRowTops[i], classic.loggingRowTop + pitch * static_cast<float>(i + 1)) << i;
+        }
+        EXPECT_EQ(page.feedbackRowTop, classic.feedbackRowTop + pitch * static_cast<float>(kAddedSettingsRowCount));
+    }
+    // A window shorter than the squeezed rows scrolls by exactly what is missing.
+    const float minimum = 364 + 52 * static_cast<float>(kAddedSettingsRowCount);
+    EXPECT_EQ(settingsPageScrollLimit(minimum), 0);
+    EXPECT_EQ(settingsPageScrollLimit(minimum + 100), 0);
+    EXPECT_EQ(settingsPageScrollLimit(minimum - 68), 68);
+    const float shortHeight = minimum - 68;
+    const SettingsLayout top = computeSettingsPageLayout(620, shortHeight, 0);
+    const SettingsLayout scrolled = computeSettingsPageLayout(620, shortHeight, 68);
+    EXPECT_EQ(scrolled.folderRowTop, top.folderRowTop - 68);
+    EXPECT_EQ(scrolled.headerTitle.top, top.headerTitle.top - 68);
+    EXPECT_EQ(scrolled.addedRowTops.back(), top.addedRowTops.back() - 68);
+    EXPECT_GT(top.feedbackRowTop + 32, shortHeight);        // cut off before scrolling
+    EXPECT_LE(scrolled.feedbackRowTop + 32, shortHeight);   // the last row fits once scrolled to the end
 }
 
 }  // namespace
