@@ -54,9 +54,17 @@ bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
     return contentRows >= kMinContentRows && disagreeing <= contentRows / 100;
 }
 
+// The automatic loop moves the page by a notch, so its overlaps are large; a
+// person can leave any overlap, and a join of a few dozen rows of a page with
+// repeating rows (tables, lists) can match at the wrong place. Overlaps under
+// a quarter of the frame are not trusted: the strip asks the person to
+// scroll back a little, which gives a picture that overlaps well.
+int32_t minimumTrustedOverlap(const PixelImage& frame) { return std::max(frame.height / 4, 1); }
+
 bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
-    return movedByFewRows(upper, lower) ||
-           matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower)).matched;
+    if (movedByFewRows(upper, lower)) return true;
+    const MatchResult m = matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower));
+    return m.matched && m.overlap >= minimumTrustedOverlap(lower);
 }
 
 }  // namespace
@@ -151,7 +159,10 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             frames_.back() = picture;
             return;
         }
-        if (v.action == CaptureAction::LostOverlap && hasPending_) {
+        const bool untrusted = (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
+                               v.overlap < minimumTrustedOverlap(frames_.back());
+        const bool lost = v.action == CaptureAction::LostOverlap || untrusted;
+        if (lost && hasPending_) {
             // A burst from a pending frame: keep the pending frame, which the
             // picture may still overlap, and judge the picture against it.
             record(CaptureAction::LostOverlap, v);
@@ -159,7 +170,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             if (!running_) return;
             continue;
         }
-        CaptureAction action = v.action;
+        CaptureAction action = lost ? CaptureAction::LostOverlap : v.action;
         // The matcher looks for the picture below the last frame only; a
         // picture above it (the person scrolled back up) is not lost, only
         // ignored. Likewise a picture between the last and the pending frame.

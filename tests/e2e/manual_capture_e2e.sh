@@ -20,6 +20,7 @@
 #   TF_E2E_BUILD    Windows build folder with the fixture (default build/e2e-win; built here)
 #   TF_E2E_WORK     results (default build/e2e-manual)
 #   TF_E2E_SHOTS=1  screenshots of the strip (following, warning) in each case
+#   TF_E2E_LOGGING=1  capture logging on (logs beside the exe, in tally_frame_log)
 #   TF_COMPARE_TRUTH  the image comparison (default build/native/tests/compare_truth)
 # Uses the X display in DISPLAY when it is usable, else starts one.
 set -u
@@ -62,8 +63,8 @@ settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tall
 
 write_settings() {  # folder language scrollMode
     mkdir -p "$settings_dir"
-    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=0\r\nscrollMode=%s\r\n' \
-        "$(tf_winpath "$1")" "$2" "$3" > "$settings_dir/settings.ini"
+    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=%s\r\nscrollMode=%s\r\n' \
+        "$(tf_winpath "$1")" "$2" "${TF_E2E_LOGGING:-0}" "$3" > "$settings_dir/settings.ini"
 }
 
 wait_for() {  # seconds command...
@@ -219,16 +220,22 @@ run_case() {
             ;;
         idle)
             burst 3; sleep 2.0
-            local t0 t1 x0 x1 w0 w1
-            t0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "${TF_XVFB_PID:-0}")
+            # The grabs are X requests: the X server's time counts too when
+            # its pid is known (started here, or given in TF_XSERVER_PID).
+            local xpid="${TF_XSERVER_PID:-${TF_XVFB_PID:-}}"
+            local t0 t1 x0="" x1=""
+            t0=$(cpu_ticks "$pid"); [ -n "$xpid" ] && x0=$(cpu_ticks "$xpid")
             sleep 10
-            t1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "${TF_XVFB_PID:-0}")
+            t1=$(cpu_ticks "$pid"); [ -n "$xpid" ] && x1=$(cpu_ticks "$xpid")
             local hz; hz=$(getconf CLK_TCK)
             if [ -n "$t0" ] && [ -n "$t1" ]; then
                 echo "  standing still 10 s: program pid $pid used $(( (t1 - t0) * 1000 / hz )) ms of processor time" \
                      "($(awk "BEGIN{printf \"%.1f\", ($t1 - $t0) * 100 / $hz / 10}") % of one core)"
             else
                 echo "  could not read the program's processor time (pid '$pid')"
+            fi
+            if [ -n "$x0" ] && [ -n "$x1" ]; then
+                echo "  X server pid $xpid over the same 10 s: $(( (x1 - x0) * 1000 / hz )) ms (shared with other clients)"
             fi
             ;;
     esac
