@@ -58,7 +58,11 @@ mkdir -p "$work"
 # The fixture's client area on screen and the rectangle dragged inside it.
 FX=200 FY=200 FW=1000 FH=620
 X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
-NOTCH=100
+# Rows per wheel click: a burst of six (360 rows) still leaves 240 rows of
+# overlap with the picture before it, however late the program looks; with
+# 100-row clicks a six-click burst leaves none, and whether the program saw
+# the page on its way would depend on the machine's load.
+NOTCH=60
 settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
 
 write_settings() {  # folder language scrollMode
@@ -207,12 +211,12 @@ run_case() {
             ;;
         toofar|toofar_zh)
             burst 3; sleep 1.2
-            # Eight clicks (800 rows) in well under a frame's time: past the
+            # Twelve clicks (720 rows) in well under a second: past the
             # 600-row rectangle, nothing of the last kept frame stays in view.
-            burst 8; sleep 1.5
+            burst 12; sleep 1.5
             shot "$name-warning"
             # Back up until the picture meets the last kept frame again.
-            burst 4 4; sleep 1.5
+            burst 5 4; sleep 1.5
             shot "$name-back"
             burst 3; sleep 0.7
             burst 6; sleep 1.0
