@@ -56,15 +56,20 @@ bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
 
 // The automatic loop moves the page by a notch, so its overlaps are large; a
 // person can leave any overlap, and a join of a few dozen rows of a page with
-// repeating rows (tables, lists) can match at the wrong place. Overlaps under
-// a quarter of the frame are not trusted: the strip asks the person to
-// scroll back a little, which gives a picture that overlaps well.
-int32_t minimumTrustedOverlap(const PixelImage& frame) { return std::max(frame.height / 4, 1); }
+// repeating rows (tables, lists) can match at the wrong place with a small
+// but non-zero mismatch. An overlap under a quarter of the frame is trusted
+// only when its rows agree (nearly) exactly; otherwise the strip asks the
+// person to scroll back a little, which gives a picture that overlaps well.
+constexpr double kExactMatchScore = 3.0;
+
+bool trustedOverlap(const PixelImage& frame, int32_t overlap, double score) {
+    return overlap >= std::max(frame.height / 4, 1) || score <= kExactMatchScore;
+}
 
 bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
     if (movedByFewRows(upper, lower)) return true;
     const MatchResult m = matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower));
-    return m.matched && m.overlap >= minimumTrustedOverlap(lower);
+    return m.matched && trustedOverlap(lower, m.overlap, m.score);
 }
 
 }  // namespace
@@ -160,7 +165,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             return;
         }
         const bool untrusted = (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
-                               v.overlap < minimumTrustedOverlap(frames_.back());
+                               !trustedOverlap(frames_.back(), v.overlap, v.score);
         const bool lost = v.action == CaptureAction::LostOverlap || untrusted;
         if (lost && hasPending_) {
             // A burst from a pending frame: keep the pending frame, which the
