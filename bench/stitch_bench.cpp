@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "image/png_codec.h"
+#include "stitch/composed_png.h"
 #include "stitch/composer.h"
 #include "stitch/matcher.h"
 #include "test_support.h"
@@ -48,6 +49,31 @@ void BM_ComposeAndSave30FullHdFrames(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ComposeAndSave30FullHdFrames)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// What the stitch-and-save worker does: plan, then write the rows straight
+// from the frames (which the writing releases, so each round gets a copy).
+void BM_PlanAndStream30FullHdFrames(benchmark::State& state) {
+    const std::vector<PixelImage> frames = fullHdCapture();
+    const auto path = std::filesystem::temp_directory_path() / "tallyframe-bench-stream.png";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<PixelImage> copy = frames;
+        state.ResumeTiming();
+        const CompositionPlan plan = planComposition(copy);
+        saveComposedPng(copy, plan, path);
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_PlanAndStream30FullHdFrames)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The pairs matched one after the other (0) or with the next pair guessed on a second thread (1).
+void BM_MatchFramePairs30FullHd(benchmark::State& state) {
+    const std::vector<PixelImage> frames = fullHdCapture();
+    for (auto _ : state)
+        matchFramePairs(frames, SidePanels{}, state.range(0) != 0,
+                        [](size_t, const MatchResult& r) { benchmark::DoNotOptimize(r); });
+}
+BENCHMARK(BM_MatchFramePairs30FullHd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // The parts of the above, to see where its time goes.
 void BM_Compose30FullHdFrames(benchmark::State& state) {
