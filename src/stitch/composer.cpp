@@ -6,6 +6,7 @@
 #include <future>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "diagnostics/text_output.h"
@@ -94,15 +95,21 @@ void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& pa
     for (size_t i = 1; i < frames.size();) {
         // The first pair has no expectation to guess from: pair 2's would be
         // pair 1's own overlap.
-        const bool guess = parallel && i >= 2 && i + 1 < frames.size();
         std::future<MatchResult> following;
-        if (guess) following = std::async(std::launch::async, matchPair, std::cref(frames), i + 1, expected, std::cref(panels));
+        if (parallel && i >= 2 && i + 1 < frames.size()) {
+            try {
+                following = std::async(std::launch::async, matchPair, std::cref(frames), i + 1, expected,
+                                       std::cref(panels));
+            } catch (const std::system_error&) {
+                // No thread to be had: this round goes one pair at a time.
+            }
+        }
         // If anything below throws, the future's destructor waits for the
         // second thread, which only reads the frames.
         const MatchResult r = matchPair(frames, i, expected, panels);
         onPair(i, r);
         if (!r.matched) return;
-        if (guess && r.overlap == expected) {
+        if (following.valid() && r.overlap == expected) {
             // Pair i + 1 was matched with exactly the expectation it would get now.
             const MatchResult next = following.get();
             onPair(i + 1, next);
