@@ -9,6 +9,7 @@
 
 #include "capture/capture_rules.h"
 #include "image/png_codec.h"
+#include "stitch/composed_png.h"
 #include "stitch/composer.h"
 #include "stitch/small_shift.h"
 
@@ -102,11 +103,10 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
         const size_t skipped = dropUnmovedFrames(frames);
         stitchLog.line("skipped=" + std::to_string(skipped));
 
-        PixelImage image = composeFrames(frames, stitchLog);
-        frames.clear();
-        frames.shrink_to_fit();
-        savePng(image, outputPath);
-        stitchLog.line("output=" + std::to_string(image.width) + "x" + std::to_string(image.height));
+        // Written straight from the frames, each released once its rows are in the file.
+        const CompositionPlan plan = planComposition(frames, stitchLog);
+        saveComposedPng(frames, plan, outputPath);
+        stitchLog.line("output=" + std::to_string(plan.width) + "x" + std::to_string(plan.height));
         return 0;
     } catch (const std::exception&) {
         stitchLog.line("exception");

@@ -1,6 +1,7 @@
 #pragma once
 // Joins the ordered frames of one capture into the long image.
 
+#include <functional>
 #include <ostream>
 #include <string_view>
 #include <vector>
@@ -18,5 +19,49 @@ std::string formatPairLine(size_t pairNumber, const MatchResult& r);
 // std::runtime_error("invalid seam") when the cut would leave the canvas.
 // Writes the detected panels and one line per pair to `log`.
 PixelImage composeFrames(const std::vector<PixelImage>& frames, const TextLog& log = TextLog());
+
+// Matches every consecutive pair as composing does: pair i (frames i - 1 and i)
+// with the overlap of pair i - 1 as expectation, and hands each result to
+// `onPair(i, result)` in pair order on the calling thread. Stops after the
+// first pair that does not match, or when onPair throws. With `parallel`,
+// pair i + 1 is matched on a second thread meanwhile, guessing that pair i
+// keeps the overlap of pair i - 1 (a steady scroll); a guess that proves
+// wrong is matched again, so the results are those of the plain order.
+void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& panels, bool parallel,
+                     const std::function<void(size_t pair, const MatchResult& result)>& onPair);
+
+// Whether a second core is there to match pairs on.
+bool pairMatchingInParallel();
+
+// Canvas rows [firstRow, endRow) of the long image are rows sourceRow, ... of frame `frame`.
+struct RowSpan {
+    int64_t firstRow = 0;
+    int64_t endRow = 0;
+    size_t frame = 0;
+    int32_t sourceRow = 0;
+};
+
+// Where every row of the long image comes from, decided before any pixel is
+// copied: what composeFrames would build, as a list of row spans.
+struct CompositionPlan {
+    int32_t width = 0;
+    int32_t height = 0;
+    SidePanels panels;
+    // Below the first frame, the panel columns show these colours instead.
+    std::vector<uint32_t> panelFill;
+    std::vector<int64_t> offsets;  // canvas row of each frame's row 0
+    std::vector<int32_t> seams;    // first row each frame pastes (0 for the first)
+    std::vector<RowSpan> spans;    // top to bottom, without gaps
+    // Last canvas row (exclusive) that needs each frame; 0 for frames nothing shows.
+    std::vector<int64_t> neededUntil;
+};
+
+// Matches the frames and writes the pair lines exactly as composeFrames does,
+// with the same exceptions at the same points, but copies no pixels.
+CompositionPlan planComposition(const std::vector<PixelImage>& frames, const TextLog& log = TextLog());
+
+// Rows [firstRow, firstRow + count) of the planned image into `out` (count × width pixels).
+void composeRows(const std::vector<PixelImage>& frames, const CompositionPlan& plan, int32_t firstRow,
+                 int32_t count, uint32_t* out);
 
 }  // namespace tf
