@@ -7,6 +7,7 @@
 #include <string>
 
 #include "diagnostics/text_output.h"
+#include "stitch/small_shift.h"
 
 namespace tf {
 
@@ -59,6 +60,44 @@ void paintPanelsOnce(std::vector<uint32_t>& canvas, size_t w, int64_t height, co
     }
 }
 
+std::string pairNote(size_t pairNumber, const std::string& what) {
+    return "pair " + std::to_string(pairNumber) + " " + what;
+}
+
+// How one pair is joined. The capture controller accepted the pair with the
+// side panels that pair showed; the capture's panels (a two-thirds majority)
+// may differ, and then the pair's own are tried before it is refused. A pair
+// the matcher cannot see, because the page moved fewer than 8 rows (the last
+// notch of a page), is joined by that shift when its rows agree at least as
+// well as the matcher's answer. Every decision beyond the matcher's own gets
+// a line of the stitch log ahead of the pair line.
+MatchResult joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNumber, int32_t expected,
+                     const SidePanels& capturePanels, const SidePanels& ownPanels) {
+    SidePanels used = panelsForPair(capturePanels, ownPanels);
+    MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, used);
+    if (!r.matched && ownPanels != used) {
+        MatchResult own = matchFramesBetweenPanels(prev, next, expected, 0.7, ownPanels);
+        if (own.matched) {
+            writeStitchLogLine(pairNote(pairNumber, "ownPanels=" + std::to_string(ownPanels.left) + "," +
+                                                        std::to_string(ownPanels.right)));
+            r = own;
+            used = ownPanels;
+        }
+    }
+    const int32_t shift = smallShiftRows(prev, next, used);
+    if (shift > 0) {
+        const MatchResult few = matchSmallShift(prev, next, shift, used);
+        if (few.matched && (!r.matched || disagreeingOverlapRows(prev, next, few.overlap, used) <
+                                              disagreeingOverlapRows(prev, next, r.overlap, used))) {
+            writeStitchLogLine(pairNote(pairNumber, "smallShift=" + std::to_string(shift)));
+            return few;
+        }
+    }
+    if (r.matched && r.identicalRows > 0)
+        writeStitchLogLine(pairNote(pairNumber, "identicalRows=" + std::to_string(r.identicalRows)));
+    return r;
+}
+
 }  // namespace
 
 PixelImage composeFrames(const std::vector<PixelImage>& frames) {
@@ -75,7 +114,9 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
         std::memcpy(&canvas[static_cast<size_t>(y) * w], firstFrame.row(y), w * 4);
 
     // Fixed side panels are matched around and pasted once (see below).
-    const SidePanels panels = detectCapturePanels(frames);
+    std::vector<SidePanels> pairPanels;
+    for (size_t i = 1; i < frames.size(); ++i) pairPanels.push_back(detectSidePanels(frames[i - 1], frames[i]));
+    const SidePanels panels = capturePanelsOfPairs(pairPanels);
     if (panels.any()) writeStitchLogLine("panels=" + std::to_string(panels.left) + "," + std::to_string(panels.right));
 
     int64_t offset = 0;
@@ -83,10 +124,11 @@ PixelImage composeFrames(const std::vector<PixelImage>& frames) {
     for (size_t i = 1; i < frames.size(); ++i) {
         const PixelImage& prev = frames[i - 1];
         const PixelImage& next = frames[i];
-        const MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, panels);
+        const MatchResult r = joinPair(prev, next, i, expected, panels, pairPanels[i - 1]);
         writeStitchLogLine(formatPairLine(i, r));
         if (!r.matched) throw std::runtime_error("stitch failed");
-        expected = r.overlap;
+        // A shift of a few rows says nothing about the next pair's motion.
+        expected = prev.height - r.overlap >= 8 ? r.overlap : 0;
         offset += prev.height - r.overlap;
 
         const int32_t upper = std::min(next.height - 1, r.overlap - 1);
