@@ -319,15 +319,18 @@ IdenticalOverlap findIdenticalOverlap(const PixelImage& prev, const PixelImage& 
 }
 
 bool agreeingRowsDisagree(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t firstRow,
-                          int32_t endRow, int32_t x0, int32_t x1) {
+                          int32_t endRow, int32_t x0, int32_t x1, bool* allIdentical) {
     const int32_t shift = prev.height - overlap;
     const size_t bytes = static_cast<size_t>(x1 - x0) * sizeof(uint32_t);
     int32_t count = 0;
+    bool identical = true;
     for (int32_t r = std::max(firstRow, 0); r < endRow; ++r) {
         if (std::memcmp(prev.row(r + shift) + x0, next.row(r) + x0, bytes) == 0) continue;
-        if (rowsDisagree(prev, r + shift, next, r, x0, x1) && ++count >= 2) return true;
+        identical = false;
+        if (rowsDisagree(prev, r + shift, next, r, x0, x1) && ++count >= 2) break;
     }
-    return false;
+    if (allIdentical != nullptr) *allIdentical = identical;
+    return count >= 2;
 }
 
 int32_t comparedRows(const Geometry& g, int32_t overlap) {
@@ -467,8 +470,10 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     int32_t identicalRows = 0;
     const bool starved = comparedRows(g, bestOverlap) < kMinComparedRows;
     // Identical rows cost one memcmp each; rows that differ are looked at closer.
-    const bool contradicted =
-        accepted && agreeingRowsDisagree(prev, next, bestOverlap, g.fixedTop, bestOverlap - g.fixedBottom, g.x0, g.x1);
+    bool chosenIdentical = false;
+    const int32_t chosenOverlap = bestOverlap;
+    const bool contradicted = accepted && agreeingRowsDisagree(prev, next, bestOverlap, g.fixedTop,
+                                                               bestOverlap - g.fixedBottom, g.x0, g.x1, &chosenIdentical);
     if (!accepted || starved || contradicted || bestScore > kConvincingScore) {
         const std::vector<uint64_t> prevHashes = rowHashes(prev, g.x0, g.x1);
         const std::vector<uint64_t> nextHashes = rowHashes(next, g.x0, g.x1);
@@ -498,7 +503,7 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
                 if (std::memcmp(prev.row(r + shift) + g.x0, next.row(r) + g.x0, bytes) != 0) return false;
             return true;
         };
-        if (identicalBetweenBands(bestOverlap) &&
+        if ((bestOverlap == chosenOverlap ? chosenIdentical : identicalBetweenBands(bestOverlap)) &&
             (identicalBetweenBands(bestOverlap - 1) || identicalBetweenBands(bestOverlap + 1)))
             accepted = false;
     }

@@ -121,9 +121,10 @@ inline constexpr int32_t kMinIdenticalContentRows = 6;
 inline constexpr int32_t kMinComparedRows = 32;
 
 // Whether at least two rows r in [firstRow, endRow) of next disagree with prev
-// under `overlap` (rows identical byte for byte are passed over quickly).
+// under `overlap` (rows identical byte for byte are passed over quickly); when
+// asked, also whether every row was identical byte for byte.
 bool agreeingRowsDisagree(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t firstRow,
-                          int32_t endRow, int32_t x0, int32_t x1);
+                          int32_t endRow, int32_t x0, int32_t x1, bool* allIdentical = nullptr);
 
 // The rows of next that scoreOverlap compares for an overlap.
 int32_t comparedRows(const Geometry& g, int32_t overlap);
