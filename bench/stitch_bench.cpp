@@ -70,8 +70,8 @@ BENCHMARK(BM_PlanAndStream30FullHdFrames)->Unit(benchmark::kMillisecond)->Iterat
 void BM_MatchFramePairs30FullHd(benchmark::State& state) {
     const std::vector<PixelImage> frames = fullHdCapture();
     for (auto _ : state)
-        matchFramePairs(frames, SidePanels{}, state.range(0) != 0,
-                        [](size_t, const MatchResult& r) { benchmark::DoNotOptimize(r); });
+        matchFramePairs(frames, SidePanels{}, {}, state.range(0) != 0,
+                        [](size_t, const PairJoin& join) { benchmark::DoNotOptimize(join.result); });
 }
 BENCHMARK(BM_MatchFramePairs30FullHd)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 

@@ -161,14 +161,26 @@ CaptureOutcome Controller::run() {
             int32_t overlap = 0;
             double score = kInvalidScore;
             int32_t expected = 0;
+            int32_t identicalRows = 0;
             const bool stillVsLast = framesNearlyIdentical(last, candidate);
             const bool stillVsPending = hasPending && framesNearlyIdentical(pending, candidate);
-            if (stillVsLast) {
+            // Motion of a few rows, which the matcher cannot see and the sparse
+            // still test may miss, is measured against the furthest grab of
+            // this step: it is real motion (a page's last notch, or a page that
+            // moves that little with every notch) and its rows must be kept.
+            const PixelImage& reference = hasPending ? pending : last;
+            const int32_t fewRows = hasPending && stillVsLast
+                                        ? 0
+                                        : smallShiftRows(reference, candidate, detectSidePanels(reference, candidate));
+            if (fewRows > 0) {
+                overlap = (hasPending ? pendingOverlap : last.height) - fewRows;
+                score = 0.0;
+                action = overlap > keepScrollingOverlapLimit(last.height) ? CaptureAction::KeepScrolling
+                                                                          : CaptureAction::AcceptFrame;
+            } else if (stillVsLast) {
                 action = CaptureAction::NoMotion;
-            } else if (!stillVsPending &&
-                       (movedByFewRows(last, candidate) || (hasPending && movedByFewRows(pending, candidate)))) {
-                // The matcher cannot see shifts under 8 rows: such a grab is the
-                // page's last twitch, not a lost overlap.
+            } else if (!stillVsPending && hasPending && movedByFewRows(last, candidate)) {
+                // Back within a few rows of the last kept frame: nothing new to keep.
                 action = CaptureAction::NoMotion;
             } else {
                 double tolerance = 0.7;
@@ -183,6 +195,7 @@ CaptureOutcome Controller::run() {
                                                                     detectSidePanels(last, candidate));
                 overlap = result.overlap;
                 score = result.score;
+                identicalRows = result.identicalRows;
                 if (stillVsPending) {
                     action = CaptureAction::NoMotion;
                 } else if (!result.matched) {
@@ -194,7 +207,12 @@ CaptureOutcome Controller::run() {
                 }
             }
             host_.probeClassified({step, probe, action, overlap, score, expected});
-            if (logOpen()) writeCaptureLogProbe(log_, step, probe, static_cast<int32_t>(action), overlap, score, expected);
+            if (logOpen()) {
+                writeCaptureLogProbe(log_, step, probe, static_cast<int32_t>(action), overlap, score, expected);
+                if (fewRows > 0) writeCaptureLogLine(log_, "smallShift=" + std::to_string(fewRows));
+                if (identicalRows > 0 && action != CaptureAction::NoMotion)
+                    writeCaptureLogLine(log_, "identicalRows=" + std::to_string(identicalRows));
+            }
 
             if (action == CaptureAction::KeepScrolling || action == CaptureAction::AcceptFrame) {
                 const int32_t m = (last.height - overlap) - (hasPending ? last.height - pendingOverlap : 0);

@@ -59,7 +59,8 @@ size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
     size_t kept = 1;
     for (size_t i = 1; i < frames.size(); ++i) {
         const PixelImage& last = frames[kept - 1];
-        if (framesNearlyIdentical(last, frames[i]) || movedByFewRows(last, frames[i])) continue;
+        // A grab that moved by a few rows is kept: the composer joins it by that shift.
+        if (framesNearlyIdentical(last, frames[i]) && !movedByFewRows(last, frames[i])) continue;
         if (kept != i) frames[kept] = std::move(frames[i]);
         ++kept;
     }

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "stitch/small_shift.h"
+
 namespace tf {
 
 std::string formatPairLine(size_t pairNumber, const MatchResult& r) {
@@ -71,44 +73,91 @@ int32_t minimumWidth(const std::vector<PixelImage>& frames) {
     return W;
 }
 
-// Matching is pure: the same frames and expectation give the same result on any thread.
-MatchResult matchPair(const std::vector<PixelImage>& frames, size_t pair, int32_t expected, const SidePanels& panels) {
-    return matchFramesBetweenPanels(frames[pair - 1], frames[pair], expected, 0.7, panels);
+std::string pairNote(size_t pairNumber, const std::string& what) {
+    return "pair " + std::to_string(pairNumber) + " " + what;
 }
 
 }  // namespace
 
+// The capture controller accepted each pair with the side panels that pair
+// showed; the capture's panels (a two-thirds majority) may differ, and then the
+// pair's own are tried before it is refused. A pair the matcher cannot see,
+// because the page moved fewer than 8 rows (the last notch of a page), is
+// joined by that shift when its rows agree at least as well as the matcher's
+// answer. Every decision beyond the matcher's own becomes a note, written to
+// the stitch log ahead of the pair line. Pure: the same frames and expectation
+// give the same join on any thread.
+PairJoin joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNumber, int32_t expected,
+                  const SidePanels& capturePanels, const SidePanels& ownPanels) {
+    PairJoin join;
+    SidePanels used = panelsForPair(capturePanels, ownPanels);
+    MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, used);
+    if (!r.matched && ownPanels != used) {
+        MatchResult own = matchFramesBetweenPanels(prev, next, expected, 0.7, ownPanels);
+        if (own.matched) {
+            join.notes.push_back(pairNote(pairNumber, "ownPanels=" + std::to_string(ownPanels.left) + "," +
+                                                          std::to_string(ownPanels.right)));
+            r = own;
+            used = ownPanels;
+        }
+    }
+    const int32_t shift = smallShiftRows(prev, next, used);
+    if (shift > 0) {
+        const MatchResult few = matchSmallShift(prev, next, shift, used);
+        if (few.matched && (!r.matched || disagreeingOverlapRows(prev, next, few.overlap, used) <
+                                              disagreeingOverlapRows(prev, next, r.overlap, used))) {
+            join.notes.push_back(pairNote(pairNumber, "smallShift=" + std::to_string(shift)));
+            join.result = few;
+            return join;
+        }
+    }
+    if (r.matched && r.identicalRows > 0)
+        join.notes.push_back(pairNote(pairNumber, "identicalRows=" + std::to_string(r.identicalRows)));
+    join.result = r;
+    return join;
+}
+
+int32_t expectationAfter(int32_t prevHeight, const MatchResult& r) {
+    // A shift of a few rows says nothing about the next pair's motion.
+    return prevHeight - r.overlap >= 8 ? r.overlap : 0;
+}
+
 bool pairMatchingInParallel() { return std::thread::hardware_concurrency() >= 2; }
 
-void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& panels, bool parallel,
-                     const std::function<void(size_t pair, const MatchResult& result)>& onPair) {
+void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& capturePanels,
+                     const std::vector<SidePanels>& pairPanels, bool parallel,
+                     const std::function<void(size_t pair, const PairJoin& join)>& onPair) {
+    const auto join = [&](size_t pair, int32_t expected) {
+        const SidePanels& own = pair - 1 < pairPanels.size() ? pairPanels[pair - 1] : capturePanels;
+        return joinPair(frames[pair - 1], frames[pair], pair, expected, capturePanels, own);
+    };
     int32_t expected = 0;
     for (size_t i = 1; i < frames.size();) {
         // The first pair has no expectation to guess from: pair 2's would be
         // pair 1's own overlap.
-        std::future<MatchResult> following;
+        std::future<PairJoin> following;
         if (parallel && i >= 2 && i + 1 < frames.size()) {
             try {
-                following = std::async(std::launch::async, matchPair, std::cref(frames), i + 1, expected,
-                                       std::cref(panels));
+                following = std::async(std::launch::async, join, i + 1, expected);
             } catch (const std::system_error&) {
                 // No thread to be had: this round goes one pair at a time.
             }
         }
         // If anything below throws, the future's destructor waits for the
         // second thread, which only reads the frames.
-        const MatchResult r = matchPair(frames, i, expected, panels);
+        const PairJoin r = join(i, expected);
         onPair(i, r);
-        if (!r.matched) return;
-        if (following.valid() && r.overlap == expected) {
+        if (!r.result.matched) return;
+        const int32_t nextExpected = expectationAfter(frames[i - 1].height, r.result);
+        if (following.valid() && nextExpected == expected) {
             // Pair i + 1 was matched with exactly the expectation it would get now.
-            const MatchResult next = following.get();
+            const PairJoin next = following.get();
             onPair(i + 1, next);
-            if (!next.matched) return;
-            expected = next.overlap;
+            if (!next.result.matched) return;
+            expected = expectationAfter(frames[i].height, next.result);
             i += 2;
         } else {
-            expected = r.overlap;
+            expected = nextExpected;
             i += 1;
         }
     }
@@ -128,13 +177,17 @@ CompositionPlan planComposition(const std::vector<PixelImage>& frames, const Tex
     if (canvasHeight > 0) plan.spans.push_back({0, canvasHeight, 0, 0});
 
     // Fixed side panels are matched around and pasted once (see paintPanelRow).
-    plan.panels = detectCapturePanels(frames);
+    std::vector<SidePanels> pairPanels;
+    for (size_t i = 1; i < frames.size(); ++i) pairPanels.push_back(detectSidePanels(frames[i - 1], frames[i]));
+    plan.panels = capturePanelsOfPairs(pairPanels);
     if (plan.panels.any()) log.line("panels=" + std::to_string(plan.panels.left) + "," + std::to_string(plan.panels.right));
 
     int64_t offset = 0;
-    matchFramePairs(frames, plan.panels, pairMatchingInParallel(), [&](size_t i, const MatchResult& r) {
+    matchFramePairs(frames, plan.panels, pairPanels, pairMatchingInParallel(), [&](size_t i, const PairJoin& join) {
+        const MatchResult& r = join.result;
         const PixelImage& prev = frames[i - 1];
         const PixelImage& next = frames[i];
+        for (const std::string& note : join.notes) log.line(note);
         log.line(formatPairLine(i, r));
         if (!r.matched) throw std::runtime_error("stitch failed");
         offset += prev.height - r.overlap;

@@ -3,11 +3,13 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "image/pixel_image.h"
 #include "stitch/matcher.h"
+#include "stitch/side_panels.h"
 #include "stitch/text_log.h"
 
 namespace tf {
@@ -20,15 +22,32 @@ std::string formatPairLine(size_t pairNumber, const MatchResult& r);
 // Writes the detected panels and one line per pair to `log`.
 PixelImage composeFrames(const std::vector<PixelImage>& frames, const TextLog& log = TextLog());
 
-// Matches every consecutive pair as composing does: pair i (frames i - 1 and i)
-// with the overlap of pair i - 1 as expectation, and hands each result to
-// `onPair(i, result)` in pair order on the calling thread. Stops after the
-// first pair that does not match, or when onPair throws. With `parallel`,
-// pair i + 1 is matched on a second thread meanwhile, guessing that pair i
-// keeps the overlap of pair i - 1 (a steady scroll); a guess that proves
-// wrong is matched again, so the results are those of the plain order.
-void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& panels, bool parallel,
-                     const std::function<void(size_t pair, const MatchResult& result)>& onPair);
+// One pair's join: the result and the decisions beyond the matcher's own, as
+// stitch-log lines that go ahead of the pair line.
+struct PairJoin {
+    MatchResult result;
+    std::vector<std::string> notes;
+};
+
+// Joins pair `pairNumber` (frames prev, next) as composing does, around the
+// capture's panels or, where they refuse the pair, the pair's own.
+PairJoin joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNumber, int32_t expected,
+                  const SidePanels& capturePanels, const SidePanels& ownPanels);
+
+// The expectation the pair after this one is matched with.
+int32_t expectationAfter(int32_t prevHeight, const MatchResult& r);
+
+// Joins every consecutive pair as composing does: pair i (frames i - 1 and i)
+// with the expectation left by pair i - 1, and hands each join to
+// `onPair(i, join)` in pair order on the calling thread. `pairPanels[i - 1]`
+// are the panels pair i showed (the capture's when the list is shorter).
+// Stops after the first pair that does not match, or when onPair throws. With
+// `parallel`, pair i + 1 is joined on a second thread meanwhile, guessing that
+// it gets the expectation pair i got (a steady scroll); a guess that proves
+// wrong is joined again, so the results are those of the plain order.
+void matchFramePairs(const std::vector<PixelImage>& frames, const SidePanels& capturePanels,
+                     const std::vector<SidePanels>& pairPanels, bool parallel,
+                     const std::function<void(size_t pair, const PairJoin& join)>& onPair);
 
 // Whether a second core is there to match pairs on.
 bool pairMatchingInParallel();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace tf {
 namespace matcher_detail {
@@ -273,7 +274,116 @@ int32_t checkAgainstPixels(const PixelImage& prev, const PixelImage& next, const
     return best;
 }
 
+IdenticalOverlap findIdenticalOverlap(const PixelImage& prev, const PixelImage& next, const Geometry& g,
+                                      const std::vector<uint64_t>& prevHashes,
+                                      const std::vector<uint64_t>& nextHashes) {
+    // Rows of next that show something: not one colour across the band, and
+    // not the same as the row above. Blank rows, and the rows inside a box
+    // that repeat down its height, are identical one row off as well and prove
+    // nothing about the shift.
+    std::vector<uint8_t> shows(static_cast<size_t>(next.height), 0);
+    for (int32_t y = 0; y < next.height; ++y) {
+        if (y > 0 && nextHashes[static_cast<size_t>(y)] == nextHashes[static_cast<size_t>(y - 1)]) continue;
+        const uint32_t* row = next.row(y);
+        const uint32_t c = row[g.x0] & 0xFFFFFFu;
+        for (int32_t x = g.x0 + 1; x < g.x1; ++x)
+            if ((row[x] & 0xFFFFFFu) != c) {
+                shows[static_cast<size_t>(y)] = 1;
+                break;
+            }
+    }
+    IdenticalOverlap found;
+    int32_t candidates = 0;
+    for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
+        // Rows facing an unchanged band may differ (a real bar covers other
+        // content in each frame), every row between the bands must be
+        // identical. Blank rows at the frame edges also count as unchanged
+        // bands, and on a short overlap the two can meet: then the identical
+        // rows anywhere in the overlap are the evidence.
+        const int32_t first = g.fixedTop, end = ov - g.fixedBottom;
+        const int32_t shift = prev.height - ov;
+        int32_t identicalRows = 0, content = 0;
+        bool differs = false;
+        for (int32_t r = 0; r < ov && !differs; ++r) {
+            const bool same = prevHashes[static_cast<size_t>(r + shift)] == nextHashes[static_cast<size_t>(r)];
+            differs = !same && r >= first && r < end;
+            identicalRows += same;
+            content += same && shows[static_cast<size_t>(r)] != 0;
+        }
+        if (differs || identicalRows < kMinIdenticalRows || content < kMinIdenticalContentRows) continue;
+        // Two overlaps with identical rows (repeated content): the rows do not say which.
+        if (++candidates > 1) return {};
+        found = {ov, identicalRows};
+    }
+    return found;
+}
+
+bool agreeingRowsDisagree(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t firstRow,
+                          int32_t endRow, int32_t x0, int32_t x1, bool* allIdentical) {
+    const int32_t shift = prev.height - overlap;
+    const size_t bytes = static_cast<size_t>(x1 - x0) * sizeof(uint32_t);
+    int32_t count = 0;
+    bool identical = true;
+    for (int32_t r = std::max(firstRow, 0); r < endRow; ++r) {
+        if (std::memcmp(prev.row(r + shift) + x0, next.row(r) + x0, bytes) == 0) continue;
+        identical = false;
+        if (rowsDisagree(prev, r + shift, next, r, x0, x1) && ++count >= 2) break;
+    }
+    if (allIdentical != nullptr) *allIdentical = identical;
+    return count >= 2;
+}
+
+int32_t comparedRows(const Geometry& g, int32_t overlap) {
+    const int32_t first = std::min(std::max(overlap - 12, 0), g.topSkip);
+    return std::max(first + 1, overlap - g.fixedBottom) - first;
+}
+
+namespace {
+
+void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
+    const int32_t ov = result.overlap;
+    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
+    const int32_t seamLast = std::max(seamFirst, ov - g.fixedBottom - 12);
+    int32_t bestSeam = ov;
+    double bestSeamScore = kInvalidScore;
+    for (int32_t s = seamFirst; s <= seamLast; s += 2) {
+        const double c = scoreSeam(prev, next, ov, s, g.x0, g.x1, g.columnStep);
+        if (c < bestSeamScore) {
+            bestSeam = s;
+            bestSeamScore = c;
+        }
+    }
+    result.seam = bestSeam;
+    result.seamScore = bestSeamScore;
+}
+
+}  // namespace
 }  // namespace matcher_detail
+
+MatchResult matchSmallShift(const PixelImage& prev, const PixelImage& next, int32_t shiftRows,
+                            const SidePanels& panels) {
+    using namespace matcher_detail;
+    MatchResult result;
+    Geometry g;
+    if (shiftRows < 1 || shiftRows > 7 || !computeGeometry(prev, next, g, panels)) return result;
+    const int32_t overlap = prev.height - shiftRows;
+    if (overlap < 1 || overlap > next.height) return result;
+    result.overlap = overlap;
+    result.score = 0.0;
+    result.matched = true;
+    searchSeam(prev, next, g, result);
+    return result;
+}
+
+int32_t disagreeingOverlapRows(const PixelImage& prev, const PixelImage& next, int32_t overlap,
+                               const SidePanels& panels) {
+    using namespace matcher_detail;
+    Geometry g;
+    if (!computeGeometry(prev, next, g, panels) || overlap < 1 || overlap > std::min(prev.height, next.height))
+        return INT32_MAX;
+    return disagreeingRows(prev, rowHashes(prev, g.x0, g.x1), next, rowHashes(next, g.x0, g.x1), overlap, g.fixedTop,
+                           overlap - g.fixedBottom, g.x0, g.x1, INT32_MAX);
+}
 
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                         double priorTolerance) {
@@ -343,31 +453,71 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
         }
     }
 
+    bool accepted = bestOverlap > 0 && bestScore <= kAcceptScore;
+    if (accepted) {
+        bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
+        bestScore = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
+    }
+    // The profiles starve where the compared rows of an overlap are few or
+    // blank (a big notch leaves a short overlap, and blank rows at the frame
+    // edges count as unchanged bands): the true overlap then scores nothing
+    // and some other one wins or nothing is accepted. Frames scrolled by whole
+    // rows show the overlap pixel for pixel, so when the profiles are not
+    // convincing, or were compared over a few rows only, the rows themselves
+    // are asked. Only an overlap that is the only one with identical rows
+    // showing content counts, and it replaces an accepted answer only when
+    // that one rests on a few rows or its rows disagree with the pixels.
+    int32_t identicalRows = 0;
+    const bool starved = comparedRows(g, bestOverlap) < kMinComparedRows;
+    // Identical rows cost one memcmp each; rows that differ are looked at closer.
+    bool chosenIdentical = false;
+    const int32_t chosenOverlap = bestOverlap;
+    const bool contradicted = accepted && agreeingRowsDisagree(prev, next, bestOverlap, g.fixedTop,
+                                                               bestOverlap - g.fixedBottom, g.x0, g.x1, &chosenIdentical);
+    if (!accepted || starved || contradicted || bestScore > kConvincingScore) {
+        const std::vector<uint64_t> prevHashes = rowHashes(prev, g.x0, g.x1);
+        const std::vector<uint64_t> nextHashes = rowHashes(next, g.x0, g.x1);
+        const IdenticalOverlap identical = findIdenticalOverlap(prev, next, g, prevHashes, nextHashes);
+        if (identical.overlap > 0 && identical.overlap != bestOverlap &&
+            (!accepted || starved || contradicted)) {
+            bestOverlap = identical.overlap;
+            bestScore = 0.0;
+            identicalRows = identical.rows;
+            accepted = true;
+        } else if (starved && identical.overlap != bestOverlap) {
+            // A profile answer compared over a few rows, with no identical rows
+            // to back it, is a guess.
+            accepted = false;
+        }
+    }
+
+    // Rows between the bands that look the same one row further up or down
+    // (one flat colour, wider than the overlap) cannot place the frames: any
+    // profile answer there is a guess.
+    if (accepted && identicalRows == 0 && bestOverlap - g.fixedBottom > g.fixedTop) {
+        auto identicalBetweenBands = [&](int32_t ov) {
+            if (ov < g.minOverlap || ov > g.maxOverlap) return false;
+            const int32_t shift = prev.height - ov;
+            const size_t bytes = static_cast<size_t>(g.x1 - g.x0) * sizeof(uint32_t);
+            for (int32_t r = g.fixedTop; r < ov - g.fixedBottom; ++r)
+                if (std::memcmp(prev.row(r + shift) + g.x0, next.row(r) + g.x0, bytes) != 0) return false;
+            return true;
+        };
+        if ((bestOverlap == chosenOverlap ? chosenIdentical : identicalBetweenBands(bestOverlap)) &&
+            (identicalBetweenBands(bestOverlap - 1) || identicalBetweenBands(bestOverlap + 1)))
+            accepted = false;
+    }
+
     result.overlap = bestOverlap;
     result.score = bestScore;
-    result.matched = bestOverlap > 0 && bestScore <= kAcceptScore;
+    result.matched = accepted;
+    result.identicalRows = identicalRows;
     if (!result.matched) {
         result.seam = 0;
         result.seamScore = kInvalidScore;
         return result;
     }
-    bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
-    result.overlap = bestOverlap;
-    result.score = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
-
-    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, bestOverlap - 8));
-    const int32_t seamLast = std::max(seamFirst, bestOverlap - g.fixedBottom - 12);
-    int32_t bestSeam = bestOverlap;
-    double bestSeamScore = kInvalidScore;
-    for (int32_t s = seamFirst; s <= seamLast; s += 2) {
-        const double c = scoreSeam(prev, next, bestOverlap, s, g.x0, g.x1, g.columnStep);
-        if (c < bestSeamScore) {
-            bestSeam = s;
-            bestSeamScore = c;
-        }
-    }
-    result.seam = bestSeam;
-    result.seamScore = bestSeamScore;
+    searchSeam(prev, next, g, result);
     return result;
 }
 

@@ -76,22 +76,24 @@ std::vector<FrameSet> frameSets() {
 
 // The pairs as composing once matched them: one by one, each with the
 // previous overlap as expectation, up to the first that fails.
-std::vector<MatchResult> pairsOneByOne(const std::vector<PixelImage>& frames, const SidePanels& panels) {
+std::vector<MatchResult> pairsOneByOne(const std::vector<PixelImage>& frames, const SidePanels& panels,
+                                       const std::vector<SidePanels>& pairPanels) {
     std::vector<MatchResult> results;
     int32_t expected = 0;
     for (size_t i = 1; i < frames.size(); ++i) {
-        results.push_back(matchFramesBetweenPanels(frames[i - 1], frames[i], expected, 0.7, panels));
+        results.push_back(joinPair(frames[i - 1], frames[i], i, expected, panels, pairPanels[i - 1]).result);
         if (!results.back().matched) break;
-        expected = results.back().overlap;
+        expected = expectationAfter(frames[i - 1].height, results.back());
     }
     return results;
 }
 
-std::vector<MatchResult> pairsOf(const std::vector<PixelImage>& frames, const SidePanels& panels, bool parallel) {
+std::vector<MatchResult> pairsOf(const std::vector<PixelImage>& frames, const SidePanels& panels,
+                                 const std::vector<SidePanels>& pairPanels, bool parallel) {
     std::vector<MatchResult> results;
-    matchFramePairs(frames, panels, parallel, [&](size_t pair, const MatchResult& r) {
+    matchFramePairs(frames, panels, pairPanels, parallel, [&](size_t pair, const PairJoin& join) {
         EXPECT_EQ(pair, results.size() + 1) << "pairs out of order";
-        results.push_back(r);
+        results.push_back(join.result);
     });
     return results;
 }
@@ -116,18 +118,21 @@ TEST(PairMatching, BothThreadsGiveTheResultsOfTheOneByOneOrder) {
     sets.push_back(std::move(failing));
     for (const FrameSet& set : sets) {
         SCOPED_TRACE(set.name);
-        const SidePanels panels = detectCapturePanels(set.frames);
-        const std::vector<MatchResult> reference = pairsOneByOne(set.frames, panels);
-        expectSameResults(reference, pairsOf(set.frames, panels, false));
-        expectSameResults(reference, pairsOf(set.frames, panels, true));
+        std::vector<SidePanels> pairPanels;
+        for (size_t i = 1; i < set.frames.size(); ++i)
+            pairPanels.push_back(detectSidePanels(set.frames[i - 1], set.frames[i]));
+        const SidePanels panels = capturePanelsOfPairs(pairPanels);
+        const std::vector<MatchResult> reference = pairsOneByOne(set.frames, panels, pairPanels);
+        expectSameResults(reference, pairsOf(set.frames, panels, pairPanels, false));
+        expectSameResults(reference, pairsOf(set.frames, panels, pairPanels, true));
     }
 }
 
 TEST(PairMatching, AThrowingReceiverStopsTheMatching) {
     const std::vector<PixelImage> frames = framesAt(makeDocumentPage(320, 1400, 5), {0, 150, 300, 450, 600}, 300);
     size_t seen = 0;
-    EXPECT_THROW(matchFramePairs(frames, SidePanels{}, true,
-                                 [&](size_t pair, const MatchResult&) {
+    EXPECT_THROW(matchFramePairs(frames, SidePanels{}, {}, true,
+                                 [&](size_t pair, const PairJoin&) {
                                      ++seen;
                                      if (pair == 2) throw std::runtime_error("invalid seam");
                                  }),
