@@ -119,7 +119,7 @@ TEST(Composer, LastGrabOfAFewRowsIsJoinedByItsShift) {
     for (int32_t last : {1, 4, 7}) {
         SCOPED_TRACE(last);
         CapturedLog log;
-        const PixelImage out = composeFrames(framesAt(page, {0, 300, 300 + last}, 420));
+        const PixelImage out = composeFrames(framesAt(page, {0, 300, 300 + last}, 420), log.sink());
         EXPECT_TRUE(imagesEqual(cropRows(page, 0, 720 + last), out));
         const std::vector<std::string> lines = log.lines();
         ASSERT_EQ(lines.size(), 3u);
