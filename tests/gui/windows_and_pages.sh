@@ -108,10 +108,12 @@ run_at_dpi() {
     wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
     hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
     # Row tops of the settings layout (see settings_layout.h): the classic rows
-    # over the height left after the two added rows (60 DIPs each), which
-    # follow the logging row at its spacing (c: copy after capture, k: hotkey).
+    # over the height left after the added rows (kAddedSettingsRows, 60 DIPs
+    # each), which follow the logging row at its spacing (c: copy after
+    # capture, k: hotkey).
+    local added_rows=2
     local m R oy t a g l c k
-    read -r m R oy t a g l c k < <(awk -v W="$wd" -v H="$((hd - 120))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+    read -r m R oy t a g l c k < <(awk -v W="$wd" -v H="$((hd - 60 * added_rows))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
                 t = clamp((H - 360) / 60, 0, 1); g = 52 * t + 272 + oy;
                 printf "%d %d %d %f %d %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
