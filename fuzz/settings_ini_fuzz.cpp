@@ -10,17 +10,19 @@
 
 namespace {
 
-// Whether an entry is one of the four keys that saving writes (names match
+// Whether an entry is one of the keys that saving writes (names match
 // ignoring case, as the document matches them).
 bool isOneOfOurs(const tf::IniDocument::Entry& e) {
     static const tf::IniDocument ours = tf::IniDocument::parse(
-        "[general]\ncaptureFolder=\nlanguage=\nopenAfterCapture=\ncaptureLoggingEnabled=\n");
+        "[general]\ncaptureFolder=\nlanguage=\nopenAfterCapture=\ncaptureLoggingEnabled=\n"
+        "copyAfterCapture=\ncaptureHotkey=\n");
     return ours.get(e.section, e.key).has_value();
 }
 
 bool sameRecord(const tf::Settings& a, const tf::Settings& b) {
     return a.captureFolder == b.captureFolder && a.language == b.language && a.openAfterCapture == b.openAfterCapture &&
-           a.captureLoggingEnabled == b.captureLoggingEnabled;
+           a.captureLoggingEnabled == b.captureLoggingEnabled && a.copyAfterCapture == b.copyAfterCapture &&
+           a.captureHotkey == b.captureHotkey;
 }
 
 }  // namespace
@@ -34,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (loaded.captureFolder.empty() || loaded.captureFolder.size() > 32767) std::abort();
     if (loaded.language != tf::UiLanguage::English && loaded.language != tf::UiLanguage::ChineseSimplified) std::abort();
 
-    if (!tf::saveSettingsTo(profile, loaded) || profile.writes != 4) std::abort();
+    if (!tf::saveSettingsTo(profile, loaded) || profile.writes != 6) std::abort();
     for (const auto& e : before) {
         if (isOneOfOurs(e)) continue;
         if (profile.doc.get(e.section, e.key) != e.value) std::abort();

@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev googletest libgmock-dev libbenchmark-dev libspng-dev zlib1g-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb xdotool x11-utils imagemagick xcompmgr
+  wine64 xvfb xdotool x11-utils imagemagick xcompmgr xclip
   fonts-wqy-microhei fonts-dejavu-core
   python3 time
 )

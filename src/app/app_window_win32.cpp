@@ -4,13 +4,16 @@
 #include "app/dpi.h"
 #include "app/geometry.h"
 #include "app/commands_win32.h"
+#include "app/copy_and_hotkey_win32.h"
 #include "app/page_driver_win32.h"
 #include "settings/settings_store.h"
 #include "settings/texts.h"
 #include "ui/button_proc_win32.h"
 #include "ui/page_painter_win32.h"
 #include "ui/renderer_win32.h"
+#include "ui/palette.h"
 #include "ui/settings_window_win32.h"
+#include "ui/win32_handles.h"
 
 namespace tf {
 
@@ -23,6 +26,18 @@ UINT_PTR timerId(TimerId id) { return static_cast<UINT_PTR>(id); }
 
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+// The page colour, for the erase before Direct2D has drawn anything and for
+// the owner-drawn buttons' background: a window that appears before its first
+// paint shows the page, never a grey or black placeholder.
+HBRUSH pageBrush() {
+    static UniqueGdiObject brush(CreateSolidBrush(palette::pageBackground));
+    return static_cast<HBRUSH>(brush.get());
+}
+
+bool isKeyMessage(UINT message) {
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP;
+}
+
 }  // namespace
 
 // IsDialogMessageW would turn Enter and Esc into WM_COMMAND IDOK (1) and
@@ -31,6 +46,7 @@ Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 bool routeDialogKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
+    if (recordingHotkey()) return false;  // Esc and Enter are keys the chord control records
     if (within(settingsWindow)) {
         if (msg.wParam != VK_ESCAPE) return false;
         SendMessageW(settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
@@ -53,8 +69,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (mainWindow == nullptr) mainWindow = window;
             createMainControls(window);
             layoutMainWindowControls();
+            registerCaptureHotkey(window);
             return 0;
         case WM_DESTROY:
+            releaseCaptureHotkey();
             closeOverlay();
             if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
             releaseRenderer();
@@ -80,7 +98,20 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 DestroyWindow(window);
             }
             return 0;
-        case WM_ERASEBKGND: return 1;
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(window, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, pageBrush());
+            return 1;
+        }
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(pageBrush());
+        case WM_HOTKEY: onHotkeyMessage(wParam); return 0;
+        case WM_RENDERFORMAT:
+        case WM_RENDERALLFORMATS:
+        case WM_DESTROYCLIPBOARD:
+            if (handleMainClipboardMessage(window, message, wParam)) return 0;
+            break;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const Size min = minimumTrackSize(displayedMainState(), !savedImagePath.empty(), windowDpi(window));
@@ -96,6 +127,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             if (wParam == timerId(TimerId::SavingAnimation)) {
                 onSavingTimer();
+            } else if (wParam == timerId(TimerId::CopiedNotice)) {
+                endCopiedNotice();
             } else if (wParam == timerId(TimerId::FocusRestore)) {
                 KillTimer(window, timerId(TimerId::FocusRestore));
                 SetFocus(window);
@@ -146,6 +179,7 @@ HWND createMainWindow() {
     wc.hInstance = appInstance;
     wc.hIcon = bigIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = pageBrush();
     wc.lpszClassName = kMainWindowClass;
     RegisterClassW(&wc);
 
@@ -172,14 +206,18 @@ HWND createMainWindow() {
         SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     setUiState(UiState::Home);
+    // The text renderer's first set-up takes a noticeable time under Wine; done
+    // before the window shows, its first frame is the finished page.
+    ensureTextRenderer();
     showAndActivateMain();
-    UpdateWindow(mainWindow);
+    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return mainWindow;
 }
 
 void runMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (recordingHotkey() && isKeyMessage(msg.message) && recordHotkeyKey(msg.message, msg.wParam)) continue;
         if (routeDialogKey(msg)) continue;
         if (settingsWindow != nullptr && IsDialogMessageW(settingsWindow, &msg)) continue;
         if (mainWindow != nullptr && IsDialogMessageW(mainWindow, &msg)) continue;

@@ -10,6 +10,7 @@
 
 #include "app/app_globals_win32.h"
 #include "app/control_table_win32.h"
+#include "app/copy_and_hotkey_win32.h"
 #include "app/app_window_win32.h"
 #include "app/page_driver_win32.h"
 #include "settings/pickers_win32.h"
@@ -45,17 +46,37 @@ void openSavedImage() {
     if (!savedImagePath.empty()) openWithShell(savedImagePath.c_str());
 }
 
+bool* switchSetting(ControlId id) {
+    switch (id) {
+        case ControlId::OpenAfterCapture: return &settings.openAfterCapture;
+        case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
+        case ControlId::CopyAfterCapture: return &settings.copyAfterCapture;
+        default: return nullptr;
+    }
+}
+
+bool switchIsOn(ControlId id) {
+    const bool* value = switchSetting(id);
+    return value != nullptr && *value;
+}
+
 void flipSwitchSetting(ControlId id) {
+    bool* value = switchSetting(id);
+    if (value == nullptr) return;
     // A failed save is not reported: the switch holds for the rest of the run.
-    if (id == ControlId::OpenAfterCapture) settings.openAfterCapture = !settings.openAfterCapture;
-    else if (id == ControlId::CaptureLogging) settings.captureLoggingEnabled = !settings.captureLoggingEnabled;
-    else return;
+    *value = !*value;
     saveSettings();
     if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);
 }
 
 void runEnterKey() {
     if (saveInProgress) return;
+    // A focused working button does what it says; otherwise the page's action.
+    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == mainWindow &&
+                                   IsWindowVisible(focused) && IsWindowEnabled(focused)) {
+        SendMessageW(focused, BM_CLICK, 0, 0);
+        return;
+    }
     const UiState s = currentUiState();
     if (s == UiState::Home) beginSelection();
     else if (s == UiState::Result && !savedImagePath.empty()) openSavedImage();
@@ -68,6 +89,7 @@ void runMainCommand(HWND window, ControlId command) {
             if (!saveInProgress) beginSelection();
             break;
         case ControlId::OpenImage: openSavedImage(); break;
+        case ControlId::CopyImage: copySavedImage(); break;
         case ControlId::Settings:
             if (isHomeLike(currentUiState())) {
                 suppressSettingsFocusRing(false);
@@ -93,7 +115,8 @@ void runMainCommand(HWND window, ControlId command) {
             }
             break;
         case ControlId::OpenAfterCapture:
-        case ControlId::CaptureLogging: flipSwitchSetting(command); break;
+        case ControlId::CaptureLogging:
+        case ControlId::CopyAfterCapture: flipSwitchSetting(command); break;
         case ControlId::ProductHome:
         case ControlId::ProductSite:
         case ControlId::AboutProduct: openWithShell(kProductPageUrl); break;
@@ -114,6 +137,8 @@ void handleStitchDone(StitchResult* raw) {
         keepSavedCapture(*result);
         setUiState(UiState::Result);
         showAndActivateMain();
+        // The file is written by now; the clipboard only ever gets a copy of it.
+        if (settings.copyAfterCapture) copySavedImage();
         if (settings.openAfterCapture) openSavedImage();
     } else {
         failCaptureAndShowMain(tr(texts::stitchFailedMessage), MB_ICONERROR);

@@ -17,8 +17,12 @@ inline constexpr wchar_t kReleasePageUrl[] = L"https://github.com/quorvelle/quor
 
 // WM_COMMAND of the main window.
 void runMainCommand(HWND window, ControlId command);
-// Enter on the main window: starts a capture on Home, opens the image on Result.
+// Enter on the main window: clicks the focused button; with none focused,
+// starts a capture on Home and opens the image on Result.
 void runEnterKey();
+// The setting a switch control flips, or null for any other control.
+bool* switchSetting(ControlId id);
+bool switchIsOn(ControlId id);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
 void flipSwitchSetting(ControlId id);
 void openSavedImage();

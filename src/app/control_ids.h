@@ -19,6 +19,7 @@ enum class ControlId : int32_t {
     CaptureAnother = 3,
     Settings = 4,  // the gear; "Back" on the in-window settings pages
     OpenFolder = 5,
+    CopyImage = 6,
     // Title-bar style buttons of the custom frame.
     Minimize = 10,
     Close = 11,
@@ -33,6 +34,8 @@ enum class ControlId : int32_t {
     Language = 31,
     OpenAfterCapture = 32,
     CaptureLogging = 33,
+    CopyAfterCapture = 34,
+    CaptureHotkey = 35,  // shows the chord; pressed, it records the next one
     // Links and the update check.
     ProductHome = 40,
     ProductSite = 41,
@@ -49,7 +52,7 @@ constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
-    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging;
+    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture;
 }
 
 // SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
@@ -81,10 +84,19 @@ inline constexpr IconId kLastIcon = IconId::ChevronDown;
 // The icon group every window shows (ICON in tallyframe.rc).
 inline constexpr int32_t kAppIconResource = 101;
 
-// Timers of the main window (SetTimer ids).
+// Timers (SetTimer ids) of the main window and of the selection overlay.
 enum class TimerId : uintptr_t {
+    HideMainWindow = 1,  // on the overlay: the main window goes once the overlay is up
     SavingAnimation = 3,
     FocusRestore = 4,
+    CopiedNotice = 5,    // "Copied" on the Copy image button goes back to its label
+};
+
+// RegisterHotKey ids of the main window: the capture hotkey takes one, a new
+// chord is tried under the other before the old one is let go.
+enum class HotkeyId : int32_t {
+    CaptureFirst = 1,
+    CaptureSecond = 2,
 };
 
 }  // namespace tf

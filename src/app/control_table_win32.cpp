@@ -27,7 +27,8 @@ struct MainControl {
 constexpr MainControl kMainControls[] = {
     {ControlId::StartCapture, true},       {ControlId::OpenImage, false},
     {ControlId::CaptureAnother, false},    {ControlId::Settings, true},
-    {ControlId::OpenFolder, false},        {ControlId::GeneralNavigation, false},
+    {ControlId::OpenFolder, false},        {ControlId::CopyImage, false},
+    {ControlId::GeneralNavigation, false},
     {ControlId::HelpNavigation, false},    {ControlId::AboutNavigation, false},
     {ControlId::ChooseFolder, false},      {ControlId::Language, false},
     {ControlId::OpenAfterCapture, false},  {ControlId::CaptureLogging, false},
@@ -64,6 +65,9 @@ std::wstring controlLabel(ControlId id) {
         case ControlId::CaptureAnother: return tr(texts::captureAnotherButton);
         case ControlId::Settings: return tr(texts::settingsButton);
         case ControlId::OpenFolder: return tr(texts::openFolderButton);
+        case ControlId::CopyImage: return tr(texts::copyImageButton);
+        case ControlId::CopyAfterCapture: return tr(texts::copyAfterLabel);
+        case ControlId::CaptureHotkey: return tr(texts::captureHotkeyLabel);
         case ControlId::GeneralNavigation: return tr(texts::generalNavigation);
         case ControlId::HelpNavigation: return tr(texts::helpNavigation);
         case ControlId::AboutNavigation:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "app/dpi.h"
 
@@ -115,14 +116,24 @@ MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state
     out.start.rect = placeRect(page.startButton, dpi);
     out.openImage.rect = placeRect(page.firstResultAction, dpi);
     out.captureAnother.rect = placeRect(page.secondResultAction, dpi);
-    const int32_t folderWidth = language == UiLanguage::English ? 240 : 160;
-    out.openFolder.rect =
-        placeDips((cw - folderWidth) / 2, static_cast<int32_t>(page.folderRow.top), folderWidth, 36, dpi);
+    ControlPlacement* quiet[] = {&out.openFolder, &out.copyImage};
+    static_assert(std::size(quiet) == std::size(kQuietResultButtons));
+    int32_t rowWidth = -kQuietResultButtonGap;
+    for (const QuietResultButton& q : kQuietResultButtons) {
+        rowWidth += (language == UiLanguage::English ? q.englishWidth : q.chineseWidth) + kQuietResultButtonGap;
+    }
+    int32_t x = (cw - rowWidth) / 2;
+    for (size_t i = 0; i < std::size(quiet); ++i) {
+        const int32_t w = language == UiLanguage::English ? kQuietResultButtons[i].englishWidth
+                                                          : kQuietResultButtons[i].chineseWidth;
+        quiet[i]->rect = placeDips(x, static_cast<int32_t>(page.folderRow.top), w, 36, dpi);
+        x += w + kQuietResultButtonGap;
+    }
 
     const bool homeLike = state == UiState::Home || state == UiState::Failed;
     out.start.visible = homeLike || (state == UiState::Result && !hasSavedImage);
     out.settings.visible = homeLike || state == UiState::Result;
-    out.openImage.visible = out.captureAnother.visible = out.openFolder.visible = resultMode;
+    out.openImage.visible = out.captureAnother.visible = out.openFolder.visible = out.copyImage.visible = resultMode;
     return out;
 }
 

@@ -61,8 +61,21 @@ struct MainControlsLayout {
     ControlPlacement captureAnother;  // id 3
     ControlPlacement settings;        // id 4
     ControlPlacement openFolder;      // id 5
+    ControlPlacement copyImage;       // id 6, beside Open containing folder
     bool operator==(const MainControlsLayout&) const = default;
 };
+
+// The quiet link-like buttons under the result page's two actions, left to
+// right, and their widths in DIPs per language. They are centred as a group.
+struct QuietResultButton {
+    int32_t englishWidth;
+    int32_t chineseWidth;
+};
+inline constexpr QuietResultButton kQuietResultButtons[] = {
+    {240, 160},  // Open containing folder
+    {130, 120},  // Copy image
+};
+inline constexpr int32_t kQuietResultButtonGap = 8;
 
 // The layout pass for a client area of `clientPx` pixels at `dpi`.
 MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state, bool hasSavedImage,

@@ -104,6 +104,7 @@ void layoutMainWindowControls() {
     placeControl(controlSlot(ControlId::OpenImage), l.openImage);
     placeControl(controlSlot(ControlId::CaptureAnother), l.captureAnother);
     placeControl(controlSlot(ControlId::OpenFolder), l.openFolder);
+    placeControl(controlSlot(ControlId::CopyImage), l.copyImage);
 }
 
 void scrollSettingsPage(HWND window, WPARAM wParam) {

@@ -3,11 +3,13 @@
 
 #include <windows.h>
 #include <shellscalingapi.h>
+#include <windowsx.h>
 
 #include <memory>
 
 #include "app/app_globals_win32.h"
 #include "app/app_window_win32.h"
+#include "app/control_ids.h"
 #include "app/page_driver_win32.h"
 #include "stitch/save_session_win32.h"
 #include "capture/capture_controller.h"
@@ -31,6 +33,9 @@ constexpr wchar_t kOverlayClass[] = L"TallyframeTaskOverlay";
 // Keeps the overlay's own pixels out of screen grabs (Windows 10 2004 on).
 constexpr DWORD kExcludeFromCapture = 0x11;
 bool overlayClassRegistered = false;
+// Hides the main window this long after the overlay has been put on the screen.
+constexpr UINT kHideMainWindowDelayMs = 30;
+constexpr UINT_PTR kHideMainWindowTimer = static_cast<UINT_PTR>(TimerId::HideMainWindow);
 
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -63,6 +68,22 @@ POINT cursorPos() {
     return p;
 }
 
+// Where the pointer was when the mouse message being handled was made: a drag
+// that began while the GUI thread was busy still starts where it was pressed.
+POINT messagePos() {
+    const DWORD p = GetMessagePos();
+    return {GET_X_LPARAM(p), GET_Y_LPARAM(p)};
+}
+
+// Hiding a window can block: Wine without a window manager waits 2 s for one
+// to confirm. It is done once the overlay is up, so that the overlay shows at
+// once and a drag begun meanwhile lands on it, not on the window below.
+void hideMainWindow() {
+    if (mainWindow == nullptr || !IsWindowVisible(mainWindow)) return;
+    SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
 SelectionState* stateOf(HWND window) {
     return reinterpret_cast<SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
@@ -82,6 +103,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
 
     setUiState(UiState::Capturing);
     closeOverlay();  // the selection window (and the state `anchor` came from) is gone after this
+    hideMainWindow();  // if the selection was quicker than the overlay's timer
 
     HWND overlay = createOverlayWindow(
         WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, overlayBounds);
@@ -100,7 +122,7 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
 void onMouseMove(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr) return;
-    const POINT p = cursorPos();
+    const POINT p = messagePos();
     if (s->dragging && s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         s->current = {c.x, c.y};
@@ -119,7 +141,7 @@ void onMouseMove(HWND window) {
 void onButtonDown(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr) return;
-    s->anchor = cursorPos();
+    s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
     overlayBounds = s->workArea;
     s->clampToWorkArea = true;
@@ -134,7 +156,7 @@ void onButtonUp(HWND window) {
     SelectionState* s = stateOf(window);
     if (currentUiState() != UiState::Selecting || s == nullptr || !s->dragging) return;
     ReleaseCapture();
-    POINT p = cursorPos();
+    POINT p = messagePos();
     if (s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         p = {c.x, c.y};
@@ -195,6 +217,11 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             requestFinish();  // the capture ends and saves what it has
         }
         return 0;
+    case WM_TIMER:
+        if (wParam != kHideMainWindowTimer) break;
+        KillTimer(window, kHideMainWindowTimer);
+        if (selecting) hideMainWindow();
+        return 0;
     case WM_MOUSEMOVE:
         onMouseMove(window);
         return 0;
@@ -228,10 +255,6 @@ bool registerOverlayClass() {
 void beginSelection() {
     if (!isHomeLike(currentUiState())) return;
     setUiState(UiState::Selecting);
-    if (mainWindow != nullptr) {
-        SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-        ShowWindow(mainWindow, SW_HIDE);
-    }
     if (!registerOverlayClass()) {
         failCaptureAndShowMain();
         return;
@@ -246,9 +269,12 @@ void beginSelection() {
     overlayWindow = overlay;
     overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
+    // The dimmed picture is in place before the window shows, so that it is
+    // the first frame anyone sees.
+    redrawOverlay();
     ShowWindow(overlay, SW_SHOW);
     SetForegroundWindow(overlay);
-    redrawOverlay();
+    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow();
 }
 
 void cancelSelection() {

@@ -24,14 +24,21 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     record.language = equalsIgnoringCase(language, L"en-US") ? UiLanguage::English : UiLanguage::ChineseSimplified;
     record.openAfterCapture = profile.readInt(kSection, L"openAfterCapture", 1) != 0;
     record.captureLoggingEnabled = profile.readInt(kSection, L"captureLoggingEnabled", 0) != 0;
+    record.copyAfterCapture = profile.readInt(kSection, L"copyAfterCapture", 1) != 0;
+    // Present but blank means no hotkey; text that is no chord means the default.
+    const std::wstring chord =
+        profile.readString(kSection, L"captureHotkey", formatHotkeyChord(defaultCaptureHotkey()), 64);
+    record.captureHotkey = parseHotkeyChord(chord).value_or(defaultCaptureHotkey());
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
-    // All four are attempted even when one fails.
+    // All are attempted even when one fails.
     bool ok = profile.writeString(kSection, L"captureFolder", record.captureFolder);
     ok = profile.writeString(kSection, L"language", record.language == UiLanguage::English ? L"en-US" : L"zh-CN") && ok;
     ok = profile.writeString(kSection, L"openAfterCapture", record.openAfterCapture ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureLoggingEnabled", record.captureLoggingEnabled ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"copyAfterCapture", record.copyAfterCapture ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"captureHotkey", formatHotkeyChord(record.captureHotkey)) && ok;
     return ok;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// settings.ini: the four settings of the `settings` record, section "general".
+// settings.ini: the settings of the `settings` record, section "general".
 // The rules are portable and run over a small profile interface; Windows uses
 // the profile-string functions, the tests an in-memory INI document.
 
@@ -26,7 +26,7 @@ public:
 
 // Reads the record from the settings file. Called once at start.
 void loadSettings();
-// Writes all four keys; true only when every write succeeded. Never throws and
+// Writes every key; true only when every write succeeded. Never throws and
 // never changes the record.
 bool saveSettings();
 

@@ -114,6 +114,13 @@ inline constexpr BilingualText resultStatistics{L"%llu \u00D7 %llu px  \u00B7  %
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 inline constexpr BilingualText copyPathButton{L"Copy path", L"复制路径"};
 inline constexpr BilingualText copiedButton{L"Copied", L"已复制"};
+inline constexpr BilingualText copyImageButton{L"Copy image", L"复制图片"};  // 6
+inline constexpr BilingualText copyTooLargeMessage{L"The image is too large for the clipboard. The saved file is unchanged.",
+                                                   L"图片太大，无法放到剪贴板。已保存的文件不受影响。"};
+inline constexpr BilingualText copyBusyMessage{
+    L"Another program is using the clipboard. Try again in a moment.", L"剪贴板正被其他程序占用，请稍后再试。"};
+inline constexpr BilingualText copyFailedMessage{L"The image could not be copied. The saved file is unchanged.",
+                                                 L"无法复制图片。已保存的文件不受影响。"};
 
 // ---- Settings pages: header ---------------------------------------------------------------
 inline constexpr BilingualText settingsHeader{L"Settings", L"设置"};
@@ -137,6 +144,16 @@ inline constexpr BilingualText openAfterDescription{L"Open the image after savin
 inline constexpr BilingualText loggingLabel{L"Enable capture logging", L"开启截图日志"};  // also 33's text
 inline constexpr BilingualText loggingDescription{L"Save capture logs and intermediate frames when enabled",
                                                   L"开启后保存截图日志与中间过程"};
+inline constexpr BilingualText copyAfterLabel{L"Copy the image after capturing", L"截图后复制图片"};  // also 34's text
+inline constexpr BilingualText copyAfterDescription{L"Put each saved image on the clipboard",
+                                                    L"每次保存后把图片放到剪贴板"};
+inline constexpr BilingualText captureHotkeyLabel{L"Capture hotkey", L"截图快捷键"};  // also 35's text
+inline constexpr BilingualText captureHotkeyDescription{L"Starts a long screenshot from any program",
+                                                        L"在任意程序中开始截长图"};
+inline constexpr BilingualText hotkeyNone{L"None", L"无"};                                  // 35 with no chord
+inline constexpr BilingualText hotkeyRecording{L"Press a key chord", L"请按下快捷键"};       // 35 while recording
+inline constexpr BilingualText hotkeyInUseNotice{L"In use by another program", L"已被其他程序占用"};
+inline constexpr BilingualText hotkeyFailedNotice{L"Could not be registered", L"无法注册"};
 inline constexpr BilingualText feedbackLink{L"Feedback", L"问题反馈"};  // 42
 
 // ---- Settings window: help page -----------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "app/app_globals_win32.h"
+#include "app/commands_win32.h"
 #include "app/control_table_win32.h"
 #include "app/page_driver_win32.h"
 #include "settings/settings.h"
@@ -140,9 +141,7 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
     if (out == nullptr) return E_INVALIDARG;
-    const bool on = controlId_ == ControlId::OpenAfterCapture
-                        ? settings.openAfterCapture
-                        : controlId_ == ControlId::CaptureLogging && settings.captureLoggingEnabled;
+    const bool on = switchIsOn(controlId_);
     *out = on ? ToggleState_On : ToggleState_Off;
     return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include "app/control_table_win32.h"
 #include "app/app_window_win32.h"
+#include "app/copy_and_hotkey_win32.h"
 #include "ui/automation_provider_win32.h"
 
 namespace tf {
@@ -35,8 +36,14 @@ LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
             if (hoverButton == button) hoverButton = nullptr;
             InvalidateRect(button, nullptr, FALSE);
             break;
-        case WM_SETFOCUS:
+        case WM_GETDLGCODE:
+            // While it records, every key is the chord's, Tab and Esc included.
+            if (id == ControlId::CaptureHotkey && recordingHotkey()) return DLGC_WANTALLKEYS;
+            break;
         case WM_KILLFOCUS:
+            if (id == ControlId::CaptureHotkey) endHotkeyRecording();
+            [[fallthrough]];
+        case WM_SETFOCUS:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
             if (id == ControlId::Settings && GetParent(button) == mainWindow) settingsFocusRingSuppressed = false;

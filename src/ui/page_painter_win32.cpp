@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "app/app_globals_win32.h"
+#include "app/commands_win32.h"
 #include "app/control_table_win32.h"
+#include "app/copy_and_hotkey_win32.h"
 #include "app/dpi.h"
 #include "app/geometry.h"
 #include "app/app_window_win32.h"
@@ -191,6 +193,15 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             iconColour = palette::accent;
             iconRect = offsetRect(rc, md(dpi, 6), md(dpi, 10), md(dpi, 26), md(dpi, 30));
             break;
+        case ControlId::CopyImage:
+            focusRing(t, b, 1, 7);
+            drawText(t, copiedNoticeShown() ? tr(texts::copiedButton) : tr(texts::copyImageButton),
+                     rectF(30, p, b.w, p + b.h), 14, 400, b.pressed ? palette::accentPressed : palette::accent,
+                     kTextLeft);
+            iconId = IconId::Copy;
+            iconColour = palette::accent;
+            iconRect = offsetRect(rc, md(dpi, 6), md(dpi, 10), md(dpi, 26), md(dpi, 30));
+            break;
         case ControlId::Minimize:
         case ControlId::Close:
         case ControlId::CloseSettings: {
@@ -249,10 +260,19 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             iconRect = offsetRect(rc, md(dpi, w - 30), md(dpi, 13), md(dpi, w - 14), md(dpi, 29));
             break;
         }
+        case ControlId::CaptureHotkey: {
+            const bool recording = recordingHotkey();
+            fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (recording || b.pressed || b.hot) ? palette::tint : palette::white);
+            hairline(t, b, 8, recording ? palette::accent : palette::border);
+            drawText(t, hotkeyControlText(), rectF(10, p, b.w - 10, p + b.h), 14, recording ? 400 : 500,
+                     recording ? palette::accent : palette::titleText, kTextCentred | DT_END_ELLIPSIS);
+            focusRing(t, b, 1, 7);
+            break;
+        }
         case ControlId::OpenAfterCapture:
-        case ControlId::CaptureLogging: {
-            const bool on =
-                control == ControlId::OpenAfterCapture ? settings.openAfterCapture : settings.captureLoggingEnabled;
+        case ControlId::CaptureLogging:
+        case ControlId::CopyAfterCapture: {
+            const bool on = switchIsOn(control);
             fillRoundedRect(t, rectF(0, 0, 48, 26), 13, on ? palette::accent : palette::disabled);
             const float kx = on ? 25.0f : 3.0f;
             fillRoundedRect(t, rectF(kx, 3, kx + 20, 23), 10, palette::white);

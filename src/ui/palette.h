@@ -19,6 +19,7 @@ inline constexpr COLORREF faintText = rgbHex(0x98A2B3);
 inline constexpr COLORREF success = rgbHex(0x159455);
 inline constexpr COLORREF white = rgbHex(0xFFFFFF);
 inline constexpr COLORREF divider = rgbHex(0xE7EAF0);
+inline constexpr COLORREF warningText = rgbHex(0xB42318);
 inline constexpr COLORREF quietIcon = rgbHex(0x5A5A5A);
 
 }  // namespace tf::palette

@@ -31,6 +31,34 @@ SettingsLayout computeSettingsLayout(float W, float H) {
     return l;
 }
 
+SettingsLayout computeSettingsPageLayout(float W, float H, float scrolled) {
+    SettingsLayout l = computeSettingsLayout(W, H - kAddedSettingsRowsHeight);
+    const float pitch = 52 + 8 * l.spread;
+    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+        l.addedRowTops[i] = l.loggingRowTop + pitch * static_cast<float>(i + 1);
+    }
+    l.feedbackRowTop += pitch * static_cast<float>(kAddedSettingsRowCount);
+    if (scrolled != 0) {
+        for (RectF* r : {&l.headerTitle, &l.headerSubtitle}) {
+            r->top -= scrolled;
+            r->bottom -= scrolled;
+        }
+        for (float* top : {&l.folderLabelTop, &l.folderDescriptionTop, &l.folderRowTop, &l.languageRowTop,
+                           &l.openAfterRowTop, &l.loggingRowTop, &l.feedbackRowTop}) {
+            *top -= scrolled;
+        }
+        for (float& top : l.addedRowTops) top -= scrolled;
+        l.offsetY -= scrolled;
+    }
+    return l;
+}
+
+float settingsPageScrollLimit(float height) {
+    // At the least spread the feedback row ends at 356 DIPs, plus the added rows.
+    const float content = 364 + (52.0f / kAddedSettingsRowPitch) * kAddedSettingsRowsHeight;
+    return std::max(0.0f, content - height);
+}
+
 namespace {
 
 // DIP values are truncated before they are scaled, as in the main window.
@@ -43,11 +71,12 @@ ControlPlacement place(float x, float y, float w, float h, uint32_t dpi, bool vi
 
 }  // namespace
 
-SettingsControlsLayout layoutSettingsControls(Size clientPx, uint32_t dpi, UiState state, UiLanguage language) {
+SettingsControlsLayout layoutSettingsControls(Size clientPx, uint32_t dpi, UiState state, UiLanguage language,
+                                              float scrolled) {
     const float scale = 96.0f / static_cast<float>(effectiveDpi(dpi));
     const float W = static_cast<float>(std::lroundf(static_cast<float>(clientPx.width) * scale));
     const float H = static_cast<float>(std::lroundf(static_cast<float>(clientPx.height) * scale));
-    const SettingsLayout l = computeSettingsLayout(W, H);
+    const SettingsLayout l = computeSettingsPageLayout(W, H, scrolled);
     const bool visible = state != UiState::SettingsHelp && state != UiState::SettingsAbout;
     const float m = l.margin, R = l.right;
     SettingsControlsLayout out;
@@ -57,6 +86,12 @@ SettingsControlsLayout layoutSettingsControls(Size clientPx, uint32_t dpi, UiSta
     out.openAfter = place(R - 48, l.openAfterRowTop + 7, 48, 26, dpi, visible);
     out.logging = place(R - 48, l.loggingRowTop + 7, 48, 26, dpi, visible);
     out.feedback = place(m, l.feedbackRowTop, language == UiLanguage::English ? 72 : 64, 32, dpi, visible);
+    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+        const float top = l.addedRowTops[i];
+        out.addedRows[i] = kAddedSettingsRows[i].kind == SettingsRowControl::Switch
+                               ? place(R - 48, top + 7, 48, 26, dpi, visible)
+                               : place(R - kChordControlWidth, top, kChordControlWidth, 42, dpi, visible);
+    }
     return out;
 }
 

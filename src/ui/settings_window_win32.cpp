@@ -10,6 +10,7 @@
 #include "app/control_table_win32.h"
 #include "app/dpi.h"
 #include "app/commands_win32.h"
+#include "app/copy_and_hotkey_win32.h"
 #include "app/app_window_win32.h"
 #include "app/page_driver_win32.h"
 #include "settings/pickers_win32.h"
@@ -35,14 +36,19 @@ constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId:
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
 std::array<HWND, 4> navigation{};
 
-// The rows of the general page, in tab order; they take the shared slots.
-constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,   ControlId::Language,
-                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback};
-// Every slot this window fills or borrows, emptied when it closes.
+// The classic rows of the general page, in tab order; they and the added rows
+// (kAddedSettingsRows) take the shared slots.
+constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language,
+                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging};
+// Every other slot this window fills or borrows, emptied when it closes.
 constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
                                         ControlId::Language,         ControlId::OpenAfterCapture,
                                         ControlId::CaptureLogging,   ControlId::Feedback,
                                         ControlId::PublisherSite,    ControlId::AboutProduct};
+
+// How far the general page is scrolled up (DIPs), when the window is shorter
+// than its rows.
+float pageScroll = 0;
 
 std::wstring settingsControlLabel(ControlId id) {
     switch (id) {
@@ -51,7 +57,12 @@ std::wstring settingsControlLabel(ControlId id) {
         case ControlId::Language: return tr(texts::languageCommand);
         case ControlId::OpenAfterCapture: return tr(texts::openAfterLabel);
         case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
-        default: return controlLabel(id);
+        case ControlId::CaptureHotkey: return hotkeyControlText();
+        default:
+            for (const AddedSettingsRow& row : kAddedSettingsRows) {
+                if (row.control == id) return tr(row.label);
+            }
+            return controlLabel(id);
     }
 }
 
@@ -59,16 +70,20 @@ void place(HWND control, int x, int y, int w, int h, bool visible) {
     placeControl(control, ControlPlacement{{x, y, x + w, y + h}, visible});
 }
 
+void createSlotControl(HWND window, ControlId id) {
+    const bool isStatic = id == ControlId::CaptureFolderBox;
+    const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
+                                 : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
+    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0, 0,
+                             window, controlMenu(id), appInstance, nullptr);
+    setControlSlot(id, c);
+    if (!isStatic) subclassOwnerButton(c);
+}
+
 void createControls(HWND window) {
-    for (ControlId id : kSlotIds) {
-        const bool isStatic = id == ControlId::CaptureFolderBox;
-        const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
-                                     : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
-        HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0,
-                                 0, window, controlMenu(id), appInstance, nullptr);
-        setControlSlot(id, c);
-        if (!isStatic) subclassOwnerButton(c);
-    }
+    for (ControlId id : kSlotIds) createSlotControl(window, id);
+    for (const AddedSettingsRow& row : kAddedSettingsRows) createSlotControl(window, row.control);
+    createSlotControl(window, ControlId::Feedback);
     for (size_t i = 0; i < navigation.size(); ++i) {
         const ControlId id = kNavigationIds[i];
         navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
@@ -134,6 +149,22 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
         drawText(t, r.description, D2D1::RectF(m, r.top + 24, R - 100, r.top + 46), 13, 400, palette::bodyText,
                  kTextLeft);
     }
+    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+        const AddedSettingsRow& row = kAddedSettingsRows[i];
+        const float top = l.addedRowTops[i];
+        const bool chord = row.kind == SettingsRowControl::Chord;
+        const float textRight = chord ? R - kChordControlWidth - 12 : R - 100;
+        drawText(t, tr(row.label), D2D1::RectF(m, top, chord ? textRight : R - 170, top + 24), 15, 500,
+                 palette::titleText, kTextLeft);
+        // A chord the system refused is reported in its row, in place of the description.
+        const HotkeyRegistration status = lastHotkeyRegistration();
+        const bool refused = chord && (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
+        const wchar_t* line = !refused ? tr(row.description)
+                              : status == HotkeyRegistration::InUse ? tr(texts::hotkeyInUseNotice)
+                                                                    : tr(texts::hotkeyFailedNotice);
+        drawText(t, line, D2D1::RectF(m, top + 24, textRight, top + 46), 13, refused ? 600 : 400,
+                 refused ? palette::warningText : palette::bodyText, kTextLeft);
+    }
     drawText(t, L"v1.0.0", D2D1::RectF(R - 80, l.feedbackRowTop, R, l.feedbackRowTop + 32), 12, 400, palette::bodyText,
              DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
 }
@@ -190,14 +221,19 @@ void layoutSettingsWindowControls() {
     RECT client{};
     GetClientRect(settingsWindow, &client);
     const UINT dpi = windowDpi(settingsWindow);
+    const float H = static_cast<float>(pixelsToDips(client.bottom, dpi));
+    pageScroll = std::clamp(pageScroll, 0.0f, settingsPageScrollLimit(H));
     const SettingsControlsLayout l =
-        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language);
+        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language, pageScroll);
     placeControl(controlSlot(ControlId::CaptureFolderBox), l.folderBox);
     placeControl(controlSlot(ControlId::ChooseFolder), l.chooseFolder);
     placeControl(controlSlot(ControlId::Language), l.language);
     placeControl(controlSlot(ControlId::OpenAfterCapture), l.openAfter);
     placeControl(controlSlot(ControlId::CaptureLogging), l.logging);
     placeControl(controlSlot(ControlId::Feedback), l.feedback);
+    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+        placeControl(controlSlot(kAddedSettingsRows[i].control), l.addedRows[i]);
+    }
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
     const int W = pixelsToDips(client.right, dpi);
@@ -211,7 +247,8 @@ void paintSettingsPage(HWND window, HDC hdc) {
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
-    const SettingsLayout l = computeSettingsLayout(W, H);
+    const bool generalPage = currentUiState() != UiState::SettingsHelp && currentUiState() != UiState::SettingsAbout;
+    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? pageScroll : 0);
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
@@ -245,10 +282,14 @@ bool openSettingsWindow() {
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     const int d = static_cast<int>(windowDpi(mainWindow));
-    const int w = dipsToPixels(620, static_cast<uint32_t>(d)), h = dipsToPixels(460, static_cast<uint32_t>(d));
+    // Taller by the added rows, so the classic rows keep their places; a work
+    // area too short for that gets a window that fits and a page that scrolls.
+    const Rect work = workAreaOf(mainWindow);
+    const int w = dipsToPixels(620, static_cast<uint32_t>(d));
+    const int h = std::min(dipsToPixels(460 + static_cast<int32_t>(kAddedSettingsRowsHeight), static_cast<uint32_t>(d)),
+                           std::max(dipsToPixels(400, static_cast<uint32_t>(d)), work.height()));
     RECT main{};
     GetWindowRect(mainWindow, &main);
-    const Rect work = workAreaOf(mainWindow);
     int x = main.left + ((main.right - main.left) - w) / 2;
     int y = main.top + ((main.bottom - main.top) - h) / 2;
     x = std::clamp(x, work.left, std::max(work.left, work.right - w));
@@ -270,13 +311,16 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
         case WM_CREATE:
             settingsWindow = window;
+            pageScroll = 0;
             createControls(window);
             layoutSettingsWindowControls();
             return 0;
         case WM_DESTROY:
+            endHotkeyRecording();
             closeSettingsFromPages();
             settingsWindow = nullptr;
             for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
+            for (const AddedSettingsRow& row : kAddedSettingsRows) setControlSlot(row.control, nullptr);
             navigation.fill(nullptr);
             if (mainWindow != nullptr) {
                 suppressSettingsFocusRing(true);
@@ -309,6 +353,18 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             if (wParam != VK_ESCAPE) break;
             DestroyWindow(window);
             return 0;
+        case WM_MOUSEWHEEL: {
+            RECT client{};
+            GetClientRect(window, &client);
+            const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
+            const float next = std::clamp(pageScroll + (GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? 48.0f : -48.0f), 0.0f, limit);
+            if (next != pageScroll) {
+                pageScroll = next;
+                layoutSettingsWindowControls();
+                InvalidateRect(window, nullptr, TRUE);
+            }
+            return 0;
+        }
         case WM_COMMAND:
             // IDCANCEL is the dialog navigation's Esc.
             if (LOWORD(wParam) == IDCANCEL) {
@@ -336,7 +392,15 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
                     }
                     break;
                 case ControlId::OpenAfterCapture:
-                case ControlId::CaptureLogging: flipSwitchSetting(command); break;
+                case ControlId::CaptureLogging:
+                case ControlId::CopyAfterCapture: flipSwitchSetting(command); break;
+                case ControlId::CaptureHotkey:
+                    if (recordingHotkey()) endHotkeyRecording();
+                    else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {
+                        SetFocus(c);
+                        beginHotkeyRecording(c);
+                    }
+                    break;
                 case ControlId::Feedback:
                     ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL);
                     break;

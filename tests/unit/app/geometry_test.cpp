@@ -163,11 +163,17 @@ TEST(MainControls, ResultPageAndFolderButtonWidth) {
     const MainControlsLayout en = layoutMainControls({660, 410}, 96, kResult, true, UiLanguage::English);
     EXPECT_EQ(en.openImage.rect, (Rect{124, 254, 320, 306}));
     EXPECT_EQ(en.captureAnother.rect, (Rect{340, 254, 536, 306}));
-    EXPECT_EQ(en.openFolder.rect, (Rect{210, 326, 450, 362}));
+    // Open containing folder and Copy image, centred together with an 8-DIP gap.
+    EXPECT_EQ(en.openFolder.rect, (Rect{141, 326, 381, 362}));
+    EXPECT_EQ(en.copyImage.rect, (Rect{389, 326, 519, 362}));
     EXPECT_EQ(en.settings.rect, (Rect{608, 16, 640, 48}));
     const MainControlsLayout zh =
         layoutMainControls({660, 410}, 96, kResult, true, UiLanguage::ChineseSimplified);
-    EXPECT_EQ(zh.openFolder.rect, (Rect{250, 326, 410, 362}));
+    EXPECT_EQ(zh.openFolder.rect, (Rect{186, 326, 346, 362}));
+    EXPECT_EQ(zh.copyImage.rect, (Rect{354, 326, 474, 362}));
+    // At 144 DPI the same DIPs scale by 1.5.
+    const MainControlsLayout big = layoutMainControls({990, 615}, 144, kResult, true, UiLanguage::English);
+    EXPECT_EQ(big.copyImage.rect, (Rect{584, 489, 779, 543}));
     // A fractional top (y = 0.5) is truncated before scaling.
     const MainControlsLayout odd = layoutMainControls({621, 341}, 96, kHome, false, UiLanguage::English);
     EXPECT_EQ(odd.start.rect, (Rect{181, 170, 441, 224}));
@@ -190,6 +196,7 @@ TEST(MainControls, VisibilityPerState) {
         EXPECT_EQ(l.openImage.visible, c.result) << uiStateName(c.state) << c.saved;
         EXPECT_EQ(l.captureAnother.visible, c.result) << uiStateName(c.state) << c.saved;
         EXPECT_EQ(l.openFolder.visible, c.result) << uiStateName(c.state) << c.saved;
+        EXPECT_EQ(l.copyImage.visible, c.result) << uiStateName(c.state) << c.saved;
     }
 }
 

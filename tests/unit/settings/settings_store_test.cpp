@@ -61,6 +61,45 @@ TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
     }
 }
 
+TEST(SettingsStore, CopyAndHotkeyKeysFallBackToTheirDefaults) {
+    const HotkeyChord ctrlShiftPrint = defaultCaptureHotkey();
+    const HotkeyChord altF9{hotkey_modifiers::kAlt, 0x78};
+    struct Case {
+        const char* ini;
+        bool copy;
+        HotkeyChord hotkey;
+        const wchar_t* written;  // what the next save writes for captureHotkey
+    } cases[] = {
+        {"", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncopyAfterCapture=0\n", false, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncopyAfterCapture=yes\n", false, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncopyAfterCapture=3\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncaptureHotkey=\n", true, HotkeyChord{}, L""},
+        {"[general]\ncaptureHotkey=   \n", true, HotkeyChord{}, L""},
+        {"[general]\ncaptureHotkey=f9 + ALT\n", true, altF9, L"Alt+F9"},
+        {"[general]\ncaptureHotkey=Ctrl+Hyper+K\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncaptureHotkey=Q\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncaptureHotkey=\xE6\x88\xAA\xE5\x9B\xBE\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[general]\ncaptureHotkey=\xFF\xFE+\x01\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+        {"[other]\ncopyAfterCapture=0\ncaptureHotkey=\n", true, ctrlShiftPrint, L"Ctrl+Shift+PrintScreen"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.copyAfterCapture = !c.copy;  // must be overwritten
+        s.captureHotkey = {hotkey_modifiers::kWin, 0x5A};
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.copyAfterCapture, c.copy);
+        EXPECT_EQ(s.captureHotkey, c.hotkey);
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"captureHotkey"), std::wstring(c.written));
+        EXPECT_EQ(p.doc.get(L"general", L"copyAfterCapture"), std::wstring(c.copy ? L"1" : L"0"));
+    }
+    const std::string longChord = "[general]\ncaptureHotkey=Ctrl+" + std::string(300, 'F') + "\n";
+    EXPECT_EQ(loaded(longChord).captureHotkey, ctrlShiftPrint);
+}
+
 TEST(SettingsStore, EmptyFolderMeansTheDesktopAndIsWrittenOutOnSave) {
     MemoryProfile p("[general]\ncaptureFolder=\n");
     Settings s;
@@ -71,24 +110,27 @@ TEST(SettingsStore, EmptyFolderMeansTheDesktopAndIsWrittenOutOnSave) {
     EXPECT_EQ(loaded(p.doc.serialize()).captureFolder, kDesktop);
 }
 
-TEST(SettingsStore, FirstSaveWritesAllFourKeysAndLeavesTheRestAlone) {
+TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     MemoryProfile p("; my notes\n[window]\nx=10\n[general]\nfavourite=blue\n");
     Settings s;
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(p.writes, 6);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
     EXPECT_EQ(p.doc.get(L"general", L"captureLoggingEnabled"), L"0");
+    EXPECT_EQ(p.doc.get(L"general", L"copyAfterCapture"), L"1");
+    EXPECT_EQ(p.doc.get(L"general", L"captureHotkey"), L"Ctrl+Shift+PrintScreen");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
-                 d = text.find("captureLoggingEnabled=");
-    EXPECT_TRUE(a < b && b < c && c < d);
+                 d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
+                 f = text.find("captureHotkey=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -98,7 +140,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 4);
+    EXPECT_EQ(p.writes, 6);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 
@@ -125,6 +167,8 @@ TEST(SettingsStore, NonAsciiFoldersSurviveTheFileProfile) {
     s.language = UiLanguage::English;
     s.openAfterCapture = false;
     s.captureLoggingEnabled = true;
+    s.copyAfterCapture = false;
+    s.captureHotkey = {hotkey_modifiers::kControl | hotkey_modifiers::kWin, 0xBB};
     auto profile = openSettingsProfile(file);
     ASSERT_TRUE(saveSettingsTo(*profile, s));
     Settings back;
@@ -133,6 +177,8 @@ TEST(SettingsStore, NonAsciiFoldersSurviveTheFileProfile) {
     EXPECT_EQ(back.language, UiLanguage::English);
     EXPECT_FALSE(back.openAfterCapture);
     EXPECT_TRUE(back.captureLoggingEnabled);
+    EXPECT_FALSE(back.copyAfterCapture);
+    EXPECT_EQ(back.captureHotkey, s.captureHotkey);
 }
 
 TEST(SettingsStore, UnwritableFileReportsFailure) {

@@ -29,6 +29,35 @@ TEST(SettingsStoreWin32, ChineseFolderSurvivesTheProfileFunctions) {
     EXPECT_TRUE(back.captureLoggingEnabled);
 }
 
+TEST(SettingsStoreWin32, CopyAndHotkeyKeysThroughTheProfileFunctions) {
+    test::ScratchDir dir;
+    const auto file = dir / "settings.ini";
+    struct Case {
+        const char* text;
+        bool copy;
+        HotkeyChord hotkey;
+    } cases[] = {
+        {"[general]\r\n", true, defaultCaptureHotkey()},
+        {"[general]\r\ncaptureHotkey=\r\ncopyAfterCapture=0\r\n", false, HotkeyChord{}},
+        {"[general]\r\ncaptureHotkey=alt + f9\r\ncopyAfterCapture=on\r\n", false,
+         HotkeyChord{hotkey_modifiers::kAlt, 0x78}},
+        {"[general]\r\ncaptureHotkey=Ctrl+Nope\r\ncopyAfterCapture=12\r\n", true, defaultCaptureHotkey()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        test::writeFile(file, c.text);
+        Settings s;
+        loadSettingsFrom(*openSettingsProfile(file), s, L"desk");
+        EXPECT_EQ(s.copyAfterCapture, c.copy);
+        EXPECT_EQ(s.captureHotkey, c.hotkey);
+        ASSERT_TRUE(saveSettingsTo(*openSettingsProfile(file), s));
+        Settings back;
+        loadSettingsFrom(*openSettingsProfile(file), back, L"desk");
+        EXPECT_EQ(back.copyAfterCapture, c.copy);
+        EXPECT_EQ(back.captureHotkey, c.hotkey);  // an empty chord stays empty
+    }
+}
+
 TEST(SettingsStoreWin32, ExistingSectionsAreKept) {
     test::ScratchDir dir;
     const auto file = dir / "settings.ini";

@@ -51,6 +51,12 @@ TEST(AutomationNames, IdsAreStableAndNamesFollowTheLanguage) {
     EXPECT_EQ(tf::automationIdFor(ControlId::CloseSettings, UiState::Home), L"CloseSettingsButton");
     EXPECT_EQ(tf::automationIdFor(ControlId::PublisherSite, UiState::Home), L"QuorvelleHomeButton");
     EXPECT_EQ(tf::automationIdFor(ControlId::None, UiState::Home), L"TallyframeControl");
+    EXPECT_EQ(tf::automationIdFor(ControlId::CopyImage, UiState::Result), L"CopyImageButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::CopyAfterCapture, UiState::SettingsGeneral), L"CopyAfterCaptureToggle");
+    EXPECT_EQ(tf::automationIdFor(ControlId::CaptureHotkey, UiState::SettingsGeneral), L"CaptureHotkeyButton");
+    EXPECT_EQ(tf::automationNameFor(ControlId::CopyImage, UiLanguage::ChineseSimplified), L"复制图片");
+    EXPECT_EQ(tf::automationNameFor(ControlId::CopyAfterCapture, UiLanguage::English),
+              L"Copy the image after capturing");
     EXPECT_EQ(tf::automationIdFor(ControlId::CaptureFolderBox, UiState::Home), L"TallyframeControl");
     EXPECT_EQ(tf::automationNameFor(ControlId::Minimize, UiLanguage::English), L"Minimize");
     EXPECT_EQ(tf::automationNameFor(ControlId::Minimize, UiLanguage::ChineseSimplified), L"最小化");

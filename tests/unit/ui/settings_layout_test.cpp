@@ -45,27 +45,35 @@ TEST(SettingsLayout, Examples) {
     EXPECT_EQ(l.folderDescriptionTop, 114);
 }
 
+// The window is taller than the classic page by the added rows; these sizes
+// give the classic rows the 620 × 420 page.
+constexpr int32_t kAdded = static_cast<int32_t>(kAddedSettingsRowsHeight);
+
 TEST(SettingsLayout, ControlsAt96Dpi) {
-    const SettingsControlsLayout c = layoutSettingsControls({620, 420}, 96, UiState::Home, UiLanguage::English);
+    const SettingsControlsLayout c = layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::English);
     EXPECT_EQ(c.folderBox.rect, (Rect{50, 140, 436, 182}));  // folder box right edge 436
     EXPECT_EQ(c.chooseFolder.rect, (Rect{448, 140, 570, 182}));
     EXPECT_EQ(c.language.rect, (Rect{410, 204, 570, 246}));
     EXPECT_EQ(c.openAfter.rect, (Rect{522, 271, 570, 297}));
     EXPECT_EQ(c.logging.rect, (Rect{522, 331, 570, 357}));
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 380, 122, 412}));
+    // The added rows follow the logging row at its spacing; the feedback row goes below them.
+    EXPECT_EQ(c.addedRows[0].rect, (Rect{522, 391, 570, 417}));  // the copy-after switch
+    EXPECT_EQ(c.addedRows[1].rect, (Rect{370, 444, 570, 486}));  // the chord control
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 500, 122, 532}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.language.visible && c.openAfter.visible &&
                 c.logging.visible && c.feedback.visible);
-    EXPECT_EQ(layoutSettingsControls({620, 420}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 380, 114, 412}));
+    EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
+              (Rect{50, 500, 114, 532}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     // 930 × 630 pixels at 144 DPI are 620 × 420 DIPs.
-    const SettingsControlsLayout c = layoutSettingsControls({930, 630}, 144, UiState::SettingsGeneral, UiLanguage::English);
+    const SettingsControlsLayout c =
+        layoutSettingsControls({930, 630 + kAdded * 3 / 2}, 144, UiState::SettingsGeneral, UiLanguage::English);
     EXPECT_EQ(c.folderBox.rect, (Rect{75, 210, 654, 273}));
     EXPECT_EQ(c.chooseFolder.rect, (Rect{672, 210, 855, 273}));
     // 561 DIPs wide: m = 20.5, R = 540.5; values are truncated before scaling.
-    const SettingsControlsLayout f = layoutSettingsControls({561, 360}, 96, UiState::Home, UiLanguage::English);
+    const SettingsControlsLayout f = layoutSettingsControls({561, 360 + kAdded}, 96, UiState::Home, UiLanguage::English);
     EXPECT_EQ(f.folderBox.rect, (Rect{20, 114, 406, 156}));
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
@@ -76,7 +84,36 @@ TEST(SettingsLayout, HiddenOnHelpAndAboutPages) {
         EXPECT_FALSE(c.folderBox.visible || c.chooseFolder.visible || c.language.visible || c.openAfter.visible ||
                      c.logging.visible || c.feedback.visible)
             << uiStateName(s);
+        for (const ControlPlacement& p : c.addedRows) EXPECT_FALSE(p.visible) << uiStateName(s);
     }
+}
+
+TEST(SettingsLayout, AddedRowsKeepTheClassicRowsAndScrollWhenShort) {
+    struct Case { float w, h; };
+    for (const Case c : {Case{620, 420}, Case{540, 360}, Case{760, 520}, Case{600, 390}}) {
+        const SettingsLayout classic = computeSettingsLayout(c.w, c.h);
+        const SettingsLayout page = computeSettingsPageLayout(c.w, c.h + kAddedSettingsRowsHeight, 0);
+        EXPECT_EQ(page.folderRowTop, classic.folderRowTop) << c.w << "x" << c.h;
+        EXPECT_EQ(page.loggingRowTop, classic.loggingRowTop) << c.w << "x" << c.h;
+        const float pitch = page.loggingRowTop - page.openAfterRowTop;
+        for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
+            EXPECT_EQ(page.addedRowTops[i], classic.loggingRowTop + pitch * static_cast<float>(i + 1)) << i;
+        }
+        EXPECT_EQ(page.feedbackRowTop, classic.feedbackRowTop + pitch * static_cast<float>(kAddedSettingsRowCount));
+    }
+    // A window shorter than the squeezed rows scrolls by exactly what is missing.
+    const float minimum = 364 + 52 * static_cast<float>(kAddedSettingsRowCount);
+    EXPECT_EQ(settingsPageScrollLimit(minimum), 0);
+    EXPECT_EQ(settingsPageScrollLimit(minimum + 100), 0);
+    EXPECT_EQ(settingsPageScrollLimit(minimum - 68), 68);
+    const float shortHeight = minimum - 68;
+    const SettingsLayout top = computeSettingsPageLayout(620, shortHeight, 0);
+    const SettingsLayout scrolled = computeSettingsPageLayout(620, shortHeight, 68);
+    EXPECT_EQ(scrolled.folderRowTop, top.folderRowTop - 68);
+    EXPECT_EQ(scrolled.headerTitle.top, top.headerTitle.top - 68);
+    EXPECT_EQ(scrolled.addedRowTops.back(), top.addedRowTops.back() - 68);
+    EXPECT_GT(top.feedbackRowTop + 32, shortHeight);        // cut off before scrolling
+    EXPECT_LE(scrolled.feedbackRowTop + 32, shortHeight);   // the last row fits once scrolled to the end
 }
 
 }  // namespace
