@@ -209,8 +209,15 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
     const int32_t end = std::max(first + 1, ov - fixedBottom);
     const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
 
-    double cost[kBins] = {};
-    int32_t count[kBins] = {};
+    // Each bin's cost is summed in double in row order, exactly as one bin at
+    // a time would; SSE2 only runs the 24 bins side by side (4 floats, 2 doubles a lane).
+    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 contentLimit = _mm_set1_ps(0.8f);
+    const __m128d edgeWeight = _mm_set1_pd(0.65);
+    __m128d costs[kBins / 2];
+    __m128i counts[kBins / 4];
+    for (__m128d& c : costs) c = _mm_setzero_pd();
+    for (__m128i& c : counts) c = _mm_setzero_si128();
     for (int32_t r = first; r < end; ++r) {
         const size_t a = static_cast<size_t>(r + shift) * kBins;
         const size_t n = static_cast<size_t>(r) * kBins;
@@ -220,17 +227,25 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
         const float* nEdge = &next.edge[n];
         const float* aContent = &prev.content[a];
         const float* nContent = &next.content[n];
-        // Branch-free so that the compiler can vectorise it: a bin without content
-        // adds cost × 0 and count 0, which leaves both unchanged.
-        for (int b = 0; b < kBins; ++b) {
-            const float content = std::max(aContent[b], nContent[b]);
-            const int has = content >= 0.8f;
-            const float dInk = std::fabs(aInk[b] - nInk[b]);
-            const float dEdge = std::fabs(aEdge[b] - nEdge[b]);
-            cost[b] += (static_cast<double>(dInk) + 0.65 * static_cast<double>(dEdge)) * static_cast<double>(has);
-            count[b] += has;
+        for (int k = 0; k < kBins / 4; ++k) {
+            const __m128 has = _mm_cmpge_ps(_mm_max_ps(_mm_loadu_ps(aContent + 4 * k), _mm_loadu_ps(nContent + 4 * k)),
+                                            contentLimit);
+            const __m128 dInk = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(aInk + 4 * k), _mm_loadu_ps(nInk + 4 * k)), absMask);
+            const __m128 dEdge =
+                _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(aEdge + 4 * k), _mm_loadu_ps(nEdge + 4 * k)), absMask);
+            // A bin without content adds +0.0, which leaves its cost unchanged.
+            const __m128d lo = _mm_add_pd(_mm_cvtps_pd(dInk), _mm_mul_pd(edgeWeight, _mm_cvtps_pd(dEdge)));
+            const __m128d hi = _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(dInk, dInk)),
+                                          _mm_mul_pd(edgeWeight, _mm_cvtps_pd(_mm_movehl_ps(dEdge, dEdge))));
+            costs[2 * k] = _mm_add_pd(costs[2 * k], _mm_and_pd(lo, _mm_castps_pd(_mm_unpacklo_ps(has, has))));
+            costs[2 * k + 1] = _mm_add_pd(costs[2 * k + 1], _mm_and_pd(hi, _mm_castps_pd(_mm_unpackhi_ps(has, has))));
+            counts[k] = _mm_sub_epi32(counts[k], _mm_castps_si128(has));
         }
     }
+    double cost[kBins];
+    int32_t count[kBins];
+    for (int k = 0; k < kBins / 2; ++k) _mm_storeu_pd(cost + 2 * k, costs[k]);
+    for (int k = 0; k < kBins / 4; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(count + 4 * k), counts[k]);
 
     int64_t total = 0;
     double values[kBins];
@@ -475,10 +490,19 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     auto search = [&](int32_t topSkip, int32_t& bestOverlap, double& bestScore) {
         bestOverlap = g.maxOverlap;
         bestScore = kInvalidScore;
+        // Every candidate is scored on its own: half of them on another core
+        // (every second one, so that both halves hold as many rows).
+        auto scoreEvery2nd = [&](int32_t from) {
+            for (int32_t ov = from; ov <= g.maxOverlap; ov += 2)
+                scores[static_cast<size_t>(ov - g.minOverlap)] =
+                    scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
+        };
+        std::future<void> otherHalf = std::async(std::launch::async, scoreEvery2nd, g.minOverlap + 1);
+        scoreEvery2nd(g.minOverlap);
+        otherHalf.get();
         bool first = true;
         for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
-            const double s = scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
-            scores[static_cast<size_t>(ov - g.minOverlap)] = s;
+            const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
             if (first || s < bestScore) {  // ties keep the larger overlap
                 bestOverlap = ov;
                 bestScore = s;
