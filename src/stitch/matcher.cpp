@@ -161,6 +161,7 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) 
     p.ink.assign(cells, 0.0f);
     p.edge.assign(cells, 0.0f);
     p.content.assign(cells, 0.0f);
+    p.contentBins.assign(static_cast<size_t>(std::max(image.height, 0)), 0u);
 
     const int32_t span = std::max(x1 - x0, 1);
     // Sample i (column x0 + 2 i) falls in bin min(2 i * kBins / span, kBins - 1),
@@ -197,6 +198,7 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) 
                 edge[b] = static_cast<float>(edgeSum) / static_cast<float>(count);
             }
             content[b] = std::max(ink[b], 1.5f * edge[b]);
+            if (content[b] >= 0.8f) p.contentBins[static_cast<size_t>(y)] |= 1u << b;
         }
         std::swap(above, here);
     }
@@ -219,6 +221,9 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
     for (__m128d& c : costs) c = _mm_setzero_pd();
     for (__m128i& c : counts) c = _mm_setzero_si128();
     for (int32_t r = first; r < end; ++r) {
+        // Blank on both sides (the space between lines of text): every bin would add +0.0 and count 0.
+        if ((prev.contentBins[static_cast<size_t>(r + shift)] | next.contentBins[static_cast<size_t>(r)]) == 0)
+            continue;
         const size_t a = static_cast<size_t>(r + shift) * kBins;
         const size_t n = static_cast<size_t>(r) * kBins;
         const float* aInk = &prev.ink[a];

@@ -81,6 +81,9 @@ struct RowProfiles {
     std::vector<float> edge;
     // max(ink, 1.5 * edge) per bin: half of the content test, computed once per row.
     std::vector<float> content;
+    // Per row, bit b set when content[b] reaches the content threshold: a pair
+    // of rows with no such bin on either side adds nothing to any candidate.
+    std::vector<uint32_t> contentBins;
 };
 
 RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1);
