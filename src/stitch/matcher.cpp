@@ -6,7 +6,7 @@
 #include <cstring>
 #include <future>
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 namespace tf {
 namespace matcher_detail {
@@ -205,14 +205,14 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) 
     return p;
 }
 
-double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
-                    int32_t fixedBottom) {
-    const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
-    const int32_t end = std::max(first + 1, ov - fixedBottom);
-    const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
+namespace {
 
-    // Each bin's cost is summed in double in row order, exactly as one bin at
-    // a time would; SSE2 only runs the 24 bins side by side (4 floats, 2 doubles a lane).
+// Each bin's cost is summed in double in row order, exactly as one bin at a
+// time would; the vectors only run the 24 bins side by side. A bin without
+// content has both differences masked to 0 and so adds +0.0, which leaves its
+// cost unchanged. No fused multiply-add: 0.65 × edge is rounded before the sum.
+void accumulateCostsSse2(const RowProfiles& prev, const RowProfiles& next, int32_t first, int32_t end, int32_t shift,
+                         double* cost, int32_t* count) {
     const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
     const __m128 contentLimit = _mm_set1_ps(0.8f);
     const __m128d edgeWeight = _mm_set1_pd(0.65);
@@ -221,36 +221,97 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
     for (__m128d& c : costs) c = _mm_setzero_pd();
     for (__m128i& c : counts) c = _mm_setzero_si128();
     for (int32_t r = first; r < end; ++r) {
-        // Blank on both sides (the space between lines of text): every bin would add +0.0 and count 0.
+        // Blank on both sides (the space between lines of text): nothing to add.
         if ((prev.contentBins[static_cast<size_t>(r + shift)] | next.contentBins[static_cast<size_t>(r)]) == 0)
             continue;
         const size_t a = static_cast<size_t>(r + shift) * kBins;
         const size_t n = static_cast<size_t>(r) * kBins;
-        const float* aInk = &prev.ink[a];
-        const float* nInk = &next.ink[n];
-        const float* aEdge = &prev.edge[a];
-        const float* nEdge = &next.edge[n];
-        const float* aContent = &prev.content[a];
-        const float* nContent = &next.content[n];
         for (int k = 0; k < kBins / 4; ++k) {
-            const __m128 has = _mm_cmpge_ps(_mm_max_ps(_mm_loadu_ps(aContent + 4 * k), _mm_loadu_ps(nContent + 4 * k)),
-                                            contentLimit);
-            const __m128 dInk = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(aInk + 4 * k), _mm_loadu_ps(nInk + 4 * k)), absMask);
+            const size_t ak = a + 4 * static_cast<size_t>(k), nk = n + 4 * static_cast<size_t>(k);
+            const __m128 has =
+                _mm_cmpge_ps(_mm_max_ps(_mm_loadu_ps(&prev.content[ak]), _mm_loadu_ps(&next.content[nk])), contentLimit);
+            const __m128 keep = _mm_and_ps(absMask, has);
+            const __m128 dInk = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(&prev.ink[ak]), _mm_loadu_ps(&next.ink[nk])), keep);
             const __m128 dEdge =
-                _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(aEdge + 4 * k), _mm_loadu_ps(nEdge + 4 * k)), absMask);
-            // A bin without content adds +0.0, which leaves its cost unchanged.
-            const __m128d lo = _mm_add_pd(_mm_cvtps_pd(dInk), _mm_mul_pd(edgeWeight, _mm_cvtps_pd(dEdge)));
-            const __m128d hi = _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(dInk, dInk)),
-                                          _mm_mul_pd(edgeWeight, _mm_cvtps_pd(_mm_movehl_ps(dEdge, dEdge))));
-            costs[2 * k] = _mm_add_pd(costs[2 * k], _mm_and_pd(lo, _mm_castps_pd(_mm_unpacklo_ps(has, has))));
-            costs[2 * k + 1] = _mm_add_pd(costs[2 * k + 1], _mm_and_pd(hi, _mm_castps_pd(_mm_unpackhi_ps(has, has))));
+                _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(&prev.edge[ak]), _mm_loadu_ps(&next.edge[nk])), keep);
+            costs[2 * k] =
+                _mm_add_pd(costs[2 * k], _mm_add_pd(_mm_cvtps_pd(dInk), _mm_mul_pd(edgeWeight, _mm_cvtps_pd(dEdge))));
+            costs[2 * k + 1] =
+                _mm_add_pd(costs[2 * k + 1], _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(dInk, dInk)),
+                                                        _mm_mul_pd(edgeWeight, _mm_cvtps_pd(_mm_movehl_ps(dEdge, dEdge)))));
             counts[k] = _mm_sub_epi32(counts[k], _mm_castps_si128(has));
         }
     }
-    double cost[kBins];
-    int32_t count[kBins];
     for (int k = 0; k < kBins / 2; ++k) _mm_storeu_pd(cost + 2 * k, costs[k]);
     for (int k = 0; k < kBins / 4; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(count + 4 * k), counts[k]);
+}
+
+// The same with 8 floats and 4 doubles a lane, for processors that have AVX
+// (checked at run time; SSE2 is all x86-64 promises). Counts are kept as
+// floats, exact for any number of rows a frame has.
+__attribute__((target("avx"))) void accumulateCostsAvx(const RowProfiles& prev, const RowProfiles& next,
+                                                       int32_t first, int32_t end, int32_t shift, double* cost,
+                                                       int32_t* count) {
+    const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+    const __m256 contentLimit = _mm256_set1_ps(0.8f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256d edgeWeight = _mm256_set1_pd(0.65);
+    __m256d costs[kBins / 4];
+    __m256 counts[kBins / 8];
+    for (__m256d& c : costs) c = _mm256_setzero_pd();
+    for (__m256& c : counts) c = _mm256_setzero_ps();
+    for (int32_t r = first; r < end; ++r) {
+        if ((prev.contentBins[static_cast<size_t>(r + shift)] | next.contentBins[static_cast<size_t>(r)]) == 0)
+            continue;
+        const size_t a = static_cast<size_t>(r + shift) * kBins;
+        const size_t n = static_cast<size_t>(r) * kBins;
+        for (int k = 0; k < kBins / 8; ++k) {
+            const size_t ak = a + 8 * static_cast<size_t>(k), nk = n + 8 * static_cast<size_t>(k);
+            const __m256 has = _mm256_cmp_ps(
+                _mm256_max_ps(_mm256_loadu_ps(&prev.content[ak]), _mm256_loadu_ps(&next.content[nk])), contentLimit,
+                _CMP_GE_OQ);
+            const __m256 keep = _mm256_and_ps(absMask, has);
+            const __m256 dInk =
+                _mm256_and_ps(_mm256_sub_ps(_mm256_loadu_ps(&prev.ink[ak]), _mm256_loadu_ps(&next.ink[nk])), keep);
+            const __m256 dEdge =
+                _mm256_and_ps(_mm256_sub_ps(_mm256_loadu_ps(&prev.edge[ak]), _mm256_loadu_ps(&next.edge[nk])), keep);
+            const __m128 inkLo = _mm256_castps256_ps128(dInk), inkHi = _mm256_extractf128_ps(dInk, 1);
+            const __m128 edgeLo = _mm256_castps256_ps128(dEdge), edgeHi = _mm256_extractf128_ps(dEdge, 1);
+            costs[2 * k] = _mm256_add_pd(
+                costs[2 * k], _mm256_add_pd(_mm256_cvtps_pd(inkLo), _mm256_mul_pd(edgeWeight, _mm256_cvtps_pd(edgeLo))));
+            costs[2 * k + 1] = _mm256_add_pd(
+                costs[2 * k + 1],
+                _mm256_add_pd(_mm256_cvtps_pd(inkHi), _mm256_mul_pd(edgeWeight, _mm256_cvtps_pd(edgeHi))));
+            counts[k] = _mm256_add_ps(counts[k], _mm256_and_ps(has, one));
+        }
+    }
+    for (int k = 0; k < kBins / 4; ++k) _mm256_storeu_pd(cost + 4 * k, costs[k]);
+    for (int k = 0; k < kBins / 8; ++k) {
+        float c[8];
+        _mm256_storeu_ps(c, counts[k]);
+        for (int i = 0; i < 8; ++i) count[8 * k + i] = static_cast<int32_t>(c[i]);
+    }
+}
+
+bool cpuHasAvx() {
+    static const bool hasAvx = __builtin_cpu_supports("avx");
+    return hasAvx;
+}
+
+}  // namespace
+
+double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
+                    int32_t fixedBottom) {
+    const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
+    const int32_t end = std::max(first + 1, ov - fixedBottom);
+    const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
+
+    double cost[kBins] = {};
+    int32_t count[kBins] = {};
+    if (cpuHasAvx())
+        accumulateCostsAvx(prev, next, first, end, shift, cost, count);
+    else
+        accumulateCostsSse2(prev, next, first, end, shift, cost, count);
 
     int64_t total = 0;
     double values[kBins];
