@@ -301,14 +301,14 @@ bool cpuHasAvx() {
 }  // namespace
 
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
-                    int32_t fixedBottom) {
+                    int32_t fixedBottom, bool allowAvx) {
     const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
     const int32_t end = std::max(first + 1, ov - fixedBottom);
     const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
 
     double cost[kBins] = {};
     int32_t count[kBins] = {};
-    if (cpuHasAvx())
+    if (allowAvx && cpuHasAvx())
         accumulateCostsAvx(prev, next, first, end, shift, cost, count);
     else
         accumulateCostsSse2(prev, next, first, end, shift, cost, count);

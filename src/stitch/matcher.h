@@ -88,8 +88,10 @@ struct RowProfiles {
 
 RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1);
 
+// The costs are summed with AVX when the processor has it; allowAvx = false
+// takes the SSE2 path every x86-64 processor has (the tests check both agree).
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t overlap, int32_t topSkip,
-                    int32_t fixedBottom);
+                    int32_t fixedBottom, bool allowAvx = true);
 
 // Row fingerprints of the columns [x0, x1): equal rows have equal hashes.
 std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1);

@@ -35,6 +35,19 @@ void expectSameResult(const MatchResult& got, const MatchResult& want, const std
     EXPECT_EQ(got.identicalRows, want.identicalRows) << what;
 }
 
+// Both vector paths of the candidate scores, on every candidate of a pair.
+void expectBothCostPathsAgree(const PixelImage& prev, const PixelImage& next, const std::string& what) {
+    using namespace matcher_detail;
+    Geometry g;
+    if (!computeGeometry(prev, next, g)) return;
+    const RowProfiles pa = computeRowProfiles(prev, g.x0, g.x1), pb = computeRowProfiles(next, g.x0, g.x1);
+    int differing = 0;
+    for (int32_t ov = g.minOverlap; ov <= g.maxOverlap; ++ov)
+        differing += bitsOf(scoreOverlap(pa, pb, ov, g.topSkip, g.fixedBottom, true)) !=
+                     bitsOf(scoreOverlap(pa, pb, ov, g.topSkip, g.fixedBottom, false));
+    EXPECT_EQ(differing, 0) << what;
+}
+
 TEST(MatcherReference, AgreesOnEveryConsecutivePairOfTheCorpora) {
     int pairs = 0;
     for (const char* corpus : {"corpus", "corpus-panels", "corpus-hard"}) {
@@ -51,6 +64,7 @@ TEST(MatcherReference, AgreesOnEveryConsecutivePairOfTheCorpora) {
                 expectSameResult(got,
                                  reference::matchFramesBetweenPanels(frames[i - 1], frames[i], expected, 0.7, panels),
                                  what);
+                if (i == 1) expectBothCostPathsAgree(frames[0], frames[1], what);
                 expected = got.overlap;
                 ++pairs;
             }
@@ -86,6 +100,8 @@ TEST(MatcherReference, AgreesOnRandomFrames) {
             const PixelImage p = test::cropRows(page, 0, c.h), n = test::cropRows(page, std::min(step, c.h), c.h);
             expectSameResult(matchFrames(p, n, c.h - step, 1.5), reference::matchFrames(p, n, c.h - step, 1.5),
                              what + " page");
+            expectBothCostPathsAgree(p, n, what + " page");
+            expectBothCostPathsAgree(g1, g2, what + " grey levels");
             const SidePanels panels{c.w / 5, c.w / 7};
             expectSameResult(matchFramesBetweenPanels(p, n, 0, 0.7, panels),
                              reference::matchFramesBetweenPanels(p, n, 0, 0.7, panels), what + " panels");
