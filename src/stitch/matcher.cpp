@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <system_error>
 
 #include <immintrin.h>
 
@@ -508,6 +509,22 @@ int32_t comparedRows(const Geometry& g, int32_t overlap) {
 
 namespace {
 
+// Runs `other` on another thread while `here` runs on this one; both here,
+// one after the other, when no thread can be started.
+template <typename Other, typename Here>
+void alongside(const Other& other, const Here& here) {
+    std::future<void> later;
+    try {
+        later = std::async(std::launch::async, [&other] { other(); });
+    } catch (const std::system_error&) {
+        other();
+        here();
+        return;
+    }
+    here();
+    later.get();
+}
+
 void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
     const int32_t ov = result.overlap;
     const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
@@ -566,10 +583,9 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     if (!computeGeometry(prev, next, g, panels)) return result;
 
     // The two frames' profiles are independent: one on another core, one here.
-    std::future<RowProfiles> prevProfilesLater =
-        std::async(std::launch::async, [&] { return computeRowProfiles(prev, g.x0, g.x1); });
-    const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);
-    const RowProfiles prevProfiles = prevProfilesLater.get();
+    RowProfiles prevProfiles, nextProfiles;
+    alongside([&] { prevProfiles = computeRowProfiles(prev, g.x0, g.x1); },
+              [&] { nextProfiles = computeRowProfiles(next, g.x0, g.x1); });
 
     // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
     std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
@@ -583,9 +599,7 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
                 scores[static_cast<size_t>(ov - g.minOverlap)] =
                     scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
         };
-        std::future<void> otherHalf = std::async(std::launch::async, scoreEvery2nd, g.minOverlap + 1);
-        scoreEvery2nd(g.minOverlap);
-        otherHalf.get();
+        alongside([&] { scoreEvery2nd(g.minOverlap + 1); }, [&] { scoreEvery2nd(g.minOverlap); });
         bool first = true;
         for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
             const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
