@@ -10,6 +10,7 @@
 #include "image/png_codec.h"
 #include "stitch/composed_png.h"
 #include "stitch/composer.h"
+#include "reference_matcher.h"
 #include "stitch/matcher.h"
 #include "test_support.h"
 
@@ -28,6 +29,19 @@ void BM_MatchFrames(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MatchFrames)->Args({640, 520})->Args({1280, 800})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+// The plain scalar matcher on the same pairs: the yardstick of the one above.
+void BM_ReferenceMatchFrames(benchmark::State& state) {
+    const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
+    const PixelImage page = test::makeDocumentPage(w, h * 3, 5);
+    const PixelImage a = test::cropRows(page, 0, h), b = test::cropRows(page, h * 45 / 100, h);
+    for (auto _ : state) {
+        MatchResult r = reference::matchFrames(a, b, 0, 0.7);
+        benchmark::DoNotOptimize(r);
+        if (!r.matched) state.SkipWithError("frames did not match");
+    }
+}
+BENCHMARK(BM_ReferenceMatchFrames)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 
 // The 30-frame full-HD capture: one page scrolled by 600 rows per frame.
 std::vector<PixelImage> fullHdCapture() {

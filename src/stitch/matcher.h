@@ -81,12 +81,17 @@ struct RowProfiles {
     std::vector<float> edge;
     // max(ink, 1.5 * edge) per bin: half of the content test, computed once per row.
     std::vector<float> content;
+    // Per row, bit b set when content[b] reaches the content threshold: a pair
+    // of rows with no such bin on either side adds nothing to any candidate.
+    std::vector<uint32_t> contentBins;
 };
 
 RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1);
 
+// The costs are summed with AVX when the processor has it; allowAvx = false
+// takes the SSE2 path every x86-64 processor has (the tests check both agree).
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t overlap, int32_t topSkip,
-                    int32_t fixedBottom);
+                    int32_t fixedBottom, bool allowAvx = true);
 
 // Row fingerprints of the columns [x0, x1): equal rows have equal hashes.
 std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1);
