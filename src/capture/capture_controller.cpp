@@ -5,9 +5,7 @@
 
 #include "capture/capture_log.h"
 #include "capture/capture_rules.h"
-#include "stitch/matcher.h"
-#include "stitch/side_panels.h"
-#include "stitch/small_shift.h"
+#include "capture/probe_verdict.h"
 
 namespace tf {
 
@@ -157,49 +155,12 @@ CaptureOutcome Controller::run() {
             }
 
             const PixelImage& last = frames_.back();
-            CaptureAction action;
-            int32_t overlap = 0;
-            double score = kInvalidScore;
-            int32_t expected = 0;
-            const bool stillVsLast = framesNearlyIdentical(last, candidate);
-            const bool stillVsPending = hasPending && framesNearlyIdentical(pending, candidate);
-            if (stillVsLast) {
-                action = CaptureAction::NoMotion;
-            } else if (!stillVsPending &&
-                       (movedByFewRows(last, candidate) || (hasPending && movedByFewRows(pending, candidate)))) {
-                // The matcher cannot see shifts under 8 rows: such a grab is the
-                // page's last twitch, not a lost overlap.
-                action = CaptureAction::NoMotion;
-            } else {
-                double tolerance = 0.7;
-                if (stepMotion > 0) {
-                    tolerance = 1.5;
-                    const int32_t base = hasPending ? pendingOverlap : last.height;
-                    if (last.height > 1 && base > 0)
-                        expected = std::min(std::max(base - stepMotion, 1), last.height - 1);
-                }
-                // A side panel that stays put (a table of contents) is left out of the comparison.
-                const MatchResult result = matchFramesBetweenPanels(last, candidate, expected, tolerance,
-                                                                    detectSidePanels(last, candidate));
-                overlap = result.overlap;
-                score = result.score;
-                if (stillVsPending) {
-                    action = CaptureAction::NoMotion;
-                } else if (!result.matched) {
-                    action = CaptureAction::LostOverlap;
-                } else if (overlap > keepScrollingOverlapLimit(last.height)) {
-                    action = CaptureAction::KeepScrolling;
-                } else {
-                    action = CaptureAction::AcceptFrame;
-                }
-            }
-            host_.probeClassified({step, probe, action, overlap, score, expected});
-            if (logOpen()) writeCaptureLogProbe(log_, step, probe, static_cast<int32_t>(action), overlap, score, expected);
-
-            if (action == CaptureAction::KeepScrolling || action == CaptureAction::AcceptFrame) {
-                const int32_t m = (last.height - overlap) - (hasPending ? last.height - pendingOverlap : 0);
-                if (m > 0) stepMotion = m;
-            }
+            const ProbeVerdict v =
+                classifyProbe({last, hasPending ? &pending : nullptr, pendingOverlap, stepMotion}, candidate);
+            const CaptureAction action = v.action;
+            stepMotion = v.stepMotion;
+            host_.probeClassified({step, probe, action, v.overlap, v.score, v.expected});
+            if (logOpen()) writeProbeVerdictLog(log_, step, probe, action, v);
 
             if (action == CaptureAction::NoMotion) {
                 if (++stillCount >= stillLimit) {
@@ -211,14 +172,14 @@ CaptureOutcome Controller::run() {
             } else if (action == CaptureAction::KeepScrolling) {
                 pending = std::move(candidate);
                 hasPending = true;
-                pendingOverlap = overlap;
+                pendingOverlap = v.overlap;
                 stillCount = 0;
             } else if (action == CaptureAction::AcceptFrame) {
                 append(std::move(candidate));
                 addedThisStep = true;
                 break;
             } else {
-                failure = {CaptureError::LostOverlap, overlap, score};
+                failure = {CaptureError::LostOverlap, v.overlap, v.score};
                 break;
             }
         }

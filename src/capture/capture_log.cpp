@@ -99,6 +99,11 @@ void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_
                            " score=" + formatScore(score) + " prior=" + std::to_string(expected));
 }
 
+void writeCaptureLogLine(std::ostream& out, const std::string& line) {
+    if (!out) return;
+    writeTextLine(out, line);
+}
+
 void writeCaptureLogSummary(std::ostream& out, size_t acceptedFrames, bool reachedEnd, bool finishRequested,
                             const std::wstring& errorText) {
     if (!out) return;

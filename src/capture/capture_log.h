@@ -64,6 +64,11 @@ void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,
                           double score, int32_t expected);
 
+// A decision of the probe just logged that its line cannot show, as key=value
+// words: "smallShift=3" (the grab moved by 3 rows, fewer than the matcher
+// measures), "identicalRows=46" (the overlap was found on identical rows).
+void writeCaptureLogLine(std::ostream& out, const std::string& line);
+
 // "acceptedFrames=2 reachedEnd=1 finishRequested=0 error=" + text; a text
 // beyond ASCII is written as UTF-8.
 void writeCaptureLogSummary(std::ostream& out, size_t acceptedFrames, bool reachedEnd, bool finishRequested,

@@ -185,23 +185,12 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
         // A picture caught in motion may not have painted its new rows yet: it
         // waits as the pending frame, which a picture at rest replaces.
         if (action == CaptureAction::AcceptFrame && !rested) action = CaptureAction::KeepScrolling;
-        ProbeVerdict taken = v;
-        if (action == CaptureAction::NoMotion && hasPending_) {
-            // A few rows beyond the pending frame, which the matcher cannot
-            // measure: the tail of a smooth scroll that was judged on the way.
-            // The nearer picture would lose those rows at the end of the page.
-            const int32_t rows = smallShiftRows(pending_, picture);
-            if (rows > 0 && !framesNearlyIdentical(pending_, picture)) {
-                action = CaptureAction::KeepScrolling;
-                taken.overlap = pendingOverlap_ - rows;
-            }
-        }
-        record(action, taken);
+        record(action, v);
         strip_ = action == CaptureAction::LostOverlap ? ManualStrip::ScrolledTooFar : ManualStrip::Following;
         if (action == CaptureAction::KeepScrolling) {
             pending_ = picture;
             hasPending_ = true;
-            pendingOverlap_ = taken.overlap;
+            pendingOverlap_ = v.overlap;
             pendingSince_ = host_.tickCount();
         } else if (action == CaptureAction::AcceptFrame) {
             hasPending_ = false;
@@ -226,8 +215,7 @@ bool ManualCapture::showsEarlierContent(const PixelImage& picture) const {
 void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
     const ProbeRecord r{step_, probe_, action, v.overlap, v.score, v.expected};
     host_.probeClassified(r);
-    if (log_.is_open() && log_.good())
-        writeCaptureLogProbe(log_, r.step, r.probe, static_cast<int32_t>(r.action), r.overlap, r.score, r.expected);
+    if (log_.is_open() && log_.good()) writeProbeVerdictLog(log_, r.step, r.probe, action, v);
     ++probe_;
 }
 

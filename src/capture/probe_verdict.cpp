@@ -1,12 +1,22 @@
 #include "capture/probe_verdict.h"
 
 #include <algorithm>
+#include <string>
 
+#include "capture/capture_log.h"
 #include "capture/capture_rules.h"
 #include "stitch/side_panels.h"
 #include "stitch/small_shift.h"
 
 namespace tf {
+namespace {
+
+CaptureAction movedAction(const PixelImage& last, int32_t overlap) {
+    return overlap > keepScrollingOverlapLimit(last.height) ? CaptureAction::KeepScrolling
+                                                            : CaptureAction::AcceptFrame;
+}
+
+}  // namespace
 
 ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate) {
     const PixelImage& last = basis.last;
@@ -16,12 +26,22 @@ ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate)
 
     const bool stillVsLast = framesNearlyIdentical(last, candidate);
     const bool stillVsPending = pending != nullptr && framesNearlyIdentical(*pending, candidate);
-    if (stillVsLast) {
+    // Motion of a few rows, which the matcher cannot see and the sparse still
+    // test may miss, is measured against the furthest grab of this step: it is
+    // real motion (a page's last notch, or a page that moves that little with
+    // every notch) and its rows must be kept.
+    const PixelImage& reference = pending != nullptr ? *pending : last;
+    v.smallShift = pending != nullptr && stillVsLast
+                       ? 0
+                       : smallShiftRows(reference, candidate, detectSidePanels(reference, candidate));
+    if (v.smallShift > 0) {
+        v.overlap = (pending != nullptr ? basis.pendingOverlap : last.height) - v.smallShift;
+        v.score = 0.0;
+        v.action = movedAction(last, v.overlap);
+    } else if (stillVsLast) {
         v.action = CaptureAction::NoMotion;
-    } else if (!stillVsPending &&
-               (movedByFewRows(last, candidate) || (pending != nullptr && movedByFewRows(*pending, candidate)))) {
-        // The matcher cannot see shifts under 8 rows: such a grab is the
-        // page's last twitch, not a lost overlap.
+    } else if (!stillVsPending && pending != nullptr && movedByFewRows(last, candidate)) {
+        // Back within a few rows of the last kept frame: nothing new to keep.
         v.action = CaptureAction::NoMotion;
     } else {
         double tolerance = 0.7;
@@ -37,14 +57,13 @@ ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate)
                                                             detectSidePanels(last, candidate));
         v.overlap = result.overlap;
         v.score = result.score;
+        v.identicalRows = result.identicalRows;
         if (stillVsPending) {
             v.action = CaptureAction::NoMotion;
         } else if (!result.matched) {
             v.action = CaptureAction::LostOverlap;
-        } else if (v.overlap > keepScrollingOverlapLimit(last.height)) {
-            v.action = CaptureAction::KeepScrolling;
         } else {
-            v.action = CaptureAction::AcceptFrame;
+            v.action = movedAction(last, v.overlap);
         }
     }
 
@@ -53,6 +72,14 @@ ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate)
         if (m > 0) v.stepMotion = m;
     }
     return v;
+}
+
+void writeProbeVerdictLog(std::ostream& out, int32_t step, int32_t probe, CaptureAction action,
+                          const ProbeVerdict& v) {
+    writeCaptureLogProbe(out, step, probe, static_cast<int32_t>(action), v.overlap, v.score, v.expected);
+    if (v.smallShift > 0) writeCaptureLogLine(out, "smallShift=" + std::to_string(v.smallShift));
+    if (v.identicalRows > 0 && action != CaptureAction::NoMotion)
+        writeCaptureLogLine(out, "identicalRows=" + std::to_string(v.identicalRows));
 }
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 // person does.
 
 #include <cstdint>
+#include <ostream>
 
 #include "capture/capture_controller.h"
 #include "image/pixel_image.h"
@@ -25,17 +26,30 @@ struct ProbeBasis {
 
 struct ProbeVerdict {
     CaptureAction action = CaptureAction::NoMotion;
-    int32_t overlap = 0;           // matched overlap with `last`; 0 when the matcher was not asked
-    double score = kInvalidScore;  // the matcher's score of that overlap
+    int32_t overlap = 0;           // overlap with `last`; 0 when nothing was measured
+    double score = kInvalidScore;  // the matcher's score of that overlap (0 for a small shift)
     int32_t expected = 0;          // the overlap the matcher was told to expect (0: none)
     int32_t stepMotion = 0;        // the basis's stepMotion after this grab's motion was measured
+    int32_t smallShift = 0;        // 1..7: the grab moved that few rows past the furthest grab
+    int32_t identicalRows = 0;     // rows of the matched overlap that agree exactly
 };
 
-// The verdict on a grab that has settled: NoMotion when it equals the last
-// kept or the pending frame (or moved by fewer rows than the matcher can see),
-// LostOverlap when the matcher finds no overlap of it below `last`,
-// KeepScrolling while that overlap is above 65 % of the frame's height,
-// AcceptFrame otherwise. A grab that moved also updates the step motion.
+// The verdict on a grab that has settled:
+// - a shift of 1-7 rows past the furthest grab of the step (the pending frame,
+//   else `last`), which the matcher cannot see, is motion: KeepScrolling or
+//   AcceptFrame with the overlap that shift leaves;
+// - NoMotion when it equals `last` or the pending frame, or lies within a few
+//   rows of `last` while a pending frame is further;
+// - otherwise the matcher decides: LostOverlap when it finds no overlap below
+//   `last`, KeepScrolling while the overlap is above 65 % of the frame's
+//   height, AcceptFrame below.
+// A grab that moved also updates the step motion.
 ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate);
+
+// The capture log's probe line for a verdict, with the action taken (which a
+// manual capture may overrule), followed by its "smallShift=" and
+// "identicalRows=" lines when they apply.
+void writeProbeVerdictLog(std::ostream& out, int32_t step, int32_t probe, CaptureAction action,
+                          const ProbeVerdict& v);
 
 }  // namespace tf

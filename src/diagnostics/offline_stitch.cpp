@@ -9,6 +9,7 @@
 
 #include "capture/capture_rules.h"
 #include "image/png_codec.h"
+#include "stitch/composed_png.h"
 #include "stitch/composer.h"
 #include "stitch/small_shift.h"
 
@@ -58,7 +59,8 @@ size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
     size_t kept = 1;
     for (size_t i = 1; i < frames.size(); ++i) {
         const PixelImage& last = frames[kept - 1];
-        if (framesNearlyIdentical(last, frames[i]) || movedByFewRows(last, frames[i])) continue;
+        // A grab that moved by a few rows is kept: the composer joins it by that shift.
+        if (framesNearlyIdentical(last, frames[i]) && !movedByFewRows(last, frames[i])) continue;
         if (kept != i) frames[kept] = std::move(frames[i]);
         ++kept;
     }
@@ -102,11 +104,10 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
         const size_t skipped = dropUnmovedFrames(frames);
         stitchLog.line("skipped=" + std::to_string(skipped));
 
-        PixelImage image = composeFrames(frames, stitchLog);
-        frames.clear();
-        frames.shrink_to_fit();
-        savePng(image, outputPath);
-        stitchLog.line("output=" + std::to_string(image.width) + "x" + std::to_string(image.height));
+        // Written straight from the frames, each released once its rows are in the file.
+        const CompositionPlan plan = planComposition(frames, stitchLog);
+        saveComposedPng(frames, plan, outputPath);
+        stitchLog.line("output=" + std::to_string(plan.width) + "x" + std::to_string(plan.height));
         return 0;
     } catch (const std::exception&) {
         stitchLog.line("exception");

@@ -21,9 +21,10 @@ std::vector<std::filesystem::path> listFrameFiles(const std::filesystem::path& f
 bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Drops, in place, every frame that shows no motion against the previous frame
-// kept: nearly identical, or moved by fewer than eight rows (which the matcher
-// cannot measure). A capture's dump folder holds such grabs — settle grabs and
-// the last small motion at the end of the page. Returns how many were dropped.
+// kept: nearly identical and not moved by even a few rows. A capture's dump
+// folder holds such grabs (settle grabs, probes at the end of the page); a grab
+// that moved by fewer than eight rows is kept, and the composer joins it by
+// that shift. Returns how many were dropped.
 size_t dropUnmovedFrames(std::vector<PixelImage>& frames);
 
 }  // namespace tf

@@ -10,6 +10,16 @@ namespace tf {
 
 class AtomicFile;
 
+// The rows of an image that need not exist whole: the encoder asks for them
+// block by block, top to bottom, each block once.
+class PngRowSource {
+public:
+    virtual ~PngRowSource() = default;
+    // `count` rows from `firstRow` on, contiguous with a pitch of width × 4
+    // bytes; valid until the next call. May throw; the save then fails.
+    virtual const uint32_t* rows(int32_t firstRow, int32_t count) = 0;
+};
+
 // Writes one PNG to a temporary file in the destination folder and gives it
 // the name `path` only once it is complete, replacing a file of that name.
 // On any failure the temporary file is removed and `path` is untouched.
@@ -22,6 +32,11 @@ void savePng(const PixelImage& image, const std::filesystem::path& path);
 // Returns the path written.
 std::filesystem::path savePngAsNew(const PixelImage& image, const std::filesystem::path& folder,
                                    const std::filesystem::path& stem);
+
+// The same for an image whose rows come from `rows` (width × height pixels).
+void savePng(int32_t width, int32_t height, PngRowSource& rows, const std::filesystem::path& path);
+std::filesystem::path savePngAsNew(int32_t width, int32_t height, PngRowSource& rows,
+                                   const std::filesystem::path& folder, const std::filesystem::path& stem);
 
 // Reads the first frame of a PNG file as straight 32-bit BGRA. The file's
 // structure and checksums are checked first, so both platforms accept and
@@ -46,7 +61,7 @@ bool pngSizeReadable(uint64_t width, uint64_t height);
 inline constexpr uint32_t kMaxFrameSide = 32768;
 
 // The platform's encoder: writes the PNG stream into `file`.
-void encodePng(const PixelImage& image, AtomicFile& file);
+void encodePng(int32_t width, int32_t height, PngRowSource& rows, AtomicFile& file);
 
 namespace png_messages {
 inline constexpr const char* kFactory = "WIC factory failed";

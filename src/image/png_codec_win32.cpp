@@ -134,7 +134,7 @@ private:
 
 }  // namespace
 
-void encodePng(const PixelImage& image, AtomicFile& file) {
+void encodePng(int32_t width, int32_t height, PngRowSource& rows, AtomicFile& file) {
     using namespace png_messages;
     ComPtr<TemporaryFileStream> fileStream;
     fileStream.Attach(new TemporaryFileStream(file));
@@ -151,16 +151,17 @@ void encodePng(const PixelImage& image, AtomicFile& file) {
     ComPtr<IPropertyBag2> options;
     if (FAILED(encoder->CreateNewFrame(&frame, &options))) fail(kFrame);
     if (FAILED(frame->Initialize(options.Get()))) fail(kFrameInit);
-    if (FAILED(frame->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height))))
+    if (FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))))
         fail(kFrameSize);
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     if (FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat32bppBGRA)
         fail(kPixelFormat);
 
-    const UINT pitch = static_cast<UINT>(image.width) * 4u;
-    for (const RowBlock& b : pngRowBlocks(image.height)) {
+    const UINT pitch = static_cast<UINT>(width) * 4u;
+    for (const RowBlock& b : pngRowBlocks(height)) {
         const UINT bytes = static_cast<UINT>(b.rows) * pitch;
-        BYTE* first = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(image.row(b.firstRow)));
+        // WritePixels only reads the block (its parameter is not const).
+        BYTE* first = reinterpret_cast<BYTE*>(const_cast<uint32_t*>(rows.rows(b.firstRow, b.rows)));
         if (FAILED(frame->WritePixels(static_cast<UINT>(b.rows), pitch, bytes, first))) fail(kWritePixels);
     }
     if (FAILED(frame->Commit()) || FAILED(encoder->Commit())) fail(kCommit);

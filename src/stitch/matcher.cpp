@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <future>
+#include <system_error>
+
+#include <immintrin.h>
 
 namespace tf {
 namespace matcher_detail {
@@ -92,6 +97,64 @@ int32_t detectFixedBottom(const PixelImage& prev, const PixelImage& next) {
     return detectFixedBottom(prev, next, ColumnSpan{0, std::min(prev.width, next.width)});
 }
 
+namespace {
+
+// Luma of every second pixel from row[0]: out[i] = luma(row[2 i]) for i < samples,
+// eight at a time with SSE2 (x86-64's baseline) and the same integer arithmetic:
+// the weighted sum, then / 1000 as (sum / 8) / 125 by a multiply-high that is
+// exact for every sum up to 255 000.
+void sampledLuma(const uint32_t* row, int32_t columns, int32_t samples, uint8_t* out) {
+    const __m128i weights = _mm_setr_epi16(114, 587, 299, 0, 114, 587, 299, 0);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i by125 = _mm_set1_epi16(static_cast<short>(33555));
+    auto lumaSums = [&](__m128i p0, __m128i p1) {
+        // Pixels 0, 2, 4, 6 of the eight, as 32-bit lanes.
+        const __m128i even =
+            _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(p0), _mm_castsi128_ps(p1), _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m128 lo = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpacklo_epi8(even, zero), weights));
+        const __m128 hi = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpackhi_epi8(even, zero), weights));
+        const __m128i blueGreen = _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m128i red = _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+        return _mm_srli_epi32(_mm_add_epi32(blueGreen, red), 3);
+    };
+    int32_t i = 0;
+    // Each step reads 16 pixels; the last one must lie inside the columns.
+    for (; 2 * (i + 8) <= columns; i += 8) {
+        const __m128i* src = reinterpret_cast<const __m128i*>(row + 2 * i);
+        const __m128i eighths =
+            _mm_packs_epi32(lumaSums(_mm_loadu_si128(src), _mm_loadu_si128(src + 1)),
+                            lumaSums(_mm_loadu_si128(src + 2), _mm_loadu_si128(src + 3)));
+        const __m128i y = _mm_srli_epi16(_mm_mulhi_epu16(eighths, by125), 6);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(y, zero));
+    }
+    for (; i < samples; ++i) out[i] = static_cast<uint8_t>(luma(row[2 * i]));
+}
+
+// Sums of here[i] and of |here[i] - above[i]| over i in [first, end); both
+// arrays readable 16 bytes past end.
+void binSums(const uint8_t* here, const uint8_t* above, int32_t first, int32_t end, uint32_t& lumaSum,
+             uint32_t& edgeSum) {
+    alignas(16) static constexpr uint8_t kKeepFirst[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                           0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sumY = zero, sumE = zero;
+    for (int32_t i = first; i < end; i += 16) {
+        __m128i h = _mm_loadu_si128(reinterpret_cast<const __m128i*>(here + i));
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
+        if (end - i < 16) {
+            const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - (end - i)));
+            h = _mm_and_si128(h, keep);
+            a = _mm_and_si128(a, keep);
+        }
+        sumY = _mm_add_epi64(sumY, _mm_sad_epu8(h, zero));
+        sumE = _mm_add_epi64(sumE, _mm_sad_epu8(h, a));
+    }
+    lumaSum = static_cast<uint32_t>(_mm_cvtsi128_si32(sumY) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sumY, sumY)));
+    edgeSum = static_cast<uint32_t>(_mm_cvtsi128_si32(sumE) + _mm_cvtsi128_si32(_mm_unpackhi_epi64(sumE, sumE)));
+}
+
+}  // namespace
+
 RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) {
     RowProfiles p;
     p.rows = image.height;
@@ -99,70 +162,157 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) 
     p.ink.assign(cells, 0.0f);
     p.edge.assign(cells, 0.0f);
     p.content.assign(cells, 0.0f);
+    p.contentBins.assign(static_cast<size_t>(std::max(image.height, 0)), 0u);
 
     const int32_t span = std::max(x1 - x0, 1);
-    std::vector<int32_t> binOf;
-    for (int32_t x = x0; x < x1; x += 2) binOf.push_back(std::min(((x - x0) * kBins) / span, kBins - 1));
-    const size_t samples = binOf.size();
-    std::vector<int> above(samples), here(samples);
+    // Sample i (column x0 + 2 i) falls in bin min(2 i * kBins / span, kBins - 1),
+    // which never decreases with i: each bin is one run of samples.
+    const int32_t samples = x1 > x0 ? (x1 - x0 + 1) / 2 : 0;
+    int32_t binStart[kBins + 1];
+    {
+        int32_t b = 0;
+        binStart[0] = 0;
+        for (int32_t i = 0; i < samples; ++i) {
+            const int32_t bin = std::min((2 * i * kBins) / span, kBins - 1);
+            while (b < bin) binStart[++b] = i;
+        }
+        while (b < kBins) binStart[++b] = samples;
+    }
+    // 16 bytes of slack: the bin sums read whole vectors.
+    std::vector<uint8_t> above(static_cast<size_t>(samples) + 16, 0), here(static_cast<size_t>(samples) + 16, 0);
 
     for (int32_t y = 0; y < image.height; ++y) {
-        const uint32_t* row = image.row(y);
-        for (size_t i = 0; i < samples; ++i) here[i] = luma(row[x0 + 2 * static_cast<int32_t>(i)]);
+        sampledLuma(image.row(y) + x0, x1 - x0, samples, here.data());
         if (y == 0) above = here;  // row 0 is compared with itself
 
-        float inkSum[kBins] = {};
-        float edgeSum[kBins] = {};
-        int count[kBins] = {};
-        for (size_t i = 0; i < samples; ++i) {
-            const int b = binOf[i];
-            inkSum[b] += static_cast<float>(255 - here[i]);
-            edgeSum[b] += static_cast<float>(std::abs(here[i] - above[i]));
-            ++count[b];
-        }
         float* ink = &p.ink[static_cast<size_t>(y) * kBins];
         float* edge = &p.edge[static_cast<size_t>(y) * kBins];
         float* content = &p.content[static_cast<size_t>(y) * kBins];
         for (int b = 0; b < kBins; ++b) {
-            if (count[b] > 0) {
-                ink[b] = inkSum[b] / static_cast<float>(count[b]);
-                edge[b] = edgeSum[b] / static_cast<float>(count[b]);
+            const int32_t count = binStart[b + 1] - binStart[b];
+            if (count > 0) {
+                // Sums of whole numbers below 2^24 are exact in float, so the
+                // integer sums give the float sums bit for bit.
+                uint32_t lumaSum = 0, edgeSum = 0;
+                binSums(here.data(), above.data(), binStart[b], binStart[b + 1], lumaSum, edgeSum);
+                ink[b] = static_cast<float>(255u * static_cast<uint32_t>(count) - lumaSum) / static_cast<float>(count);
+                edge[b] = static_cast<float>(edgeSum) / static_cast<float>(count);
             }
             content[b] = std::max(ink[b], 1.5f * edge[b]);
+            if (content[b] >= 0.8f) p.contentBins[static_cast<size_t>(y)] |= 1u << b;
         }
         std::swap(above, here);
     }
     return p;
 }
 
+namespace {
+
+// Each bin's cost is summed in double in row order, exactly as one bin at a
+// time would; the vectors only run the 24 bins side by side. A bin without
+// content has both differences masked to 0 and so adds +0.0, which leaves its
+// cost unchanged. No fused multiply-add: 0.65 × edge is rounded before the sum.
+void accumulateCostsSse2(const RowProfiles& prev, const RowProfiles& next, int32_t first, int32_t end, int32_t shift,
+                         double* cost, int32_t* count) {
+    const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 contentLimit = _mm_set1_ps(0.8f);
+    const __m128d edgeWeight = _mm_set1_pd(0.65);
+    __m128d costs[kBins / 2];
+    __m128i counts[kBins / 4];
+    for (__m128d& c : costs) c = _mm_setzero_pd();
+    for (__m128i& c : counts) c = _mm_setzero_si128();
+    for (int32_t r = first; r < end; ++r) {
+        // Blank on both sides (the space between lines of text): nothing to add.
+        if ((prev.contentBins[static_cast<size_t>(r + shift)] | next.contentBins[static_cast<size_t>(r)]) == 0)
+            continue;
+        const size_t a = static_cast<size_t>(r + shift) * kBins;
+        const size_t n = static_cast<size_t>(r) * kBins;
+        for (int k = 0; k < kBins / 4; ++k) {
+            const size_t ak = a + 4 * static_cast<size_t>(k), nk = n + 4 * static_cast<size_t>(k);
+            const __m128 has =
+                _mm_cmpge_ps(_mm_max_ps(_mm_loadu_ps(&prev.content[ak]), _mm_loadu_ps(&next.content[nk])), contentLimit);
+            const __m128 keep = _mm_and_ps(absMask, has);
+            const __m128 dInk = _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(&prev.ink[ak]), _mm_loadu_ps(&next.ink[nk])), keep);
+            const __m128 dEdge =
+                _mm_and_ps(_mm_sub_ps(_mm_loadu_ps(&prev.edge[ak]), _mm_loadu_ps(&next.edge[nk])), keep);
+            costs[2 * k] =
+                _mm_add_pd(costs[2 * k], _mm_add_pd(_mm_cvtps_pd(dInk), _mm_mul_pd(edgeWeight, _mm_cvtps_pd(dEdge))));
+            costs[2 * k + 1] =
+                _mm_add_pd(costs[2 * k + 1], _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(dInk, dInk)),
+                                                        _mm_mul_pd(edgeWeight, _mm_cvtps_pd(_mm_movehl_ps(dEdge, dEdge)))));
+            counts[k] = _mm_sub_epi32(counts[k], _mm_castps_si128(has));
+        }
+    }
+    for (int k = 0; k < kBins / 2; ++k) _mm_storeu_pd(cost + 2 * k, costs[k]);
+    for (int k = 0; k < kBins / 4; ++k) _mm_storeu_si128(reinterpret_cast<__m128i*>(count + 4 * k), counts[k]);
+}
+
+// The same with 8 floats and 4 doubles a lane, for processors that have AVX
+// (checked at run time; SSE2 is all x86-64 promises). Counts are kept as
+// floats, exact for any number of rows a frame has.
+__attribute__((target("avx"))) void accumulateCostsAvx(const RowProfiles& prev, const RowProfiles& next,
+                                                       int32_t first, int32_t end, int32_t shift, double* cost,
+                                                       int32_t* count) {
+    const __m256 absMask = _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF));
+    const __m256 contentLimit = _mm256_set1_ps(0.8f);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const __m256d edgeWeight = _mm256_set1_pd(0.65);
+    __m256d costs[kBins / 4];
+    __m256 counts[kBins / 8];
+    for (__m256d& c : costs) c = _mm256_setzero_pd();
+    for (__m256& c : counts) c = _mm256_setzero_ps();
+    for (int32_t r = first; r < end; ++r) {
+        if ((prev.contentBins[static_cast<size_t>(r + shift)] | next.contentBins[static_cast<size_t>(r)]) == 0)
+            continue;
+        const size_t a = static_cast<size_t>(r + shift) * kBins;
+        const size_t n = static_cast<size_t>(r) * kBins;
+        for (int k = 0; k < kBins / 8; ++k) {
+            const size_t ak = a + 8 * static_cast<size_t>(k), nk = n + 8 * static_cast<size_t>(k);
+            const __m256 has = _mm256_cmp_ps(
+                _mm256_max_ps(_mm256_loadu_ps(&prev.content[ak]), _mm256_loadu_ps(&next.content[nk])), contentLimit,
+                _CMP_GE_OQ);
+            const __m256 keep = _mm256_and_ps(absMask, has);
+            const __m256 dInk =
+                _mm256_and_ps(_mm256_sub_ps(_mm256_loadu_ps(&prev.ink[ak]), _mm256_loadu_ps(&next.ink[nk])), keep);
+            const __m256 dEdge =
+                _mm256_and_ps(_mm256_sub_ps(_mm256_loadu_ps(&prev.edge[ak]), _mm256_loadu_ps(&next.edge[nk])), keep);
+            const __m128 inkLo = _mm256_castps256_ps128(dInk), inkHi = _mm256_extractf128_ps(dInk, 1);
+            const __m128 edgeLo = _mm256_castps256_ps128(dEdge), edgeHi = _mm256_extractf128_ps(dEdge, 1);
+            costs[2 * k] = _mm256_add_pd(
+                costs[2 * k], _mm256_add_pd(_mm256_cvtps_pd(inkLo), _mm256_mul_pd(edgeWeight, _mm256_cvtps_pd(edgeLo))));
+            costs[2 * k + 1] = _mm256_add_pd(
+                costs[2 * k + 1],
+                _mm256_add_pd(_mm256_cvtps_pd(inkHi), _mm256_mul_pd(edgeWeight, _mm256_cvtps_pd(edgeHi))));
+            counts[k] = _mm256_add_ps(counts[k], _mm256_and_ps(has, one));
+        }
+    }
+    for (int k = 0; k < kBins / 4; ++k) _mm256_storeu_pd(cost + 4 * k, costs[k]);
+    for (int k = 0; k < kBins / 8; ++k) {
+        float c[8];
+        _mm256_storeu_ps(c, counts[k]);
+        for (int i = 0; i < 8; ++i) count[8 * k + i] = static_cast<int32_t>(c[i]);
+    }
+}
+
+bool cpuHasAvx() {
+    static const bool hasAvx = __builtin_cpu_supports("avx");
+    return hasAvx;
+}
+
+}  // namespace
+
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
-                    int32_t fixedBottom) {
+                    int32_t fixedBottom, bool allowAvx) {
     const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
     const int32_t end = std::max(first + 1, ov - fixedBottom);
     const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
 
     double cost[kBins] = {};
     int32_t count[kBins] = {};
-    for (int32_t r = first; r < end; ++r) {
-        const size_t a = static_cast<size_t>(r + shift) * kBins;
-        const size_t n = static_cast<size_t>(r) * kBins;
-        const float* aInk = &prev.ink[a];
-        const float* nInk = &next.ink[n];
-        const float* aEdge = &prev.edge[a];
-        const float* nEdge = &next.edge[n];
-        const float* aContent = &prev.content[a];
-        const float* nContent = &next.content[n];
-        // Branch-free so that the compiler can vectorise it: a bin without content
-        // adds cost × 0 and count 0, which leaves both unchanged.
-        for (int b = 0; b < kBins; ++b) {
-            const float content = std::max(aContent[b], nContent[b]);
-            const int has = content >= 0.8f;
-            const float dInk = std::fabs(aInk[b] - nInk[b]);
-            const float dEdge = std::fabs(aEdge[b] - nEdge[b]);
-            cost[b] += (static_cast<double>(dInk) + 0.65 * static_cast<double>(dEdge)) * static_cast<double>(has);
-            count[b] += has;
-        }
-    }
+    if (allowAvx && cpuHasAvx())
+        accumulateCostsAvx(prev, next, first, end, shift, cost, count);
+    else
+        accumulateCostsSse2(prev, next, first, end, shift, cost, count);
 
     int64_t total = 0;
     double values[kBins];
@@ -198,7 +348,27 @@ double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t ov, int
 
 std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1) {
     std::vector<uint64_t> hashes(static_cast<size_t>(std::max(image.height, 0)));
-    for (int32_t y = 0; y < image.height; ++y) {
+    // Each hash is one long chain of multiplies; four rows side by side keep
+    // the multiplier busy. The values are those of one row at a time.
+    int32_t y = 0;
+    for (; y + 4 <= image.height; y += 4) {
+        const uint32_t* r0 = image.row(y);
+        const uint32_t* r1 = image.row(y + 1);
+        const uint32_t* r2 = image.row(y + 2);
+        const uint32_t* r3 = image.row(y + 3);
+        uint64_t h0 = 1469598103934665603ull, h1 = h0, h2 = h0, h3 = h0;
+        for (int32_t x = x0; x < x1; ++x) {
+            h0 = (h0 ^ (r0[x] & 0xFFFFFFu)) * 1099511628211ull;
+            h1 = (h1 ^ (r1[x] & 0xFFFFFFu)) * 1099511628211ull;
+            h2 = (h2 ^ (r2[x] & 0xFFFFFFu)) * 1099511628211ull;
+            h3 = (h3 ^ (r3[x] & 0xFFFFFFu)) * 1099511628211ull;
+        }
+        hashes[static_cast<size_t>(y)] = h0;
+        hashes[static_cast<size_t>(y) + 1] = h1;
+        hashes[static_cast<size_t>(y) + 2] = h2;
+        hashes[static_cast<size_t>(y) + 3] = h3;
+    }
+    for (; y < image.height; ++y) {
         const uint32_t* row = image.row(y);
         uint64_t h = 1469598103934665603ull;
         for (int32_t x = x0; x < x1; ++x) h = (h ^ (row[x] & 0xFFFFFFu)) * 1099511628211ull;
@@ -273,7 +443,132 @@ int32_t checkAgainstPixels(const PixelImage& prev, const PixelImage& next, const
     return best;
 }
 
+IdenticalOverlap findIdenticalOverlap(const PixelImage& prev, const PixelImage& next, const Geometry& g,
+                                      const std::vector<uint64_t>& prevHashes,
+                                      const std::vector<uint64_t>& nextHashes) {
+    // Rows of next that show something: not one colour across the band, and
+    // not the same as the row above. Blank rows, and the rows inside a box
+    // that repeat down its height, are identical one row off as well and prove
+    // nothing about the shift.
+    std::vector<uint8_t> shows(static_cast<size_t>(next.height), 0);
+    for (int32_t y = 0; y < next.height; ++y) {
+        if (y > 0 && nextHashes[static_cast<size_t>(y)] == nextHashes[static_cast<size_t>(y - 1)]) continue;
+        const uint32_t* row = next.row(y);
+        const uint32_t c = row[g.x0] & 0xFFFFFFu;
+        for (int32_t x = g.x0 + 1; x < g.x1; ++x)
+            if ((row[x] & 0xFFFFFFu) != c) {
+                shows[static_cast<size_t>(y)] = 1;
+                break;
+            }
+    }
+    IdenticalOverlap found;
+    int32_t candidates = 0;
+    for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
+        // Rows facing an unchanged band may differ (a real bar covers other
+        // content in each frame), every row between the bands must be
+        // identical. Blank rows at the frame edges also count as unchanged
+        // bands, and on a short overlap the two can meet: then the identical
+        // rows anywhere in the overlap are the evidence.
+        const int32_t first = g.fixedTop, end = ov - g.fixedBottom;
+        const int32_t shift = prev.height - ov;
+        int32_t identicalRows = 0, content = 0;
+        bool differs = false;
+        for (int32_t r = 0; r < ov && !differs; ++r) {
+            const bool same = prevHashes[static_cast<size_t>(r + shift)] == nextHashes[static_cast<size_t>(r)];
+            differs = !same && r >= first && r < end;
+            identicalRows += same;
+            content += same && shows[static_cast<size_t>(r)] != 0;
+        }
+        if (differs || identicalRows < kMinIdenticalRows || content < kMinIdenticalContentRows) continue;
+        // Two overlaps with identical rows (repeated content): the rows do not say which.
+        if (++candidates > 1) return {};
+        found = {ov, identicalRows};
+    }
+    return found;
+}
+
+bool agreeingRowsDisagree(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t firstRow,
+                          int32_t endRow, int32_t x0, int32_t x1, bool* allIdentical) {
+    const int32_t shift = prev.height - overlap;
+    const size_t bytes = static_cast<size_t>(x1 - x0) * sizeof(uint32_t);
+    int32_t count = 0;
+    bool identical = true;
+    for (int32_t r = std::max(firstRow, 0); r < endRow; ++r) {
+        if (std::memcmp(prev.row(r + shift) + x0, next.row(r) + x0, bytes) == 0) continue;
+        identical = false;
+        if (rowsDisagree(prev, r + shift, next, r, x0, x1) && ++count >= 2) break;
+    }
+    if (allIdentical != nullptr) *allIdentical = identical;
+    return count >= 2;
+}
+
+int32_t comparedRows(const Geometry& g, int32_t overlap) {
+    const int32_t first = std::min(std::max(overlap - 12, 0), g.topSkip);
+    return std::max(first + 1, overlap - g.fixedBottom) - first;
+}
+
+namespace {
+
+// Runs `other` on another thread while `here` runs on this one; both here,
+// one after the other, when no thread can be started.
+template <typename Other, typename Here>
+void alongside(const Other& other, const Here& here) {
+    std::future<void> later;
+    try {
+        later = std::async(std::launch::async, [&other] { other(); });
+    } catch (const std::system_error&) {
+        other();
+        here();
+        return;
+    }
+    here();
+    later.get();
+}
+
+void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
+    const int32_t ov = result.overlap;
+    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
+    const int32_t seamLast = std::max(seamFirst, ov - g.fixedBottom - 12);
+    int32_t bestSeam = ov;
+    double bestSeamScore = kInvalidScore;
+    for (int32_t s = seamFirst; s <= seamLast; s += 2) {
+        const double c = scoreSeam(prev, next, ov, s, g.x0, g.x1, g.columnStep);
+        if (c < bestSeamScore) {
+            bestSeam = s;
+            bestSeamScore = c;
+        }
+    }
+    result.seam = bestSeam;
+    result.seamScore = bestSeamScore;
+}
+
+}  // namespace
 }  // namespace matcher_detail
+
+MatchResult matchSmallShift(const PixelImage& prev, const PixelImage& next, int32_t shiftRows,
+                            const SidePanels& panels) {
+    using namespace matcher_detail;
+    MatchResult result;
+    Geometry g;
+    if (shiftRows < 1 || shiftRows > 7 || !computeGeometry(prev, next, g, panels)) return result;
+    const int32_t overlap = prev.height - shiftRows;
+    if (overlap < 1 || overlap > next.height) return result;
+    result.overlap = overlap;
+    result.score = 0.0;
+    result.matched = true;
+    searchSeam(prev, next, g, result);
+    return result;
+}
+
+int32_t disagreeingOverlapRows(const PixelImage& prev, const PixelImage& next, int32_t overlap,
+                               const SidePanels& panels) {
+    using namespace matcher_detail;
+    Geometry g;
+    if (!computeGeometry(prev, next, g, panels) || overlap < 1 || overlap > std::min(prev.height, next.height))
+        return INT32_MAX;
+    return disagreeingRows(prev, rowHashes(prev, g.x0, g.x1), next, rowHashes(next, g.x0, g.x1), overlap, g.fixedTop,
+                           overlap - g.fixedBottom, g.x0, g.x1, INT32_MAX);
+}
 
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                         double priorTolerance) {
@@ -287,18 +582,27 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     Geometry g;
     if (!computeGeometry(prev, next, g, panels)) return result;
 
-    const RowProfiles prevProfiles = computeRowProfiles(prev, g.x0, g.x1);
-    const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);
+    // The two frames' profiles are independent: one on another core, one here.
+    RowProfiles prevProfiles, nextProfiles;
+    alongside([&] { prevProfiles = computeRowProfiles(prev, g.x0, g.x1); },
+              [&] { nextProfiles = computeRowProfiles(next, g.x0, g.x1); });
 
     // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
     std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
     auto search = [&](int32_t topSkip, int32_t& bestOverlap, double& bestScore) {
         bestOverlap = g.maxOverlap;
         bestScore = kInvalidScore;
+        // Every candidate is scored on its own: half of them on another core
+        // (every second one, so that both halves hold as many rows).
+        auto scoreEvery2nd = [&](int32_t from) {
+            for (int32_t ov = from; ov <= g.maxOverlap; ov += 2)
+                scores[static_cast<size_t>(ov - g.minOverlap)] =
+                    scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
+        };
+        alongside([&] { scoreEvery2nd(g.minOverlap + 1); }, [&] { scoreEvery2nd(g.minOverlap); });
         bool first = true;
         for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
-            const double s = scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
-            scores[static_cast<size_t>(ov - g.minOverlap)] = s;
+            const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
             if (first || s < bestScore) {  // ties keep the larger overlap
                 bestOverlap = ov;
                 bestScore = s;
@@ -343,31 +647,71 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
         }
     }
 
+    bool accepted = bestOverlap > 0 && bestScore <= kAcceptScore;
+    if (accepted) {
+        bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
+        bestScore = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
+    }
+    // The profiles starve where the compared rows of an overlap are few or
+    // blank (a big notch leaves a short overlap, and blank rows at the frame
+    // edges count as unchanged bands): the true overlap then scores nothing
+    // and some other one wins or nothing is accepted. Frames scrolled by whole
+    // rows show the overlap pixel for pixel, so when the profiles are not
+    // convincing, or were compared over a few rows only, the rows themselves
+    // are asked. Only an overlap that is the only one with identical rows
+    // showing content counts, and it replaces an accepted answer only when
+    // that one rests on a few rows or its rows disagree with the pixels.
+    int32_t identicalRows = 0;
+    const bool starved = comparedRows(g, bestOverlap) < kMinComparedRows;
+    // Identical rows cost one memcmp each; rows that differ are looked at closer.
+    bool chosenIdentical = false;
+    const int32_t chosenOverlap = bestOverlap;
+    const bool contradicted = accepted && agreeingRowsDisagree(prev, next, bestOverlap, g.fixedTop,
+                                                               bestOverlap - g.fixedBottom, g.x0, g.x1, &chosenIdentical);
+    if (!accepted || starved || contradicted || bestScore > kConvincingScore) {
+        const std::vector<uint64_t> prevHashes = rowHashes(prev, g.x0, g.x1);
+        const std::vector<uint64_t> nextHashes = rowHashes(next, g.x0, g.x1);
+        const IdenticalOverlap identical = findIdenticalOverlap(prev, next, g, prevHashes, nextHashes);
+        if (identical.overlap > 0 && identical.overlap != bestOverlap &&
+            (!accepted || starved || contradicted)) {
+            bestOverlap = identical.overlap;
+            bestScore = 0.0;
+            identicalRows = identical.rows;
+            accepted = true;
+        } else if (starved && identical.overlap != bestOverlap) {
+            // A profile answer compared over a few rows, with no identical rows
+            // to back it, is a guess.
+            accepted = false;
+        }
+    }
+
+    // Rows between the bands that look the same one row further up or down
+    // (one flat colour, wider than the overlap) cannot place the frames: any
+    // profile answer there is a guess.
+    if (accepted && identicalRows == 0 && bestOverlap - g.fixedBottom > g.fixedTop) {
+        auto identicalBetweenBands = [&](int32_t ov) {
+            if (ov < g.minOverlap || ov > g.maxOverlap) return false;
+            const int32_t shift = prev.height - ov;
+            const size_t bytes = static_cast<size_t>(g.x1 - g.x0) * sizeof(uint32_t);
+            for (int32_t r = g.fixedTop; r < ov - g.fixedBottom; ++r)
+                if (std::memcmp(prev.row(r + shift) + g.x0, next.row(r) + g.x0, bytes) != 0) return false;
+            return true;
+        };
+        if ((bestOverlap == chosenOverlap ? chosenIdentical : identicalBetweenBands(bestOverlap)) &&
+            (identicalBetweenBands(bestOverlap - 1) || identicalBetweenBands(bestOverlap + 1)))
+            accepted = false;
+    }
+
     result.overlap = bestOverlap;
     result.score = bestScore;
-    result.matched = bestOverlap > 0 && bestScore <= kAcceptScore;
+    result.matched = accepted;
+    result.identicalRows = identicalRows;
     if (!result.matched) {
         result.seam = 0;
         result.seamScore = kInvalidScore;
         return result;
     }
-    bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
-    result.overlap = bestOverlap;
-    result.score = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
-
-    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, bestOverlap - 8));
-    const int32_t seamLast = std::max(seamFirst, bestOverlap - g.fixedBottom - 12);
-    int32_t bestSeam = bestOverlap;
-    double bestSeamScore = kInvalidScore;
-    for (int32_t s = seamFirst; s <= seamLast; s += 2) {
-        const double c = scoreSeam(prev, next, bestOverlap, s, g.x0, g.x1, g.columnStep);
-        if (c < bestSeamScore) {
-            bestSeam = s;
-            bestSeamScore = c;
-        }
-    }
-    result.seam = bestSeam;
-    result.seamScore = bestSeamScore;
+    searchSeam(prev, next, g, result);
     return result;
 }
 

@@ -96,17 +96,22 @@ SidePanels detectSidePanels(const PixelImage& prev, const PixelImage& next) {
 }
 
 SidePanels detectCapturePanels(const std::vector<PixelImage>& frames) {
-    if (frames.size() < 2) return {};
+    std::vector<SidePanels> pairs;
+    for (size_t i = 1; i < frames.size(); ++i) pairs.push_back(detectSidePanels(frames[i - 1], frames[i]));
+    return capturePanelsOfPairs(pairs);
+}
+
+SidePanels capturePanelsOfPairs(const std::vector<SidePanels>& pairPanels) {
+    if (pairPanels.empty()) return {};
     // A panel counts for the capture when most pairs see it, and then with the
     // narrowest width any of them saw. Not every pair: a sticky table of contents
     // often moves up into place during the first notch, while the page header
     // above it scrolls away, and is fixed from then on.
-    const size_t pairs = frames.size() - 1;
+    const size_t pairs = pairPanels.size();
     const size_t needed = (2 * pairs + 2) / 3;
     size_t leftSeen = 0, rightSeen = 0;
     SidePanels shared{INT32_MAX, INT32_MAX};
-    for (size_t i = 1; i < frames.size(); ++i) {
-        const SidePanels p = detectSidePanels(frames[i - 1], frames[i]);
+    for (const SidePanels& p : pairPanels) {
         if (p.left > 0) {
             ++leftSeen;
             shared.left = std::min(shared.left, p.left);
@@ -119,6 +124,10 @@ SidePanels detectCapturePanels(const std::vector<PixelImage>& frames) {
     if (leftSeen < needed) shared.left = 0;
     if (rightSeen < needed) shared.right = 0;
     return shared;
+}
+
+SidePanels panelsForPair(const SidePanels& capture, const SidePanels& pair) {
+    return capture.any() ? capture : pair;
 }
 
 }  // namespace tf

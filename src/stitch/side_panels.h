@@ -26,6 +26,14 @@ SidePanels detectSidePanels(const PixelImage& prev, const PixelImage& next);
 // The panels shared by every consecutive pair of a capture's frames.
 SidePanels detectCapturePanels(const std::vector<PixelImage>& frames);
 
+// The same from the panels each pair saw (detectSidePanels of pair i - 1, i).
+SidePanels capturePanelsOfPairs(const std::vector<SidePanels>& pairPanels);
+
+// The panels a pair is matched around: the capture's when it has any, or else
+// the pair's own, so that a pair is never compared over a panel that the
+// capture controller left out when it accepted the pair.
+SidePanels panelsForPair(const SidePanels& capture, const SidePanels& pair);
+
 // The most common colour of the columns [x0, x1) of an image.
 uint32_t dominantColour(const PixelImage& image, int32_t x0, int32_t x1);
 

@@ -18,22 +18,23 @@ constexpr double kRowLimit = 24.0;
 
 }  // namespace
 
-int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next) {
-    const int32_t W = std::min(prev.width, next.width);
+int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next, const SidePanels& panels) {
     const int32_t H = std::min(prev.height, next.height);
-    if (W < 2 || H < 33) return 0;
+    if (std::min(prev.width, next.width) < 2 || H < 33) return 0;
 
-    // The matcher's column band, sampled about 160 times per row.
-    const int32_t x0 = std::min(std::max(static_cast<int32_t>(std::round(W * 0.06)), 0), W - 2);
-    const int32_t x1 = std::max(x0 + 1, std::min(static_cast<int32_t>(std::round(W * 0.9)), W));
+    // The matcher's column band (between the panels), sampled about 160 times per row.
+    const matcher_detail::ColumnSpan span = matcher_detail::contentSpan(prev, next, panels);
+    const int32_t W = span.width;
+    const int32_t x0 = span.left + std::min(std::max(static_cast<int32_t>(std::round(W * 0.06)), 0), W - 2);
+    const int32_t x1 = std::max(x0 + 1, span.left + std::min(static_cast<int32_t>(std::round(W * 0.9)), W));
     const int32_t step = std::max((x1 - x0) / 160, 1);
     std::vector<int32_t> columns;
     for (int32_t x = x0; x < x1; x += step) columns.push_back(x);
     const size_t n = columns.size();
 
     // Rows anchored at each frame's top, as the capture rectangle is.
-    const int32_t top = matcher_detail::detectFixedTop(prev, next);
-    const int32_t bottom = matcher_detail::detectFixedBottom(prev, next);
+    const int32_t top = matcher_detail::detectFixedTop(prev, next, span);
+    const int32_t bottom = matcher_detail::detectFixedBottom(prev, next, span);
     auto lumaRows = [&](const PixelImage& img) {
         std::vector<uint8_t> rows(static_cast<size_t>(H) * n);
         for (int32_t y = 0; y < H; ++y)
@@ -42,9 +43,12 @@ int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next) {
     };
     const std::vector<uint8_t> a = lumaRows(prev), b = lumaRows(next);
 
+    // No shift at all competes too: frames that agree as well or better
+    // unshifted (blank or repeating rows) did not move by a few rows.
     int32_t bestShift = 0;
     double bestMean = kMeanLimit;
-    for (int32_t d = 1; d <= kSmallShiftMaxRows; ++d) {
+    bool unshiftedFits = false;
+    for (int32_t d = 0; d <= kSmallShiftMaxRows; ++d) {
         // next row y shows prev row y + d; both must lie between the fixed bands.
         const int32_t first = top;
         const int32_t end = H - bottom - d;
@@ -61,7 +65,10 @@ int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next) {
         }
         if (rowTooDifferent) continue;
         const double mean = static_cast<double>(total) / (static_cast<double>(end - first) * static_cast<double>(n));
-        if (mean <= bestMean && (bestShift == 0 || mean < bestMean)) {
+        if (d == 0) {
+            unshiftedFits = mean <= kMeanLimit;
+            bestMean = mean;
+        } else if (mean <= kMeanLimit && (unshiftedFits ? mean < bestMean : (bestShift == 0 || mean < bestMean))) {
             bestShift = d;
             bestMean = mean;
         }

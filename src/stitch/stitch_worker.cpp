@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "image/png_codec.h"
+#include "stitch/composed_png.h"
 #include "stitch/composer.h"
 
 namespace fs = std::filesystem;
@@ -15,19 +15,16 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
     auto result = std::make_unique<StitchResult>();
     result->frameCount = static_cast<uint32_t>(job.frames.size());
     try {
+        // Composing decides where every row comes from; the pixels move only
+        // while the file is written, so the long image is never held whole.
         const uint64_t t0 = host.tickCount();
-        PixelImage image = composeFrames(job.frames);
+        const CompositionPlan plan = planComposition(job.frames);
         result->stitchMs = host.tickCount() - t0;
-        result->imageWidth = image.width;
-        result->imageHeight = image.height;
+        result->imageWidth = plan.width;
+        result->imageHeight = plan.height;
 
         host.storeSavingStage(1);
         host.postOverlayRedraw();
-
-        // Only the composed image is held from here on: peak memory stays at
-        // frames + canvas while composing and the image alone while writing.
-        job.frames.clear();
-        job.frames.shrink_to_fit();
 
         const fs::path folder(job.outputFolder);
         std::error_code ec;
@@ -43,13 +40,18 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         host.postOverlayRedraw();
 
         const uint64_t t1 = host.tickCount();
-        result->savedPath = savePngAsNew(image, folder, stem).wstring();
+        // Releases each frame once its rows are written: the peak is the
+        // frames themselves plus a block of rows.
+        result->savedPath = saveComposedPngAsNew(job.frames, plan, folder, stem).wstring();
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {
         // The main window shows its own fixed message; the text is not passed on.
         result->succeeded = false;
     }
+    // Whatever happened, the frames are of no further use.
+    job.frames.clear();
+    job.frames.shrink_to_fit();
     return result;
 }
 

@@ -22,9 +22,10 @@ public:
     virtual void postOverlayRedraw() = 0;
 };
 
-// Composes the job's frames, releases them, creates the output folder, writes
+// Plans the composition of the job's frames, creates the output folder, writes
 // "tallyframe-<timestamp>.png" into it ("-2", "-3", ... before ".png" when
-// that name is taken) and returns the filled result. Never
+// that name is taken) from the frames, releasing each once its rows are
+// written, and returns the filled result. Never
 // throws for a failing step: `succeeded` then stays false and the fields hold
 // what was reached. The caller posts the result.
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);

@@ -7,6 +7,7 @@
 #
 #   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
 #                                            panel late short esc cancel fewrows logging
+#                                            bandmargins bignotch bignotchbars sticky badge
 #                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
@@ -14,13 +15,14 @@
 #   TF_WINE_PREFIX  Wine prefix (default build/wine/prefix)
 #   TF_E2E_SHOTS=1  also take screenshots of the selection, capture and saving views
 #   TF_COMPARE_TRUTH  the image comparison (default build/native/tests/compare_truth)
+#   TF_E2E_OWN_DISPLAY=1  run on the current DISPLAY (an Xvfb of your own) instead of a fresh one
 set -u
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging)
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge)
 
 "$repo/scripts/bootstrap.sh" || exit 1
 if [ ! -f "$build/build.ninja" ]; then
@@ -36,7 +38,7 @@ compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
 
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
-unset DISPLAY
+[ "${TF_E2E_OWN_DISPLAY:-0}" = 1 ] || unset DISPLAY
 tf_xvfb || exit 1
 compositor=""
 if command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
@@ -104,7 +106,18 @@ run_case() {
         late) args=(--late 350) ;;
         short) args=(--end 200) ;;
         esc) ;;
-        fewrows) args=(--end 203); mode=shorter; n=7 ;;
+        # The last notch moves 3 rows: the image must hold them too.
+        fewrows) args=(--end 203) ;;
+        # Fixed bars with blank rows beside them, which read as part of the bands.
+        bandmargins) args=(--header 44 --footer 32 --band-margin 24); y1=$FY; y2=$((FY + FH)) ;;
+        # Each notch moves 80 % of the rectangle: overlaps of 120 rows.
+        bignotch) args=(--notch 480) ;;
+        # Both: bars with margins, and notches of 380 of the 496 rows between them.
+        bignotchbars) args=(--notch 380 --header 44 --footer 32 --band-margin 24); y1=$FY; y2=$((FY + FH)) ;;
+        # Section headings that stick to the top and push each other away.
+        sticky) args=(--sticky) ;;
+        # An animated badge inside the compared columns.
+        badge) args=(--badge) ;;
         logging) logging=1; rm -rf "$build/tally_frame_log" ;;
         *) echo "unknown case $name"; return 1 ;;
     esac

@@ -28,6 +28,19 @@ for case_dir in "$repo"/tests/data/corpus/*/; do
     check grep -q $'^output=[0-9]*x[0-9]*\r$' "$win.log.txt"
 done
 
+# Hard pages (fixed bars, sticky headings, a big notch, tiny text, an animated
+# badge, a last notch of 7 rows): the whole image must match the truth.
+for case_dir in "$repo"/tests/data/corpus-hard/*/; do
+    name=$(basename "$case_dir")
+    nat="$work/$name-native.png" win="$work/$name-wine.png"
+    rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
+    "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
+    check same_image "$nat" "$win"
+    check "$compare_truth" "$nat" "$case_dir/truth.png"
+    check cmp -s "$nat.log.txt" "$win.log.txt"
+done
+
 # Pages with a fixed side panel: the content columns must match the truth.
 for case_dir in "$repo"/tests/data/corpus-panels/*/; do
     name=$(basename "$case_dir")

@@ -107,16 +107,19 @@ run_at_dpi() {
     geometry "$settingsWin"
     wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
     hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
-    # Row tops of the settings layout (see settings_layout.h): the classic
-    # rows spread over the client less the added rows (three of 60 DIPs: copy
-    # after capture, capture hotkey, scroll mode), which follow the logging
-    # row at its spacing.
-    local m R oy t a g l sm
-    read -r m R oy t a g l sm < <(awk -v W="$wd" -v H="$((hd - 180))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+    # Row tops of the settings layout (see settings_layout.h): the classic rows
+    # over the height left after the added rows (kAddedSettingsRows, 60 DIPs
+    # each), which follow the logging row at its spacing (c: copy after
+    # capture, k: hotkey, sm: scroll mode).
+    local added_rows=3
+    local m R oy t a g l c k sm
+    read -r m R oy t a g l c k sm < <(awk -v W="$wd" -v H="$((hd - 60 * added_rows))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
                 t = clamp((H - 360) / 60, 0, 1); g = 52 * t + 272 + oy;
-                printf "%d %d %d %f %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
-                       g + 3 * (52 + 8 * t) }')
+                printf "%d %d %d %f %d %d %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
+                       g + 52 + 8 * t, g + 2 * (52 + 8 * t), g + 3 * (52 + 8 * t) }')
+    # The window is taller than the classic 460 DIPs by the added rows.
+    if [ "$hd" -ge 520 ]; then pass "$dpi dpi: settings window $hd DIPs tall for the added rows"; else fail "$dpi dpi: settings window only $hd DIPs tall"; fi
     shot "settings-general-zh-$dpi"
 
     local before after
@@ -130,6 +133,30 @@ run_at_dpi() {
     after=$(ini_sum)
     if [ "$after" != "$before" ]; then pass "$dpi dpi: logging switch saved"; else fail "$dpi dpi: settings.ini unchanged after the logging switch"; fi
     ini_has "captureLoggingEnabled=1" && pass "$dpi dpi: logging on" || fail "$dpi dpi: captureLoggingEnabled not 1 in settings.ini"
+    before=$(ini_sum)
+    click_dips $((R - 24)) $((c + 20))
+    ini_has "copyAfterCapture=0" && pass "$dpi dpi: copy-after switch off" || fail "$dpi dpi: copyAfterCapture not 0 after its switch"
+    click_dips $((R - 24)) $((c + 20))
+    ini_has "copyAfterCapture=1" && pass "$dpi dpi: copy-after switch on again" || fail "$dpi dpi: copyAfterCapture not 1 again"
+    # The chord control records the next chord; Esc cancels and keeps the old one.
+    click_dips $((R - 100)) $((k + 21))
+    shot "settings-hotkey-recording-zh-$dpi"
+    xdotool key Escape
+    sleep 0.3
+    if xdotool search --name "^塔利帧 - 设置\$" >/dev/null 2>&1; then pass "$dpi dpi: Esc while recording kept the settings window"; else fail "$dpi dpi: Esc while recording closed the settings window"; fi
+    click_dips $((R - 100)) $((k + 21))
+    xdotool key ctrl+alt+k
+    sleep 0.5
+    ini_has "captureHotkey=Ctrl+Alt+K" && pass "$dpi dpi: recorded Ctrl+Alt+K" || fail "$dpi dpi: captureHotkey not Ctrl+Alt+K"
+    click_dips $((R - 100)) $((k + 21))
+    xdotool key BackSpace
+    sleep 0.5
+    ini_has "captureHotkey=" && pass "$dpi dpi: Backspace cleared the chord" || fail "$dpi dpi: captureHotkey not cleared"
+    shot "settings-hotkey-none-zh-$dpi"
+    click_dips $((R - 100)) $((k + 21))
+    xdotool key ctrl+shift+Print
+    sleep 0.5
+    ini_has "captureHotkey=Ctrl+Shift+PrintScreen" && pass "$dpi dpi: default chord recorded again" || fail "$dpi dpi: captureHotkey not back to Ctrl+Shift+PrintScreen"
     # The scroll-mode row, the last added one, inside the window as it opens.
     if [ $((sm + 46)) -le "$hd" ]; then pass "$dpi dpi: scroll-mode row inside the window"; else fail "$dpi dpi: scroll-mode row at $sm below the client height $hd"; fi
     before=$(ini_sum)
@@ -204,6 +231,7 @@ run_at_dpi() {
     done
     if [ "$shown" = 1 ]; then
         pass "$dpi dpi: result page after a capture"
+        sleep 2.5  # past the "Copied" of the copy after capture
         shot "result-zh-$dpi"
     else
         fail "$dpi dpi: no result page within 60 s of the capture"

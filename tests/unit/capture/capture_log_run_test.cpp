@@ -106,6 +106,18 @@ TEST(CaptureLogRun, SummaryTellsHowTheCaptureEnded) {
     }
 }
 
+TEST(CaptureLogRun, AGrabThatMovedAFewRowsGetsASmallShiftLine) {
+    test::ScratchDir dir;
+    SimulatedScreen s(makeDocumentPage(300, 240 + 105, 4), 240, {.notchRows = {100, 5}});
+    s.logFolder = dir.path();
+    runCapture(s, CaptureRequest{s.rect, true});
+    const std::vector<std::string> lines = logLines(dir.path());
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[2], "acceptedFrame=2 probe=0 action=1 overlap=235 score=0 prior=0");
+    EXPECT_EQ(lines[3], "smallShift=5");
+    EXPECT_EQ(lines[7], "acceptedFrames=3 reachedEnd=1 finishRequested=0 error=");
+}
+
 TEST(CaptureLogRun, LoggingOffWritesNothing) {
     test::ScratchDir dir;
     SimulatedScreen s(makeDocumentPage(200, 400, 2), 200, {.rowsPerNotch = 100});

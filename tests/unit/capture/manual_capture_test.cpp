@@ -148,8 +148,10 @@ TEST(ManualCapture, TooFarWarnsAndTheCaptureGoesOnOnceItOverlapsAgain) {
         {"burst from a pending frame, then back up", {{200, 30}, {800, 150}, {815, 150}, {1800, -160}}, true},
         {"burst that the pending frame still reaches", {{200, 60}, {800, 80}, {815, 80}}, false},
         {"two bursts, scrolled back twice", {{200, 300}, {1000, -200}, {2000, 350}, {3000, -250}}, true},
-        // 55 rows that agree exactly are a join, however few.
-        {"a sliver of exact overlap", {{200, 100}, {800, 185}, {1800, -100}}, false},
+        // A third of a frame that agrees exactly is a join; a sliver of 55
+        // rows is too little to be sure of and asks to scroll back.
+        {"a third of a frame left overlapping", {{200, 100}, {800, 160}, {1800, -100}}, false},
+        {"a sliver left overlapping", {{200, 100}, {800, 185}, {1800, -100}}, true},
     };
     for (const TooFarCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -202,8 +204,10 @@ TEST(ManualCapture, ScrollingUpIsIgnored) {
         SCOPED_TRACE(c.name);
         SimulatedScreen s = screenFor(320, 240, 800, {}, 6);
         Script script{c.scrolls, 0, FinishKey::Esc};
-        test::appendTo(script.scrolls, steady(2500, 400, 12, 100));
-        script.finishAtMs = 2500 + 12 * 400 + 1500;
+        // Then to the end in moves that never leave the pending frame behind,
+        // so that any lost overlap would be the upward scroll's.
+        test::appendTo(script.scrolls, steady(2500, 400, 20, 60));
+        script.finishAtMs = 2500 + 20 * 400 + 1500;
         const ManualRun run = runManual(s, script);
         EXPECT_FALSE(run.warned);
         int32_t span = 0;

@@ -112,6 +112,22 @@ TEST(Composer, ExpectationCarriesFromPairToPair) {
     EXPECT_TRUE(imagesEqual(cropRows(page, 0, 544), out));
 }
 
+// The last grab of a page often moved fewer rows than the matcher measures:
+// it is joined by that shift, with a line of its own in the stitch log.
+TEST(Composer, LastGrabOfAFewRowsIsJoinedByItsShift) {
+    const PixelImage page = makeDocumentPage(640, 1200, 21);
+    for (int32_t last : {1, 4, 7}) {
+        SCOPED_TRACE(last);
+        CapturedLog log;
+        const PixelImage out = composeFrames(framesAt(page, {0, 300, 300 + last}, 420), log.sink());
+        EXPECT_TRUE(imagesEqual(cropRows(page, 0, 720 + last), out));
+        const std::vector<std::string> lines = log.lines();
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[1], "pair 2 smallShift=" + std::to_string(last));
+        EXPECT_EQ(lines[2].rfind("pair 2 overlap=" + std::to_string(420 - last) + " score=0.00 seam=", 0), 0u);
+    }
+}
+
 TEST(StitchLog, WritesOnlyToAHealthyStream) {
     TextLog().line("nobody listens");  // no stream: nothing happens
     CapturedLog log;

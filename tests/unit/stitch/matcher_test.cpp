@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "image/png_codec.h"
 #include "stitch/matcher.h"
 #include "test_support.h"
 
@@ -51,11 +52,11 @@ TEST(Matcher, UniformFrames) {
     } cases[] = {
         {&white, 0, {512, 1e18, false, 0, 1e18}},
         {&white, 300, kUnmatchedNoOverlap},
-        // Dark bins are content: every candidate costs 0, the largest overlap wins,
-        // the seam starts 12 rows below the (160-row) unchanged top band.
-        {&black, 0, {512, 0.0, true, 172, 0.0}},
-        // Inside the window ties go to the smallest overlap: 300 - 80.
-        {&black, 300, {220, 0.0, true, 172, 0.0}},
+        // Dark bins are content: every candidate costs 0 and the largest overlap
+        // wins (inside the window the smallest: 300 - 80). But rows that look
+        // the same one row up or down cannot place the frames: refused.
+        {&black, 0, {512, 0.0, false, 0, 1e18}},
+        {&black, 300, {220, 0.0, false, 0, 1e18}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
@@ -79,7 +80,7 @@ TEST(Matcher, FramesTooSmallToCompareAreRefusedWithoutReadingOutside) {
     const PixelImage a(2, 33, 0xFF000000u);
     EXPECT_EQ(matchFrames(a, a, 0, 0.7), (MatchResult{33, 1e18, false, 0, 1e18}));
     const PixelImage wide(64, 33, 0xFF000000u);
-    EXPECT_TRUE(matchFrames(wide, wide, 0, 0.7).matched);
+    EXPECT_EQ(matchFrames(wide, wide, 0, 0.7).overlap, 33);
 }
 
 TEST(Matcher, FindsTheShiftOfAScrolledDocument) {
@@ -255,10 +256,59 @@ TEST(Matcher, MuchBetterGlobalBestOutsideTheWindowIsKept) {
     EXPECT_EQ(r.overlap, 460);
 }
 
+// Short overlaps on real pages, where blank rows at the frame edges count as
+// unchanged bands and leave the row profiles a few rows to compare: the rows
+// that are identical in both frames place the frames, and where nothing can
+// (a flat stretch wider than the overlap) the pair is refused, never guessed.
+TEST(Matcher, ShortOverlapsOnRealPagesJoinOnIdenticalRowsOrAreRefused) {
+    struct Case {
+        const char* page;
+        int32_t frameHeight, top, step;
+        int32_t overlap;  // 0: must be refused
+    } cases[] = {
+        {"corpus-hard/debref-big-notch", 420, 2640, 330, 90},   // refused before
+        {"corpus-hard/rust-sticky-headings", 240, 1330, 190, 50},  // 84 before, from 10 compared rows
+        {"corpus/py-tutorial-controlflow", 240, 570, 190, 50},     // 51 before, a row off
+        {"corpus/py-tutorial-controlflow", 240, 1140, 190, 0},     // 83 blank rows: any shift fits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.page << " at " << c.top);
+        const PixelImage truth = loadPng(test::testDataDir() / c.page / "truth.png");
+        const PixelImage a = cropRows(truth, c.top, c.frameHeight), b = cropRows(truth, c.top + c.step, c.frameHeight);
+        const MatchResult r = matchFrames(a, b, c.frameHeight - c.step, 0.7);
+        if (c.overlap == 0) {
+            EXPECT_FALSE(r.matched) << r.overlap;
+            continue;
+        }
+        ASSERT_TRUE(r.matched);
+        EXPECT_EQ(r.overlap, c.overlap);
+        EXPECT_GT(r.identicalRows, 0);
+        EXPECT_EQ(r.score, 0.0);
+    }
+}
+
+// Identical rows decide only when one overlap has them: a page that repeats
+// a strip of text every 40 rows has several, and the rows say nothing.
+TEST(Matcher, IdenticalRowsOfRepeatedContentDecideNothing) {
+    using namespace matcher_detail;
+    const PixelImage truth = loadPng(test::testDataDir() / "corpus-hard" / "debref-big-notch" / "truth.png");
+    auto identicalOverlap = [](const PixelImage& a, const PixelImage& b) {
+        Geometry g;
+        if (!computeGeometry(a, b, g)) return -1;
+        return findIdenticalOverlap(a, b, g, rowHashes(a, g.x0, g.x1), rowHashes(b, g.x0, g.x1)).overlap;
+    };
+    EXPECT_EQ(identicalOverlap(cropRows(truth, 2640, 420), cropRows(truth, 2970, 420)), 90);
+    PixelImage repeated(truth.width, 1200);
+    for (int32_t y = 0; y < repeated.height; ++y)
+        std::copy(truth.row(2700 + y % 40), truth.row(2700 + y % 40) + truth.width, repeated.row(y));
+    EXPECT_EQ(identicalOverlap(cropRows(repeated, 0, 420), cropRows(repeated, 330, 420)), 0);
+}
+
 TEST(Matcher, SeamSearchPrefersFlatAgreeingRowsAndKeepsTheSmallerRowOnTies) {
     const PixelImage black(640, 520, 0xFF000000u);
-    // All seam costs are equal: the first examined row (172) wins.
-    EXPECT_EQ(matchFrames(black, black, 0, 0.7).seam, 172);
+    // All seam costs are equal: the first examined row (172, 12 below the
+    // 160-row unchanged top band) wins.
+    EXPECT_EQ(matchSmallShift(black, black, 1).seam, 172);
     const PixelImage page = makeDocumentPage(640, 2000, 17);
     const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 200, 520);
     const MatchResult r = matchFrames(a, b, 0, 0.7);

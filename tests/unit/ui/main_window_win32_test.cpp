@@ -12,6 +12,12 @@
 #include <memory>
 
 #include "app/control_table_win32.h"
+#include "app/copy_and_hotkey_win32.h"
+#include "image/image_clipboard_win32.h"
+#include "image/png_codec.h"
+#include "settings/hotkey_chord.h"
+#include "settings/texts.h"
+#include "test_support.h"
 #include "app/app_window_win32.h"
 #include "app/page_driver_win32.h"
 #include "stitch/stitch_job.h"
@@ -203,6 +209,107 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
     tf::test::pumpMessages(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
     EXPECT_TRUE(tf::settingsFocusRingSuppressed);
     EXPECT_EQ(GetFocus(), tf::mainWindow);
+}
+
+TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
+    tf::test::ScratchDir dir;
+    const std::filesystem::path png = dir / "tallyframe-20260101-101500.png";
+    tf::savePng(tf::test::makeDocumentPage(40, 30), png);
+    tf::settings.copyAfterCapture = true;
+    tf::setUiState(UiState::Selecting);
+    tf::setUiState(UiState::Capturing);
+    tf::setUiState(UiState::Saving);
+    tf::saveInProgress = true;
+    postStitchResult(true, png.wstring());
+    ASSERT_EQ(tf::currentUiState(), UiState::Result);
+    EXPECT_TRUE(visible(ControlId::CopyImage));
+    EXPECT_TRUE(tf::copiedNoticeShown());
+    EXPECT_EQ(GetClipboardOwner(), tf::mainWindow);
+    EXPECT_TRUE(IsClipboardFormatAvailable(tf::pngClipboardFormat()));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
+    tf::test::saveWindowShot(tf::mainWindow, tf::englishUi() ? "main-result-copied-en" : "main-result-copied-zh");
+    tf::test::pumpMessages(2300);  // "Copied" lasts about two seconds
+    EXPECT_FALSE(tf::copiedNoticeShown());
+}
+
+TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
+    tf::setUiState(UiState::Selecting);
+    tf::setUiState(UiState::Capturing);
+    tf::setUiState(UiState::Saving);
+    tf::saveInProgress = true;
+    postStitchResult(true);  // a path that does not exist
+    ASSERT_EQ(tf::currentUiState(), UiState::Result);
+    tf::test::MessageBoxWatcher boxes;
+    // Copy image has the focus: Enter copies (and fails: no such file) instead of opening the image.
+    SetFocus(controlSlot(ControlId::CopyImage));
+    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    tf::test::pumpMessages(400);
+    const std::vector<std::wstring> texts = boxes.texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], tf::tr(tf::texts::copyFailedMessage));
+    EXPECT_FALSE(tf::copiedNoticeShown());
+    // The gear has the focus: Enter opens the settings window.
+    SetFocus(controlSlot(ControlId::Settings));
+    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    tf::test::pumpMessages(100);
+    EXPECT_NE(tf::settingsWindow, nullptr);
+}
+
+TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
+    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_NE(tf::settingsWindow, nullptr);
+    HWND window = tf::settingsWindow;
+    for (ControlId id : {ControlId::CopyAfterCapture, ControlId::CaptureHotkey}) {
+        ASSERT_NE(controlSlot(id), nullptr) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(id)), window) << idNumber(id);
+        EXPECT_TRUE(visible(id)) << idNumber(id);
+    }
+    // Below the logging row, in table order.
+    const RECT logging = windowRect(controlSlot(ControlId::CaptureLogging));
+    const RECT copyAfter = windowRect(controlSlot(ControlId::CopyAfterCapture));
+    const RECT chord = windowRect(controlSlot(ControlId::CaptureHotkey));
+    EXPECT_GT(copyAfter.top, logging.bottom);
+    EXPECT_GT(chord.top, copyAfter.bottom);
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_LE(chord.bottom, client.bottom);  // the window grew to show them
+
+    const bool copyAfterBefore = tf::settings.copyAfterCapture;
+    SendMessageW(window, WM_COMMAND, idNumber(ControlId::CopyAfterCapture), 0);
+    EXPECT_EQ(tf::settings.copyAfterCapture, !copyAfterBefore);
+
+    const tf::HotkeyChord before = tf::settings.captureHotkey;
+    SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
+    EXPECT_TRUE(tf::recordingHotkey());
+    EXPECT_EQ(tf::hotkeyControlText(), tf::tr(tf::texts::hotkeyRecording));
+    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_ESCAPE));  // cancels
+    EXPECT_FALSE(tf::recordingHotkey());
+    EXPECT_TRUE(tf::settings.captureHotkey == before);
+    EXPECT_TRUE(IsWindow(window));
+
+    SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
+    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, 'K'));  // a letter alone is no hotkey: still recording
+    EXPECT_TRUE(tf::recordingHotkey());
+    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_F9));
+    EXPECT_FALSE(tf::recordingHotkey());
+    EXPECT_EQ(tf::formatHotkeyChord(tf::settings.captureHotkey), L"F9");
+    EXPECT_EQ(tf::lastHotkeyRegistration(), tf::HotkeyRegistration::Registered);
+    EXPECT_EQ(tf::hotkeyControlText(), L"F9");
+
+    SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
+    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_BACK));  // clears
+    EXPECT_TRUE(tf::settings.captureHotkey.empty());
+    EXPECT_EQ(tf::hotkeyControlText(), tf::tr(tf::texts::hotkeyNone));
+
+    // A chord another window holds: reported, and the previous one stays.
+    ASSERT_TRUE(RegisterHotKey(window, 77, MOD_CONTROL | MOD_ALT, VK_F8));
+    EXPECT_EQ(tf::changeCaptureHotkey(tf::HotkeyChord{tf::hotkey_modifiers::kControl | tf::hotkey_modifiers::kAlt, VK_F8}),
+              tf::HotkeyRegistration::InUse);
+    EXPECT_TRUE(tf::settings.captureHotkey.empty());
+    UnregisterHotKey(window, 77);
+    tf::test::saveWindowShot(window, tf::englishUi() ? "settings-hotkey-in-use-en" : "settings-hotkey-in-use-zh");
+    tf::changeCaptureHotkey(before);
 }
 
 TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {

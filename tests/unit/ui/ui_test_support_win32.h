@@ -94,6 +94,7 @@ protected:
         setSvgSourceForTests(&iconDocumentFromSources);
         saved_ = settings;
         settings.openAfterCapture = false;  // no shell opening from a test
+        settings.copyAfterCapture = false;  // the clipboard only where a test asks for it
         ASSERT_NE(createMainWindow(), nullptr);
         pumpMessages(100);
     }

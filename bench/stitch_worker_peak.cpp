@@ -1,0 +1,96 @@
+// Peak memory of the stitch-and-save worker on a long full-HD capture.
+//   build/native-release/bench/stitch_worker_peak --make-frames DIR [count]
+//       writes `count` (100) overlapping 1920 x 1080 frames of one synthetic page
+//   /usr/bin/time -v build/native-release/bench/stitch_worker_peak DIR OUTDIR
+//       loads them one by one into a job, runs the worker and prints the
+//       resident peak of the worker alone (VmHWM reset after loading) beside
+//       the frames' own size; "Maximum resident set size" of time(1) is the
+//       whole process, loading included.
+
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "diagnostics/offline_stitch.h"
+#include "image/png_codec.h"
+#include "stitch/stitch_worker.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+using namespace tf;
+
+namespace {
+
+class BenchHost : public StitchWorkerHost {
+public:
+    uint64_t tickCount() override {
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    }
+    std::wstring timestamp() override { return L"peak"; }
+    void storeSavingStage(int32_t) override {}
+    void postOverlayRedraw() override {}
+};
+
+long statusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::string(key).size()));
+    return -1;
+}
+
+// "5" resets the resident peak of the process (Linux 4.0 and later).
+bool resetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    return static_cast<bool>(clear.flush());
+}
+
+int makeFrames(const fs::path& dir, int count) {
+    const int32_t w = 1920, h = 1080, step = 600;
+    fs::create_directories(dir);
+    const PixelImage page = test::makeDocumentPage(w, step * (count - 1) + h, 9);
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%04d.png", i);
+        savePng(test::cropRows(page, i * step, h), dir / name);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--make-frames") return makeFrames(argv[2], argc > 3 ? std::stoi(argv[3]) : 100);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s --make-frames DIR [count] | %s FRAMES_DIR OUTPUT_DIR\n", argv[0], argv[0]);
+        return 2;
+    }
+    StitchJob job;
+    uint64_t frameBytes = 0;
+    for (const fs::path& f : listFrameFiles(argv[1])) {
+        job.frames.push_back(loadPng(f));
+        frameBytes += job.frames.back().byteSize();
+    }
+    job.outputFolder = fs::path(argv[2]).wstring();
+    malloc_trim(0);
+    const bool reset = resetPeak();
+    const long before = statusKiB("VmRSS:");
+    BenchHost host;
+    const auto result = runStitchAndSave(job, host);
+    const long peak = statusKiB("VmHWM:");
+    std::printf("frames=%zu frameMiB=%.1f succeeded=%d image=%lldx%lld stitchMs=%llu saveMs=%llu\n",
+                static_cast<size_t>(result->frameCount), frameBytes / 1048576.0, result->succeeded ? 1 : 0,
+                static_cast<long long>(result->imageWidth), static_cast<long long>(result->imageHeight),
+                static_cast<unsigned long long>(result->stitchMs), static_cast<unsigned long long>(result->saveMs));
+    std::printf("rssBeforeWorkerMiB=%.1f workerPeakMiB=%.1f%s peakOverFrames=%.3f\n", before / 1024.0, peak / 1024.0,
+                reset ? "" : " (peak not reset: whole process)", peak * 1024.0 / static_cast<double>(frameBytes));
+    if (result->succeeded) fs::remove(result->savedPath);
+    return result->succeeded ? 0 : 1;
+}
