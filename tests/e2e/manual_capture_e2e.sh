@@ -65,10 +65,10 @@ X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
 NOTCH=60
 settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
 
-write_settings() {  # folder language scrollMode
+write_settings() {  # folder language scrollMode logging
     mkdir -p "$settings_dir"
     printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=%s\r\nscrollMode=%s\r\n' \
-        "$(tf_winpath "$1")" "$2" "${TF_E2E_LOGGING:-0}" "$3" > "$settings_dir/settings.ini"
+        "$(tf_winpath "$1")" "$2" "$4" "$3" > "$settings_dir/settings.ini"
 }
 
 wait_for() {  # seconds command...
@@ -81,9 +81,10 @@ shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/d
 notches() { grep -c '^wheel=' "$1" 2>/dev/null; }
 target() { grep '^wheel=' "$1" | tail -1 | sed 's/.*target=//'; }
 
-# A burst of n wheel clicks over the rectangle's middle; down (5) or up (4).
-burst() {  # n [button]
-    xdotool click --repeat "$1" --delay 35 "${2:-5}"
+# A burst of n wheel clicks over the rectangle's middle; down (5) or up (4),
+# 35 ms apart unless a delay is given.
+burst() {  # n [button [delay-ms]]
+    xdotool click --repeat "$1" --delay "${3:-35}" "${2:-5}"
 }
 
 # The processor time (user + system, clock ticks) of a process.
@@ -126,7 +127,12 @@ run_case() {
         stuck_zh) scroll_mode=auto notch=0 language=zh-CN ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
-    write_settings "$dir/out" "$language" "$scroll_mode"
+    # The too-far cases read the capture log to see that the strip warned.
+    local logging="${TF_E2E_LOGGING:-0}"
+    case "$name" in toofar|toofar_zh) logging=1 ;; esac
+    write_settings "$dir/out" "$language" "$scroll_mode" "$logging"
+    local logs_before
+    logs_before=$(ls "$build/tally_frame_log" 2>/dev/null)
     "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
         --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
         --rect $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch >/dev/null 2>&1 &
@@ -211,12 +217,13 @@ run_case() {
             ;;
         toofar|toofar_zh)
             burst 3; sleep 1.2
-            # Twelve clicks (720 rows) in well under a second: past the
-            # 600-row rectangle, nothing of the last kept frame stays in view.
-            burst 12; sleep 1.5
+            # Fifteen clicks (900 rows) within 75 ms: the page is past the
+            # 600-row rectangle before the program looks again, and nothing of
+            # the last kept frame stays in view.
+            burst 15 5 5; sleep 1.5
             shot "$name-warning"
-            # Back up until the picture meets the last kept frame again.
-            burst 5 4; sleep 1.5
+            # Back up until the picture overlaps the last kept frame by 240 rows.
+            burst 9 4; sleep 1.5
             shot "$name-back"
             burst 3; sleep 0.7
             burst 6; sleep 1.0
@@ -254,7 +261,28 @@ run_case() {
     sleep 1.5
     echo "  PNG: $png ($(identify -format '%wx%h' "$png" 2>/dev/null))"
     echo "  fixture: $(notches "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
-    "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1))
+    "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1)) || return 1
+    case "$name" in
+        toofar|toofar_zh)
+            # A lost overlap (action 3) was logged, and the capture went on past it.
+            local folder log
+            folder=$(comm -13 <(echo "$logs_before") <(ls "$build/tally_frame_log" 2>/dev/null) | tail -1)
+            log="$build/tally_frame_log/$folder/capture.log.txt"
+            if [ -z "$folder" ] || ! grep -q ' action=3 ' "$log"; then
+                echo "  the capture log shows no scrolled-too-far verdict ($log)"; return 1
+            fi
+            echo "  the strip warned $(grep -c ' action=3 ' "$log") time(s); $(grep -o 'acceptedFrames=[0-9]*' "$log")"
+            # The log folder holds the kept frames: --stitch on it gives the same picture.
+            local native="$repo/build/native/tallyframe" ae
+            if [ -x "$native" ]; then
+                "$native" --stitch "$build/tally_frame_log/$folder" "$dir/restitched.png" >/dev/null 2>&1 || {
+                    echo "  --stitch on the capture log folder failed"; return 1; }
+                ae=$(compare -metric AE "$png" "$dir/restitched.png" null: 2>&1)
+                [ "$ae" = 0 ] || { echo "  --stitch on the log folder differs from the saved image by $ae pixels"; return 1; }
+                echo "  --stitch on the log folder gives the saved image pixel for pixel"
+            fi
+            ;;
+    esac
 }
 
 for c in "${cases[@]}"; do
