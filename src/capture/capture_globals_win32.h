@@ -21,9 +21,14 @@ extern uint64_t captureStartTick; // when the rectangle was accepted
 // which drives that capture.
 extern bool manualCaptureRunning;
 extern ManualStrip manualStrip;
-// The last automatic capture kept one frame because the page never moved:
-// the result page says why. Written by capture_host_win32.cpp.
-extern bool lastCaptureNeverScrolled;
+// How the last capture moved the page, for the result page's subtitle.
+// Written by capture_host_win32.cpp.
+enum class CaptureKind : int32_t {
+    Scrolled,        // the program scrolled the page
+    NeverScrolled,   // an automatic capture whose page never moved: it says why
+    PersonScrolled,  // a manual capture
+};
+extern CaptureKind lastCaptureKind;
 
 // Per selection window, in GWLP_USERDATA.
 struct SelectionState {

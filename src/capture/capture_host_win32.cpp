@@ -100,14 +100,14 @@ void followManualTick(const ManualTick& t) {
 }  // namespace
 
 bool manualCaptureRunning = false;
-bool lastCaptureNeverScrolled = false;
+CaptureKind lastCaptureKind = CaptureKind::Scrolled;
 ManualStrip manualStrip = ManualStrip::Following;
 
 void runCaptureFromMainWindow() {
     const CaptureRequest request{captureRect, captureRectValid};
-    lastCaptureNeverScrolled = false;
     if (settings.scrollMode == ScrollMode::Manual) {
         if (manualSession) return;  // one capture at a time; the running one owns the overlay
+        lastCaptureKind = CaptureKind::PersonScrolled;
         manualSession = std::make_unique<ManualSession>(request);
         manualCaptureRunning = true;
         manualStrip = ManualStrip::Following;
@@ -116,7 +116,7 @@ void runCaptureFromMainWindow() {
     }
     WindowsCaptureHost host;
     const CaptureOutcome outcome = runCapture(host, request);
-    lastCaptureNeverScrolled = outcome.pageNeverMoved;
+    lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
 void onManualCaptureTimer() {

@@ -118,6 +118,9 @@ inline constexpr BilingualText resultSubtitle{L"Automatically scrolled and stitc
 // Arguments: width, height (unsigned long long), frames (unsigned), milliseconds (unsigned long long).
 inline constexpr BilingualText resultStatistics{L"%llu \u00D7 %llu px  \u00B7  %u frames  \u00B7  %llu ms",
                                                 L"%llu \u00D7 %llu px  \u00B7  拼接 %u 帧  \u00B7  %llu ms"};
+// The subtitle after a manual capture, which did not scroll by itself.
+inline constexpr BilingualText manualResultSubtitle{L"Stitched into one long image as you scrolled",
+                                                    L"已按您的滚动拼接为一张完整长图"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 // In place of the result subtitle when an automatic capture never moved the page.
 inline constexpr BilingualText pageNeverMovedHint{

@@ -57,13 +57,14 @@ void paintHome(ID2D1RenderTarget* t, float W, float y, const MainPageLayout& lay
 void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
     drawText(t, tr(texts::resultTitle), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
              palette::success, kTextLeft);
-    if (lastCaptureNeverScrolled) {
+    if (lastCaptureKind == CaptureKind::NeverScrolled) {
         // The subtitle would say it scrolled; say why it did not and what works.
         drawText(t, tr(texts::pageNeverMovedHint), rectF(40, y + 84, W - 40, y + 124), 12, 400, palette::bodyText,
                  DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
-        drawText(t, tr(texts::resultSubtitle),
-                 rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
+        const BilingualText& subtitle =
+            lastCaptureKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
+        drawText(t, tr(subtitle), rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
     }
     constexpr unsigned kCentredEllipsis = 0x8025;
     drawText(t, fileNameOf(savedImagePath), rectF(50, y + 144, W - 50, y + 174), 18, 600, palette::accent,

@@ -255,6 +255,8 @@ run_case() {
     wait_for 60 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
     local png
     png=$(compgen -G "$dir/out/tallyframe-*.png" | head -1)
+    # The result page, once the main window is back.
+    wait_for 10 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null"
     sleep 1
     shot "$name-result"
     # The fixture rewrites its truth a second after the page stopped.
