@@ -31,53 +31,22 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh stuck)
 
-"$repo/scripts/bootstrap.sh" || exit 1
-if [ ! -f "$build/build.ninja" ]; then
-    cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
-fi
-cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
-    echo "manual-e2e: build failed"; exit 1; }
-exe="$build/tallyframe.exe"
-fixture="$build/tests/fixture/tallyframe_fixture.exe"
-compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
-[ -x "$compare_truth" ] || { echo "manual-e2e: no $compare_truth (build the native preset)"; exit 1; }
+label=manual-e2e
+. "$repo/tests/e2e/gui_e2e_lib.sh"
+e2e_prepare 0 1
 
-. "$repo/scripts/wine-env.sh"
-tf_wine_prefix
-tf_xvfb || exit 1
-compositor=""
-if command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
-cleanup() {
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
-    tf_xvfb_stop
-}
-trap cleanup EXIT
-mkdir -p "$work"
-
-# The fixture's client area on screen and the rectangle dragged inside it.
-FX=200 FY=200 FW=1000 FH=620
+# The rectangle dragged inside the fixture's client area.
 X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
 # Rows per wheel click: a burst of six (360 rows) still leaves 240 rows of
 # overlap with the picture before it, however late the program looks; with
 # 100-row clicks a six-click burst leaves none, and whether the program saw
 # the page on its way would depend on the machine's load.
 NOTCH=60
-settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
-
 write_settings() {  # folder language scrollMode logging
-    mkdir -p "$settings_dir"
-    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=%s\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=%s\r\nscrollMode=%s\r\n' \
-        "$(tf_winpath "$1")" "$2" "$4" "$3" > "$settings_dir/settings.ini"
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" "language=$2" openAfterCapture=0 \
+        "captureLoggingEnabled=$4" "scrollMode=$3"
 }
 
-wait_for() {  # seconds command...
-    local limit=$(( $1 * 10 )) i=0; shift
-    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
-}
-has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
-log_has() { grep -q "$2" "$1" 2>/dev/null; }
-shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/dev/null; return 0; }
 notches() { grep -c '^wheel=' "$1" 2>/dev/null; }
 target() { grep '^wheel=' "$1" | tail -1 | sed 's/.*target=//'; }
 
@@ -102,15 +71,6 @@ program_pid() {
     echo "$found"
 }
 
-pass=0 fail=0
-result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
-
-stop_case() {
-    kill "$app" "$fixture_pid" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    wait "$app" "$fixture_pid" 2>/dev/null
-}
-
 finish_with_esc() {
     # Held over a poll: the pressed-since bit can show a poll late under Wine.
     xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
@@ -133,37 +93,13 @@ run_case() {
     write_settings "$dir/out" "$language" "$scroll_mode" "$logging"
     local logs_before
     logs_before=$(ls "$build/tally_frame_log" 2>/dev/null)
-    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
-        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
-        --rect $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch >/dev/null 2>&1 &
-    fixture_pid=$!
-    wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
-    (cd "$build" && exec "$TF_WINE" "$exe" >/dev/null 2>&1) &
-    app=$!
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
-        echo "  main window did not appear"; return 1; }
-    local main focused=0 k
-    sleep 1
-    for k in 1 2 3 4 5; do
-        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
-        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then focused=1; break; fi
-        sleep 0.5
-    done
-    [ $focused = 1 ] || echo "  could not focus the main window"
-    sleep 0.3
-    xdotool key Return
-    sleep 1.5
-    # Drag the rectangle; the first press after the overlay appears can be
-    # lost under Wine until the pointer has moved over it.
+    start_fixture "$dir" $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch || return 1
+    start_app || return 1
+    press_start
     local try started=0 midx=$(((X1 + X2) / 2)) midy=$(((Y1 + Y2) / 2))
     for try in 1 2 3; do
-        xdotool mousemove $((X1 + 200)) $((Y1 + 100)); sleep 0.4
-        xdotool mousemove $((X1 + 260)) $((Y1 + 140)); sleep 0.4
-        xdotool mousemove $X1 $Y1; sleep 0.3
-        xdotool mousedown 1; sleep 0.3
-        xdotool mousemove $midx $midy; sleep 0.3
-        xdotool mousemove $X2 $Y2; sleep 0.3
-        xdotool mouseup 1
+        drag_press $X1 $Y1 $X2 $Y2
+        drag_release $X2 $Y2
         sleep 1
         # The automatic loop sends its own notches (which this fixture ignores).
         if [ $scroll_mode = auto ]; then
@@ -193,7 +129,7 @@ run_case() {
             # The automatic loop ends by itself after its still probes.
             wait_for 30 has_png "$dir/out" || { echo "  no image was saved"; return 1; }
             # The result page with its hint, once the main window is back.
-            wait_for 10 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null"
+            wait_for 10 main_visible
             sleep 1
             shot "$name-result"
             sleep 4
@@ -256,7 +192,7 @@ run_case() {
     local png
     png=$(compgen -G "$dir/out/tallyframe-*.png" | head -1)
     # The result page, once the main window is back.
-    wait_for 10 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null"
+    wait_for 10 main_visible
     sleep 1
     shot "$name-result"
     # The fixture rewrites its truth a second after the page stopped.
@@ -287,12 +223,4 @@ run_case() {
     esac
 }
 
-for c in "${cases[@]}"; do
-    echo "case $c"
-    app="" fixture_pid=""
-    run_case "$c"; rc=$?
-    stop_case
-    result $rc "$c"
-done
-echo "manual-e2e: $pass passed, $fail failed (results in $work)"
-[ "$fail" = 0 ]
+run_cases "${cases[@]}"
