@@ -52,6 +52,9 @@ if [ -x build/windows/tallyframe.exe ] || [ -f build/windows/tallyframe.exe ]; t
     if [ -x tests/e2e/daily_use_e2e.sh ]; then
         tier "gui: clipboard and hotkey (wine)" tests/e2e/daily_use_e2e.sh
     fi
+    if [ -x tests/e2e/manual_capture_e2e.sh ]; then
+        tier "gui: manual captures (wine)" tests/e2e/manual_capture_e2e.sh
+    fi
 fi
 
 echo "=== summary"

@@ -42,7 +42,10 @@ void beginSelection();
 void cancelSelection();
 void closeOverlay();
 void redrawOverlay();
-// Runs the capture controller to its end; called for WM_APP_START_CAPTURE.
+// Called for WM_APP_START_CAPTURE: runs the automatic capture to its end, or
+// starts a manual one that TimerId::ManualCapture drives from then on.
 void runCaptureFromMainWindow();
+// TimerId::ManualCapture fired: one look at the area, then the timer again.
+void onManualCaptureTimer();
 
 }  // namespace tf

@@ -127,6 +127,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             if (wParam == timerId(TimerId::SavingAnimation)) {
                 onSavingTimer();
+            } else if (wParam == timerId(TimerId::ManualCapture)) {
+                onManualCaptureTimer();
             } else if (wParam == timerId(TimerId::CopiedNotice)) {
                 endCopiedNotice();
             } else if (wParam == timerId(TimerId::FocusRestore)) {

@@ -56,15 +56,21 @@ bool* switchSetting(ControlId id) {
 }
 
 bool switchIsOn(ControlId id) {
+    // The scroll mode is a choice of two that the switch shows as "manual".
+    if (id == ControlId::ScrollMode) return settings.scrollMode == ScrollMode::Manual;
     const bool* value = switchSetting(id);
     return value != nullptr && *value;
 }
 
 void flipSwitchSetting(ControlId id) {
-    bool* value = switchSetting(id);
-    if (value == nullptr) return;
+    if (id == ControlId::ScrollMode) {
+        settings.scrollMode = settings.scrollMode == ScrollMode::Manual ? ScrollMode::Auto : ScrollMode::Manual;
+    } else {
+        bool* value = switchSetting(id);
+        if (value == nullptr) return;
+        *value = !*value;
+    }
     // A failed save is not reported: the switch holds for the rest of the run.
-    *value = !*value;
     saveSettings();
     if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);
 }

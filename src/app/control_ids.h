@@ -36,6 +36,7 @@ enum class ControlId : int32_t {
     CaptureLogging = 33,
     CopyAfterCapture = 34,
     CaptureHotkey = 35,  // shows the chord; pressed, it records the next one
+    ScrollMode = 36,     // switch: the person scrolls during a capture, the program follows
     // Links and the update check.
     ProductHome = 40,
     ProductSite = 41,
@@ -52,7 +53,8 @@ constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
-    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture;
+    return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture ||
+           id == ControlId::ScrollMode;
 }
 
 // SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
@@ -90,6 +92,7 @@ enum class TimerId : uintptr_t {
     SavingAnimation = 3,
     FocusRestore = 4,
     CopiedNotice = 5,    // "Copied" on the Copy image button goes back to its label
+    ManualCapture = 6,   // one-shot: the next look at the area of a manual capture
 };
 
 // RegisterHotKey ids of the main window: the capture hotkey takes one, a new

@@ -78,6 +78,7 @@ std::wstring controlLabel(ControlId id) {
         case ControlId::OpenAfterCapture:
             return settingsWindow != nullptr ? tr(texts::openAfterLabel) : tr(texts::openResultCommand);
         case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
+        case ControlId::ScrollMode: return tr(texts::scrollModeCommand);
         case ControlId::ProductHome: return tr(texts::productHomeCommand);
         case ControlId::ProductSite: return tr(texts::productSiteCommand);
         case ControlId::Feedback: return tr(texts::feedbackCommand);

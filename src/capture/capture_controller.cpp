@@ -5,9 +5,7 @@
 
 #include "capture/capture_log.h"
 #include "capture/capture_rules.h"
-#include "stitch/matcher.h"
-#include "stitch/side_panels.h"
-#include "stitch/small_shift.h"
+#include "capture/probe_verdict.h"
 
 namespace tf {
 
@@ -157,67 +155,12 @@ CaptureOutcome Controller::run() {
             }
 
             const PixelImage& last = frames_.back();
-            CaptureAction action;
-            int32_t overlap = 0;
-            double score = kInvalidScore;
-            int32_t expected = 0;
-            int32_t identicalRows = 0;
-            const bool stillVsLast = framesNearlyIdentical(last, candidate);
-            const bool stillVsPending = hasPending && framesNearlyIdentical(pending, candidate);
-            // Motion of a few rows, which the matcher cannot see and the sparse
-            // still test may miss, is measured against the furthest grab of
-            // this step: it is real motion (a page's last notch, or a page that
-            // moves that little with every notch) and its rows must be kept.
-            const PixelImage& reference = hasPending ? pending : last;
-            const int32_t fewRows = hasPending && stillVsLast
-                                        ? 0
-                                        : smallShiftRows(reference, candidate, detectSidePanels(reference, candidate));
-            if (fewRows > 0) {
-                overlap = (hasPending ? pendingOverlap : last.height) - fewRows;
-                score = 0.0;
-                action = overlap > keepScrollingOverlapLimit(last.height) ? CaptureAction::KeepScrolling
-                                                                          : CaptureAction::AcceptFrame;
-            } else if (stillVsLast) {
-                action = CaptureAction::NoMotion;
-            } else if (!stillVsPending && hasPending && movedByFewRows(last, candidate)) {
-                // Back within a few rows of the last kept frame: nothing new to keep.
-                action = CaptureAction::NoMotion;
-            } else {
-                double tolerance = 0.7;
-                if (stepMotion > 0) {
-                    tolerance = 1.5;
-                    const int32_t base = hasPending ? pendingOverlap : last.height;
-                    if (last.height > 1 && base > 0)
-                        expected = std::min(std::max(base - stepMotion, 1), last.height - 1);
-                }
-                // A side panel that stays put (a table of contents) is left out of the comparison.
-                const MatchResult result = matchFramesBetweenPanels(last, candidate, expected, tolerance,
-                                                                    detectSidePanels(last, candidate));
-                overlap = result.overlap;
-                score = result.score;
-                identicalRows = result.identicalRows;
-                if (stillVsPending) {
-                    action = CaptureAction::NoMotion;
-                } else if (!result.matched) {
-                    action = CaptureAction::LostOverlap;
-                } else if (overlap > keepScrollingOverlapLimit(last.height)) {
-                    action = CaptureAction::KeepScrolling;
-                } else {
-                    action = CaptureAction::AcceptFrame;
-                }
-            }
-            host_.probeClassified({step, probe, action, overlap, score, expected});
-            if (logOpen()) {
-                writeCaptureLogProbe(log_, step, probe, static_cast<int32_t>(action), overlap, score, expected);
-                if (fewRows > 0) writeCaptureLogLine(log_, "smallShift=" + std::to_string(fewRows));
-                if (identicalRows > 0 && action != CaptureAction::NoMotion)
-                    writeCaptureLogLine(log_, "identicalRows=" + std::to_string(identicalRows));
-            }
-
-            if (action == CaptureAction::KeepScrolling || action == CaptureAction::AcceptFrame) {
-                const int32_t m = (last.height - overlap) - (hasPending ? last.height - pendingOverlap : 0);
-                if (m > 0) stepMotion = m;
-            }
+            const ProbeVerdict v =
+                classifyProbe({last, hasPending ? &pending : nullptr, pendingOverlap, stepMotion}, candidate);
+            const CaptureAction action = v.action;
+            stepMotion = v.stepMotion;
+            host_.probeClassified({step, probe, action, v.overlap, v.score, v.expected});
+            if (logOpen()) writeProbeVerdictLog(log_, step, probe, action, v);
 
             if (action == CaptureAction::NoMotion) {
                 if (++stillCount >= stillLimit) {
@@ -229,14 +172,14 @@ CaptureOutcome Controller::run() {
             } else if (action == CaptureAction::KeepScrolling) {
                 pending = std::move(candidate);
                 hasPending = true;
-                pendingOverlap = overlap;
+                pendingOverlap = v.overlap;
                 stillCount = 0;
             } else if (action == CaptureAction::AcceptFrame) {
                 append(std::move(candidate));
                 addedThisStep = true;
                 break;
             } else {
-                failure = {CaptureError::LostOverlap, overlap, score};
+                failure = {CaptureError::LostOverlap, v.overlap, v.score};
                 break;
             }
         }
@@ -263,6 +206,7 @@ finish:
     out.finishedByUser = finishedByUser;
     out.frameCount = frames_.size();
     out.failure = failure;
+    out.pageNeverMoved = reachedEnd && !failure.failed() && frames_.size() == 1;
     if (failure.failed()) {
         host_.failCapture(failure);
         frames_.clear();

@@ -90,6 +90,10 @@ struct CaptureOutcome {
     bool finishedByUser = false;
     size_t frameCount = 0;
     CaptureFailure failure;    // kind None on success
+    // The page ended at the first probes with only the first frame kept: the
+    // window most likely ignored the wheel input (a program running as
+    // administrator, a game), which the shell tells the person.
+    bool pageNeverMoved = false;
 };
 
 // Frames kept so far and frames × height of the first frame, for the overlay.

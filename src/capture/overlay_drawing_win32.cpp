@@ -197,8 +197,13 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     UniqueGdiObject keyFont = makeFont(L"Segoe UI", 11, 400);
     UniqueGdiObject labelFont = makeFont(L"Microsoft YaHei UI", 13, 400);
 
+    // A manual capture tells the person what to do: scroll, or scroll back.
+    const bool manual = mode == UiState::Capturing && manualCaptureRunning;
+    const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
     std::wstring title;
     if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
+    else if (warning) title = tr(texts::scrolledTooFarWarning);
+    else if (manual) title = tr(texts::manualCapturingTitle);
     else if (mode == UiState::Capturing) title = tr(texts::capturingTitle);
     else title = tr(texts::savingTitle);
     const int32_t titleW = textWidth(dc, titleFont.get(), title);
@@ -207,7 +212,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
     const uint64_t now = GetTickCount64();
     const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
-    const bool glyph = mode != UiState::Selecting && elapsed >= 300;
+    // The turning glyph means the program is scrolling; in a manual capture it is not.
+    const bool glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
     const int32_t glyphSize = M(17);
 
     std::wstring status;
@@ -220,7 +226,7 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
         std::swprintf(buf, 96, tr(texts::savingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()), stageText);
         status = buf;
-    } else if (mode == UiState::Capturing && elapsed >= 3000) {
+    } else if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
         std::swprintf(buf, 96, tr(texts::capturingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()),
                       static_cast<unsigned long long>(capturedHeightPx.load()));
@@ -229,9 +235,12 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     const int32_t statusW = status.empty() ? 0 : textWidth(dc, statusFont.get(), status);
     const int32_t labelW = mode == UiState::Capturing ? M(english() ? 92 : 68) : M(english() ? 42 : 32);
 
-    int32_t content = titleW;
+    // A manual capture's title is longer and its count always shows: the two
+    // stack in one column, so that the strip keeps its width.
+    const bool stacked = manual && !status.empty();
+    int32_t content = stacked ? std::max(titleW, statusW) : titleW;
     if (glyph) content += pad + glyphSize;
-    if (!status.empty()) content += statusW + pad;
+    if (!status.empty() && !stacked) content += statusW + pad;
     if (mode != UiState::Saving) content += labelW + 2 * pad + keyW;
     int32_t cx = x + (stripW - content) / 2;
 
@@ -253,9 +262,19 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
         cx = box.right + pad;
     }
     const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    drawText(dc, titleFont.get(), 0xF7F9FC, title, {cx, y, cx + titleW + 2, y + stripH}, flags);
-    cx += titleW + pad;
-    if (!status.empty()) {
+    // The warning's title in amber, readable on the dark strip.
+    const uint32_t titleColour = warning ? 0xFFC45C : 0xF7F9FC;
+    if (stacked) {
+        const int32_t columnW = std::max(titleW, statusW);
+        const int32_t mid = y + stripH / 2 + M(1);
+        drawText(dc, titleFont.get(), titleColour, title, {cx, y + M(4), cx + titleW + 2, mid}, flags);
+        drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, mid, cx + statusW + 2, y + stripH - M(5)}, flags);
+        cx += columnW + pad;
+    } else {
+        drawText(dc, titleFont.get(), titleColour, title, {cx, y, cx + titleW + 2, y + stripH}, flags);
+        cx += titleW + pad;
+    }
+    if (!status.empty() && !stacked) {
         drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, y, cx + statusW + 2, y + stripH}, flags);
         cx += statusW + pad;
     }

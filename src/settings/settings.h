@@ -10,6 +10,10 @@
 
 namespace tf {
 
+// Who scrolls the area during a capture: the program by wheel input, or the
+// person (for windows that drop synthesised input) while the program follows.
+enum class ScrollMode : int32_t { Auto = 0, Manual = 1 };
+
 struct Settings {
     std::wstring captureFolder;                         // never empty after loading
     UiLanguage language = UiLanguage::ChineseSimplified;
@@ -17,6 +21,7 @@ struct Settings {
     bool captureLoggingEnabled = kCaptureLoggingDefault;
     bool copyAfterCapture = true;                        // the saved image also goes to the clipboard
     HotkeyChord captureHotkey = defaultCaptureHotkey();  // empty: no global hotkey
+    ScrollMode scrollMode = ScrollMode::Auto;
 };
 
 // The process-wide record. Main thread only.

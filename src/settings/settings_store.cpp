@@ -29,16 +29,21 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     const std::wstring chord =
         profile.readString(kSection, L"captureHotkey", formatHotkeyChord(defaultCaptureHotkey()), 64);
     record.captureHotkey = parseHotkeyChord(chord).value_or(defaultCaptureHotkey());
+    // Anything but "manual" (in any letter case) is the automatic mode, so a
+    // damaged value never leaves the person scrolling without knowing why.
+    const std::wstring scrollMode = profile.readString(kSection, L"scrollMode", L"auto", 32);
+    record.scrollMode = equalsIgnoringCase(scrollMode, L"manual") ? ScrollMode::Manual : ScrollMode::Auto;
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
-    // All are attempted even when one fails.
+    // All keys are attempted even when one fails.
     bool ok = profile.writeString(kSection, L"captureFolder", record.captureFolder);
     ok = profile.writeString(kSection, L"language", record.language == UiLanguage::English ? L"en-US" : L"zh-CN") && ok;
     ok = profile.writeString(kSection, L"openAfterCapture", record.openAfterCapture ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureLoggingEnabled", record.captureLoggingEnabled ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"copyAfterCapture", record.copyAfterCapture ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureHotkey", formatHotkeyChord(record.captureHotkey)) && ok;
+    ok = profile.writeString(kSection, L"scrollMode", record.scrollMode == ScrollMode::Manual ? L"manual" : L"auto") && ok;
     return ok;
 }
 

@@ -88,6 +88,13 @@ inline constexpr BilingualText frameLimitMessage{
 // ---- Capture overlay drawing (prompt strip) -----------------------------------------
 inline constexpr BilingualText selectingTitle{L"Drag to select the capture area", L"拖动鼠标选择截图区域"};
 inline constexpr BilingualText capturingTitle{L"Capturing while auto-scrolling", L"正在自动滚动截图"};
+// The strip of a manual capture: the title, and the warning that replaces it
+// while the picture no longer overlaps the last kept frame.
+inline constexpr BilingualText manualCapturingTitle{L"Scroll the area at your own pace", L"请按自己的节奏滚动截图区域"};
+inline constexpr BilingualText scrolledTooFarWarning{L"Scrolled too far: scroll back a little", L"滚动过快：请往回滚动一点"};
+inline constexpr BilingualText scrollModeCommand{L"I scroll the area myself", L"我自己滚动截图区域"};
+inline constexpr BilingualText scrollModeDescription{L"For windows that ignore automatic scrolling; the capture follows you",
+                                                     L"适用于不接受自动滚动的窗口，截图跟随您的滚动"};
 inline constexpr BilingualText savingTitle{L"Generating image", L"正在生成图片"};
 inline constexpr BilingualText cancelHint{L"Cancel", L"取消"};
 inline constexpr BilingualText finishHint{L"Finish and save", L"结束并保存"};
@@ -111,7 +118,15 @@ inline constexpr BilingualText resultSubtitle{L"Automatically scrolled and stitc
 // Arguments: width, height (unsigned long long), frames (unsigned), milliseconds (unsigned long long).
 inline constexpr BilingualText resultStatistics{L"%llu \u00D7 %llu px  \u00B7  %u frames  \u00B7  %llu ms",
                                                 L"%llu \u00D7 %llu px  \u00B7  拼接 %u 帧  \u00B7  %llu ms"};
+// The subtitle after a manual capture, which did not scroll by itself.
+inline constexpr BilingualText manualResultSubtitle{L"Stitched into one long image as you scrolled",
+                                                    L"已按您的滚动拼接为一张完整长图"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
+// In place of the result subtitle when an automatic capture never moved the page.
+inline constexpr BilingualText pageNeverMovedHint{
+    L"The page did not move: this window may not accept automatic scrolling (for example, a program running as "
+    L"administrator). Turn on \"I scroll the area myself\" in Settings to capture it.",
+    L"页面没有移动：此窗口可能不接受自动滚动（例如以管理员身份运行的程序）。请在设置中开启\u201C我自己滚动截图区域\u201D后再截取。"};
 inline constexpr BilingualText copyPathButton{L"Copy path", L"复制路径"};
 inline constexpr BilingualText copiedButton{L"Copied", L"已复制"};
 inline constexpr BilingualText copyImageButton{L"Copy image", L"复制图片"};  // 6

@@ -30,6 +30,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::CaptureLogging, L"CaptureLoggingToggle", texts::captureLoggingCommand},
     {ControlId::CopyAfterCapture, L"CopyAfterCaptureToggle", texts::copyAfterLabel},
     {ControlId::CaptureHotkey, L"CaptureHotkeyButton", texts::captureHotkeyLabel},
+    {ControlId::ScrollMode, L"ScrollModeToggle", texts::scrollModeCommand},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

@@ -10,6 +10,7 @@
 #include "app/geometry.h"
 #include "app/app_window_win32.h"
 #include "app/page_driver_win32.h"
+#include "capture/capture_globals_win32.h"
 #include "settings/texts.h"
 #include "ui/bilingual.h"
 #include "ui/button_proc_win32.h"
@@ -56,8 +57,15 @@ void paintHome(ID2D1RenderTarget* t, float W, float y, const MainPageLayout& lay
 void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
     drawText(t, tr(texts::resultTitle), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
              palette::success, kTextLeft);
-    drawText(t, tr(texts::resultSubtitle),
-             rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
+    if (lastCaptureKind == CaptureKind::NeverScrolled) {
+        // The subtitle would say it scrolled; say why it did not and what works.
+        drawText(t, tr(texts::pageNeverMovedHint), rectF(40, y + 84, W - 40, y + 124), 12, 400, palette::bodyText,
+                 DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+    } else {
+        const BilingualText& subtitle =
+            lastCaptureKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
+        drawText(t, tr(subtitle), rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
+    }
     constexpr unsigned kCentredEllipsis = 0x8025;
     drawText(t, fileNameOf(savedImagePath), rectF(50, y + 144, W - 50, y + 174), 18, 600, palette::accent,
              kCentredEllipsis);
@@ -271,7 +279,8 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
         }
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
-        case ControlId::CopyAfterCapture: {
+        case ControlId::CopyAfterCapture:
+        case ControlId::ScrollMode: {
             const bool on = switchIsOn(control);
             fillRoundedRect(t, rectF(0, 0, 48, 26), 13, on ? palette::accent : palette::disabled);
             const float kx = on ? 25.0f : 3.0f;

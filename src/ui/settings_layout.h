@@ -25,6 +25,7 @@ struct AddedSettingsRow {
 inline constexpr AddedSettingsRow kAddedSettingsRows[] = {
     {ControlId::CopyAfterCapture, SettingsRowControl::Switch, texts::copyAfterLabel, texts::copyAfterDescription},
     {ControlId::CaptureHotkey, SettingsRowControl::Chord, texts::captureHotkeyLabel, texts::captureHotkeyDescription},
+    {ControlId::ScrollMode, SettingsRowControl::Switch, texts::scrollModeCommand, texts::scrollModeDescription},
 };
 inline constexpr size_t kAddedSettingsRowCount = std::size(kAddedSettingsRows);
 // Each added row takes this much height at full spread; the window is that

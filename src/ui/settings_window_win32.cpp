@@ -44,6 +44,7 @@ constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::Choose
 constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
                                         ControlId::Language,         ControlId::OpenAfterCapture,
                                         ControlId::CaptureLogging,   ControlId::Feedback,
+                                        ControlId::ScrollMode,
                                         ControlId::PublisherSite,    ControlId::AboutProduct};
 
 // How far the general page is scrolled up (DIPs), when the window is shorter
@@ -393,7 +394,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
                     break;
                 case ControlId::OpenAfterCapture:
                 case ControlId::CaptureLogging:
-                case ControlId::CopyAfterCapture: flipSwitchSetting(command); break;
+                case ControlId::CopyAfterCapture:
+                case ControlId::ScrollMode: flipSwitchSetting(command); break;
                 case ControlId::CaptureHotkey:
                     if (recordingHotkey()) endHotkeyRecording();
                     else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {

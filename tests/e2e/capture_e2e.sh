@@ -24,49 +24,13 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge)
 
-"$repo/scripts/bootstrap.sh" || exit 1
-if [ ! -f "$build/build.ninja" ]; then
-    cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
-fi
-cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
-    echo "capture-e2e: build failed"; exit 1; }
-exe="$build/tallyframe.exe"
-fixture="$build/tests/fixture/tallyframe_fixture.exe"
-# The image comparison, built with the native tests.
-compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
-[ -x "$compare_truth" ] || { echo "capture-e2e: no $compare_truth (build the native preset)"; exit 1; }
-
-. "$repo/scripts/wine-env.sh"
-tf_wine_prefix
-[ "${TF_E2E_OWN_DISPLAY:-0}" = 1 ] || unset DISPLAY
-tf_xvfb || exit 1
-compositor=""
-if command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
-cleanup() {
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
-    tf_xvfb_stop
-}
-trap cleanup EXIT
-mkdir -p "$work"
-
-# The fixture's client area on screen.
-FX=200 FY=200 FW=1000 FH=620
-settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
+label=capture-e2e
+. "$repo/tests/e2e/gui_e2e_lib.sh"
+e2e_prepare 1 1
 
 write_settings() {  # folder logging
-    mkdir -p "$settings_dir"
-    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=en-US\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=%s\r\n' \
-        "$(tf_winpath "$1")" "$2" > "$settings_dir/settings.ini"
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 "captureLoggingEnabled=$2"
 }
-
-wait_for() {  # seconds command...
-    local limit=$(( $1 * 10 )) i=0; shift
-    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
-}
-has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
-log_has() { grep -q "$2" "$1" 2>/dev/null; }
-shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/dev/null; return 0; }
 
 # Compares the capture with the fixture's truth. mode: exact | shorter N (the
 # capture may lack up to N rows at the bottom) | prefix (a stopped capture: any
@@ -76,15 +40,6 @@ shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/d
 # the panel is in the image once, not in slices.
 compare() {  # out truth mode [n [panel frame]]
     "$compare_truth" --capture "$@"
-}
-
-pass=0 fail=0
-result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
-
-stop_case() {
-    kill "$app" "$fixture_pid" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    wait "$app" "$fixture_pid" 2>/dev/null
 }
 
 run_case() {
@@ -123,43 +78,14 @@ run_case() {
     esac
     [ "$name" = esc ] && mode=prefix
     write_settings "$dir/out" "$logging"
-    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
-        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
-        --rect $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" >/dev/null 2>&1 &
-    fixture_pid=$!
-    wait_for 30 log_has "$dir/fixture.log" '^truth=' || { echo "  fixture did not start"; return 1; }
+    start_fixture "$dir" $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" || return 1
     local started
     started=$(date +%s.%N)
-    (cd "$build" && "$TF_WINE" "$exe" >/dev/null 2>&1) &
-    app=$!
-    # Enter on the home page starts the selection once the window has the keyboard.
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
-        echo "  main window did not appear"; return 1; }
-    # The id found first can belong to a window that is already going away
-    # (X reports BadWindow); look it up again until focusing it works.
-    local main focused=0 k
-    sleep 1
-    for k in 1 2 3 4 5; do
-        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
-        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then focused=1; break; fi
-        sleep 0.5
-    done
-    [ $focused = 1 ] || echo "  could not focus the main window"
-    sleep 0.3
-    xdotool key Return
-    sleep 1.5
-    # Under Wine without a window manager the first press after the overlay
-    # appears can be lost until the pointer has moved over it: move first, and
-    # drag again when no wheel notch reached the fixture.
+    start_app || return 1
+    press_start
     local try
     for try in 1 2 3; do
-        xdotool mousemove $((x1 + 200)) $((y1 + 100)); sleep 0.4
-        xdotool mousemove $((x1 + 260)) $((y1 + 140)); sleep 0.4
-        [ $try = 1 ] && shot "$name-selection-idle"
-        xdotool mousemove $x1 $y1; sleep 0.3
-        xdotool mousedown 1; sleep 0.3
-        xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2)); sleep 0.3
-        [ $try = 1 ] && shot "$name-selection-drag"
+        if [ $try = 1 ]; then drag_press $x1 $y1 $x2 $y2 "$name"; else drag_press $x1 $y1 $x2 $y2; fi
         if [ "$name" = cancel ]; then
             xdotool key Escape
             sleep 3
@@ -168,8 +94,7 @@ run_case() {
             shot "$name-home"
             [ $made != 0 ]; return $?
         fi
-        xdotool mousemove $x2 $y2; sleep 0.3
-        xdotool mouseup 1
+        drag_release $x2 $y2
         wait_for 4 log_has "$dir/fixture.log" '^wheel=' && break
         echo "  drag $try did not start a capture"
     done
@@ -215,12 +140,4 @@ run_case() {
     return $rc
 }
 
-for c in "${cases[@]}"; do
-    echo "case $c"
-    app="" fixture_pid=""
-    run_case "$c"; rc=$?
-    stop_case
-    result $rc "$c"
-done
-echo "capture-e2e: $pass passed, $fail failed (results in $work)"
-[ "$fail" = 0 ]
+run_cases "${cases[@]}"

@@ -23,93 +23,27 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(copyafter copybutton hotkey inuse)
 
-"$repo/scripts/bootstrap.sh" >/dev/null || exit 1
-if [ ! -f "$build/build.ninja" ]; then
-    cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
-fi
-cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
-    echo "daily-use-e2e: build failed"; exit 1; }
-exe="$build/tallyframe.exe"
-fixture="$build/tests/fixture/tallyframe_fixture.exe"
-compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
-[ -x "$compare_truth" ] || { echo "daily-use-e2e: no $compare_truth (build the native preset)"; exit 1; }
+label=daily-use-e2e
+. "$repo/tests/e2e/gui_e2e_lib.sh"
+e2e_prepare 0 0
 
-. "$repo/scripts/wine-env.sh"
-tf_wine_prefix
-tf_xvfb || exit 1
-cleanup() {
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    tf_xvfb_stop
-}
-trap cleanup EXIT
-mkdir -p "$work"
-
-FX=200 FY=200 FW=1000 FH=620
 # Ctrl+Shift (MOD_CONTROL | MOD_SHIFT) and VK_SNAPSHOT, for the fixture's --hold-hotkey.
 CHORD_MODIFIERS=6 CHORD_KEY=44
-settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
-
 write_settings() {  # folder copyAfterCapture
-    mkdir -p "$settings_dir"
-    printf '[general]\r\ncaptureFolder=%s\r\nlanguage=en-US\r\nopenAfterCapture=0\r\ncaptureLoggingEnabled=0\r\ncopyAfterCapture=%s\r\ncaptureHotkey=Ctrl+Shift+PrintScreen\r\n' \
-        "$(tf_winpath "$1")" "$2" > "$settings_dir/settings.ini"
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 captureLoggingEnabled=0 \
+        "copyAfterCapture=$2" captureHotkey=Ctrl+Shift+PrintScreen
 }
-wait_for() {  # seconds command...
-    local limit=$(( $1 * 10 )) i=0; shift
-    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
-}
-has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
-log_has() { grep -q "$2" "$1" 2>/dev/null; }
-main_id() { xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' 2>/dev/null | head -1; }
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; X=$X; Y=$Y; W=$WIDTH; H=$HEIGHT; }
 clipboard_targets() { timeout 10 xclip -selection clipboard -t TARGETS -o 2>/dev/null; }
 clipboard_png() { timeout 30 xclip -selection clipboard -t image/png -o > "$1" 2>/dev/null; }
 
-pass=0 fail=0
-result() { if [ "$1" = 0 ]; then pass=$((pass + 1)); echo "PASS $2"; else fail=$((fail + 1)); echo "FAIL $2"; fi; }
-
-start_fixture() {  # dir [fixture args...]
+start_daily_fixture() {  # dir [fixture args...]
     local dir="$1"; shift
-    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
-        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
-        --rect $((FX + 40)) $((FY + 10)) $((FW - 100)) $((FH - 20)) "$@" >/dev/null 2>&1 &
-    fixture_pid=$!
-    wait_for 30 log_has "$dir/fixture.log" '^truth=\|^pos=' || { echo "  fixture did not start"; return 1; }
+    start_fixture "$dir" $((FX + 40)) $((FY + 10)) $((FW - 100)) $((FH - 20)) "$@"
 }
 
-start_app() {
-    (cd "$build" && "$TF_WINE" "$exe" >/dev/null 2>&1) &
-    app=$!
-    wait_for 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" || {
-        echo "  main window did not appear"; return 1; }
-    sleep 1
-}
-
-focus_main() {
-    local k main
-    for k in 1 2 3 4 5; do
-        main=$(main_id)
-        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then return 0; fi
-        sleep 0.5
-    done
-    echo "  could not focus the main window"; return 1
-}
-
-# Drags the capture rectangle over the fixture once the overlay is up; tries
-# again when no wheel notch reached the fixture.
 drag_capture() {  # dir
-    local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10)) try
-    for try in 1 2 3; do
-        xdotool mousemove $((x1 + 200)) $((y1 + 100)); sleep 0.4
-        xdotool mousemove $x1 $y1; sleep 0.3
-        xdotool mousedown 1; sleep 0.3
-        xdotool mousemove $(((x1 + x2) / 2)) $(((y1 + y2) / 2)); sleep 0.3
-        xdotool mousemove $x2 $y2; sleep 0.3
-        xdotool mouseup 1
-        wait_for 4 log_has "$1/fixture.log" '^wheel=' && return 0
-        echo "  drag $try did not start a capture"
-    done
-    return 1
+    drag_until_notched "$1" $((FX + 40)) $((FY + 10)) $((FX + FW - 60)) $((FY + FH - 10))
 }
 
 saved_png() {  # dir
@@ -151,7 +85,7 @@ run_case() {
             write_settings "$dir/out" 1
             # Something else on the clipboard first, so a stale image cannot pass.
             printf 'before the capture' | timeout 60 xclip -selection clipboard -i 2>/dev/null &
-            start_fixture "$dir" || return 1
+            start_daily_fixture "$dir" || return 1
             start_app || return 1
             focus_main || return 1
             xdotool key Return; sleep 1
@@ -165,7 +99,7 @@ run_case() {
             ;;
         copybutton)
             write_settings "$dir/out" 0
-            start_fixture "$dir" || return 1
+            start_daily_fixture "$dir" || return 1
             start_app || return 1
             focus_main || return 1
             xdotool key Return; sleep 1
@@ -188,7 +122,7 @@ run_case() {
             ;;
         hotkey)
             write_settings "$dir/out" 0
-            start_fixture "$dir" || return 1
+            start_daily_fixture "$dir" || return 1
             start_app || return 1
             local fixture_window
             fixture_window=$(xdotool search --name '^Scroll fixture$' | head -1)
@@ -203,7 +137,7 @@ run_case() {
             ;;
         inuse)
             write_settings "$dir/out" 0
-            start_fixture "$dir" --hold-hotkey $CHORD_MODIFIERS $CHORD_KEY || return 1
+            start_daily_fixture "$dir" --hold-hotkey $CHORD_MODIFIERS $CHORD_KEY || return 1
             log_has "$dir/fixture.log" '^hotkey=registered' || { echo "  the fixture could not take the chord"; return 1; }
             start_app || return 1
             focus_main || return 1
@@ -228,18 +162,4 @@ run_case() {
     esac
 }
 
-stop_case() {
-    kill "$app" "$fixture_pid" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
-    wait "$app" "$fixture_pid" 2>/dev/null
-}
-
-for c in "${cases[@]}"; do
-    echo "case $c"
-    app="" fixture_pid=""
-    run_case "$c"; rc=$?
-    stop_case
-    result $rc "$c"
-done
-echo "daily-use-e2e: $pass passed, $fail failed (results in $work)"
-[ "$fail" = 0 ]
+run_cases "${cases[@]}"

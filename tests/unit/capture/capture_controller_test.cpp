@@ -59,6 +59,31 @@ TEST(CaptureController, PageThatDoesNotScrollGivesOneFrameAfterThreeStillProbes)
     EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
     EXPECT_EQ(capturedFrameCount.load(), 1u);
     EXPECT_EQ(capturedHeightPx.load(), 240);
+    EXPECT_TRUE(out.pageNeverMoved);
+}
+
+TEST(CaptureController, PageNeverMovedOnlyWhenTheFirstFrameIsAllThereIs) {
+    struct Case {
+        const char* name;
+        int32_t span;
+        ScrollModel model;
+        int32_t escAtNotch;
+        bool neverMoved;
+    } cases[] = {
+        {"window ignores the wheel", 700, {.rowsPerNotch = 0}, -1, true},
+        {"a page that moved a few rows only", 700, {.notchRows = {3}}, -1, false},
+        {"page that scrolls", 700, {.rowsPerNotch = 100}, -1, false},
+        {"page shorter than a notch", 40, {.rowsPerNotch = 100}, -1, false},
+        {"Esc before anything moved", 700, {.rowsPerNotch = 0}, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = screenFor(320, 240, c.span, c.model);
+        s.escAtNotch = c.escAtNotch;
+        const CaptureOutcome out = capture(s);
+        EXPECT_EQ(out.pageNeverMoved, c.neverMoved);
+        EXPECT_TRUE(s.stitchStarted);  // the one frame is saved all the same
+    }
 }
 
 struct WheelCase {

@@ -1,8 +1,9 @@
 #pragma once
 // A scrollable page on a virtual screen with a virtual clock, for running the
-// capture controller natively: the page scrolls on wheel notches sent at the
-// capture rectangle's centre, optionally with a smooth-scroll animation,
-// fixed header and footer bands, content that paints late and an end.
+// capture loops natively: the page scrolls on wheel notches sent at the
+// capture rectangle's centre (or by a person, `scrollBy`), optionally with a
+// smooth-scroll animation, fixed header and footer bands, content that paints
+// late and an end.
 
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "app/ui_state.h"
 #include "capture/capture_controller.h"
+#include "capture/manual_capture.h"
 #include "image/pixel_image.h"
 #include "settings/ui_language.h"
 #include "ui/capture_messages.h"
@@ -28,7 +30,7 @@ struct ScrollModel {
     int32_t footerRows = 0;              // fixed band at the bottom
 };
 
-class SimulatedScreen : public CaptureHost {
+class SimulatedScreen : public ManualCaptureHost {
 public:
     SimulatedScreen(PixelImage content, int32_t frameHeight, ScrollModel model)
         : content_(std::move(content)), model_(std::move(model)), frameHeight_(frameHeight) {
@@ -47,6 +49,7 @@ public:
     bool wheelLinesReadable = true;
     int32_t refuseWheelFromNotch = -1;                 // SendInput reports 0 from this notch on
     std::vector<std::pair<uint64_t, uint64_t>> escHeld;  // [from, to) in virtual ms
+    std::vector<std::pair<uint64_t, uint64_t>> enterHeld;
     std::filesystem::path logFolder;                   // handed out by createLogFolder
     uint32_t grabMs = 0;                               // virtual time one grab takes
     int32_t escAtNotch = -1;                           // Esc held for 60 ms, escDelayMs after this notch
@@ -68,6 +71,20 @@ public:
     int32_t cursorShowCount = 0;            // display count; starts visible at 0
     int32_t sleeps = 0;
     int32_t logFolderRequests = 0;
+    int32_t cursorMoves = 0;
+
+    // A person's scrolling: `rows` down (negative: up) from where the page is heading.
+    void scrollBy(int32_t rows) {
+        const int32_t from = positionAt(now_);
+        animFrom_ = from;
+        animTo_ = std::clamp(animTo_ + rows, 0, maxPos_);
+        animStart_ = now_;
+        // Rows that come into view paint late.
+        for (int32_t r = from + viewRows_; r < std::min(animTo_ + viewRows_, content_.height); ++r)
+            if (loadAt_[static_cast<size_t>(r)] == kNever) loadAt_[static_cast<size_t>(r)] = now_ + model_.lateContentMs;
+    }
+    // Time passing without anyone waiting for it (between timer ticks).
+    void advance(uint64_t ms) { now_ += ms; }
 
     uint64_t now() const { return now_; }
     int32_t position() { return positionAt(now_); }
@@ -92,7 +109,10 @@ public:
     }
     bool cursorShowing() override { return cursorShowCount >= 0; }
     int32_t showCursor(bool show) override { return show ? ++cursorShowCount : --cursorShowCount; }
-    void setCursorPos(int32_t x, int32_t y) override { cursor_ = {x, y}; }
+    void setCursorPos(int32_t x, int32_t y) override {
+        ++cursorMoves;
+        cursor_ = {x, y};
+    }
     uint32_t sendWheel(int32_t delta) override {
         const int32_t n = static_cast<int32_t>(notchTimes.size());
         if (refuseWheelFromNotch >= 0 && n >= refuseWheelFromNotch) return 0;
@@ -109,13 +129,7 @@ public:
         } else {
             rows = model_.rowsPerNotch * (delta < 0 ? -delta : delta) / 120;
         }
-        const int32_t from = positionAt(now_);
-        animFrom_ = from;
-        animTo_ = std::clamp(animTo_ + rows, 0, maxPos_);
-        animStart_ = now_;
-        // Rows that come into view paint late.
-        for (int32_t r = from + viewRows_; r < std::min(animTo_ + viewRows_, content_.height); ++r)
-            if (loadAt_[static_cast<size_t>(r)] == kNever) loadAt_[static_cast<size_t>(r)] = now_ + model_.lateContentMs;
+        scrollBy(rows);
         return 1;
     }
     void sleep(uint32_t ms) override {
@@ -123,15 +137,8 @@ public:
         now_ += ms;
     }
     uint64_t tickCount() override { return now_; }
-    uint16_t escapeKeyState() override {
-        uint16_t state = 0;
-        for (const auto& [from, to] : escHeld) {
-            if (now_ >= from && now_ < to) state |= 0x8000;
-            if (from > lastEscQuery_ && from <= now_) state |= 0x0001;
-        }
-        lastEscQuery_ = now_;
-        return state;
-    }
+    uint16_t escapeKeyState() override { return keyState(escHeld, lastEscQuery_); }
+    uint16_t enterKeyState() override { return keyState(enterHeld, lastEnterQuery_); }
     PixelImage grab() override {
         ++grabs;
         PixelImage f(content_.width, frameHeight_);
@@ -180,6 +187,15 @@ private:
             for (int32_t x = 8; x < b.width / 3; ++x) b.at(x, y) = ink;
         return b;
     }
+    uint16_t keyState(const std::vector<std::pair<uint64_t, uint64_t>>& held, uint64_t& lastQuery) const {
+        uint16_t state = 0;
+        for (const auto& [from, to] : held) {
+            if (now_ >= from && now_ < to) state |= 0x8000;
+            if (from > lastQuery && from <= now_) state |= 0x0001;
+        }
+        lastQuery = now_;
+        return state;
+    }
     static void copyRow(const PixelImage& src, int32_t sy, PixelImage& dst, int32_t dy) {
         std::copy(src.row(sy), src.row(sy) + src.width, dst.row(dy));
     }
@@ -202,6 +218,7 @@ private:
     uint64_t animStart_ = 0;
     uint64_t now_ = 5000;
     uint64_t lastEscQuery_ = 0;
+    uint64_t lastEnterQuery_ = 0;
     std::pair<int32_t, int32_t> cursor_{-1, -1};
 };
 

@@ -31,6 +31,45 @@ TEST(SettingsStore, DefaultsWithoutAFile) {
     EXPECT_EQ(s.language, UiLanguage::ChineseSimplified);
     EXPECT_TRUE(s.openAfterCapture);
     EXPECT_FALSE(s.captureLoggingEnabled);
+    EXPECT_EQ(s.scrollMode, ScrollMode::Auto);
+}
+
+TEST(SettingsStore, ScrollModeIsManualOnlyWhenItSaysSo) {
+    const std::string binary = "[general]\nscrollMode=\x01\xFF\xFEmanual\n";
+    struct Case {
+        std::string ini;
+        ScrollMode mode;
+    } cases[] = {
+        {"[general]\nscrollMode=manual\n", ScrollMode::Manual},
+        {"[general]\nscrollMode=MANUAL\n", ScrollMode::Manual},
+        {"[general]\nscrollMode = Manual \n", ScrollMode::Manual},
+        {"[general]\nscrollMode=auto\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=1\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=manually\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=man\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=" + std::string(31, 'm') + "manual\n", ScrollMode::Auto},
+        {"[general]\nscrollMode=manual" + std::string(5000, ' ') + "x\n", ScrollMode::Auto},
+        {binary, ScrollMode::Auto},
+        {"[other]\nscrollMode=manual\n", ScrollMode::Auto},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini.substr(0, 60));
+        Settings s;
+        s.scrollMode = c.mode == ScrollMode::Auto ? ScrollMode::Manual : ScrollMode::Auto;  // must be overwritten
+        MemoryProfile p(c.ini);
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.scrollMode, c.mode);
+    }
+    for (const ScrollMode mode : {ScrollMode::Auto, ScrollMode::Manual}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.scrollMode = mode;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), mode == ScrollMode::Manual ? L"manual" : L"auto");
+        EXPECT_EQ(loaded(p.doc.serialize()).scrollMode, mode);
+    }
 }
 
 TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
@@ -116,21 +155,22 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 6);
+    EXPECT_EQ(p.writes, 7);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
     EXPECT_EQ(p.doc.get(L"general", L"captureLoggingEnabled"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"copyAfterCapture"), L"1");
     EXPECT_EQ(p.doc.get(L"general", L"captureHotkey"), L"Ctrl+Shift+PrintScreen");
+    EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
                  d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
-                 f = text.find("captureHotkey=");
-    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f);
+                 f = text.find("captureHotkey="), g = text.find("scrollMode=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -140,7 +180,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 6);
+    EXPECT_EQ(p.writes, 7);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 

@@ -59,11 +59,12 @@ TEST(SettingsLayout, ControlsAt96Dpi) {
     // The added rows follow the logging row at its spacing; the feedback row goes below them.
     EXPECT_EQ(c.addedRows[0].rect, (Rect{522, 391, 570, 417}));  // the copy-after switch
     EXPECT_EQ(c.addedRows[1].rect, (Rect{370, 444, 570, 486}));  // the chord control
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 500, 122, 532}));
+    EXPECT_EQ(c.addedRows[2].rect, (Rect{522, 511, 570, 537}));  // the scroll-mode switch
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 560, 122, 592}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.language.visible && c.openAfter.visible &&
                 c.logging.visible && c.feedback.visible);
     EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 500, 114, 532}));
+              (Rect{50, 560, 114, 592}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
@@ -76,6 +77,31 @@ TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     const SettingsControlsLayout f = layoutSettingsControls({561, 360 + kAdded}, 96, UiState::Home, UiLanguage::English);
     EXPECT_EQ(f.folderBox.rect, (Rect{20, 114, 406, 156}));
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
+}
+
+TEST(SettingsLayout, ScrollModeRowIsTheLastAddedRowAtEveryDpi) {
+    ASSERT_EQ(kAddedSettingsRows[kAddedSettingsRowCount - 1].control, ControlId::ScrollMode);
+    struct Case {
+        int32_t w, h;  // client pixels: the classic 620 × 420 page plus the added rows
+        uint32_t dpi;
+        Rect expected;
+    } cases[] = {
+        {620, 420 + kAdded, 96, {522, 511, 570, 537}},            // logging 324 + 3 × 60 + 7
+        {930, (420 + kAdded) * 3 / 2, 144, {783, 767, 855, 806}},  // the same DIPs × 1.5
+        {1240, (420 + kAdded) * 2, 192, {1044, 1022, 1140, 1074}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi);
+        const SettingsControlsLayout l = layoutSettingsControls({c.w, c.h}, c.dpi, UiState::Home, UiLanguage::English);
+        const ControlPlacement& row = l.addedRows[kAddedSettingsRowCount - 1];
+        EXPECT_EQ(row.rect, c.expected);
+        EXPECT_TRUE(row.visible);
+        // A switch like the others, below the chord row and above the feedback link.
+        EXPECT_EQ(row.rect.left, l.logging.rect.left);
+        EXPECT_EQ(row.rect.right, l.logging.rect.right);
+        EXPECT_GE(row.rect.top, l.addedRows[kAddedSettingsRowCount - 2].rect.bottom);
+        EXPECT_LE(row.rect.bottom, l.feedback.rect.top);
+    }
 }
 
 TEST(SettingsLayout, HiddenOnHelpAndAboutPages) {

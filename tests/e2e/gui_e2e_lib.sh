@@ -1,0 +1,149 @@
+# Shared by the end-to-end scripts that drive the real program and the scroll
+# fixture under Wine + Xvfb. Sourced, not run: the script sets `repo`, `build`
+# (the Windows build folder with the fixture), `work` (results), `page` (the
+# page the fixture shows) and `label` (its name in messages) first, then calls
+# e2e_prepare.
+
+# The fixture's client area on screen.
+FX=200 FY=200 FW=1000 FH=620
+
+# Builds the program and the fixture, finds the image comparison, and starts
+# the Wine prefix and an X display. With fresh=1 the display is always a new
+# Xvfb (unless TF_E2E_OWN_DISPLAY=1), else a usable DISPLAY is kept. With
+# compositor=1 an X compositor runs as well, as a desktop would.
+e2e_prepare() {  # fresh compositor
+    "$repo/scripts/bootstrap.sh" >/dev/null || exit 1
+    if [ ! -f "$build/build.ninja" ]; then
+        cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
+    fi
+    cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
+        echo "$label: build failed"; exit 1; }
+    exe="$build/tallyframe.exe"
+    fixture="$build/tests/fixture/tallyframe_fixture.exe"
+    compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
+    [ -x "$compare_truth" ] || { echo "$label: no $compare_truth (build the native preset)"; exit 1; }
+
+    . "$repo/scripts/wine-env.sh"
+    tf_wine_prefix
+    if [ "$1" = 1 ] && [ "${TF_E2E_OWN_DISPLAY:-0}" != 1 ]; then unset DISPLAY; fi
+    tf_xvfb || exit 1
+    compositor=""
+    if [ "$2" = 1 ] && command -v xcompmgr >/dev/null; then xcompmgr -n >/dev/null 2>&1 & compositor=$!; fi
+    trap e2e_cleanup EXIT
+    mkdir -p "$work"
+    settings_dir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Quorvelle/Tallyframe"
+    pass=0 fail=0
+}
+
+e2e_cleanup() {
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
+    tf_xvfb_stop
+}
+
+# settings.ini from its lines (key=value), CR LF ended as the program writes it.
+write_settings_lines() {  # line...
+    mkdir -p "$settings_dir"
+    { printf '[general]\r\n'; printf '%s\r\n' "$@"; } > "$settings_dir/settings.ini"
+}
+
+wait_for() {  # seconds command...
+    local limit=$(( $1 * 10 )) i=0; shift
+    while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
+}
+has_png() { compgen -G "$1/tallyframe-*.png" >/dev/null; }
+log_has() { grep -q "$2" "$1" 2>/dev/null; }
+shot() { [ "${TF_E2E_SHOTS:-0}" = 1 ] && import -window root "$work/$1.png" 2>/dev/null; return 0; }
+main_id() { xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' 2>/dev/null | head -1; }
+main_visible() { [ -n "$(main_id)" ]; }
+
+# The fixture showing `page` at FX,FY, logging to dir/fixture.log and writing
+# its truth over the rectangle given.
+start_fixture() {  # dir x y w h [fixture args...]
+    local dir="$1" rx="$2" ry="$3" rw="$4" rh="$5"; shift 5
+    "$TF_WINE" "$fixture" --page "$(tf_winpath "$page")" --log "$(tf_winpath "$dir/fixture.log")" \
+        --x $FX --y $FY --width $FW --height $FH --truth "$(tf_winpath "$dir/truth.png")" \
+        --rect "$rx" "$ry" "$rw" "$rh" "$@" >/dev/null 2>&1 &
+    fixture_pid=$!
+    wait_for 30 log_has "$dir/fixture.log" '^truth=\|^pos=' || { echo "  fixture did not start"; return 1; }
+}
+
+start_app() {
+    (cd "$build" && exec "$TF_WINE" "$exe" >/dev/null 2>&1) &
+    app=$!
+    wait_for 30 main_visible || { echo "  main window did not appear"; return 1; }
+    sleep 1
+}
+
+# The id found first can belong to a window that is already going away (X
+# reports BadWindow): look it up again until focusing it works.
+focus_main() {
+    local k main
+    for k in 1 2 3 4 5; do
+        main=$(main_id)
+        if [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null; then return 0; fi
+        sleep 0.5
+    done
+    echo "  could not focus the main window"; return 1
+}
+
+# Enter on the home page starts the selection once the window has the keyboard.
+press_start() {
+    focus_main
+    sleep 0.3
+    xdotool key Return
+    sleep 1.5
+}
+
+# The first half of dragging the capture rectangle: under Wine without a
+# window manager the first press after the overlay appears can be lost until
+# the pointer has moved over it, so the pointer moves first. With a name, the
+# idle and the dragging selection are shot.
+drag_press() {  # x1 y1 x2 y2 [name]
+    xdotool mousemove $(($1 + 200)) $(($2 + 100)); sleep 0.4
+    xdotool mousemove $(($1 + 260)) $(($2 + 140)); sleep 0.4
+    [ -n "${5:-}" ] && shot "$5-selection-idle"
+    xdotool mousemove "$1" "$2"; sleep 0.3
+    xdotool mousedown 1; sleep 0.3
+    xdotool mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)); sleep 0.3
+    [ -n "${5:-}" ] && shot "$5-selection-drag"
+    return 0
+}
+
+drag_release() {  # x2 y2
+    xdotool mousemove "$1" "$2"; sleep 0.3
+    xdotool mouseup 1
+}
+
+# The whole drag, again while no wheel notch reached the fixture (an automatic
+# capture notches at once).
+drag_until_notched() {  # dir x1 y1 x2 y2
+    local try
+    for try in 1 2 3; do
+        drag_press "$2" "$3" "$4" "$5"
+        drag_release "$4" "$5"
+        wait_for 4 log_has "$1/fixture.log" '^wheel=' && return 0
+        echo "  drag $try did not start a capture"
+    done
+    return 1
+}
+
+stop_case() {
+    kill "$app" "$fixture_pid" 2>/dev/null
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    wait "$app" "$fixture_pid" 2>/dev/null
+}
+
+# Runs run_case for each case, reports each and the total; false when any failed.
+run_cases() {  # case...
+    local c rc
+    for c in "$@"; do
+        echo "case $c"
+        app="" fixture_pid=""
+        run_case "$c"; rc=$?
+        stop_case
+        if [ $rc = 0 ]; then pass=$((pass + 1)); echo "PASS $c"; else fail=$((fail + 1)); echo "FAIL $c"; fi
+    done
+    echo "$label: $pass passed, $fail failed (results in $work)"
+    [ "$fail" = 0 ]
+}
