@@ -131,5 +131,38 @@ TEST(ProbeVerdict, MotionIsMeasuredFromThePendingFrameAndNeverShrinks) {
     EXPECT_FALSE(v.score <= kAcceptScore);
 }
 
+// Shifts under the matcher's reach are measured from the furthest grab of the
+// step and count as motion; a grab back near the last kept frame does not.
+TEST(ProbeVerdict, ShiftsOfAFewRowsAreMotionPastTheFurthestGrab) {
+    const PixelImage page = makeDocumentPage(300, 240 + 300, 4);
+    const PixelImage last = test::cropRows(page, 0, 240);
+    const PixelImage pending = test::cropRows(page, 40, 240);
+    struct Case {
+        const char* name;
+        bool withPending;
+        int32_t candidateTop;
+        CaptureAction action;
+        int32_t overlap;
+        int32_t smallShift;
+    } cases[] = {
+        {"3 rows past the last frame", false, 3, CaptureAction::KeepScrolling, 237, 3},
+        {"7 rows past the last frame", false, 7, CaptureAction::KeepScrolling, 233, 7},
+        {"3 rows past the pending frame", true, 43, CaptureAction::KeepScrolling, 197, 3},
+        {"back within a few rows of the last frame", true, 3, CaptureAction::NoMotion, 0, 0},
+        {"back at the last frame", true, 0, CaptureAction::NoMotion, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProbeVerdict v = classifyProbe({last, c.withPending ? &pending : nullptr, c.withPending ? 200 : 0, 40},
+                                             test::cropRows(page, c.candidateTop, 240));
+        EXPECT_EQ(v.action, c.action);
+        EXPECT_EQ(v.smallShift, c.smallShift);
+        if (c.smallShift > 0) {
+            EXPECT_EQ(v.overlap, c.overlap);
+            EXPECT_EQ(v.score, 0.0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tf
