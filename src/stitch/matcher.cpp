@@ -525,6 +525,8 @@ void alongside(const Other& other, const Here& here) {
     later.get();
 }
 
+}  // namespace
+
 void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
     const int32_t ov = result.overlap;
     const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
@@ -542,7 +544,6 @@ void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& 
     result.seamScore = bestSeamScore;
 }
 
-}  // namespace
 }  // namespace matcher_detail
 
 MatchResult matchSmallShift(const PixelImage& prev, const PixelImage& next, int32_t shiftRows,

@@ -149,5 +149,8 @@ IdenticalOverlap findIdenticalOverlap(const PixelImage& prev, const PixelImage& 
 double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t seam, int32_t x0,
                  int32_t x1, int32_t columnStep);
 
+// The least visible seam of the accepted `result.overlap`: sets result.seam and result.seamScore.
+void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result);
+
 }  // namespace matcher_detail
 }  // namespace tf
