@@ -1,31 +1,22 @@
 // The matcher written plainly, one pixel and one bin at a time: the yardstick
 // the library's vectorised matcher is timed against and must agree with,
-// field for field, on every pair. It has its own row profiles, candidate
-// scores, row fingerprints and a search on one thread, the parts that are
-// vectorised, unrolled or threaded in the library; the frame geometry, the
-// pixel checks and the seam are plain code there already and are shared.
+// field for field, on every pair. It has its own row profiles and candidate
+// scores, computed on one thread: the parts that are vectorised and threaded
+// in the library. What the matcher decides from the scores is plain code
+// there already and is shared.
 
 #include "reference_matcher.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 namespace tf::reference {
 namespace {
 
-using matcher_detail::agreeingRowsDisagree;
-using matcher_detail::checkAgainstPixels;
-using matcher_detail::comparedRows;
 using matcher_detail::computeGeometry;
-using matcher_detail::findIdenticalOverlap;
 using matcher_detail::Geometry;
-using matcher_detail::IdenticalOverlap;
 using matcher_detail::kBins;
-using matcher_detail::kConvincingScore;
-using matcher_detail::kMinComparedRows;
-using matcher_detail::searchSeam;
 
 // Row y, bin b at [y * kBins + b].
 struct RowProfiles {
@@ -113,6 +104,8 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
     return sum / (n - 2 * trim);
 }
 
+}  // namespace
+
 std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1) {
     std::vector<uint64_t> hashes(static_cast<size_t>(std::max(image.height, 0)));
     for (int32_t y = 0; y < image.height; ++y) {
@@ -124,8 +117,6 @@ std::vector<uint64_t> rowHashes(const PixelImage& image, int32_t x0, int32_t x1)
     return hashes;
 }
 
-}  // namespace
-
 MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                         double priorTolerance) {
     return reference::matchFramesBetweenPanels(prev, next, expectedOverlap, priorTolerance, SidePanels{});
@@ -133,132 +124,18 @@ MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t 
 
 MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
                                      double priorTolerance, const SidePanels& panels) {
-    MatchResult result;  // {0, 1e18, false, 0, 1e18}
     Geometry g;
-    if (!computeGeometry(prev, next, g, panels)) return result;
+    if (!computeGeometry(prev, next, g, panels)) return MatchResult{};
 
     const RowProfiles prevProfiles = computeRowProfiles(prev, g.x0, g.x1);
     const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);
-
-    // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
-    std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
-    auto search = [&](int32_t topSkip, int32_t& bestOverlap, double& bestScore) {
-        bestOverlap = g.maxOverlap;
-        bestScore = kInvalidScore;
-        bool first = true;
-        for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
-            const double s = scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
-            scores[static_cast<size_t>(ov - g.minOverlap)] = s;
-            if (first || s < bestScore) {  // ties keep the larger overlap
-                bestOverlap = ov;
-                bestScore = s;
-                first = false;
-            }
-        }
-        if (expectedOverlap > 0) {
-            const int32_t lo = std::max(g.minOverlap, expectedOverlap - 80);
-            const int32_t hi = std::min(expectedOverlap + 80, g.maxOverlap);
-            int32_t windowOverlap = 0;
-            double windowScore = kInvalidScore;
-            for (int32_t ov = lo; ov <= hi; ++ov) {
-                const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
-                if (s < windowScore) {  // ties keep the smaller overlap
-                    windowOverlap = ov;
-                    windowScore = s;
-                }
-            }
-            if (bestScore + priorTolerance >= windowScore) {
-                bestOverlap = windowOverlap;
-                bestScore = windowScore;
-            }
-        }
+    // Every candidate in turn, on this thread.
+    auto scoreCandidates = [&](int32_t topSkip, std::vector<double>& scores) {
+        for (int32_t ov = g.minOverlap; ov <= g.maxOverlap; ++ov)
+            scores[static_cast<size_t>(ov - g.minOverlap)] =
+                scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
     };
-
-    int32_t bestOverlap = 0;
-    double bestScore = kInvalidScore;
-    search(g.topSkip, bestOverlap, bestScore);
-    // Only half of an unchanged top band is skipped, so that blank margins still
-    // count as content. A real header taller than a tenth of the frame then
-    // leaves some of its rows facing scrolled content, and the true overlap can
-    // score above acceptance. Before refusing, judge once more with the whole
-    // band left out, as the unchanged bottom band always is; an accepted result
-    // of the first search is never changed by this.
-    if (!(bestOverlap > 0 && bestScore <= kAcceptScore) && g.fixedTop > g.topSkip) {
-        int32_t retryOverlap = 0;
-        double retryScore = kInvalidScore;
-        search(g.fixedTop, retryOverlap, retryScore);
-        if (retryOverlap > 0 && retryScore <= kAcceptScore) {
-            bestOverlap = retryOverlap;
-            bestScore = retryScore;
-        }
-    }
-
-    bool accepted = bestOverlap > 0 && bestScore <= kAcceptScore;
-    if (accepted) {
-        bestOverlap = checkAgainstPixels(prev, next, g, scores, bestOverlap, bestScore);
-        bestScore = scores[static_cast<size_t>(bestOverlap - g.minOverlap)];
-    }
-    // The profiles starve where the compared rows of an overlap are few or
-    // blank (a big notch leaves a short overlap, and blank rows at the frame
-    // edges count as unchanged bands): the true overlap then scores nothing
-    // and some other one wins or nothing is accepted. Frames scrolled by whole
-    // rows show the overlap pixel for pixel, so when the profiles are not
-    // convincing, or were compared over a few rows only, the rows themselves
-    // are asked. Only an overlap that is the only one with identical rows
-    // showing content counts, and it replaces an accepted answer only when
-    // that one rests on a few rows or its rows disagree with the pixels.
-    int32_t identicalRows = 0;
-    const bool starved = comparedRows(g, bestOverlap) < kMinComparedRows;
-    // Identical rows cost one memcmp each; rows that differ are looked at closer.
-    bool chosenIdentical = false;
-    const int32_t chosenOverlap = bestOverlap;
-    const bool contradicted = accepted && agreeingRowsDisagree(prev, next, bestOverlap, g.fixedTop,
-                                                               bestOverlap - g.fixedBottom, g.x0, g.x1, &chosenIdentical);
-    if (!accepted || starved || contradicted || bestScore > kConvincingScore) {
-        const std::vector<uint64_t> prevHashes = rowHashes(prev, g.x0, g.x1);
-        const std::vector<uint64_t> nextHashes = rowHashes(next, g.x0, g.x1);
-        const IdenticalOverlap identical = findIdenticalOverlap(prev, next, g, prevHashes, nextHashes);
-        if (identical.overlap > 0 && identical.overlap != bestOverlap &&
-            (!accepted || starved || contradicted)) {
-            bestOverlap = identical.overlap;
-            bestScore = 0.0;
-            identicalRows = identical.rows;
-            accepted = true;
-        } else if (starved && identical.overlap != bestOverlap) {
-            // A profile answer compared over a few rows, with no identical rows
-            // to back it, is a guess.
-            accepted = false;
-        }
-    }
-
-    // Rows between the bands that look the same one row further up or down
-    // (one flat colour, wider than the overlap) cannot place the frames: any
-    // profile answer there is a guess.
-    if (accepted && identicalRows == 0 && bestOverlap - g.fixedBottom > g.fixedTop) {
-        auto identicalBetweenBands = [&](int32_t ov) {
-            if (ov < g.minOverlap || ov > g.maxOverlap) return false;
-            const int32_t shift = prev.height - ov;
-            const size_t bytes = static_cast<size_t>(g.x1 - g.x0) * sizeof(uint32_t);
-            for (int32_t r = g.fixedTop; r < ov - g.fixedBottom; ++r)
-                if (std::memcmp(prev.row(r + shift) + g.x0, next.row(r) + g.x0, bytes) != 0) return false;
-            return true;
-        };
-        if ((bestOverlap == chosenOverlap ? chosenIdentical : identicalBetweenBands(bestOverlap)) &&
-            (identicalBetweenBands(bestOverlap - 1) || identicalBetweenBands(bestOverlap + 1)))
-            accepted = false;
-    }
-
-    result.overlap = bestOverlap;
-    result.score = bestScore;
-    result.matched = accepted;
-    result.identicalRows = identicalRows;
-    if (!result.matched) {
-        result.seam = 0;
-        result.seamScore = kInvalidScore;
-        return result;
-    }
-    searchSeam(prev, next, g, result);
-    return result;
+    return matcher_detail::matchOnScores(prev, next, g, expectedOverlap, priorTolerance, scoreCandidates);
 }
 
 }  // namespace tf::reference
