@@ -4,6 +4,7 @@
 // change and the placement of the five working buttons. Pure functions over
 // plain data; the Win32 shell applies the results to the window.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/rect.h"
@@ -80,5 +81,17 @@ inline constexpr int32_t kQuietResultButtonGap = 8;
 // The layout pass for a client area of `clientPx` pixels at `dpi`.
 MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state, bool hasSavedImage,
                                       UiLanguage language);
+
+// DIPs a page moves per wheel notch.
+inline constexpr int32_t kWheelScrollStepDips = 48;
+
+// How far a page is scrolled after one wheel notch (`wheelDelta` below zero
+// scrolls down) from `offset`, kept between the top and `limit`. A page that
+// fits its window (`limit` of zero or less) stays at the top.
+template <typename Offset>
+constexpr Offset scrollOffsetAfterWheel(Offset offset, int wheelDelta, Offset limit) {
+    const Offset step = static_cast<Offset>(wheelDelta < 0 ? kWheelScrollStepDips : -kWheelScrollStepDips);
+    return std::clamp<Offset>(offset + step, Offset{0}, std::max<Offset>(Offset{0}, limit));
+}
 
 }  // namespace tf

@@ -108,13 +108,10 @@ void layoutMainWindowControls() {
 }
 
 void scrollSettingsPage(HWND window, WPARAM wParam) {
-    const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-    const int step = delta < 0 ? 48 : -48;
     RECT client{};
     GetClientRect(window, &client);
     const int32_t heightDips = pixelsToDips(client.bottom, windowDpi(window));
-    const int32_t limit = std::max<int32_t>(0, 460 - static_cast<int32_t>(heightDips));
-    const int32_t next = std::clamp<int32_t>(scrollOffset + step, 0, limit);
+    const int32_t next = scrollOffsetAfterWheel<int32_t>(scrollOffset, GET_WHEEL_DELTA_WPARAM(wParam), 460 - heightDips);
     if (next == scrollOffset) return;
     scrollOffset = next;
     layoutMainWindowControls();

@@ -14,9 +14,31 @@ namespace {
 // call per piece would dominate the time of a long image.
 constexpr size_t kWriteBufferBytes = 256 * 1024;
 
+// A name being deleted refuses access for a moment; when it goes on past the
+// first few names, it is the folder itself that refuses us.
+constexpr int kRefusedNameAttempts = 3;
+
 }  // namespace
 
 AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::create(const fs::path& folder) {
+    discard();
+    failed_ = published_ = false;
+    buffer_.clear();
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        const fs::path candidate = folder / temporaryFileName(temporaryFileToken());
+        switch (openNew(candidate)) {
+            case OpenAttempt::Opened: temporary_ = candidate; return true;
+            case OpenAttempt::NameTaken: continue;
+            case OpenAttempt::NameRefused:
+                if (attempt >= kRefusedNameAttempts) return false;
+                continue;
+            case OpenAttempt::Failed: return false;
+        }
+    }
+    return false;
+}
 
 bool AtomicFile::write(const void* data, size_t size) {
     if (failed_ || !isOpen()) return false;

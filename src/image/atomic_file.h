@@ -53,8 +53,17 @@ public:
     const std::filesystem::path& temporaryPath() const { return temporary_; }
 
 private:
+    // What one try at a fresh temporary name came to.
+    enum class OpenAttempt {
+        Opened,       // the file is open and ours
+        NameTaken,    // another file has the name: try another
+        NameRefused,  // denied: a file of that name still being deleted, or a folder that refuses us
+        Failed,       // the folder cannot take a new file
+    };
+
     bool flushBuffer();
-    bool writeThrough(const uint8_t* data, size_t size);  // platform
+    OpenAttempt openNew(const std::filesystem::path& candidate);  // platform
+    bool writeThrough(const uint8_t* data, size_t size);         // platform
     bool isOpen() const;                                  // platform
     void closeHandle() noexcept;                          // platform
 

@@ -39,21 +39,13 @@ void AtomicFile::closeHandle() noexcept {
     fd_ = -1;
 }
 
-bool AtomicFile::create(const fs::path& folder) {
-    discard();
-    failed_ = published_ = false;
-    buffer_.clear();
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        const fs::path candidate = folder / temporaryFileName(temporaryFileToken());
-        const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            fd_ = fd;
-            temporary_ = candidate;
-            return true;
-        }
-        if (errno != EEXIST) return false;
+AtomicFile::OpenAttempt AtomicFile::openNew(const fs::path& candidate) {
+    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        fd_ = fd;
+        return OpenAttempt::Opened;
     }
-    return false;
+    return errno == EEXIST ? OpenAttempt::NameTaken : OpenAttempt::Failed;
 }
 
 bool AtomicFile::writeThrough(const uint8_t* data, size_t size) {

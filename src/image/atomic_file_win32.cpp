@@ -34,30 +34,23 @@ void AtomicFile::closeHandle() noexcept {
     handle_ = nullptr;
 }
 
-bool AtomicFile::create(const fs::path& folder) {
-    discard();
-    failed_ = published_ = false;
-    buffer_.clear();
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        const fs::path candidate = folder / temporaryFileName(temporaryFileToken());
-        // No sharing: nobody reads the file half-written. DELETE lets a failed
-        // save mark it for deletion while it is still open.
-        HANDLE h = CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            handle_ = h;
-            temporary_ = candidate;
-            return true;
-        }
-        const DWORD error = GetLastError();
-        // A name in use, or one whose earlier file is still being deleted.
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED &&
-            error != ERROR_SHARING_VIOLATION)
-            return false;
-        // Access denied on every name means the folder itself refuses us.
-        if (error == ERROR_ACCESS_DENIED && attempt >= 3) return false;
+AtomicFile::OpenAttempt AtomicFile::openNew(const fs::path& candidate) {
+    // No sharing: nobody reads the file half-written. DELETE lets a failed
+    // save mark it for deletion while it is still open.
+    HANDLE h = CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        handle_ = h;
+        return OpenAttempt::Opened;
     }
-    return false;
+    switch (GetLastError()) {
+        // A name in use, or one whose earlier file is still being deleted.
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_SHARING_VIOLATION: return OpenAttempt::NameTaken;
+        case ERROR_ACCESS_DENIED: return OpenAttempt::NameRefused;
+        default: return OpenAttempt::Failed;
+    }
 }
 
 bool AtomicFile::writeThrough(const uint8_t* data, size_t size) {

@@ -525,6 +525,8 @@ void alongside(const Other& other, const Here& here) {
     later.get();
 }
 
+}  // namespace
+
 void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
     const int32_t ov = result.overlap;
     const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
@@ -542,64 +544,17 @@ void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& 
     result.seamScore = bestSeamScore;
 }
 
-}  // namespace
-}  // namespace matcher_detail
-
-MatchResult matchSmallShift(const PixelImage& prev, const PixelImage& next, int32_t shiftRows,
-                            const SidePanels& panels) {
-    using namespace matcher_detail;
-    MatchResult result;
-    Geometry g;
-    if (shiftRows < 1 || shiftRows > 7 || !computeGeometry(prev, next, g, panels)) return result;
-    const int32_t overlap = prev.height - shiftRows;
-    if (overlap < 1 || overlap > next.height) return result;
-    result.overlap = overlap;
-    result.score = 0.0;
-    result.matched = true;
-    searchSeam(prev, next, g, result);
-    return result;
-}
-
-int32_t disagreeingOverlapRows(const PixelImage& prev, const PixelImage& next, int32_t overlap,
-                               const SidePanels& panels) {
-    using namespace matcher_detail;
-    Geometry g;
-    if (!computeGeometry(prev, next, g, panels) || overlap < 1 || overlap > std::min(prev.height, next.height))
-        return INT32_MAX;
-    return disagreeingRows(prev, rowHashes(prev, g.x0, g.x1), next, rowHashes(next, g.x0, g.x1), overlap, g.fixedTop,
-                           overlap - g.fixedBottom, g.x0, g.x1, INT32_MAX);
-}
-
-MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
-                        double priorTolerance) {
-    return matchFramesBetweenPanels(prev, next, expectedOverlap, priorTolerance, SidePanels{});
-}
-
-MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
-                                     double priorTolerance, const SidePanels& panels) {
-    using namespace matcher_detail;
+// The decisions over candidate scores, shared with the plain reference matcher
+// so that the two differ only in how the profiles and scores are computed.
+MatchResult matchOnScores(const PixelImage& prev, const PixelImage& next, const Geometry& g, int32_t expectedOverlap,
+                          double priorTolerance, const ScoreCandidates& scoreCandidates) {
     MatchResult result;  // {0, 1e18, false, 0, 1e18}
-    Geometry g;
-    if (!computeGeometry(prev, next, g, panels)) return result;
-
-    // The two frames' profiles are independent: one on another core, one here.
-    RowProfiles prevProfiles, nextProfiles;
-    alongside([&] { prevProfiles = computeRowProfiles(prev, g.x0, g.x1); },
-              [&] { nextProfiles = computeRowProfiles(next, g.x0, g.x1); });
-
     // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
     std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
     auto search = [&](int32_t topSkip, int32_t& bestOverlap, double& bestScore) {
         bestOverlap = g.maxOverlap;
         bestScore = kInvalidScore;
-        // Every candidate is scored on its own: half of them on another core
-        // (every second one, so that both halves hold as many rows).
-        auto scoreEvery2nd = [&](int32_t from) {
-            for (int32_t ov = from; ov <= g.maxOverlap; ov += 2)
-                scores[static_cast<size_t>(ov - g.minOverlap)] =
-                    scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
-        };
-        alongside([&] { scoreEvery2nd(g.minOverlap + 1); }, [&] { scoreEvery2nd(g.minOverlap); });
+        scoreCandidates(topSkip, scores);
         bool first = true;
         for (int32_t ov = g.maxOverlap; ov >= g.minOverlap; --ov) {
             const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
@@ -713,6 +668,61 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     }
     searchSeam(prev, next, g, result);
     return result;
+}
+
+}  // namespace matcher_detail
+
+MatchResult matchSmallShift(const PixelImage& prev, const PixelImage& next, int32_t shiftRows,
+                            const SidePanels& panels) {
+    using namespace matcher_detail;
+    MatchResult result;
+    Geometry g;
+    if (shiftRows < 1 || shiftRows > 7 || !computeGeometry(prev, next, g, panels)) return result;
+    const int32_t overlap = prev.height - shiftRows;
+    if (overlap < 1 || overlap > next.height) return result;
+    result.overlap = overlap;
+    result.score = 0.0;
+    result.matched = true;
+    searchSeam(prev, next, g, result);
+    return result;
+}
+
+int32_t disagreeingOverlapRows(const PixelImage& prev, const PixelImage& next, int32_t overlap,
+                               const SidePanels& panels) {
+    using namespace matcher_detail;
+    Geometry g;
+    if (!computeGeometry(prev, next, g, panels) || overlap < 1 || overlap > std::min(prev.height, next.height))
+        return INT32_MAX;
+    return disagreeingRows(prev, rowHashes(prev, g.x0, g.x1), next, rowHashes(next, g.x0, g.x1), overlap, g.fixedTop,
+                           overlap - g.fixedBottom, g.x0, g.x1, INT32_MAX);
+}
+
+MatchResult matchFrames(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                        double priorTolerance) {
+    return matchFramesBetweenPanels(prev, next, expectedOverlap, priorTolerance, SidePanels{});
+}
+
+MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& next, int32_t expectedOverlap,
+                                     double priorTolerance, const SidePanels& panels) {
+    using namespace matcher_detail;
+    Geometry g;
+    if (!computeGeometry(prev, next, g, panels)) return MatchResult{};
+
+    // The two frames' profiles are independent: one on another core, one here.
+    RowProfiles prevProfiles, nextProfiles;
+    alongside([&] { prevProfiles = computeRowProfiles(prev, g.x0, g.x1); },
+              [&] { nextProfiles = computeRowProfiles(next, g.x0, g.x1); });
+    // Every candidate is scored on its own: half of them on another core
+    // (every second one, so that both halves hold as many rows).
+    auto scoreCandidates = [&](int32_t topSkip, std::vector<double>& scores) {
+        auto scoreEvery2nd = [&](int32_t from) {
+            for (int32_t ov = from; ov <= g.maxOverlap; ov += 2)
+                scores[static_cast<size_t>(ov - g.minOverlap)] =
+                    scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
+        };
+        alongside([&] { scoreEvery2nd(g.minOverlap + 1); }, [&] { scoreEvery2nd(g.minOverlap); });
+    };
+    return matchOnScores(prev, next, g, expectedOverlap, priorTolerance, scoreCandidates);
 }
 
 }  // namespace tf

@@ -3,6 +3,7 @@
 // that answer, and where should the two be joined?
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "image/pixel_image.h"
@@ -148,6 +149,20 @@ IdenticalOverlap findIdenticalOverlap(const PixelImage& prev, const PixelImage& 
 
 double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t overlap, int32_t seam, int32_t x0,
                  int32_t x1, int32_t columnStep);
+
+// The least visible seam of the accepted `result.overlap`: sets result.seam and result.seamScore.
+void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result);
+
+// Fills scores[ov - g.minOverlap] for every candidate overlap ov of the
+// geometry, the first `topSkip` rows of next left out.
+using ScoreCandidates = std::function<void(int32_t topSkip, std::vector<double>& scores)>;
+
+// What the matcher makes of the candidates' scores: the best one, or the best
+// near `expectedOverlap` when it is within `priorTolerance`; a second search
+// past the whole top band; the checks against the pixels and identical rows;
+// the seam.
+MatchResult matchOnScores(const PixelImage& prev, const PixelImage& next, const Geometry& g, int32_t expectedOverlap,
+                          double priorTolerance, const ScoreCandidates& scoreCandidates);
 
 }  // namespace matcher_detail
 }  // namespace tf

@@ -358,7 +358,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             RECT client{};
             GetClientRect(window, &client);
             const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
-            const float next = std::clamp(pageScroll + (GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? 48.0f : -48.0f), 0.0f, limit);
+            const float next = scrollOffsetAfterWheel(pageScroll, GET_WHEEL_DELTA_WPARAM(wParam), limit);
             if (next != pageScroll) {
                 pageScroll = next;
                 layoutSettingsWindowControls();

@@ -69,6 +69,22 @@ same_file() {  # a b what
     return 1
 }
 
+# The start both copy cases share: settings with copyAfterCapture=$2, the
+# fixture, the program, Start, the drag, the saved PNG (its path left in the
+# caller's $png) and the result page, which $3 says is "required" or "optional".
+capture_to_result_page() {  # dir copyAfterCapture required|optional
+    write_settings "$1/out" "$2"
+    start_daily_fixture "$1" || return 1
+    start_app || return 1
+    focus_main || return 1
+    xdotool key Return; sleep 1
+    drag_capture "$1" || return 1
+    png=$(saved_png "$1") || return 1
+    wait_result_page && return 0
+    if [ "$3" = optional ]; then echo "  (result page not seen)"; return 0; fi
+    echo "  no result page"; return 1
+}
+
 # Pixels of the settings window in the notice colour (#B42318): the page draws
 # nothing else in it.
 notice_pixels() {  # screenshot window-id
@@ -82,30 +98,16 @@ run_case() {
     rm -rf "$dir"; mkdir -p "$dir/out"
     case "$name" in
         copyafter)
-            write_settings "$dir/out" 1
             # Something else on the clipboard first, so a stale image cannot pass.
             printf 'before the capture' | timeout 60 xclip -selection clipboard -i 2>/dev/null &
-            start_daily_fixture "$dir" || return 1
-            start_app || return 1
-            focus_main || return 1
-            xdotool key Return; sleep 1
-            drag_capture "$dir" || return 1
-            local png; png=$(saved_png "$dir") || return 1
-            wait_result_page || echo "  (result page not seen)"
+            local png; capture_to_result_page "$dir" 1 optional || return 1
             sleep 1
             echo "  targets: $(clipboard_targets | tr '\n' ' ')"
             clipboard_png "$dir/clipboard.png" || { echo "  no image/png on the clipboard"; return 1; }
             same_file "$dir/clipboard.png" "$png" "clipboard image/png"
             ;;
         copybutton)
-            write_settings "$dir/out" 0
-            start_daily_fixture "$dir" || return 1
-            start_app || return 1
-            focus_main || return 1
-            xdotool key Return; sleep 1
-            drag_capture "$dir" || return 1
-            local png; png=$(saved_png "$dir") || return 1
-            wait_result_page || { echo "  no result page"; return 1; }
+            local png; capture_to_result_page "$dir" 0 required || return 1
             printf 'cleared' | timeout 60 xclip -selection clipboard -i 2>/dev/null &
             sleep 0.5
             if clipboard_targets | grep -q 'image/png'; then echo "  the clipboard still offers an image"; return 1; fi

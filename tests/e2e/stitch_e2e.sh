@@ -15,41 +15,41 @@ same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 # Built with the native tests, beside the native executable's build.
 compare_truth="${TF_COMPARE_TRUTH:-$(dirname "$native")/tests/compare_truth}"
 
-for case_dir in "$repo"/tests/data/corpus/*/; do
+# Stitches one case's frames with both executables into $nat and $win (set
+# for the caller's own checks): both must succeed with the same image.
+stitch_both() {
+    local case_dir="$1" name
     name=$(basename "$case_dir")
     nat="$work/$name-native.png" win="$work/$name-wine.png"
     rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
     "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
     "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
     check same_image "$nat" "$win"
-    check "$compare_truth" "$nat" "$case_dir/truth.png"
-    # Both logs say the same, line for line, in CR LF text.
+}
+
+# A case whose whole image must match the truth, with both logs saying the
+# same, line for line, in CR LF text.
+check_whole_page() {
+    stitch_both "$1"
+    check "$compare_truth" "$nat" "$1/truth.png"
     check cmp -s "$nat.log.txt" "$win.log.txt"
+}
+
+for case_dir in "$repo"/tests/data/corpus/*/; do
+    check_whole_page "$case_dir"
     check grep -q $'^output=[0-9]*x[0-9]*\r$' "$win.log.txt"
 done
 
 # Hard pages (fixed bars, sticky headings, a big notch, tiny text, an animated
-# badge, a last notch of 7 rows): the whole image must match the truth.
+# badge, a last notch of 7 rows).
 for case_dir in "$repo"/tests/data/corpus-hard/*/; do
-    name=$(basename "$case_dir")
-    nat="$work/$name-native.png" win="$work/$name-wine.png"
-    rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
-    "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
-    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
-    check same_image "$nat" "$win"
-    check "$compare_truth" "$nat" "$case_dir/truth.png"
-    check cmp -s "$nat.log.txt" "$win.log.txt"
+    check_whole_page "$case_dir"
 done
 
 # Pages with a fixed side panel: the content columns must match the truth.
 for case_dir in "$repo"/tests/data/corpus-panels/*/; do
-    name=$(basename "$case_dir")
     right=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['panel']['right'])" "$case_dir/meta.json")
-    nat="$work/$name-native.png" win="$work/$name-wine.png"
-    rm -f "$nat" "$win"
-    "$native" --stitch "$case_dir/frames" "$nat"; check test $? = 0
-    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")"; check test $? = 0
-    check same_image "$nat" "$win"
+    stitch_both "$case_dir"
     check "$compare_truth" "$nat" "$case_dir/truth.png" $((right + 8))
     check grep -q $'^panels=[0-9]*,[0-9]*\r$' "$win.log.txt"
 done

@@ -200,5 +200,28 @@ TEST(MainControls, VisibilityPerState) {
     }
 }
 
+TEST(PageScroll, OneWheelNotchStaysBetweenTopAndLimit) {
+    struct Case { const char* what; int32_t offset; int wheelDelta; int32_t limit; int32_t want; };
+    const Case cases[] = {
+        {"down from the top", 0, -120, 200, 48},
+        {"up towards the top", 100, 120, 200, 52},
+        {"up at the top", 0, 120, 200, 0},
+        {"up past the top", 30, 120, 200, 0},
+        {"down onto the limit", 180, -120, 200, 200},
+        {"down at the limit", 200, -120, 200, 200},
+        {"a fine notch still moves a full step", 0, -1, 200, 48},
+        {"a page that fits its window", 0, -120, 0, 0},
+        {"a window taller than the page", 0, -120, -60, 0},
+        {"an offset left beyond a window grown taller", 150, 120, 40, 40},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(scrollOffsetAfterWheel<int32_t>(c.offset, c.wheelDelta, c.limit), c.want) << c.what;
+        EXPECT_EQ(scrollOffsetAfterWheel<float>(static_cast<float>(c.offset), c.wheelDelta, static_cast<float>(c.limit)),
+                  static_cast<float>(c.want))
+            << c.what << " (fractional page)";
+    }
+    EXPECT_EQ(scrollOffsetAfterWheel(10.5f, -120, 40.25f), 40.25f);
+}
+
 }  // namespace
 }  // namespace tf
