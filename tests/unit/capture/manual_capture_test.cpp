@@ -141,6 +141,14 @@ struct TooFarCase {
     bool warns;
 };
 
+// The scrolls of a case, then `count` moves of `rows` every 400 ms from
+// `fromMs`, and Esc 1.5 s after the last.
+Script thenSteadilyOn(const std::vector<test::Scroll>& first, uint64_t fromMs, int32_t count, int32_t rows) {
+    Script script{first, fromMs + static_cast<uint64_t>(count) * 400 + 1500, FinishKey::Esc};
+    test::appendTo(script.scrolls, steady(fromMs, 400, count, rows));
+    return script;
+}
+
 TEST(ManualCapture, TooFarWarnsAndTheCaptureGoesOnOnceItOverlapsAgain) {
     // 240-row frames: a 300-row burst leaves no overlap with the frame before.
     const std::vector<TooFarCase> cases = {
@@ -156,11 +164,7 @@ TEST(ManualCapture, TooFarWarnsAndTheCaptureGoesOnOnceItOverlapsAgain) {
     for (const TooFarCase& c : cases) {
         SCOPED_TRACE(c.name);
         SimulatedScreen s = screenFor(320, 240, 1100, {}, 4);
-        Script script{c.scrolls, 0, FinishKey::Esc};
-        // Then steadily to the end.
-        test::appendTo(script.scrolls, steady(4000, 400, 12, 100));
-        script.finishAtMs = 4000 + 12 * 400 + 1500;
-        const ManualRun run = runManual(s, script);
+        const ManualRun run = runManual(s, thenSteadilyOn(c.scrolls, 4000, 12, 100));
         EXPECT_EQ(run.warned, c.warns);
         EXPECT_EQ(run.ticks.back().strip, ManualStrip::Following);
         int32_t span = 0;
@@ -203,12 +207,9 @@ TEST(ManualCapture, ScrollingUpIsIgnored) {
     for (const TooFarCase& c : cases) {
         SCOPED_TRACE(c.name);
         SimulatedScreen s = screenFor(320, 240, 800, {}, 6);
-        Script script{c.scrolls, 0, FinishKey::Esc};
         // Then to the end in moves that never leave the pending frame behind,
         // so that any lost overlap would be the upward scroll's.
-        test::appendTo(script.scrolls, steady(2500, 400, 20, 60));
-        script.finishAtMs = 2500 + 20 * 400 + 1500;
-        const ManualRun run = runManual(s, script);
+        const ManualRun run = runManual(s, thenSteadilyOn(c.scrolls, 2500, 20, 60));
         EXPECT_FALSE(run.warned);
         int32_t span = 0;
         EXPECT_TRUE(test::stitchIntoPageTop(s, 240, span));
