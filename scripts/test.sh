@@ -35,27 +35,29 @@ trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
 tier "windows test build" build windows-tests
 tier "windows unit tests (wine)" ctest --test-dir build/windows-tests --output-on-failure
 tier "windows exe build" build windows
-if [ -x build/windows/tallyframe.exe ] || [ -f build/windows/tallyframe.exe ]; then
-    tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/stitch
-    # Full disk, an output that is one of the frames, hostile frames: both builds alike.
-    tier "exe safe files (wine)" tests/e2e/safe_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/safe-files
-    if [ -x tests/e2e/self_test.sh ]; then
-        tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
+
+# A tier script that is missing or not executable is a failed tier, never a
+# silently skipped one.
+script_tier() {  # script_tier <name> <script> [args...]
+    local name="$1" script="$2"
+    if [ ! -x "$script" ]; then
+        echo "=== $name"
+        echo "test: $script is missing or not executable"
+        results+=("FAIL $name"); failed=$((failed + 1))
+        return
     fi
-    if [ -x tests/gui/windows_and_pages.sh ]; then
-        tier "gui: windows and pages (wine)" tests/gui/windows_and_pages.sh build/windows/tallyframe.exe \
-            build/gui-shots build/windows-tests/tests/ui_tests.exe
-    fi
-    if [ -x tests/e2e/capture_e2e.sh ]; then
-        tier "gui: end-to-end captures (wine)" tests/e2e/capture_e2e.sh
-    fi
-    if [ -x tests/e2e/daily_use_e2e.sh ]; then
-        tier "gui: clipboard and hotkey (wine)" tests/e2e/daily_use_e2e.sh
-    fi
-    if [ -x tests/e2e/manual_capture_e2e.sh ]; then
-        tier "gui: manual captures (wine)" tests/e2e/manual_capture_e2e.sh
-    fi
-fi
+    shift
+    tier "$name" "$@"
+}
+script_tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/stitch
+# Full disk, an output that is one of the frames, hostile frames: both builds alike.
+script_tier "exe safe files (wine)" tests/e2e/safe_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/safe-files
+script_tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
+script_tier "gui: windows and pages (wine)" tests/gui/windows_and_pages.sh build/windows/tallyframe.exe \
+    build/gui-shots build/windows-tests/tests/ui_tests.exe
+script_tier "gui: end-to-end captures (wine)" tests/e2e/capture_e2e.sh
+script_tier "gui: clipboard and hotkey (wine)" tests/e2e/daily_use_e2e.sh
+script_tier "gui: manual captures (wine)" tests/e2e/manual_capture_e2e.sh
 
 echo "=== summary"
 printf '%s\n' "${results[@]}"

@@ -11,6 +11,7 @@
 #                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
+#   TF_E2E_EXE      the tallyframe.exe to drive (default the one in TF_E2E_BUILD)
 #   TF_E2E_WORK     results (default build/e2e-capture)
 #   TF_WINE_PREFIX  Wine prefix (default build/wine/prefix)
 #   TF_E2E_SHOTS=1  also take screenshots of the selection, capture and saving views

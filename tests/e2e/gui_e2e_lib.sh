@@ -16,9 +16,13 @@ e2e_prepare() {  # fresh compositor
     if [ ! -f "$build/build.ninja" ]; then
         cmake --preset windows -B "$build" -DTALLYFRAME_TESTS=ON >/dev/null || exit 1
     fi
-    cmake --build "$build" -j2 --target tallyframe tallyframe_fixture >/dev/null || {
+    # TF_E2E_EXE runs a program built elsewhere (the run command's own build)
+    # against this build's fixture.
+    local targets=(tallyframe tallyframe_fixture)
+    [ -n "${TF_E2E_EXE:-}" ] && targets=(tallyframe_fixture)
+    cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null || {
         echo "$label: build failed"; exit 1; }
-    exe="$build/tallyframe.exe"
+    exe="$(realpath -m "${TF_E2E_EXE:-$build/tallyframe.exe}")"
     fixture="$build/tests/fixture/tallyframe_fixture.exe"
     compare_truth="${TF_COMPARE_TRUTH:-$repo/build/native/tests/compare_truth}"
     [ -x "$compare_truth" ] || { echo "$label: no $compare_truth (build the native preset)"; exit 1; }
