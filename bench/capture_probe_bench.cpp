@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "capture/capture_rules.h"
-#include "stitch/matcher.h"
-#include "stitch/small_shift.h"
+#include "core/capture/capture_rules.h"
+#include "core/stitch/matcher.h"
+#include "core/stitch/small_shift.h"
 #include "test_support.h"
 
 namespace {

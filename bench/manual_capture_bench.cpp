@@ -7,8 +7,8 @@
 
 #include <utility>
 
-#include "capture/capture_rules.h"
-#include "capture/manual_capture.h"
+#include "core/capture/capture_rules.h"
+#include "core/capture/manual_capture.h"
 #include "test_support.h"
 
 namespace {

@@ -7,11 +7,11 @@
 
 #include <filesystem>
 
-#include "image/png_codec.h"
-#include "stitch/composed_png.h"
-#include "stitch/composer.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/composed_png.h"
+#include "core/stitch/composer.h"
 #include "reference_matcher.h"
-#include "stitch/matcher.h"
+#include "core/stitch/matcher.h"
 #include "test_support.h"
 
 namespace {

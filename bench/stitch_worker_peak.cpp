@@ -15,9 +15,9 @@
 #include <fstream>
 #include <string>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
-#include "stitch/stitch_worker.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/stitch_worker.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
 #include "png_fuzz_support.h"
 
 namespace fs = std::filesystem;

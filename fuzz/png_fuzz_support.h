@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image/png_codec_check.h"
+#include "core/image/png_codec_check.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 

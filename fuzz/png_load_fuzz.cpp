@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "image/png_codec.h"
+#include "core/image/png_codec.h"
 #include "png_fuzz_support.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "settings/memory_profile.h"
-#include "settings/settings_store.h"
+#include "core/settings/memory_profile.h"
+#include "core/settings/settings_store.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "ui/svg_icon.h"
+#include "core/ui/svg_icon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto r = tf::parseSvgIcon(std::string_view(reinterpret_cast<const char*>(data), size));

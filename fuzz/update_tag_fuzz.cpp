@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "update/update_rules.h"
+#include "core/update/update_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // An exact-size copy, so ASan sees any read past the last byte.

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include "ui/win32_handles.h"
+#include "platform/win32/win32_handles.h"
 #endif
 
 int main(int argc, char** argv) {

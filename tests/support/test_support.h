@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "image/pixel_image.h"
+#include "ground/pixel_image.h"
 
 namespace tf::test {
 

@@ -16,8 +16,8 @@
 #include <exception>
 #include <string>
 
-#include "image/pixel_image.h"
-#include "image/png_codec.h"
+#include "ground/pixel_image.h"
+#include "core/image/png_codec.h"
 #include "test_support.h"
 
 namespace {

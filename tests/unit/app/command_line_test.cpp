@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
+#include "core/app/command_line.h"
 
 namespace tf {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "app/dpi.h"
-#include "app/geometry.h"
+#include "ground/dpi.h"
+#include "core/app/geometry.h"
 
 namespace tf {
 

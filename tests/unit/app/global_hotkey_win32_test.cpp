@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "app/global_hotkey_win32.h"
+#include "shell/app/global_hotkey_win32.h"
 
 namespace tf {
 namespace {

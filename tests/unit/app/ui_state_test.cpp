@@ -3,7 +3,7 @@
 #include <set>
 #include <utility>
 
-#include "app/ui_state.h"
+#include "core/app/ui_state.h"
 
 namespace tf {
 namespace {

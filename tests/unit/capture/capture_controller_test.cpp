@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_controller.h"
-#include "capture/capture_rules.h"
-#include "image/png_codec.h"
+#include "core/capture/capture_controller.h"
+#include "core/capture/capture_rules.h"
+#include "core/image/png_codec.h"
 #include "simulated_screen.h"
-#include "settings/texts.h"
-#include "stitch/composer.h"
+#include "core/texts/texts.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace tf {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_controller.h"
-#include "image/png_codec.h"
+#include "core/capture/capture_controller.h"
+#include "core/image/png_codec.h"
 #include "simulated_screen.h"
 #include "test_support.h"
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "capture/capture_log.h"
-#include "image/png_codec.h"
-#include "settings/program_folder.h"
+#include "core/capture/capture_log.h"
+#include "core/image/png_codec.h"
+#include "core/settings/program_folder.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

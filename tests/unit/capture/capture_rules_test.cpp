@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/dpi.h"
-#include "capture/capture_rules.h"
+#include "ground/dpi.h"
+#include "core/capture/capture_rules.h"
 
 namespace tf {
 namespace {

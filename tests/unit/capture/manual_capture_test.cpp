@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_rules.h"
-#include "capture/manual_capture.h"
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
+#include "core/capture/capture_rules.h"
+#include "core/capture/manual_capture.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
 #include "scripted_person.h"
 #include "simulated_screen.h"
-#include "stitch/composer.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace tf {

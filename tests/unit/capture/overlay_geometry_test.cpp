@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "capture/overlay_geometry.h"
+#include "core/capture/overlay_geometry.h"
 
 namespace tf {
 

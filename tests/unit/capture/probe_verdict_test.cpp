@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "capture/capture_controller.h"
-#include "capture/probe_verdict.h"
+#include "core/capture/capture_controller.h"
+#include "core/capture/probe_verdict.h"
 #include "simulated_screen.h"
 #include "test_support.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "capture/screen_grab_win32.h"
+#include "shell/capture/screen_grab_win32.h"
 
 namespace tf {
 namespace {

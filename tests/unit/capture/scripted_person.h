@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "capture/manual_capture.h"
+#include "core/capture/manual_capture.h"
 #include "simulated_screen.h"
-#include "stitch/composer.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace tf::test {

@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/ui_state.h"
-#include "capture/capture_controller.h"
-#include "capture/manual_capture.h"
-#include "image/pixel_image.h"
-#include "settings/ui_language.h"
-#include "ui/capture_messages.h"
+#include "core/app/ui_state.h"
+#include "core/capture/capture_controller.h"
+#include "core/capture/manual_capture.h"
+#include "ground/pixel_image.h"
+#include "core/settings/ui_language.h"
+#include "core/texts/capture_messages.h"
 
 namespace tf::test {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
-#include "stitch/composer.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/self_test.h"
-#include "diagnostics/test_pages.h"
+#include "core/diagnostics/self_test.h"
+#include "core/diagnostics/test_pages.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

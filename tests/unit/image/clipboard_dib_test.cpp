@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "image/clipboard_dib.h"
+#include "core/image/clipboard_dib.h"
 
 namespace tf {
 namespace {

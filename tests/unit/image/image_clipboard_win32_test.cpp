@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "image/clipboard_dib.h"
-#include "image/image_clipboard_win32.h"
-#include "image/png_codec.h"
+#include "core/image/clipboard_dib.h"
+#include "shell/clipboard/image_clipboard_win32.h"
+#include "core/image/png_codec.h"
 #include "test_support.h"
 
 namespace tf {

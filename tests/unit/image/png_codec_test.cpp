@@ -9,9 +9,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "image/atomic_file.h"
-#include "image/png_codec.h"
-#include "image/png_codec_check.h"
+#include "core/image/atomic_file.h"
+#include "core/image/png_codec.h"
+#include "core/image/png_codec_check.h"
 #include "test_support.h"
 
 namespace tf {

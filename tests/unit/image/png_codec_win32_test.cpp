@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "image/png_codec.h"
+#include "core/image/png_codec.h"
 #include "test_support.h"
 
 namespace tf {

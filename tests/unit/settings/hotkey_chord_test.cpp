@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/hotkey_chord.h"
+#include "core/settings/hotkey_chord.h"
 
 namespace tf {
 namespace {

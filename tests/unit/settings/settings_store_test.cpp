@@ -5,9 +5,9 @@
 #include <map>
 #include <optional>
 
-#include "settings/ini_document.h"
-#include "settings/memory_profile.h"
-#include "settings/settings_store.h"
+#include "core/settings/ini_document.h"
+#include "core/settings/memory_profile.h"
+#include "core/settings/settings_store.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "settings/settings_store.h"
+#include "core/settings/settings_store.h"
 #include "test_support.h"
 
 namespace tf {

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
-#include "stitch/composed_png.h"
-#include "stitch/composer.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/composed_png.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "stitch/composer.h"
+#include "core/stitch/composer.h"
 #include "test_support.h"
 
 namespace tf {

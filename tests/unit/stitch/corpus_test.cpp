@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
-#include "stitch/composer.h"
-#include "stitch/side_panels.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/composer.h"
+#include "core/stitch/side_panels.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

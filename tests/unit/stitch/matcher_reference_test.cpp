@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <random>
 
-#include "diagnostics/offline_stitch.h"
-#include "image/png_codec.h"
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
 #include "reference_matcher.h"
-#include "stitch/matcher.h"
-#include "stitch/side_panels.h"
+#include "core/stitch/matcher.h"
+#include "core/stitch/side_panels.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;

@@ -2,8 +2,8 @@
 
 #include <tuple>
 
-#include "image/png_codec.h"
-#include "stitch/matcher.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/matcher.h"
 #include "test_support.h"
 
 namespace tf {

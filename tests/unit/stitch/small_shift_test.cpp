@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "stitch/small_shift.h"
+#include "core/stitch/small_shift.h"
 #include "test_support.h"
 
 namespace tf {
@@ -76,7 +76,7 @@ TEST(SmallShift, FramesTooSmallAreNeverAShift) {
 }  // namespace
 }  // namespace tf
 
-#include "image/png_codec.h"
+#include "core/image/png_codec.h"
 
 namespace tf {
 namespace {

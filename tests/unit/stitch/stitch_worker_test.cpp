@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "image/atomic_file.h"
-#include "image/png_codec.h"
-#include "stitch/stitch_worker.h"
+#include "core/image/atomic_file.h"
+#include "core/image/png_codec.h"
+#include "core/stitch/stitch_worker.h"
 #include "test_support.h"
 
 namespace tf {

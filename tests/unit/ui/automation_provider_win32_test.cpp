@@ -1,11 +1,11 @@
-#include "ui/automation_provider_win32.h"
+#include "shell/ui/automation_provider_win32.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "ui/automation_names.h"
-#include "ui/button_proc_win32.h"
+#include "core/texts/automation_names.h"
+#include "shell/ui/button_proc_win32.h"
 #include "ui_test_support_win32.h"
 
 namespace {

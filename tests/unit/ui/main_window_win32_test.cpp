@@ -11,20 +11,20 @@
 #include <cmath>
 #include <memory>
 
-#include "app/control_table_win32.h"
-#include "app/copy_and_hotkey_win32.h"
-#include "image/image_clipboard_win32.h"
-#include "image/png_codec.h"
-#include "settings/hotkey_chord.h"
-#include "settings/texts.h"
+#include "shell/app/control_table_win32.h"
+#include "shell/app/copy_and_hotkey_win32.h"
+#include "shell/clipboard/image_clipboard_win32.h"
+#include "core/image/png_codec.h"
+#include "core/settings/hotkey_chord.h"
+#include "core/texts/texts.h"
 #include "test_support.h"
-#include "app/app_window_win32.h"
-#include "app/page_driver_win32.h"
-#include "stitch/stitch_job.h"
-#include "ui/bilingual.h"
-#include "ui/button_proc_win32.h"
-#include "ui/settings_window_win32.h"
-#include "update/update_check_win32.h"
+#include "shell/app/app_window_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "core/stitch/stitch_job.h"
+#include "core/texts/bilingual.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/settings_window_win32.h"
+#include "shell/update/update_check_win32.h"
 #include "ui_test_support_win32.h"
 
 namespace {

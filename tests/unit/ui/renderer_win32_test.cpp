@@ -1,12 +1,12 @@
 // The renderer under Xvfb: text layouts in the UI font, shapes on a DC, every
 // shipped icon rasterised with its tint, and the icon cache's keys.
-#include "ui/renderer_win32.h"
+#include "shell/ui/renderer_win32.h"
 
 #include <gtest/gtest.h>
 
 #include <type_traits>
 
-#include "ui/palette.h"
+#include "shell/ui/palette.h"
 #include "ui_test_support_win32.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "ui/settings_layout.h"
+#include "core/ui/settings_layout.h"
 
 namespace tf {
 

@@ -1,7 +1,7 @@
 // Shared helpers of the ui suite (no tests here).
 #include <map>
 
-#include "image/png_codec.h"
+#include "core/image/png_codec.h"
 #include "test_support.h"
 #include "ui_test_support_win32.h"
 

@@ -1,4 +1,4 @@
-#include "ui/svg_icon.h"
+#include "core/ui/svg_icon.h"
 
 #include <gtest/gtest.h>
 

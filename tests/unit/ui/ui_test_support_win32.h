@@ -14,11 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/control_table_win32.h"
-#include "app/app_window_win32.h"
-#include "app/page_driver_win32.h"
-#include "settings/settings.h"
-#include "ui/renderer_win32.h"
+#include "shell/app/control_table_win32.h"
+#include "shell/app/app_window_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "core/settings/settings.h"
+#include "shell/ui/renderer_win32.h"
 
 namespace tf::test {
 

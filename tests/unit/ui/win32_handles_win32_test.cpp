@@ -1,4 +1,4 @@
-#include "ui/win32_handles.h"
+#include "platform/win32/win32_handles.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <type_traits>
 
-#include "app/app_globals_win32.h"
-#include "update/update_check_win32.h"
+#include "shell/app/app_globals_win32.h"
+#include "shell/update/update_check_win32.h"
 
 namespace tf {
 namespace {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <cwchar>
 
-#include "update/update_rules.h"
+#include "core/update/update_rules.h"
 
 namespace tf {
 namespace {

@@ -1,0 +1,68 @@
+#pragma once
+// The pure rules of choosing an area and of the auto-scroll capture loop: the
+// minimum selection, the wheel step, the still-frame test, the probe limits
+// and the finish-request latch.
+
+#include <atomic>
+#include <cstdint>
+
+#include "ground/rect.h"
+#include "ground/pixel_image.h"
+
+namespace tf {
+
+// --- area selection ---
+
+// Smallest accepted selection side in pixels: 32 DIPs at `dpi` (96 when 0).
+int32_t minimumSelectionSize(uint32_t dpi);
+
+// The rectangle spanned by two drag points, left < right and top < bottom
+// whichever way the user dragged.
+Rect normalizedSelection(Point anchor, Point current);
+
+// Both ends inclusive: a drag may reach the work area's right and bottom edge.
+Point clampPointToRect(Point p, const Rect& r);
+
+// The drag is kept as the capture area when both sides reach the minimum.
+bool selectionLargeEnough(const Rect& r, uint32_t dpi);
+
+// --- capture loop ---
+
+// The value the system reports for "one screen per notch".
+inline constexpr uint32_t kWheelPageScroll = 0xFFFFFFFFu;
+
+// mouseData of every synthesised notch for the system's wheel-lines setting,
+// chosen to scroll about three lines: 0 lines give 0 (the wheel is off).
+int32_t wheelDeltaForLines(uint32_t lines);
+
+// Consecutive probes without motion that end the page.
+int32_t stillProbeLimit(int32_t wheelDelta);
+
+// Most probes per step.
+int32_t probeLimit(int32_t stillLimit);
+
+// True when a sparse sample (about 64 × 64 pixels) of the common area differs
+// by less than 3 in R + G + B on average; false when there is nothing to compare.
+bool framesNearlyIdentical(const PixelImage& a, const PixelImage& b);
+
+// Frames whose overlap with the last kept frame is above this share of its
+// height are too close to keep yet.
+inline constexpr double kKeepScrollingShare = 0.65;
+
+// round(height × 0.65), halves away from zero.
+int32_t keepScrollingOverlapLimit(int32_t frameHeight);
+
+// --- finish request ---
+
+// Raised by Esc or by the capture overlay on a display change, cleared only
+// when a capture starts. Shared with the overlay's window procedure.
+extern std::atomic<bool> finishRequested;
+
+// Raises the latch from false to true; true when this call raised it (the
+// first request wins, later ones change nothing).
+bool requestFinish();
+
+// At the start of a capture.
+void clearFinishRequest();
+
+}  // namespace tf

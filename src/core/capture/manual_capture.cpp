@@ -1,0 +1,298 @@
+#include "core/capture/manual_capture.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/capture/capture_rules.h"
+#include "core/stitch/matcher.h"
+#include "core/stitch/side_panels.h"
+#include "core/stitch/small_shift.h"
+
+namespace tf {
+namespace {
+
+constexpr uint16_t kKeyDownOrPressed = 0x8001;
+
+// Rows of `before` with anything on them must number at least this many for
+// a picture to count as `before` at the same place.
+constexpr int32_t kMinContentRows = 32;
+
+bool rowIsBlank(const PixelImage& image, int32_t y, int32_t columnStep) {
+    const uint32_t* row = image.row(y);
+    const uint32_t first = row[0] & 0xFFFFFFu;
+    for (int32_t x = columnStep; x < image.width; x += columnStep)
+        if ((row[x] & 0xFFFFFFu) != first) return false;
+    return true;
+}
+
+bool rowsAgree(const PixelImage& a, const PixelImage& b, int32_t y, int32_t columnStep) {
+    const uint32_t* ra = a.row(y);
+    const uint32_t* rb = b.row(y);
+    uint64_t sum = 0;
+    uint64_t count = 0;
+    for (int32_t x = 0; x < a.width; x += columnStep, ++count)
+        for (int shift = 0; shift <= 16; shift += 8)
+            sum += static_cast<uint64_t>(std::abs(static_cast<int>((ra[x] >> shift) & 0xFFu) -
+                                                  static_cast<int>((rb[x] >> shift) & 0xFFu)));
+    return count > 0 && sum / count < 3;
+}
+
+// Whether `after` shows the page at the place of `before`, with only rows
+// that were blank in `before` changed: content that painted late, which the
+// matcher cannot tell from a jump because it never compares frames unshifted.
+bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
+    if (before.width != after.width || before.height != after.height || before.width < 1) return false;
+    const int32_t columnStep = std::max(before.width / 128, 1);
+    int32_t contentRows = 0;
+    int32_t disagreeing = 0;
+    for (int32_t y = 0; y < before.height; ++y) {
+        if (rowIsBlank(before, y, columnStep)) continue;
+        ++contentRows;
+        if (!rowsAgree(before, after, y, columnStep)) ++disagreeing;
+    }
+    // A caret or a spinner may change a row or two of a tall frame.
+    return contentRows >= kMinContentRows && disagreeing <= contentRows / 100;
+}
+
+// The automatic loop moves the page by a notch, so its overlaps are large; a
+// person can leave any overlap, and a join of a few dozen rows of a page with
+// repeating rows (tables, lists) can match at the wrong place with a small
+// but non-zero mismatch. An overlap under a quarter of the frame is trusted
+// only when its rows agree (nearly) exactly; otherwise the strip asks the
+// person to scroll back a little, which gives a picture that overlaps well.
+constexpr double kExactMatchScore = 3.0;
+
+bool trustedOverlap(const PixelImage& frame, int32_t overlap, double score) {
+    return overlap >= std::max(frame.height / 4, 1) || score <= kExactMatchScore;
+}
+
+bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
+    if (movedByFewRows(upper, lower)) return true;
+    const MatchResult m = matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower));
+    return m.matched && trustedOverlap(lower, m.overlap, m.score);
+}
+
+}  // namespace
+
+ManualCapture::ManualCapture(ManualCaptureHost& host, const CaptureRequest& request)
+    : host_(host), request_(request) {}
+
+ManualTick ManualCapture::start() {
+    if (running_ || outcome_.end != ManualCaptureEnd::NotStarted) return status();
+    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return status();
+
+    // Forget presses made before the capture; a key still held counts.
+    host_.escapeKeyState();
+    host_.enterKeyState();
+    clearFinishRequest();
+
+    // The header keeps the automatic loop's layout; a delta of 0 says that no
+    // wheel input was sent.
+    uint32_t wheelLines = 3;
+    if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
+    const std::filesystem::path logFolder = host_.createLogFolder();
+    if (!logFolder.empty()) {
+        log_.open(logFolder / "capture.log.txt", std::ios::binary | std::ios::trunc);
+        if (log_.is_open() && log_.good()) writeCaptureLogHeader(log_, wheelLines, 0);
+    }
+    dumper_.folder = logFolder;
+    dumper_.sequence = 0;
+
+    PixelImage first = host_.grab();
+    ++outcome_.grabs;
+    previousGrab_ = first;
+    lastJudged_ = first;
+    restSince_ = host_.tickCount();
+    running_ = true;
+    outcome_.end = ManualCaptureEnd::Running;
+    append(std::move(first), "initial");
+    shownCount_ = 0;  // the first report always asks for a redraw
+    return status();
+}
+
+ManualTick ManualCapture::tick() {
+    if (!running_) return status();
+    // A finish requested by the overlay (a display change) must not judge a
+    // picture of a screen that changed under the rectangle.
+    if (finishRequested.load()) {
+        finish();
+        return status();
+    }
+
+    PixelImage grab = host_.grab();
+    ++outcome_.grabs;
+    const uint64_t now = host_.tickCount();
+    // While nothing moves, every grab equals the picture judged last: two
+    // sparse comparisons per tick and no matcher.
+    if (!framesNearlyIdentical(previousGrab_, grab)) restSince_ = now;
+    if (framesNearlyIdentical(lastJudged_, grab)) {
+        changing_ = false;
+    } else {
+        if (!changing_) changingSince_ = now;
+        changing_ = true;
+        const bool rested = now - restSince_ >= kManualRestMs;
+        if (rested || now - changingSince_ >= kManualMovingMs) {
+            judge(grab, rested);
+            lastJudged_ = grab;
+            changing_ = false;
+        }
+    }
+    previousGrab_ = std::move(grab);
+
+    if (running_ && hasPending_ && now - pendingSince_ >= kManualPauseMs) keepPending();
+    if (running_ && finishKeyPressed()) finish();
+    return status();
+}
+
+void ManualCapture::judge(const PixelImage& picture, bool rested) {
+    ++outcome_.verdicts;
+    for (;;) {
+        const ProbeVerdict v =
+            classifyProbe({frames_.back(), hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
+        stepMotion_ = v.stepMotion;
+        // Only a picture the verdict cannot place is asked whether it is the
+        // last frame repainted, so that motion is never taken for paint.
+        const bool unplaced = v.action == CaptureAction::LostOverlap ||
+                              (v.action == CaptureAction::NoMotion && !framesNearlyIdentical(frames_.back(), picture));
+        if (unplaced && samePlaceRepainted(frames_.back(), picture)) {
+            // The last frame was kept before the page had painted it: keep the
+            // painted picture in its place (the same place, so the same overlaps).
+            record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
+            strip_ = ManualStrip::Following;
+            FrameDumper again{dumper_.folder, lastKeptDump_};
+            dumpFrame(again, frames_.size() == 1 ? "initial" : "candidate", picture);
+            frames_.back() = picture;
+            return;
+        }
+        const bool untrusted = (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
+                               !trustedOverlap(frames_.back(), v.overlap, v.score);
+        const bool lost = v.action == CaptureAction::LostOverlap || untrusted;
+        if (lost && hasPending_) {
+            // A burst from a pending frame: keep the pending frame, which the
+            // picture may still overlap, and judge the picture against it.
+            record(CaptureAction::LostOverlap, v);
+            keepPending();
+            if (!running_) return;
+            continue;
+        }
+        CaptureAction action = lost ? CaptureAction::LostOverlap : v.action;
+        // The matcher looks for the picture below the last frame only; a
+        // picture above it (the person scrolled back up) is not lost, only
+        // ignored. Likewise a picture between the last and the pending frame.
+        if (action == CaptureAction::LostOverlap && showsEarlierContent(picture)) action = CaptureAction::NoMotion;
+        if (action == CaptureAction::KeepScrolling && hasPending_ && v.overlap > pendingOverlap_)
+            action = CaptureAction::NoMotion;
+        // A picture caught in motion may not have painted its new rows yet: it
+        // waits as the pending frame, which a picture at rest replaces.
+        if (action == CaptureAction::AcceptFrame && !rested) action = CaptureAction::KeepScrolling;
+        record(action, v);
+        strip_ = action == CaptureAction::LostOverlap ? ManualStrip::ScrolledTooFar : ManualStrip::Following;
+        if (action == CaptureAction::KeepScrolling) {
+            pending_ = picture;
+            hasPending_ = true;
+            pendingOverlap_ = v.overlap;
+            pendingSince_ = host_.tickCount();
+        } else if (action == CaptureAction::AcceptFrame) {
+            hasPending_ = false;
+            pending_ = PixelImage();
+            append(picture, "candidate");
+        }
+        return;
+    }
+}
+
+bool ManualCapture::showsEarlierContent(const PixelImage& picture) const {
+    const PixelImage& last = frames_.back();
+    if (overlapsFromBelow(picture, last)) return true;
+    // More than a frame up, the picture may still meet the frame kept before.
+    if (frames_.size() >= 2) {
+        const PixelImage& before = frames_[frames_.size() - 2];
+        if (framesNearlyIdentical(before, picture) || overlapsFromBelow(picture, before)) return true;
+    }
+    return false;
+}
+
+void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
+    const ProbeRecord r{step_, probe_, action, v.overlap, v.score, v.expected};
+    host_.probeClassified(r);
+    if (log_.is_open() && log_.good()) writeProbeVerdictLog(log_, r.step, r.probe, action, v);
+    ++probe_;
+}
+
+void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
+    // Only kept frames are dumped: the grabs of a manual capture go up as
+    // well as down, and --stitch joins the dumps in order.
+    lastKeptDump_ = dumper_.sequence;
+    dumpFrame(dumper_, dumpLabel, frame);
+    frames_.push_back(std::move(frame));
+    const uint32_t n = static_cast<uint32_t>(frames_.size());
+    capturedFrameCount.exchange(n);
+    capturedHeightPx.exchange(static_cast<int64_t>(n) * frames_.front().height);
+    if (frames_.size() > 1) {
+        // A new step: the frame kept is the one sought.
+        ++step_;
+        probe_ = 0;
+    }
+    if (frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) fail({CaptureError::FrameLimit});
+}
+
+void ManualCapture::keepPending() {
+    hasPending_ = false;
+    append(std::move(pending_), "candidate");
+    pending_ = PixelImage();
+}
+
+void ManualCapture::finish() {
+    // The person finishes where the scrolling ended: a pending frame is the
+    // end of the page they wanted, so it is kept (an automatic capture stopped
+    // by Esc drops it, as its next notch would have gone on).
+    if (hasPending_) {
+        keepPending();
+        if (!running_) return;
+    }
+    running_ = false;
+    outcome_.end = ManualCaptureEnd::Finished;
+    outcome_.frameCount = frames_.size();
+    endLog(true, std::wstring());
+    host_.startStitchAndSave(std::move(frames_));
+    frames_.clear();
+}
+
+void ManualCapture::fail(const CaptureFailure& failure) {
+    running_ = false;
+    hasPending_ = false;
+    outcome_.end = ManualCaptureEnd::FrameLimit;
+    outcome_.frameCount = frames_.size();
+    outcome_.failure = failure;
+    endLog(false, host_.failureText(failure));
+    host_.failCapture(failure);
+    frames_.clear();
+}
+
+void ManualCapture::endLog(bool finishedByUser, const std::wstring& errorText) {
+    if (log_.is_open() && log_.good()) {
+        writeCaptureLogSummary(log_, frames_.size(), false, finishedByUser, errorText);
+        log_.flush();
+    }
+    log_.close();
+}
+
+bool ManualCapture::finishKeyPressed() {
+    // Both keys are read on every tick, so that neither keeps an old press.
+    const uint16_t keys = host_.escapeKeyState() | host_.enterKeyState();
+    if ((keys & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing) requestFinish();
+    return finishRequested.load();
+}
+
+ManualTick ManualCapture::status() {
+    ManualTick t;
+    t.running = running_;
+    t.strip = strip_;
+    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? frames_.size() : outcome_.frameCount);
+    t.redraw = running_ && (t.frameCount != shownCount_ || t.strip != shownStrip_);
+    shownCount_ = t.frameCount;
+    shownStrip_ = t.strip;
+    return t;
+}
+
+}  // namespace tf

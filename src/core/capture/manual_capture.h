@@ -1,0 +1,141 @@
+#pragma once
+// The manual capture loop: the person scrolls the area by whatever means the
+// window takes (wheel, keys, scroll bar) and the program follows. It sends no
+// input and leaves the pointer alone; it only looks at the area again and
+// again, judges every picture that has come to rest exactly as the automatic
+// loop judges its probes, and keeps the same frames for the same motion.
+//
+// It is a step machine, not a loop: the shell calls `tick` from a timer every
+// kManualTickMs, so the GUI thread stays free to redraw the overlay between
+// looks. Portable: every effect goes through the host.
+//
+// Driving it: after `start`, arm a one-shot timer of kManualTickMs and call
+// `tick` when it fires; draw the overlay again when `redraw` is set; arm the
+// timer again while `running`. A tick can show the frame-limit message box,
+// whose message loop delivers timer messages: arming the timer only after the
+// tick has returned keeps ticks from nesting. The host must outlive the
+// capture. The count of kept frames is also published in capturedFrameCount
+// and capturedHeightPx, as the automatic loop does.
+
+#include <cstddef>
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+#include "core/capture/capture_controller.h"
+#include "core/capture/capture_log.h"
+#include "core/capture/probe_verdict.h"
+#include "ground/pixel_image.h"
+
+namespace tf {
+
+// The automatic loop's host plus the Enter key. A manual capture uses the
+// clock, the keys, the grab, the log folder and the UI effects of it; it never
+// sends wheel input, never hides, moves or shows the pointer and never sleeps.
+class ManualCaptureHost : public CaptureHost {
+public:
+    // GetAsyncKeyState(VK_RETURN).
+    virtual uint16_t enterKeyState() = 0;
+};
+
+// What the overlay's strip says while a manual capture runs.
+enum class ManualStrip : int32_t {
+    Following = 0,       // "Scroll the area at your own pace"
+    ScrolledTooFar = 1,  // the picture no longer overlaps the last kept frame
+};
+
+// The state after start or one tick, for the shell to show.
+struct ManualTick {
+    bool running = false;  // false once the capture has ended: saved, failed or never started
+    ManualStrip strip = ManualStrip::Following;
+    uint32_t frameCount = 0;  // frames kept so far (also in capturedFrameCount)
+    bool redraw = false;      // the strip or the count changed: draw the overlay again
+};
+
+enum class ManualCaptureEnd : int32_t {
+    Running = 0,
+    NotStarted = 1,  // the start conditions did not hold; nothing happened
+    Finished = 2,    // Esc, Enter or a finish request: the frames went to stitch-and-save
+    FrameLimit = 3,  // 100 frames: failed with the safety-limit message, nothing saved
+};
+
+// How a manual capture went, in kinds and numbers.
+struct ManualCaptureOutcome {
+    ManualCaptureEnd end = ManualCaptureEnd::NotStarted;
+    size_t frameCount = 0;  // frames kept (handed over when Finished)
+    int32_t grabs = 0;      // every look at the area, the first frame included
+    int32_t verdicts = 0;   // grabs that had come to rest and were judged
+    CaptureFailure failure;  // kind FrameLimit when the end is FrameLimit, else None
+};
+
+// The shell's timer period; grabs are 40-60 ms apart.
+inline constexpr uint32_t kManualTickMs = 50;
+// A pending frame not passed for this long is kept: the person paused there.
+inline constexpr uint64_t kManualPauseMs = 1000;
+// A picture is judged once it has come to rest: unchanged from grab to grab
+// for this long, so that a page that paints just after it stopped is seen painted.
+inline constexpr uint64_t kManualRestMs = 80;
+// A picture that has kept changing for this long (a slow continuous scroll,
+// smooth scrolling under a steady wheel, an animation in the area) is judged
+// all the same, as the automatic loop judges its last unsettled grab; else a
+// steady scroll would only ever be seen once it had gone too far. Such a
+// picture is never kept straight away, only held as the pending frame.
+inline constexpr uint64_t kManualMovingMs = 250;
+
+class ManualCapture {
+public:
+    ManualCapture(ManualCaptureHost& host, const CaptureRequest& request);
+    ManualCapture(const ManualCapture&) = delete;
+    ManualCapture& operator=(const ManualCapture&) = delete;
+
+    // Checks the start conditions (not saving, Capturing, a valid rectangle),
+    // forgets key presses made before, opens the capture log and takes the
+    // first frame. Not running afterwards means it did not start.
+    ManualTick start();
+
+    // One look at the area: grab, judge the picture once it has come to rest,
+    // keep a paused pending frame, and finish on Esc, Enter or a finish
+    // request (`requestFinish`). Does nothing once the capture has ended.
+    ManualTick tick();
+
+    bool running() const { return running_; }
+    const ManualCaptureOutcome& outcome() const { return outcome_; }
+
+private:
+    void judge(const PixelImage& picture, bool rested);
+    bool showsEarlierContent(const PixelImage& picture) const;
+    void record(CaptureAction action, const ProbeVerdict& v);
+    void append(PixelImage frame, const char* dumpLabel);
+    void keepPending();
+    void finish();
+    void fail(const CaptureFailure& failure);
+    void endLog(bool finishedByUser, const std::wstring& errorText);
+    bool finishKeyPressed();
+    ManualTick status();
+
+    ManualCaptureHost& host_;
+    CaptureRequest request_;
+    std::vector<PixelImage> frames_;
+    PixelImage pending_;
+    bool hasPending_ = false;
+    int32_t pendingOverlap_ = 0;
+    uint64_t pendingSince_ = 0;
+    int32_t stepMotion_ = 0;
+    int32_t step_ = 1;   // number of the frame being sought, as the log counts it
+    int32_t probe_ = 0;  // verdicts within this step
+    PixelImage previousGrab_;
+    PixelImage lastJudged_;
+    uint64_t restSince_ = 0;      // when the picture of the last grab first showed
+    uint64_t changingSince_ = 0;  // when the picture first differed from the one judged last
+    bool changing_ = false;
+    ManualStrip strip_ = ManualStrip::Following;
+    bool running_ = false;
+    FrameDumper dumper_;
+    int32_t lastKeptDump_ = 0;  // sequence number of the last kept frame's dump
+    std::ofstream log_;
+    ManualCaptureOutcome outcome_;
+    uint32_t shownCount_ = 0;
+    ManualStrip shownStrip_ = ManualStrip::Following;
+};
+
+}  // namespace tf

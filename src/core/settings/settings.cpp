@@ -1,0 +1,7 @@
+#include "core/settings/settings.h"
+
+namespace tf {
+
+Settings settings;
+
+}  // namespace tf

@@ -1,0 +1,30 @@
+#pragma once
+// The user settings: one process-wide record, read once at start and written
+// back whole whenever one of them changes.
+
+#include <cstdint>
+#include <string>
+
+#include "core/settings/hotkey_chord.h"
+#include "core/settings/ui_language.h"
+
+namespace tf {
+
+// Who scrolls the area during a capture: the program by wheel input, or the
+// person (for windows that drop synthesised input) while the program follows.
+enum class ScrollMode : int32_t { Auto = 0, Manual = 1 };
+
+struct Settings {
+    std::wstring captureFolder;                         // never empty after loading
+    UiLanguage language = UiLanguage::ChineseSimplified;
+    bool openAfterCapture = true;
+    bool captureLoggingEnabled = kCaptureLoggingDefault;
+    bool copyAfterCapture = true;                        // the saved image also goes to the clipboard
+    HotkeyChord captureHotkey = defaultCaptureHotkey();  // empty: no global hotkey
+    ScrollMode scrollMode = ScrollMode::Auto;
+};
+
+// The process-wide record. Main thread only.
+extern Settings settings;
+
+}  // namespace tf

@@ -1,0 +1,45 @@
+#pragma once
+// settings.ini: the settings of the `settings` record, section "general".
+// The rules are portable and run over a small profile interface; Windows uses
+// the profile-string functions, the tests an in-memory INI document.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/settings/program_folder.h"
+#include "core/settings/settings.h"
+
+namespace tf {
+
+// The three operations of the platform's profile (INI) functions.
+class SettingsProfile {
+public:
+    virtual ~SettingsProfile() = default;
+    // At most capacity − 1 characters, as a buffer of `capacity` holds.
+    virtual std::wstring readString(const std::wstring& section, const std::wstring& key,
+                                    const std::wstring& fallback, size_t capacity) = 0;
+    // Leading decimal digits; a value that does not start with one reads as 0.
+    virtual int readInt(const std::wstring& section, const std::wstring& key, int fallback) = 0;
+    virtual bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
+};
+
+// Reads the record from the settings file. Called once at start.
+void loadSettings();
+// Writes every key; true only when every write succeeded. Never throws and
+// never changes the record.
+bool saveSettings();
+
+// The rules themselves, over any profile.
+void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wstring& defaultFolder);
+bool saveSettingsTo(SettingsProfile& profile, const Settings& record);
+
+// <roaming app data>/Quorvelle/Tallyframe/settings.ini (the folder is created).
+std::filesystem::path settingsFilePath();
+// The Desktop, or "." when it cannot be found.
+std::wstring defaultCaptureFolder();
+
+// The profile over a settings file on this platform.
+std::unique_ptr<SettingsProfile> openSettingsProfile(const std::filesystem::path& file);
+
+}  // namespace tf

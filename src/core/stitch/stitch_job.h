@@ -1,0 +1,29 @@
+#pragma once
+// The records that travel between the GUI thread and the stitch-and-save worker.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ground/pixel_image.h"
+
+namespace tf {
+
+// Made by startStitchAndSave, owned and freed by the worker thread.
+struct StitchJob {
+    std::vector<PixelImage> frames;  // accepted frames in capture order
+    std::wstring outputFolder;       // capture folder, or the default one
+};
+
+// Made by the worker at its start; owned by the main window once posted.
+struct StitchResult {
+    bool succeeded = false;
+    std::wstring savedPath;
+    uint32_t frameCount = 0;
+    int64_t imageWidth = 0;
+    int64_t imageHeight = 0;
+    uint64_t stitchMs = 0;
+    uint64_t saveMs = 0;
+};
+
+}  // namespace tf

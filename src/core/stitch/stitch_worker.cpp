@@ -1,0 +1,58 @@
+#include "core/stitch/stitch_worker.h"
+
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "core/stitch/composed_png.h"
+#include "core/stitch/composer.h"
+
+namespace fs = std::filesystem;
+
+namespace tf {
+
+std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host) {
+    auto result = std::make_unique<StitchResult>();
+    result->frameCount = static_cast<uint32_t>(job.frames.size());
+    try {
+        // Composing decides where every row comes from; the pixels move only
+        // while the file is written, so the long image is never held whole.
+        const uint64_t t0 = host.tickCount();
+        const CompositionPlan plan = planComposition(job.frames);
+        result->stitchMs = host.tickCount() - t0;
+        result->imageWidth = plan.width;
+        result->imageHeight = plan.height;
+
+        host.storeSavingStage(1);
+        host.postOverlayRedraw();
+
+        const fs::path folder(job.outputFolder);
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec) throw fs::filesystem_error("create_directories", folder, ec);
+
+        // The name the file gets unless a file of that name exists already; a
+        // capture never replaces one (two captures may end in the same second).
+        const fs::path stem = L"tallyframe-" + host.timestamp();
+        result->savedPath = (folder / stem).wstring() + L".png";
+
+        host.storeSavingStage(2);
+        host.postOverlayRedraw();
+
+        const uint64_t t1 = host.tickCount();
+        // Releases each frame once its rows are written: the peak is the
+        // frames themselves plus a block of rows.
+        result->savedPath = saveComposedPngAsNew(job.frames, plan, folder, stem).wstring();
+        result->saveMs = host.tickCount() - t1;
+        result->succeeded = true;
+    } catch (const std::exception&) {
+        // The main window shows its own fixed message; the text is not passed on.
+        result->succeeded = false;
+    }
+    // Whatever happened, the frames are of no further use.
+    job.frames.clear();
+    job.frames.shrink_to_fit();
+    return result;
+}
+
+}  // namespace tf

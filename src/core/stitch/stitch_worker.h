@@ -1,0 +1,33 @@
+#pragma once
+// The work of the stitch-and-save thread: compose, name, write, report. The
+// thread itself, COM and the posting of the result live in the Windows shell;
+// this part only sees the few effects it needs through StitchWorkerHost.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/stitch/stitch_job.h"
+
+namespace tf {
+
+class StitchWorkerHost {
+public:
+    virtual ~StitchWorkerHost() = default;
+    virtual uint64_t tickCount() = 0;
+    // Local time as used in output names, e.g. 20261207-084712.
+    virtual std::wstring timestamp() = 0;
+    // Atomic exchange of the saving stage the overlay shows.
+    virtual void storeSavingStage(int32_t stage) = 0;
+    virtual void postOverlayRedraw() = 0;
+};
+
+// Plans the composition of the job's frames, creates the output folder, writes
+// "tallyframe-<timestamp>.png" into it ("-2", "-3", ... before ".png" when
+// that name is taken) from the frames, releasing each once its rows are
+// written, and returns the filled result. Never
+// throws for a failing step: `succeeded` then stays false and the fields hold
+// what was reached. The caller posts the result.
+std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);
+
+}  // namespace tf

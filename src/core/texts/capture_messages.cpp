@@ -1,0 +1,26 @@
+#include "core/texts/capture_messages.h"
+
+#include <cstdio>
+
+#include "core/texts/texts.h"
+
+namespace tf {
+
+std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage language) {
+    switch (failure.kind) {
+        case CaptureError::WheelDisabled: return pick(texts::wheelDisabledMessage, language);
+        case CaptureError::WheelInputFailed: return pick(texts::wheelInputFailedMessage, language);
+        case CaptureError::FrameLimit: return pick(texts::frameLimitMessage, language);
+        case CaptureError::LostOverlap: {
+            wchar_t buffer[320] = {};
+            std::swprintf(buffer, sizeof buffer / sizeof buffer[0], pick(texts::lostOverlapMessage, language),
+                          failure.overlap, failure.score);
+            buffer[319] = L'\0';
+            return buffer;
+        }
+        case CaptureError::None: break;
+    }
+    return {};
+}
+
+}  // namespace tf

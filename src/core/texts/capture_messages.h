@@ -1,0 +1,21 @@
+#pragma once
+// The words for a failed capture: the controller says what happened, these
+// say it in the user's language.
+
+#include <string>
+
+#include "core/capture/capture_controller.h"
+#include "core/settings/ui_language.h"
+
+namespace tf {
+
+// The message box text, bounded as its buffer is (320 characters); empty for
+// CaptureError::None.
+std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage language);
+
+// A system setting the user can change is a warning; the rest are errors.
+inline bool captureFailureIsWarning(const CaptureFailure& failure) {
+    return failure.kind == CaptureError::WheelDisabled;
+}
+
+}  // namespace tf

@@ -1,7 +1,0 @@
-#include "settings/settings.h"
-
-namespace tf {
-
-Settings settings;
-
-}  // namespace tf

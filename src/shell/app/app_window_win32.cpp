@@ -1,0 +1,242 @@
+#include "shell/app/app_window_win32.h"
+
+#include "shell/app/control_table_win32.h"
+#include "ground/dpi.h"
+#include "core/app/geometry.h"
+#include "shell/app/commands_win32.h"
+#include "shell/app/copy_and_hotkey_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "core/settings/settings_store.h"
+#include "core/texts/texts.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/page_painter_win32.h"
+#include "shell/ui/renderer_win32.h"
+#include "shell/ui/palette.h"
+#include "shell/ui/settings_window_win32.h"
+#include "platform/win32/win32_handles.h"
+
+namespace tf {
+
+HWND mainWindow = nullptr;
+bool reducedMotion = false;
+
+namespace {
+
+UINT_PTR timerId(TimerId id) { return static_cast<UINT_PTR>(id); }
+
+Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The page colour, for the erase before Direct2D has drawn anything and for
+// the owner-drawn buttons' background: a window that appears before its first
+// paint shows the page, never a grey or black placeholder.
+HBRUSH pageBrush() {
+    static UniqueGdiObject brush(CreateSolidBrush(palette::pageBackground));
+    return static_cast<HBRUSH>(brush.get());
+}
+
+bool isKeyMessage(UINT message) {
+    return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_KEYUP || message == WM_SYSKEYUP;
+}
+
+}  // namespace
+
+// IsDialogMessageW would turn Enter and Esc into WM_COMMAND IDOK (1) and
+// IDCANCEL (2), which are the Start and Open image commands here. Enter goes
+// to the main window's own key handling instead, Esc to the settings window.
+bool routeDialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
+    auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
+    if (recordingHotkey()) return false;  // Esc and Enter are keys the chord control records
+    if (within(settingsWindow)) {
+        if (msg.wParam != VK_ESCAPE) return false;
+        SendMessageW(settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
+        return true;
+    }
+    if (within(mainWindow)) {
+        if (msg.wParam == VK_RETURN) SendMessageW(mainWindow, WM_KEYDOWN, VK_RETURN, msg.lParam);
+        return true;
+    }
+    return false;
+}
+
+int showAppMessage(const wchar_t* text, UINT flags) {
+    return MessageBoxW(mainWindow, text, tr(texts::productName), flags);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            if (mainWindow == nullptr) mainWindow = window;
+            createMainControls(window);
+            layoutMainWindowControls();
+            registerCaptureHotkey(window);
+            return 0;
+        case WM_DESTROY:
+            releaseCaptureHotkey();
+            closeOverlay();
+            if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
+            releaseRenderer();
+            destroyMainControlTable();
+            mainWindow = nullptr;
+            PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            layoutMainWindowControls();
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            if (dc != nullptr) paintMainPage(window, dc);
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            if (saveInProgress) {
+                showAppMessage(tr(texts::closeWhileSavingMessage), MB_ICONINFORMATION);
+            } else {
+                DestroyWindow(window);
+            }
+            return 0;
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(window, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, pageBrush());
+            return 1;
+        }
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(pageBrush());
+        case WM_HOTKEY: onHotkeyMessage(wParam); return 0;
+        case WM_RENDERFORMAT:
+        case WM_RENDERALLFORMATS:
+        case WM_DESTROYCLIPBOARD:
+            if (handleMainClipboardMessage(window, message, wParam)) return 0;
+            break;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            const Size min = minimumTrackSize(displayedMainState(), !savedImagePath.empty(), windowDpi(window));
+            info->ptMinTrackSize = {min.width, min.height};
+            return 0;
+        }
+        case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_KEYDOWN:
+            if (wParam != VK_RETURN || saveInProgress) break;
+            runEnterKey();
+            return 0;
+        case WM_COMMAND: runMainCommand(window, static_cast<ControlId>(LOWORD(wParam))); return 0;
+        case WM_TIMER:
+            if (wParam == timerId(TimerId::SavingAnimation)) {
+                onSavingTimer();
+            } else if (wParam == timerId(TimerId::ManualCapture)) {
+                onManualCaptureTimer();
+            } else if (wParam == timerId(TimerId::CopiedNotice)) {
+                endCopiedNotice();
+            } else if (wParam == timerId(TimerId::FocusRestore)) {
+                KillTimer(window, timerId(TimerId::FocusRestore));
+                SetFocus(window);
+                if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+            }
+            return 0;
+        case WM_MOUSEWHEEL:
+            if (!isSettingsPage(displayedMainState())) break;
+            scrollSettingsPage(window, wParam);
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            clearIconCache();
+            layoutMainWindowControls();
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        }
+        case WM_APP_STITCH_DONE: handleStitchDone(reinterpret_cast<StitchResult*>(lParam)); return 0;
+        case WM_APP_START_CAPTURE: runCaptureFromMainWindow(); return 0;
+        case WM_APP_OVERLAY_REDRAW: {
+            const UiState s = currentUiState();
+            if (overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving)) redrawOverlay();
+            return 0;
+        }
+        case WM_APP_UPDATE_RESULT: handleUpdateResult(reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
+        case WM_APP_SETTINGS_CLOSED:
+            suppressSettingsFocusRing(true);
+            SetFocus(window);
+            if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+            SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
+            return 0;
+        default: break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND createMainWindow() {
+    BOOL animations = TRUE;
+    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) reducedMotion = !animations;
+
+    HICON bigIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = appInstance;
+    wc.hIcon = bigIcon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = pageBrush();
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassW(&wc);
+
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+
+    mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(texts::productName),
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
+                                 work.top + 24, 620, 380, nullptr, nullptr, appInstance, nullptr);
+    if (mainWindow != nullptr) {
+        SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+        HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_SHARED));
+        SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+        const UINT dpi = windowDpi(mainWindow);
+        const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
+        const int x = work.left + (work.right - work.left - size.width) / 2;
+        const int y = work.top + dipsToPixels(24, dpi);
+        SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    setUiState(UiState::Home);
+    // The text renderer's first set-up takes a noticeable time under Wine; done
+    // before the window shows, its first frame is the finished page.
+    ensureTextRenderer();
+    showAndActivateMain();
+    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return mainWindow;
+}
+
+void runMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (recordingHotkey() && isKeyMessage(msg.message) && recordHotkeyKey(msg.message, msg.wParam)) continue;
+        if (routeDialogKey(msg)) continue;
+        if (settingsWindow != nullptr && IsDialogMessageW(settingsWindow, &msg)) continue;
+        if (mainWindow != nullptr && IsDialogMessageW(mainWindow, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+int runInteractiveProgram() {
+    loadSettings();
+    if (createMainWindow() == nullptr) {
+        // Nothing could ever post the quit message: say why and end.
+        MessageBoxW(nullptr, tr(texts::mainWindowFailedMessage), tr(texts::productName), MB_ICONERROR);
+        return 0;
+    }
+    runMessageLoop();
+    return 0;
+}
+
+}  // namespace tf

@@ -1,0 +1,29 @@
+#pragma once
+// The main window: its class, its procedure, and the interactive life of the
+// program (creation, message loop).
+
+#include <windows.h>
+
+#include "shell/app/app_globals_win32.h"
+#include "core/app/control_ids.h"
+
+namespace tf {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TallyframeNativeMain";
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Steps 7-15 of the entry: settings, class, placement, message loop. Returns
+// the exit code (always 0).
+int runInteractiveProgram();
+// Animation setting, class, placement, Home, shown; the window or null. The
+// tests drive the window with their own message pumping.
+HWND createMainWindow();
+// Until WM_QUIT; Enter and Esc are routed before the dialog navigation.
+void runMessageLoop();
+bool routeDialogKey(const MSG& msg);
+
+// Shows a message box owned by the main window with the product title.
+int showAppMessage(const wchar_t* text, UINT flags);
+
+}  // namespace tf

@@ -1,0 +1,36 @@
+#pragma once
+// What the main window does for each command and for the answers its worker
+// threads post back.
+
+#include <windows.h>
+
+#include "core/app/control_ids.h"
+#include "core/stitch/stitch_job.h"
+#include "shell/update/update_check_win32.h"
+
+namespace tf {
+
+inline constexpr wchar_t kProductPageUrl[] = L"https://tallyframe.quorvelle.com/";
+inline constexpr wchar_t kFeedbackFormUrl[] = L"https://tallyframe.quorvelle.com/feedback";
+inline constexpr wchar_t kPublisherSiteUrl[] = L"https://www.quorvelle.com/";
+inline constexpr wchar_t kReleasePageUrl[] = L"https://github.com/quorvelle/quorvelle-tally-frame/releases/latest";
+
+// WM_COMMAND of the main window.
+void runMainCommand(HWND window, ControlId command);
+// Enter on the main window: clicks the focused button; with none focused,
+// starts a capture on Home and opens the image on Result.
+void runEnterKey();
+// The setting a switch control flips, or null for any other control.
+bool* switchSetting(ControlId id);
+bool switchIsOn(ControlId id);
+// Flips the setting of a switch, saves, and redraws the switch on screen.
+void flipSwitchSetting(ControlId id);
+void openSavedImage();
+
+// WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
+void handleStitchDone(StitchResult* result);
+void handleUpdateResult(UpdateCheckResult* result);
+// TimerId::SavingAnimation: redraws the overlay while the saving animation runs.
+void onSavingTimer();
+
+}  // namespace tf

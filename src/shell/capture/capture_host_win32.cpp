@@ -1,0 +1,128 @@
+// The Windows side of the capture loops: the controllers' host over the real
+// input, clock and screen, and the timer that drives a manual capture.
+
+#include <windows.h>
+
+#include <memory>
+
+#include "shell/app/app_globals_win32.h"
+#include "core/app/control_ids.h"
+#include "shell/app/page_driver_win32.h"
+#include "core/capture/capture_controller.h"
+#include "shell/capture/capture_globals_win32.h"
+#include "core/capture/capture_log.h"
+#include "core/capture/capture_rules.h"
+#include "core/capture/manual_capture.h"
+#include "shell/capture/screen_grab_win32.h"
+#include "core/settings/settings.h"
+#include "core/settings/program_folder.h"
+#include "shell/save/save_session_win32.h"
+#include "core/texts/capture_messages.h"
+
+namespace tf {
+namespace {
+
+class WindowsCaptureHost : public ManualCaptureHost {
+public:
+    bool wheelScrollLines(uint32_t& lines) override {
+        UINT value = 3;
+        if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &value, 0)) return false;
+        lines = value;
+        return true;
+    }
+    bool cursorShowing() override {
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
+    }
+    int32_t showCursor(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
+    void setCursorPos(int32_t x, int32_t y) override { SetCursorPos(x, y); }
+    uint32_t sendWheel(int32_t delta) override {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.mouseData = static_cast<DWORD>(delta);
+        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        return SendInput(1, &input, sizeof(INPUT));
+    }
+    void sleep(uint32_t ms) override { Sleep(ms); }
+    uint64_t tickCount() override { return GetTickCount64(); }
+    uint16_t escapeKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)); }
+    uint16_t enterKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_RETURN)); }
+    PixelImage grab() override { return grabScreenRect(captureRect); }
+    std::filesystem::path createLogFolder() override {
+        return createCaptureLogFolder(settings.captureLoggingEnabled, executableFolder());
+    }
+    bool saveInProgress() override { return tf::saveInProgress; }
+    UiState uiState() override { return currentUiState(); }
+    std::wstring failureText(const CaptureFailure& failure) override {
+        return captureFailureText(failure, settings.language);
+    }
+    void failCapture(const CaptureFailure& failure) override {
+        const std::wstring text = failureText(failure);
+        failCaptureAndShowMain(text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
+    }
+    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(std::move(frames)); }
+};
+
+// A manual capture between timer ticks. The host is declared first so that
+// it outlives the capture that holds a reference to it.
+struct ManualSession {
+    WindowsCaptureHost host;
+    ManualCapture capture;
+    explicit ManualSession(const CaptureRequest& request) : capture(host, request) {}
+};
+
+std::unique_ptr<ManualSession> manualSession;
+
+UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
+
+// Shows what a start or a tick reported and arms the next tick. The timer is
+// one-shot (killed when it fires, armed again here) so that a message box
+// shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
+void followManualTick(const ManualTick& t) {
+    if (t.redraw) {
+        manualStrip = t.strip;
+        if (overlayWindow != nullptr && currentUiState() == UiState::Capturing) redrawOverlay();
+    }
+    if (t.running && mainWindow != nullptr && SetTimer(mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) return;
+    if (t.running) {
+        // Without a timer nothing would ever look at the area again: save
+        // what was kept rather than leave the overlay up for ever.
+        requestFinish();
+        followManualTick(manualSession->capture.tick());
+        return;
+    }
+    manualCaptureRunning = false;
+    manualStrip = ManualStrip::Following;
+    manualSession.reset();
+}
+
+}  // namespace
+
+bool manualCaptureRunning = false;
+CaptureKind lastCaptureKind = CaptureKind::Scrolled;
+ManualStrip manualStrip = ManualStrip::Following;
+
+void runCaptureFromMainWindow() {
+    const CaptureRequest request{captureRect, captureRectValid};
+    if (settings.scrollMode == ScrollMode::Manual) {
+        if (manualSession) return;  // one capture at a time; the running one owns the overlay
+        lastCaptureKind = CaptureKind::PersonScrolled;
+        manualSession = std::make_unique<ManualSession>(request);
+        manualCaptureRunning = true;
+        manualStrip = ManualStrip::Following;
+        followManualTick(manualSession->capture.start());
+        return;
+    }
+    WindowsCaptureHost host;
+    const CaptureOutcome outcome = runCapture(host, request);
+    lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
+}
+
+void onManualCaptureTimer() {
+    if (mainWindow != nullptr) KillTimer(mainWindow, manualTimer());
+    if (!manualSession) return;
+    followManualTick(manualSession->capture.tick());
+}
+
+}  // namespace tf

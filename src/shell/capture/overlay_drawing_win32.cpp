@@ -1,0 +1,377 @@
+// Pictures of the overlay window: the dimmed selection view, the capture view
+// and the saving view. GDI draws colour into a DIB and writes no alpha, so
+// every shape also stamps its alpha into a separate mask with its own
+// geometry; the two are merged into premultiplied BGRA for UpdateLayeredWindow.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "shell/app/app_globals_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "ground/dpi.h"
+#include "core/capture/capture_controller.h"
+#include "shell/capture/capture_globals_win32.h"
+#include "core/capture/overlay_geometry.h"
+#include "shell/capture/screen_grab_win32.h"
+#include "core/settings/settings.h"
+#include "core/texts/texts.h"
+#include "shell/ui/renderer_win32.h"
+#include "platform/win32/win32_handles.h"
+
+namespace tf {
+namespace {
+
+struct BackBuffer {
+    UniqueMemoryDc dc;
+    UniqueBitmap dib;
+    SelectedObject selected;  // restored before the DIB and the DC go
+    uint32_t* bits = nullptr;
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> mask;
+};
+BackBuffer buffer;
+
+constexpr IconId kStatusIcon = IconId::Status;
+
+int32_t M(int32_t dips) { return dipsToPixels(dips, overlayDpi); }
+
+bool english() { return settings.language == UiLanguage::English; }
+
+Rect clipped(const Rect& r) {
+    return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
+}
+
+void maskFillRect(const Rect& r, uint8_t alpha) {
+    const Rect c = clipped(r);
+    for (int32_t y = c.top; y < c.bottom; ++y)
+        std::fill(buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.left,
+                  buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.right, alpha);
+}
+
+void maskFillRoundRect(const Rect& r, int32_t diameter, uint8_t alpha) {
+    const Rect c = clipped(r);
+    if (c.left >= c.right || c.top >= c.bottom) return;
+    UniqueGdiObject region(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, diameter, diameter));
+    if (!region) return;
+    HRGN rgn = static_cast<HRGN>(region.get());
+    for (int32_t y = c.top; y < c.bottom; ++y)
+        for (int32_t x = c.left; x < c.right; ++x)
+            if (PtInRegion(rgn, x, y)) buffer.mask[static_cast<size_t>(y) * buffer.width + x] = alpha;
+}
+
+COLORREF rgb(uint32_t hex) { return RGB((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF); }
+
+void fillRect(const Rect& r, uint32_t hex) {
+    UniqueGdiObject brush(CreateSolidBrush(rgb(hex)));
+    const RECT rc{r.left, r.top, r.right, r.bottom};
+    FillRect(buffer.dc.get(), &rc, static_cast<HBRUSH>(brush.get()));
+}
+
+// Fill and stamp in one go: the common case of the flat shapes.
+void paintRect(const Rect& r, uint32_t hex, uint8_t alpha) {
+    fillRect(r, hex);
+    maskFillRect(r, alpha);
+}
+
+UniqueGdiObject makeFont(const wchar_t* face, int32_t sizeDips, int weight) {
+    return UniqueGdiObject(CreateFontW(-M(sizeDips), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                       ANTIALIASED_QUALITY, 0, face));
+}
+
+int32_t textWidth(HDC dc, HGDIOBJ font, const std::wstring& text) {
+    SelectedObject sel(dc, font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+void drawText(HDC dc, HGDIOBJ font, uint32_t colour, const std::wstring& text, RECT rc, UINT flags) {
+    SelectedObject sel(dc, font);
+    SetTextColor(dc, rgb(colour));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
+}
+
+void roundRect(HDC dc, const Rect& r, int32_t diameter, uint32_t fill, uint32_t* outline) {
+    UniqueGdiObject brush(CreateSolidBrush(rgb(fill)));
+    UniqueGdiObject pen(outline != nullptr ? CreatePen(PS_SOLID, 1, rgb(*outline)) : nullptr);
+    SelectedObject b(dc, brush.get());
+    SelectedObject p(dc, pen ? pen.get() : GetStockObject(NULL_PEN));
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, diameter, diameter);
+}
+
+// The status glyph, turned and scaled, blended onto its box.
+void drawGlyph(HDC dc, const Rect& box, float angleDegrees, float scale) {
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    UniqueBitmap icon = rasterizeSvgIcon(kStatusIcon, w, h, rgb(0x3566D6), angleDegrees, scale);
+    if (!icon) return;  // a glyph that cannot be rasterised is left out
+    UniqueMemoryDc iconDc(CreateCompatibleDC(dc));
+    if (!iconDc) return;
+    SelectedObject sel(iconDc.get(), icon.get());
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, box.left, box.top, w, h, iconDc.get(), 0, 0, w, h, blend);
+}
+
+void drawSelectionView(HDC dc, const SelectionState* s) {
+    std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
+    fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
+    if (s == nullptr || !s->dragging) return;
+    const int32_t ox = overlayBounds.left, oy = overlayBounds.top;
+    const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
+                 std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
+    const int32_t bw = std::max(M(2), 2), half = bw / 2;
+    maskFillRect({r.left + half, r.top + half, r.right - half, r.bottom - half}, 0);
+    paintRect({r.left - half, r.top - half, r.right + half, r.top + half}, 0x3566D6, 255);
+    paintRect({r.left - half, r.bottom - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
+    paintRect({r.left - half, r.top - half, r.left + half, r.bottom + half}, 0x3566D6, 255);
+    paintRect({r.right - half, r.top - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
+    const int32_t k = M(8);
+    UniqueGdiObject brush(CreateSolidBrush(rgb(0xF7F9FC)));
+    UniqueGdiObject pen(CreatePen(PS_SOLID, bw, rgb(0x244EAE)));
+    SelectedObject b(dc, brush.get());
+    SelectedObject p(dc, pen.get());
+    for (const POINT c : {POINT{r.left, r.top}, POINT{r.right, r.top}, POINT{r.left, r.bottom}, POINT{r.right, r.bottom}}) {
+        const Rect h{c.x - k / 2, c.y - k / 2, c.x - k / 2 + k, c.y - k / 2 + k};
+        maskFillRect(h, 255);
+        Rectangle(dc, h.left, h.top, h.right, h.bottom);
+    }
+}
+
+Rect captureInOverlay() {
+    return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
+            captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
+}
+
+void drawCaptureView(HDC dc) {
+    const Rect c = captureInOverlay();
+    const int32_t bw = std::max(M(2), 2);
+    // Outside the rectangle, so the border never lands in a grab.
+    paintRect({c.left - bw, c.top - bw, c.right + bw, c.top}, 0x3566D6, 255);
+    paintRect({c.left - bw, c.bottom, c.right + bw, c.bottom + bw}, 0x3566D6, 255);
+    paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
+    paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
+
+    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, overlayDpi);
+    if (!g.visible) return;
+    fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
+    maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
+    {
+        UniqueGdiObject brush(CreateSolidBrush(rgb(0x3566D6)));
+        SelectedObject b(dc, brush.get());
+        SelectedObject p(dc, GetStockObject(NULL_PEN));
+        Ellipse(dc, g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot);
+        maskFillRect({g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot}, 255);
+    }
+    UniqueGdiObject pen(CreatePen(PS_SOLID, g.lineWidth, rgb(0x3566D6)));
+    SelectedObject p(dc, pen.get());
+    MoveToEx(dc, g.x - g.arrow, g.bottom - g.arrow, nullptr);
+    LineTo(dc, g.x + 1, g.bottom + 1);
+    LineTo(dc, g.x + g.arrow, g.bottom - g.arrow);
+    maskFillRect({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}, 255);
+}
+
+void drawStrip(HDC dc, UiState mode, const Rect& a) {
+    const Rect S = promptStripRect(a, overlayDpi);
+    const int32_t stripW = S.width(), stripH = S.height(), k = M(8);
+    const int32_t x = S.left, y = S.top;
+    if (mode != UiState::Selecting) {
+        const Rect outer{x - M(12), y + M(5), x + stripW + M(12), y + stripH + M(18)};
+        roundRect(dc, outer, 4 * k, 0x010101, nullptr);
+        maskFillRoundRect(outer, 4 * k, 10);
+        const Rect inner{x - M(6), y + M(4), x + stripW + M(6), y + stripH + M(12)};
+        roundRect(dc, inner, 3 * k, 0x010101, nullptr);
+        maskFillRoundRect(inner, 3 * k, 21);
+    }
+    maskFillRoundRect(S, 2 * k, mode == UiState::Selecting ? 255 : 247);
+    uint32_t bodyLine = 0x303030;
+    roundRect(dc, S, 2 * k, 0x303030, &bodyLine);
+    SetBkMode(dc, TRANSPARENT);
+
+    UniqueGdiObject titleFont = makeFont(L"Microsoft YaHei UI", 13, 500);
+    UniqueGdiObject statusFont = makeFont(L"Microsoft YaHei UI", 11, 400);
+    UniqueGdiObject keyFont = makeFont(L"Segoe UI", 11, 400);
+    UniqueGdiObject labelFont = makeFont(L"Microsoft YaHei UI", 13, 400);
+
+    // A manual capture tells the person what to do: scroll, or scroll back.
+    const bool manual = mode == UiState::Capturing && manualCaptureRunning;
+    const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
+    std::wstring title;
+    if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
+    else if (warning) title = tr(texts::scrolledTooFarWarning);
+    else if (manual) title = tr(texts::manualCapturingTitle);
+    else if (mode == UiState::Capturing) title = tr(texts::capturingTitle);
+    else title = tr(texts::savingTitle);
+    const int32_t titleW = textWidth(dc, titleFont.get(), title);
+    const int32_t pad = M(12), keyW = M(34), keyH = M(24);
+
+    const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
+    const uint64_t now = GetTickCount64();
+    const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
+    // The turning glyph means the program is scrolling; in a manual capture it is not.
+    const bool glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
+    const int32_t glyphSize = M(17);
+
+    std::wstring status;
+    wchar_t buf[96] = {};
+    if (mode == UiState::Saving) {
+        const int32_t stage = savingStage.load();
+        const wchar_t* stageText = stage == 0   ? tr(texts::mergingStage)
+                                   : stage == 1 ? tr(texts::encodingStage)
+                                                : tr(texts::writingStage);
+        std::swprintf(buf, 96, tr(texts::savingStatus),
+                      static_cast<unsigned>(capturedFrameCount.load()), stageText);
+        status = buf;
+    } else if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
+        std::swprintf(buf, 96, tr(texts::capturingStatus),
+                      static_cast<unsigned>(capturedFrameCount.load()),
+                      static_cast<unsigned long long>(capturedHeightPx.load()));
+        status = buf;
+    }
+    const int32_t statusW = status.empty() ? 0 : textWidth(dc, statusFont.get(), status);
+    const int32_t labelW = mode == UiState::Capturing ? M(english() ? 92 : 68) : M(english() ? 42 : 32);
+
+    // A manual capture's title is longer and its count always shows: the two
+    // stack in one column, so that the strip keeps its width.
+    const bool stacked = manual && !status.empty();
+    int32_t content = stacked ? std::max(titleW, statusW) : titleW;
+    if (glyph) content += pad + glyphSize;
+    if (!status.empty() && !stacked) content += statusW + pad;
+    if (mode != UiState::Saving) content += labelW + 2 * pad + keyW;
+    int32_t cx = x + (stripW - content) / 2;
+
+    if (glyph) {
+        const Rect box{cx, y + (stripH - glyphSize) / 2, cx + glyphSize, y + (stripH + glyphSize) / 2};
+        maskFillRect(box, 255);
+        if (reducedMotion) {
+            const RECT rc{box.left, box.top, box.right, box.bottom};
+            drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
+        } else {
+            // A third of a turn with a smooth start and stop, dipping to 94 %:
+            // once when saving begins, and in the first 460 ms of every two
+            // seconds while capturing.
+            const float t = std::clamp(
+                static_cast<float>(mode == UiState::Saving ? std::min<uint64_t>(elapsed, 460) : elapsed % 2000) / 460.0f,
+                0.0f, 1.0f);
+            drawGlyph(dc, box, (3 - 2 * t) * t * t * 120.0f, 1 - std::sin(3.14159265f * t) * 0.06f);
+        }
+        cx = box.right + pad;
+    }
+    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    // The warning's title in amber, readable on the dark strip.
+    const uint32_t titleColour = warning ? 0xFFC45C : 0xF7F9FC;
+    if (stacked) {
+        const int32_t columnW = std::max(titleW, statusW);
+        const int32_t mid = y + stripH / 2 + M(1);
+        drawText(dc, titleFont.get(), titleColour, title, {cx, y + M(4), cx + titleW + 2, mid}, flags);
+        drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, mid, cx + statusW + 2, y + stripH - M(5)}, flags);
+        cx += columnW + pad;
+    } else {
+        drawText(dc, titleFont.get(), titleColour, title, {cx, y, cx + titleW + 2, y + stripH}, flags);
+        cx += titleW + pad;
+    }
+    if (!status.empty() && !stacked) {
+        drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, y, cx + statusW + 2, y + stripH}, flags);
+        cx += statusW + pad;
+    }
+    if (mode != UiState::Saving) {
+        const Rect K{cx, y + (stripH - keyH) / 2, cx + keyW, y + (stripH + keyH) / 2};
+        uint32_t keyLine = 0x909090;
+        roundRect(dc, K, 2 * M(5), 0x484848, &keyLine);
+        drawText(dc, keyFont.get(), 0xF7F9FC, L"Esc", {K.left, K.top, K.right, K.bottom}, flags | DT_CENTER);
+        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint)
+                                                              : tr(texts::cancelHint);
+        drawText(dc, labelFont.get(), 0xF7F9FC, label, {K.right + pad, y, K.right + pad + labelW, y + stripH}, flags);
+    }
+}
+
+bool ensureBuffer(HDC screen, int32_t w, int32_t h) {
+    if (buffer.dc && buffer.width == w && buffer.height == h) return true;
+    freeOverlayBuffer();
+    UniqueMemoryDc dc(CreateCompatibleDC(screen));
+    if (!dc) return false;
+    BITMAPINFO info = topDownDib32(w, h);
+    void* bits = nullptr;
+    UniqueBitmap dib(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || bits == nullptr) return false;
+    SelectedObject selected(dc.get(), dib.get());
+    if (!selected) return false;
+    buffer.dc = std::move(dc);
+    buffer.dib = std::move(dib);
+    buffer.selected = std::move(selected);
+    buffer.bits = static_cast<uint32_t*>(bits);
+    buffer.width = w;
+    buffer.height = h;
+    buffer.mask.assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
+    return true;
+}
+
+}  // namespace
+
+void freeOverlayBuffer() {
+    buffer.selected.restore();
+    buffer.dib.reset();
+    buffer.dc.reset();
+    buffer.bits = nullptr;
+    buffer.width = buffer.height = 0;
+    buffer.mask.clear();
+    buffer.mask.shrink_to_fit();
+}
+
+void redrawOverlay() {
+    HWND window = overlayWindow;
+    if (window == nullptr) return;
+    const int32_t w = overlayBounds.width(), h = overlayBounds.height();
+    if (w < 1 || h < 1) return;
+    WindowDc screen(nullptr);
+    if (!screen) return;
+    if (!ensureBuffer(screen.get(), w, h)) return;
+    HDC dc = buffer.dc.get();
+    GdiFlush();
+    std::fill(buffer.bits, buffer.bits + static_cast<size_t>(w) * h, 0u);
+    std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{0});
+
+    const UiState state = currentUiState();
+    if (state == UiState::Selecting) {
+        const auto* s = reinterpret_cast<const SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        drawSelectionView(dc, s);
+        Rect area{0, 0, w, h};
+        if (s != nullptr) {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            HMONITOR m = MonitorFromPoint(s->current, MONITOR_DEFAULTTONULL);
+            if (m != nullptr && GetMonitorInfoW(m, &info))
+                area = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
+                        info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
+        }
+        drawStrip(dc, state, area);
+    } else if (state == UiState::Capturing || state == UiState::Saving) {
+        drawCaptureView(dc);
+        if (const std::optional<Rect> area = promptStripArea(captureInOverlay(), {0, 0, w, h}, overlayDpi))
+            drawStrip(dc, state, *area);
+    }
+    GdiFlush();
+
+    // Premultiply; pure black is the transparent colour of the capture views.
+    const bool blackIsClear = state != UiState::Selecting;
+    const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t px = buffer.bits[i];
+        uint32_t a = buffer.mask[i];
+        const uint32_t r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+        if (blackIsClear && r == 0 && g == 0 && b == 0) a = 0;
+        buffer.bits[i] = a << 24 | (r * a / 255) << 16 | (g * a / 255) << 8 | (b * a / 255);
+    }
+
+    POINT position{overlayBounds.left, overlayBounds.top};
+    SIZE size{w, h};
+    POINT origin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(window, screen.get(), &position, &size, dc, &origin, 0, &blend, ULW_ALPHA);
+}
+
+}  // namespace tf

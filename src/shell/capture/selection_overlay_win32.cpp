@@ -1,0 +1,297 @@
+// The selection overlay over the virtual desktop and the click-through capture
+// overlay that replaces it: one window class, behaviour keyed on UiState.
+
+#include <windows.h>
+#include <shellscalingapi.h>
+#include <windowsx.h>
+
+#include <memory>
+
+#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_window_win32.h"
+#include "core/app/control_ids.h"
+#include "shell/app/page_driver_win32.h"
+#include "shell/save/save_session_win32.h"
+#include "core/capture/capture_controller.h"
+#include "shell/capture/capture_globals_win32.h"
+#include "core/capture/capture_rules.h"
+#include "core/settings/settings.h"
+#include "core/texts/texts.h"
+
+namespace tf {
+
+HWND overlayWindow = nullptr;
+Rect captureRect;
+bool captureRectValid = false;
+Rect overlayBounds;
+uint32_t overlayDpi = 96;
+uint64_t captureStartTick = 0;
+
+namespace {
+
+constexpr wchar_t kOverlayClass[] = L"TallyframeTaskOverlay";
+// Keeps the overlay's own pixels out of screen grabs (Windows 10 2004 on).
+constexpr DWORD kExcludeFromCapture = 0x11;
+bool overlayClassRegistered = false;
+// Hides the main window this long after the overlay has been put on the screen.
+constexpr UINT kHideMainWindowDelayMs = 30;
+constexpr UINT_PTR kHideMainWindowTimer = static_cast<UINT_PTR>(TimerId::HideMainWindow);
+
+Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+Rect virtualDesktop() {
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+uint32_t dpiForPoint(POINT p, uint32_t fallback) {
+    HMONITOR monitor = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
+    UINT dx = 0, dy = 0;
+    if (monitor != nullptr && SUCCEEDED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dx, &dy)) && dx != 0) return dx;
+    return fallback != 0 ? fallback : 96;
+}
+
+bool monitorWorkArea(POINT p, Rect& rect, HMONITOR& monitor) {
+    HMONITOR m = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
+    if (m == nullptr) return false;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(m, &info)) return false;
+    rect = toRect(info.rcWork);
+    monitor = m;
+    return true;
+}
+
+POINT cursorPos() {
+    POINT p{};
+    GetCursorPos(&p);
+    return p;
+}
+
+// Where the pointer was when the mouse message being handled was made: a drag
+// that began while the GUI thread was busy still starts where it was pressed.
+POINT messagePos() {
+    const DWORD p = GetMessagePos();
+    return {GET_X_LPARAM(p), GET_Y_LPARAM(p)};
+}
+
+// Hiding a window can block: Wine without a window manager waits 2 s for one
+// to confirm. It is done once the overlay is up, so that the overlay shows at
+// once and a drag begun meanwhile lands on it, not on the window below.
+void hideMainWindow() {
+    if (mainWindow == nullptr || !IsWindowVisible(mainWindow)) return;
+    SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ShowWindow(mainWindow, SW_HIDE);
+}
+
+SelectionState* stateOf(HWND window) {
+    return reinterpret_cast<SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+HWND createOverlayWindow(DWORD exStyle, const Rect& r) {
+    return CreateWindowExW(exStyle, kOverlayClass, L"", WS_POPUP, r.left, r.top, r.width(), r.height(), nullptr,
+                           nullptr, appInstance, nullptr);
+}
+
+void acceptRectangle(const Rect& chosen, POINT anchor) {
+    captureRect = chosen;
+    forgetSavedCapture();
+    captureRectValid = true;
+    const uint32_t newDpi = dpiForPoint(anchor, overlayDpi);
+    resetCapturedProgress();
+    captureStartTick = GetTickCount64();
+
+    setUiState(UiState::Capturing);
+    closeOverlay();  // the selection window (and the state `anchor` came from) is gone after this
+    hideMainWindow();  // if the selection was quicker than the overlay's timer
+
+    HWND overlay = createOverlayWindow(
+        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, overlayBounds);
+    if (overlay == nullptr) {
+        failCaptureAndShowMain(tr(texts::overlayFailedMessage), MB_ICONERROR);
+        return;
+    }
+    overlayWindow = overlay;
+    overlayDpi = newDpi;
+    SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
+    ShowWindow(overlay, SW_SHOWNOACTIVATE);
+    redrawOverlay();
+    PostMessageW(mainWindow, WM_APP_START_CAPTURE, 0, 0);
+}
+
+void onMouseMove(HWND window) {
+    SelectionState* s = stateOf(window);
+    if (currentUiState() != UiState::Selecting || s == nullptr) return;
+    const POINT p = messagePos();
+    if (s->dragging && s->clampToWorkArea) {
+        const Point c = clampPointToRect({p.x, p.y}, s->workArea);
+        s->current = {c.x, c.y};
+        redrawOverlay();
+        return;
+    }
+    // Hovering within one monitor redraws nothing; the prompt follows the monitor.
+    HMONITOR m = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
+    if (m == s->monitor) return;
+    s->current = p;
+    s->monitor = m;
+    overlayDpi = dpiForPoint(p, overlayDpi);
+    redrawOverlay();
+}
+
+void onButtonDown(HWND window) {
+    SelectionState* s = stateOf(window);
+    if (currentUiState() != UiState::Selecting || s == nullptr) return;
+    s->anchor = messagePos();
+    if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
+    overlayBounds = s->workArea;
+    s->clampToWorkArea = true;
+    overlayDpi = dpiForPoint(s->anchor, overlayDpi);
+    s->current = s->anchor;
+    s->dragging = true;
+    SetCapture(window);
+    redrawOverlay();
+}
+
+void onButtonUp(HWND window) {
+    SelectionState* s = stateOf(window);
+    if (currentUiState() != UiState::Selecting || s == nullptr || !s->dragging) return;
+    ReleaseCapture();
+    POINT p = messagePos();
+    if (s->clampToWorkArea) {
+        const Point c = clampPointToRect({p.x, p.y}, s->workArea);
+        p = {c.x, c.y};
+    }
+    s->current = p;
+    const Rect chosen = normalizedSelection({s->anchor.x, s->anchor.y}, {p.x, p.y});
+    const uint32_t dpi = dpiForPoint(s->anchor, overlayDpi);
+    if (selectionLargeEnough(chosen, dpi)) {
+        acceptRectangle(chosen, s->anchor);
+        return;
+    }
+    // Too small: not an error, the user simply drags again.
+    s->dragging = false;
+    s->clampToWorkArea = false;
+    overlayBounds = virtualDesktop();
+    s->current = cursorPos();
+    s->monitor = MonitorFromPoint(s->current, MONITOR_DEFAULTTONEAREST);
+    overlayDpi = dpiForPoint(s->current, overlayDpi);
+    redrawOverlay();
+}
+
+LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool selecting = currentUiState() == UiState::Selecting;
+    switch (message) {
+    case WM_CREATE: {
+        auto state = std::make_unique<SelectionState>();
+        state->current = cursorPos();
+        state->monitor = MonitorFromPoint(state->current, MONITOR_DEFAULTTONEAREST);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
+        return 0;
+    }
+    case WM_NCDESTROY:
+        if (GetCapture() == window) ReleaseCapture();
+        delete stateOf(window);
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (overlayWindow == window) overlayWindow = nullptr;
+        return 0;
+    case WM_PAINT:
+        ValidateRect(window, nullptr);  // every picture goes through UpdateLayeredWindow
+        return 0;
+    case WM_NCHITTEST:
+        return selecting ? HTCLIENT : HTTRANSPARENT;
+    case WM_SETCURSOR:
+        if (selecting) {
+            SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEACTIVATE:
+        return selecting ? MA_ACTIVATE : MA_NOACTIVATE;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE && selecting) cancelSelection();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (selecting) {
+            cancelSelection();
+        } else if (currentUiState() == UiState::Capturing) {
+            requestFinish();  // the capture ends and saves what it has
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam != kHideMainWindowTimer) break;
+        KillTimer(window, kHideMainWindowTimer);
+        if (selecting) hideMainWindow();
+        return 0;
+    case WM_MOUSEMOVE:
+        onMouseMove(window);
+        return 0;
+    case WM_LBUTTONDOWN:
+        onButtonDown(window);
+        return 0;
+    case WM_LBUTTONUP:
+        onButtonUp(window);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerOverlayClass() {
+    if (overlayClassRegistered) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = overlayProc;
+    wc.hInstance = appInstance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+    wc.lpszClassName = kOverlayClass;
+    if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    overlayClassRegistered = true;
+    return true;
+}
+
+}  // namespace
+
+void beginSelection() {
+    if (!isHomeLike(currentUiState())) return;
+    setUiState(UiState::Selecting);
+    if (!registerOverlayClass()) {
+        failCaptureAndShowMain();
+        return;
+    }
+    const POINT cursor = cursorPos();
+    overlayBounds = virtualDesktop();
+    HWND overlay = createOverlayWindow(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, overlayBounds);
+    if (overlay == nullptr) {
+        failCaptureAndShowMain();
+        return;
+    }
+    overlayWindow = overlay;
+    overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
+    SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
+    // The dimmed picture is in place before the window shows, so that it is
+    // the first frame anyone sees.
+    redrawOverlay();
+    ShowWindow(overlay, SW_SHOW);
+    SetForegroundWindow(overlay);
+    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow();
+}
+
+void cancelSelection() {
+    if (currentUiState() != UiState::Selecting) return;
+    if (GetCapture() != nullptr) ReleaseCapture();
+    closeOverlay();
+    setUiState(UiState::Home);
+    showAndActivateMain();
+}
+
+void closeOverlay() {
+    if (overlayWindow != nullptr) {
+        HWND window = overlayWindow;
+        overlayWindow = nullptr;
+        DestroyWindow(window);
+    }
+    freeOverlayBuffer();
+}
+
+}  // namespace tf

@@ -1,0 +1,159 @@
+#include "shell/ui/automation_provider_win32.h"
+
+#include <new>
+
+#include "shell/app/app_globals_win32.h"
+#include "shell/app/commands_win32.h"
+#include "shell/app/control_table_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "core/settings/settings.h"
+#include "core/texts/automation_names.h"
+
+namespace tf {
+namespace {
+
+// uiautomationcore.dll has no import library in MinGW: both entry points are
+// looked up once.
+using ReturnRawElementProvider = LRESULT(WINAPI*)(HWND, WPARAM, LPARAM, IRawElementProviderSimple*);
+using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IRawElementProviderSimple**);
+
+struct UiaCore {
+    ReturnRawElementProvider returnRaw = nullptr;
+    HostProviderFromHwnd hostFromHwnd = nullptr;
+};
+
+const UiaCore& uiaCore() {
+    static const UiaCore core = [] {
+        UiaCore c;
+        HMODULE module = LoadLibraryW(L"uiautomationcore.dll");  // kept for the whole run
+        if (module != nullptr) {
+            c.returnRaw = reinterpret_cast<ReturnRawElementProvider>(
+                reinterpret_cast<void*>(GetProcAddress(module, "UiaReturnRawElementProvider")));
+            c.hostFromHwnd = reinterpret_cast<HostProviderFromHwnd>(
+                reinterpret_cast<void*>(GetProcAddress(module, "UiaHostProviderFromHwnd")));
+        }
+        return c;
+    }();
+    return core;
+}
+
+HRESULT bstrVariant(VARIANT* out, std::wstring_view text) {
+    BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (s == nullptr) return E_OUTOFMEMORY;
+    out->vt = VT_BSTR;
+    out->bstrVal = s;
+    return S_OK;
+}
+
+}  // namespace
+
+ControlAutomationProvider::ControlAutomationProvider(HWND window) : window_(window), controlId_(controlIdOf(window)) {}
+
+bool ControlAutomationProvider::isSwitch() const { return isSwitchControl(controlId_); }
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::QueryInterface(REFIID iid, void** out) {
+    if (out == nullptr) return E_INVALIDARG;
+    *out = nullptr;
+    if (iid == __uuidof(IUnknown) || iid == __uuidof(IRawElementProviderSimple)) {
+        *out = static_cast<IRawElementProviderSimple*>(this);
+    } else if (iid == __uuidof(IInvokeProvider) && !isSwitch()) {
+        *out = static_cast<IInvokeProvider*>(this);
+    } else if (iid == __uuidof(IToggleProvider) && isSwitch()) {
+        *out = static_cast<IToggleProvider*>(this);
+    } else {
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ControlAutomationProvider::AddRef() { return ++references_; }
+
+ULONG STDMETHODCALLTYPE ControlAutomationProvider::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ProviderOptions(ProviderOptions* out) {
+    if (out == nullptr) return E_INVALIDARG;
+    *out = ProviderOptions_ServerSideProvider;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPatternProvider(PATTERNID patternId, IUnknown** out) {
+    if (out == nullptr) return E_INVALIDARG;
+    *out = nullptr;
+    if (patternId == kUiaInvokePatternId && !isSwitch()) {
+        *out = static_cast<IInvokeProvider*>(this);
+    } else if (patternId == kUiaTogglePatternId && isSwitch()) {
+        *out = static_cast<IToggleProvider*>(this);
+    } else {
+        return S_OK;
+    }
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* out) {
+    if (out == nullptr) return E_INVALIDARG;
+    VariantInit(out);
+    switch (propertyId) {
+        case kUiaControlTypePropertyId:
+            out->vt = VT_I4;
+            out->lVal = isSwitch() ? kUiaCheckBoxControlTypeId : kUiaButtonControlTypeId;
+            return S_OK;
+        case kUiaNamePropertyId: return bstrVariant(out, automationNameFor(controlId_, settings.language));
+        case kUiaAutomationIdPropertyId: return bstrVariant(out, automationIdFor(controlId_, currentUiState()));
+        case kUiaIsKeyboardFocusablePropertyId:
+            out->vt = VT_BOOL;
+            out->boolVal = VARIANT_TRUE;
+            return S_OK;
+        case kUiaIsEnabledPropertyId:
+            out->vt = VT_BOOL;
+            out->boolVal = IsWindowEnabled(window_) ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        default: return S_OK;
+    }
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
+    if (out == nullptr) return E_INVALIDARG;
+    *out = nullptr;
+    const auto host = uiaCore().hostFromHwnd;
+    if (host == nullptr) return E_NOTIMPL;
+    return host(window_, out);
+}
+
+HRESULT ControlAutomationProvider::click() const {
+    if (!IsWindow(window_)) return kUiaElementNotAvailable;
+    if (!IsWindowEnabled(window_)) return kUiaElementNotEnabled;
+    PostMessageW(window_, BM_CLICK, 0, 0);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Invoke() { return click(); }
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
+    if (!isSwitch()) return kInvalidOperation;
+    return click();
+}
+
+HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
+    if (out == nullptr) return E_INVALIDARG;
+    const bool on = switchIsOn(controlId_);
+    *out = on ? ToggleState_On : ToggleState_Off;
+    return S_OK;
+}
+
+LRESULT answerAutomationRequest(HWND button, WPARAM wParam, LPARAM lParam) {
+    const auto returnRaw = uiaCore().returnRaw;
+    if (returnRaw == nullptr) return 0;
+    auto* provider = new (std::nothrow) ControlAutomationProvider(button);
+    if (provider == nullptr) return 0;
+    const LRESULT answer = returnRaw(button, wParam, lParam, provider);
+    provider->Release();
+    return answer;
+}
+
+}  // namespace tf

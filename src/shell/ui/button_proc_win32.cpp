@@ -1,0 +1,72 @@
+#include "shell/ui/button_proc_win32.h"
+
+#include "shell/app/control_table_win32.h"
+#include "shell/app/app_window_win32.h"
+#include "shell/app/copy_and_hotkey_win32.h"
+#include "shell/ui/automation_provider_win32.h"
+
+namespace tf {
+
+HWND hoverButton = nullptr;
+WNDPROC defaultButtonProc = nullptr;
+bool settingsFocusRingSuppressed = false;
+
+void suppressSettingsFocusRing(bool suppressed) { settingsFocusRingSuppressed = suppressed; }
+
+void subclassOwnerButton(HWND button) {
+    if (button == nullptr) return;
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ownerButtonProc)));
+    if (defaultButtonProc == nullptr && previous != &ownerButtonProc) defaultButtonProc = previous;
+}
+
+LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+    const ControlId id = controlIdOf(button);
+    switch (message) {
+        case WM_MOUSEMOVE:
+            if (hoverButton != button) {
+                if (hoverButton != nullptr && IsWindow(hoverButton)) InvalidateRect(hoverButton, nullptr, FALSE);
+                hoverButton = button;
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, button, 0};
+                TrackMouseEvent(&track);
+                InvalidateRect(button, nullptr, FALSE);
+            }
+            break;
+        case WM_MOUSELEAVE:
+            if (hoverButton == button) hoverButton = nullptr;
+            InvalidateRect(button, nullptr, FALSE);
+            break;
+        case WM_GETDLGCODE:
+            // While it records, every key is the chord's, Tab and Esc included.
+            if (id == ControlId::CaptureHotkey && recordingHotkey()) return DLGC_WANTALLKEYS;
+            break;
+        case WM_KILLFOCUS:
+            if (id == ControlId::CaptureHotkey) endHotkeyRecording();
+            [[fallthrough]];
+        case WM_SETFOCUS:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            if (id == ControlId::Settings && GetParent(button) == mainWindow) settingsFocusRingSuppressed = false;
+            InvalidateRect(button, nullptr, FALSE);
+            break;
+        case WM_SETCURSOR:
+            // The link-like controls.
+            if (id == ControlId::ProductHome || id == ControlId::Feedback || id == ControlId::PublisherSite ||
+                id == ControlId::AboutProduct) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        case WM_NCDESTROY:
+            if (hoverButton == button) hoverButton = nullptr;
+            break;
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == kUiaRootObjectId) return answerAutomationRequest(button, wParam, lParam);
+            break;
+        default: break;
+    }
+    if (defaultButtonProc == nullptr) return DefWindowProcW(button, message, wParam, lParam);
+    return CallWindowProcW(defaultButtonProc, button, message, wParam, lParam);
+}
+
+}  // namespace tf

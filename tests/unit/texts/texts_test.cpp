@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "core/texts/texts.h"
+
+namespace tf {
+namespace {
+
+// The conversions of a printf format, in order ("%d", "%.2f", "%llu", ...).
+std::wstring conversionsOf(const wchar_t* format) {
+    std::wstring out;
+    for (const wchar_t* p = format; *p; ++p) {
+        if (*p != L'%') continue;
+        ++p;
+        if (*p == L'%') continue;
+        while (*p && std::wstring_view(L"diouxXeEfgGcsp").find(*p) == std::wstring_view::npos) out.push_back(*p++);
+        if (!*p) break;
+        out.push_back(*p);
+        out.push_back(L' ');
+    }
+    return out;
+}
+
+TEST(BilingualTexts, EnglishOnlyWhenTheLanguageIsEnglish) {
+    EXPECT_STREQ(pick(texts::startButton, UiLanguage::English), L"Start long screenshot");
+    EXPECT_STREQ(pick(texts::startButton, UiLanguage::ChineseSimplified), L"开始截长图");
+    // A value that was never stored still means Chinese.
+    EXPECT_STREQ(pick(texts::productName, static_cast<UiLanguage>(7)), L"塔利帧");
+
+    const UiLanguage saved = settings.language;
+    settings.language = UiLanguage::English;
+    EXPECT_STREQ(tr(texts::productName), L"Tallyframe");
+    settings.language = UiLanguage::ChineseSimplified;
+    EXPECT_STREQ(tr(texts::productName), L"塔利帧");
+    settings.language = saved;
+}
+
+TEST(BilingualTexts, FormatPairsTakeTheSameArguments) {
+    const BilingualText formats[] = {texts::capturingStatus, texts::savingStatus, texts::lostOverlapMessage,
+                                     texts::resultStatistics};
+    for (const BilingualText& f : formats) {
+        EXPECT_FALSE(conversionsOf(f.english).empty()) << f.english;
+        EXPECT_EQ(conversionsOf(f.english), conversionsOf(f.chinese)) << f.english;
+    }
+}
+
+TEST(BilingualTexts, SourceIsReadAsUtf8) {
+    // One wide character per Chinese character: the compiler took the file as UTF-8.
+    EXPECT_EQ(std::wstring(texts::productName.chinese), std::wstring({L'\u5854', L'\u5229', L'\u5E27'}));
+}
+
+}  // namespace
+}  // namespace tf
