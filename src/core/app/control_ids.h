@@ -4,8 +4,9 @@
 // the automation names and their tests speak of the same controls.
 //
 // Adding a control: a name here, a row in the control table
-// (app/control_table_win32.cpp), a case in the command dispatch
-// (app/commands_win32.cpp) and, when it draws itself, in the painter.
+// (shell/app/control_table_win32.cpp), a case in the command dispatch
+// (shell/app/commands_win32.cpp) and, when it draws itself, a row in the
+// button style table (core/ui/button_faces.cpp).
 
 #include <cstdint>
 
