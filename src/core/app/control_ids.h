@@ -4,10 +4,13 @@
 // the automation names and their tests speak of the same controls.
 //
 // Adding a control: a name here, a row in the control table
-// (app/control_table_win32.cpp), a case in the command dispatch
-// (app/commands_win32.cpp) and, when it draws itself, in the painter.
+// (shell/app/control_table_win32.cpp), a case in the command dispatch
+// (shell/app/commands_win32.cpp) and, when it draws itself, a row in the
+// button style table (core/ui/button_faces.cpp).
 
 #include <cstdint>
+
+#include "core/app/resource_ids.h"
 
 namespace tf {
 
@@ -57,34 +60,34 @@ constexpr bool isSwitchControl(ControlId id) {
            id == ControlId::ScrollMode;
 }
 
-// SVG icon documents, by their resource number (RCDATA in tallyframe.rc).
+// SVG icon documents, by their resource number (resource_ids.h).
 enum class IconId : int32_t {
-    AppMark = 201,
-    Selection = 202,
-    Minimize = 203,
-    Close = 204,
-    Check = 205,
-    Picture = 206,
-    Copy = 207,
-    Gear = 208,
-    ChevronLeft = 209,
-    Sliders = 210,
-    Help = 211,
-    Info = 212,
-    Folder = 213,
-    Refresh = 214,
-    External = 215,
-    Speech = 216,
-    PublisherBadge = 217,
-    Status = 218,
-    ChevronDown = 219,
+    AppMark = TF_RESOURCE_ICON_APP_MARK,
+    Selection = TF_RESOURCE_ICON_SELECTION,
+    Minimize = TF_RESOURCE_ICON_MINIMIZE,
+    Close = TF_RESOURCE_ICON_CLOSE,
+    Check = TF_RESOURCE_ICON_CHECK,
+    Picture = TF_RESOURCE_ICON_PICTURE,
+    Copy = TF_RESOURCE_ICON_COPY,
+    Gear = TF_RESOURCE_ICON_GEAR,
+    ChevronLeft = TF_RESOURCE_ICON_CHEVRON_LEFT,
+    Sliders = TF_RESOURCE_ICON_SLIDERS,
+    Help = TF_RESOURCE_ICON_HELP,
+    Info = TF_RESOURCE_ICON_INFO,
+    Folder = TF_RESOURCE_ICON_FOLDER,
+    Refresh = TF_RESOURCE_ICON_REFRESH,
+    External = TF_RESOURCE_ICON_EXTERNAL,
+    Speech = TF_RESOURCE_ICON_SPEECH,
+    PublisherBadge = TF_RESOURCE_ICON_PUBLISHER_BADGE,
+    Status = TF_RESOURCE_ICON_STATUS,
+    ChevronDown = TF_RESOURCE_ICON_CHEVRON_DOWN,
 };
 
 inline constexpr IconId kFirstIcon = IconId::AppMark;
 inline constexpr IconId kLastIcon = IconId::ChevronDown;
 
-// The icon group every window shows (ICON in tallyframe.rc).
-inline constexpr int32_t kAppIconResource = 101;
+// The icon group every window shows.
+inline constexpr int32_t kAppIconResource = TF_RESOURCE_APP_ICON;
 
 // Timers (SetTimer ids) of the main window and of the selection overlay.
 enum class TimerId : uintptr_t {

@@ -77,15 +77,29 @@ MainPageLayout computeMainPageLayout(float W, float H, bool resultMode) {
         const float left = roundHalfAway((W - 260) / 2);
         l.startButton = {left, y + 170, left + 260, y + 224};
         l.hintLine = {24, y + 240, W - 24, y + 268};
+        l.homeTitle = {{40, y + 56, W - 40, y + 100}, 30};
+        l.homeSubtitle = {{40, y + 106, W - 40, y + 134}, 15};
+        l.hint = {l.hintLine, 14};
     } else {
         const float x = roundHalfAway((W - 412) / 2);
         const float y = (H - 410) / 2;
         l.firstResultAction = {x, y + 254, x + 196, y + 306};
         l.secondResultAction = {x + 216, y + 254, x + 412, y + 306};
         l.folderRow = {(W - 160) / 2, y + 326, (W + 160) / 2, y + 362};
+        // The title and its check mark keep their place in a 660-DIP column.
+        const float column = (W - 660) / 2;
+        l.resultTitle = {{column + 240, y + 44, W - 30, y + 84}, 30, 700};
+        l.resultCheck = {column + 198, y + 49, column + 226, y + 77};
+        l.resultSubtitle = {{40, y + 88, W - 40, y + 120}, 15};
+        l.neverScrolledHint = {{40, y + 84, W - 40, y + 124}, 12};
+        l.savedName = {{50, y + 144, W - 50, y + 174}, 18, 600};
+        l.statistics = {{50, y + 178, W - 50, y + 206}, 14};
+        l.savedFolder = {{50, y + 206, W - 50, y + 234}, 13};
     }
     return l;
 }
+
+PageText inWindowSettingsTitle(float W, float scrolled) { return {{40, 16.0f - scrolled, W - 40, 60.0f - scrolled}, 28}; }
 
 namespace {
 

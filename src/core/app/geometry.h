@@ -35,6 +35,14 @@ Size minimumTrackSize(UiState state, bool hasSavedImage, uint32_t dpi);
 Rect resizeForStateChange(bool changed, UiState from, UiState to, bool hasSavedImage, uint32_t dpi,
                           const Rect& windowRect, const Rect& workArea);
 
+// A line of text on a page: its box and its type (DIPs, font weight).
+struct PageText {
+    RectF box;
+    float size = 0;
+    int weight = 400;
+    bool operator==(const PageText&) const = default;
+};
+
 // Page layout in DIPs; rectangles a mode does not use are all zero.
 struct MainPageLayout {
     RectF startButton;
@@ -43,11 +51,23 @@ struct MainPageLayout {
     RectF secondResultAction;  // Capture another
     RectF settingsButton;
     RectF folderRow;
+    // The home page's texts; the hint's box is `hintLine`.
+    PageText homeTitle, homeSubtitle, hint;
+    // The result page's texts, and the check mark before its title.
+    PageText resultTitle;
+    PageText resultSubtitle;
+    PageText neverScrolledHint;  // in the subtitle's place, two lines when it must wrap
+    PageText savedName, statistics, savedFolder;
+    RectF resultCheck;
     bool operator==(const MainPageLayout&) const = default;
 };
 
 // `resultMode`: the window is on the result page with a saved image.
 MainPageLayout computeMainPageLayout(float width, float height, bool resultMode);
+
+// The page title the main window's own settings pages show, moved up with
+// the page by `scrolled` DIPs.
+PageText inWindowSettingsTitle(float width, float scrolled);
 
 // One working button as the layout pass places it (client pixels).
 struct ControlPlacement {

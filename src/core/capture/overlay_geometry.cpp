@@ -65,6 +65,52 @@ Rect promptStripOuterRect(const Rect& s, uint32_t dpi) {
     return {s.left - side, s.top, s.right + side, s.bottom + dipsToPixels(18, dpi)};
 }
 
+StripShadow promptStripShadow(const Rect& s, uint32_t dpi) {
+    auto M = [dpi](int32_t n) { return dipsToPixels(n, dpi); };
+    const int32_t k = M(8);
+    return {{s.left - M(12), s.top + M(5), s.right + M(12), s.bottom + M(18)}, 4 * k,
+            {s.left - M(6), s.top + M(4), s.right + M(6), s.bottom + M(12)}, 3 * k, 2 * k};
+}
+
+StripLayout layoutPromptStrip(const Rect& s, const StripContent& c, uint32_t dpi) {
+    auto M = [dpi](int32_t n) { return dipsToPixels(n, dpi); };
+    const int32_t pad = M(12), keyW = M(34), keyH = M(24), glyphSize = M(17);
+    const int32_t labelW = c.capturing ? M(c.english ? 92 : 68) : M(c.english ? 42 : 32);
+    const int32_t x = s.left, y = s.top, stripW = s.width(), stripH = s.height();
+    const bool stacked = c.stacked && c.hasStatus;
+    const int32_t columnW = stacked ? std::max(c.titleWidth, c.statusWidth) : c.titleWidth;
+    int32_t content = columnW;
+    if (c.glyph) content += pad + glyphSize;
+    if (c.hasStatus && !stacked) content += c.statusWidth + pad;
+    if (c.escKey) content += labelW + 2 * pad + keyW;
+    int32_t cx = x + (stripW - content) / 2;
+
+    StripLayout l;
+    if (c.glyph) {
+        l.glyph = {cx, y + (stripH - glyphSize) / 2, cx + glyphSize, y + (stripH + glyphSize) / 2};
+        cx = l.glyph.right + pad;
+    }
+    if (stacked) {
+        const int32_t mid = y + stripH / 2 + M(1);
+        l.title = {cx, y + M(4), cx + c.titleWidth + 2, mid};
+        l.status = {cx, mid, cx + c.statusWidth + 2, y + stripH - M(5)};
+        cx += columnW + pad;
+    } else {
+        l.title = {cx, y, cx + c.titleWidth + 2, y + stripH};
+        cx += c.titleWidth + pad;
+        if (c.hasStatus) {
+            l.status = {cx, y, cx + c.statusWidth + 2, y + stripH};
+            cx += c.statusWidth + pad;
+        }
+    }
+    if (c.escKey) {
+        l.key = {cx, y + (stripH - keyH) / 2, cx + keyW, y + (stripH + keyH) / 2};
+        l.keyDiameter = 2 * M(5);
+        l.label = {l.key.right + pad, y, l.key.right + pad + labelW, y + stripH};
+    }
+    return l;
+}
+
 bool rectsIntersect(const Rect& a, const Rect& b) {
     const bool empty = a.left >= a.right || a.top >= a.bottom || b.left >= b.right || b.top >= b.bottom;
     return !empty && a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;

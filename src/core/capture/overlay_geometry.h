@@ -40,6 +40,42 @@ Rect promptStripRect(const Rect& area, uint32_t dpi);
 // The body together with its shadow margins (12 DIPs left and right, 18 below).
 Rect promptStripOuterRect(const Rect& strip, uint32_t dpi);
 
+// The soft shadow under the strip while capturing and saving: two rounded
+// rectangles, the wider one lower, and the corner diameters of both and of the body.
+struct StripShadow {
+    Rect outer;
+    int32_t outerDiameter = 0;
+    Rect inner;
+    int32_t innerDiameter = 0;
+    int32_t bodyDiameter = 0;
+    bool operator==(const StripShadow&) const = default;
+};
+StripShadow promptStripShadow(const Rect& strip, uint32_t dpi);
+
+// What the strip shows, measured by the painter in pixels.
+struct StripContent {
+    int32_t titleWidth = 0;
+    bool hasStatus = false;
+    int32_t statusWidth = 0;
+    bool stacked = false;  // the status under the title in one column, so the strip keeps its width
+    bool glyph = false;    // the turning status glyph before the title
+    bool escKey = false;   // the Esc key cap and its label after the texts
+    bool capturing = false;  // the key's label says finish (capturing) or cancel (selecting)
+    bool english = false;
+};
+// Where it goes: the content is centred as one row in the strip; the boxes
+// a content does not show are empty. Texts get two pixels beyond their width.
+struct StripLayout {
+    Rect glyph;
+    Rect title;
+    Rect status;
+    Rect key;
+    int32_t keyDiameter = 0;
+    Rect label;
+    bool operator==(const StripLayout&) const = default;
+};
+StripLayout layoutPromptStrip(const Rect& strip, const StripContent& content, uint32_t dpi);
+
 // Half-open rectangles share at least one pixel (never true for an empty one).
 bool rectsIntersect(const Rect& a, const Rect& b);
 

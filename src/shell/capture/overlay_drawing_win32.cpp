@@ -175,48 +175,39 @@ void drawCaptureView(HDC dc) {
     maskFillRect({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}, 255);
 }
 
-void drawStrip(HDC dc, UiState mode, const Rect& a) {
-    const Rect S = promptStripRect(a, overlayDpi);
-    const int32_t stripW = S.width(), stripH = S.height(), k = M(8);
-    const int32_t x = S.left, y = S.top;
+// The body of the strip, and under it while capturing and saving a soft
+// shadow; the selection view's strip sits on the dimmed screen without one.
+void drawStripBody(HDC dc, UiState mode, const Rect& strip) {
+    const StripShadow shadow = promptStripShadow(strip, overlayDpi);
     if (mode != UiState::Selecting) {
-        const Rect outer{x - M(12), y + M(5), x + stripW + M(12), y + stripH + M(18)};
-        roundRect(dc, outer, 4 * k, 0x010101, nullptr);
-        maskFillRoundRect(outer, 4 * k, 10);
-        const Rect inner{x - M(6), y + M(4), x + stripW + M(6), y + stripH + M(12)};
-        roundRect(dc, inner, 3 * k, 0x010101, nullptr);
-        maskFillRoundRect(inner, 3 * k, 21);
+        roundRect(dc, shadow.outer, shadow.outerDiameter, 0x010101, nullptr);
+        maskFillRoundRect(shadow.outer, shadow.outerDiameter, 10);
+        roundRect(dc, shadow.inner, shadow.innerDiameter, 0x010101, nullptr);
+        maskFillRoundRect(shadow.inner, shadow.innerDiameter, 21);
     }
-    maskFillRoundRect(S, 2 * k, mode == UiState::Selecting ? 255 : 247);
+    maskFillRoundRect(strip, shadow.bodyDiameter, mode == UiState::Selecting ? 255 : 247);
     uint32_t bodyLine = 0x303030;
-    roundRect(dc, S, 2 * k, 0x303030, &bodyLine);
-    SetBkMode(dc, TRANSPARENT);
+    roundRect(dc, strip, shadow.bodyDiameter, 0x303030, &bodyLine);
+}
 
-    UniqueGdiObject titleFont = makeFont(L"Microsoft YaHei UI", 13, 500);
-    UniqueGdiObject statusFont = makeFont(L"Microsoft YaHei UI", 11, 400);
-    UniqueGdiObject keyFont = makeFont(L"Segoe UI", 11, 400);
-    UniqueGdiObject labelFont = makeFont(L"Microsoft YaHei UI", 13, 400);
+struct StripFonts {
+    UniqueGdiObject title = makeFont(L"Microsoft YaHei UI", 13, 500);
+    UniqueGdiObject status = makeFont(L"Microsoft YaHei UI", 11, 400);
+    UniqueGdiObject key = makeFont(L"Segoe UI", 11, 400);
+    UniqueGdiObject label = makeFont(L"Microsoft YaHei UI", 13, 400);
+};
 
-    // A manual capture tells the person what to do: scroll, or scroll back.
-    const bool manual = mode == UiState::Capturing && manualCaptureRunning;
-    const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
-    std::wstring title;
-    if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
-    else if (warning) title = tr(texts::scrolledTooFarWarning);
-    else if (manual) title = tr(texts::manualCapturingTitle);
-    else if (mode == UiState::Capturing) title = tr(texts::capturingTitle);
-    else title = tr(texts::savingTitle);
-    const int32_t titleW = textWidth(dc, titleFont.get(), title);
-    const int32_t pad = M(12), keyW = M(34), keyH = M(24);
+std::wstring stripTitle(UiState mode, bool manual, bool warning) {
+    if (mode == UiState::Selecting) return tr(texts::selectingTitle);
+    if (warning) return tr(texts::scrolledTooFarWarning);
+    if (manual) return tr(texts::manualCapturingTitle);
+    if (mode == UiState::Capturing) return tr(texts::capturingTitle);
+    return tr(texts::savingTitle);
+}
 
-    const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
-    const uint64_t now = GetTickCount64();
-    const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
-    // The turning glyph means the program is scrolling; in a manual capture it is not.
-    const bool glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
-    const int32_t glyphSize = M(17);
-
-    std::wstring status;
+// The progress line: the stage while saving; the frames and height while
+// capturing, from the start in a manual capture, after three seconds otherwise.
+std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
     wchar_t buf[96] = {};
     if (mode == UiState::Saving) {
         const int32_t stage = savingStage.load();
@@ -225,67 +216,75 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
                                                 : tr(texts::writingStage);
         std::swprintf(buf, 96, tr(texts::savingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()), stageText);
-        status = buf;
-    } else if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
+        return buf;
+    }
+    if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
         std::swprintf(buf, 96, tr(texts::capturingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()),
                       static_cast<unsigned long long>(capturedHeightPx.load()));
-        status = buf;
+        return buf;
     }
-    const int32_t statusW = status.empty() ? 0 : textWidth(dc, statusFont.get(), status);
-    const int32_t labelW = mode == UiState::Capturing ? M(english() ? 92 : 68) : M(english() ? 42 : 32);
+    return {};
+}
 
+void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
+    maskFillRect(box, 255);
+    if (reducedMotion) {
+        const RECT rc{box.left, box.top, box.right, box.bottom};
+        drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
+        return;
+    }
+    // A third of a turn with a smooth start and stop, dipping to 94 %:
+    // once when saving begins, and in the first 460 ms of every two
+    // seconds while capturing.
+    const float t = std::clamp(
+        static_cast<float>(mode == UiState::Saving ? std::min<uint64_t>(elapsed, 460) : elapsed % 2000) / 460.0f,
+        0.0f, 1.0f);
+    drawGlyph(dc, box, (3 - 2 * t) * t * t * 120.0f, 1 - std::sin(3.14159265f * t) * 0.06f);
+}
+
+RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+void drawStrip(HDC dc, UiState mode, const Rect& a) {
+    const Rect strip = promptStripRect(a, overlayDpi);
+    drawStripBody(dc, mode, strip);
+    SetBkMode(dc, TRANSPARENT);
+    const StripFonts fonts;
+
+    // A manual capture tells the person what to do: scroll, or scroll back.
+    const bool manual = mode == UiState::Capturing && manualCaptureRunning;
+    const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
+    const std::wstring title = stripTitle(mode, manual, warning);
+    const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
+    const uint64_t now = GetTickCount64();
+    const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
+    const std::wstring status = stripStatus(mode, manual, elapsed);
+
+    StripContent content;
+    content.titleWidth = textWidth(dc, fonts.title.get(), title);
+    content.hasStatus = !status.empty();
+    content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
     // A manual capture's title is longer and its count always shows: the two
-    // stack in one column, so that the strip keeps its width.
-    const bool stacked = manual && !status.empty();
-    int32_t content = stacked ? std::max(titleW, statusW) : titleW;
-    if (glyph) content += pad + glyphSize;
-    if (!status.empty() && !stacked) content += statusW + pad;
-    if (mode != UiState::Saving) content += labelW + 2 * pad + keyW;
-    int32_t cx = x + (stripW - content) / 2;
+    // stack in one column.
+    content.stacked = manual;
+    // The turning glyph means the program is scrolling; in a manual capture it is not.
+    content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
+    content.escKey = mode != UiState::Saving;
+    content.capturing = mode == UiState::Capturing;
+    content.english = english();
+    const StripLayout l = layoutPromptStrip(strip, content, overlayDpi);
 
-    if (glyph) {
-        const Rect box{cx, y + (stripH - glyphSize) / 2, cx + glyphSize, y + (stripH + glyphSize) / 2};
-        maskFillRect(box, 255);
-        if (reducedMotion) {
-            const RECT rc{box.left, box.top, box.right, box.bottom};
-            drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
-        } else {
-            // A third of a turn with a smooth start and stop, dipping to 94 %:
-            // once when saving begins, and in the first 460 ms of every two
-            // seconds while capturing.
-            const float t = std::clamp(
-                static_cast<float>(mode == UiState::Saving ? std::min<uint64_t>(elapsed, 460) : elapsed % 2000) / 460.0f,
-                0.0f, 1.0f);
-            drawGlyph(dc, box, (3 - 2 * t) * t * t * 120.0f, 1 - std::sin(3.14159265f * t) * 0.06f);
-        }
-        cx = box.right + pad;
-    }
+    if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
     const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     // The warning's title in amber, readable on the dark strip.
-    const uint32_t titleColour = warning ? 0xFFC45C : 0xF7F9FC;
-    if (stacked) {
-        const int32_t columnW = std::max(titleW, statusW);
-        const int32_t mid = y + stripH / 2 + M(1);
-        drawText(dc, titleFont.get(), titleColour, title, {cx, y + M(4), cx + titleW + 2, mid}, flags);
-        drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, mid, cx + statusW + 2, y + stripH - M(5)}, flags);
-        cx += columnW + pad;
-    } else {
-        drawText(dc, titleFont.get(), titleColour, title, {cx, y, cx + titleW + 2, y + stripH}, flags);
-        cx += titleW + pad;
-    }
-    if (!status.empty() && !stacked) {
-        drawText(dc, statusFont.get(), 0xCDCFD2, status, {cx, y, cx + statusW + 2, y + stripH}, flags);
-        cx += statusW + pad;
-    }
-    if (mode != UiState::Saving) {
-        const Rect K{cx, y + (stripH - keyH) / 2, cx + keyW, y + (stripH + keyH) / 2};
+    drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), flags);
+    if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), flags);
+    if (content.escKey) {
         uint32_t keyLine = 0x909090;
-        roundRect(dc, K, 2 * M(5), 0x484848, &keyLine);
-        drawText(dc, keyFont.get(), 0xF7F9FC, L"Esc", {K.left, K.top, K.right, K.bottom}, flags | DT_CENTER);
-        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint)
-                                                              : tr(texts::cancelHint);
-        drawText(dc, labelFont.get(), 0xF7F9FC, label, {K.right + pad, y, K.right + pad + labelW, y + stripH}, flags);
+        roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
+        drawText(dc, fonts.key.get(), 0xF7F9FC, L"Esc", toRECT(l.key), flags | DT_CENTER);
+        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint) : tr(texts::cancelHint);
+        drawText(dc, fonts.label.get(), 0xF7F9FC, label, toRECT(l.label), flags);
     }
 }
 

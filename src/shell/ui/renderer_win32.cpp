@@ -274,7 +274,7 @@ void setSvgSourceForTests(std::string_view (*source)(int)) { svgSource = source;
 std::string_view svgResourceText(IconId icon) {
     const int resourceId = static_cast<int>(icon);
     if (svgSource != nullptr) return svgSource(resourceId);
-    HRSRC info = FindResourceW(appInstance, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HRSRC info = FindResourceW(appInstance, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     if (info == nullptr) return {};
     HGLOBAL loaded = LoadResource(appInstance, info);  // resources are never freed
     const DWORD size = SizeofResource(appInstance, info);

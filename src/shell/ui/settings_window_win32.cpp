@@ -36,16 +36,12 @@ constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId:
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
 std::array<HWND, 4> navigation{};
 
-// The classic rows of the general page, in tab order; they and the added rows
-// (kAddedSettingsRows) take the shared slots.
-constexpr ControlId kSlotIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language,
-                                  ControlId::OpenAfterCapture, ControlId::CaptureLogging};
+// The folder row's controls, before the rows of kSettingsRows in tab order;
+// all of them take the shared slots.
+constexpr ControlId kFolderRowIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder};
 // Every other slot this window fills or borrows, emptied when it closes.
-constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
-                                        ControlId::Language,         ControlId::OpenAfterCapture,
-                                        ControlId::CaptureLogging,   ControlId::Feedback,
-                                        ControlId::ScrollMode,
-                                        ControlId::PublisherSite,    ControlId::AboutProduct};
+constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Feedback,
+                                        ControlId::PublisherSite, ControlId::AboutProduct};
 
 // How far the general page is scrolled up (DIPs), when the window is shorter
 // than its rows.
@@ -55,20 +51,11 @@ std::wstring settingsControlLabel(ControlId id) {
     switch (id) {
         case ControlId::CaptureFolderBox: return settings.captureFolder;
         case ControlId::ChooseFolder: return tr(texts::chooseFolderControl);
-        case ControlId::Language: return tr(texts::languageCommand);
-        case ControlId::OpenAfterCapture: return tr(texts::openAfterLabel);
-        case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
         case ControlId::CaptureHotkey: return hotkeyControlText();
         default:
-            for (const AddedSettingsRow& row : kAddedSettingsRows) {
-                if (row.control == id) return tr(row.label);
-            }
+            if (const SettingsRow* row = settingsRowOf(id)) return tr(row->controlName);
             return controlLabel(id);
     }
-}
-
-void place(HWND control, int x, int y, int w, int h, bool visible) {
-    placeControl(control, ControlPlacement{{x, y, x + w, y + h}, visible});
 }
 
 void createSlotControl(HWND window, ControlId id) {
@@ -82,8 +69,8 @@ void createSlotControl(HWND window, ControlId id) {
 }
 
 void createControls(HWND window) {
-    for (ControlId id : kSlotIds) createSlotControl(window, id);
-    for (const AddedSettingsRow& row : kAddedSettingsRows) createSlotControl(window, row.control);
+    for (ControlId id : kFolderRowIds) createSlotControl(window, id);
+    for (const SettingsRow& row : kSettingsRows) createSlotControl(window, row.control);
     createSlotControl(window, ControlId::Feedback);
     for (size_t i = 0; i < navigation.size(); ++i) {
         const ControlId id = kNavigationIds[i];
@@ -123,90 +110,73 @@ void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
     }
     const RectF& a = l.headerTitle;
     const RectF& b = l.headerSubtitle;
-    drawText(t, title, D2D1::RectF(a.left, a.top, a.right, a.bottom), 28, 400, palette::titleText, kTextCentred);
-    drawText(t, subtitle, D2D1::RectF(b.left, b.top, b.right, b.bottom), 14, 400, palette::bodyText, kTextCentred);
+    drawText(t, title, D2D1::RectF(a.left, a.top, a.right, a.bottom), kSettingsTitleTextSize, 400, palette::titleText,
+             kTextCentred);
+    drawText(t, subtitle, D2D1::RectF(b.left, b.top, b.right, b.bottom), kSettingsSubtitleTextSize, 400,
+             palette::bodyText, kTextCentred);
+}
+
+D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
+
+void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& line, COLORREF colour, unsigned flags,
+                  int weight) {
+    drawText(t, text, rectF(line.box), line.size, weight, colour, flags);
+}
+void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& line, COLORREF colour,
+                  unsigned flags = kTextLeft) {
+    drawPageText(t, text, line, colour, flags, line.weight);
 }
 
 void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
-    const float m = l.margin, R = l.right;
-    drawText(t, tr(texts::captureFolderLabel), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
-             15, 500, palette::titleText, kTextLeft);
-    drawText(t, tr(texts::captureFolderDescription),
-             D2D1::RectF(m, l.folderDescriptionTop, R - 130, l.folderDescriptionTop + 22), 13, 400, palette::bodyText,
-             kTextLeft);
-    struct Row {
-        float top;
-        const wchar_t* label;
-        const wchar_t* description;
-    } rows[] = {
-        {l.languageRowTop, tr(texts::languageLabel), tr(texts::languageDescription)},
-        {l.openAfterRowTop, tr(texts::openAfterLabel),
-         tr(texts::openAfterDescription)},
-        {l.loggingRowTop, tr(texts::captureLoggingCommand),
-         tr(texts::loggingDescription)},
-    };
-    for (const Row& r : rows) {
-        drawText(t, r.label, D2D1::RectF(m, r.top, R - 170, r.top + 24), 15, 500, palette::titleText, kTextLeft);
-        drawText(t, r.description, D2D1::RectF(m, r.top + 24, R - 100, r.top + 46), 13, 400, palette::bodyText,
-                 kTextLeft);
-    }
-    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
-        const AddedSettingsRow& row = kAddedSettingsRows[i];
-        const float top = l.addedRowTops[i];
-        const bool chord = row.kind == SettingsRowControl::Chord;
-        const float textRight = chord ? R - kChordControlWidth - 12 : R - 100;
-        drawText(t, tr(row.label), D2D1::RectF(m, top, chord ? textRight : R - 170, top + 24), 15, 500,
-                 palette::titleText, kTextLeft);
+    drawPageText(t, tr(texts::captureFolderLabel), settingsFolderLabel(l), palette::titleText);
+    drawPageText(t, tr(texts::captureFolderDescription), settingsFolderDescription(l), palette::bodyText);
+    for (size_t i = 0; i < kSettingsRowCount; ++i) {
+        const SettingsRow& row = kSettingsRows[i];
+        const SettingsRowTexts texts = settingsRowTexts(l, i);
+        drawPageText(t, tr(row.label), texts.label, palette::titleText);
         // A chord the system refused is reported in its row, in place of the description.
         const HotkeyRegistration status = lastHotkeyRegistration();
-        const bool refused = chord && (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
+        const bool refused = row.kind == SettingsRowControl::Chord &&
+                             (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
         const wchar_t* line = !refused ? tr(row.description)
                               : status == HotkeyRegistration::InUse ? tr(texts::hotkeyInUseNotice)
                                                                     : tr(texts::hotkeyFailedNotice);
-        drawText(t, line, D2D1::RectF(m, top + 24, textRight, top + 46), 13, refused ? 600 : 400,
-                 refused ? palette::warningText : palette::bodyText, kTextLeft);
+        drawPageText(t, line, texts.description, refused ? palette::warningText : palette::bodyText, kTextLeft,
+                     refused ? 600 : texts.description.weight);
     }
-    drawText(t, L"v1.0.0", D2D1::RectF(R - 80, l.feedbackRowTop, R, l.feedbackRowTop + 32), 12, 400, palette::bodyText,
-             DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    drawPageText(t, L"v" TALLYFRAME_VERSION, settingsVersionText(l), palette::bodyText,
+                 DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
 }
 
 void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
-    const float c = (W - 2 * m - 24) / 3;
+    const SettingsHelpLayout h = computeSettingsHelpLayout(W, m, dpi);
     const wchar_t* numbers[] = {L"01", L"02", L"03"};
-    const wchar_t* titles[] = {tr(texts::stepSelectTitle), tr(texts::stepScrollTitle),
-                               tr(texts::finishHint)};
-    const wchar_t* descriptions[] = {tr(texts::stepSelectDescription),
-                                     tr(texts::stepScrollDescription),
+    const wchar_t* titles[] = {tr(texts::stepSelectTitle), tr(texts::stepScrollTitle), tr(texts::finishHint)};
+    const wchar_t* descriptions[] = {tr(texts::stepSelectDescription), tr(texts::stepScrollDescription),
                                      tr(texts::stepFinishDescription)};
-    for (int i = 0; i < 3; ++i) {
-        const float left = m + i * (c + 12), right = left + c;
-        strokeRoundedRect(t, D2D1::RectF(left, 106, right, 218), 7, palette::border, 96.0f / dpi);
-        drawText(t, numbers[i], D2D1::RectF(left + 14, 118, right - 14, 138), 12, 400, palette::accent, kTextLeft);
-        drawText(t, titles[i], D2D1::RectF(left + 14, 144, right - 14, 168), 14, 500, palette::titleText, kTextLeft);
-        // Two lines fit the 34-DIP box; a narrow window wraps instead of cutting.
-        drawText(t, descriptions[i], D2D1::RectF(left + 14, 170, right - 14, 204), 12, 400, palette::bodyText,
-                 DT_VCENTER | DT_WORDBREAK);
+    for (size_t i = 0; i < h.cards.size(); ++i) {
+        const HelpCard& card = h.cards[i];
+        strokeRoundedRect(t, rectF(card.frame), card.radius, palette::border, h.hairline);
+        drawPageText(t, numbers[i], card.number, palette::accent);
+        drawPageText(t, titles[i], card.title, palette::titleText);
+        drawPageText(t, descriptions[i], card.description, palette::bodyText, DT_VCENTER | DT_WORDBREAK);
     }
-    const wchar_t* rows[] = {tr(texts::faqRow),
-                             tr(texts::websiteRow), tr(texts::sendFeedbackRow)};
-    for (int i = 0; i < 3; ++i) {
-        const float top = 242.0f + 42 * i;
-        drawText(t, rows[i], D2D1::RectF(m, top, W - m, top + 42), 13, 400, palette::titleText, kTextLeft);
-        if (i < 2) {
-            const float y = top + 42 - 0.5f * 96.0f / dpi;
-            drawLine(t, D2D1::Point2F(m, y), D2D1::Point2F(W - m, y), palette::divider, 96.0f / dpi);
+    const wchar_t* rows[] = {tr(texts::faqRow), tr(texts::websiteRow), tr(texts::sendFeedbackRow)};
+    for (size_t i = 0; i < h.rows.size(); ++i) {
+        const HelpRow& row = h.rows[i];
+        drawPageText(t, rows[i], row.text, palette::titleText);
+        if (row.divider) {
+            drawLine(t, D2D1::Point2F(row.text.box.left, row.dividerY), D2D1::Point2F(row.text.box.right, row.dividerY),
+                     palette::divider, h.hairline);
         }
     }
 }
 
-void drawAboutPage(ID2D1RenderTarget* t, float W, float m) {
-    drawText(t, tr(texts::productName), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
-    drawText(t, tr(texts::aboutTagline),
-             D2D1::RectF(m, 182, W - m, 208), 13, 400, palette::bodyText, kTextCentred);
-    drawText(t, tr(texts::publisherLine), D2D1::RectF(m, 246, W - m, 272), 13, 400,
-             palette::bodyText, kTextCentred);
-    drawText(t, tr(texts::rightsLine),
-             D2D1::RectF(m, 282, W - m, 306), 12, 400, palette::faintText, kTextCentred);
+void drawAboutPage(ID2D1RenderTarget* t, const SettingsAboutLayout& a) {
+    drawPageText(t, tr(texts::productName), a.product, palette::titleText, kTextCentred);
+    drawPageText(t, tr(texts::aboutTagline), a.tagline, palette::bodyText, kTextCentred);
+    drawPageText(t, tr(texts::publisherLine), a.publisher, palette::bodyText, kTextCentred);
+    drawPageText(t, tr(texts::rightsLine), a.rights, palette::faintText, kTextCentred);
 }
 
 }  // namespace
@@ -228,19 +198,13 @@ void layoutSettingsWindowControls() {
         layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language, pageScroll);
     placeControl(controlSlot(ControlId::CaptureFolderBox), l.folderBox);
     placeControl(controlSlot(ControlId::ChooseFolder), l.chooseFolder);
-    placeControl(controlSlot(ControlId::Language), l.language);
-    placeControl(controlSlot(ControlId::OpenAfterCapture), l.openAfter);
-    placeControl(controlSlot(ControlId::CaptureLogging), l.logging);
+    for (size_t i = 0; i < kClassicSettingsRowCount; ++i) placeControl(controlSlot(kSettingsRows[i].control), l.rows[i]);
     placeControl(controlSlot(ControlId::Feedback), l.feedback);
-    for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
-        placeControl(controlSlot(kAddedSettingsRows[i].control), l.addedRows[i]);
+    for (size_t i = kClassicSettingsRowCount; i < kSettingsRowCount; ++i) {
+        placeControl(controlSlot(kSettingsRows[i].control), l.rows[i]);
     }
-    // Navigation icons in the top right corner; "Check for updates" under
-    // the about page's texts.
-    const int W = pixelsToDips(client.right, dpi);
-    auto d = [dpi](int v) { return dipsToPixels(v, dpi); };
-    for (int i = 0; i < 3; ++i) place(navigation[static_cast<size_t>(i)], d(W - 16 - 32 - 36 * (2 - i)), d(12), d(32), d(32), true);
-    place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState() == UiState::SettingsAbout);
+    for (size_t i = 0; i < l.navigation.size(); ++i) placeControl(navigation[i], l.navigation[i]);
+    placeControl(navigation[3], l.checkUpdates);
 }
 
 void paintSettingsPage(HWND window, HDC hdc) {
@@ -256,14 +220,14 @@ void paintSettingsPage(HWND window, HDC hdc) {
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
     drawHeader(t, l);
     const UiState s = currentUiState();
+    const SettingsAboutLayout about = computeSettingsAboutLayout(W, l.margin);
     if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
-    else if (s == UiState::SettingsAbout) drawAboutPage(t, W, l.margin);
+    else if (s == UiState::SettingsAbout) drawAboutPage(t, about);
     else drawGeneralPage(t, l);
     draw.end();
     if (s == UiState::SettingsAbout) {
-        const float left = (W - 40) / 2;
         auto p = [dpi](float v) { return fractionalDipsToPixels(v, dpi); };
-        const RECT mark{p(left), p(96), p(left + 40), p(136)};
+        const RECT mark{p(about.mark.left), p(about.mark.top), p(about.mark.right), p(about.mark.bottom)};
         drawCachedIcon(hdc, IconId::AppMark, mark, palette::accent);
     }
 }
@@ -282,22 +246,15 @@ bool openSettingsWindow() {
     wc.lpszClassName = kSettingsWindowClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-    const int d = static_cast<int>(windowDpi(mainWindow));
     // Taller by the added rows, so the classic rows keep their places; a work
     // area too short for that gets a window that fits and a page that scrolls.
-    const Rect work = workAreaOf(mainWindow);
-    const int w = dipsToPixels(620, static_cast<uint32_t>(d));
-    const int h = std::min(dipsToPixels(460 + static_cast<int32_t>(kAddedSettingsRowsHeight), static_cast<uint32_t>(d)),
-                           std::max(dipsToPixels(400, static_cast<uint32_t>(d)), work.height()));
     RECT main{};
     GetWindowRect(mainWindow, &main);
-    int x = main.left + ((main.right - main.left) - w) / 2;
-    int y = main.top + ((main.bottom - main.top) - h) / 2;
-    x = std::clamp(x, work.left, std::max(work.left, work.right - w));
-    y = std::clamp(y, work.top, std::max(work.top, work.bottom - h));
+    const Rect r = settingsWindowRect({main.left, main.top, main.right, main.bottom}, workAreaOf(mainWindow),
+                                      windowDpi(mainWindow));
     HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(texts::settingsWindowTitle),
-                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, mainWindow, nullptr, appInstance,
-                                   nullptr);
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width(), r.height(),
+                                   mainWindow, nullptr, appInstance, nullptr);
     if (created == nullptr) return false;
     settingsWindow = created;
     layoutSettingsWindowControls();
@@ -308,6 +265,84 @@ bool openSettingsWindow() {
     return true;
 }
 
+namespace {
+
+void releaseSettingsWindow() {
+    endHotkeyRecording();
+    closeSettingsFromPages();
+    settingsWindow = nullptr;
+    for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
+    for (const SettingsRow& row : kSettingsRows) setControlSlot(row.control, nullptr);
+    navigation.fill(nullptr);
+    if (mainWindow != nullptr) {
+        suppressSettingsFocusRing(true);
+        EnableWindow(mainWindow, TRUE);
+        showAndActivateMain();
+        PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
+    }
+}
+
+void relayoutAndInvalidate(HWND window) {
+    layoutSettingsWindowControls();
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void scrollPage(HWND window, int wheelDelta) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
+    const float next = scrollOffsetAfterWheel(pageScroll, wheelDelta, limit);
+    if (next == pageScroll) return;
+    pageScroll = next;
+    relayoutAndInvalidate(window);
+}
+
+void chooseFolderFromSettings(HWND window) {
+    if (!chooseCaptureFolder(window)) return;
+    if (HWND box = controlSlot(ControlId::CaptureFolderBox)) {
+        SetWindowTextW(box, settings.captureFolder.c_str());
+        InvalidateRect(box, nullptr, TRUE);
+    }
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void pressChordControl() {
+    if (recordingHotkey()) endHotkeyRecording();
+    else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {
+        SetFocus(c);
+        beginHotkeyRecording(c);
+    }
+}
+
+void runSettingsCommand(HWND window, ControlId command) {
+    switch (command) {
+        case ControlId::CloseSettings: DestroyWindow(window); break;
+        case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); break;
+        case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); break;
+        case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); break;
+        case ControlId::ChooseFolder: chooseFolderFromSettings(window); break;
+        case ControlId::Language:
+            if (chooseLanguage(window)) {
+                layoutSettingsWindowControls();
+                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            }
+            break;
+        case ControlId::OpenAfterCapture:
+        case ControlId::CaptureLogging:
+        case ControlId::CopyAfterCapture:
+        case ControlId::ScrollMode: flipSwitchSetting(command); break;
+        case ControlId::CaptureHotkey: pressChordControl(); break;
+        case ControlId::Feedback: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
+        case ControlId::CheckUpdates:
+            // The main window runs the check; its answer comes back there.
+            if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+            break;
+        default: break;
+    }
+}
+
+}  // namespace
+
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
@@ -316,24 +351,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             createControls(window);
             layoutSettingsWindowControls();
             return 0;
-        case WM_DESTROY:
-            endHotkeyRecording();
-            closeSettingsFromPages();
-            settingsWindow = nullptr;
-            for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
-            for (const AddedSettingsRow& row : kAddedSettingsRows) setControlSlot(row.control, nullptr);
-            navigation.fill(nullptr);
-            if (mainWindow != nullptr) {
-                suppressSettingsFocusRing(true);
-                EnableWindow(mainWindow, TRUE);
-                showAndActivateMain();
-                PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
-            }
-            return 0;
-        case WM_SIZE:
-            layoutSettingsWindowControls();
-            InvalidateRect(window, nullptr, TRUE);
-            return 0;
+        case WM_DESTROY: releaseSettingsWindow(); return 0;
+        case WM_SIZE: relayoutAndInvalidate(window); return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
@@ -344,9 +363,8 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_CLOSE: DestroyWindow(window); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_GETMINMAXINFO: {
-            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            const int d = static_cast<int>(windowDpi(window));
-            info->ptMinTrackSize = {dipsToPixels(540, static_cast<uint32_t>(d)), dipsToPixels(400, static_cast<uint32_t>(d))};
+            const Size minimum = settingsMinimumTrackSize(windowDpi(window));
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.width, minimum.height};
             return 0;
         }
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
@@ -354,71 +372,17 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             if (wParam != VK_ESCAPE) break;
             DestroyWindow(window);
             return 0;
-        case WM_MOUSEWHEEL: {
-            RECT client{};
-            GetClientRect(window, &client);
-            const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
-            const float next = scrollOffsetAfterWheel(pageScroll, GET_WHEEL_DELTA_WPARAM(wParam), limit);
-            if (next != pageScroll) {
-                pageScroll = next;
-                layoutSettingsWindowControls();
-                InvalidateRect(window, nullptr, TRUE);
-            }
-            return 0;
-        }
+        case WM_MOUSEWHEEL: scrollPage(window, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
         case WM_COMMAND:
             // IDCANCEL is the dialog navigation's Esc.
-            if (LOWORD(wParam) == IDCANCEL) {
-                DestroyWindow(window);
-                return 0;
-            }
-            switch (const ControlId command = static_cast<ControlId>(LOWORD(wParam))) {
-                case ControlId::CloseSettings: DestroyWindow(window); break;
-                case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); break;
-                case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); break;
-                case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); break;
-                case ControlId::ChooseFolder:
-                    if (chooseCaptureFolder(window)) {
-                        if (HWND box = controlSlot(ControlId::CaptureFolderBox)) {
-                            SetWindowTextW(box, settings.captureFolder.c_str());
-                            InvalidateRect(box, nullptr, TRUE);
-                        }
-                        InvalidateRect(window, nullptr, TRUE);
-                    }
-                    break;
-                case ControlId::Language:
-                    if (chooseLanguage(window)) {
-                        layoutSettingsWindowControls();
-                        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-                    }
-                    break;
-                case ControlId::OpenAfterCapture:
-                case ControlId::CaptureLogging:
-                case ControlId::CopyAfterCapture:
-                case ControlId::ScrollMode: flipSwitchSetting(command); break;
-                case ControlId::CaptureHotkey:
-                    if (recordingHotkey()) endHotkeyRecording();
-                    else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {
-                        SetFocus(c);
-                        beginHotkeyRecording(c);
-                    }
-                    break;
-                case ControlId::Feedback:
-                    ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL);
-                    break;
-                case ControlId::CheckUpdates:
-                    // The main window runs the check; its answer comes back there.
-                    if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
-                    break;
-                default: break;
-            }
+            if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
+            else runSettingsCommand(window, static_cast<ControlId>(LOWORD(wParam)));
             return 0;
         case WM_DPICHANGED: {
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            layoutSettingsWindowControls();
-            InvalidateRect(window, nullptr, TRUE);
+            relayoutAndInvalidate(window);
             return 0;
         }
         default: break;

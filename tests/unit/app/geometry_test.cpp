@@ -14,6 +14,10 @@ static void PrintTo(const RectF& r, std::ostream* os) {
     *os << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
 }
 static void PrintTo(const Size& s, std::ostream* os) { *os << s.width << " x " << s.height; }
+static void PrintTo(const PageText& t, std::ostream* os) {
+    PrintTo(t.box, os);
+    *os << " " << t.size << "/" << t.weight;
+}
 
 namespace {
 
@@ -139,6 +143,47 @@ TEST(MainPageLayout, Examples) {
     EXPECT_EQ(small.firstResultAction, (RectF{74, 229, 270, 281}));
     EXPECT_EQ(small.secondResultAction, (RectF{290, 229, 486, 281}));
     EXPECT_EQ(small.folderRow, (RectF{200, 301, 360, 337}));
+}
+
+// The page texts stack top to bottom without overlapping and around the
+// buttons, in windows from the minimum to large.
+TEST(MainPageLayout, TextsStackAroundTheButtons) {
+    struct Case { float w, h; };
+    for (const Case c : {Case{520, 300}, Case{620, 340}, Case{760, 460}}) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        const MainPageLayout home = computeMainPageLayout(c.w, c.h, false);
+        EXPECT_LE(home.homeTitle.box.bottom, home.homeSubtitle.box.top);
+        EXPECT_LE(home.homeSubtitle.box.bottom, home.startButton.top);
+        EXPECT_LE(home.startButton.bottom, home.hint.box.top);
+        EXPECT_EQ(home.hint.box, home.hintLine);
+        EXPECT_GT(home.homeTitle.size, home.homeSubtitle.size);
+        EXPECT_EQ(home.resultTitle, PageText{});
+    }
+    struct Result { float w, h; };
+    for (const Result c : {Result{560, 360}, Result{660, 410}, Result{900, 600}}) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);
+        const MainPageLayout r = computeMainPageLayout(c.w, c.h, true);
+        const PageText* order[] = {&r.resultTitle, &r.resultSubtitle, &r.savedName, &r.statistics, &r.savedFolder};
+        for (size_t i = 1; i < std::size(order); ++i) EXPECT_LE(order[i - 1]->box.bottom, order[i]->box.top) << i;
+        EXPECT_LE(r.savedFolder.box.bottom, r.firstResultAction.top);
+        // The never-scrolled hint takes the subtitle's place with room for two lines.
+        EXPECT_LE(r.resultTitle.box.bottom, r.neverScrolledHint.box.top);
+        EXPECT_LE(r.neverScrolledHint.box.bottom, r.savedName.box.top);
+        EXPECT_GT(r.neverScrolledHint.box.bottom - r.neverScrolledHint.box.top, 2 * r.neverScrolledHint.size);
+        // The check mark sits before the title, inside its height.
+        EXPECT_LT(r.resultCheck.right, r.resultTitle.box.left);
+        EXPECT_GE(r.resultCheck.top, r.resultTitle.box.top);
+        EXPECT_LE(r.resultCheck.bottom, r.resultTitle.box.bottom);
+        EXPECT_EQ(r.resultCheck.right - r.resultCheck.left, r.resultCheck.bottom - r.resultCheck.top);
+        EXPECT_EQ(r.homeTitle, PageText{});
+    }
+}
+
+TEST(MainPageLayout, InWindowSettingsTitleScrollsWithThePage) {
+    const PageText top = inWindowSettingsTitle(620, 0), scrolled = inWindowSettingsTitle(620, 48);
+    EXPECT_EQ(top.box, (RectF{40, 16, 580, 60}));
+    EXPECT_EQ(scrolled.box.top, top.box.top - 48);
+    EXPECT_EQ(scrolled.box.bottom, top.box.bottom - 48);
 }
 
 TEST(MainPageLayout, HalvesRoundAwayFromZero) {

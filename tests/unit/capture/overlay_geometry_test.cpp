@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ostream>
+#include <vector>
 
 #include "core/capture/overlay_geometry.h"
+#include "ground/dpi.h"
 
 namespace tf {
 
@@ -138,6 +141,91 @@ TEST(PromptStrip, OuterRectAndIntersection) {
     EXPECT_FALSE(rectsIntersect({0, 0, 10, 10}, {10, 0, 20, 10}));
     EXPECT_FALSE(rectsIntersect({0, 0, 10, 10}, {0, 10, 10, 20}));
     EXPECT_FALSE(rectsIntersect({0, 0, 0, 10}, {-5, -5, 5, 5}));
+}
+
+bool inside(const Rect& inner, const Rect& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+TEST(PromptStrip, ShadowSurroundsTheBodyAndReachesFurtherBelow) {
+    for (const uint32_t dpi : {96u, 144u, 192u}) {
+        const Rect strip = promptStripRect({0, 0, 1920, 1080}, dpi);
+        const StripShadow s = promptStripShadow(strip, dpi);
+        for (const Rect& r : {s.outer, s.inner}) {
+            EXPECT_GT(r.bottom - strip.bottom, strip.left - r.left) << dpi;  // falls below more than sideways
+            EXPECT_GT(r.top, strip.top) << dpi;                              // and never shows above the body
+        }
+        EXPECT_GT(s.outer.right - s.outer.left, s.inner.right - s.inner.left);
+        EXPECT_GT(s.outerDiameter, s.innerDiameter);
+        EXPECT_GT(s.innerDiameter, s.bodyDiameter);
+        // The drawn shadow stays inside the margins the strip keeps from the capture area.
+        const Rect margins = promptStripOuterRect(strip, dpi);
+        EXPECT_TRUE(inside(s.outer, Rect{margins.left, strip.top, margins.right, margins.bottom})) << dpi;
+    }
+}
+
+// The strip's content is one row centred in the body: glyph, texts, key cap
+// and its label left to right, each inside the body, none overlapping.
+TEST(PromptStrip, ContentIsCentredLeftToRightInsideTheBody) {
+    struct Case {
+        const char* name;
+        StripContent content;
+    } cases[] = {
+        {"selecting", {120, false, 0, false, false, true, false, true}},
+        {"capturing, glyph and status", {90, true, 110, false, true, true, true, true}},
+        {"manual, stacked", {180, true, 110, true, false, true, true, false}},
+        {"saving", {60, true, 140, false, true, false, false, true}},
+    };
+    for (const uint32_t dpi : {96u, 144u}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << " at " << dpi);
+            const Rect strip = promptStripRect({0, 0, 1920, 1080}, dpi);
+            const StripLayout l = layoutPromptStrip(strip, c.content, dpi);
+            std::vector<Rect> row;
+            if (c.content.glyph) row.push_back(l.glyph);
+            row.push_back(l.title);
+            if (c.content.hasStatus && !c.content.stacked) row.push_back(l.status);
+            if (c.content.escKey) {
+                row.push_back(l.key);
+                row.push_back(l.label);
+            }
+            for (size_t i = 0; i < row.size(); ++i) {
+                EXPECT_TRUE(inside(row[i], strip)) << i;
+                // Texts carry 2 pixels of slack beyond their width.
+                if (i > 0) {
+                    EXPECT_GT(row[i].left, row[i - 1].right - 2) << i;
+                }
+            }
+            const int32_t leftGap = row.front().left - strip.left;
+            const int32_t rightGap = strip.right - (c.content.escKey ? l.label.right : row.back().right - 2);
+            EXPECT_LE(std::abs(leftGap - rightGap), 1);
+            if (c.content.stacked) {
+                EXPECT_EQ(l.status.left, l.title.left);
+                EXPECT_EQ(l.status.top, l.title.bottom);
+                EXPECT_TRUE(inside(l.status, strip));
+            }
+            if (!c.content.glyph) {
+                EXPECT_EQ(l.glyph, Rect{});
+            }
+            if (!c.content.escKey) {
+                EXPECT_EQ(l.key, Rect{});
+            }
+        }
+    }
+}
+
+TEST(PromptStrip, TheKeyLabelFitsItsLanguage) {
+    const Rect strip = promptStripRect({0, 0, 1920, 1080}, 96);
+    StripContent c{100, false, 0, false, false, true, true, true};
+    const int32_t englishFinish = layoutPromptStrip(strip, c, 96).label.width();
+    c.english = false;
+    const int32_t chineseFinish = layoutPromptStrip(strip, c, 96).label.width();
+    c.capturing = false;
+    const int32_t chineseCancel = layoutPromptStrip(strip, c, 96).label.width();
+    EXPECT_GT(englishFinish, chineseFinish);
+    EXPECT_GT(chineseFinish, chineseCancel);
+    EXPECT_EQ(layoutPromptStrip(strip, c, 144).label.width(), dipsToPixels(chineseCancel, 144));
 }
 
 }  // namespace
