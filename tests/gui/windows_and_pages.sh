@@ -108,7 +108,7 @@ run_at_dpi() {
     wd=$(awk -v w="$W" -v s="$S" 'BEGIN { printf "%d", w * 100 / s + 0.5 }')
     hd=$(awk -v h="$H" -v s="$S" 'BEGIN { printf "%d", h * 100 / s + 0.5 }')
     # Row tops of the settings layout (see settings_layout.h): the classic rows
-    # over the height left after the added rows (kAddedSettingsRows, 60 DIPs
+    # over the height left after the added rows (the rows of kSettingsRows after kClassicSettingsRowCount, 60 DIPs
     # each), which follow the logging row at its spacing (c: copy after
     # capture, k: hotkey, sm: scroll mode).
     local added_rows=3
