@@ -8,6 +8,7 @@
 #include "core/capture/probe_verdict.h"
 
 namespace tf {
+
 namespace {
 
 constexpr uint16_t kKeyDownOrPressed = 0x8001;
@@ -19,39 +20,6 @@ constexpr int32_t kSettleGrabs = 5;
 // keep the loop going for ever.
 constexpr int32_t kMaxCursorHides = 64;
 
-// Hides the pointer for as long as it lives, so that the pointer stays out of
-// the grabs, and shows it again as often as it was hidden, however the capture
-// ends.
-class HiddenCursor {
-public:
-    explicit HiddenCursor(CaptureHost& host) : host_(host) {
-        if (!host_.cursorShowing()) return;
-        while (hides_ < kMaxCursorHides) {
-            ++hides_;
-            if (host_.showCursor(false) < 0) break;
-        }
-    }
-    ~HiddenCursor() {
-        for (int32_t i = 0; i < hides_; ++i) host_.showCursor(true);
-    }
-    HiddenCursor(const HiddenCursor&) = delete;
-    HiddenCursor& operator=(const HiddenCursor&) = delete;
-
-private:
-    CaptureHost& host_;
-    int32_t hides_ = 0;
-};
-
-// The search for the next frame to keep.
-struct Step {
-    int32_t number = 1;        // of the frame sought, as the log counts it
-    PixelImage pending;        // the furthest grab that moved, but not yet far enough
-    bool hasPending = false;
-    int32_t pendingOverlap = 0;
-    int32_t stillCount = 0;    // probes in a row that showed no motion
-    bool kept = false;         // a frame was kept in this step
-};
-
 class Controller {
 public:
     Controller(CaptureHost& host, const CaptureRequest& request) : host_(host), session_(host, request) {}
@@ -59,6 +27,16 @@ public:
     CaptureOutcome run();
 
 private:
+    // The search for the next frame to keep.
+    struct Step {
+        int32_t number = 1;        // of the frame sought, as the log counts it
+        PixelImage pending;        // the furthest grab that moved, but not yet far enough
+        bool hasPending = false;
+        int32_t pendingOverlap = 0;
+        int32_t stillCount = 0;    // probes in a row that showed no motion
+        bool kept = false;         // a frame was kept in this step
+    };
+
     CaptureEnding captureWithHiddenCursor();
     CaptureEnding scrollToTheEnd();
     void seekFrame(Step& step, CaptureEnding& ending);
@@ -92,6 +70,29 @@ private:
     int32_t stillLimit_ = 0;
     int32_t maxProbes_ = 0;
     int32_t stepMotion_ = 0;
+};
+
+// Hides the pointer for as long as it lives, so that the pointer stays out of
+// the grabs, and shows it again as often as it was hidden, however the capture
+// ends.
+class HiddenCursor {
+public:
+    explicit HiddenCursor(CaptureHost& host) : host_(host) {
+        if (!host_.cursorShowing()) return;
+        while (hides_ < kMaxCursorHides) {
+            ++hides_;
+            if (host_.showCursor(false) < 0) break;
+        }
+    }
+    ~HiddenCursor() {
+        for (int32_t i = 0; i < hides_; ++i) host_.showCursor(true);
+    }
+    HiddenCursor(const HiddenCursor&) = delete;
+    HiddenCursor& operator=(const HiddenCursor&) = delete;
+
+private:
+    CaptureHost& host_;
+    int32_t hides_ = 0;
 };
 
 CaptureOutcome Controller::run() {

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ground/rect.h"
+#include "core/app/ui_state.h"
+#include "ground/pixel_image.h"
 #include "core/capture/capture_host.h"
 
 namespace tf {
@@ -23,6 +26,9 @@ struct CaptureOutcome {
     // administrator, a game), which the shell tells the person.
     bool pageNeverMoved = false;
 };
+
+// The loop publishes its progress and hears of a finish request through the
+// host (capture_host.h), never through process-wide values.
 
 inline constexpr int32_t kMaxCaptureFrames = 100;
 

@@ -198,9 +198,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     UniqueGdiObject labelFont = makeFont(L"Microsoft YaHei UI", 13, 400);
 
     // A manual capture tells the person what to do: scroll, or scroll back.
-    const CaptureProgressRecord& progress = captureProgress();
-    const bool manual = mode == UiState::Capturing && progress.manualRunning;
-    const bool warning = manual && progress.strip == ManualStrip::ScrolledTooFar;
+    const bool manual = mode == UiState::Capturing && captureProgress().manualRunning;
+    const bool warning = manual && captureProgress().strip == ManualStrip::ScrolledTooFar;
     std::wstring title;
     if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
     else if (warning) title = tr(texts::scrolledTooFarWarning);
@@ -225,12 +224,12 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
                                    : stage == 1 ? tr(texts::encodingStage)
                                                 : tr(texts::writingStage);
         std::swprintf(buf, 96, tr(texts::savingStatus),
-                      static_cast<unsigned>(progress.frameCount), stageText);
+                      static_cast<unsigned>(captureProgress().frameCount), stageText);
         status = buf;
     } else if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
         std::swprintf(buf, 96, tr(texts::capturingStatus),
-                      static_cast<unsigned>(progress.frameCount),
-                      static_cast<unsigned long long>(progress.heightPx));
+                      static_cast<unsigned>(captureProgress().frameCount),
+                      static_cast<unsigned long long>(captureProgress().heightPx));
         status = buf;
     }
     const int32_t statusW = status.empty() ? 0 : textWidth(dc, statusFont.get(), status);
