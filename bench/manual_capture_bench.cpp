@@ -25,6 +25,7 @@ class StillHost : public ManualCaptureHost {
 public:
     PixelImage next;
     uint64_t now = 1000;
+    FinishLatch finish;
 
     bool wheelScrollLines(uint32_t& lines) override {
         lines = 3;
@@ -38,8 +39,10 @@ public:
     uint64_t tickCount() override { return now; }
     uint16_t escapeKeyState() override { return 0; }
     uint16_t enterKeyState() override { return 0; }
-    PixelImage grab() override { return std::move(next); }
+    PixelImage grab(const Rect&) override { return std::move(next); }
     std::filesystem::path createLogFolder() override { return {}; }
+    FinishLatch& finishLatch() override { return finish; }
+    void publishProgress(const CaptureProgress&) override {}
     bool saveInProgress() override { return false; }
     UiState uiState() override { return UiState::Capturing; }
     std::wstring failureText(const CaptureFailure&) override { return {}; }

@@ -1,21 +1,13 @@
 #include "core/capture/capture_controller.h"
 
-#include <cmath>
-#include <fstream>
+#include <optional>
+#include <utility>
 
-#include "core/capture/capture_log.h"
 #include "core/capture/capture_rules.h"
+#include "core/capture/capture_session.h"
 #include "core/capture/probe_verdict.h"
 
 namespace tf {
-
-std::atomic<uint32_t> capturedFrameCount{0};
-std::atomic<int64_t> capturedHeightPx{0};
-
-void resetCapturedProgress() {
-    capturedFrameCount.exchange(0);
-    capturedHeightPx.exchange(0);
-}
 
 namespace {
 
@@ -30,190 +22,208 @@ constexpr int32_t kMaxCursorHides = 64;
 
 class Controller {
 public:
-    Controller(CaptureHost& host, const CaptureRequest& request) : host_(host), request_(request) {}
+    Controller(CaptureHost& host, const CaptureRequest& request) : host_(host), session_(host, request) {}
 
     CaptureOutcome run();
 
 private:
+    // The search for the next frame to keep.
+    struct Step {
+        int32_t number = 1;        // of the frame sought, as the log counts it
+        PixelImage pending;        // the furthest grab that moved, but not yet far enough
+        bool hasPending = false;
+        int32_t pendingOverlap = 0;
+        int32_t stillCount = 0;    // probes in a row that showed no motion
+        bool kept = false;         // a frame was kept in this step
+    };
+
+    CaptureEnding captureWithHiddenCursor();
+    CaptureEnding scrollToTheEnd();
+    void seekFrame(Step& step, CaptureEnding& ending);
+    bool probe(Step& step, int32_t probeNumber, CaptureEnding& ending);
+    std::optional<PixelImage> settledGrab();
+    bool actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending);
+
     void escapeCheck() {
         if ((host_.escapeKeyState() & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing)
-            requestFinish();
+            session_.requestFinish();
     }
     // False when a finish was requested while waiting.
     bool waitWithEscape(uint32_t ms) {
         const uint64_t start = host_.tickCount();
         do {
             escapeCheck();
-            if (finishRequested.load()) return false;
+            if (session_.finishRequested()) return false;
             host_.sleep(kPollMs);
         } while (host_.tickCount() < start + ms);
         escapeCheck();
-        return !finishRequested.load();
-    }
-    PixelImage grab(const char* label) {
-        return grabFrame(dumper_, label, [this] { return host_.grab(); });
+        return !session_.finishRequested();
     }
     void centreCursor() {
-        const Rect& r = request_.rect;
+        const Rect& r = session_.rect();
         host_.setCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
-    void append(PixelImage frame) {
-        frames_.push_back(std::move(frame));
-        publish();
-    }
-    void publish() {
-        const uint32_t n = static_cast<uint32_t>(frames_.size());
-        capturedFrameCount.exchange(n);
-        capturedHeightPx.exchange(frames_.empty() ? 0 : static_cast<int64_t>(n) * frames_.front().height);
-    }
-    bool logOpen() const { return log_.is_open() && log_.good(); }
 
     CaptureHost& host_;
-    const CaptureRequest& request_;
-    std::vector<PixelImage> frames_;
-    FrameDumper dumper_;
-    std::ofstream log_;
+    CaptureSession session_;
+    int32_t wheelDelta_ = 0;
+    int32_t stillLimit_ = 0;
+    int32_t maxProbes_ = 0;
+    int32_t stepMotion_ = 0;
+};
+
+// Hides the pointer for as long as it lives, so that the pointer stays out of
+// the grabs, and shows it again as often as it was hidden, however the capture
+// ends.
+class HiddenCursor {
+public:
+    explicit HiddenCursor(CaptureHost& host) : host_(host) {
+        if (!host_.cursorShowing()) return;
+        while (hides_ < kMaxCursorHides) {
+            ++hides_;
+            if (host_.showCursor(false) < 0) break;
+        }
+    }
+    ~HiddenCursor() {
+        for (int32_t i = 0; i < hides_; ++i) host_.showCursor(true);
+    }
+    HiddenCursor(const HiddenCursor&) = delete;
+    HiddenCursor& operator=(const HiddenCursor&) = delete;
+
+private:
+    CaptureHost& host_;
+    int32_t hides_ = 0;
 };
 
 CaptureOutcome Controller::run() {
     CaptureOutcome out;
-    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return out;
+    if (!session_.begin()) return out;
     out.started = true;
-
-    uint32_t wheelLines = 3;
-    if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
-    const int32_t wheelDelta = wheelDeltaForLines(wheelLines);
-    if (wheelDelta == 0) {
+    wheelDelta_ = wheelDeltaForLines(session_.wheelScrollLines());
+    if (wheelDelta_ == 0) {
+        // Before any other effect: nothing is grabbed or logged.
         out.failure = {CaptureError::WheelDisabled};
-        host_.failCapture(out.failure);
+        session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
         return out;
     }
+    const CaptureEnding ending = captureWithHiddenCursor();
+    out.reachedEnd = ending.reachedEnd;
+    out.finishedByUser = ending.finishedByUser;
+    out.frameCount = session_.frames().size();
+    out.failure = ending.failure;
+    out.pageNeverMoved = ending.reachedEnd && !ending.failure.failed() && out.frameCount == 1;
+    session_.end(ending);
+    return out;
+}
 
-    // Forget an Esc press made before the capture; a key still held counts.
-    host_.escapeKeyState();
-    clearFinishRequest();
-
-    int32_t hiddenCursorCount = 0;
-    if (host_.cursorShowing()) {
-        while (hiddenCursorCount < kMaxCursorHides) {
-            ++hiddenCursorCount;
-            if (host_.showCursor(false) < 0) break;
-        }
-    }
+// From the first grab to the last probe, with the pointer parked over the
+// rectangle (where the wheel input goes) and hidden.
+CaptureEnding Controller::captureWithHiddenCursor() {
+    const HiddenCursor hidden(host_);
     centreCursor();
     host_.sleep(180);
+    session_.openLog(wheelDelta_);
+    session_.keep(session_.grabDumped("initial"));
+    return scrollToTheEnd();
+}
 
-    const std::filesystem::path logFolder = host_.createLogFolder();
-    if (!logFolder.empty()) {
-        log_.open(logFolder / "capture.log.txt", std::ios::binary | std::ios::trunc);
-        if (logOpen()) writeCaptureLogHeader(log_, wheelLines, wheelDelta);
-    }
-    dumper_.folder = logFolder;
-    dumper_.sequence = 0;
-
-    append(grab("initial"));
-
-    const int32_t stillLimit = stillProbeLimit(wheelDelta);
-    const int32_t maxProbes = probeLimit(stillLimit);
-    CaptureFailure failure;
-    bool reachedEnd = false;
-    bool finishedByUser = false;
-    int32_t stepMotion = 0;
-    int32_t step = 1;
-
-    for (;;) {
-        PixelImage pending;
-        bool hasPending = false;
-        int32_t pendingOverlap = 0;
-        int32_t stillCount = 0;
-        bool addedThisStep = false;
-        for (int32_t probe = 0; probe < maxProbes; ++probe) {
-            escapeCheck();
-            if (finishRequested.load()) {
-                finishedByUser = true;
-                goto finish;
-            }
-            centreCursor();
-            if (host_.sendWheel(wheelDelta) != 1) {
-                failure = {CaptureError::WheelInputFailed};
-                break;
-            }
-            if (!waitWithEscape(kWheelWaitMs)) {
-                finishedByUser = true;
-                goto finish;
-            }
-            PixelImage candidate = grab("candidate");
-            for (int32_t i = 0; i < kSettleGrabs; ++i) {
-                if (!waitWithEscape(kSettleWaitMs)) {
-                    finishedByUser = true;
-                    goto finish;
-                }
-                PixelImage settled = grab("settle");
-                const bool same = framesNearlyIdentical(candidate, settled);
-                candidate = std::move(settled);
-                if (same) break;
-            }
-
-            const PixelImage& last = frames_.back();
-            const ProbeVerdict v =
-                classifyProbe({last, hasPending ? &pending : nullptr, pendingOverlap, stepMotion}, candidate);
-            const CaptureAction action = v.action;
-            stepMotion = v.stepMotion;
-            host_.probeClassified({step, probe, action, v.overlap, v.score, v.expected});
-            if (logOpen()) writeProbeVerdictLog(log_, step, probe, action, v);
-
-            if (action == CaptureAction::NoMotion) {
-                if (++stillCount >= stillLimit) {
-                    if (hasPending) append(std::move(pending));
-                    hasPending = false;
-                    reachedEnd = true;
-                    break;
-                }
-            } else if (action == CaptureAction::KeepScrolling) {
-                pending = std::move(candidate);
-                hasPending = true;
-                pendingOverlap = v.overlap;
-                stillCount = 0;
-            } else if (action == CaptureAction::AcceptFrame) {
-                append(std::move(candidate));
-                addedThisStep = true;
-                break;
-            } else {
-                failure = {CaptureError::LostOverlap, v.overlap, v.score};
-                break;
-            }
-        }
-        if (failure.failed() || reachedEnd) break;
+// One step per frame sought, until the page ends, the user finishes, a probe
+// fails or kMaxCaptureFrames - 1 steps are done.
+CaptureEnding Controller::scrollToTheEnd() {
+    stillLimit_ = stillProbeLimit(wheelDelta_);
+    maxProbes_ = probeLimit(stillLimit_);
+    CaptureEnding ending;
+    for (int32_t number = 1; number < kMaxCaptureFrames; ++number) {
+        Step step;
+        step.number = number;
+        seekFrame(step, ending);
+        // A user stop keeps only the frames kept so far: the pending frame
+        // and any candidate are dropped.
+        if (ending.finishedByUser) return ending;
+        if (ending.failure.failed() || ending.reachedEnd) break;
         // Probes ran out: keep the furthest grab that moved.
-        if (!addedThisStep && hasPending) append(std::move(pending));
-        if (++step >= kMaxCaptureFrames) break;
+        if (!step.kept && step.hasPending) session_.keep(std::move(step.pending));
     }
+    if (!ending.failure.failed() && session_.frames().size() >= static_cast<size_t>(kMaxCaptureFrames))
+        ending.failure = {CaptureError::FrameLimit};
+    return ending;
+}
 
-    if (!failure.failed() && frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) {
-        failure = {CaptureError::FrameLimit};
-    }
-    finishedByUser = false;
+// Probes until the step is over or its probes run out.
+void Controller::seekFrame(Step& step, CaptureEnding& ending) {
+    for (int32_t probeNumber = 0; probeNumber < maxProbes_; ++probeNumber)
+        if (probe(step, probeNumber, ending)) return;
+}
 
-finish:
-    if (logOpen()) {
-        writeCaptureLogSummary(log_, frames_.size(), reachedEnd, finishedByUser,
-                               failure.failed() ? host_.failureText(failure) : std::wstring());
-        log_.flush();
+// One probe: a notch at the rectangle's centre, the wheel wait, a settled grab
+// and the verdict on it. True when the step is over; `ending` then tells
+// whether the capture is over too.
+bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
+    escapeCheck();
+    if (session_.finishRequested()) {
+        ending.finishedByUser = true;
+        return true;
     }
-    for (int32_t i = 0; i < hiddenCursorCount; ++i) host_.showCursor(true);
+    // The user may have moved the mouse.
+    centreCursor();
+    if (host_.sendWheel(wheelDelta_) != 1) {
+        ending.failure = {CaptureError::WheelInputFailed};
+        return true;
+    }
+    std::optional<PixelImage> candidate;
+    if (waitWithEscape(kWheelWaitMs)) candidate = settledGrab();
+    if (!candidate) {
+        ending.finishedByUser = true;
+        return true;
+    }
+    return actOnVerdict(step, probeNumber, std::move(*candidate), ending);
+}
 
-    out.reachedEnd = reachedEnd;
-    out.finishedByUser = finishedByUser;
-    out.frameCount = frames_.size();
-    out.failure = failure;
-    out.pageNeverMoved = reachedEnd && !failure.failed() && frames_.size() == 1;
-    if (failure.failed()) {
-        host_.failCapture(failure);
-        frames_.clear();
-    } else {
-        host_.startStitchAndSave(std::move(frames_));
+// The grab after a notch, grabbed again until two grabs in a row agree or
+// kSettleGrabs more were taken; empty when a finish was requested meanwhile.
+std::optional<PixelImage> Controller::settledGrab() {
+    PixelImage candidate = session_.grabDumped("candidate");
+    for (int32_t i = 0; i < kSettleGrabs; ++i) {
+        if (!waitWithEscape(kSettleWaitMs)) return std::nullopt;
+        PixelImage settled = session_.grabDumped("settle");
+        const bool same = framesNearlyIdentical(candidate, settled);
+        candidate = std::move(settled);
+        if (same) break;
     }
-    return out;
+    return candidate;
+}
+
+// True when the verdict ends the step: a frame kept, the page ended or the
+// overlap lost.
+bool Controller::actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending) {
+    const ProbeVerdict v = classifyProbe(
+        {session_.frames().back(), step.hasPending ? &step.pending : nullptr, step.pendingOverlap, stepMotion_},
+        candidate);
+    stepMotion_ = v.stepMotion;
+    session_.recordProbe(step.number, probeNumber, v.action, v);
+    switch (v.action) {
+    case CaptureAction::NoMotion:
+        if (++step.stillCount < stillLimit_) return false;
+        // The page has ended; a pending frame is its last part.
+        if (step.hasPending) session_.keep(std::move(step.pending));
+        step.hasPending = false;
+        ending.reachedEnd = true;
+        return true;
+    case CaptureAction::KeepScrolling:
+        step.pending = std::move(candidate);
+        step.hasPending = true;
+        step.pendingOverlap = v.overlap;
+        step.stillCount = 0;
+        return false;
+    case CaptureAction::AcceptFrame:
+        session_.keep(std::move(candidate));
+        step.kept = true;
+        return true;
+    case CaptureAction::LostOverlap:
+        break;
+    }
+    ending.failure = {CaptureError::LostOverlap, v.overlap, v.score};
+    return true;
 }
 
 }  // namespace

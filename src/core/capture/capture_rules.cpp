@@ -8,8 +8,6 @@
 
 namespace tf {
 
-std::atomic<bool> finishRequested{false};
-
 int32_t minimumSelectionSize(uint32_t dpi) { return dipsToPixels(32, dpi); }
 
 Rect normalizedSelection(Point anchor, Point current) {
@@ -71,12 +69,5 @@ bool framesNearlyIdentical(const PixelImage& a, const PixelImage& b) {
 int32_t keepScrollingOverlapLimit(int32_t frameHeight) {
     return static_cast<int32_t>(std::lround(static_cast<double>(frameHeight) * kKeepScrollingShare));
 }
-
-bool requestFinish() {
-    bool expected = false;
-    return finishRequested.compare_exchange_strong(expected, true);
-}
-
-void clearFinishRequest() { finishRequested.store(false); }
 
 }  // namespace tf

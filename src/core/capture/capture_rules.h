@@ -54,15 +54,22 @@ int32_t keepScrollingOverlapLimit(int32_t frameHeight);
 
 // --- finish request ---
 
-// Raised by Esc or by the capture overlay on a display change, cleared only
-// when a capture starts. Shared with the overlay's window procedure.
-extern std::atomic<bool> finishRequested;
+// Raised by a finish key or by the capture overlay on a display change,
+// cleared only when a capture starts. The first request wins: later ones
+// change nothing. Atomic, as the overlay may raise it while a loop polls it.
+class FinishLatch {
+public:
+    // Raises the latch from false to true; true when this call raised it.
+    bool request() {
+        bool expected = false;
+        return raised_.compare_exchange_strong(expected, true);
+    }
+    bool requested() const { return raised_.load(); }
+    // At the start of a capture.
+    void clear() { raised_.store(false); }
 
-// Raises the latch from false to true; true when this call raised it (the
-// first request wins, later ones change nothing).
-bool requestFinish();
-
-// At the start of a capture.
-void clearFinishRequest();
+private:
+    std::atomic<bool> raised_{false};
+};
 
 }  // namespace tf

@@ -75,30 +75,18 @@ bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
 }  // namespace
 
 ManualCapture::ManualCapture(ManualCaptureHost& host, const CaptureRequest& request)
-    : host_(host), request_(request) {}
+    : host_(host), session_(host, request) {}
 
 ManualTick ManualCapture::start() {
     if (running_ || outcome_.end != ManualCaptureEnd::NotStarted) return status();
-    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return status();
-
-    // Forget presses made before the capture; a key still held counts.
-    host_.escapeKeyState();
+    if (!session_.begin()) return status();
+    // Enter finishes a manual capture too: forget a press made before it.
     host_.enterKeyState();
-    clearFinishRequest();
-
     // The header keeps the automatic loop's layout; a delta of 0 says that no
     // wheel input was sent.
-    uint32_t wheelLines = 3;
-    if (!host_.wheelScrollLines(wheelLines)) wheelLines = 3;
-    const std::filesystem::path logFolder = host_.createLogFolder();
-    if (!logFolder.empty()) {
-        log_.open(logFolder / "capture.log.txt", std::ios::binary | std::ios::trunc);
-        if (log_.is_open() && log_.good()) writeCaptureLogHeader(log_, wheelLines, 0);
-    }
-    dumper_.folder = logFolder;
-    dumper_.sequence = 0;
+    session_.openLog(0);
 
-    PixelImage first = host_.grab();
+    PixelImage first = session_.grab();
     ++outcome_.grabs;
     previousGrab_ = first;
     lastJudged_ = first;
@@ -114,12 +102,12 @@ ManualTick ManualCapture::tick() {
     if (!running_) return status();
     // A finish requested by the overlay (a display change) must not judge a
     // picture of a screen that changed under the rectangle.
-    if (finishRequested.load()) {
+    if (session_.finishRequested()) {
         finish();
         return status();
     }
 
-    PixelImage grab = host_.grab();
+    PixelImage grab = session_.grab();
     ++outcome_.grabs;
     const uint64_t now = host_.tickCount();
     // While nothing moves, every grab equals the picture judged last: two
@@ -147,25 +135,26 @@ ManualTick ManualCapture::tick() {
 void ManualCapture::judge(const PixelImage& picture, bool rested) {
     ++outcome_.verdicts;
     for (;;) {
+        const PixelImage& last = session_.frames().back();
         const ProbeVerdict v =
-            classifyProbe({frames_.back(), hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
+            classifyProbe({last, hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
         stepMotion_ = v.stepMotion;
         // Only a picture the verdict cannot place is asked whether it is the
         // last frame repainted, so that motion is never taken for paint.
         const bool unplaced = v.action == CaptureAction::LostOverlap ||
-                              (v.action == CaptureAction::NoMotion && !framesNearlyIdentical(frames_.back(), picture));
-        if (unplaced && samePlaceRepainted(frames_.back(), picture)) {
+                              (v.action == CaptureAction::NoMotion && !framesNearlyIdentical(last, picture));
+        if (unplaced && samePlaceRepainted(last, picture)) {
             // The last frame was kept before the page had painted it: keep the
             // painted picture in its place (the same place, so the same overlaps).
             record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
-            strip_ = ManualStrip::Following;
-            FrameDumper again{dumper_.folder, lastKeptDump_};
-            dumpFrame(again, frames_.size() == 1 ? "initial" : "candidate", picture);
-            frames_.back() = picture;
+            session_.showStrip(ManualStrip::Following);
+            FrameDumper again{session_.dumper().folder, lastKeptDump_};
+            dumpFrame(again, session_.frames().size() == 1 ? "initial" : "candidate", picture);
+            session_.replaceLast(picture);
             return;
         }
         const bool untrusted = (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
-                               !trustedOverlap(frames_.back(), v.overlap, v.score);
+                               !trustedOverlap(last, v.overlap, v.score);
         const bool lost = v.action == CaptureAction::LostOverlap || untrusted;
         if (lost && hasPending_) {
             // A burst from a pending frame: keep the pending frame, which the
@@ -186,7 +175,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
         // waits as the pending frame, which a picture at rest replaces.
         if (action == CaptureAction::AcceptFrame && !rested) action = CaptureAction::KeepScrolling;
         record(action, v);
-        strip_ = action == CaptureAction::LostOverlap ? ManualStrip::ScrolledTooFar : ManualStrip::Following;
+        session_.showStrip(action == CaptureAction::LostOverlap ? ManualStrip::ScrolledTooFar : ManualStrip::Following);
         if (action == CaptureAction::KeepScrolling) {
             pending_ = picture;
             hasPending_ = true;
@@ -202,38 +191,34 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
 }
 
 bool ManualCapture::showsEarlierContent(const PixelImage& picture) const {
-    const PixelImage& last = frames_.back();
-    if (overlapsFromBelow(picture, last)) return true;
+    const std::vector<PixelImage>& frames = session_.frames();
+    if (overlapsFromBelow(picture, frames.back())) return true;
     // More than a frame up, the picture may still meet the frame kept before.
-    if (frames_.size() >= 2) {
-        const PixelImage& before = frames_[frames_.size() - 2];
+    if (frames.size() >= 2) {
+        const PixelImage& before = frames[frames.size() - 2];
         if (framesNearlyIdentical(before, picture) || overlapsFromBelow(picture, before)) return true;
     }
     return false;
 }
 
 void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
-    const ProbeRecord r{step_, probe_, action, v.overlap, v.score, v.expected};
-    host_.probeClassified(r);
-    if (log_.is_open() && log_.good()) writeProbeVerdictLog(log_, r.step, r.probe, action, v);
+    session_.recordProbe(step_, probe_, action, v);
     ++probe_;
 }
 
 void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
     // Only kept frames are dumped: the grabs of a manual capture go up as
     // well as down, and --stitch joins the dumps in order.
-    lastKeptDump_ = dumper_.sequence;
-    dumpFrame(dumper_, dumpLabel, frame);
-    frames_.push_back(std::move(frame));
-    const uint32_t n = static_cast<uint32_t>(frames_.size());
-    capturedFrameCount.exchange(n);
-    capturedHeightPx.exchange(static_cast<int64_t>(n) * frames_.front().height);
-    if (frames_.size() > 1) {
+    lastKeptDump_ = session_.dumper().sequence;
+    dumpFrame(session_.dumper(), dumpLabel, frame);
+    session_.keep(std::move(frame));
+    const size_t kept = session_.frames().size();
+    if (kept > 1) {
         // A new step: the frame kept is the one sought.
         ++step_;
         probe_ = 0;
     }
-    if (frames_.size() >= static_cast<size_t>(kMaxCaptureFrames)) fail({CaptureError::FrameLimit});
+    if (kept >= static_cast<size_t>(kMaxCaptureFrames)) fail({CaptureError::FrameLimit});
 }
 
 void ManualCapture::keepPending() {
@@ -252,43 +237,32 @@ void ManualCapture::finish() {
     }
     running_ = false;
     outcome_.end = ManualCaptureEnd::Finished;
-    outcome_.frameCount = frames_.size();
-    endLog(true, std::wstring());
-    host_.startStitchAndSave(std::move(frames_));
-    frames_.clear();
+    outcome_.frameCount = session_.frames().size();
+    session_.end({.reachedEnd = false, .finishedByUser = true, .failure = CaptureFailure{}});
 }
 
 void ManualCapture::fail(const CaptureFailure& failure) {
     running_ = false;
     hasPending_ = false;
     outcome_.end = ManualCaptureEnd::FrameLimit;
-    outcome_.frameCount = frames_.size();
+    outcome_.frameCount = session_.frames().size();
     outcome_.failure = failure;
-    endLog(false, host_.failureText(failure));
-    host_.failCapture(failure);
-    frames_.clear();
-}
-
-void ManualCapture::endLog(bool finishedByUser, const std::wstring& errorText) {
-    if (log_.is_open() && log_.good()) {
-        writeCaptureLogSummary(log_, frames_.size(), false, finishedByUser, errorText);
-        log_.flush();
-    }
-    log_.close();
+    session_.end({.reachedEnd = false, .finishedByUser = false, .failure = failure});
 }
 
 bool ManualCapture::finishKeyPressed() {
     // Both keys are read on every tick, so that neither keeps an old press.
     const uint16_t keys = host_.escapeKeyState() | host_.enterKeyState();
-    if ((keys & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing) requestFinish();
-    return finishRequested.load();
+    if ((keys & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing) session_.requestFinish();
+    return session_.finishRequested();
 }
 
 ManualTick ManualCapture::status() {
     ManualTick t;
     t.running = running_;
-    t.strip = strip_;
-    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? frames_.size() : outcome_.frameCount);
+    t.strip = session_.progress().strip;
+    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? session_.frames().size()
+                                                                                    : outcome_.frameCount);
     t.redraw = running_ && (t.frameCount != shownCount_ || t.strip != shownStrip_);
     shownCount_ = t.frameCount;
     shownStrip_ = t.strip;

@@ -14,16 +14,14 @@
 // timer again while `running`. A tick can show the frame-limit message box,
 // whose message loop delivers timer messages: arming the timer only after the
 // tick has returned keeps ticks from nesting. The host must outlive the
-// capture. The count of kept frames is also published in capturedFrameCount
-// and capturedHeightPx, as the automatic loop does.
+// capture. The progress (the count of kept frames, the strip) is also
+// published through the host, as the automatic loop publishes its own.
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <vector>
 
 #include "core/capture/capture_controller.h"
-#include "core/capture/capture_log.h"
+#include "core/capture/capture_session.h"
 #include "core/capture/probe_verdict.h"
 #include "ground/pixel_image.h"
 
@@ -38,17 +36,11 @@ public:
     virtual uint16_t enterKeyState() = 0;
 };
 
-// What the overlay's strip says while a manual capture runs.
-enum class ManualStrip : int32_t {
-    Following = 0,       // "Scroll the area at your own pace"
-    ScrolledTooFar = 1,  // the picture no longer overlaps the last kept frame
-};
-
 // The state after start or one tick, for the shell to show.
 struct ManualTick {
     bool running = false;  // false once the capture has ended: saved, failed or never started
     ManualStrip strip = ManualStrip::Following;
-    uint32_t frameCount = 0;  // frames kept so far (also in capturedFrameCount)
+    uint32_t frameCount = 0;  // frames kept so far (also published through the host)
     bool redraw = false;      // the strip or the count changed: draw the overlay again
 };
 
@@ -95,7 +87,7 @@ public:
 
     // One look at the area: grab, judge the picture once it has come to rest,
     // keep a paused pending frame, and finish on Esc, Enter or a finish
-    // request (`requestFinish`). Does nothing once the capture has ended.
+    // request (the host's finish latch). Does nothing once the capture has ended.
     ManualTick tick();
 
     bool running() const { return running_; }
@@ -109,13 +101,11 @@ private:
     void keepPending();
     void finish();
     void fail(const CaptureFailure& failure);
-    void endLog(bool finishedByUser, const std::wstring& errorText);
     bool finishKeyPressed();
     ManualTick status();
 
     ManualCaptureHost& host_;
-    CaptureRequest request_;
-    std::vector<PixelImage> frames_;
+    CaptureSession session_;
     PixelImage pending_;
     bool hasPending_ = false;
     int32_t pendingOverlap_ = 0;
@@ -128,11 +118,8 @@ private:
     uint64_t restSince_ = 0;      // when the picture of the last grab first showed
     uint64_t changingSince_ = 0;  // when the picture first differed from the one judged last
     bool changing_ = false;
-    ManualStrip strip_ = ManualStrip::Following;
     bool running_ = false;
-    FrameDumper dumper_;
     int32_t lastKeptDump_ = 0;  // sequence number of the last kept frame's dump
-    std::ofstream log_;
     ManualCaptureOutcome outcome_;
     uint32_t shownCount_ = 0;
     ManualStrip shownStrip_ = ManualStrip::Following;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <ostream>
 
-#include "core/capture/capture_controller.h"
+#include "core/capture/capture_host.h"
 #include "ground/pixel_image.h"
 #include "core/stitch/matcher.h"
 

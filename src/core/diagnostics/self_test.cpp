@@ -330,11 +330,10 @@ bool checkResizeDirection() {
 }
 
 bool checkFinishDebounce() {
-    clearFinishRequest();
-    const bool first = requestFinish();
-    const bool second = requestFinish();
-    const bool latched = finishRequested.load();
-    clearFinishRequest();
+    FinishLatch latch;
+    const bool first = latch.request();
+    const bool second = latch.request();
+    const bool latched = latch.requested();
     return first && !second && latched;
 }
 

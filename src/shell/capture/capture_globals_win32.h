@@ -1,6 +1,6 @@
 #pragma once
 // The capture's own process-wide values (GUI thread), owned by the selection
-// overlay; the controller, the drawing and the main window read them.
+// overlay; the capture driver, the drawing and the main window read them.
 
 #include <windows.h>
 
@@ -17,10 +17,22 @@ extern Rect overlayBounds;        // where the overlay window lies
 extern uint32_t overlayDpi;       // DPI of every DIP size the overlay draws
 extern uint64_t captureStartTick; // when the rectangle was accepted
 
-// A manual capture's state for the strip; written by capture_host_win32.cpp,
-// which drives that capture.
-extern bool manualCaptureRunning;
-extern ManualStrip manualStrip;
+// What the overlay shows of the capture that runs or was just handed to the
+// save. One record, owned by the capture driver in capture_host_win32.cpp and
+// written only there: both loops publish their progress into it through the
+// capture host, and the driver marks a manual capture's start and end.
+struct CaptureProgressRecord {
+    uint32_t frameCount = 0;     // frames kept so far; while saving, the frames handed over
+    int64_t heightPx = 0;        // frames kept × the height of the first frame
+    bool manualRunning = false;  // a manual capture runs: the strip tells the person what to do
+    ManualStrip strip = ManualStrip::Following;
+};
+const CaptureProgressRecord& captureProgress();
+
+// Asks the running capture to end and save what it has (the overlay, on a
+// display change); the capture hears of it through its host.
+void requestCaptureFinish();
+
 // How the last capture moved the page, for the result page's subtitle.
 // Written by capture_host_win32.cpp.
 enum class CaptureKind : int32_t {

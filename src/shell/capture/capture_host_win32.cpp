@@ -1,5 +1,6 @@
-// The Windows side of the capture loops: the controllers' host over the real
-// input, clock and screen, and the timer that drives a manual capture.
+// The Windows side of the capture loops: the loops' host over the real input,
+// clock and screen, the capture driver that owns what the overlay shows of a
+// capture and its finish request, and the timer that drives a manual capture.
 
 #include <windows.h>
 
@@ -11,7 +12,6 @@
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_log.h"
-#include "core/capture/capture_rules.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/screen_grab_win32.h"
 #include "core/settings/settings.h"
@@ -24,6 +24,9 @@ namespace {
 
 class WindowsCaptureHost : public ManualCaptureHost {
 public:
+    // Both are the capture driver's and outlive the host.
+    WindowsCaptureHost(FinishLatch& finish, CaptureProgressRecord& progress) : finish_(finish), progress_(progress) {}
+
     bool wheelScrollLines(uint32_t& lines) override {
         UINT value = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &value, 0)) return false;
@@ -48,9 +51,15 @@ public:
     uint64_t tickCount() override { return GetTickCount64(); }
     uint16_t escapeKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)); }
     uint16_t enterKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_RETURN)); }
-    PixelImage grab() override { return grabScreenRect(captureRect); }
+    PixelImage grab(const Rect& rect) override { return grabScreenRect(rect); }
     std::filesystem::path createLogFolder() override {
         return createCaptureLogFolder(settings.captureLoggingEnabled, executableFolder());
+    }
+    FinishLatch& finishLatch() override { return finish_; }
+    void publishProgress(const CaptureProgress& progress) override {
+        progress_.frameCount = progress.frameCount;
+        progress_.heightPx = progress.heightPx;
+        progress_.strip = progress.strip;
     }
     bool saveInProgress() override { return tf::saveInProgress; }
     UiState uiState() override { return currentUiState(); }
@@ -62,6 +71,10 @@ public:
         failCaptureAndShowMain(text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
     void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(std::move(frames)); }
+
+private:
+    FinishLatch& finish_;
+    CaptureProgressRecord& progress_;
 };
 
 // A manual capture between timer ticks. The host is declared first so that
@@ -69,10 +82,22 @@ public:
 struct ManualSession {
     WindowsCaptureHost host;
     ManualCapture capture;
-    explicit ManualSession(const CaptureRequest& request) : capture(host, request) {}
+    ManualSession(FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
+        : host(finish, progress), capture(host, request) {}
 };
 
-std::unique_ptr<ManualSession> manualSession;
+// The program's captures, one at a time: what the overlay shows of the one
+// that runs, the finish request the overlay raises, and a manual capture
+// between its ticks.
+struct CaptureDriver {
+    CaptureProgressRecord progress;
+    FinishLatch finish;
+    std::unique_ptr<ManualSession> manual;
+};
+
+// The one driver of the GUI thread. Timer and window messages reach it
+// through the functions below, which carry no context of their own.
+CaptureDriver captureDriver;
 
 UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 
@@ -80,49 +105,48 @@ UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 // one-shot (killed when it fires, armed again here) so that a message box
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
 void followManualTick(const ManualTick& t) {
-    if (t.redraw) {
-        manualStrip = t.strip;
-        if (overlayWindow != nullptr && currentUiState() == UiState::Capturing) redrawOverlay();
-    }
+    if (t.redraw && overlayWindow != nullptr && currentUiState() == UiState::Capturing) redrawOverlay();
     if (t.running && mainWindow != nullptr && SetTimer(mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) return;
     if (t.running) {
         // Without a timer nothing would ever look at the area again: save
         // what was kept rather than leave the overlay up for ever.
-        requestFinish();
-        followManualTick(manualSession->capture.tick());
+        captureDriver.finish.request();
+        followManualTick(captureDriver.manual->capture.tick());
         return;
     }
-    manualCaptureRunning = false;
-    manualStrip = ManualStrip::Following;
-    manualSession.reset();
+    captureDriver.progress.manualRunning = false;
+    captureDriver.progress.strip = ManualStrip::Following;
+    captureDriver.manual.reset();
 }
 
 }  // namespace
 
-bool manualCaptureRunning = false;
 CaptureKind lastCaptureKind = CaptureKind::Scrolled;
-ManualStrip manualStrip = ManualStrip::Following;
+
+const CaptureProgressRecord& captureProgress() { return captureDriver.progress; }
+
+void requestCaptureFinish() { captureDriver.finish.request(); }
 
 void runCaptureFromMainWindow() {
     const CaptureRequest request{captureRect, captureRectValid};
     if (settings.scrollMode == ScrollMode::Manual) {
-        if (manualSession) return;  // one capture at a time; the running one owns the overlay
+        if (captureDriver.manual) return;  // one capture at a time; the running one owns the overlay
         lastCaptureKind = CaptureKind::PersonScrolled;
-        manualSession = std::make_unique<ManualSession>(request);
-        manualCaptureRunning = true;
-        manualStrip = ManualStrip::Following;
-        followManualTick(manualSession->capture.start());
+        captureDriver.progress = CaptureProgressRecord{.manualRunning = true};
+        captureDriver.manual = std::make_unique<ManualSession>(captureDriver.finish, captureDriver.progress, request);
+        followManualTick(captureDriver.manual->capture.start());
         return;
     }
-    WindowsCaptureHost host;
+    captureDriver.progress = CaptureProgressRecord{};
+    WindowsCaptureHost host(captureDriver.finish, captureDriver.progress);
     const CaptureOutcome outcome = runCapture(host, request);
     lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
 void onManualCaptureTimer() {
     if (mainWindow != nullptr) KillTimer(mainWindow, manualTimer());
-    if (!manualSession) return;
-    followManualTick(manualSession->capture.tick());
+    if (!captureDriver.manual) return;
+    followManualTick(captureDriver.manual->capture.tick());
 }
 
 }  // namespace tf

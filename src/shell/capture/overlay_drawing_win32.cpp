@@ -215,13 +215,13 @@ std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
                                    : stage == 1 ? tr(texts::encodingStage)
                                                 : tr(texts::writingStage);
         std::swprintf(buf, 96, tr(texts::savingStatus),
-                      static_cast<unsigned>(capturedFrameCount.load()), stageText);
+                      static_cast<unsigned>(captureProgress().frameCount), stageText);
         return buf;
     }
     if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
         std::swprintf(buf, 96, tr(texts::capturingStatus),
-                      static_cast<unsigned>(capturedFrameCount.load()),
-                      static_cast<unsigned long long>(capturedHeightPx.load()));
+                      static_cast<unsigned>(captureProgress().frameCount),
+                      static_cast<unsigned long long>(captureProgress().heightPx));
         return buf;
     }
     return {};
@@ -252,8 +252,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     const StripFonts fonts;
 
     // A manual capture tells the person what to do: scroll, or scroll back.
-    const bool manual = mode == UiState::Capturing && manualCaptureRunning;
-    const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
+    const bool manual = mode == UiState::Capturing && captureProgress().manualRunning;
+    const bool warning = manual && captureProgress().strip == ManualStrip::ScrolledTooFar;
     const std::wstring title = stripTitle(mode, manual, warning);
     const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
     const uint64_t now = GetTickCount64();

@@ -98,7 +98,6 @@ void acceptRectangle(const Rect& chosen, POINT anchor) {
     forgetSavedCapture();
     captureRectValid = true;
     const uint32_t newDpi = dpiForPoint(anchor, overlayDpi);
-    resetCapturedProgress();
     captureStartTick = GetTickCount64();
 
     setUiState(UiState::Capturing);
@@ -214,7 +213,7 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (selecting) {
             cancelSelection();
         } else if (currentUiState() == UiState::Capturing) {
-            requestFinish();  // the capture ends and saves what it has
+            requestCaptureFinish();  // the capture ends and saves what it has
         }
         return 0;
     case WM_TIMER:

@@ -57,8 +57,9 @@ TEST(CaptureController, PageThatDoesNotScrollGivesOneFrameAfterThreeStillProbes)
     }
     ASSERT_EQ(s.handedOver.size(), 1u);
     EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
-    EXPECT_EQ(capturedFrameCount.load(), 1u);
-    EXPECT_EQ(capturedHeightPx.load(), 240);
+    ASSERT_FALSE(s.published.empty());
+    EXPECT_EQ(s.published.back().frameCount, 1u);
+    EXPECT_EQ(s.published.back().heightPx, 240);
     EXPECT_TRUE(out.pageNeverMoved);
 }
 
@@ -330,7 +331,7 @@ TEST(CaptureController, FinishRequestedByTheOverlayEndsTheCapture) {
     struct RequestingHost : SimulatedScreen {
         using SimulatedScreen::SimulatedScreen;
         uint32_t sendWheel(int32_t delta) override {
-            if (notchTimes.size() == 1) requestFinish();  // a display change during the second notch
+            if (notchTimes.size() == 1) finish.request();  // a display change during the second notch
             return SimulatedScreen::sendWheel(delta);
         }
     };
@@ -339,6 +340,79 @@ TEST(CaptureController, FinishRequestedByTheOverlayEndsTheCapture) {
     EXPECT_TRUE(out.finishedByUser);
     EXPECT_EQ(s.handedOver.size(), 2u);
     EXPECT_TRUE(stitchesInto(s, s.expectedImage(100)));
+}
+
+TEST(CaptureController, FinishRequestedBeforeTheStartIsForgotten) {
+    SimulatedScreen s = screenFor(320, 240, 200, {.rowsPerNotch = 100});
+    s.finish.request();  // left over from an earlier capture
+    const CaptureOutcome out = capture(s);
+    EXPECT_FALSE(out.finishedByUser);
+    EXPECT_TRUE(out.reachedEnd);
+}
+
+// The pointer is hidden for every grab and shown again, as often as it was
+// hidden, before the frames are handed over or the failure is shown: however
+// the capture ends.
+TEST(CaptureController, PointerIsHiddenForTheGrabsAndRestoredOnEveryEnding) {
+    struct Case {
+        const char* name;
+        int32_t span;
+        ScrollModel model;
+        int32_t escAtNotch = -1;
+        int32_t refuseWheelFromNotch = -1;
+        int32_t initialShowCount = 0;
+        const char* event = "stitch";
+    } cases[] = {
+        {"end of the page", 300, {.rowsPerNotch = 100}},
+        {"Esc", 1000, {.rowsPerNotch = 60}, 1},
+        {"lost overlap", 1200, {.notchRows = {100, 400}}, -1, -1, 0, "fail error"},
+        {"refused wheel input", 1000, {.rowsPerNotch = 100}, -1, 2, 0, "fail error"},
+        {"frame limit", 100 * 100, {.rowsPerNotch = 100}, -1, -1, 0, "fail error"},
+        {"pointer shown twice over", 300, {.rowsPerNotch = 100}, -1, -1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = screenFor(300, 200, c.span, c.model);
+        s.escAtNotch = c.escAtNotch;
+        s.escDelayMs = 100;
+        s.refuseWheelFromNotch = c.refuseWheelFromNotch;
+        s.cursorShowCount = c.initialShowCount;
+        capture(s);
+        EXPECT_GT(s.grabs, 1);
+        EXPECT_EQ(s.grabsWithCursorShowing, 0);
+        EXPECT_EQ(s.cursorShowCountAtEnd, c.initialShowCount);
+        EXPECT_EQ(s.cursorShowCount, c.initialShowCount);
+        EXPECT_EQ(s.events, std::vector<std::string>{c.event});
+    }
+}
+
+TEST(CaptureController, PointerAlreadyHiddenIsLeftAlone) {
+    SimulatedScreen s = screenFor(300, 200, 300, {.rowsPerNotch = 100});
+    s.cursorShowCount = -1;
+    capture(s);
+    EXPECT_TRUE(s.stitchStarted);
+    EXPECT_EQ(s.cursorShowCount, -1);
+}
+
+// Every grab is of the requested rectangle, and the wheel goes to its centre.
+TEST(CaptureController, GrabsTheRequestedRectangle) {
+    SimulatedScreen s = screenFor(300, 200, 300, {.rowsPerNotch = 100});
+    const Rect requested{s.rect.left + 10, s.rect.top + 20, s.rect.right - 30, s.rect.bottom - 4};
+    runCapture(s, CaptureRequest{requested, true});
+    ASSERT_TRUE(s.stitchStarted);
+    EXPECT_EQ(s.grabbedRects, std::vector<Rect>(static_cast<size_t>(s.grabs), requested));
+    EXPECT_EQ(s.position(), s.maxPosition());
+}
+
+// The overlay's count and height follow every kept frame, up to the frames
+// handed over.
+TEST(CaptureController, PublishesTheProgressOfEveryKeptFrame) {
+    SimulatedScreen s = screenFor(300, 200, 700, {.rowsPerNotch = 100});
+    capture(s);
+    ASSERT_TRUE(s.stitchStarted);
+    std::vector<CaptureProgress> expected;
+    for (uint32_t n = 1; n <= s.handedOver.size(); ++n) expected.push_back({n, int64_t{n} * 200});
+    EXPECT_EQ(s.published, expected);
 }
 
 // Under a fixed 30-row header on 260-row frames the matcher skips only 26

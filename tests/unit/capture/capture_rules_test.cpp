@@ -125,15 +125,14 @@ TEST(KeepScrolling, OverlapLimitRoundsHalfUp) {
 }
 
 TEST(FinishRequest, FirstRequestWins) {
-    clearFinishRequest();
-    EXPECT_FALSE(finishRequested.load());
-    EXPECT_TRUE(requestFinish());
-    EXPECT_FALSE(requestFinish());
-    EXPECT_TRUE(finishRequested.load());
-    clearFinishRequest();
-    EXPECT_FALSE(finishRequested.load());
-    EXPECT_TRUE(requestFinish());
-    clearFinishRequest();
+    FinishLatch latch;
+    EXPECT_FALSE(latch.requested());
+    EXPECT_TRUE(latch.request());
+    EXPECT_FALSE(latch.request());
+    EXPECT_TRUE(latch.requested());
+    latch.clear();
+    EXPECT_FALSE(latch.requested());
+    EXPECT_TRUE(latch.request());
 }
 
 }  // namespace

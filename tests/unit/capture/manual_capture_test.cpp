@@ -306,7 +306,7 @@ TEST(ManualCapture, FinishRequestedByTheOverlayEndsWithoutAnotherGrab) {
     SimulatedScreen s = screenFor(320, 240, 300, {}, 1);
     ManualCapture capture(s, CaptureRequest{s.rect, true});
     capture.start();
-    requestFinish();
+    s.finish.request();
     const int32_t grabs = s.grabs;
     EXPECT_FALSE(capture.tick().running);
     EXPECT_EQ(s.grabs, grabs);
@@ -352,16 +352,66 @@ std::vector<std::string> logLines(const std::filesystem::path& folder) {
     return lines;
 }
 
+// Down, too far, back, up a little, and on to the end.
+Script tooFarAndBack() {
+    Script script{{{200, 100}, {600, 40}, {1000, 300}, {1800, -200}, {2600, -50}}, 0, FinishKey::Esc};
+    test::appendTo(script.scrolls, steady(3200, 400, 10, 100));
+    script.finishAtMs = 3200 + 10 * 400 + 1500;
+    return script;
+}
+
+// The overlay hears of every kept frame and every change of the strip
+// through the host, each once.
+TEST(ManualCapture, PublishesEveryKeptFrameAndEveryChangeOfTheStrip) {
+    SimulatedScreen s = screenFor(320, 240, 900, {.animationMs = 150}, 12);
+    const ManualRun run = runManual(s, tooFarAndBack());
+    ASSERT_TRUE(run.warned);
+    ASSERT_TRUE(s.stitchStarted);
+    ASSERT_FALSE(s.published.empty());
+    EXPECT_EQ(s.published.front(), (CaptureProgress{1, 240, ManualStrip::Following}));
+    bool warned = false;
+    for (size_t i = 1; i < s.published.size(); ++i) {
+        const CaptureProgress& before = s.published[i - 1];
+        const CaptureProgress& now = s.published[i];
+        SCOPED_TRACE(i);
+        EXPECT_NE(now, before);
+        EXPECT_TRUE(now.frameCount == before.frameCount || now.frameCount == before.frameCount + 1);
+        EXPECT_EQ(now.heightPx, int64_t{now.frameCount} * 240);
+        warned |= now.strip == ManualStrip::ScrolledTooFar;
+    }
+    EXPECT_TRUE(warned);
+    EXPECT_EQ(s.published.back().frameCount, s.handedOver.size());
+    EXPECT_EQ(s.published.back().strip, run.ticks.back().strip);
+}
+
+TEST(ManualCapture, GrabsTheRequestedRectangleOnly) {
+    SimulatedScreen s = screenFor(320, 240, 300, {}, 1);
+    const Rect requested{s.rect.left + 8, s.rect.top, s.rect.right, s.rect.bottom - 16};
+    ManualCapture capture(s, CaptureRequest{requested, true});
+    capture.start();
+    for (int i = 0; i < 4; ++i) {
+        s.advance(50);
+        capture.tick();
+    }
+    ASSERT_EQ(s.grabs, 5);
+    EXPECT_EQ(s.grabbedRects, std::vector<Rect>(5, requested));
+}
+
+TEST(ManualCapture, FinishRequestedBeforeTheStartIsForgotten) {
+    SimulatedScreen s = screenFor(320, 240, 300, {}, 1);
+    s.finish.request();  // left over from an earlier capture
+    ManualCapture capture(s, CaptureRequest{s.rect, true});
+    EXPECT_TRUE(capture.start().running);
+    s.advance(50);
+    EXPECT_TRUE(capture.tick().running);
+}
+
 TEST(ManualCapture, LoggedCaptureStitchesOfflineIntoTheSameImage) {
     test::ScratchDir frames;
     test::ScratchDir out;
     SimulatedScreen s = screenFor(320, 240, 900, {.animationMs = 150}, 12);
     s.logFolder = frames.path();
-    // Down, too far, back, up a little, and on to the end.
-    Script script{{{200, 100}, {600, 40}, {1000, 300}, {1800, -200}, {2600, -50}}, 0, FinishKey::Esc};
-    test::appendTo(script.scrolls, steady(3200, 400, 10, 100));
-    script.finishAtMs = 3200 + 10 * 400 + 1500;
-    const ManualRun run = runManual(s, script);
+    const ManualRun run = runManual(s, tooFarAndBack());
     ASSERT_TRUE(run.warned);
     ASSERT_TRUE(s.stitchStarted);
 

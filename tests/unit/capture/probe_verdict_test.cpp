@@ -24,8 +24,8 @@ struct RecordingScreen : SimulatedScreen {
     PixelImage first;
     PixelImage latest;
     std::vector<PixelImage> judged;
-    PixelImage grab() override {
-        latest = SimulatedScreen::grab();
+    PixelImage grab(const Rect& rect) override {
+        latest = SimulatedScreen::grab(rect);
         if (grabs == 1) first = latest;
         return latest;
     }

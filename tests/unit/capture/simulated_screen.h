@@ -72,6 +72,12 @@ public:
     int32_t sleeps = 0;
     int32_t logFolderRequests = 0;
     int32_t cursorMoves = 0;
+    std::vector<CaptureProgress> published;  // every progress report, in order
+    std::vector<Rect> grabbedRects;          // the rectangle of every grab
+    int32_t grabsWithCursorShowing = 0;
+    int32_t cursorShowCountAtEnd = 0;       // display count when the loop failed or handed over
+    // Raised by a test as the overlay would on a display change.
+    FinishLatch finish;
 
     // A person's scrolling: `rows` down (negative: up) from where the page is heading.
     void scrollBy(int32_t rows) {
@@ -139,8 +145,10 @@ public:
     uint64_t tickCount() override { return now_; }
     uint16_t escapeKeyState() override { return keyState(escHeld, lastEscQuery_); }
     uint16_t enterKeyState() override { return keyState(enterHeld, lastEnterQuery_); }
-    PixelImage grab() override {
+    PixelImage grab(const Rect& grabbed) override {
         ++grabs;
+        grabbedRects.push_back(grabbed);
+        if (cursorShowCount >= 0) ++grabsWithCursorShowing;
         PixelImage f(content_.width, frameHeight_);
         const int32_t pos = positionAt(now_);
         int32_t y = 0;
@@ -161,10 +169,13 @@ public:
         ++logFolderRequests;
         return logFolder;
     }
+    FinishLatch& finishLatch() override { return finish; }
+    void publishProgress(const CaptureProgress& progress) override { published.push_back(progress); }
     bool saveInProgress() override { return saving; }
     UiState uiState() override { return state; }
     std::wstring failureText(const CaptureFailure& f) override { return captureFailureText(f, language); }
     void failCapture(const CaptureFailure& f) override {
+        cursorShowCountAtEnd = cursorShowCount;
         state = UiState::Failed;
         failures.push_back(f);
         messages.push_back(captureFailureText(f, language));
@@ -172,6 +183,7 @@ public:
     }
     void probeClassified(const ProbeRecord& r) override { probes.push_back(r); }
     void startStitchAndSave(std::vector<PixelImage> frames) override {
+        cursorShowCountAtEnd = cursorShowCount;
         stitchStarted = true;
         handedOver = std::move(frames);
         events.push_back("stitch");

@@ -1,0 +1,86 @@
+#pragma once
+// What the automatic and the manual capture loop share of one capture: the
+// start conditions, the system's wheel setting, the capture log with its frame
+// dumps, the finish request, the kept frames with the progress published for
+// them, and the ending that hands the frames to stitch-and-save or fails. Each
+// loop decides only how it looks at the area and which grabs it keeps.
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/capture/capture_host.h"
+#include "core/capture/capture_log.h"
+#include "ground/pixel_image.h"
+
+namespace tf {
+
+struct ProbeVerdict;
+
+// How a capture ended, as the summary line of its log tells it.
+struct CaptureEnding {
+    bool reachedEnd = false;
+    bool finishedByUser = false;
+    CaptureFailure failure;  // kind None: the frames go to stitch-and-save
+};
+
+class CaptureSession {
+public:
+    // The host must outlive the session.
+    CaptureSession(CaptureHost& host, const CaptureRequest& request);
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    // Checks the start conditions (not saving, Capturing, a valid rectangle).
+    // When they hold, reads the system's wheel setting (3 lines when it cannot
+    // be read), forgets an Esc press made before the capture (a key still held
+    // counts) and an earlier finish request, and returns true; otherwise
+    // nothing has happened.
+    bool begin();
+    uint32_t wheelScrollLines() const { return wheelLines_; }
+    const Rect& rect() const { return request_.rect; }
+
+    // Opens the capture log with its header when logging is on (a delta of 0
+    // says that no wheel input is sent) and points the frame dumps at its folder.
+    void openLog(int32_t wheelDelta);
+    // A grab of the rectangle, dumped under `label` ("initial", "candidate", "settle").
+    PixelImage grabDumped(const char* label);
+    // A grab of the rectangle that is not dumped.
+    PixelImage grab();
+    FrameDumper& dumper() { return dumper_; }
+
+    // Tells the host the verdict, then logs it with the action taken.
+    void recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict);
+
+    const std::vector<PixelImage>& frames() const { return frames_; }
+    // Appends a kept frame and publishes the progress.
+    void keep(PixelImage frame);
+    // The last kept frame as it looks once painted: the same place, the same progress.
+    void replaceLast(PixelImage frame);
+    const CaptureProgress& progress() const { return progress_; }
+    // What a manual capture's strip says; published when it changes.
+    void showStrip(ManualStrip strip);
+
+    // True when this call raised the finish request.
+    bool requestFinish() { return host_.finishLatch().request(); }
+    bool finishRequested() { return host_.finishLatch().requested(); }
+
+    // Writes the log's summary line and closes the log, then hands the kept
+    // frames to stitch-and-save, or on a failure tells the host and drops them.
+    void end(const CaptureEnding& ending);
+
+private:
+    bool logOpen() const { return log_.is_open() && log_.good(); }
+    void publish() { host_.publishProgress(progress_); }
+
+    CaptureHost& host_;
+    const CaptureRequest request_;
+    uint32_t wheelLines_ = 3;
+    std::ofstream log_;
+    FrameDumper dumper_;
+    std::vector<PixelImage> frames_;
+    CaptureProgress progress_;
+};
+
+}  // namespace tf

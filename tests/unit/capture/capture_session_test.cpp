@@ -1,0 +1,100 @@
+// The start, the progress and the ending that both capture loops share.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/capture/capture_session.h"
+#include "simulated_screen.h"
+#include "test_support.h"
+
+namespace tf {
+namespace {
+
+using test::makeDocumentPage;
+using test::SimulatedScreen;
+
+SimulatedScreen stillScreen() { return SimulatedScreen(makeDocumentPage(200, 120, 1), 120, {}); }
+
+TEST(CaptureSession, BeginsOnlyWhenCapturingWithAValidRectangleAndNoSave) {
+    struct Case {
+        const char* name;
+        UiState state;
+        bool saving;
+        bool rectValid;
+        bool begins;
+    } cases[] = {
+        {"capturing", UiState::Capturing, false, true, true},
+        {"selecting", UiState::Selecting, false, true, false},
+        {"saving", UiState::Capturing, true, true, false},
+        {"no rectangle", UiState::Capturing, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = stillScreen();
+        s.state = c.state;
+        s.saving = c.saving;
+        s.finish.request();
+        CaptureSession session(s, CaptureRequest{s.rect, c.rectValid});
+        EXPECT_EQ(session.begin(), c.begins);
+        // A session that did not begin leaves an earlier finish request alone.
+        EXPECT_EQ(s.finish.requested(), !c.begins);
+        EXPECT_EQ(s.grabs, 0);
+        EXPECT_EQ(s.logFolderRequests, 0);
+    }
+}
+
+TEST(CaptureSession, WheelSettingThatCannotBeReadCountsAsThreeLines) {
+    for (bool readable : {true, false}) {
+        SCOPED_TRACE(readable);
+        SimulatedScreen s = stillScreen();
+        s.wheelLines = 7;
+        s.wheelLinesReadable = readable;
+        CaptureSession session(s, CaptureRequest{s.rect, true});
+        ASSERT_TRUE(session.begin());
+        EXPECT_EQ(session.wheelScrollLines(), readable ? 7u : 3u);
+    }
+}
+
+TEST(CaptureSession, PublishesKeptFramesAndStripChangesOnly) {
+    SimulatedScreen s = stillScreen();
+    CaptureSession session(s, CaptureRequest{s.rect, true});
+    ASSERT_TRUE(session.begin());
+    session.keep(session.grab());
+    session.showStrip(ManualStrip::Following);  // unchanged: nothing to tell
+    session.keep(session.grab());
+    session.showStrip(ManualStrip::ScrolledTooFar);
+    session.replaceLast(session.grab());  // the same place: the same progress
+    EXPECT_EQ(s.published, (std::vector<CaptureProgress>{{1, 120, ManualStrip::Following},
+                                                         {2, 240, ManualStrip::Following},
+                                                         {2, 240, ManualStrip::ScrolledTooFar}}));
+    EXPECT_EQ(session.frames().size(), 2u);
+}
+
+TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {
+    for (bool failed : {false, true}) {
+        SCOPED_TRACE(failed);
+        test::ScratchDir dir;
+        SimulatedScreen s = stillScreen();
+        s.logFolder = dir.path();
+        CaptureSession session(s, CaptureRequest{s.rect, true});
+        ASSERT_TRUE(session.begin());
+        session.openLog(-120);
+        session.keep(session.grabDumped("initial"));
+        const CaptureFailure failure = failed ? CaptureFailure{CaptureError::WheelInputFailed} : CaptureFailure{};
+        session.end({.reachedEnd = !failed, .finishedByUser = false, .failure = failure});
+        EXPECT_TRUE(session.frames().empty());
+        EXPECT_EQ(s.events, std::vector<std::string>{failed ? "fail error" : "stitch"});
+        EXPECT_EQ(s.handedOver.size(), failed ? 0u : 1u);
+        EXPECT_EQ(test::readFile(dir / "capture.log.txt"),
+                  failed ? "wheelScrollLines=3 wheelDelta=-120\r\n"
+                           "acceptedFrames=1 reachedEnd=0 finishRequested=0 error=Mouse-wheel input could not be "
+                           "sent, so the capture was stopped.\r\n"
+                         : "wheelScrollLines=3 wheelDelta=-120\r\n"
+                           "acceptedFrames=1 reachedEnd=1 finishRequested=0 error=\r\n");
+    }
+}
+
+}  // namespace
+}  // namespace tf
