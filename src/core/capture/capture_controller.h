@@ -12,6 +12,7 @@
 
 #include "ground/rect.h"
 #include "core/app/ui_state.h"
+#include "core/tuning.h"
 #include "ground/pixel_image.h"
 
 namespace tf {
@@ -101,8 +102,6 @@ struct CaptureOutcome {
 extern std::atomic<uint32_t> capturedFrameCount;
 extern std::atomic<int64_t> capturedHeightPx;
 void resetCapturedProgress();
-
-inline constexpr int32_t kMaxCaptureFrames = 100;
 
 CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request);
 

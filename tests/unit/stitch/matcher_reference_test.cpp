@@ -11,7 +11,7 @@
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
 #include "reference_matcher.h"
-#include "core/stitch/matcher.h"
+#include "core/stitch/matcher_internal.h"
 #include "core/stitch/side_panels.h"
 #include "test_support.h"
 

@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "core/image/png_codec.h"
-#include "core/stitch/matcher.h"
+#include "core/stitch/matcher_internal.h"
 #include "test_support.h"
 
 namespace tf {
