@@ -59,14 +59,14 @@ inline constexpr int32_t kMatcherMinShiftRows = 8;
 inline constexpr int32_t kSmallShiftMaxRows = kMatcherMinShiftRows - 1;
 
 // A bin of a row profile shows content when its ink, or its edge strength
-// times kContentEdgeWeight, reaches kContentLimit (of 255): a faint rule or a
-// light tint counts, a uniform background does not. Thin dark text has strong
-// edges and little ink per bin, hence the weight.
+// times kContentEdgeWeight, reaches kContentLimit (of 255): bins of plain
+// background on both sides say nothing about a shift and are left out of a
+// candidate's cost, while the faintest rule or tint still counts.
 inline constexpr float kContentLimit = 0.8f;
 inline constexpr float kContentEdgeWeight = 1.5f;
 
 // Weight of the edge difference against the ink difference in a candidate's
-// cost: edges move with the content but also change with anti-aliasing.
+// cost: both move with the content, the ink is the steadier of the two.
 inline constexpr double kCostEdgeWeight = 0.65;
 
 // Mean |ΔY| per sampled pixel up to which rows or columns count as unchanged
@@ -80,10 +80,6 @@ inline constexpr double kUnchangedMeanLuma = 2.5;
 // (0x0001), so that a short press between two polls is not missed.
 inline constexpr uint16_t kKeyDownOrPressed = 0x8001;
 
-// Wheel lines per notch when the system setting cannot be read: the system's
-// own default.
-inline constexpr uint32_t kDefaultWheelLines = 3;
-
 // Esc is polled this often during every wait, so a stop takes effect at once.
 inline constexpr uint32_t kPollMs = 15;
 
@@ -94,10 +90,6 @@ inline constexpr uint32_t kWheelWaitMs = 300;
 // the page at rest; a page still animating after five is judged as it is.
 inline constexpr uint32_t kSettleWaitMs = 80;
 inline constexpr int32_t kSettleGrabs = 5;
-
-// After the cursor was moved to the area's centre: hover effects under it
-// (highlighted rows, tooltips cancelled) repaint before the first grab.
-inline constexpr uint32_t kCursorSettleMs = 180;
 
 // ShowCursor keeps a counter; a host that never reports it negative must not
 // keep the loop going for ever.
@@ -145,10 +137,9 @@ inline constexpr uint64_t kManualMovingMs = 250;
 // for a later picture to count as that frame repainted in place.
 inline constexpr int32_t kRepaintMinContentRows = 32;
 
-// A person can leave any overlap, and a join of a few dozen rows of a page with
-// repeating rows (tables, lists) can match at the wrong place with a small
-// but non-zero mismatch. An overlap under a quarter of the frame is trusted
-// only when its score is at most this (its rows agree nearly exactly).
+// A short overlap left by the person (under a quarter of the frame) is trusted
+// only when it scores at most this: its rows agree nearly exactly, as a join
+// at the wrong place of repeating rows does not.
 inline constexpr double kExactMatchScore = 3.0;
 
 }  // namespace tf

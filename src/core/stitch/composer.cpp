@@ -83,8 +83,8 @@ std::string pairNote(size_t pairNumber, const std::string& what) {
 // showed; the capture's panels (a two-thirds majority) may differ, and then the
 // pair's own are tried before it is refused. A pair the matcher cannot see,
 // because the page moved fewer than kMatcherMinShiftRows rows (the last notch
-// of a page), is joined by that shift when its rows agree at least as well as the matcher's
-// answer. Every decision beyond the matcher's own becomes a note, written to
+// of a page), is joined by that shift when its rows agree at least as well as
+// the matcher's answer. Every decision beyond the matcher's own becomes a note, written to
 // the stitch log ahead of the pair line. Pure: the same frames and expectation
 // give the same join on any thread.
 PairJoin joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNumber, int32_t expected,
