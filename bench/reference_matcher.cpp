@@ -81,27 +81,15 @@ double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov
         const float* aEdge = &prev.edge[a];
         const float* nEdge = &next.edge[n];
         for (int b = 0; b < kBins; ++b) {
-            const float m = std::max({aInk[b], nInk[b], 1.5f * aEdge[b], 1.5f * nEdge[b]});
-            if (m < 0.8f) continue;
+            const float m = std::max({aInk[b], nInk[b], kContentEdgeWeight * aEdge[b], kContentEdgeWeight * nEdge[b]});
+            if (m < kContentLimit) continue;
             cost[b] += static_cast<double>(std::fabs(aInk[b] - nInk[b])) +
-                       0.65 * static_cast<double>(std::fabs(aEdge[b] - nEdge[b]));
+                       kCostEdgeWeight * static_cast<double>(std::fabs(aEdge[b] - nEdge[b]));
             ++count[b];
         }
     }
 
-    int64_t total = 0;
-    double values[kBins];
-    int n = 0;
-    for (int b = 0; b < kBins; ++b) {
-        total += count[b];
-        if (count[b] >= 6) values[n++] = cost[b] / count[b];
-    }
-    if (total < 40 || n < 4) return kInvalidScore;
-    std::sort(values, values + n);
-    const int trim = n >= 10 ? n / 6 : 0;
-    double sum = 0.0;
-    for (int i = trim; i < n - trim; ++i) sum += values[i];
-    return sum / (n - 2 * trim);
+    return matcher_detail::scoreOfBinCosts(cost, count);
 }
 
 }  // namespace

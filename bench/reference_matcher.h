@@ -3,7 +3,7 @@
 // fingerprints, kept beside the benchmark as the reference that the optimised
 // matchFrames must equal and beat.
 
-#include "core/stitch/matcher.h"
+#include "core/stitch/matcher_internal.h"
 
 namespace tf::reference {
 

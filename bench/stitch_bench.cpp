@@ -11,7 +11,7 @@
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
 #include "reference_matcher.h"
-#include "core/stitch/matcher.h"
+#include "core/stitch/matcher_internal.h"
 #include "test_support.h"
 
 namespace {
@@ -23,7 +23,7 @@ void BM_MatchFrames(benchmark::State& state) {
     const PixelImage page = test::makeDocumentPage(w, h * 3, 5);
     const PixelImage a = test::cropRows(page, 0, h), b = test::cropRows(page, h * 45 / 100, h);
     for (auto _ : state) {
-        MatchResult r = matchFrames(a, b, 0, 0.7);
+        MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
         benchmark::DoNotOptimize(r);
         if (!r.matched) state.SkipWithError("frames did not match");
     }
@@ -36,7 +36,7 @@ void BM_ReferenceMatchFrames(benchmark::State& state) {
     const PixelImage page = test::makeDocumentPage(w, h * 3, 5);
     const PixelImage a = test::cropRows(page, 0, h), b = test::cropRows(page, h * 45 / 100, h);
     for (auto _ : state) {
-        MatchResult r = reference::matchFrames(a, b, 0, 0.7);
+        MatchResult r = reference::matchFrames(a, b, 0, kPriorTolerance);
         benchmark::DoNotOptimize(r);
         if (!r.matched) state.SkipWithError("frames did not match");
     }
@@ -104,7 +104,7 @@ void BM_Match29FullHdPairsInOrder(benchmark::State& state) {
     for (auto _ : state) {
         int32_t expected = 0;
         for (size_t i = 1; i < frames.size(); ++i) {
-            const MatchResult r = matchFrames(frames[i - 1], frames[i], expected, 0.7);
+            const MatchResult r = matchFrames(frames[i - 1], frames[i], expected, kPriorTolerance);
             expected = r.overlap;
             benchmark::DoNotOptimize(r);
         }

@@ -6,19 +6,11 @@
 #include "core/capture/capture_rules.h"
 #include "core/capture/capture_session.h"
 #include "core/capture/probe_verdict.h"
+#include "core/tuning.h"
 
 namespace tf {
 
 namespace {
-
-constexpr uint16_t kKeyDownOrPressed = 0x8001;
-constexpr uint32_t kPollMs = 15;
-constexpr uint32_t kWheelWaitMs = 300;
-constexpr uint32_t kSettleWaitMs = 80;
-constexpr int32_t kSettleGrabs = 5;
-// ShowCursor keeps a counter; a host that never reports it negative must not
-// keep the loop going for ever.
-constexpr int32_t kMaxCursorHides = 64;
 
 class Controller {
 public:

@@ -9,6 +9,7 @@
 
 #include "ground/rect.h"
 #include "core/app/ui_state.h"
+#include "core/tuning.h"
 #include "ground/pixel_image.h"
 #include "core/capture/capture_host.h"
 
@@ -29,8 +30,6 @@ struct CaptureOutcome {
 
 // The loop publishes its progress and hears of a finish request through the
 // host (capture_host.h), never through process-wide values.
-
-inline constexpr int32_t kMaxCaptureFrames = 100;
 
 CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request);
 

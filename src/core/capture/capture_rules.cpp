@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/tuning.h"
 #include "ground/dpi.h"
 
 namespace tf {
@@ -35,10 +36,10 @@ int32_t wheelDeltaForLines(uint32_t lines) {
 
 int32_t stillProbeLimit(int32_t wheelDelta) {
     const int64_t magnitude = std::max<int64_t>(std::llabs(int64_t{wheelDelta}), 1);
-    return static_cast<int32_t>(std::max<int64_t>(3, (magnitude + 119) / magnitude + 1));
+    return static_cast<int32_t>(std::max<int64_t>(kMinStillProbes, (magnitude + 119) / magnitude + 1));
 }
 
-int32_t probeLimit(int32_t stillLimit) { return std::max(2 * stillLimit, 24); }
+int32_t probeLimit(int32_t stillLimit) { return std::max(2 * stillLimit, kMinProbesPerStep); }
 
 bool framesNearlyIdentical(const PixelImage& a, const PixelImage& b) {
     const int32_t w = std::min(a.width, b.width);
@@ -63,7 +64,7 @@ bool framesNearlyIdentical(const PixelImage& a, const PixelImage& b) {
         }
     }
     if (count == 0) return false;
-    return sum / count < 3;
+    return sum / count < kStillMeanDifference;
 }
 
 int32_t keepScrollingOverlapLimit(int32_t frameHeight) {

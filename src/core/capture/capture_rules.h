@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/tuning.h"
 #include "ground/rect.h"
 #include "ground/pixel_image.h"
 
@@ -45,11 +46,8 @@ int32_t probeLimit(int32_t stillLimit);
 // by less than 3 in R + G + B on average; false when there is nothing to compare.
 bool framesNearlyIdentical(const PixelImage& a, const PixelImage& b);
 
-// Frames whose overlap with the last kept frame is above this share of its
-// height are too close to keep yet.
-inline constexpr double kKeepScrollingShare = 0.65;
-
-// round(height × 0.65), halves away from zero.
+// round(height × kKeepScrollingShare), halves away from zero: frames whose
+// overlap with the last kept frame is above it are too close to keep yet.
 int32_t keepScrollingOverlapLimit(int32_t frameHeight);
 
 // --- finish request ---

@@ -7,15 +7,10 @@
 #include "core/stitch/matcher.h"
 #include "core/stitch/side_panels.h"
 #include "core/stitch/small_shift.h"
+#include "core/tuning.h"
 
 namespace tf {
 namespace {
-
-constexpr uint16_t kKeyDownOrPressed = 0x8001;
-
-// Rows of `before` with anything on them must number at least this many for
-// a picture to count as `before` at the same place.
-constexpr int32_t kMinContentRows = 32;
 
 bool rowIsBlank(const PixelImage& image, int32_t y, int32_t columnStep) {
     const uint32_t* row = image.row(y);
@@ -34,7 +29,7 @@ bool rowsAgree(const PixelImage& a, const PixelImage& b, int32_t y, int32_t colu
         for (int shift = 0; shift <= 16; shift += 8)
             sum += static_cast<uint64_t>(std::abs(static_cast<int>((ra[x] >> shift) & 0xFFu) -
                                                   static_cast<int>((rb[x] >> shift) & 0xFFu)));
-    return count > 0 && sum / count < 3;
+    return count > 0 && sum / count < kStillMeanDifference;
 }
 
 // Whether `after` shows the page at the place of `before`, with only rows
@@ -51,7 +46,7 @@ bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
         if (!rowsAgree(before, after, y, columnStep)) ++disagreeing;
     }
     // A caret or a spinner may change a row or two of a tall frame.
-    return contentRows >= kMinContentRows && disagreeing <= contentRows / 100;
+    return contentRows >= kRepaintMinContentRows && disagreeing <= contentRows / 100;
 }
 
 // The automatic loop moves the page by a notch, so its overlaps are large; a
@@ -60,7 +55,6 @@ bool samePlaceRepainted(const PixelImage& before, const PixelImage& after) {
 // but non-zero mismatch. An overlap under a quarter of the frame is trusted
 // only when its rows agree (nearly) exactly; otherwise the strip asks the
 // person to scroll back a little, which gives a picture that overlaps well.
-constexpr double kExactMatchScore = 3.0;
 
 bool trustedOverlap(const PixelImage& frame, int32_t overlap, double score) {
     return overlap >= std::max(frame.height / 4, 1) || score <= kExactMatchScore;
@@ -68,7 +62,7 @@ bool trustedOverlap(const PixelImage& frame, int32_t overlap, double score) {
 
 bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
     if (movedByFewRows(upper, lower)) return true;
-    const MatchResult m = matchFramesBetweenPanels(upper, lower, 0, 0.7, detectSidePanels(upper, lower));
+    const MatchResult m = matchFramesBetweenPanels(upper, lower, 0, kPriorTolerance, detectSidePanels(upper, lower));
     return m.matched && trustedOverlap(lower, m.overlap, m.score);
 }
 

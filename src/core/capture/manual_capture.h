@@ -23,6 +23,7 @@
 #include "core/capture/capture_controller.h"
 #include "core/capture/capture_session.h"
 #include "core/capture/probe_verdict.h"
+#include "core/tuning.h"
 #include "ground/pixel_image.h"
 
 namespace tf {
@@ -59,20 +60,6 @@ struct ManualCaptureOutcome {
     int32_t verdicts = 0;   // grabs that had come to rest and were judged
     CaptureFailure failure;  // kind FrameLimit when the end is FrameLimit, else None
 };
-
-// The shell's timer period; grabs are 40-60 ms apart.
-inline constexpr uint32_t kManualTickMs = 50;
-// A pending frame not passed for this long is kept: the person paused there.
-inline constexpr uint64_t kManualPauseMs = 1000;
-// A picture is judged once it has come to rest: unchanged from grab to grab
-// for this long, so that a page that paints just after it stopped is seen painted.
-inline constexpr uint64_t kManualRestMs = 80;
-// A picture that has kept changing for this long (a slow continuous scroll,
-// smooth scrolling under a steady wheel, an animation in the area) is judged
-// all the same, as the automatic loop judges its last unsettled grab; else a
-// steady scroll would only ever be seen once it had gone too far. Such a
-// picture is never kept straight away, only held as the pending frame.
-inline constexpr uint64_t kManualMovingMs = 250;
 
 class ManualCapture {
 public:

@@ -7,6 +7,7 @@
 #include "core/capture/capture_rules.h"
 #include "core/stitch/side_panels.h"
 #include "core/stitch/small_shift.h"
+#include "core/tuning.h"
 
 namespace tf {
 namespace {
@@ -44,9 +45,9 @@ ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate)
         // Back within a few rows of the last kept frame: nothing new to keep.
         v.action = CaptureAction::NoMotion;
     } else {
-        double tolerance = 0.7;
+        double tolerance = kPriorTolerance;
         if (basis.stepMotion > 0) {
-            tolerance = 1.5;
+            tolerance = kMotionPriorTolerance;
             // One more probe's worth of motion beyond the pending frame (or a whole frame).
             const int32_t base = pending != nullptr ? basis.pendingOverlap : last.height;
             if (last.height > 1 && base > 0)

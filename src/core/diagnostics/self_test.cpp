@@ -22,6 +22,7 @@
 #include "core/settings/ui_language.h"
 #include "core/stitch/composer.h"
 #include "core/stitch/matcher.h"
+#include "core/tuning.h"
 #include "core/ui/settings_layout.h"
 
 namespace fs = std::filesystem;
@@ -30,7 +31,6 @@ namespace tf {
 namespace {
 
 constexpr int32_t kFrameHeight = 520;
-constexpr double kPriorTolerance = 0.7;
 
 const char* verdict(bool ok) { return ok ? "PASS" : "FAIL"; }
 std::string spacedVerdict(bool ok) { return ok ? " PASS" : " FAIL"; }
@@ -172,7 +172,7 @@ bool checkCaptureController(Report& report) {
 
     // A probe after measured motion passes the expected overlap with the wider
     // tolerance; the matcher must still land on the true overlap.
-    const MatchResult prior = matchFrames(a, b, 440, 1.5);
+    const MatchResult prior = matchFrames(a, b, 440, kMotionPriorTolerance);
     const bool motionPrior = prior.matched && std::abs(prior.overlap - 440) < 2;
 
     report.line(std::string("capture-controller actions=") + verdict(actions) + " wheel-normalization=" +

@@ -82,18 +82,18 @@ std::string pairNote(size_t pairNumber, const std::string& what) {
 // The capture controller accepted each pair with the side panels that pair
 // showed; the capture's panels (a two-thirds majority) may differ, and then the
 // pair's own are tried before it is refused. A pair the matcher cannot see,
-// because the page moved fewer than 8 rows (the last notch of a page), is
-// joined by that shift when its rows agree at least as well as the matcher's
-// answer. Every decision beyond the matcher's own becomes a note, written to
+// because the page moved fewer than kMatcherMinShiftRows rows (the last notch
+// of a page), is joined by that shift when its rows agree at least as well as
+// the matcher's answer. Every decision beyond the matcher's own becomes a note, written to
 // the stitch log ahead of the pair line. Pure: the same frames and expectation
 // give the same join on any thread.
 PairJoin joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNumber, int32_t expected,
                   const SidePanels& capturePanels, const SidePanels& ownPanels) {
     PairJoin join;
     SidePanels used = panelsForPair(capturePanels, ownPanels);
-    MatchResult r = matchFramesBetweenPanels(prev, next, expected, 0.7, used);
+    MatchResult r = matchFramesBetweenPanels(prev, next, expected, kPriorTolerance, used);
     if (!r.matched && ownPanels != used) {
-        MatchResult own = matchFramesBetweenPanels(prev, next, expected, 0.7, ownPanels);
+        MatchResult own = matchFramesBetweenPanels(prev, next, expected, kPriorTolerance, ownPanels);
         if (own.matched) {
             join.notes.push_back(pairNote(pairNumber, "ownPanels=" + std::to_string(ownPanels.left) + "," +
                                                           std::to_string(ownPanels.right)));
@@ -119,7 +119,7 @@ PairJoin joinPair(const PixelImage& prev, const PixelImage& next, size_t pairNum
 
 int32_t expectationAfter(int32_t prevHeight, const MatchResult& r) {
     // A shift of a few rows says nothing about the next pair's motion.
-    return prevHeight - r.overlap >= 8 ? r.overlap : 0;
+    return prevHeight - r.overlap >= kMatcherMinShiftRows ? r.overlap : 0;
 }
 
 bool pairMatchingInParallel() { return std::thread::hardware_concurrency() >= 2; }

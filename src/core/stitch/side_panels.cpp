@@ -4,20 +4,21 @@
 #include <cstdlib>
 #include <unordered_map>
 
+#include "core/tuning.h"
+
 namespace tf {
 namespace {
 
-constexpr double kUnchangedLimit = 2.5;  // mean |ΔY|, as for the fixed row bands
-constexpr int32_t kEdgeSkip = 4;         // differing columns at the very edge that may be skipped
+constexpr int32_t kEdgeSkip = 4;  // differing columns at the very edge that may be skipped
 
 // Width of the run of unchanged columns from one edge; `columnAt(i)` maps the
 // i-th column from that edge to its mean difference.
 template <typename ColumnAt>
 int32_t unchangedRun(int32_t width, ColumnAt columnAt) {
     int32_t i = 0;
-    while (i < kEdgeSkip && i < width && columnAt(i) > kUnchangedLimit) ++i;
+    while (i < kEdgeSkip && i < width && columnAt(i) > kUnchangedMeanLuma) ++i;
     if (i == kEdgeSkip) return 0;  // the edge itself moves: no panel
-    while (i < width && columnAt(i) <= kUnchangedLimit) ++i;
+    while (i < width && columnAt(i) <= kUnchangedMeanLuma) ++i;
     return i;
 }
 
@@ -91,7 +92,7 @@ SidePanels detectSidePanels(const PixelImage& prev, const PixelImage& next) {
     // The columns between the panels must have moved, or nothing scrolled at all.
     double moved = 0.0;
     for (int32_t x = p.left; x < W - p.right; ++x) moved += columnDiff[static_cast<size_t>(x)];
-    if (W - p.right - p.left <= 0 || moved / (W - p.right - p.left) <= kUnchangedLimit) return {};
+    if (W - p.right - p.left <= 0 || moved / (W - p.right - p.left) <= kUnchangedMeanLuma) return {};
     return p;
 }
 

@@ -1,19 +1,18 @@
 #include "core/stitch/small_shift.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
-#include "core/stitch/matcher.h"
+#include "core/stitch/frame_bands.h"
 
 namespace tf {
 namespace {
 
-// Thresholds in mean |ΔY| per sampled pixel: the whole compared area must agree
-// as closely as the matcher's unchanged bands do, and no single row may differ
-// clearly (a real change confined to a few rows must not pass as a shift).
-constexpr double kMeanLimit = 2.5;
+// In mean |ΔY| per sampled pixel: the whole compared area must agree as
+// closely as the matcher's unchanged bands do (kUnchangedMeanLuma), and no
+// single row may differ clearly (a real change confined to a few rows must not
+// pass as a shift).
 constexpr double kRowLimit = 24.0;
 
 }  // namespace
@@ -24,9 +23,7 @@ int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next, const Sid
 
     // The matcher's column band (between the panels), sampled about 160 times per row.
     const matcher_detail::ColumnSpan span = matcher_detail::contentSpan(prev, next, panels);
-    const int32_t W = span.width;
-    const int32_t x0 = span.left + std::min(std::max(static_cast<int32_t>(std::round(W * 0.06)), 0), W - 2);
-    const int32_t x1 = std::max(x0 + 1, span.left + std::min(static_cast<int32_t>(std::round(W * 0.9)), W));
+    const auto [x0, x1] = matcher_detail::contentColumns(span);
     const int32_t step = std::max((x1 - x0) / 160, 1);
     std::vector<int32_t> columns;
     for (int32_t x = x0; x < x1; x += step) columns.push_back(x);
@@ -46,7 +43,7 @@ int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next, const Sid
     // No shift at all competes too: frames that agree as well or better
     // unshifted (blank or repeating rows) did not move by a few rows.
     int32_t bestShift = 0;
-    double bestMean = kMeanLimit;
+    double bestMean = kUnchangedMeanLuma;
     bool unshiftedFits = false;
     for (int32_t d = 0; d <= kSmallShiftMaxRows; ++d) {
         // next row y shows prev row y + d; both must lie between the fixed bands.
@@ -66,9 +63,9 @@ int32_t smallShiftRows(const PixelImage& prev, const PixelImage& next, const Sid
         if (rowTooDifferent) continue;
         const double mean = static_cast<double>(total) / (static_cast<double>(end - first) * static_cast<double>(n));
         if (d == 0) {
-            unshiftedFits = mean <= kMeanLimit;
+            unshiftedFits = mean <= kUnchangedMeanLuma;
             bestMean = mean;
-        } else if (mean <= kMeanLimit && (unshiftedFits ? mean < bestMean : (bestShift == 0 || mean < bestMean))) {
+        } else if (mean <= kUnchangedMeanLuma && (unshiftedFits ? mean < bestMean : (bestShift == 0 || mean < bestMean))) {
             bestShift = d;
             bestMean = mean;
         }

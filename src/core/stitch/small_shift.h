@@ -6,14 +6,13 @@
 
 #include <cstdint>
 
-#include "ground/pixel_image.h"
 #include "core/stitch/side_panels.h"
+#include "core/tuning.h"
+#include "ground/pixel_image.h"
 
 namespace tf {
 
-inline constexpr int32_t kSmallShiftMaxRows = 7;
-
-// The number of rows (1..7) by which `next` shows `prev` moved up, or 0 when
+// The number of rows (1..kSmallShiftMaxRows) by which `next` shows `prev` moved up, or 0 when
 // no such small shift explains it better than no shift at all. Rows that stayed put at the top and the
 // bottom of both frames (a fixed header or footer) are left out of the
 // comparison, so they neither hide the motion nor count against it; so are

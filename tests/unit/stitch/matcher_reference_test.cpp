@@ -11,7 +11,7 @@
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
 #include "reference_matcher.h"
-#include "core/stitch/matcher.h"
+#include "core/stitch/matcher_internal.h"
 #include "core/stitch/side_panels.h"
 #include "test_support.h"
 
@@ -60,9 +60,9 @@ TEST(MatcherReference, AgreesOnEveryConsecutivePairOfTheCorpora) {
             for (size_t i = 1; i < frames.size(); ++i) {
                 const std::string what = page.path().filename().string() + " pair " + std::to_string(i);
                 // As the composer asks: the previous overlap as expectation.
-                const MatchResult got = matchFramesBetweenPanels(frames[i - 1], frames[i], expected, 0.7, panels);
+                const MatchResult got = matchFramesBetweenPanels(frames[i - 1], frames[i], expected, kPriorTolerance, panels);
                 expectSameResult(got,
-                                 reference::matchFramesBetweenPanels(frames[i - 1], frames[i], expected, 0.7, panels),
+                                 reference::matchFramesBetweenPanels(frames[i - 1], frames[i], expected, kPriorTolerance, panels),
                                  what);
                 if (i == 1) expectBothCostPathsAgree(frames[0], frames[1], what);
                 expected = got.overlap;
@@ -91,11 +91,11 @@ TEST(MatcherReference, AgreesOnRandomFrames) {
             const std::string what = std::to_string(c.w) + "x" + std::to_string(c.h) + " round " + std::to_string(round);
             // Noise, a few grey levels (ties everywhere), and a page scrolled by a random step.
             const PixelImage a = noise(c.w, c.h, rng, 0xFFFFFFFFu), b = noise(c.w, c.h + round, rng, 0xFFFFFFFFu);
-            expectSameResult(matchFrames(a, b, 0, 0.7), reference::matchFrames(a, b, 0, 0.7), what + " noise");
+            expectSameResult(matchFrames(a, b, 0, kPriorTolerance), reference::matchFrames(a, b, 0, kPriorTolerance), what + " noise");
             // Four rows at a time in the library: heights of every remainder leave a tail.
             EXPECT_EQ(matcher_detail::rowHashes(b, c.w / 3, c.w), reference::rowHashes(b, c.w / 3, c.w)) << what;
             const PixelImage g1 = noise(c.w, c.h, rng, 0x00C0C0C0u), g2 = noise(c.w, c.h, rng, 0x00C0C0C0u);
-            expectSameResult(matchFrames(g1, g2, c.h / 2, 0.7), reference::matchFrames(g1, g2, c.h / 2, 0.7),
+            expectSameResult(matchFrames(g1, g2, c.h / 2, kPriorTolerance), reference::matchFrames(g1, g2, c.h / 2, kPriorTolerance),
                              what + " grey levels");
             const PixelImage page = test::makeDocumentPage(c.w, c.h * 2, static_cast<uint32_t>(rng()));
             const int32_t step = 8 + static_cast<int32_t>(rng() % static_cast<uint32_t>(c.h));
@@ -105,8 +105,8 @@ TEST(MatcherReference, AgreesOnRandomFrames) {
             expectBothCostPathsAgree(p, n, what + " page");
             expectBothCostPathsAgree(g1, g2, what + " grey levels");
             const SidePanels panels{c.w / 5, c.w / 7};
-            expectSameResult(matchFramesBetweenPanels(p, n, 0, 0.7, panels),
-                             reference::matchFramesBetweenPanels(p, n, 0, 0.7, panels), what + " panels");
+            expectSameResult(matchFramesBetweenPanels(p, n, 0, kPriorTolerance, panels),
+                             reference::matchFramesBetweenPanels(p, n, 0, kPriorTolerance, panels), what + " panels");
         }
     }
 }

@@ -3,7 +3,9 @@
 #include <tuple>
 
 #include "core/image/png_codec.h"
-#include "core/stitch/matcher.h"
+#include "core/stitch/composer.h"
+#include "core/stitch/matcher_internal.h"
+#include "core/stitch/small_shift.h"
 #include "test_support.h"
 
 namespace tf {
@@ -13,26 +15,67 @@ using namespace matcher_detail;
 using test::cropRows;
 using test::makeDocumentPage;
 
-const MatchResult kUnmatchedNoOverlap{0, 1e18, false, 0, 1e18};
+const MatchResult kUnmatchedNoOverlap{0, kInvalidScore, false, 0, kInvalidScore};
 
 void fillRows(PixelImage& img, int32_t y0, int32_t y1, uint32_t colour) {
     for (int32_t y = y0; y < y1; ++y)
         for (int32_t x = 0; x < img.width; ++x) img.at(x, y) = colour;
 }
 
-TEST(MatcherGeometry, FiveHundredTwentyRowFrames) {
-    const PixelImage a(640, 520, 0xFFFFFFFFu), b(640, 520, 0xFFFFFFFFu);
-    Geometry g;
-    ASSERT_TRUE(computeGeometry(a, b, g));
-    EXPECT_EQ(g.minOverlap, 62);
-    EXPECT_EQ(g.maxOverlap, 512);
-    EXPECT_EQ(g.x0, 38);
-    EXPECT_EQ(g.x1, 576);
-    EXPECT_EQ(g.columnStep, 4);
-    // Blank rows compare as unchanged, so the bands reach the whole examined span.
-    EXPECT_EQ(g.fixedTop, 160);
-    EXPECT_EQ(g.fixedBottom, 130);
-    EXPECT_EQ(g.topSkip, 80);
+// What every geometry must guarantee, from the smallest compared frames to
+// tall ones, with and without side panels: the candidates and the column band
+// lie inside the frames, the matcher leaves the small shifts to the small-shift
+// test, the seam columns are sampled about 120 times, and the unchanged bands
+// never reach past what the scans examine.
+TEST(MatcherGeometry, StaysInsideTheFramesAndLeavesSmallShiftsOut) {
+    struct Case {
+        int32_t w, h;
+        SidePanels panels;
+    } cases[] = {
+        {2, 33, {}},          {3, 40, {}},     {64, 41, {}},      {640, 520, {}},  {641, 519, {}},
+        {1920, 1080, {}},     {300, 2000, {}}, {900, 500, {200, 0}}, {900, 500, {0, 150}}, {900, 500, {300, 200}},
+        {900, 500, {450, 449}},  // leaves one column: no panels
+    };
+    for (const Case& c : cases) {
+        for (bool blank : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " panels " << c.panels.left << ","
+                                            << c.panels.right << (blank ? " blank" : " page"));
+            const PixelImage page = test::makeDocumentPage(c.w, c.h + 100, 23);
+            const PixelImage a = blank ? PixelImage(c.w, c.h, 0xFFFFFFFFu) : cropRows(page, 0, c.h);
+            const PixelImage b = blank ? a : cropRows(page, 60, c.h);
+            Geometry g;
+            ASSERT_TRUE(computeGeometry(a, b, g, c.panels));
+            EXPECT_GE(g.minOverlap, 32);
+            EXPECT_GE(g.minOverlap, c.h * 12 / 100);
+            EXPECT_LT(g.minOverlap, g.maxOverlap);
+            EXPECT_LE(g.maxOverlap, c.h);
+            if (c.h > 40) {
+                EXPECT_EQ(g.maxOverlap, c.h - kMatcherMinShiftRows);
+            }
+
+            const ColumnSpan span = contentSpan(a, b, c.panels);
+            EXPECT_LE(span.left, g.x0);
+            EXPECT_LT(g.x0, g.x1);
+            EXPECT_LE(g.x1, span.left + span.width);
+            EXPECT_LE(span.left + span.width, c.w);
+            EXPECT_GE(g.columnStep, 1);
+            const int32_t seamSamples = (g.x1 - g.x0 + g.columnStep - 1) / g.columnStep;
+            if (g.x1 - g.x0 >= 120) {
+                EXPECT_GE(seamSamples, 120);
+                EXPECT_LT(seamSamples, 240);
+            }
+
+            // Identical frames are unchanged everywhere: the bands reach as far as the scans look.
+            EXPECT_LE(g.fixedTop, std::min(c.h / 3, 160));
+            EXPECT_LE(g.fixedBottom, std::min(c.h / 4, 140));
+            if (blank) {
+                EXPECT_EQ(g.fixedTop, std::min(c.h / 3, 160));
+                EXPECT_EQ(g.fixedBottom, std::min(c.h / 4, 140));
+            }
+            EXPECT_GE(g.topSkip, std::min(g.fixedTop / 2, 120));
+            EXPECT_LE(g.topSkip, 120);
+        }
+    }
 }
 
 TEST(MatcherGeometry, UsesTheSmallerFrame) {
@@ -50,17 +93,17 @@ TEST(Matcher, UniformFrames) {
         int32_t expected;
         MatchResult result;
     } cases[] = {
-        {&white, 0, {512, 1e18, false, 0, 1e18}},
+        {&white, 0, {512, kInvalidScore, false, 0, kInvalidScore}},
         {&white, 300, kUnmatchedNoOverlap},
         // Dark bins are content: every candidate costs 0 and the largest overlap
         // wins (inside the window the smallest: 300 - 80). But rows that look
         // the same one row up or down cannot place the frames: refused.
-        {&black, 0, {512, 0.0, false, 0, 1e18}},
-        {&black, 300, {220, 0.0, false, 0, 1e18}},
+        {&black, 0, {512, 0.0, false, 0, kInvalidScore}},
+        {&black, 300, {220, 0.0, false, 0, kInvalidScore}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
-        EXPECT_EQ(matchFrames(*c.frame, *c.frame, c.expected, 0.7), c.result);
+        EXPECT_EQ(matchFrames(*c.frame, *c.frame, c.expected, kPriorTolerance), c.result);
     }
 }
 
@@ -71,16 +114,16 @@ TEST(Matcher, FramesTooSmallToCompareAreRefusedWithoutReadingOutside) {
     for (auto [w1, h1, w2, h2] : sizes) {
         SCOPED_TRACE(testing::Message() << w1 << "x" << h1 << " / " << w2 << "x" << h2);
         const PixelImage a(w1, h1, 0xFF000000u), b(w2, h2, 0xFF000000u);
-        EXPECT_EQ(matchFrames(a, b, 0, 0.7), kUnmatchedNoOverlap);
+        EXPECT_EQ(matchFrames(a, b, 0, kPriorTolerance), kUnmatchedNoOverlap);
         EXPECT_EQ(matchFrames(a, b, 100, 1.5), kUnmatchedNoOverlap);
     }
     // The smallest frames that are compared at all: 33 rows, 2 columns. One sampled
     // column fills one bin only, so there is no usable evidence, but the candidate
     // range (32..33) is searched inside the frames.
     const PixelImage a(2, 33, 0xFF000000u);
-    EXPECT_EQ(matchFrames(a, a, 0, 0.7), (MatchResult{33, 1e18, false, 0, 1e18}));
+    EXPECT_EQ(matchFrames(a, a, 0, kPriorTolerance), (MatchResult{33, kInvalidScore, false, 0, kInvalidScore}));
     const PixelImage wide(64, 33, 0xFF000000u);
-    EXPECT_EQ(matchFrames(wide, wide, 0, 0.7).overlap, 33);
+    EXPECT_EQ(matchFrames(wide, wide, 0, kPriorTolerance).overlap, 33);
 }
 
 TEST(Matcher, FindsTheShiftOfAScrolledDocument) {
@@ -88,7 +131,7 @@ TEST(Matcher, FindsTheShiftOfAScrolledDocument) {
     for (int32_t shift : {8, 20, 60, 150, 185, 300, 400}) {
         SCOPED_TRACE(shift);
         const PixelImage a = cropRows(page, 100, 520), b = cropRows(page, 100 + shift, 520);
-        const MatchResult r = matchFrames(a, b, 0, 0.7);
+        const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
         ASSERT_TRUE(r.matched);
         EXPECT_EQ(r.overlap, 520 - shift);
         EXPECT_LT(r.score, 1.0);
@@ -97,20 +140,36 @@ TEST(Matcher, FindsTheShiftOfAScrolledDocument) {
     }
 }
 
-TEST(Matcher, ShiftsBelowEightRowsAreNeverConsidered) {
+// Every shift is measured by exactly one of the two: the matcher from
+// kMatcherMinShiftRows on, the small-shift test below; and a pair is joined at
+// its true overlap either way.
+TEST(Matcher, ShiftsBelowTheMatchersAreLeftToTheSmallShiftTest) {
     const PixelImage page = makeDocumentPage(640, 1200, 3);
-    const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 3, 520);
-    EXPECT_NE(matchFrames(a, b, 0, 0.7).overlap, 517);
+    for (int32_t shift = 1; shift <= kMatcherMinShiftRows + 4; ++shift) {
+        SCOPED_TRACE(shift);
+        const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, shift, 520);
+        const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
+        EXPECT_LE(r.overlap, 520 - kMatcherMinShiftRows);
+        const bool small = shift <= kSmallShiftMaxRows;
+        EXPECT_EQ(smallShiftRows(a, b), small ? shift : 0);
+        if (!small) {
+            EXPECT_TRUE(r.matched);
+            EXPECT_EQ(r.overlap, 520 - shift);
+        }
+        const PairJoin join = joinPair(a, b, 1, 0, {}, {});
+        ASSERT_TRUE(join.result.matched);
+        EXPECT_EQ(join.result.overlap, 520 - shift);
+    }
 }
 
 TEST(Matcher, UnrelatedContentIsNotMatched) {
     const PixelImage a = cropRows(makeDocumentPage(640, 600, 1), 0, 520);
     const PixelImage b = cropRows(makeDocumentPage(640, 600, 99), 0, 520);
-    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
     EXPECT_FALSE(r.matched);
-    EXPECT_GT(r.score, 18.0);
+    EXPECT_GT(r.score, kAcceptScore);
     EXPECT_EQ(r.seam, 0);
-    EXPECT_EQ(r.seamScore, 1e18);
+    EXPECT_EQ(r.seamScore, kInvalidScore);
 }
 
 TEST(Matcher, FixedToolbarIsExcludedAndTheSeamStaysBelowIt) {
@@ -126,7 +185,7 @@ TEST(Matcher, FixedToolbarIsExcludedAndTheSeamStaysBelowIt) {
         const int32_t fixedTop = detectFixedTop(a, b);
         EXPECT_GE(fixedTop, 34);
         EXPECT_LE(fixedTop, 40);
-        const MatchResult r = matchFrames(a, b, 0, 0.7);
+        const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
         ASSERT_TRUE(r.matched);
         EXPECT_EQ(r.overlap, 520 - shift);
         EXPECT_GE(r.seam, std::max(46, fixedTop + 12));
@@ -154,7 +213,7 @@ TEST(Matcher, TallFixedHeaderIsLeftOutBeforeAnOverlapIsRefused) {
             const RowProfiles pa = computeRowProfiles(a, g.x0, g.x1), pb = computeRowProfiles(b, g.x0, g.x1);
             if (scoreOverlap(pa, pb, 260 - shift, g.topSkip, g.fixedBottom) > kAcceptScore) ++retried;
 
-            const MatchResult r = matchFrames(a, b, 0, 0.7);
+            const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
             ASSERT_TRUE(r.matched) << r.score;
             EXPECT_EQ(r.overlap, 260 - shift);
             EXPECT_GE(r.seam, g.fixedTop + 12);
@@ -171,7 +230,7 @@ TEST(Matcher, UnrelatedFramesUnderAHeaderStayRefused) {
         PixelImage a = cropRows(makeDocumentPage(360, 600, seed), 0, 260);
         PixelImage b = cropRows(makeDocumentPage(360, 600, seed + 50), 0, 260);
         for (PixelImage* f : {&a, &b}) fillRows(*f, 0, 60, 0xFF2B3445u);
-        EXPECT_FALSE(matchFrames(a, b, 0, 0.7).matched) << seed;
+        EXPECT_FALSE(matchFrames(a, b, 0, kPriorTolerance).matched) << seed;
     }
 }
 
@@ -204,7 +263,7 @@ TEST(Matcher, BlinkingToolbarRowsDoNotEndTheFixedBand) {
     for (PixelImage* f : {&a, &b}) fillRows(*f, 0, 34, 0xFFF3F3F3u);
     fillRows(a, 5, 11, 0xFF000000u);  // rows 5-10 differ between the frames
     EXPECT_EQ(detectFixedTop(a, b), 34);
-    EXPECT_EQ(matchFrames(a, b, 0, 0.7).overlap, 420);
+    EXPECT_EQ(matchFrames(a, b, 0, kPriorTolerance).overlap, 420);
 }
 
 TEST(Matcher, FixedFooterIsFoundFromTheBottom) {
@@ -215,7 +274,7 @@ TEST(Matcher, FixedFooterIsFoundFromTheBottom) {
         fillRows(*f, 495, 500, 0xFFFFFFFFu);
     }
     EXPECT_EQ(detectFixedBottom(a, b), 40);
-    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
     ASSERT_TRUE(r.matched);
     EXPECT_EQ(r.overlap, 370);
     EXPECT_LE(r.seam, 370 - 40 - 12);
@@ -225,7 +284,7 @@ TEST(Matcher, TallerPreviousFrameMatchesAtItsBottom) {
     const PixelImage page = makeDocumentPage(640, 2000, 4);
     const PixelImage a = cropRows(page, 0, 700);  // rows 0..699
     const PixelImage b = cropRows(page, 500, 520);  // rows 500..1019: 200 rows shared
-    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
     ASSERT_TRUE(r.matched);
     EXPECT_EQ(r.overlap, 200);
 }
@@ -237,10 +296,10 @@ TEST(Matcher, ExpectationPrefersConsistentMotionOnlyWithinTolerance) {
     PixelImage page(640, 2000);
     for (int32_t y = 0; y < page.height; ++y) std::copy(tile.row(y % 92), tile.row(y % 92) + 640, page.row(y));
     const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 100, 520);
-    const MatchResult global = matchFrames(a, b, 0, 0.7);
+    const MatchResult global = matchFrames(a, b, 0, kPriorTolerance);
     ASSERT_TRUE(global.matched);
     EXPECT_EQ(global.overlap, 512);  // 8-row shift, the largest overlap of the family
-    const MatchResult nearExpected = matchFrames(a, b, 420, 0.7);
+    const MatchResult nearExpected = matchFrames(a, b, 420, kPriorTolerance);
     ASSERT_TRUE(nearExpected.matched);
     EXPECT_EQ((520 - nearExpected.overlap) % 92, 8);
     EXPECT_LE(std::abs(nearExpected.overlap - 420), 80);
@@ -251,7 +310,7 @@ TEST(Matcher, MuchBetterGlobalBestOutsideTheWindowIsKept) {
     const PixelImage page = makeDocumentPage(640, 2000, 13);
     const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 60, 520);
     // The window 100..260 holds only wrong overlaps, far worse than the true 460.
-    const MatchResult r = matchFrames(a, b, 180, 0.7);
+    const MatchResult r = matchFrames(a, b, 180, kPriorTolerance);
     ASSERT_TRUE(r.matched);
     EXPECT_EQ(r.overlap, 460);
 }
@@ -275,7 +334,7 @@ TEST(Matcher, ShortOverlapsOnRealPagesJoinOnIdenticalRowsOrAreRefused) {
         SCOPED_TRACE(testing::Message() << c.page << " at " << c.top);
         const PixelImage truth = loadPng(test::testDataDir() / c.page / "truth.png");
         const PixelImage a = cropRows(truth, c.top, c.frameHeight), b = cropRows(truth, c.top + c.step, c.frameHeight);
-        const MatchResult r = matchFrames(a, b, c.frameHeight - c.step, 0.7);
+        const MatchResult r = matchFrames(a, b, c.frameHeight - c.step, kPriorTolerance);
         if (c.overlap == 0) {
             EXPECT_FALSE(r.matched) << r.overlap;
             continue;
@@ -306,12 +365,12 @@ TEST(Matcher, IdenticalRowsOfRepeatedContentDecideNothing) {
 
 TEST(Matcher, SeamSearchPrefersFlatAgreeingRowsAndKeepsTheSmallerRowOnTies) {
     const PixelImage black(640, 520, 0xFF000000u);
-    // All seam costs are equal: the first examined row (172, 12 below the
-    // 160-row unchanged top band) wins.
-    EXPECT_EQ(matchSmallShift(black, black, 1).seam, 172);
+    // All seam costs are equal: the first examined row, 12 below the
+    // unchanged top band, wins.
+    EXPECT_EQ(matchSmallShift(black, black, 1).seam, detectFixedTop(black, black) + 12);
     const PixelImage page = makeDocumentPage(640, 2000, 17);
     const PixelImage a = cropRows(page, 0, 520), b = cropRows(page, 200, 520);
-    const MatchResult r = matchFrames(a, b, 0, 0.7);
+    const MatchResult r = matchFrames(a, b, 0, kPriorTolerance);
     ASSERT_TRUE(r.matched);
     // The join falls where both sides are calm: its cost is no worse than any other row's.
     Geometry g;
@@ -326,7 +385,7 @@ TEST(MatcherScoring, CandidatesNeedContentInEnoughBins) {
     for (int32_t y = 0; y < 520; ++y)
         for (int32_t x = 300; x < 330; ++x) a.at(x, y) = (y % 7 < 3) ? 0xFF000000u : 0xFFFFFFFFu;
     const RowProfiles p = computeRowProfiles(a, 38, 576);
-    EXPECT_EQ(scoreOverlap(p, p, 300, 52, 0), 1e18);
+    EXPECT_EQ(scoreOverlap(p, p, 300, 52, 0), kInvalidScore);
 }
 
 TEST(MatcherProfiles, InkAndEdgesPerBin) {

@@ -34,7 +34,7 @@ std::pair<PixelImage, PixelImage> shiftedPair(int32_t shift, Framing framing, ui
 
 TEST(SmallShift, RecognisesMotionsOfOneToSevenRows) {
     for (Framing framing : {Framing{false, false}, Framing{true, false}, Framing{false, true}, Framing{true, true}})
-        for (int32_t shift = 1; shift <= 7; ++shift) {
+        for (int32_t shift = 1; shift <= kSmallShiftMaxRows; ++shift) {
             SCOPED_TRACE(testing::Message() << "shift " << shift << " header " << framing.header << " footer "
                                             << framing.footer);
             auto [a, b] = shiftedPair(shift, framing);
@@ -89,7 +89,7 @@ TEST(SmallShift, RealDocumentationPages) {
         for (int32_t shift : {0, 2, 5, 7, 8, 30}) {
             SCOPED_TRACE(testing::Message() << name << " shift " << shift);
             const PixelImage a = test::cropRows(truth, 300, h), b = test::cropRows(truth, 300 + shift, h);
-            EXPECT_EQ(smallShiftRows(a, b), shift >= 1 && shift <= 7 ? shift : 0);
+            EXPECT_EQ(smallShiftRows(a, b), shift >= 1 && shift <= kSmallShiftMaxRows ? shift : 0);
         }
     }
 }

@@ -1,0 +1,145 @@
+#pragma once
+// The numbers that tune the matcher, the composer and the two capture loops,
+// each with the reason for its value. They were found on real pages and real
+// timing; changing one changes which frames are kept and how they are joined.
+
+#include <cstdint>
+
+namespace tf {
+
+// --- overlap matcher ---
+
+// The score of a candidate or seam with no usable evidence. Large enough that
+// adding any tolerance to it leaves it unchanged in double precision, so an
+// all-unusable search stays unusable whatever it is compared with.
+inline constexpr double kInvalidScore = 1e18;
+
+// Highest profile score an overlap may have and be accepted: real pages with
+// anti-aliased text, carets and repainted details score well below it,
+// unrelated content well above.
+inline constexpr double kAcceptScore = 18.0;
+
+// How much worse than the best candidate one near the expected overlap may
+// score and still be preferred: steady scrolling moves the page by about the
+// same distance every time, and on repeating content many candidates score
+// alike.
+inline constexpr double kPriorTolerance = 0.7;
+
+// The same, once motion was measured within a step: the next probe is then
+// known to be about one more probe's motion further, so the expectation may
+// outweigh a somewhat better score elsewhere.
+inline constexpr double kMotionPriorTolerance = 1.5;
+
+// Candidates scoring within this of the chosen overlap are checked against
+// the pixels: the margin within which scores count as equally good, as for the
+// expectation.
+inline constexpr double kPixelCheckTolerance = kPriorTolerance;
+
+// A profile score above this is accepted only after the pixels were asked
+// whether another overlap has identical rows.
+inline constexpr double kConvincingScore = 2.0;
+
+// Identical rows must cover at least this many rows of an overlap, with at
+// least kMinIdenticalContentRows of them showing something: fewer could be a
+// coincidence of a few blank-ish lines.
+inline constexpr int32_t kMinIdenticalRows = 16;
+inline constexpr int32_t kMinIdenticalContentRows = 6;
+
+// A profile answer compared over fewer rows than this rests on little evidence.
+inline constexpr int32_t kMinComparedRows = 32;
+
+// The smallest shift between two frames the matcher considers. Below it the
+// row profiles of neighbouring overlaps are too alike to tell apart (every
+// line of text spans more rows than that), so smaller shifts are measured by
+// the small-shift test instead.
+inline constexpr int32_t kMatcherMinShiftRows = 8;
+
+// The largest shift the small-shift test measures: every shift the matcher
+// does not consider.
+inline constexpr int32_t kSmallShiftMaxRows = kMatcherMinShiftRows - 1;
+
+// A bin of a row profile shows content when its ink, or its edge strength
+// times kContentEdgeWeight, reaches kContentLimit (of 255): bins of plain
+// background on both sides say nothing about a shift and are left out of a
+// candidate's cost, while the faintest rule or tint still counts.
+inline constexpr float kContentLimit = 0.8f;
+inline constexpr float kContentEdgeWeight = 1.5f;
+
+// Weight of the edge difference against the ink difference in a candidate's
+// cost: both move with the content, the ink is the steadier of the two.
+inline constexpr double kCostEdgeWeight = 0.65;
+
+// Mean |ΔY| per sampled pixel up to which rows or columns count as unchanged
+// between two frames (fixed bars, side panels, an unmoved page): above the
+// noise of font smoothing and compression, below any real change of content.
+inline constexpr double kUnchangedMeanLuma = 2.5;
+
+// --- capture loops ---
+
+// GetAsyncKeyState bits: down now (0x8000) or pressed since the last query
+// (0x0001), so that a short press between two polls is not missed.
+inline constexpr uint16_t kKeyDownOrPressed = 0x8001;
+
+// Esc is polled this often during every wait, so a stop takes effect at once.
+inline constexpr uint32_t kPollMs = 15;
+
+// After a notch: long enough for pages that scroll smoothly to arrive.
+inline constexpr uint32_t kWheelWaitMs = 300;
+
+// Between settle grabs, and how many: a grab equal to the one before it shows
+// the page at rest; a page still animating after five is judged as it is.
+inline constexpr uint32_t kSettleWaitMs = 80;
+inline constexpr int32_t kSettleGrabs = 5;
+
+// ShowCursor keeps a counter; a host that never reports it negative must not
+// keep the loop going for ever.
+inline constexpr int32_t kMaxCursorHides = 64;
+
+// Unmoved probes in a row that end the page, at the least: one unmoved notch
+// may be a page still loading.
+inline constexpr int32_t kMinStillProbes = 3;
+
+// Probes per step at the least: a page that moves a little with every notch
+// must get enough notches to move a frame's worth.
+inline constexpr int32_t kMinProbesPerStep = 24;
+
+// Frames whose overlap with the last kept frame is above this share of its
+// height are too close to keep yet: keeping them would only add frames, and
+// the next notch still overlaps the last kept frame well.
+inline constexpr double kKeepScrollingShare = 0.65;
+
+// A capture keeps at most this many frames: a page that never ends (an
+// endless feed) must not fill the memory.
+inline constexpr int32_t kMaxCaptureFrames = 100;
+
+// Two grabs differing by less than this in R + G + B on average (sparsely
+// sampled) show the same picture: screen noise stays below it, a moved page
+// does not.
+inline constexpr uint64_t kStillMeanDifference = 3;
+
+// --- manual capture ---
+
+// The shell's timer period; grabs are 40-60 ms apart.
+inline constexpr uint32_t kManualTickMs = 50;
+// A pending frame not passed for this long is kept: the person paused there.
+inline constexpr uint64_t kManualPauseMs = 1000;
+// A picture is judged once it has come to rest: unchanged from grab to grab
+// for this long, so that a page that paints just after it stopped is seen painted.
+inline constexpr uint64_t kManualRestMs = 80;
+// A picture that has kept changing for this long (a slow continuous scroll,
+// smooth scrolling under a steady wheel, an animation in the area) is judged
+// all the same, as the automatic loop judges its last unsettled grab; else a
+// steady scroll would only ever be seen once it had gone too far. Such a
+// picture is never kept straight away, only held as the pending frame.
+inline constexpr uint64_t kManualMovingMs = 250;
+
+// Rows of a kept frame with anything on them must number at least this many
+// for a later picture to count as that frame repainted in place.
+inline constexpr int32_t kRepaintMinContentRows = 32;
+
+// A short overlap left by the person (under a quarter of the frame) is trusted
+// only when it scores at most this: its rows agree nearly exactly, as a join
+// at the wrong place of repeating rows does not.
+inline constexpr double kExactMatchScore = 3.0;
+
+}  // namespace tf
