@@ -14,7 +14,6 @@
 #include "core/capture/capture_rules.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/screen_grab_win32.h"
-#include "core/settings/settings.h"
 #include "core/settings/program_folder.h"
 #include "shell/save/save_session_win32.h"
 #include "core/texts/capture_messages.h"
@@ -24,6 +23,7 @@ namespace {
 
 class WindowsCaptureHost : public ManualCaptureHost {
 public:
+    explicit WindowsCaptureHost(Application& app) : app_(app) {}
     bool wheelScrollLines(uint32_t& lines) override {
         UINT value = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &value, 0)) return false;
@@ -48,20 +48,23 @@ public:
     uint64_t tickCount() override { return GetTickCount64(); }
     uint16_t escapeKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)); }
     uint16_t enterKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_RETURN)); }
-    PixelImage grab() override { return grabScreenRect(captureRect); }
+    PixelImage grab() override { return grabScreenRect(app_.selection.captureRect); }
     std::filesystem::path createLogFolder() override {
-        return createCaptureLogFolder(settings.captureLoggingEnabled, executableFolder());
+        return createCaptureLogFolder(app_.settings.captureLoggingEnabled, executableFolder());
     }
-    bool saveInProgress() override { return tf::saveInProgress; }
-    UiState uiState() override { return currentUiState(); }
+    bool saveInProgress() override { return app_.save.inProgress; }
+    UiState uiState() override { return currentUiState(app_); }
     std::wstring failureText(const CaptureFailure& failure) override {
-        return captureFailureText(failure, settings.language);
+        return captureFailureText(failure, app_.settings.language);
     }
     void failCapture(const CaptureFailure& failure) override {
         const std::wstring text = failureText(failure);
-        failCaptureAndShowMain(text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
+        failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
-    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(std::move(frames)); }
+    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(app_, std::move(frames)); }
+
+private:
+    Application& app_;
 };
 
 // A manual capture between timer ticks. The host is declared first so that
@@ -69,7 +72,7 @@ public:
 struct ManualSession {
     WindowsCaptureHost host;
     ManualCapture capture;
-    explicit ManualSession(const CaptureRequest& request) : capture(host, request) {}
+    ManualSession(Application& app, const CaptureRequest& request) : host(app), capture(host, request) {}
 };
 
 std::unique_ptr<ManualSession> manualSession;
@@ -79,17 +82,20 @@ UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
-void followManualTick(const ManualTick& t) {
+void followManualTick(Application& app, const ManualTick& t) {
     if (t.redraw) {
         manualStrip = t.strip;
-        if (overlayWindow != nullptr && currentUiState() == UiState::Capturing) redrawOverlay();
+        if (app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
     }
-    if (t.running && mainWindow != nullptr && SetTimer(mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) return;
+    if (t.running && app.mainWindow != nullptr &&
+        SetTimer(app.mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) {
+        return;
+    }
     if (t.running) {
         // Without a timer nothing would ever look at the area again: save
         // what was kept rather than leave the overlay up for ever.
         requestFinish();
-        followManualTick(manualSession->capture.tick());
+        followManualTick(app, manualSession->capture.tick());
         return;
     }
     manualCaptureRunning = false;
@@ -103,26 +109,26 @@ bool manualCaptureRunning = false;
 CaptureKind lastCaptureKind = CaptureKind::Scrolled;
 ManualStrip manualStrip = ManualStrip::Following;
 
-void runCaptureFromMainWindow() {
-    const CaptureRequest request{captureRect, captureRectValid};
-    if (settings.scrollMode == ScrollMode::Manual) {
+void runCaptureFromMainWindow(Application& app) {
+    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid};
+    if (app.settings.scrollMode == ScrollMode::Manual) {
         if (manualSession) return;  // one capture at a time; the running one owns the overlay
         lastCaptureKind = CaptureKind::PersonScrolled;
-        manualSession = std::make_unique<ManualSession>(request);
+        manualSession = std::make_unique<ManualSession>(app, request);
         manualCaptureRunning = true;
         manualStrip = ManualStrip::Following;
-        followManualTick(manualSession->capture.start());
+        followManualTick(app, manualSession->capture.start());
         return;
     }
-    WindowsCaptureHost host;
+    WindowsCaptureHost host(app);
     const CaptureOutcome outcome = runCapture(host, request);
     lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
-void onManualCaptureTimer() {
-    if (mainWindow != nullptr) KillTimer(mainWindow, manualTimer());
+void onManualCaptureTimer(Application& app) {
+    if (app.mainWindow != nullptr) KillTimer(app.mainWindow, manualTimer());
     if (!manualSession) return;
-    followManualTick(manualSession->capture.tick());
+    followManualTick(app, manualSession->capture.tick());
 }
 
 }  // namespace tf

@@ -19,7 +19,6 @@
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/overlay_geometry.h"
 #include "shell/capture/screen_grab_win32.h"
-#include "core/settings/settings.h"
 #include "core/texts/texts.h"
 #include "shell/ui/renderer_win32.h"
 #include "platform/win32/win32_handles.h"
@@ -37,11 +36,22 @@ struct BackBuffer {
 };
 BackBuffer buffer;
 
+// TEMPORARY, until the drawing helpers take the application as a parameter:
+// the application redrawOverlay is drawing, set only while that call runs.
+const Application* drawnApp = nullptr;
+const Application& drawn() { return *drawnApp; }
+struct DrawingApplication {
+    explicit DrawingApplication(const Application& app) { drawnApp = &app; }
+    ~DrawingApplication() { drawnApp = nullptr; }
+    DrawingApplication(const DrawingApplication&) = delete;
+    DrawingApplication& operator=(const DrawingApplication&) = delete;
+};
+
 constexpr IconId kStatusIcon = IconId::Status;
 
-int32_t M(int32_t dips) { return dipsToPixels(dips, overlayDpi); }
+int32_t M(int32_t dips) { return dipsToPixels(dips, drawn().selection.overlayDpi); }
 
-bool english() { return settings.language == UiLanguage::English; }
+bool english() { return drawn().settings.language == UiLanguage::English; }
 
 Rect clipped(const Rect& r) {
     return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
@@ -121,7 +131,7 @@ void drawSelectionView(HDC dc, const SelectionState* s) {
     std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
     fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
     if (s == nullptr || !s->dragging) return;
-    const int32_t ox = overlayBounds.left, oy = overlayBounds.top;
+    const int32_t ox = drawn().selection.overlayBounds.left, oy = drawn().selection.overlayBounds.top;
     const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
                  std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
     const int32_t bw = std::max(M(2), 2), half = bw / 2;
@@ -143,6 +153,8 @@ void drawSelectionView(HDC dc, const SelectionState* s) {
 }
 
 Rect captureInOverlay() {
+    const Rect& captureRect = drawn().selection.captureRect;
+    const Rect& overlayBounds = drawn().selection.overlayBounds;
     return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
             captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
 }
@@ -156,7 +168,7 @@ void drawCaptureView(HDC dc) {
     paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
     paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
 
-    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, overlayDpi);
+    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, drawn().selection.overlayDpi);
     if (!g.visible) return;
     fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
     maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
@@ -176,7 +188,8 @@ void drawCaptureView(HDC dc) {
 }
 
 void drawStrip(HDC dc, UiState mode, const Rect& a) {
-    const Rect S = promptStripRect(a, overlayDpi);
+    const UiLanguage lang = drawn().settings.language;
+    const Rect S = promptStripRect(a, drawn().selection.overlayDpi);
     const int32_t stripW = S.width(), stripH = S.height(), k = M(8);
     const int32_t x = S.left, y = S.top;
     if (mode != UiState::Selecting) {
@@ -201,15 +214,15 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     const bool manual = mode == UiState::Capturing && manualCaptureRunning;
     const bool warning = manual && manualStrip == ManualStrip::ScrolledTooFar;
     std::wstring title;
-    if (mode == UiState::Selecting) title = tr(texts::selectingTitle);
-    else if (warning) title = tr(texts::scrolledTooFarWarning);
-    else if (manual) title = tr(texts::manualCapturingTitle);
-    else if (mode == UiState::Capturing) title = tr(texts::capturingTitle);
-    else title = tr(texts::savingTitle);
+    if (mode == UiState::Selecting) title = tr(lang, texts::selectingTitle);
+    else if (warning) title = tr(lang, texts::scrolledTooFarWarning);
+    else if (manual) title = tr(lang, texts::manualCapturingTitle);
+    else if (mode == UiState::Capturing) title = tr(lang, texts::capturingTitle);
+    else title = tr(lang, texts::savingTitle);
     const int32_t titleW = textWidth(dc, titleFont.get(), title);
     const int32_t pad = M(12), keyW = M(34), keyH = M(24);
 
-    const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
+    const uint64_t startTick = mode == UiState::Saving ? drawn().save.startTick : drawn().selection.captureStartTick;
     const uint64_t now = GetTickCount64();
     const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
     // The turning glyph means the program is scrolling; in a manual capture it is not.
@@ -219,15 +232,15 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     std::wstring status;
     wchar_t buf[96] = {};
     if (mode == UiState::Saving) {
-        const int32_t stage = savingStage.load();
-        const wchar_t* stageText = stage == 0   ? tr(texts::mergingStage)
-                                   : stage == 1 ? tr(texts::encodingStage)
-                                                : tr(texts::writingStage);
-        std::swprintf(buf, 96, tr(texts::savingStatus),
+        const int32_t stage = drawn().save.stage->load();
+        const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)
+                                   : stage == 1 ? tr(lang, texts::encodingStage)
+                                                : tr(lang, texts::writingStage);
+        std::swprintf(buf, 96, tr(lang, texts::savingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()), stageText);
         status = buf;
     } else if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
-        std::swprintf(buf, 96, tr(texts::capturingStatus),
+        std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
                       static_cast<unsigned>(capturedFrameCount.load()),
                       static_cast<unsigned long long>(capturedHeightPx.load()));
         status = buf;
@@ -247,7 +260,7 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     if (glyph) {
         const Rect box{cx, y + (stripH - glyphSize) / 2, cx + glyphSize, y + (stripH + glyphSize) / 2};
         maskFillRect(box, 255);
-        if (reducedMotion) {
+        if (drawn().reducedMotion) {
             const RECT rc{box.left, box.top, box.right, box.bottom};
             drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
         } else {
@@ -283,8 +296,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
         uint32_t keyLine = 0x909090;
         roundRect(dc, K, 2 * M(5), 0x484848, &keyLine);
         drawText(dc, keyFont.get(), 0xF7F9FC, L"Esc", {K.left, K.top, K.right, K.bottom}, flags | DT_CENTER);
-        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint)
-                                                              : tr(texts::cancelHint);
+        const std::wstring label = mode == UiState::Capturing ? tr(lang, texts::finishHint)
+                                                              : tr(lang, texts::cancelHint);
         drawText(dc, labelFont.get(), 0xF7F9FC, label, {K.right + pad, y, K.right + pad + labelW, y + stripH}, flags);
     }
 }
@@ -322,8 +335,11 @@ void freeOverlayBuffer() {
     buffer.mask.shrink_to_fit();
 }
 
-void redrawOverlay() {
-    HWND window = overlayWindow;
+void redrawOverlay(const Application& app) {
+    const DrawingApplication drawing(app);
+    const Rect& overlayBounds = app.selection.overlayBounds;
+    const uint32_t overlayDpi = app.selection.overlayDpi;
+    HWND window = app.overlayWindow;
     if (window == nullptr) return;
     const int32_t w = overlayBounds.width(), h = overlayBounds.height();
     if (w < 1 || h < 1) return;
@@ -335,9 +351,9 @@ void redrawOverlay() {
     std::fill(buffer.bits, buffer.bits + static_cast<size_t>(w) * h, 0u);
     std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{0});
 
-    const UiState state = currentUiState();
+    const UiState state = currentUiState(app);
     if (state == UiState::Selecting) {
-        const auto* s = reinterpret_cast<const SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        const SelectionState* s = &app.selection.drag;
         drawSelectionView(dc, s);
         Rect area{0, 0, w, h};
         if (s != nullptr) {

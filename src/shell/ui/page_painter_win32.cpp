@@ -45,44 +45,48 @@ std::wstring windowText(HWND w) {
     return s;
 }
 
-void paintHome(ID2D1RenderTarget* t, float W, float y, const MainPageLayout& layout) {
-    drawText(t, tr(texts::homeTitle), rectF(40, y + 56, W - 40, y + 100), 30, 400,
+void paintHome(const Application& app, ID2D1RenderTarget* t, float W, float y, const MainPageLayout& layout) {
+    const UiLanguage lang = app.settings.language;
+    drawText(t, tr(lang, texts::homeTitle), rectF(40, y + 56, W - 40, y + 100), 30, 400,
              palette::titleText, kTextCentred);
-    drawText(t, tr(texts::homeSubtitle),
+    drawText(t, tr(lang, texts::homeSubtitle),
              rectF(40, y + 106, W - 40, y + 134), 15, 400, palette::bodyText, kTextCentred);
-    drawText(t, tr(texts::homeHint), rectF(layout.hintLine), 14, 400,
+    drawText(t, tr(lang, texts::homeHint), rectF(layout.hintLine), 14, 400,
              palette::bodyText, kTextCentred);
 }
 
-void paintResult(ID2D1RenderTarget* t, float W, float x, float y) {
-    drawText(t, tr(texts::resultTitle), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
+void paintResult(const Application& app, ID2D1RenderTarget* t, float W, float x, float y) {
+    const UiLanguage lang = app.settings.language;
+    const std::wstring& savedImagePath = app.save.savedImagePath;
+    drawText(t, tr(lang, texts::resultTitle), rectF(x + 240, y + 44, W - 30, y + 84), 30, 700,
              palette::success, kTextLeft);
     if (lastCaptureKind == CaptureKind::NeverScrolled) {
         // The subtitle would say it scrolled; say why it did not and what works.
-        drawText(t, tr(texts::pageNeverMovedHint), rectF(40, y + 84, W - 40, y + 124), 12, 400, palette::bodyText,
+        drawText(t, tr(lang, texts::pageNeverMovedHint), rectF(40, y + 84, W - 40, y + 124), 12, 400, palette::bodyText,
                  DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
             lastCaptureKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
-        drawText(t, tr(subtitle), rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
+        drawText(t, tr(lang, subtitle), rectF(40, y + 88, W - 40, y + 120), 15, 400, palette::bodyText, kTextCentred);
     }
     constexpr unsigned kCentredEllipsis = 0x8025;
     drawText(t, fileNameOf(savedImagePath), rectF(50, y + 144, W - 50, y + 174), 18, 600, palette::accent,
              kCentredEllipsis);
-    const CaptureStats& s = lastCaptureStats;
-    drawText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi()),
+    const CaptureStats& s = app.save.lastCaptureStats;
+    drawText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi(lang)),
              rectF(50, y + 178, W - 50, y + 206), 14, 400, palette::bodyText, kCentredEllipsis);
-    const std::wstring savedTo = std::wstring(tr(texts::savedToPrefix)) + parentFolderOf(savedImagePath);
+    const std::wstring savedTo = std::wstring(tr(lang, texts::savedToPrefix)) + parentFolderOf(savedImagePath);
     drawText(t, savedTo, rectF(50, y + 206, W - 50, y + 234), 13, 400, palette::faintText, kCentredEllipsis);
 }
 
 // The in-window settings pages are reached only through the hidden controls
 // 20-22; they show their page title on the page background.
-void paintInWindowSettingsHeader(ID2D1RenderTarget* t, float W, UiState state) {
-    const wchar_t* title = state == UiState::SettingsHelp    ? tr(texts::helpNavigation)
-                           : state == UiState::SettingsAbout ? tr(texts::aboutNavigation)
-                                                             : tr(texts::settingsButton);
-    drawText(t, title, rectF(40, 16.0f - settingsScrollOffset(), W - 40, 60.0f - settingsScrollOffset()), 28, 400,
+void paintInWindowSettingsHeader(const Application& app, ID2D1RenderTarget* t, float W, UiState state) {
+    const UiLanguage lang = app.settings.language;
+    const wchar_t* title = state == UiState::SettingsHelp    ? tr(lang, texts::helpNavigation)
+                           : state == UiState::SettingsAbout ? tr(lang, texts::aboutNavigation)
+                                                             : tr(lang, texts::settingsButton);
+    drawText(t, title, rectF(40, 16.0f - settingsScrollOffset(app), W - 40, 60.0f - settingsScrollOffset(app)), 28, 400,
              palette::titleText, kTextCentred);
 }
 
@@ -120,6 +124,9 @@ void hairline(ID2D1RenderTarget* t, const ButtonLook& b, float radius, COLORREF 
 }  // namespace
 
 void paintMainPage(HWND window, HDC hdc) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
@@ -127,15 +134,15 @@ void paintMainPage(HWND window, HDC hdc) {
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
-    const UiState state = displayedMainState();
-    const bool resultMode = inResultWithPath();
+    const UiState state = displayedMainState(app);
+    const bool resultMode = inResultWithPath(app);
     const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
     const float y = (H - (resultMode ? 410 : 340)) / 2, x = (W - 660) / 2;
     t->Clear(D2D1::ColorF(GetRValue(palette::pageBackground) / 255.0f, GetGValue(palette::pageBackground) / 255.0f,
                           GetBValue(palette::pageBackground) / 255.0f));
-    if (isSettingsPage(state)) paintInWindowSettingsHeader(t, W, state);
-    else if (resultMode) paintResult(t, W, x, y);
-    else paintHome(t, W, y, layout);
+    if (isSettingsPage(state)) paintInWindowSettingsHeader(app, t, W, state);
+    else if (resultMode) paintResult(app, t, W, x, y);
+    else paintHome(app, t, W, y, layout);
     draw.end();
     if (resultMode) {
         const RECT check{px(dpi, x + 198), px(dpi, y + 49), px(dpi, x + 226), px(dpi, y + 77)};
@@ -144,13 +151,18 @@ void paintMainPage(HWND window, HDC hdc) {
 }
 
 void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
+    const UiLanguage lang = app.settings.language;
+    const HWND settingsWindow = app.settingsWindow;
     const UINT dpi = windowDpi(window);
     const RECT& rc = item.rcItem;
     ButtonLook b{};
     b.pressed = (item.itemState & ODS_SELECTED) != 0;
     b.disabled = (item.itemState & ODS_DISABLED) != 0;
     b.focused = (item.itemState & ODS_FOCUS) != 0;
-    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == hoverButton);
+    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == app.buttons.hover);
     b.w = (rc.right - rc.left) * 96.0f / dpi;
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.p = b.pressed ? 1.0f : 0.0f;
@@ -164,30 +176,30 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     IconId iconId{};  // none
     RECT iconRect{};
     COLORREF iconColour = 0;
-    const UiState state = currentUiState();
+    const UiState state = currentUiState(app);
 
     const ControlId control = static_cast<ControlId>(item.CtlID);
     switch (control) {
         case ControlId::StartCapture:
-            iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::startButton), 16, 24, 10);
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(lang, texts::startButton), 16, 24, 10);
             iconId = IconId::Selection;
             iconColour = palette::white;
             break;
         case ControlId::OpenImage:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, primaryFill(b));
             focusRing(t, b, 2, 7);
-            drawText(t, tr(texts::openImageButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
+            drawText(t, tr(lang, texts::openImageButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::white, kTextCentred);
             break;
         case ControlId::CaptureAnother:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
             strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::accent, 96.0f / dpi);
             focusRing(t, b, 2, 7);
-            drawText(t, tr(texts::captureAnotherButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
+            drawText(t, tr(lang, texts::captureAnotherButton), rectF(0, p, b.w, p + b.h), 17, 600, palette::accent,
                      kTextCentred);
             break;
         case ControlId::Settings: {
             if (b.pressed || b.hot) fillRoundedRect(t, rectF(0, 0, b.w, b.h), 7, palette::tint);
-            if (b.focused && !settingsFocusRingSuppressed) focusRing(t, b, 1, 7);
+            if (b.focused && !app.buttons.settingsFocusRingSuppressed) focusRing(t, b, 1, 7);
             iconId = IconId::Gear;
             iconColour = b.pressed ? palette::accentPressed : b.hot ? palette::accent : palette::bodyText;
             iconRect = centredIcon(rc, dpi, 18);
@@ -195,7 +207,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
         }
         case ControlId::OpenFolder:
             focusRing(t, b, 1, 7);
-            drawText(t, tr(texts::openFolderButton), rectF(30, p, b.w, p + b.h), 14, 400,
+            drawText(t, tr(lang, texts::openFolderButton), rectF(30, p, b.w, p + b.h), 14, 400,
                      b.pressed ? palette::accentPressed : palette::accent, kTextLeft);
             iconId = IconId::Folder;
             iconColour = palette::accent;
@@ -203,7 +215,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         case ControlId::CopyImage:
             focusRing(t, b, 1, 7);
-            drawText(t, copiedNoticeShown() ? tr(texts::copiedButton) : tr(texts::copyImageButton),
+            drawText(t, copiedNoticeShown(app.copyAndHotkey) ? tr(lang, texts::copiedButton) : tr(lang, texts::copyImageButton),
                      rectF(30, p, b.w, p + b.h), 14, 400, b.pressed ? palette::accentPressed : palette::accent,
                      kTextLeft);
             iconId = IconId::Copy;
@@ -242,7 +254,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
         case ControlId::CaptureFolderBox:
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::white);
             strokeRoundedRect(t, rectF(0, 0, b.w, b.h), 8, palette::border, 96.0f / dpi);
-            drawText(t, settings.captureFolder, rectF(40, 0, b.w - 10, b.h), 13, 400, palette::titleText,
+            drawText(t, app.settings.captureFolder, rectF(40, 0, b.w - 10, b.h), 13, 400, palette::titleText,
                      kTextLeft | DT_END_ELLIPSIS);
             iconId = IconId::Folder;
             iconColour = palette::bodyText;
@@ -252,14 +264,14 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             if (inSettings) {
                 fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::white);
                 hairline(t, b, 8, palette::border);
-                drawText(t, tr(texts::chooseButton), rectF(0, p, b.w, p + b.h), 14, 400, palette::titleText, kTextCentred);
+                drawText(t, tr(lang, texts::chooseButton), rectF(0, p, b.w, p + b.h), 14, 400, palette::titleText, kTextCentred);
                 focusRing(t, b, 1, 7);
             }
             break;
         case ControlId::Language: {
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (b.pressed || b.hot) ? palette::tint : palette::pageBackground);
             hairline(t, b, 8, palette::border);
-            drawText(t, englishUi() ? L"English" : L"简体中文", rectF(14, p, b.w - 12, p + b.h), 14, 400,
+            drawText(t, englishUi(lang) ? L"English" : L"简体中文", rectF(14, p, b.w - 12, p + b.h), 14, 400,
                      palette::titleText, kTextLeft);
             focusRing(t, b, 1, 7);
             iconId = IconId::ChevronDown;
@@ -269,10 +281,10 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         }
         case ControlId::CaptureHotkey: {
-            const bool recording = recordingHotkey();
+            const bool recording = recordingHotkey(app.copyAndHotkey);
             fillRoundedRect(t, rectF(0, 0, b.w, b.h), 8, (recording || b.pressed || b.hot) ? palette::tint : palette::white);
             hairline(t, b, 8, recording ? palette::accent : palette::border);
-            drawText(t, hotkeyControlText(), rectF(10, p, b.w - 10, p + b.h), 14, recording ? 400 : 500,
+            drawText(t, hotkeyControlText(app), rectF(10, p, b.w - 10, p + b.h), 14, recording ? 400 : 500,
                      recording ? palette::accent : palette::titleText, kTextCentred | DT_END_ELLIPSIS);
             focusRing(t, b, 1, 7);
             break;
@@ -281,7 +293,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture:
         case ControlId::ScrollMode: {
-            const bool on = switchIsOn(control);
+            const bool on = switchIsOn(app.settings, control);
             fillRoundedRect(t, rectF(0, 0, 48, 26), 13, on ? palette::accent : palette::disabled);
             const float kx = on ? 25.0f : 3.0f;
             fillRoundedRect(t, rectF(kx, 3, kx + 20, 23), 10, palette::white);
@@ -300,7 +312,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
             break;
         }
         case ControlId::CheckUpdates:
-            iconRect = primaryButtonWithIcon(t, b, rc, tr(texts::updateCheckTitle), 14, 18, 10);
+            iconRect = primaryButtonWithIcon(t, b, rc, tr(lang, texts::updateCheckTitle), 14, 18, 10);
             iconId = IconId::Refresh;
             iconColour = palette::white;
             break;

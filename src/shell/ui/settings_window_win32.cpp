@@ -25,8 +25,6 @@
 
 namespace tf {
 
-HWND settingsWindow = nullptr;
-
 namespace {
 
 // The page navigation and "Check for updates" belong to this window only;
@@ -34,7 +32,6 @@ namespace {
 // hidden controls of the same ids.
 constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId::HelpNavigation,
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
-std::array<HWND, 4> navigation{};
 
 // The classic rows of the general page, in tab order; they and the added rows
 // (kAddedSettingsRows) take the shared slots.
@@ -47,23 +44,20 @@ constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::
                                         ControlId::ScrollMode,
                                         ControlId::PublisherSite,    ControlId::AboutProduct};
 
-// How far the general page is scrolled up (DIPs), when the window is shorter
-// than its rows.
-float pageScroll = 0;
-
-std::wstring settingsControlLabel(ControlId id) {
+std::wstring settingsControlLabel(const Application& app, ControlId id) {
+    const UiLanguage lang = app.settings.language;
     switch (id) {
-        case ControlId::CaptureFolderBox: return settings.captureFolder;
-        case ControlId::ChooseFolder: return tr(texts::chooseFolderControl);
-        case ControlId::Language: return tr(texts::languageCommand);
-        case ControlId::OpenAfterCapture: return tr(texts::openAfterLabel);
-        case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
-        case ControlId::CaptureHotkey: return hotkeyControlText();
+        case ControlId::CaptureFolderBox: return app.settings.captureFolder;
+        case ControlId::ChooseFolder: return tr(lang, texts::chooseFolderControl);
+        case ControlId::Language: return tr(lang, texts::languageCommand);
+        case ControlId::OpenAfterCapture: return tr(lang, texts::openAfterLabel);
+        case ControlId::CaptureLogging: return tr(lang, texts::captureLoggingCommand);
+        case ControlId::CaptureHotkey: return hotkeyControlText(app);
         default:
             for (const AddedSettingsRow& row : kAddedSettingsRows) {
-                if (row.control == id) return tr(row.label);
+                if (row.control == id) return tr(lang, row.label);
             }
-            return controlLabel(id);
+            return controlLabel(app, id);
     }
 }
 
@@ -71,55 +65,57 @@ void place(HWND control, int x, int y, int w, int h, bool visible) {
     placeControl(control, ControlPlacement{{x, y, x + w, y + h}, visible});
 }
 
-void createSlotControl(HWND window, ControlId id) {
+void createSlotControl(Application& app, HWND window, ControlId id) {
     const bool isStatic = id == ControlId::CaptureFolderBox;
     const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
                                  : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
-    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0, 0,
-                             window, controlMenu(id), appInstance, nullptr);
-    setControlSlot(id, c);
+    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(app, id).c_str(), style, 0, 0, 0, 0,
+                             window, controlMenu(id), app.instance, nullptr);
+    setControlSlot(app, id, c);
     if (!isStatic) subclassOwnerButton(c);
 }
 
-void createControls(HWND window) {
-    for (ControlId id : kSlotIds) createSlotControl(window, id);
-    for (const AddedSettingsRow& row : kAddedSettingsRows) createSlotControl(window, row.control);
-    createSlotControl(window, ControlId::Feedback);
+void createControls(Application& app, HWND window) {
+    for (ControlId id : kSlotIds) createSlotControl(app, window, id);
+    for (const AddedSettingsRow& row : kAddedSettingsRows) createSlotControl(app, window, row.control);
+    createSlotControl(app, window, ControlId::Feedback);
+    std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     for (size_t i = 0; i < navigation.size(); ++i) {
         const ControlId id = kNavigationIds[i];
-        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
-                                        0, 0, 0, window, controlMenu(id), appInstance, nullptr);
+        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(app, id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
+                                        0, 0, 0, window, controlMenu(id), app.instance, nullptr);
         subclassOwnerButton(navigation[i]);
     }
 }
 
-void goToPage(UiState page) {
-    if (isHomeLike(currentUiState())) {
+void goToPage(Application& app, UiState page) {
+    if (isHomeLike(currentUiState(app))) {
         if (page == UiState::SettingsGeneral) return;  // already the general page
-        setUiState(UiState::SettingsGeneral);
+        setUiState(app, UiState::SettingsGeneral);
     }
-    setUiState(page);
+    setUiState(app, page);
 }
 
-void closeSettingsFromPages() {
+void closeSettingsFromPages(Application& app) {
     // Back to the page the main window showed before the settings window
     // navigated; allowed from every settings page.
-    if (isSettingsPage(currentUiState())) setUiState(settingsReturnState());
+    if (isSettingsPage(currentUiState(app))) setUiState(app, settingsReturnState(app));
 }
 
-void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
-    const UiState s = currentUiState();
+void drawHeader(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const UiLanguage lang = app.settings.language;
+    const UiState s = currentUiState(app);
     const wchar_t* title;
     const wchar_t* subtitle;
     if (s == UiState::SettingsHelp) {
-        title = tr(texts::helpNavigation);
-        subtitle = tr(texts::helpSubtitle);
+        title = tr(lang, texts::helpNavigation);
+        subtitle = tr(lang, texts::helpSubtitle);
     } else if (s == UiState::SettingsAbout) {
-        title = tr(texts::aboutNavigation);
-        subtitle = tr(texts::aboutSubtitle);
+        title = tr(lang, texts::aboutNavigation);
+        subtitle = tr(lang, texts::aboutSubtitle);
     } else {
-        title = tr(texts::settingsButton);
-        subtitle = tr(texts::settingsSubtitle);
+        title = tr(lang, texts::settingsButton);
+        subtitle = tr(lang, texts::settingsSubtitle);
     }
     const RectF& a = l.headerTitle;
     const RectF& b = l.headerSubtitle;
@@ -127,11 +123,12 @@ void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
     drawText(t, subtitle, D2D1::RectF(b.left, b.top, b.right, b.bottom), 14, 400, palette::bodyText, kTextCentred);
 }
 
-void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
+void drawGeneralPage(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const UiLanguage lang = app.settings.language;
     const float m = l.margin, R = l.right;
-    drawText(t, tr(texts::captureFolderLabel), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
+    drawText(t, tr(lang, texts::captureFolderLabel), D2D1::RectF(m, l.folderLabelTop, R - 170, l.folderLabelTop + 26),
              15, 500, palette::titleText, kTextLeft);
-    drawText(t, tr(texts::captureFolderDescription),
+    drawText(t, tr(lang, texts::captureFolderDescription),
              D2D1::RectF(m, l.folderDescriptionTop, R - 130, l.folderDescriptionTop + 22), 13, 400, palette::bodyText,
              kTextLeft);
     struct Row {
@@ -139,11 +136,11 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
         const wchar_t* label;
         const wchar_t* description;
     } rows[] = {
-        {l.languageRowTop, tr(texts::languageLabel), tr(texts::languageDescription)},
-        {l.openAfterRowTop, tr(texts::openAfterLabel),
-         tr(texts::openAfterDescription)},
-        {l.loggingRowTop, tr(texts::captureLoggingCommand),
-         tr(texts::loggingDescription)},
+        {l.languageRowTop, tr(lang, texts::languageLabel), tr(lang, texts::languageDescription)},
+        {l.openAfterRowTop, tr(lang, texts::openAfterLabel),
+         tr(lang, texts::openAfterDescription)},
+        {l.loggingRowTop, tr(lang, texts::captureLoggingCommand),
+         tr(lang, texts::loggingDescription)},
     };
     for (const Row& r : rows) {
         drawText(t, r.label, D2D1::RectF(m, r.top, R - 170, r.top + 24), 15, 500, palette::titleText, kTextLeft);
@@ -155,14 +152,14 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
         const float top = l.addedRowTops[i];
         const bool chord = row.kind == SettingsRowControl::Chord;
         const float textRight = chord ? R - kChordControlWidth - 12 : R - 100;
-        drawText(t, tr(row.label), D2D1::RectF(m, top, chord ? textRight : R - 170, top + 24), 15, 500,
+        drawText(t, tr(lang, row.label), D2D1::RectF(m, top, chord ? textRight : R - 170, top + 24), 15, 500,
                  palette::titleText, kTextLeft);
         // A chord the system refused is reported in its row, in place of the description.
-        const HotkeyRegistration status = lastHotkeyRegistration();
+        const HotkeyRegistration status = lastHotkeyRegistration(app.copyAndHotkey);
         const bool refused = chord && (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
-        const wchar_t* line = !refused ? tr(row.description)
-                              : status == HotkeyRegistration::InUse ? tr(texts::hotkeyInUseNotice)
-                                                                    : tr(texts::hotkeyFailedNotice);
+        const wchar_t* line = !refused ? tr(lang, row.description)
+                              : status == HotkeyRegistration::InUse ? tr(lang, texts::hotkeyInUseNotice)
+                                                                    : tr(lang, texts::hotkeyFailedNotice);
         drawText(t, line, D2D1::RectF(m, top + 24, textRight, top + 46), 13, refused ? 600 : 400,
                  refused ? palette::warningText : palette::bodyText, kTextLeft);
     }
@@ -170,14 +167,14 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
              DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
 }
 
-void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
+void drawHelpPage(UiLanguage lang, ID2D1RenderTarget* t, float W, float m, UINT dpi) {
     const float c = (W - 2 * m - 24) / 3;
     const wchar_t* numbers[] = {L"01", L"02", L"03"};
-    const wchar_t* titles[] = {tr(texts::stepSelectTitle), tr(texts::stepScrollTitle),
-                               tr(texts::finishHint)};
-    const wchar_t* descriptions[] = {tr(texts::stepSelectDescription),
-                                     tr(texts::stepScrollDescription),
-                                     tr(texts::stepFinishDescription)};
+    const wchar_t* titles[] = {tr(lang, texts::stepSelectTitle), tr(lang, texts::stepScrollTitle),
+                               tr(lang, texts::finishHint)};
+    const wchar_t* descriptions[] = {tr(lang, texts::stepSelectDescription),
+                                     tr(lang, texts::stepScrollDescription),
+                                     tr(lang, texts::stepFinishDescription)};
     for (int i = 0; i < 3; ++i) {
         const float left = m + i * (c + 12), right = left + c;
         strokeRoundedRect(t, D2D1::RectF(left, 106, right, 218), 7, palette::border, 96.0f / dpi);
@@ -187,8 +184,8 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
         drawText(t, descriptions[i], D2D1::RectF(left + 14, 170, right - 14, 204), 12, 400, palette::bodyText,
                  DT_VCENTER | DT_WORDBREAK);
     }
-    const wchar_t* rows[] = {tr(texts::faqRow),
-                             tr(texts::websiteRow), tr(texts::sendFeedbackRow)};
+    const wchar_t* rows[] = {tr(lang, texts::faqRow),
+                             tr(lang, texts::websiteRow), tr(lang, texts::sendFeedbackRow)};
     for (int i = 0; i < 3; ++i) {
         const float top = 242.0f + 42 * i;
         drawText(t, rows[i], D2D1::RectF(m, top, W - m, top + 42), 13, 400, palette::titleText, kTextLeft);
@@ -199,25 +196,28 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
     }
 }
 
-void drawAboutPage(ID2D1RenderTarget* t, float W, float m) {
-    drawText(t, tr(texts::productName), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
-    drawText(t, tr(texts::aboutTagline),
+void drawAboutPage(UiLanguage lang, ID2D1RenderTarget* t, float W, float m) {
+    drawText(t, tr(lang, texts::productName), D2D1::RectF(m, 142, W - m, 180), 22, 400, palette::titleText, kTextCentred);
+    drawText(t, tr(lang, texts::aboutTagline),
              D2D1::RectF(m, 182, W - m, 208), 13, 400, palette::bodyText, kTextCentred);
-    drawText(t, tr(texts::publisherLine), D2D1::RectF(m, 246, W - m, 272), 13, 400,
+    drawText(t, tr(lang, texts::publisherLine), D2D1::RectF(m, 246, W - m, 272), 13, 400,
              palette::bodyText, kTextCentred);
-    drawText(t, tr(texts::rightsLine),
+    drawText(t, tr(lang, texts::rightsLine),
              D2D1::RectF(m, 282, W - m, 306), 12, 400, palette::faintText, kTextCentred);
 }
 
 }  // namespace
 
-void refreshSettingsWindow() {
-    if (settingsWindow == nullptr) return;
-    layoutSettingsWindowControls();
-    RedrawWindow(settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+void refreshSettingsWindow(Application& app) {
+    if (app.settingsWindow == nullptr) return;
+    layoutSettingsWindowControls(app);
+    RedrawWindow(app.settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void layoutSettingsWindowControls() {
+void layoutSettingsWindowControls(Application& app) {
+    const HWND settingsWindow = app.settingsWindow;
+    float& pageScroll = app.settingsPage.pageScroll;
+    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     if (settingsWindow == nullptr) return;
     RECT client{};
     GetClientRect(settingsWindow, &client);
@@ -225,40 +225,43 @@ void layoutSettingsWindowControls() {
     const float H = static_cast<float>(pixelsToDips(client.bottom, dpi));
     pageScroll = std::clamp(pageScroll, 0.0f, settingsPageScrollLimit(H));
     const SettingsControlsLayout l =
-        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language, pageScroll);
-    placeControl(controlSlot(ControlId::CaptureFolderBox), l.folderBox);
-    placeControl(controlSlot(ControlId::ChooseFolder), l.chooseFolder);
-    placeControl(controlSlot(ControlId::Language), l.language);
-    placeControl(controlSlot(ControlId::OpenAfterCapture), l.openAfter);
-    placeControl(controlSlot(ControlId::CaptureLogging), l.logging);
-    placeControl(controlSlot(ControlId::Feedback), l.feedback);
+        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(app), app.settings.language, pageScroll);
+    placeControl(controlSlot(app, ControlId::CaptureFolderBox), l.folderBox);
+    placeControl(controlSlot(app, ControlId::ChooseFolder), l.chooseFolder);
+    placeControl(controlSlot(app, ControlId::Language), l.language);
+    placeControl(controlSlot(app, ControlId::OpenAfterCapture), l.openAfter);
+    placeControl(controlSlot(app, ControlId::CaptureLogging), l.logging);
+    placeControl(controlSlot(app, ControlId::Feedback), l.feedback);
     for (size_t i = 0; i < kAddedSettingsRowCount; ++i) {
-        placeControl(controlSlot(kAddedSettingsRows[i].control), l.addedRows[i]);
+        placeControl(controlSlot(app, kAddedSettingsRows[i].control), l.addedRows[i]);
     }
     // Navigation icons in the top right corner; "Check for updates" under
     // the about page's texts.
     const int W = pixelsToDips(client.right, dpi);
     auto d = [dpi](int v) { return dipsToPixels(v, dpi); };
     for (int i = 0; i < 3; ++i) place(navigation[static_cast<size_t>(i)], d(W - 16 - 32 - 36 * (2 - i)), d(12), d(32), d(32), true);
-    place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState() == UiState::SettingsAbout);
+    place(navigation[3], d((W - 180) / 2), d(328), d(180), d(40), currentUiState(app) == UiState::SettingsAbout);
 }
 
 void paintSettingsPage(HWND window, HDC hdc) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
-    const bool generalPage = currentUiState() != UiState::SettingsHelp && currentUiState() != UiState::SettingsAbout;
-    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? pageScroll : 0);
+    const bool generalPage = currentUiState(app) != UiState::SettingsHelp && currentUiState(app) != UiState::SettingsAbout;
+    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? app.settingsPage.pageScroll : 0);
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
-    drawHeader(t, l);
-    const UiState s = currentUiState();
-    if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
-    else if (s == UiState::SettingsAbout) drawAboutPage(t, W, l.margin);
-    else drawGeneralPage(t, l);
+    drawHeader(app, t, l);
+    const UiState s = currentUiState(app);
+    if (s == UiState::SettingsHelp) drawHelpPage(app.settings.language, t, W, l.margin, dpi);
+    else if (s == UiState::SettingsAbout) drawAboutPage(app.settings.language, t, W, l.margin);
+    else drawGeneralPage(app, t, l);
     draw.end();
     if (s == UiState::SettingsAbout) {
         const float left = (W - 40) / 2;
@@ -268,9 +271,11 @@ void paintSettingsPage(HWND window, HDC hdc) {
     }
 }
 
-bool openSettingsWindow() {
-    if (settingsWindow != nullptr) {
-        SetForegroundWindow(settingsWindow);
+bool openSettingsWindow(Application& app) {
+    const HINSTANCE appInstance = app.instance;
+    const HWND mainWindow = app.mainWindow;
+    if (app.settingsWindow != nullptr) {
+        SetForegroundWindow(app.settingsWindow);
         return true;
     }
     WNDCLASSW wc{};
@@ -295,43 +300,48 @@ bool openSettingsWindow() {
     int y = main.top + ((main.bottom - main.top) - h) / 2;
     x = std::clamp(x, work.left, std::max(work.left, work.right - w));
     y = std::clamp(y, work.top, std::max(work.top, work.bottom - h));
-    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(texts::settingsWindowTitle),
+    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(app.settings.language, texts::settingsWindowTitle),
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, w, h, mainWindow, nullptr, appInstance,
-                                   nullptr);
+                                   &app);
     if (created == nullptr) return false;
-    settingsWindow = created;
-    layoutSettingsWindowControls();
+    app.settingsWindow = created;
+    layoutSettingsWindowControls(app);
     EnableWindow(mainWindow, FALSE);
-    ShowWindow(settingsWindow, SW_SHOW);
-    SetForegroundWindow(settingsWindow);
-    SetFocus(settingsWindow);
+    ShowWindow(created, SW_SHOW);
+    SetForegroundWindow(created);
+    SetFocus(created);
     return true;
 }
 
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    Application* found = applicationOf(window);
+    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    Application& app = *found;
+    float& pageScroll = app.settingsPage.pageScroll;
     switch (message) {
         case WM_CREATE:
-            settingsWindow = window;
+            app.settingsWindow = window;
             pageScroll = 0;
-            createControls(window);
-            layoutSettingsWindowControls();
+            createControls(app, window);
+            layoutSettingsWindowControls(app);
             return 0;
         case WM_DESTROY:
-            endHotkeyRecording();
-            closeSettingsFromPages();
-            settingsWindow = nullptr;
-            for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
-            for (const AddedSettingsRow& row : kAddedSettingsRows) setControlSlot(row.control, nullptr);
-            navigation.fill(nullptr);
-            if (mainWindow != nullptr) {
-                suppressSettingsFocusRing(true);
-                EnableWindow(mainWindow, TRUE);
-                showAndActivateMain();
-                PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
+            endHotkeyRecording(app);
+            closeSettingsFromPages(app);
+            app.settingsWindow = nullptr;
+            for (ControlId id : kReleasedSlots) setControlSlot(app, id, nullptr);
+            for (const AddedSettingsRow& row : kAddedSettingsRows) setControlSlot(app, row.control, nullptr);
+            app.settingsPage.navigation.fill(nullptr);
+            if (app.mainWindow != nullptr) {
+                suppressSettingsFocusRing(app, true);
+                EnableWindow(app.mainWindow, TRUE);
+                showAndActivateMain(app);
+                PostMessageW(app.mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
             }
             return 0;
         case WM_SIZE:
-            layoutSettingsWindowControls();
+            layoutSettingsWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         case WM_PAINT: {
@@ -361,7 +371,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             const float next = scrollOffsetAfterWheel(pageScroll, GET_WHEEL_DELTA_WPARAM(wParam), limit);
             if (next != pageScroll) {
                 pageScroll = next;
-                layoutSettingsWindowControls();
+                layoutSettingsWindowControls(app);
                 InvalidateRect(window, nullptr, TRUE);
             }
             return 0;
@@ -374,33 +384,33 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             }
             switch (const ControlId command = static_cast<ControlId>(LOWORD(wParam))) {
                 case ControlId::CloseSettings: DestroyWindow(window); break;
-                case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); break;
-                case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); break;
-                case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); break;
+                case ControlId::GeneralNavigation: goToPage(app, UiState::SettingsGeneral); break;
+                case ControlId::HelpNavigation: goToPage(app, UiState::SettingsHelp); break;
+                case ControlId::AboutNavigation: goToPage(app, UiState::SettingsAbout); break;
                 case ControlId::ChooseFolder:
-                    if (chooseCaptureFolder(window)) {
-                        if (HWND box = controlSlot(ControlId::CaptureFolderBox)) {
-                            SetWindowTextW(box, settings.captureFolder.c_str());
+                    if (chooseCaptureFolder(app.settings, window)) {
+                        if (HWND box = controlSlot(app, ControlId::CaptureFolderBox)) {
+                            SetWindowTextW(box, app.settings.captureFolder.c_str());
                             InvalidateRect(box, nullptr, TRUE);
                         }
                         InvalidateRect(window, nullptr, TRUE);
                     }
                     break;
                 case ControlId::Language:
-                    if (chooseLanguage(window)) {
-                        layoutSettingsWindowControls();
+                    if (chooseLanguage(app, window)) {
+                        layoutSettingsWindowControls(app);
                         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
                     }
                     break;
                 case ControlId::OpenAfterCapture:
                 case ControlId::CaptureLogging:
                 case ControlId::CopyAfterCapture:
-                case ControlId::ScrollMode: flipSwitchSetting(command); break;
+                case ControlId::ScrollMode: flipSwitchSetting(app, command); break;
                 case ControlId::CaptureHotkey:
-                    if (recordingHotkey()) endHotkeyRecording();
-                    else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {
+                    if (recordingHotkey(app.copyAndHotkey)) endHotkeyRecording(app);
+                    else if (HWND c = controlSlot(app, ControlId::CaptureHotkey)) {
                         SetFocus(c);
-                        beginHotkeyRecording(c);
+                        beginHotkeyRecording(app, c);
                     }
                     break;
                 case ControlId::Feedback:
@@ -408,7 +418,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
                     break;
                 case ControlId::CheckUpdates:
                     // The main window runs the check; its answer comes back there.
-                    if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+                    if (app.mainWindow != nullptr) SendMessageW(app.mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
                     break;
                 default: break;
             }
@@ -417,7 +427,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            layoutSettingsWindowControls();
+            layoutSettingsWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
@@ -426,26 +436,29 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void applyLanguage() {
-    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(texts::productName));
-    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(texts::settingsWindowTitle));
+void applyLanguage(Application& app) {
+    const UiLanguage lang = app.settings.language;
+    const HWND mainWindow = app.mainWindow, settingsWindow = app.settingsWindow;
+    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
+    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(lang, texts::settingsWindowTitle));
     const bool settingsOpen = settingsWindow != nullptr;
     for (int32_t n = 1; n <= kMaxControlId; ++n) {
         const auto id = static_cast<ControlId>(n);
-        HWND c = controlSlot(id);
+        HWND c = controlSlot(app, id);
         if (c == nullptr || id == ControlId::CaptureFolderBox) continue;
         const bool ownedBySettings = settingsOpen && GetParent(c) == settingsWindow;
-        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(id) : controlLabel(id)).c_str());
+        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(app, id) : controlLabel(app, id)).c_str());
     }
+    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     for (size_t i = 0; i < navigation.size(); ++i) {
-        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(kNavigationIds[i]).c_str());
+        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(app, kNavigationIds[i]).c_str());
     }
-    setSettingsTooltip(mainWindow, true);
+    setSettingsTooltip(app, mainWindow, true);
     if (mainWindow != nullptr) {
-        layoutMainWindowControls();
+        layoutMainWindowControls(app);
         RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
-    if (settingsWindow != nullptr) refreshSettingsWindow();
+    if (app.settingsWindow != nullptr) refreshSettingsWindow(app);
 }
 
 }  // namespace tf
