@@ -16,7 +16,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"TallyframeNativeMain";
 // CreateWindowExW parameter).
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Steps 7-15 of the entry: settings, class, placement, message loop. Returns
+// The interactive life: settings, class, placement, message loop. Returns
 // the exit code (always 0).
 int runInteractiveProgram(Application& app);
 // Animation setting, class, placement, Home, shown; the window or null. The

@@ -43,7 +43,7 @@ RECT windowRect(HWND w) {
 class MainWindow : public tf::test::MainWindowFixture {
 protected:
     bool visible(ControlId id) {
-        HWND w = controlSlot(app(), app(), id);
+        HWND w = controlSlot(app(), id);
         return w != nullptr && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
     }
 
@@ -434,7 +434,7 @@ TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
     app().settings.language = tf::UiLanguage::English;
-    auto post = [](bool tag, bool newer, const wchar_t* version) {
+    auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
         r->reportWhenNothingNew = true;
         r->tagFound = tag;

@@ -25,20 +25,21 @@
 
 namespace tf::test {
 
-// Runs every queued message (dialog routing as the program does), for up to
-// `ms` milliseconds or until nothing is left.
-inline void pumpMessages(const Application& app, DWORD ms = 200) {
+// Runs every queued message (dialog routing as the program does for `app`,
+// when there is one), for up to `ms` milliseconds or until nothing is left.
+inline void pumpMessages(const Application* app, DWORD ms = 200) {
     const ULONGLONG end = GetTickCount64() + ms;
     MSG msg;
     do {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (routeDialogKey(app, msg)) continue;
+            if (app != nullptr && routeDialogKey(*app, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
         Sleep(5);
     } while (GetTickCount64() < end);
 }
+inline void pumpMessages(const Application& app, DWORD ms = 200) { pumpMessages(&app, ms); }
 
 // Closes every message box of this process as it appears and keeps its text.
 class MessageBoxWatcher {
