@@ -11,7 +11,7 @@ std::string_view iconDocumentFromSources(int id) {
     static std::map<int, std::string> documents;
     auto it = documents.find(id);
     if (it != documents.end()) return it->second;
-    const auto folder = testDataDir() / ".." / ".." / "src" / "resources" / "icons";
+    const auto folder = testDataDir() / ".." / ".." / "src" / "shell" / "resources" / "icons";
     std::string text;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {

@@ -13,7 +13,7 @@ using tf::parseSvgIcon;
 using tf::SvgDocument;
 using tf::SvgPaint;
 
-std::filesystem::path iconFolder() { return tf::test::testDataDir() / ".." / ".." / "src" / "resources" / "icons"; }
+std::filesystem::path iconFolder() { return tf::test::testDataDir() / ".." / ".." / "src" / "shell" / "resources" / "icons"; }
 
 SvgDocument parsed(const std::string& text) {
     auto r = parseSvgIcon(text);
