@@ -1,6 +1,7 @@
 #pragma once
-// The user settings: one process-wide record, read once at start and written
-// back whole whenever one of them changes.
+// The user settings: one record, read once at start and written back whole
+// whenever one of them changes. The interactive program's application object
+// owns it; everything else gets it as a parameter.
 
 #include <cstdint>
 #include <string>
@@ -23,8 +24,5 @@ struct Settings {
     HotkeyChord captureHotkey = defaultCaptureHotkey();  // empty: no global hotkey
     ScrollMode scrollMode = ScrollMode::Auto;
 };
-
-// The process-wide record. Main thread only.
-extern Settings settings;
 
 }  // namespace tf

@@ -5,7 +5,7 @@
 namespace tf {
 namespace {
 
-const std::wstring kSection = L"general";
+constexpr wchar_t kSection[] = L"general";
 
 bool equalsIgnoringCase(const std::wstring& a, const wchar_t* b) {
     size_t i = 0;
@@ -47,16 +47,16 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     return ok;
 }
 
-void loadSettings() {
+void loadSettings(Settings& record) {
     const std::wstring fallback = defaultCaptureFolder();
     const auto profile = openSettingsProfile(settingsFilePath());
-    loadSettingsFrom(*profile, settings, fallback);
+    loadSettingsFrom(*profile, record, fallback);
 }
 
-bool saveSettings() {
+bool saveSettings(const Settings& record) {
     try {
         const auto profile = openSettingsProfile(settingsFilePath());
-        return saveSettingsTo(*profile, settings);
+        return saveSettingsTo(*profile, record);
     } catch (...) {
         return false;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// settings.ini: the settings of the `settings` record, section "general".
+// settings.ini: the settings of a Settings record, section "general".
 // The rules are portable and run over a small profile interface; Windows uses
 // the profile-string functions, the tests an in-memory INI document.
 
@@ -24,11 +24,11 @@ public:
     virtual bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
 };
 
-// Reads the record from the settings file. Called once at start.
-void loadSettings();
-// Writes every key; true only when every write succeeded. Never throws and
-// never changes the record.
-bool saveSettings();
+// Reads `record` from the settings file. Called once at start.
+void loadSettings(Settings& record);
+// Writes every key of `record`; true only when every write succeeded. Never
+// throws.
+bool saveSettings(const Settings& record);
 
 // The rules themselves, over any profile.
 void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wstring& defaultFolder);

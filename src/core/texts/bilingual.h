@@ -1,11 +1,11 @@
 #pragma once
-// Whether the interface is in English; the texts themselves and `tr` are in
-// core/texts/texts.h.
+// Whether an interface language is English; the texts themselves and `tr` are
+// in core/texts/texts.h.
 
-#include "core/settings/settings.h"
+#include "core/settings/ui_language.h"
 
 namespace tf {
 
-inline bool englishUi() { return settings.language == UiLanguage::English; }
+constexpr bool englishUi(UiLanguage language) { return language == UiLanguage::English; }
 
 }  // namespace tf

@@ -1,12 +1,12 @@
 #pragma once
 // Every text the user can see, English and Simplified Chinese side by side.
 // Nothing is looked up from resources or files: a point of use names the pair
-// and `tr` picks the half for the current language.
+// and `tr` picks the half for the language it is given.
 //
 // Format strings keep their printf conversions in both halves in the same
 // order, so one argument list serves either language.
 
-#include "core/settings/settings.h"
+#include "core/settings/ui_language.h"
 
 namespace tf {
 
@@ -20,8 +20,8 @@ constexpr const wchar_t* pick(const BilingualText& text, UiLanguage language) {
     return language == UiLanguage::English ? text.english : text.chinese;
 }
 
-// The half for the current `settings.language`. Main thread only, like the record.
-inline const wchar_t* tr(const BilingualText& text) { return pick(text, settings.language); }
+// The same lookup with the language first, as the interface's call sites read.
+constexpr const wchar_t* tr(UiLanguage language, const BilingualText& text) { return pick(text, language); }
 
 namespace texts {
 

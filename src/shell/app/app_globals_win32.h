@@ -1,20 +1,11 @@
 #pragma once
-// The process-wide values of the Win32 shell, grouped by the subsystem that
-// owns them; the file named with each group is its only writer, everyone
-// else reads. GUI thread unless marked atomic. Worker threads never read
-// these: they get their target window as a value when they start.
-//
-// Elsewhere: the capture's rectangle and overlay values in
-// shell/capture/capture_globals_win32.h, the save's in shell/save/save_session_win32.h,
-// the control slots in shell/app/control_table_win32.h, the settings record in
-// core/settings/settings.h.
+// The messages the shell's windows and worker threads post to the main
+// window, and the capture's entry points the main window calls. The state
+// they work on is the application's (shell/app/application_win32.h).
 
 #include <windows.h>
 
-#include <vector>
-
-#include "ground/pixel_image.h"
-#include "shell/save/save_session_win32.h"
+#include "shell/app/application_win32.h"
 
 namespace tf {
 
@@ -24,28 +15,15 @@ inline constexpr UINT WM_APP_OVERLAY_REDRAW = WM_APP + 5;
 inline constexpr UINT WM_APP_UPDATE_RESULT = WM_APP + 6;
 inline constexpr UINT WM_APP_SETTINGS_CLOSED = WM_APP + 7;
 
-// --- program entry: app/main_win32.cpp (defined in app_globals_win32.cpp) ---
-extern HINSTANCE appInstance;
-
-// --- main window: app/app_window_win32.cpp ---
-extern HWND mainWindow;     // set when it is created, cleared when it is destroyed
-extern bool reducedMotion;  // the system's client-area animation is off
-
-// --- settings window: ui/settings_window_win32.cpp ---
-extern HWND settingsWindow;
-
-// --- selection and capture overlay: capture/selection_overlay_win32.cpp ---
-extern HWND overlayWindow;
-
 // --- capture (shell/capture) ---
-void beginSelection();
-void cancelSelection();
-void closeOverlay();
-void redrawOverlay();
+void beginSelection(Application& app);
+void cancelSelection(Application& app);
+void closeOverlay(Application& app);
+void redrawOverlay(const Application& app);
 // Called for WM_APP_START_CAPTURE: runs the automatic capture to its end, or
 // starts a manual one that TimerId::ManualCapture drives from then on.
-void runCaptureFromMainWindow();
+void runCaptureFromMainWindow(Application& app);
 // TimerId::ManualCapture fired: one look at the area, then the timer again.
-void onManualCaptureTimer();
+void onManualCaptureTimer(Application& app);
 
 }  // namespace tf

@@ -17,9 +17,6 @@
 
 namespace tf {
 
-HWND mainWindow = nullptr;
-bool reducedMotion = false;
-
 namespace {
 
 UINT_PTR timerId(TimerId id) { return static_cast<UINT_PTR>(id); }
@@ -43,45 +40,49 @@ bool isKeyMessage(UINT message) {
 // IsDialogMessageW would turn Enter and Esc into WM_COMMAND IDOK (1) and
 // IDCANCEL (2), which are the Start and Open image commands here. Enter goes
 // to the main window's own key handling instead, Esc to the settings window.
-bool routeDialogKey(const MSG& msg) {
+bool routeDialogKey(const Application& app, const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
-    if (recordingHotkey()) return false;  // Esc and Enter are keys the chord control records
-    if (within(settingsWindow)) {
+    if (recordingHotkey(app.copyAndHotkey)) return false;  // Esc and Enter are keys the chord control records
+    if (within(app.settingsWindow)) {
         if (msg.wParam != VK_ESCAPE) return false;
-        SendMessageW(settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
+        SendMessageW(app.settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
         return true;
     }
-    if (within(mainWindow)) {
-        if (msg.wParam == VK_RETURN) SendMessageW(mainWindow, WM_KEYDOWN, VK_RETURN, msg.lParam);
+    if (within(app.mainWindow)) {
+        if (msg.wParam == VK_RETURN) SendMessageW(app.mainWindow, WM_KEYDOWN, VK_RETURN, msg.lParam);
         return true;
     }
     return false;
 }
 
-int showAppMessage(const wchar_t* text, UINT flags) {
-    return MessageBoxW(mainWindow, text, tr(texts::productName), flags);
+int showAppMessage(const Application& app, const wchar_t* text, UINT flags) {
+    return MessageBoxW(app.mainWindow, text, tr(app.settings.language, texts::productName), flags);
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    Application* found = applicationOf(window);
+    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    Application& app = *found;
     switch (message) {
         case WM_CREATE:
-            if (mainWindow == nullptr) mainWindow = window;
-            createMainControls(window);
-            layoutMainWindowControls();
-            registerCaptureHotkey(window);
+            if (app.mainWindow == nullptr) app.mainWindow = window;
+            createMainControls(app, window);
+            layoutMainWindowControls(app);
+            registerCaptureHotkey(app, window);
             return 0;
         case WM_DESTROY:
-            releaseCaptureHotkey();
-            closeOverlay();
-            if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
+            releaseCaptureHotkey(app.copyAndHotkey);
+            closeOverlay(app);
+            if (app.settingsWindow != nullptr) DestroyWindow(app.settingsWindow);
             releaseRenderer();
-            destroyMainControlTable();
-            mainWindow = nullptr;
+            destroyMainControlTable(app);
+            app.mainWindow = nullptr;
             PostQuitMessage(0);
             return 0;
         case WM_SIZE:
-            layoutMainWindowControls();
+            layoutMainWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         case WM_PAINT: {
@@ -92,8 +93,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_CLOSE:
-            if (saveInProgress) {
-                showAppMessage(tr(texts::closeWhileSavingMessage), MB_ICONINFORMATION);
+            if (app.save.inProgress) {
+                showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);
             } else {
                 DestroyWindow(window);
             }
@@ -106,62 +107,63 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(pageBrush());
-        case WM_HOTKEY: onHotkeyMessage(wParam); return 0;
+        case WM_HOTKEY: onHotkeyMessage(app, wParam); return 0;
         case WM_RENDERFORMAT:
         case WM_RENDERALLFORMATS:
         case WM_DESTROYCLIPBOARD:
-            if (handleMainClipboardMessage(window, message, wParam)) return 0;
+            if (handleMainClipboardMessage(app.copyAndHotkey, window, message, wParam)) return 0;
             break;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            const Size min = minimumTrackSize(displayedMainState(), !savedImagePath.empty(), windowDpi(window));
+            const Size min =
+                minimumTrackSize(displayedMainState(app), !app.save.savedImagePath.empty(), windowDpi(window));
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
         case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_KEYDOWN:
-            if (wParam != VK_RETURN || saveInProgress) break;
-            runEnterKey();
+            if (wParam != VK_RETURN || app.save.inProgress) break;
+            runEnterKey(app);
             return 0;
-        case WM_COMMAND: runMainCommand(window, static_cast<ControlId>(LOWORD(wParam))); return 0;
+        case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;
         case WM_TIMER:
             if (wParam == timerId(TimerId::SavingAnimation)) {
-                onSavingTimer();
+                onSavingTimer(app);
             } else if (wParam == timerId(TimerId::ManualCapture)) {
-                onManualCaptureTimer();
+                onManualCaptureTimer(app);
             } else if (wParam == timerId(TimerId::CopiedNotice)) {
-                endCopiedNotice();
+                endCopiedNotice(app);
             } else if (wParam == timerId(TimerId::FocusRestore)) {
                 KillTimer(window, timerId(TimerId::FocusRestore));
                 SetFocus(window);
-                if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+                if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
             }
             return 0;
         case WM_MOUSEWHEEL:
-            if (!isSettingsPage(displayedMainState())) break;
-            scrollSettingsPage(window, wParam);
+            if (!isSettingsPage(displayedMainState(app))) break;
+            scrollSettingsPage(app, window, wParam);
             return 0;
         case WM_DPICHANGED: {
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             clearIconCache();
-            layoutMainWindowControls();
+            layoutMainWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
         }
-        case WM_APP_STITCH_DONE: handleStitchDone(reinterpret_cast<StitchResult*>(lParam)); return 0;
-        case WM_APP_START_CAPTURE: runCaptureFromMainWindow(); return 0;
+        case WM_APP_STITCH_DONE: handleStitchDone(app, reinterpret_cast<StitchResult*>(lParam)); return 0;
+        case WM_APP_START_CAPTURE: runCaptureFromMainWindow(app); return 0;
         case WM_APP_OVERLAY_REDRAW: {
-            const UiState s = currentUiState();
-            if (overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving)) redrawOverlay();
+            const UiState s = currentUiState(app);
+            if (app.overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving)) redrawOverlay(app);
             return 0;
         }
-        case WM_APP_UPDATE_RESULT: handleUpdateResult(reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
+        case WM_APP_UPDATE_RESULT: handleUpdateResult(app, reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
         case WM_APP_SETTINGS_CLOSED:
-            suppressSettingsFocusRing(true);
+            suppressSettingsFocusRing(app, true);
             SetFocus(window);
-            if (HWND s = controlSlot(ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+            if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
             SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
             return 0;
         default: break;
@@ -169,9 +171,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND createMainWindow() {
+HWND createMainWindow(Application& app) {
+    const HINSTANCE appInstance = app.instance;
     BOOL animations = TRUE;
-    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) reducedMotion = !animations;
+    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) app.reducedMotion = !animations;
 
     HICON bigIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                                   GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
@@ -192,9 +195,10 @@ HWND createMainWindow() {
     GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
 
-    mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(texts::productName),
-                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
-                                 work.top + 24, 620, 380, nullptr, nullptr, appInstance, nullptr);
+    app.mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(app.settings.language, texts::productName),
+                                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
+                                     work.top + 24, 620, 380, nullptr, nullptr, appInstance, &app);
+    const HWND mainWindow = app.mainWindow;
     if (mainWindow != nullptr) {
         SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
         HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
@@ -207,35 +211,39 @@ HWND createMainWindow() {
         const int y = work.top + dipsToPixels(24, dpi);
         SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    setUiState(UiState::Home);
+    setUiState(app, UiState::Home);
     // The text renderer's first set-up takes a noticeable time under Wine; done
     // before the window shows, its first frame is the finished page.
     ensureTextRenderer();
-    showAndActivateMain();
+    showAndActivateMain(app);
     RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return mainWindow;
 }
 
-void runMessageLoop() {
+void runMessageLoop(Application& app) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (recordingHotkey() && isKeyMessage(msg.message) && recordHotkeyKey(msg.message, msg.wParam)) continue;
-        if (routeDialogKey(msg)) continue;
-        if (settingsWindow != nullptr && IsDialogMessageW(settingsWindow, &msg)) continue;
-        if (mainWindow != nullptr && IsDialogMessageW(mainWindow, &msg)) continue;
+        if (recordingHotkey(app.copyAndHotkey) && isKeyMessage(msg.message) &&
+            recordHotkeyKey(app, msg.message, msg.wParam)) {
+            continue;
+        }
+        if (routeDialogKey(app, msg)) continue;
+        if (app.settingsWindow != nullptr && IsDialogMessageW(app.settingsWindow, &msg)) continue;
+        if (app.mainWindow != nullptr && IsDialogMessageW(app.mainWindow, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
 }
 
-int runInteractiveProgram() {
-    loadSettings();
-    if (createMainWindow() == nullptr) {
+int runInteractiveProgram(Application& app) {
+    loadSettings(app.settings);
+    if (createMainWindow(app) == nullptr) {
         // Nothing could ever post the quit message: say why and end.
-        MessageBoxW(nullptr, tr(texts::mainWindowFailedMessage), tr(texts::productName), MB_ICONERROR);
+        const UiLanguage lang = app.settings.language;
+        MessageBoxW(nullptr, tr(lang, texts::mainWindowFailedMessage), tr(lang, texts::productName), MB_ICONERROR);
         return 0;
     }
-    runMessageLoop();
+    runMessageLoop(app);
     return 0;
 }
 

@@ -5,25 +5,28 @@
 #include <windows.h>
 
 #include "shell/app/app_globals_win32.h"
+#include "shell/app/application_win32.h"
 #include "core/app/control_ids.h"
 
 namespace tf {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TallyframeNativeMain";
 
+// Reaches the application through the window (made with it as the
+// CreateWindowExW parameter).
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Steps 7-15 of the entry: settings, class, placement, message loop. Returns
+// The interactive life: settings, class, placement, message loop. Returns
 // the exit code (always 0).
-int runInteractiveProgram();
+int runInteractiveProgram(Application& app);
 // Animation setting, class, placement, Home, shown; the window or null. The
 // tests drive the window with their own message pumping.
-HWND createMainWindow();
+HWND createMainWindow(Application& app);
 // Until WM_QUIT; Enter and Esc are routed before the dialog navigation.
-void runMessageLoop();
-bool routeDialogKey(const MSG& msg);
+void runMessageLoop(Application& app);
+bool routeDialogKey(const Application& app, const MSG& msg);
 
 // Shows a message box owned by the main window with the product title.
-int showAppMessage(const wchar_t* text, UINT flags);
+int showAppMessage(const Application& app, const wchar_t* text, UINT flags);
 
 }  // namespace tf

@@ -23,30 +23,29 @@
 namespace tf {
 namespace {
 
-void openWithShell(const wchar_t* target, const wchar_t* parameters = nullptr) {
-    ShellExecuteW(mainWindow, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
+void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
+    ShellExecuteW(app.mainWindow, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
 }
 
-void startUpdateCheck() {
+// The update check of the application: a detached thread that answers the
+// main window with WM_APP_UPDATE_RESULT.
+void startUpdateCheck(const Application& app) {
     // The thread owns the flag byte and frees it when the check is over.
     auto flag = std::make_unique<uint8_t>(1);
     try {
-        std::thread(runUpdateCheck, flag.get(), mainWindow).detach();
+        std::thread(runUpdateCheck, flag.get(), app.mainWindow).detach();
         flag.release();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
-        MessageBoxW(settingsWindow != nullptr ? settingsWindow : mainWindow, tr(texts::updateUnavailableMessage),
-                    tr(texts::updateCheckTitle), MB_ICONWARNING);
+        const UiLanguage lang = app.settings.language;
+        MessageBoxW(app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow,
+                    tr(lang, texts::updateUnavailableMessage), tr(lang, texts::updateCheckTitle), MB_ICONWARNING);
     }
 }
 
-}  // namespace
-
-void openSavedImage() {
-    if (!savedImagePath.empty()) openWithShell(savedImagePath.c_str());
-}
-
-bool* switchSetting(ControlId id) {
+// The field of a switch, const or not as the record is.
+template <typename Record>
+auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfterCapture) {
     switch (id) {
         case ControlId::OpenAfterCapture: return &settings.openAfterCapture;
         case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
@@ -55,134 +54,147 @@ bool* switchSetting(ControlId id) {
     }
 }
 
-bool switchIsOn(ControlId id) {
+}  // namespace
+
+void openSavedImage(const Application& app) {
+    if (!app.save.savedImagePath.empty()) openWithShell(app, app.save.savedImagePath.c_str());
+}
+
+bool* switchSetting(Settings& settings, ControlId id) { return switchField(settings, id); }
+
+bool switchIsOn(const Settings& settings, ControlId id) {
     // The scroll mode is a choice of two that the switch shows as "manual".
     if (id == ControlId::ScrollMode) return settings.scrollMode == ScrollMode::Manual;
-    const bool* value = switchSetting(id);
+    const bool* value = switchField(settings, id);
     return value != nullptr && *value;
 }
 
-void flipSwitchSetting(ControlId id) {
+void flipSwitchSetting(Application& app, ControlId id) {
+    Settings& settings = app.settings;
     if (id == ControlId::ScrollMode) {
         settings.scrollMode = settings.scrollMode == ScrollMode::Manual ? ScrollMode::Auto : ScrollMode::Manual;
     } else {
-        bool* value = switchSetting(id);
+        bool* value = switchSetting(settings, id);
         if (value == nullptr) return;
         *value = !*value;
     }
     // A failed save is not reported: the switch holds for the rest of the run.
-    saveSettings();
-    if (HWND s = controlSlot(id)) InvalidateRect(s, nullptr, TRUE);
+    saveSettings(settings);
+    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
 }
 
-void runEnterKey() {
-    if (saveInProgress) return;
+void runEnterKey(Application& app) {
+    if (app.save.inProgress) return;
     // A focused working button does what it says; otherwise the page's action.
-    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == mainWindow &&
+    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.mainWindow &&
                                    IsWindowVisible(focused) && IsWindowEnabled(focused)) {
         SendMessageW(focused, BM_CLICK, 0, 0);
         return;
     }
-    const UiState s = currentUiState();
-    if (s == UiState::Home) beginSelection();
-    else if (s == UiState::Result && !savedImagePath.empty()) openSavedImage();
+    const UiState s = currentUiState(app);
+    if (s == UiState::Home) beginSelection(app);
+    else if (s == UiState::Result && !app.save.savedImagePath.empty()) openSavedImage(app);
 }
 
-void runMainCommand(HWND window, ControlId command) {
+void runMainCommand(Application& app, HWND window, ControlId command) {
+    const std::wstring& savedImagePath = app.save.savedImagePath;
     switch (command) {
         case ControlId::StartCapture:
         case ControlId::CaptureAnother:
-            if (!saveInProgress) beginSelection();
+            if (!app.save.inProgress) beginSelection(app);
             break;
-        case ControlId::OpenImage: openSavedImage(); break;
-        case ControlId::CopyImage: copySavedImage(); break;
+        case ControlId::OpenImage: openSavedImage(app); break;
+        case ControlId::CopyImage: copySavedImage(app); break;
         case ControlId::Settings:
-            if (isHomeLike(currentUiState())) {
-                suppressSettingsFocusRing(false);
-                openSettingsWindow();
+            if (isHomeLike(currentUiState(app))) {
+                suppressSettingsFocusRing(app, false);
+                openSettingsWindow(app);
             }
             break;
         case ControlId::OpenFolder:
             if (!savedImagePath.empty()) {
                 const std::wstring parameters = L"/select,\"" + savedImagePath + L"\"";
-                openWithShell(L"explorer.exe", parameters.c_str());
+                openWithShell(app, L"explorer.exe", parameters.c_str());
             }
             break;
-        case ControlId::GeneralNavigation: setUiState(UiState::SettingsGeneral); break;
-        case ControlId::HelpNavigation: setUiState(UiState::SettingsHelp); break;
-        case ControlId::AboutNavigation: setUiState(UiState::SettingsAbout); break;
+        case ControlId::GeneralNavigation: setUiState(app, UiState::SettingsGeneral); break;
+        case ControlId::HelpNavigation: setUiState(app, UiState::SettingsHelp); break;
+        case ControlId::AboutNavigation: setUiState(app, UiState::SettingsAbout); break;
         case ControlId::ChooseFolder:
-            if (chooseCaptureFolder(window)) InvalidateRect(window, nullptr, FALSE);
+            if (chooseCaptureFolder(app.settings, window)) InvalidateRect(window, nullptr, FALSE);
             break;
         case ControlId::Language:
-            if (chooseLanguage(window)) {
-                layoutMainWindowControls();
+            if (chooseLanguage(app, window)) {
+                layoutMainWindowControls(app);
                 RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             }
             break;
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
-        case ControlId::CopyAfterCapture: flipSwitchSetting(command); break;
+        case ControlId::CopyAfterCapture: flipSwitchSetting(app, command); break;
         case ControlId::ProductHome:
         case ControlId::ProductSite:
-        case ControlId::AboutProduct: openWithShell(kProductPageUrl); break;
-        case ControlId::Feedback: openWithShell(kFeedbackFormUrl); break;
-        case ControlId::PublisherSite: openWithShell(kPublisherSiteUrl); break;
-        case ControlId::CheckUpdates: startUpdateCheck(); break;
+        case ControlId::AboutProduct: openWithShell(app, kProductPageUrl); break;
+        case ControlId::Feedback: openWithShell(app, kFeedbackFormUrl); break;
+        case ControlId::PublisherSite: openWithShell(app, kPublisherSiteUrl); break;
+        case ControlId::CheckUpdates: startUpdateCheck(app); break;
         default: break;
     }
 }
 
-void handleStitchDone(StitchResult* raw) {
+void handleStitchDone(Application& app, StitchResult* raw) {
     std::unique_ptr<StitchResult> result(raw);
-    endSaving();
-    KillTimer(mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-    closeOverlay();
-    if (HWND start = controlSlot(ControlId::StartCapture)) EnableWindow(start, TRUE);
+    endSaving(app.save);
+    KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+    closeOverlay(app);
+    if (HWND start = controlSlot(app, ControlId::StartCapture)) EnableWindow(start, TRUE);
     if (result && result->succeeded) {
-        keepSavedCapture(*result);
-        setUiState(UiState::Result);
-        showAndActivateMain();
+        keepSavedCapture(app.save, *result);
+        setUiState(app, UiState::Result);
+        showAndActivateMain(app);
         // The file is written by now; the clipboard only ever gets a copy of it.
-        if (settings.copyAfterCapture) copySavedImage();
-        if (settings.openAfterCapture) openSavedImage();
+        if (app.settings.copyAfterCapture) copySavedImage(app);
+        if (app.settings.openAfterCapture) openSavedImage(app);
     } else {
-        failCaptureAndShowMain(tr(texts::stitchFailedMessage), MB_ICONERROR);
+        failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
     }
 }
 
-void handleUpdateResult(UpdateCheckResult* raw) {
+void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     if (raw == nullptr) return;
     std::unique_ptr<UpdateCheckResult> result(raw);
-    const UiState s = currentUiState();
+    const UiLanguage lang = app.settings.language;
+    const UiState s = currentUiState(app);
     const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
-    HWND owner = settingsWindow != nullptr ? settingsWindow : mainWindow;
+    HWND owner = app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow;
     if (result->tagFound && result->newerAvailable && !busy) {
         const std::wstring text =
-            std::wstring(tr(texts::updatePromptBefore)) + result->versionText + tr(texts::updatePromptAfter);
-        if (MessageBoxW(owner, text.c_str(), tr(texts::updatePromptTitle), MB_YESNO | MB_ICONINFORMATION) == IDYES) {
-            openWithShell(kReleasePageUrl);
+            std::wstring(tr(lang, texts::updatePromptBefore)) + result->versionText + tr(lang, texts::updatePromptAfter);
+        if (MessageBoxW(owner, text.c_str(), tr(lang, texts::updatePromptTitle), MB_YESNO | MB_ICONINFORMATION) ==
+            IDYES) {
+            openWithShell(app, kReleasePageUrl);
         }
         return;
     }
     if (!result->reportWhenNothingNew) return;
-    const wchar_t* title = tr(texts::updateCheckTitle);
+    const wchar_t* title = tr(lang, texts::updateCheckTitle);
     if (result->tagFound) {
-        MessageBoxW(owner, tr(texts::upToDateMessage), title, MB_ICONINFORMATION);
+        MessageBoxW(owner, tr(lang, texts::upToDateMessage), title, MB_ICONINFORMATION);
     } else {
-        MessageBoxW(owner, tr(texts::updateUnavailableMessage), title, MB_ICONWARNING);
+        MessageBoxW(owner, tr(lang, texts::updateUnavailableMessage), title, MB_ICONWARNING);
     }
 }
 
-void onSavingTimer() {
-    const uint64_t elapsed = savingStartTick == 0 ? 0 : GetTickCount64() - savingStartTick;
-    if (overlayWindow == nullptr || currentUiState() != UiState::Saving) {
-        KillTimer(mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+void onSavingTimer(const Application& app) {
+    const uint64_t start = app.save.startTick;
+    const uint64_t elapsed = start == 0 ? 0 : GetTickCount64() - start;
+    if (app.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {
+        KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
         return;
     }
     if (elapsed < 300) return;
-    redrawOverlay();
-    if (elapsed > 760 || reducedMotion) KillTimer(mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+    redrawOverlay(app);
+    if (elapsed > 760 || app.reducedMotion) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
 }
 
 }  // namespace tf

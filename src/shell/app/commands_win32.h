@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include "core/app/control_ids.h"
+#include "core/settings/settings.h"
 #include "core/stitch/stitch_job.h"
+#include "shell/app/application_win32.h"
 #include "shell/update/update_check_win32.h"
 
 namespace tf {
@@ -16,21 +18,21 @@ inline constexpr wchar_t kPublisherSiteUrl[] = L"https://www.quorvelle.com/";
 inline constexpr wchar_t kReleasePageUrl[] = L"https://github.com/quorvelle/quorvelle-tally-frame/releases/latest";
 
 // WM_COMMAND of the main window.
-void runMainCommand(HWND window, ControlId command);
+void runMainCommand(Application& app, HWND window, ControlId command);
 // Enter on the main window: clicks the focused button; with none focused,
 // starts a capture on Home and opens the image on Result.
-void runEnterKey();
+void runEnterKey(Application& app);
 // The setting a switch control flips, or null for any other control.
-bool* switchSetting(ControlId id);
-bool switchIsOn(ControlId id);
+bool* switchSetting(Settings& settings, ControlId id);
+bool switchIsOn(const Settings& settings, ControlId id);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
-void flipSwitchSetting(ControlId id);
-void openSavedImage();
+void flipSwitchSetting(Application& app, ControlId id);
+void openSavedImage(const Application& app);
 
 // WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
-void handleStitchDone(StitchResult* result);
-void handleUpdateResult(UpdateCheckResult* result);
+void handleStitchDone(Application& app, StitchResult* result);
+void handleUpdateResult(const Application& app, UpdateCheckResult* result);
 // TimerId::SavingAnimation: redraws the overlay while the saving animation runs.
-void onSavingTimer();
+void onSavingTimer(const Application& app);
 
 }  // namespace tf

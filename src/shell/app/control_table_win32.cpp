@@ -4,18 +4,12 @@
 
 #include <array>
 
-#include "shell/app/app_globals_win32.h"
 #include "core/texts/texts.h"
 #include "shell/ui/button_proc_win32.h"
 
 namespace tf {
 
-HWND languageButton = nullptr;
-HWND mainTooltip = nullptr;
-
 namespace {
-
-std::array<HWND, kMaxControlId + 1> slots{};
 
 struct MainControl {
     ControlId id;
@@ -39,86 +33,89 @@ constexpr MainControl kMainControls[] = {
 
 }  // namespace
 
-HWND controlSlot(ControlId id) {
+HWND controlSlot(const Application& app, ControlId id) {
     const int32_t n = idNumber(id);
-    return (n >= 0 && n <= kMaxControlId) ? slots[static_cast<size_t>(n)] : nullptr;
+    return (n >= 0 && n <= kMaxControlId) ? app.controls.byId[static_cast<size_t>(n)] : nullptr;
 }
 
-void setControlSlot(ControlId id, HWND control) {
+void setControlSlot(Application& app, ControlId id, HWND control) {
     const int32_t n = idNumber(id);
     if (n < 0 || n > kMaxControlId) return;
-    slots[static_cast<size_t>(n)] = control;
-    if (id == ControlId::Language) languageButton = control;
+    app.controls.byId[static_cast<size_t>(n)] = control;
+    if (id == ControlId::Language) app.controls.languageButton = control;
 }
 
-void clearControlSlots() {
-    slots.fill(nullptr);
-    languageButton = nullptr;
+void clearControlSlots(Application& app) {
+    app.controls.byId.fill(nullptr);
+    app.controls.languageButton = nullptr;
 }
 
 ControlId controlIdOf(HWND control) { return static_cast<ControlId>(GetDlgCtrlID(control)); }
 
-std::wstring controlLabel(ControlId id) {
+std::wstring controlLabel(const Application& app, ControlId id) {
+    const UiLanguage lang = app.settings.language;
+    const bool settingsOpen = app.settingsWindow != nullptr;
     switch (id) {
-        case ControlId::StartCapture: return tr(texts::startButton);
-        case ControlId::OpenImage: return tr(texts::openImageButton);
-        case ControlId::CaptureAnother: return tr(texts::captureAnotherButton);
-        case ControlId::Settings: return tr(texts::settingsButton);
-        case ControlId::OpenFolder: return tr(texts::openFolderButton);
-        case ControlId::CopyImage: return tr(texts::copyImageButton);
-        case ControlId::CopyAfterCapture: return tr(texts::copyAfterLabel);
-        case ControlId::CaptureHotkey: return tr(texts::captureHotkeyLabel);
-        case ControlId::GeneralNavigation: return tr(texts::generalNavigation);
-        case ControlId::HelpNavigation: return tr(texts::helpNavigation);
+        case ControlId::StartCapture: return tr(lang, texts::startButton);
+        case ControlId::OpenImage: return tr(lang, texts::openImageButton);
+        case ControlId::CaptureAnother: return tr(lang, texts::captureAnotherButton);
+        case ControlId::Settings: return tr(lang, texts::settingsButton);
+        case ControlId::OpenFolder: return tr(lang, texts::openFolderButton);
+        case ControlId::CopyImage: return tr(lang, texts::copyImageButton);
+        case ControlId::CopyAfterCapture: return tr(lang, texts::copyAfterLabel);
+        case ControlId::CaptureHotkey: return tr(lang, texts::captureHotkeyLabel);
+        case ControlId::GeneralNavigation: return tr(lang, texts::generalNavigation);
+        case ControlId::HelpNavigation: return tr(lang, texts::helpNavigation);
         case ControlId::AboutNavigation:
-        case ControlId::AboutProduct: return tr(texts::aboutNavigation);
+        case ControlId::AboutProduct: return tr(lang, texts::aboutNavigation);
         case ControlId::ChooseFolder:
-            return settingsWindow != nullptr ? tr(texts::chooseFolderControl) : tr(texts::changeFolderCommand);
-        case ControlId::Language: return tr(texts::languageCommand);
+            return settingsOpen ? tr(lang, texts::chooseFolderControl) : tr(lang, texts::changeFolderCommand);
+        case ControlId::Language: return tr(lang, texts::languageCommand);
         case ControlId::OpenAfterCapture:
-            return settingsWindow != nullptr ? tr(texts::openAfterLabel) : tr(texts::openResultCommand);
-        case ControlId::CaptureLogging: return tr(texts::captureLoggingCommand);
-        case ControlId::ScrollMode: return tr(texts::scrollModeCommand);
-        case ControlId::ProductHome: return tr(texts::productHomeCommand);
-        case ControlId::ProductSite: return tr(texts::productSiteCommand);
-        case ControlId::Feedback: return tr(texts::feedbackCommand);
-        case ControlId::CheckUpdates: return tr(texts::updateCheckTitle);
-        case ControlId::PublisherSite: return tr(texts::publisherCredit);
+            return settingsOpen ? tr(lang, texts::openAfterLabel) : tr(lang, texts::openResultCommand);
+        case ControlId::CaptureLogging: return tr(lang, texts::captureLoggingCommand);
+        case ControlId::ScrollMode: return tr(lang, texts::scrollModeCommand);
+        case ControlId::ProductHome: return tr(lang, texts::productHomeCommand);
+        case ControlId::ProductSite: return tr(lang, texts::productSiteCommand);
+        case ControlId::Feedback: return tr(lang, texts::feedbackCommand);
+        case ControlId::CheckUpdates: return tr(lang, texts::updateCheckTitle);
+        case ControlId::PublisherSite: return tr(lang, texts::publisherCredit);
         default: return {};
     }
 }
 
-void createMainControls(HWND window) {
+void createMainControls(Application& app, HWND window) {
     for (const MainControl& c : kMainControls) {
         DWORD style = BS_OWNERDRAW | WS_CHILD | WS_TABSTOP;
         if (c.visibleAtStart) style |= WS_VISIBLE;
-        HWND button = CreateWindowExW(0, L"BUTTON", controlLabel(c.id).c_str(), style, 0, 0, 0, 0, window,
-                                      controlMenu(c.id), appInstance, nullptr);
-        setControlSlot(c.id, button);
+        HWND button = CreateWindowExW(0, L"BUTTON", controlLabel(app, c.id).c_str(), style, 0, 0, 0, 0, window,
+                                      controlMenu(c.id), app.instance, nullptr);
+        setControlSlot(app, c.id, button);
     }
-    mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    app.controls.mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                  appInstance, nullptr);
-    setSettingsTooltip(window, false);
-    for (const MainControl& c : kMainControls) subclassOwnerButton(controlSlot(c.id));
+                                  app.instance, nullptr);
+    setSettingsTooltip(app, window, false);
+    for (const MainControl& c : kMainControls) subclassOwnerButton(controlSlot(app, c.id));
 }
 
-void setSettingsTooltip(HWND owner, bool update) {
-    HWND gear = controlSlot(ControlId::Settings);
+void setSettingsTooltip(const Application& app, HWND owner, bool update) {
+    HWND gear = controlSlot(app, ControlId::Settings);
+    HWND mainTooltip = app.controls.mainTooltip;
     if (mainTooltip == nullptr || owner == nullptr || gear == nullptr) return;
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = owner;
     tool.uId = reinterpret_cast<UINT_PTR>(gear);
-    std::wstring tip = tr(texts::settingsButton);
+    std::wstring tip = tr(app.settings.language, texts::settingsButton);
     tool.lpszText = tip.data();
     SendMessageW(mainTooltip, update ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void destroyMainControlTable() {
-    clearControlSlots();
-    mainTooltip = nullptr;
+void destroyMainControlTable(Application& app) {
+    clearControlSlots(app);
+    app.controls.mainTooltip = nullptr;
 }
 
 void placeControl(HWND control, const ControlPlacement& p) {

@@ -1,8 +1,9 @@
 #pragma once
 // The control table: which owner-drawn controls the main window makes, their
-// labels in the current language, and the slots through which both windows
-// find a control by its name. The settings window puts its own controls into
-// the slots of their ids while it exists.
+// labels in the application's language, and the slots (the application's
+// ControlSlots) through which both windows find a control by its name. The
+// settings window puts its own controls into the slots of their ids while it
+// exists.
 
 #include <windows.h>
 
@@ -10,31 +11,28 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/geometry.h"
+#include "shell/app/application_win32.h"
 
 namespace tf {
 
-// Written here only: the Language control of whichever window shows it (the
-// language menu opens below it) and the main window's tooltip control.
-extern HWND languageButton;
-extern HWND mainTooltip;
-
-HWND controlSlot(ControlId id);
-void setControlSlot(ControlId id, HWND control);
-void clearControlSlots();
+HWND controlSlot(const Application& app, ControlId id);
+// Also keeps the Language control as the language menu's anchor.
+void setControlSlot(Application& app, ControlId id, HWND control);
+void clearControlSlots(Application& app);
 // The control id of a child window (GetDlgCtrlID as a name).
 ControlId controlIdOf(HWND control);
 // The id as the hMenu argument of CreateWindowExW.
 inline HMENU controlMenu(ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(idNumber(id))); }
 
-// The label a control shows in the current language (window text).
-std::wstring controlLabel(ControlId id);
+// The label a control shows in the application's language (window text).
+std::wstring controlLabel(const Application& app, ControlId id);
 
 // Creates the main window's controls (hidden except Start and Settings) and
 // the tooltip of the Settings button.
-void createMainControls(HWND window);
+void createMainControls(Application& app, HWND window);
 // Adds (or, when `update`, re-texts) the tooltip of the Settings button of `owner`.
-void setSettingsTooltip(HWND owner, bool update);
-void destroyMainControlTable();
+void setSettingsTooltip(const Application& app, HWND owner, bool update);
+void destroyMainControlTable(Application& app);
 
 // Moves a child control, invalidates its old and new area, and shows or hides
 // it only when its visibility differs.

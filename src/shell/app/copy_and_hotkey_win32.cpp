@@ -19,15 +19,8 @@ namespace {
 
 constexpr UINT kCopiedNoticeMs = 2000;
 
-ClipboardImageOffer clipboardOffer;
-bool copiedNotice = false;
-
-std::unique_ptr<GlobalHotkey> captureHotkey;
-HotkeyRegistration lastRegistration = HotkeyRegistration::Registered;
-HWND recordingControl = nullptr;
-
-void redrawControl(ControlId id) {
-    if (HWND c = controlSlot(id)) InvalidateRect(c, nullptr, TRUE);
+void redrawControl(const Application& app, ControlId id) {
+    if (HWND c = controlSlot(app, id)) InvalidateRect(c, nullptr, TRUE);
 }
 
 bool keyDown(int virtualKey) { return (GetKeyState(virtualKey) & 0x8000) != 0; }
@@ -51,118 +44,124 @@ bool isModifierKey(WPARAM vk) {
     }
 }
 
-void refreshHotkeyRow() {
-    redrawControl(ControlId::CaptureHotkey);
+void refreshHotkeyRow(const Application& app) {
+    redrawControl(app, ControlId::CaptureHotkey);
     // The row's notice is drawn on the page.
-    if (settingsWindow != nullptr) InvalidateRect(settingsWindow, nullptr, FALSE);
+    if (app.settingsWindow != nullptr) InvalidateRect(app.settingsWindow, nullptr, FALSE);
 }
 
 }  // namespace
 
 // ---- Clipboard --------------------------------------------------------------------
 
-void copySavedImage() {
+void copySavedImage(Application& app) {
+    const HWND mainWindow = app.mainWindow;
+    const std::wstring& savedImagePath = app.save.savedImagePath;
     if (mainWindow == nullptr || savedImagePath.empty()) return;
-    switch (clipboardOffer.offer(mainWindow, savedImagePath)) {
+    const UiLanguage lang = app.settings.language;
+    switch (app.copyAndHotkey.clipboardOffer.offer(mainWindow, savedImagePath)) {
         case ClipboardCopy::Offered:
-            copiedNotice = true;
+            app.copyAndHotkey.copiedNotice = true;
             SetTimer(mainWindow, static_cast<UINT_PTR>(TimerId::CopiedNotice), kCopiedNoticeMs, nullptr);
-            redrawControl(ControlId::CopyImage);
+            redrawControl(app, ControlId::CopyImage);
             return;
-        case ClipboardCopy::TooLarge: showAppMessage(tr(texts::copyTooLargeMessage), MB_ICONWARNING); return;
-        case ClipboardCopy::Busy: showAppMessage(tr(texts::copyBusyMessage), MB_ICONWARNING); return;
+        case ClipboardCopy::TooLarge: showAppMessage(app, tr(lang, texts::copyTooLargeMessage), MB_ICONWARNING); return;
+        case ClipboardCopy::Busy: showAppMessage(app, tr(lang, texts::copyBusyMessage), MB_ICONWARNING); return;
         case ClipboardCopy::Unreadable:
-        case ClipboardCopy::Failed: showAppMessage(tr(texts::copyFailedMessage), MB_ICONWARNING); return;
+        case ClipboardCopy::Failed: showAppMessage(app, tr(lang, texts::copyFailedMessage), MB_ICONWARNING); return;
     }
 }
 
-bool copiedNoticeShown() { return copiedNotice; }
-
-void endCopiedNotice() {
-    if (mainWindow != nullptr) KillTimer(mainWindow, static_cast<UINT_PTR>(TimerId::CopiedNotice));
-    copiedNotice = false;
-    redrawControl(ControlId::CopyImage);
+void endCopiedNotice(Application& app) {
+    if (app.mainWindow != nullptr) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::CopiedNotice));
+    app.copyAndHotkey.copiedNotice = false;
+    redrawControl(app, ControlId::CopyImage);
 }
 
-bool handleMainClipboardMessage(HWND window, UINT message, WPARAM wParam) {
-    return handleClipboardMessage(clipboardOffer, window, message, wParam);
+bool handleMainClipboardMessage(CopyAndHotkeyState& state, HWND window, UINT message, WPARAM wParam) {
+    return handleClipboardMessage(state.clipboardOffer, window, message, wParam);
 }
 
 // ---- Capture hotkey ---------------------------------------------------------------
 
-void registerCaptureHotkey(HWND window) {
-    captureHotkey = std::make_unique<GlobalHotkey>(window, static_cast<int>(HotkeyId::CaptureFirst),
-                                                   static_cast<int>(HotkeyId::CaptureSecond));
+void registerCaptureHotkey(Application& app, HWND window) {
+    CopyAndHotkeyState& state = app.copyAndHotkey;
+    state.captureHotkey = std::make_unique<GlobalHotkey>(window, static_cast<int>(HotkeyId::CaptureFirst),
+                                                         static_cast<int>(HotkeyId::CaptureSecond));
     // A chord another program holds stays the setting; the row says so.
-    lastRegistration = captureHotkey->change(settings.captureHotkey);
+    state.lastRegistration = state.captureHotkey->change(app.settings.captureHotkey);
 }
 
-void releaseCaptureHotkey() { captureHotkey.reset(); }
+void releaseCaptureHotkey(CopyAndHotkeyState& state) { state.captureHotkey.reset(); }
 
-void onHotkeyMessage(WPARAM id) {
-    if (!captureHotkey || !captureHotkey->owns(id)) return;
-    if (saveInProgress || settingsWindow != nullptr || !isHomeLike(currentUiState())) return;
-    beginSelection();
+void onHotkeyMessage(Application& app, WPARAM id) {
+    const CopyAndHotkeyState& state = app.copyAndHotkey;
+    if (!state.captureHotkey || !state.captureHotkey->owns(id)) return;
+    if (app.save.inProgress || app.settingsWindow != nullptr || !isHomeLike(currentUiState(app))) return;
+    beginSelection(app);
 }
 
-HotkeyRegistration changeCaptureHotkey(const HotkeyChord& chord) {
-    if (!captureHotkey) return HotkeyRegistration::Failed;
-    lastRegistration = captureHotkey->change(chord);
-    if (lastRegistration == HotkeyRegistration::Registered || lastRegistration == HotkeyRegistration::Cleared) {
-        if (!(settings.captureHotkey == chord)) {
-            settings.captureHotkey = chord;
-            saveSettings();  // a failed save keeps the chord for this run, like the switches
+HotkeyRegistration changeCaptureHotkey(Application& app, const HotkeyChord& chord) {
+    CopyAndHotkeyState& state = app.copyAndHotkey;
+    if (!state.captureHotkey) return HotkeyRegistration::Failed;
+    state.lastRegistration = state.captureHotkey->change(chord);
+    if (state.lastRegistration == HotkeyRegistration::Registered ||
+        state.lastRegistration == HotkeyRegistration::Cleared) {
+        if (!(app.settings.captureHotkey == chord)) {
+            app.settings.captureHotkey = chord;
+            saveSettings(app.settings);  // a failed save keeps the chord for this run, like the switches
         }
     }
-    refreshHotkeyRow();
-    return lastRegistration;
+    refreshHotkeyRow(app);
+    return state.lastRegistration;
 }
-
-HotkeyRegistration lastHotkeyRegistration() { return lastRegistration; }
 
 // ---- Recording ---------------------------------------------------------------------
 
-bool recordingHotkey() { return recordingControl != nullptr && IsWindow(recordingControl); }
-
-void beginHotkeyRecording(HWND control) {
-    recordingControl = control;
-    refreshHotkeyRow();
+bool recordingHotkey(const CopyAndHotkeyState& state) {
+    return state.recordingControl != nullptr && IsWindow(state.recordingControl);
 }
 
-void endHotkeyRecording() {
-    if (recordingControl == nullptr) return;
-    recordingControl = nullptr;
-    refreshHotkeyRow();
+void beginHotkeyRecording(Application& app, HWND control) {
+    app.copyAndHotkey.recordingControl = control;
+    refreshHotkeyRow(app);
 }
 
-bool recordHotkeyKey(UINT message, WPARAM vk) {
-    if (!recordingHotkey()) return false;
+void endHotkeyRecording(Application& app) {
+    if (app.copyAndHotkey.recordingControl == nullptr) return;
+    app.copyAndHotkey.recordingControl = nullptr;
+    refreshHotkeyRow(app);
+}
+
+bool recordHotkeyKey(Application& app, UINT message, WPARAM vk) {
+    if (!recordingHotkey(app.copyAndHotkey)) return false;
     // PrintScreen often arrives only as a key-up.
     const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
     if (up && vk != VK_SNAPSHOT) return false;
     if (isModifierKey(vk)) return true;
     const uint32_t modifiers = modifiersHeldNow();
     if (modifiers == 0 && vk == VK_ESCAPE) {
-        endHotkeyRecording();
+        endHotkeyRecording(app);
         return true;
     }
     if (modifiers == 0 && vk == VK_BACK) {
-        endHotkeyRecording();
-        changeCaptureHotkey(HotkeyChord{});
+        endHotkeyRecording(app);
+        changeCaptureHotkey(app, HotkeyChord{});
         return true;
     }
     const std::optional<HotkeyChord> chord = hotkeyChordFromKey(modifiers, static_cast<uint32_t>(vk));
     if (!chord) return true;  // not a chord a hotkey may be: keep listening
-    endHotkeyRecording();
-    changeCaptureHotkey(*chord);
+    endHotkeyRecording(app);
+    changeCaptureHotkey(app, *chord);
     return true;
 }
 
-std::wstring hotkeyControlText() {
-    if (recordingHotkey()) return tr(texts::hotkeyRecording);
+std::wstring hotkeyControlText(const Application& app) {
+    const UiLanguage lang = app.settings.language;
+    if (recordingHotkey(app.copyAndHotkey)) return tr(lang, texts::hotkeyRecording);
     // The setting, also when another program held it at start (the row says so).
-    const HotkeyChord& chord = settings.captureHotkey;
-    if (chord.empty()) return tr(texts::hotkeyNone);
+    const HotkeyChord& chord = app.settings.captureHotkey;
+    if (chord.empty()) return tr(lang, texts::hotkeyNone);
     return formatHotkeyChord(chord);
 }
 

@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "core/app/command_line.h"
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/application_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "core/diagnostics/offline_stitch.h"
 #include "core/diagnostics/self_test.h"
 #include "platform/win32/win32_handles.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    tf::appInstance = instance;
     if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) SetProcessDPIAware();
     // Without COM the modes and the window still run; only what needs it fails.
     const tf::ComApartment com(COINIT_APARTMENTTHREADED);
@@ -34,5 +33,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         }
     }
 
-    return tf::runInteractiveProgram();
+    tf::Application app(instance);
+    return tf::runInteractiveProgram(app);
 }

@@ -7,23 +7,19 @@
 #include "shell/app/control_table_win32.h"
 #include "ground/dpi.h"
 #include "shell/app/app_window_win32.h"
-#include "core/settings/settings.h"
 #include "shell/ui/renderer_win32.h"
 #include "shell/ui/settings_window_win32.h"
 
 namespace tf {
 namespace {
 
-UiState uiState = UiState::Home;
-UiState returnState = UiState::Home;
-int32_t scrollOffset = 0;
-
 Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-void resizeMainWindow(bool changed, UiState from, UiState to) {
+void resizeMainWindow(const Application& app, bool changed, UiState from, UiState to) {
+    const HWND mainWindow = app.mainWindow;
     RECT r{};
     GetWindowRect(mainWindow, &r);
-    const Rect placed = resizeForStateChange(changed, from, to, !savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
+    const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
                                              workAreaOf(mainWindow));
     SetWindowPos(mainWindow, nullptr, placed.left, placed.top, placed.width(), placed.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -38,46 +34,41 @@ Rect workAreaOf(HWND window) {
     return toRect(info.rcWork);
 }
 
-UiState currentUiState() { return uiState; }
-
-UiState displayedMainState() {
-    if (settingsWindow != nullptr && isSettingsPage(uiState)) return returnState;
-    return uiState;
+UiState displayedMainState(const Application& app) {
+    if (app.settingsWindow != nullptr && isSettingsPage(app.page.current)) return app.page.settingsReturn;
+    return app.page.current;
 }
 
-void rememberSettingsReturnState(UiState state) {
-    if (isHomeLike(state)) returnState = state;
+bool inResultWithPath(const Application& app) {
+    return displayedMainState(app) == UiState::Result && !app.save.savedImagePath.empty();
 }
-UiState settingsReturnState() { return returnState; }
 
-bool inResultWithPath() { return displayedMainState() == UiState::Result && !savedImagePath.empty(); }
-
-int32_t settingsScrollOffset() { return scrollOffset; }
-
-void setUiState(UiState to) {
-    const UiState from = uiState;
+void setUiState(Application& app, UiState to) {
+    PageState& page = app.page;
+    const UiState from = page.current;
     if (!isUiTransitionAllowed(from, to)) return;
     if (isHomeLike(from) && isSettingsPage(to)) {
-        scrollOffset = 0;
-        returnState = from;
+        page.settingsScroll = 0;
+        page.settingsReturn = from;
     }
-    const UiState shownBefore = displayedMainState();
-    uiState = to;
-    if (mainWindow == nullptr) return;
+    const UiState shownBefore = displayedMainState(app);
+    page.current = to;
+    if (app.mainWindow == nullptr) return;
     // While the settings window shows its help or about page the main window
     // behind it keeps the page it had, so only a change of that page resizes.
-    const UiState shownAfter = displayedMainState();
-    if (settingsWindow != nullptr && from != to && shownBefore == shownAfter) {
-        refreshSettingsWindow();
+    const UiState shownAfter = displayedMainState(app);
+    if (app.settingsWindow != nullptr && from != to && shownBefore == shownAfter) {
+        refreshSettingsWindow(app);
         return;
     }
-    resizeMainWindow(shownBefore != shownAfter, shownBefore, shownAfter);
-    layoutMainWindowControls();
-    RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (settingsWindow != nullptr) refreshSettingsWindow();
+    resizeMainWindow(app, shownBefore != shownAfter, shownBefore, shownAfter);
+    layoutMainWindowControls(app);
+    RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (app.settingsWindow != nullptr) refreshSettingsWindow(app);
 }
 
-void showAndActivateMain() {
+void showAndActivateMain(const Application& app) {
+    const HWND mainWindow = app.mainWindow;
     if (mainWindow == nullptr) return;
     ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -86,35 +77,38 @@ void showAndActivateMain() {
     SetActiveWindow(mainWindow);
 }
 
-void failCaptureAndShowMain(const wchar_t* message, UINT icon) {
-    closeOverlay();
-    setUiState(UiState::Failed);
-    showAndActivateMain();
-    if (message != nullptr) showAppMessage(message, icon);
+void failCaptureAndShowMain(Application& app, const wchar_t* message, UINT icon) {
+    closeOverlay(app);
+    setUiState(app, UiState::Failed);
+    showAndActivateMain(app);
+    if (message != nullptr) showAppMessage(app, message, icon);
 }
 
-void layoutMainWindowControls() {
+void layoutMainWindowControls(const Application& app) {
+    const HWND mainWindow = app.mainWindow;
     if (mainWindow == nullptr) return;
     RECT client{};
     GetClientRect(mainWindow, &client);
-    const MainControlsLayout l = layoutMainControls({client.right, client.bottom}, windowDpi(mainWindow),
-                                                    displayedMainState(), !savedImagePath.empty(), settings.language);
-    placeControl(controlSlot(ControlId::Settings), l.settings);
-    placeControl(controlSlot(ControlId::StartCapture), l.start);
-    placeControl(controlSlot(ControlId::OpenImage), l.openImage);
-    placeControl(controlSlot(ControlId::CaptureAnother), l.captureAnother);
-    placeControl(controlSlot(ControlId::OpenFolder), l.openFolder);
-    placeControl(controlSlot(ControlId::CopyImage), l.copyImage);
+    const MainControlsLayout l =
+        layoutMainControls({client.right, client.bottom}, windowDpi(mainWindow), displayedMainState(app),
+                           !app.save.savedImagePath.empty(), app.settings.language);
+    placeControl(controlSlot(app, ControlId::Settings), l.settings);
+    placeControl(controlSlot(app, ControlId::StartCapture), l.start);
+    placeControl(controlSlot(app, ControlId::OpenImage), l.openImage);
+    placeControl(controlSlot(app, ControlId::CaptureAnother), l.captureAnother);
+    placeControl(controlSlot(app, ControlId::OpenFolder), l.openFolder);
+    placeControl(controlSlot(app, ControlId::CopyImage), l.copyImage);
 }
 
-void scrollSettingsPage(HWND window, WPARAM wParam) {
+void scrollSettingsPage(Application& app, HWND window, WPARAM wParam) {
+    int32_t& scrollOffset = app.page.settingsScroll;
     RECT client{};
     GetClientRect(window, &client);
     const int32_t heightDips = pixelsToDips(client.bottom, windowDpi(window));
     const int32_t next = scrollOffsetAfterWheel<int32_t>(scrollOffset, GET_WHEEL_DELTA_WPARAM(wParam), 460 - heightDips);
     if (next == scrollOffset) return;
     scrollOffset = next;
-    layoutMainWindowControls();
+    layoutMainWindowControls(app);
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The page driver: the main window's UiState, the switches between pages with
 // the window's resizing and its controls' layout, and the way back from a
-// failed capture. The only writer of the page.
+// failed capture. The only writer of the application's PageState.
 
 #include <windows.h>
 
@@ -9,34 +9,34 @@
 
 #include "core/app/geometry.h"
 #include "core/app/ui_state.h"
+#include "shell/app/application_win32.h"
 
 namespace tf {
 
-UiState currentUiState();
+inline UiState currentUiState(const Application& app) { return app.page.current; }
 // Along the transition table only; resizes and re-lays out the main window.
-void setUiState(UiState to);
+void setUiState(Application& app, UiState to);
 
 // The page the main window shows. Equals currentUiState() except while the
 // settings window is open on a settings page: then the main window keeps
 // showing the page the settings window was opened from.
-UiState displayedMainState();
+UiState displayedMainState(const Application& app);
 // The state the settings window returns the main window to when it closes.
-void rememberSettingsReturnState(UiState state);
-UiState settingsReturnState();
+inline UiState settingsReturnState(const Application& app) { return app.page.settingsReturn; }
 
-bool inResultWithPath();
+bool inResultWithPath(const Application& app);
 
 // DIPs the in-window settings pages are scrolled by.
-int32_t settingsScrollOffset();
+inline int32_t settingsScrollOffset(const Application& app) { return app.page.settingsScroll; }
 // One wheel turn over an in-window settings page.
-void scrollSettingsPage(HWND window, WPARAM wParam);
+void scrollSettingsPage(Application& app, HWND window, WPARAM wParam);
 
 Rect workAreaOf(HWND window);
-void layoutMainWindowControls();
-void showAndActivateMain();
+void layoutMainWindowControls(const Application& app);
+void showAndActivateMain(const Application& app);
 
 // Ends a capture that cannot go on: closes the overlay, enters Failed, shows
 // the main window and, when `message` is given, tells the user why.
-void failCaptureAndShowMain(const wchar_t* message = nullptr, UINT icon = MB_ICONERROR);
+void failCaptureAndShowMain(Application& app, const wchar_t* message = nullptr, UINT icon = MB_ICONERROR);
 
 }  // namespace tf

@@ -1,6 +1,7 @@
 #pragma once
-// The capture's own process-wide values (GUI thread), owned by the selection
-// overlay; the capture driver, the drawing and the main window read them.
+// The capture's own values (GUI thread). The chosen rectangle and the
+// overlay's placement are the application's SelectionSession
+// (shell/app/application_win32.h); the progress is the capture driver's.
 
 #include <windows.h>
 
@@ -8,14 +9,9 @@
 
 #include "ground/rect.h"
 #include "core/capture/manual_capture.h"
+#include "shell/app/application_win32.h"
 
 namespace tf {
-
-extern Rect captureRect;          // virtual-desktop pixels, normalised
-extern bool captureRectValid;
-extern Rect overlayBounds;        // where the overlay window lies
-extern uint32_t overlayDpi;       // DPI of every DIP size the overlay draws
-extern uint64_t captureStartTick; // when the rectangle was accepted
 
 // What the overlay shows of the capture that runs or was just handed to the
 // save. One record, owned by the capture driver in capture_host_win32.cpp and
@@ -41,16 +37,6 @@ enum class CaptureKind : int32_t {
     PersonScrolled,  // a manual capture
 };
 extern CaptureKind lastCaptureKind;
-
-// Per selection window, in GWLP_USERDATA.
-struct SelectionState {
-    POINT anchor{};
-    POINT current{};
-    Rect workArea;
-    HMONITOR monitor = nullptr;
-    bool dragging = false;
-    bool clampToWorkArea = false;
-};
 
 // Restores, deletes and empties the overlay's back buffer.
 void freeOverlayBuffer();

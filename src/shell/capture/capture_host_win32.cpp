@@ -14,7 +14,6 @@
 #include "core/capture/capture_log.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/screen_grab_win32.h"
-#include "core/settings/settings.h"
 #include "core/settings/program_folder.h"
 #include "shell/save/save_session_win32.h"
 #include "core/texts/capture_messages.h"
@@ -24,8 +23,9 @@ namespace {
 
 class WindowsCaptureHost : public ManualCaptureHost {
 public:
-    // Both are the capture driver's and outlive the host.
-    WindowsCaptureHost(FinishLatch& finish, CaptureProgressRecord& progress) : finish_(finish), progress_(progress) {}
+    // The latch and the record are the capture driver's and outlive the host.
+    WindowsCaptureHost(Application& app, FinishLatch& finish, CaptureProgressRecord& progress)
+        : app_(app), finish_(finish), progress_(progress) {}
 
     bool wheelScrollLines(uint32_t& lines) override {
         UINT value = 3;
@@ -53,7 +53,7 @@ public:
     uint16_t enterKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_RETURN)); }
     PixelImage grab(const Rect& rect) override { return grabScreenRect(rect); }
     std::filesystem::path createLogFolder() override {
-        return createCaptureLogFolder(settings.captureLoggingEnabled, executableFolder());
+        return createCaptureLogFolder(app_.settings.captureLoggingEnabled, executableFolder());
     }
     FinishLatch& finishLatch() override { return finish_; }
     void publishProgress(const CaptureProgress& progress) override {
@@ -61,18 +61,19 @@ public:
         progress_.heightPx = progress.heightPx;
         progress_.strip = progress.strip;
     }
-    bool saveInProgress() override { return tf::saveInProgress; }
-    UiState uiState() override { return currentUiState(); }
+    bool saveInProgress() override { return app_.save.inProgress; }
+    UiState uiState() override { return currentUiState(app_); }
     std::wstring failureText(const CaptureFailure& failure) override {
-        return captureFailureText(failure, settings.language);
+        return captureFailureText(failure, app_.settings.language);
     }
     void failCapture(const CaptureFailure& failure) override {
         const std::wstring text = failureText(failure);
-        failCaptureAndShowMain(text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
+        failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
-    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(std::move(frames)); }
+    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(app_, std::move(frames)); }
 
 private:
+    Application& app_;
     FinishLatch& finish_;
     CaptureProgressRecord& progress_;
 };
@@ -82,8 +83,8 @@ private:
 struct ManualSession {
     WindowsCaptureHost host;
     ManualCapture capture;
-    ManualSession(FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
-        : host(finish, progress), capture(host, request) {}
+    ManualSession(Application& app, FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
+        : host(app, finish, progress), capture(host, request) {}
 };
 
 // The program's captures, one at a time: what the overlay shows of the one
@@ -104,14 +105,17 @@ UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
-void followManualTick(const ManualTick& t) {
-    if (t.redraw && overlayWindow != nullptr && currentUiState() == UiState::Capturing) redrawOverlay();
-    if (t.running && mainWindow != nullptr && SetTimer(mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) return;
+void followManualTick(Application& app, const ManualTick& t) {
+    if (t.redraw && app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
+    if (t.running && app.mainWindow != nullptr &&
+        SetTimer(app.mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) {
+        return;
+    }
     if (t.running) {
         // Without a timer nothing would ever look at the area again: save
         // what was kept rather than leave the overlay up for ever.
         captureDriver.finish.request();
-        followManualTick(captureDriver.manual->capture.tick());
+        followManualTick(app, captureDriver.manual->capture.tick());
         return;
     }
     captureDriver.progress.manualRunning = false;
@@ -127,26 +131,27 @@ const CaptureProgressRecord& captureProgress() { return captureDriver.progress; 
 
 void requestCaptureFinish() { captureDriver.finish.request(); }
 
-void runCaptureFromMainWindow() {
-    const CaptureRequest request{captureRect, captureRectValid};
-    if (settings.scrollMode == ScrollMode::Manual) {
+void runCaptureFromMainWindow(Application& app) {
+    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid};
+    if (app.settings.scrollMode == ScrollMode::Manual) {
         if (captureDriver.manual) return;  // one capture at a time; the running one owns the overlay
         lastCaptureKind = CaptureKind::PersonScrolled;
         captureDriver.progress = CaptureProgressRecord{.manualRunning = true};
-        captureDriver.manual = std::make_unique<ManualSession>(captureDriver.finish, captureDriver.progress, request);
-        followManualTick(captureDriver.manual->capture.start());
+        captureDriver.manual =
+            std::make_unique<ManualSession>(app, captureDriver.finish, captureDriver.progress, request);
+        followManualTick(app, captureDriver.manual->capture.start());
         return;
     }
     captureDriver.progress = CaptureProgressRecord{};
-    WindowsCaptureHost host(captureDriver.finish, captureDriver.progress);
+    WindowsCaptureHost host(app, captureDriver.finish, captureDriver.progress);
     const CaptureOutcome outcome = runCapture(host, request);
     lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
-void onManualCaptureTimer() {
-    if (mainWindow != nullptr) KillTimer(mainWindow, manualTimer());
+void onManualCaptureTimer(Application& app) {
+    if (app.mainWindow != nullptr) KillTimer(app.mainWindow, manualTimer());
     if (!captureDriver.manual) return;
-    followManualTick(captureDriver.manual->capture.tick());
+    followManualTick(app, captureDriver.manual->capture.tick());
 }
 
 }  // namespace tf

@@ -19,7 +19,6 @@
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/overlay_geometry.h"
 #include "shell/capture/screen_grab_win32.h"
-#include "core/settings/settings.h"
 #include "core/texts/texts.h"
 #include "shell/ui/renderer_win32.h"
 #include "platform/win32/win32_handles.h"
@@ -37,11 +36,22 @@ struct BackBuffer {
 };
 BackBuffer buffer;
 
+// TEMPORARY, until the drawing helpers take the application as a parameter:
+// the application redrawOverlay is drawing, set only while that call runs.
+const Application* drawnApp = nullptr;
+const Application& drawn() { return *drawnApp; }
+struct DrawingApplication {
+    explicit DrawingApplication(const Application& app) { drawnApp = &app; }
+    ~DrawingApplication() { drawnApp = nullptr; }
+    DrawingApplication(const DrawingApplication&) = delete;
+    DrawingApplication& operator=(const DrawingApplication&) = delete;
+};
+
 constexpr IconId kStatusIcon = IconId::Status;
 
-int32_t M(int32_t dips) { return dipsToPixels(dips, overlayDpi); }
+int32_t M(int32_t dips) { return dipsToPixels(dips, drawn().selection.overlayDpi); }
 
-bool english() { return settings.language == UiLanguage::English; }
+bool english() { return drawn().settings.language == UiLanguage::English; }
 
 Rect clipped(const Rect& r) {
     return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
@@ -121,7 +131,7 @@ void drawSelectionView(HDC dc, const SelectionState* s) {
     std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
     fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
     if (s == nullptr || !s->dragging) return;
-    const int32_t ox = overlayBounds.left, oy = overlayBounds.top;
+    const int32_t ox = drawn().selection.overlayBounds.left, oy = drawn().selection.overlayBounds.top;
     const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
                  std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
     const int32_t bw = std::max(M(2), 2), half = bw / 2;
@@ -143,6 +153,8 @@ void drawSelectionView(HDC dc, const SelectionState* s) {
 }
 
 Rect captureInOverlay() {
+    const Rect& captureRect = drawn().selection.captureRect;
+    const Rect& overlayBounds = drawn().selection.overlayBounds;
     return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
             captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
 }
@@ -156,7 +168,7 @@ void drawCaptureView(HDC dc) {
     paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
     paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
 
-    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, overlayDpi);
+    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, drawn().selection.overlayDpi);
     if (!g.visible) return;
     fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
     maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
@@ -178,7 +190,7 @@ void drawCaptureView(HDC dc) {
 // The body of the strip, and under it while capturing and saving a soft
 // shadow; the selection view's strip sits on the dimmed screen without one.
 void drawStripBody(HDC dc, UiState mode, const Rect& strip) {
-    const StripShadow shadow = promptStripShadow(strip, overlayDpi);
+    const StripShadow shadow = promptStripShadow(strip, drawn().selection.overlayDpi);
     if (mode != UiState::Selecting) {
         roundRect(dc, shadow.outer, shadow.outerDiameter, 0x010101, nullptr);
         maskFillRoundRect(shadow.outer, shadow.outerDiameter, 10);
@@ -198,28 +210,30 @@ struct StripFonts {
 };
 
 std::wstring stripTitle(UiState mode, bool manual, bool warning) {
-    if (mode == UiState::Selecting) return tr(texts::selectingTitle);
-    if (warning) return tr(texts::scrolledTooFarWarning);
-    if (manual) return tr(texts::manualCapturingTitle);
-    if (mode == UiState::Capturing) return tr(texts::capturingTitle);
-    return tr(texts::savingTitle);
+    const UiLanguage lang = drawn().settings.language;
+    if (mode == UiState::Selecting) return tr(lang, texts::selectingTitle);
+    if (warning) return tr(lang, texts::scrolledTooFarWarning);
+    if (manual) return tr(lang, texts::manualCapturingTitle);
+    if (mode == UiState::Capturing) return tr(lang, texts::capturingTitle);
+    return tr(lang, texts::savingTitle);
 }
 
 // The progress line: the stage while saving; the frames and height while
 // capturing, from the start in a manual capture, after three seconds otherwise.
 std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
+    const UiLanguage lang = drawn().settings.language;
     wchar_t buf[96] = {};
     if (mode == UiState::Saving) {
-        const int32_t stage = savingStage.load();
-        const wchar_t* stageText = stage == 0   ? tr(texts::mergingStage)
-                                   : stage == 1 ? tr(texts::encodingStage)
-                                                : tr(texts::writingStage);
-        std::swprintf(buf, 96, tr(texts::savingStatus),
+        const int32_t stage = drawn().save.stage->load();
+        const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)
+                                   : stage == 1 ? tr(lang, texts::encodingStage)
+                                                : tr(lang, texts::writingStage);
+        std::swprintf(buf, 96, tr(lang, texts::savingStatus),
                       static_cast<unsigned>(captureProgress().frameCount), stageText);
         return buf;
     }
     if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
-        std::swprintf(buf, 96, tr(texts::capturingStatus),
+        std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
                       static_cast<unsigned>(captureProgress().frameCount),
                       static_cast<unsigned long long>(captureProgress().heightPx));
         return buf;
@@ -229,7 +243,7 @@ std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
 
 void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
     maskFillRect(box, 255);
-    if (reducedMotion) {
+    if (drawn().reducedMotion) {
         const RECT rc{box.left, box.top, box.right, box.bottom};
         drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
         return;
@@ -246,7 +260,7 @@ void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
 RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void drawStrip(HDC dc, UiState mode, const Rect& a) {
-    const Rect strip = promptStripRect(a, overlayDpi);
+    const Rect strip = promptStripRect(a, drawn().selection.overlayDpi);
     drawStripBody(dc, mode, strip);
     SetBkMode(dc, TRANSPARENT);
     const StripFonts fonts;
@@ -255,7 +269,7 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     const bool manual = mode == UiState::Capturing && captureProgress().manualRunning;
     const bool warning = manual && captureProgress().strip == ManualStrip::ScrolledTooFar;
     const std::wstring title = stripTitle(mode, manual, warning);
-    const uint64_t startTick = mode == UiState::Saving ? savingStartTick : captureStartTick;
+    const uint64_t startTick = mode == UiState::Saving ? drawn().save.startTick : drawn().selection.captureStartTick;
     const uint64_t now = GetTickCount64();
     const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
     const std::wstring status = stripStatus(mode, manual, elapsed);
@@ -272,7 +286,7 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
     content.escKey = mode != UiState::Saving;
     content.capturing = mode == UiState::Capturing;
     content.english = english();
-    const StripLayout l = layoutPromptStrip(strip, content, overlayDpi);
+    const StripLayout l = layoutPromptStrip(strip, content, drawn().selection.overlayDpi);
 
     if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
     const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
@@ -283,7 +297,8 @@ void drawStrip(HDC dc, UiState mode, const Rect& a) {
         uint32_t keyLine = 0x909090;
         roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
         drawText(dc, fonts.key.get(), 0xF7F9FC, L"Esc", toRECT(l.key), flags | DT_CENTER);
-        const std::wstring label = mode == UiState::Capturing ? tr(texts::finishHint) : tr(texts::cancelHint);
+        const std::wstring label = mode == UiState::Capturing ? tr(drawn().settings.language, texts::finishHint)
+                                                              : tr(drawn().settings.language, texts::cancelHint);
         drawText(dc, fonts.label.get(), 0xF7F9FC, label, toRECT(l.label), flags);
     }
 }
@@ -321,8 +336,11 @@ void freeOverlayBuffer() {
     buffer.mask.shrink_to_fit();
 }
 
-void redrawOverlay() {
-    HWND window = overlayWindow;
+void redrawOverlay(const Application& app) {
+    const DrawingApplication drawing(app);
+    const Rect& overlayBounds = app.selection.overlayBounds;
+    const uint32_t overlayDpi = app.selection.overlayDpi;
+    HWND window = app.overlayWindow;
     if (window == nullptr) return;
     const int32_t w = overlayBounds.width(), h = overlayBounds.height();
     if (w < 1 || h < 1) return;
@@ -334,9 +352,9 @@ void redrawOverlay() {
     std::fill(buffer.bits, buffer.bits + static_cast<size_t>(w) * h, 0u);
     std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{0});
 
-    const UiState state = currentUiState();
+    const UiState state = currentUiState(app);
     if (state == UiState::Selecting) {
-        const auto* s = reinterpret_cast<const SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        const SelectionState* s = &app.selection.drag;
         drawSelectionView(dc, s);
         Rect area{0, 0, w, h};
         if (s != nullptr) {

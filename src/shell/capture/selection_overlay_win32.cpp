@@ -1,11 +1,11 @@
 // The selection overlay over the virtual desktop and the click-through capture
-// overlay that replaces it: one window class, behaviour keyed on UiState.
+// overlay that replaces it: one window class, behaviour keyed on UiState. The
+// window carries the application in GWLP_USERDATA; the drag and the chosen
+// rectangle are its SelectionSession.
 
 #include <windows.h>
 #include <shellscalingapi.h>
 #include <windowsx.h>
-
-#include <memory>
 
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/app_window_win32.h"
@@ -15,24 +15,15 @@
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_rules.h"
-#include "core/settings/settings.h"
 #include "core/texts/texts.h"
 
 namespace tf {
-
-HWND overlayWindow = nullptr;
-Rect captureRect;
-bool captureRectValid = false;
-Rect overlayBounds;
-uint32_t overlayDpi = 96;
-uint64_t captureStartTick = 0;
 
 namespace {
 
 constexpr wchar_t kOverlayClass[] = L"TallyframeTaskOverlay";
 // Keeps the overlay's own pixels out of screen grabs (Windows 10 2004 on).
 constexpr DWORD kExcludeFromCapture = 0x11;
-bool overlayClassRegistered = false;
 // Hides the main window this long after the overlay has been put on the screen.
 constexpr UINT kHideMainWindowDelayMs = 30;
 constexpr UINT_PTR kHideMainWindowTimer = static_cast<UINT_PTR>(TimerId::HideMainWindow);
@@ -78,54 +69,54 @@ POINT messagePos() {
 // Hiding a window can block: Wine without a window manager waits 2 s for one
 // to confirm. It is done once the overlay is up, so that the overlay shows at
 // once and a drag begun meanwhile lands on it, not on the window below.
-void hideMainWindow() {
+void hideMainWindow(const Application& app) {
+    const HWND mainWindow = app.mainWindow;
     if (mainWindow == nullptr || !IsWindowVisible(mainWindow)) return;
     SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ShowWindow(mainWindow, SW_HIDE);
 }
 
-SelectionState* stateOf(HWND window) {
-    return reinterpret_cast<SelectionState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-HWND createOverlayWindow(DWORD exStyle, const Rect& r) {
+HWND createOverlayWindow(Application& app, DWORD exStyle, const Rect& r) {
     return CreateWindowExW(exStyle, kOverlayClass, L"", WS_POPUP, r.left, r.top, r.width(), r.height(), nullptr,
-                           nullptr, appInstance, nullptr);
+                           nullptr, app.instance, &app);
 }
 
-void acceptRectangle(const Rect& chosen, POINT anchor) {
-    captureRect = chosen;
-    forgetSavedCapture();
-    captureRectValid = true;
-    const uint32_t newDpi = dpiForPoint(anchor, overlayDpi);
-    captureStartTick = GetTickCount64();
+void acceptRectangle(Application& app, const Rect& chosen, POINT anchor) {
+    SelectionSession& selection = app.selection;
+    selection.captureRect = chosen;
+    forgetSavedCapture(app.save);
+    selection.captureRectValid = true;
+    const uint32_t newDpi = dpiForPoint(anchor, selection.overlayDpi);
+    selection.captureStartTick = GetTickCount64();
 
-    setUiState(UiState::Capturing);
-    closeOverlay();  // the selection window (and the state `anchor` came from) is gone after this
-    hideMainWindow();  // if the selection was quicker than the overlay's timer
+    setUiState(app, UiState::Capturing);
+    closeOverlay(app);  // the selection window is gone after this
+    hideMainWindow(app);  // if the selection was quicker than the overlay's timer
 
     HWND overlay = createOverlayWindow(
-        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE, overlayBounds);
+        app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE,
+        selection.overlayBounds);
     if (overlay == nullptr) {
-        failCaptureAndShowMain(tr(texts::overlayFailedMessage), MB_ICONERROR);
+        failCaptureAndShowMain(app, tr(app.settings.language, texts::overlayFailedMessage), MB_ICONERROR);
         return;
     }
-    overlayWindow = overlay;
-    overlayDpi = newDpi;
+    app.overlayWindow = overlay;
+    selection.overlayDpi = newDpi;
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
     ShowWindow(overlay, SW_SHOWNOACTIVATE);
-    redrawOverlay();
-    PostMessageW(mainWindow, WM_APP_START_CAPTURE, 0, 0);
+    redrawOverlay(app);
+    PostMessageW(app.mainWindow, WM_APP_START_CAPTURE, 0, 0);
 }
 
-void onMouseMove(HWND window) {
-    SelectionState* s = stateOf(window);
-    if (currentUiState() != UiState::Selecting || s == nullptr) return;
+void onMouseMove(Application& app) {
+    SelectionState* s = &app.selection.drag;
+    uint32_t& overlayDpi = app.selection.overlayDpi;
+    if (currentUiState(app) != UiState::Selecting) return;
     const POINT p = messagePos();
     if (s->dragging && s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         s->current = {c.x, c.y};
-        redrawOverlay();
+        redrawOverlay(app);
         return;
     }
     // Hovering within one monitor redraws nothing; the prompt follows the monitor.
@@ -134,26 +125,28 @@ void onMouseMove(HWND window) {
     s->current = p;
     s->monitor = m;
     overlayDpi = dpiForPoint(p, overlayDpi);
-    redrawOverlay();
+    redrawOverlay(app);
 }
 
-void onButtonDown(HWND window) {
-    SelectionState* s = stateOf(window);
-    if (currentUiState() != UiState::Selecting || s == nullptr) return;
+void onButtonDown(Application& app, HWND window) {
+    SelectionState* s = &app.selection.drag;
+    uint32_t& overlayDpi = app.selection.overlayDpi;
+    if (currentUiState(app) != UiState::Selecting) return;
     s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
-    overlayBounds = s->workArea;
+    app.selection.overlayBounds = s->workArea;
     s->clampToWorkArea = true;
     overlayDpi = dpiForPoint(s->anchor, overlayDpi);
     s->current = s->anchor;
     s->dragging = true;
     SetCapture(window);
-    redrawOverlay();
+    redrawOverlay(app);
 }
 
-void onButtonUp(HWND window) {
-    SelectionState* s = stateOf(window);
-    if (currentUiState() != UiState::Selecting || s == nullptr || !s->dragging) return;
+void onButtonUp(Application& app) {
+    SelectionState* s = &app.selection.drag;
+    uint32_t& overlayDpi = app.selection.overlayDpi;
+    if (currentUiState(app) != UiState::Selecting || !s->dragging) return;
     ReleaseCapture();
     POINT p = messagePos();
     if (s->clampToWorkArea) {
@@ -164,34 +157,37 @@ void onButtonUp(HWND window) {
     const Rect chosen = normalizedSelection({s->anchor.x, s->anchor.y}, {p.x, p.y});
     const uint32_t dpi = dpiForPoint(s->anchor, overlayDpi);
     if (selectionLargeEnough(chosen, dpi)) {
-        acceptRectangle(chosen, s->anchor);
+        acceptRectangle(app, chosen, s->anchor);
         return;
     }
     // Too small: not an error, the user simply drags again.
     s->dragging = false;
     s->clampToWorkArea = false;
-    overlayBounds = virtualDesktop();
+    app.selection.overlayBounds = virtualDesktop();
     s->current = cursorPos();
     s->monitor = MonitorFromPoint(s->current, MONITOR_DEFAULTTONEAREST);
     overlayDpi = dpiForPoint(s->current, overlayDpi);
-    redrawOverlay();
+    redrawOverlay(app);
 }
 
 LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool selecting = currentUiState() == UiState::Selecting;
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    Application* found = applicationOf(window);
+    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    Application& app = *found;
+    const bool selecting = currentUiState(app) == UiState::Selecting;
     switch (message) {
     case WM_CREATE: {
-        auto state = std::make_unique<SelectionState>();
-        state->current = cursorPos();
-        state->monitor = MonitorFromPoint(state->current, MONITOR_DEFAULTTONEAREST);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
+        SelectionState& state = app.selection.drag;
+        state = SelectionState{};
+        state.current = cursorPos();
+        state.monitor = MonitorFromPoint(state.current, MONITOR_DEFAULTTONEAREST);
         return 0;
     }
     case WM_NCDESTROY:
         if (GetCapture() == window) ReleaseCapture();
-        delete stateOf(window);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (overlayWindow == window) overlayWindow = nullptr;
+        if (app.overlayWindow == window) app.overlayWindow = nullptr;
         return 0;
     case WM_PAINT:
         ValidateRect(window, nullptr);  // every picture goes through UpdateLayeredWindow
@@ -207,28 +203,28 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEACTIVATE:
         return selecting ? MA_ACTIVATE : MA_NOACTIVATE;
     case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE && selecting) cancelSelection();
+        if (wParam == VK_ESCAPE && selecting) cancelSelection(app);
         return 0;
     case WM_DISPLAYCHANGE:
         if (selecting) {
-            cancelSelection();
-        } else if (currentUiState() == UiState::Capturing) {
+            cancelSelection(app);
+        } else if (currentUiState(app) == UiState::Capturing) {
             requestCaptureFinish();  // the capture ends and saves what it has
         }
         return 0;
     case WM_TIMER:
         if (wParam != kHideMainWindowTimer) break;
         KillTimer(window, kHideMainWindowTimer);
-        if (selecting) hideMainWindow();
+        if (selecting) hideMainWindow(app);
         return 0;
     case WM_MOUSEMOVE:
-        onMouseMove(window);
+        onMouseMove(app);
         return 0;
     case WM_LBUTTONDOWN:
-        onButtonDown(window);
+        onButtonDown(app, window);
         return 0;
     case WM_LBUTTONUP:
-        onButtonUp(window);
+        onButtonUp(app);
         return 0;
     default:
         break;
@@ -236,58 +232,58 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool registerOverlayClass() {
-    if (overlayClassRegistered) return true;
+bool registerOverlayClass(Application& app) {
+    if (app.selection.overlayClassRegistered) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = overlayProc;
-    wc.hInstance = appInstance;
+    wc.hInstance = app.instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
     wc.lpszClassName = kOverlayClass;
     if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    overlayClassRegistered = true;
+    app.selection.overlayClassRegistered = true;
     return true;
 }
 
 }  // namespace
 
-void beginSelection() {
-    if (!isHomeLike(currentUiState())) return;
-    setUiState(UiState::Selecting);
-    if (!registerOverlayClass()) {
-        failCaptureAndShowMain();
+void beginSelection(Application& app) {
+    if (!isHomeLike(currentUiState(app))) return;
+    setUiState(app, UiState::Selecting);
+    if (!registerOverlayClass(app)) {
+        failCaptureAndShowMain(app);
         return;
     }
     const POINT cursor = cursorPos();
-    overlayBounds = virtualDesktop();
-    HWND overlay = createOverlayWindow(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, overlayBounds);
+    app.selection.overlayBounds = virtualDesktop();
+    HWND overlay = createOverlayWindow(app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, app.selection.overlayBounds);
     if (overlay == nullptr) {
-        failCaptureAndShowMain();
+        failCaptureAndShowMain(app);
         return;
     }
-    overlayWindow = overlay;
-    overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
+    app.overlayWindow = overlay;
+    app.selection.overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
     // The dimmed picture is in place before the window shows, so that it is
     // the first frame anyone sees.
-    redrawOverlay();
+    redrawOverlay(app);
     ShowWindow(overlay, SW_SHOW);
     SetForegroundWindow(overlay);
-    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow();
+    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow(app);
 }
 
-void cancelSelection() {
-    if (currentUiState() != UiState::Selecting) return;
+void cancelSelection(Application& app) {
+    if (currentUiState(app) != UiState::Selecting) return;
     if (GetCapture() != nullptr) ReleaseCapture();
-    closeOverlay();
-    setUiState(UiState::Home);
-    showAndActivateMain();
+    closeOverlay(app);
+    setUiState(app, UiState::Home);
+    showAndActivateMain(app);
 }
 
-void closeOverlay() {
-    if (overlayWindow != nullptr) {
-        HWND window = overlayWindow;
-        overlayWindow = nullptr;
+void closeOverlay(Application& app) {
+    if (app.overlayWindow != nullptr) {
+        HWND window = app.overlayWindow;
+        app.overlayWindow = nullptr;
         DestroyWindow(window);
     }
     freeOverlayBuffer();

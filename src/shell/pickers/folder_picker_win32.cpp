@@ -17,7 +17,7 @@ struct CoTaskString {
 
 }  // namespace
 
-bool chooseCaptureFolder(HWND owner) {
+bool chooseCaptureFolder(Settings& settings, HWND owner) {
     ComPtr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog)))) {
         return false;
@@ -25,7 +25,7 @@ bool chooseCaptureFolder(HWND owner) {
     FILEOPENDIALOGOPTIONS options = 0;
     if (FAILED(dialog->GetOptions(&options))) options = 0;
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-    dialog->SetTitle(tr(texts::chooseFolderControl));
+    dialog->SetTitle(tr(settings.language, texts::chooseFolderControl));
     if (!settings.captureFolder.empty()) {
         ComPtr<IShellItem> start;
         // A folder that no longer exists is skipped: the shell picks the place.
@@ -39,10 +39,10 @@ bool chooseCaptureFolder(HWND owner) {
     CoTaskString path;
     if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path.text)) || path.text == nullptr) return false;
     settings.captureFolder = path.text;
-    if (!saveSettings()) {
+    if (!saveSettings(settings)) {
         MessageBoxW(owner,
-                    tr(texts::folderNotSavedMessage),
-                    tr(texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
+                    tr(settings.language, texts::folderNotSavedMessage),
+                    tr(settings.language, texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
     }
     return true;
 }

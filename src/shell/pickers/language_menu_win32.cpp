@@ -10,7 +10,9 @@
 
 namespace tf {
 
-bool chooseLanguage(HWND owner) {
+bool chooseLanguage(Application& app, HWND owner) {
+    Settings& settings = app.settings;
+    const HWND languageButton = app.controls.languageButton;
     if (languageButton == nullptr || !IsWindow(languageButton)) return false;
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return false;
@@ -27,12 +29,12 @@ bool chooseLanguage(HWND owner) {
     const UiLanguage chosen = chosenId == 2 ? UiLanguage::English : UiLanguage::ChineseSimplified;
     if (chosen == settings.language) return false;
     settings.language = chosen;
-    if (!saveSettings()) {
+    if (!saveSettings(settings)) {
         MessageBoxW(owner,
-                    tr(texts::languageNotSavedMessage),
-                    tr(texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
+                    tr(chosen, texts::languageNotSavedMessage),
+                    tr(chosen, texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
     }
-    applyLanguage();
+    applyLanguage(app);
     return true;
 }
 

@@ -5,11 +5,14 @@
 
 #include <windows.h>
 
+#include "core/settings/settings.h"
+#include "shell/app/application_win32.h"
+
 namespace tf {
 
 // True when a folder was chosen (also the same one, also when saving failed).
-bool chooseCaptureFolder(HWND owner);
+bool chooseCaptureFolder(Settings& settings, HWND owner);
 // True only when the language changed; the interface is re-labelled by then.
-bool chooseLanguage(HWND owner);
+bool chooseLanguage(Application& app, HWND owner);
 
 }  // namespace tf

@@ -6,7 +6,6 @@
 #include "shell/app/commands_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/page_driver_win32.h"
-#include "core/settings/settings.h"
 #include "core/texts/automation_names.h"
 
 namespace tf {
@@ -95,6 +94,18 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPatternProvider(PATTERNI
     return S_OK;
 }
 
+// Asked at each request, through the control's window: a provider a client
+// still holds after its window went answers with the defaults.
+UiLanguage ControlAutomationProvider::languageNow() const {
+    const Application* app = applicationOfControl(window_);
+    return app != nullptr ? app->settings.language : Settings{}.language;
+}
+
+UiState ControlAutomationProvider::pageNow() const {
+    const Application* app = applicationOfControl(window_);
+    return app != nullptr ? currentUiState(*app) : PageState{}.current;
+}
+
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* out) {
     if (out == nullptr) return E_INVALIDARG;
     VariantInit(out);
@@ -103,8 +114,8 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPropertyValue(PROPERTYID
             out->vt = VT_I4;
             out->lVal = isSwitch() ? kUiaCheckBoxControlTypeId : kUiaButtonControlTypeId;
             return S_OK;
-        case kUiaNamePropertyId: return bstrVariant(out, automationNameFor(controlId_, settings.language));
-        case kUiaAutomationIdPropertyId: return bstrVariant(out, automationIdFor(controlId_, currentUiState()));
+        case kUiaNamePropertyId: return bstrVariant(out, automationNameFor(controlId_, languageNow()));
+        case kUiaAutomationIdPropertyId: return bstrVariant(out, automationIdFor(controlId_, pageNow()));
         case kUiaIsKeyboardFocusablePropertyId:
             out->vt = VT_BOOL;
             out->boolVal = VARIANT_TRUE;
@@ -141,7 +152,8 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
     if (out == nullptr) return E_INVALIDARG;
-    const bool on = switchIsOn(controlId_);
+    const Application* app = applicationOfControl(window_);
+    const bool on = app != nullptr && switchIsOn(app->settings, controlId_);
     *out = on ? ToggleState_On : ToggleState_Off;
     return S_OK;
 }

@@ -9,6 +9,8 @@
 #include <atomic>
 
 #include "core/app/control_ids.h"
+#include "core/app/ui_state.h"
+#include "core/settings/ui_language.h"
 
 namespace tf {
 
@@ -75,6 +77,8 @@ private:
     ~ControlAutomationProvider() = default;
     bool isSwitch() const;
     HRESULT click() const;
+    UiLanguage languageNow() const;
+    UiState pageNow() const;
 
     std::atomic<ULONG> references_{1};
     HWND window_;

@@ -47,13 +47,14 @@ std::wstring windowText(HWND w) {
     return s;
 }
 
-std::wstring labelOf(const ButtonStyle& s, HWND control) {
+std::wstring labelOf(const Application& app, const ButtonStyle& s, HWND control) {
+    const UiLanguage lang = app.settings.language;
     switch (s.label) {
-        case ButtonLabel::Text: return tr(s.text);
-        case ButtonLabel::CopiedOrText: return copiedNoticeShown() ? tr(texts::copiedButton) : tr(s.text);
-        case ButtonLabel::CaptureFolder: return settings.captureFolder;
-        case ButtonLabel::LanguageName: return englishUi() ? L"English" : L"简体中文";
-        case ButtonLabel::HotkeyChord: return hotkeyControlText();
+        case ButtonLabel::Text: return tr(lang, s.text);
+        case ButtonLabel::CopiedOrText: return copiedNoticeShown(app.copyAndHotkey) ? tr(lang, texts::copiedButton) : tr(lang, s.text);
+        case ButtonLabel::CaptureFolder: return app.settings.captureFolder;
+        case ButtonLabel::LanguageName: return englishUi(lang) ? L"English" : L"简体中文";
+        case ButtonLabel::HotkeyChord: return hotkeyControlText(app);
         case ButtonLabel::WindowText: return windowText(control);
         case ButtonLabel::None: break;
     }
@@ -118,9 +119,9 @@ PendingIcon paintOutlined(ID2D1RenderTarget* t, const ButtonStyle& s, const Butt
     return std::nullopt;
 }
 
-PendingIcon paintIconOnly(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b) {
+PendingIcon paintIconOnly(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b, bool ringSuppressed) {
     if (b.selected || b.pressed || b.hot) fillRoundedRect(t, b.whole(), kTintRadius, palette::tint);
-    if (!(s.ringSuppressible && settingsFocusRingSuppressed)) focusRing(t, s, b);
+    if (!(s.ringSuppressible && ringSuppressed)) focusRing(t, s, b);
     return placedIcon(s, b);
 }
 
@@ -141,8 +142,9 @@ PendingIcon paintFolderField(ID2D1RenderTarget* t, const ButtonStyle& s, const B
 }
 
 // The chord control is "active" while it records the next chord.
-PendingIcon paintField(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b, const std::wstring& label) {
-    const bool active = s.label == ButtonLabel::HotkeyChord && recordingHotkey();
+PendingIcon paintField(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b, const std::wstring& label,
+                       bool recording) {
+    const bool active = s.label == ButtonLabel::HotkeyChord && recording;
     const COLORREF rest = s.restsOnPage ? palette::pageBackground : palette::white;
     fillRoundedRect(t, b.whole(), kButtonRadius, (active || b.pressed || b.hot) ? palette::tint : rest);
     hairline(t, b, active ? palette::accent : palette::border);
@@ -169,8 +171,8 @@ PendingIcon paintLink(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLo
 
 // The navigation button of the page shown; the general page's also while the
 // settings window shows the main window's home page behind it.
-bool navigationSelected(ControlId control, bool inSettings) {
-    const UiState state = currentUiState();
+bool navigationSelected(const Application& app, ControlId control, bool inSettings) {
+    const UiState state = currentUiState(app);
     switch (control) {
         case ControlId::GeneralNavigation:
             return state == UiState::SettingsGeneral ||
@@ -181,19 +183,19 @@ bool navigationSelected(ControlId control, bool inSettings) {
     }
 }
 
-PendingIcon paintFace(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b, const DRAWITEMSTRUCT& item,
-                      bool inSettings) {
+PendingIcon paintFace(const Application& app, ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b,
+                      const DRAWITEMSTRUCT& item, bool inSettings) {
     // The main window keeps a hidden choose-folder slot that draws as bare page.
     if (s.control == ControlId::ChooseFolder && !inSettings) return std::nullopt;
-    const std::wstring label = labelOf(s, item.hwndItem);
+    const std::wstring label = labelOf(app, s, item.hwndItem);
     switch (s.face) {
         case ButtonFace::Primary: return paintPrimary(t, s, b, label);
         case ButtonFace::Outlined: return paintOutlined(t, s, b, label);
-        case ButtonFace::IconOnly: return paintIconOnly(t, s, b);
+        case ButtonFace::IconOnly: return paintIconOnly(t, s, b, app.buttons.settingsFocusRingSuppressed);
         case ButtonFace::QuietAction: return paintQuietAction(t, s, b, label);
         case ButtonFace::FolderField: return paintFolderField(t, s, b, label);
-        case ButtonFace::Field: return paintField(t, s, b, label);
-        case ButtonFace::Switch: return paintSwitch(t, b, switchIsOn(s.control));
+        case ButtonFace::Field: return paintField(t, s, b, label, recordingHotkey(app.copyAndHotkey));
+        case ButtonFace::Switch: return paintSwitch(t, b, switchIsOn(app.settings, s.control));
         case ButtonFace::Link: return paintLink(t, s, b, label);
     }
     return std::nullopt;
@@ -202,6 +204,10 @@ PendingIcon paintFace(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLo
 }  // namespace
 
 void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
+    const HWND settingsWindow = app.settingsWindow;
     const UINT dpi = windowDpi(window);
     const RECT& rc = item.rcItem;
     const bool inSettings = window == settingsWindow && settingsWindow != nullptr;
@@ -210,8 +216,8 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     b.pressed = (item.itemState & ODS_SELECTED) != 0;
     b.disabled = (item.itemState & ODS_DISABLED) != 0;
     b.focused = (item.itemState & ODS_FOCUS) != 0;
-    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == hoverButton);
-    b.selected = navigationSelected(control, inSettings);
+    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == app.buttons.hover);
+    b.selected = navigationSelected(app, control, inSettings);
     b.w = (rc.right - rc.left) * 96.0f / dpi;
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.dpi = dpi;
@@ -221,7 +227,7 @@ void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
     ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, b.whole(), palette::pageBackground);
     const std::optional<ButtonStyle> style = buttonStyleOf(control);
-    const PendingIcon icon = style ? paintFace(t, *style, b, item, inSettings) : std::nullopt;
+    const PendingIcon icon = style ? paintFace(app, t, *style, b, item, inSettings) : std::nullopt;
     draw.end();
     if (icon) drawCachedIcon(item.hDC, icon->icon, toRECT(icon->rect), icon->colour);
 }

@@ -7,11 +7,9 @@
 
 namespace tf {
 
-HWND hoverButton = nullptr;
 WNDPROC defaultButtonProc = nullptr;
-bool settingsFocusRingSuppressed = false;
 
-void suppressSettingsFocusRing(bool suppressed) { settingsFocusRingSuppressed = suppressed; }
+void suppressSettingsFocusRing(Application& app, bool suppressed) { app.buttons.settingsFocusRingSuppressed = suppressed; }
 
 void subclassOwnerButton(HWND button) {
     if (button == nullptr) return;
@@ -22,6 +20,13 @@ void subclassOwnerButton(HWND button) {
 
 LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     const ControlId id = controlIdOf(button);
+    Application* app = applicationOfControl(button);
+    // Buttons of a window without the application (none in the program) only get the class behaviour.
+    if (app == nullptr) {
+        if (defaultButtonProc == nullptr) return DefWindowProcW(button, message, wParam, lParam);
+        return CallWindowProcW(defaultButtonProc, button, message, wParam, lParam);
+    }
+    HWND& hoverButton = app->buttons.hover;
     switch (message) {
         case WM_MOUSEMOVE:
             if (hoverButton != button) {
@@ -38,15 +43,17 @@ LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
             break;
         case WM_GETDLGCODE:
             // While it records, every key is the chord's, Tab and Esc included.
-            if (id == ControlId::CaptureHotkey && recordingHotkey()) return DLGC_WANTALLKEYS;
+            if (id == ControlId::CaptureHotkey && recordingHotkey(app->copyAndHotkey)) return DLGC_WANTALLKEYS;
             break;
         case WM_KILLFOCUS:
-            if (id == ControlId::CaptureHotkey) endHotkeyRecording();
+            if (id == ControlId::CaptureHotkey) endHotkeyRecording(*app);
             [[fallthrough]];
         case WM_SETFOCUS:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
-            if (id == ControlId::Settings && GetParent(button) == mainWindow) settingsFocusRingSuppressed = false;
+            if (id == ControlId::Settings && GetParent(button) == app->mainWindow) {
+                app->buttons.settingsFocusRingSuppressed = false;
+            }
             InvalidateRect(button, nullptr, FALSE);
             break;
         case WM_SETCURSOR:

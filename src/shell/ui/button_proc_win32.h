@@ -5,14 +5,17 @@
 
 #include <windows.h>
 
+#include "shell/app/application_win32.h"
+
 namespace tf {
 
-extern HWND hoverButton;          // the button under the mouse, or null
-extern WNDPROC defaultButtonProc;  // the BUTTON class procedure, stored by the first subclassing
-// Set when the settings window has just closed: the Settings button then
-// draws no focus ring until the mouse or a focus change touches it.
-extern bool settingsFocusRingSuppressed;
-void suppressSettingsFocusRing(bool suppressed);
+// The BUTTON class procedure, stored by the first subclassing. Process-wide:
+// every subclassed button calls on to it from ownerButtonProc, which Windows
+// calls with nothing but the button, and the class procedure is one for the
+// whole process.
+extern WNDPROC defaultButtonProc;
+// The hover and focus-ring state is the application's ButtonState.
+void suppressSettingsFocusRing(Application& app, bool suppressed);
 
 // Installs the shared procedure on `button` (null is skipped).
 void subclassOwnerButton(HWND button);

@@ -22,39 +22,43 @@ void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& 
     drawText(t, text, rectF(line.box), line.size, line.weight, colour, flags);
 }
 
-void paintHome(ID2D1RenderTarget* t, const MainPageLayout& l) {
-    drawPageText(t, tr(texts::homeTitle), l.homeTitle, palette::titleText, kTextCentred);
-    drawPageText(t, tr(texts::homeSubtitle), l.homeSubtitle, palette::bodyText, kTextCentred);
-    drawPageText(t, tr(texts::homeHint), l.hint, palette::bodyText, kTextCentred);
+void paintHome(const Application& app, ID2D1RenderTarget* t, const MainPageLayout& l) {
+    const UiLanguage lang = app.settings.language;
+    drawPageText(t, tr(lang, texts::homeTitle), l.homeTitle, palette::titleText, kTextCentred);
+    drawPageText(t, tr(lang, texts::homeSubtitle), l.homeSubtitle, palette::bodyText, kTextCentred);
+    drawPageText(t, tr(lang, texts::homeHint), l.hint, palette::bodyText, kTextCentred);
 }
 
-void paintResult(ID2D1RenderTarget* t, const MainPageLayout& l) {
-    drawPageText(t, tr(texts::resultTitle), l.resultTitle, palette::success, kTextLeft);
+void paintResult(const Application& app, ID2D1RenderTarget* t, const MainPageLayout& l) {
+    const UiLanguage lang = app.settings.language;
+    const std::wstring& savedImagePath = app.save.savedImagePath;
+    drawPageText(t, tr(lang, texts::resultTitle), l.resultTitle, palette::success, kTextLeft);
     if (lastCaptureKind == CaptureKind::NeverScrolled) {
         // The subtitle would say it scrolled; say why it did not and what works.
-        drawPageText(t, tr(texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
+        drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
             lastCaptureKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
-        drawPageText(t, tr(subtitle), l.resultSubtitle, palette::bodyText, kTextCentred);
+        drawPageText(t, tr(lang, subtitle), l.resultSubtitle, palette::bodyText, kTextCentred);
     }
     constexpr unsigned kCentredEllipsis = kTextCentred | DT_END_ELLIPSIS;
     drawPageText(t, fileNameOf(savedImagePath), l.savedName, palette::accent, kCentredEllipsis);
-    const CaptureStats& s = lastCaptureStats;
-    drawPageText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi()),
+    const CaptureStats& s = app.save.lastCaptureStats;
+    drawPageText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi(lang)),
                  l.statistics, palette::bodyText, kCentredEllipsis);
-    const std::wstring savedTo = std::wstring(tr(texts::savedToPrefix)) + parentFolderOf(savedImagePath);
+    const std::wstring savedTo = std::wstring(tr(lang, texts::savedToPrefix)) + parentFolderOf(savedImagePath);
     drawPageText(t, savedTo, l.savedFolder, palette::faintText, kCentredEllipsis);
 }
 
 // The in-window settings pages are reached only through the hidden
 // navigation controls; they show their page title on the page background.
-void paintInWindowSettingsHeader(ID2D1RenderTarget* t, float W, UiState state) {
-    const wchar_t* title = state == UiState::SettingsHelp    ? tr(texts::helpNavigation)
-                           : state == UiState::SettingsAbout ? tr(texts::aboutNavigation)
-                                                             : tr(texts::settingsButton);
-    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(settingsScrollOffset())), palette::titleText,
+void paintInWindowSettingsHeader(const Application& app, ID2D1RenderTarget* t, float W, UiState state) {
+    const UiLanguage lang = app.settings.language;
+    const wchar_t* title = state == UiState::SettingsHelp    ? tr(lang, texts::helpNavigation)
+                           : state == UiState::SettingsAbout ? tr(lang, texts::aboutNavigation)
+                                                             : tr(lang, texts::settingsButton);
+    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(settingsScrollOffset(app))), palette::titleText,
                  kTextCentred);
 }
 
@@ -66,6 +70,9 @@ RECT pixelRect(const RectF& r, UINT dpi) {
 }  // namespace
 
 void paintMainPage(HWND window, HDC hdc) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
@@ -73,14 +80,14 @@ void paintMainPage(HWND window, HDC hdc) {
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
-    const UiState state = displayedMainState();
-    const bool resultMode = inResultWithPath();
+    const UiState state = displayedMainState(app);
+    const bool resultMode = inResultWithPath(app);
     const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
     t->Clear(D2D1::ColorF(GetRValue(palette::pageBackground) / 255.0f, GetGValue(palette::pageBackground) / 255.0f,
                           GetBValue(palette::pageBackground) / 255.0f));
-    if (isSettingsPage(state)) paintInWindowSettingsHeader(t, W, state);
-    else if (resultMode) paintResult(t, layout);
-    else paintHome(t, layout);
+    if (isSettingsPage(state)) paintInWindowSettingsHeader(app, t, W, state);
+    else if (resultMode) paintResult(app, t, layout);
+    else paintHome(app, t, layout);
     draw.end();
     if (resultMode) drawCachedIcon(hdc, IconId::Check, pixelRect(layout.resultCheck, dpi), palette::success);
 }

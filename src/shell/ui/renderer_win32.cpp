@@ -11,12 +11,6 @@
 namespace tf {
 namespace {
 
-ComPtr<ID2D1Factory1> textFactory;
-ComPtr<IDWriteFactory> writeFactory;
-ComPtr<IDWriteRenderingParams> renderingParams;
-ComPtr<ID2D1DCRenderTarget> dcTarget;
-ComPtr<IWICImagingFactory> imagingFactory;
-
 struct IconCacheEntry {
     IconId icon;
     int width;
@@ -24,8 +18,22 @@ struct IconCacheEntry {
     COLORREF colour;
     UniqueBitmap bitmap;
 };
-std::vector<IconCacheEntry> iconCache;
-std::string_view (*svgSource)(int) = nullptr;
+
+// The drawing layer's device objects and icon cache: one set for the process.
+// They stay namespace-scope because every painter, the settings window's and
+// the overlay's included, calls the drawing functions with nothing but a render
+// target or a DC, and a Direct2D factory, a DirectWrite factory and the shared
+// DC render target are meant to be made once and reused by every window.
+struct RendererDevices {
+    ComPtr<ID2D1Factory1> textFactory;
+    ComPtr<IDWriteFactory> writeFactory;
+    ComPtr<IDWriteRenderingParams> renderingParams;
+    ComPtr<ID2D1DCRenderTarget> dcTarget;
+    ComPtr<IWICImagingFactory> imagingFactory;
+    std::vector<IconCacheEntry> iconCache;
+    std::string_view (*svgSource)(int) = nullptr;  // the test suites' icon documents
+};
+RendererDevices devices;
 
 D2D1_COLOR_F toColour(COLORREF c, float alpha = 1.0f) {
     return D2D1::ColorF(GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f, alpha);
@@ -39,9 +47,9 @@ void dropComObject(ComPtr<T>& p) {
 }
 
 bool ensureImagingFactory() {
-    if (imagingFactory) return true;
+    if (devices.imagingFactory) return true;
     return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(imagingFactory.ReleaseAndGetAddressOf())));
+                                      IID_PPV_ARGS(devices.imagingFactory.ReleaseAndGetAddressOf())));
 }
 
 D2D1_CAP_STYLE capStyle(SvgLineCap c) {
@@ -62,7 +70,7 @@ D2D1_LINE_JOIN lineJoin(SvgLineJoin j) {
 
 ComPtr<ID2D1PathGeometry> buildGeometry(const SvgShape& shape) {
     ComPtr<ID2D1PathGeometry> geometry;
-    if (FAILED(textFactory->CreatePathGeometry(&geometry))) return nullptr;
+    if (FAILED(devices.textFactory->CreatePathGeometry(&geometry))) return nullptr;
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(geometry->Open(&sink))) return nullptr;
     sink->SetFillMode(shape.evenOdd ? D2D1_FILL_MODE_ALTERNATE : D2D1_FILL_MODE_WINDING);
@@ -112,7 +120,7 @@ bool drawDocument(ID2D1RenderTarget* target, const SvgDocument& doc, int width, 
             ComPtr<ID2D1StrokeStyle> style;
             const D2D1_STROKE_STYLE_PROPERTIES props = D2D1::StrokeStyleProperties(
                 cap, cap, cap, lineJoin(shape.lineJoin), 4.0f, D2D1_DASH_STYLE_SOLID, 0.0f);
-            if (FAILED(textFactory->CreateStrokeStyle(props, nullptr, 0, &style))) return false;
+            if (FAILED(devices.textFactory->CreateStrokeStyle(props, nullptr, 0, &style))) return false;
             target->DrawGeometry(geometry.Get(), brush.Get(), shape.strokeWidth, style.Get());
         }
     }
@@ -136,60 +144,60 @@ UINT windowDpi(HWND window) {
 
 
 bool ensureTextRenderer() {
-    if (!textFactory) {
+    if (!devices.textFactory) {
         D2D1_FACTORY_OPTIONS options{};
         if (FAILED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), &options,
-                                     reinterpret_cast<void**>(textFactory.ReleaseAndGetAddressOf())))) {
+                                     reinterpret_cast<void**>(devices.textFactory.ReleaseAndGetAddressOf())))) {
             return false;
         }
     }
-    if (!writeFactory) {
+    if (!devices.writeFactory) {
         if (FAILED(DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                       reinterpret_cast<IUnknown**>(writeFactory.ReleaseAndGetAddressOf())))) {
+                                       reinterpret_cast<IUnknown**>(devices.writeFactory.ReleaseAndGetAddressOf())))) {
             return false;
         }
     }
-    if (!renderingParams) {
-        if (FAILED(writeFactory->CreateCustomRenderingParams(2.2f, 1.0f, 0.0f, DWRITE_PIXEL_GEOMETRY_FLAT,
+    if (!devices.renderingParams) {
+        if (FAILED(devices.writeFactory->CreateCustomRenderingParams(2.2f, 1.0f, 0.0f, DWRITE_PIXEL_GEOMETRY_FLAT,
                                                              DWRITE_RENDERING_MODE_NATURAL_SYMMETRIC,
-                                                             renderingParams.ReleaseAndGetAddressOf()))) {
+                                                             devices.renderingParams.ReleaseAndGetAddressOf()))) {
             return false;
         }
     }
-    if (!dcTarget) {
+    if (!devices.dcTarget) {
         const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
             D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
             0, 0, D2D1_RENDER_TARGET_USAGE_NONE, D2D1_FEATURE_LEVEL_DEFAULT);
-        return SUCCEEDED(textFactory->CreateDCRenderTarget(&props, dcTarget.ReleaseAndGetAddressOf()));
+        return SUCCEEDED(devices.textFactory->CreateDCRenderTarget(&props, devices.dcTarget.ReleaseAndGetAddressOf()));
     }
     return true;
 }
 
 DcDraw::DcDraw(HWND window, HDC hdc, const RECT& pixelRect) {
     if (!ensureTextRenderer()) return;
-    if (FAILED(dcTarget->BindDC(hdc, &pixelRect))) return;
+    if (FAILED(devices.dcTarget->BindDC(hdc, &pixelRect))) return;
     const float d = static_cast<float>(windowDpi(window));
-    dcTarget->SetDpi(d, d);
-    dcTarget->SetTransform(D2D1::Matrix3x2F::Identity());
-    dcTarget->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
+    devices.dcTarget->SetDpi(d, d);
+    devices.dcTarget->SetTransform(D2D1::Matrix3x2F::Identity());
+    devices.dcTarget->SetAntialiasMode(D2D1_ANTIALIAS_MODE_PER_PRIMITIVE);
     // With ClearType level 0 in the parameters this renders grey-scale.
-    dcTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE);
-    dcTarget->SetTextRenderingParams(renderingParams.Get());
-    dcTarget->BeginDraw();
-    target_ = dcTarget.Get();
+    devices.dcTarget->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_CLEARTYPE);
+    devices.dcTarget->SetTextRenderingParams(devices.renderingParams.Get());
+    devices.dcTarget->BeginDraw();
+    target_ = devices.dcTarget.Get();
 }
 
 void DcDraw::end() {
     if (target_ == nullptr) return;
     target_ = nullptr;
-    if (!dcTarget) return;
-    if (dcTarget->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) dropComObject(dcTarget);
+    if (!devices.dcTarget) return;
+    if (devices.dcTarget->EndDraw() == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) dropComObject(devices.dcTarget);
 }
 
 ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned flags) {
     if (!ensureTextRenderer() || !(sizeDips > 0)) return nullptr;
     ComPtr<IDWriteTextFormat> format;
-    if (FAILED(writeFactory->CreateTextFormat(kUiFontFamily, nullptr, static_cast<DWRITE_FONT_WEIGHT>(bucketFontWeight(weight)),
+    if (FAILED(devices.writeFactory->CreateTextFormat(kUiFontFamily, nullptr, static_cast<DWRITE_FONT_WEIGHT>(bucketFontWeight(weight)),
                                               DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, sizeDips, L"zh-CN",
                                               &format))) {
         return nullptr;
@@ -204,7 +212,7 @@ ComPtr<IDWriteTextFormat> createTextFormat(float sizeDips, int weight, unsigned 
     else format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_NEAR);
     if (flags & DT_END_ELLIPSIS) {
         ComPtr<IDWriteInlineObject> sign;
-        if (SUCCEEDED(writeFactory->CreateEllipsisTrimmingSign(format.Get(), &sign))) {
+        if (SUCCEEDED(devices.writeFactory->CreateEllipsisTrimmingSign(format.Get(), &sign))) {
             const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
             format->SetTrimming(&trimming, sign.Get());
         }
@@ -228,7 +236,7 @@ TextExtent measureText(std::wstring_view text, float sizeDips, int weight) {
     ComPtr<IDWriteTextFormat> format = createTextFormat(sizeDips, weight, DT_SINGLELINE);
     if (!format) return {};
     ComPtr<IDWriteTextLayout> layout;
-    if (FAILED(writeFactory->CreateTextLayout(text.data(), static_cast<UINT32>(text.size()), format.Get(), 4096.0f,
+    if (FAILED(devices.writeFactory->CreateTextLayout(text.data(), static_cast<UINT32>(text.size()), format.Get(), 4096.0f,
                                               3 * sizeDips, &layout))) {
         return {};
     }
@@ -269,15 +277,17 @@ void drawLine(ID2D1RenderTarget* target, D2D1_POINT_2F a, D2D1_POINT_2F b, COLOR
     if (SUCCEEDED(target->CreateSolidColorBrush(toColour(colour), &brush))) target->DrawLine(a, b, brush.Get(), width);
 }
 
-void setSvgSourceForTests(std::string_view (*source)(int)) { svgSource = source; }
+void setSvgSourceForTests(std::string_view (*source)(int)) { devices.svgSource = source; }
 
 std::string_view svgResourceText(IconId icon) {
     const int resourceId = static_cast<int>(icon);
-    if (svgSource != nullptr) return svgSource(resourceId);
-    HRSRC info = FindResourceW(appInstance, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
+    if (devices.svgSource != nullptr) return devices.svgSource(resourceId);
+    // The icons are resources of the executable itself.
+    const HMODULE program = GetModuleHandleW(nullptr);
+    HRSRC info = FindResourceW(program, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     if (info == nullptr) return {};
-    HGLOBAL loaded = LoadResource(appInstance, info);  // resources are never freed
-    const DWORD size = SizeofResource(appInstance, info);
+    HGLOBAL loaded = LoadResource(program, info);  // resources are never freed
+    const DWORD size = SizeofResource(program, info);
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr || size == 0) return {};
     return {static_cast<const char*>(bytes), size};
@@ -288,7 +298,7 @@ UniqueBitmap rasterizeSvgDocument(const SvgDocument& document, int width, int he
     if (width < 1 || height < 1 || width > 4096 || height > 4096) return {};
     if (!ensureTextRenderer() || !ensureImagingFactory()) return {};
     ComPtr<IWICBitmap> surface;
-    if (FAILED(imagingFactory->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad,
+    if (FAILED(devices.imagingFactory->CreateBitmap(width, height, GUID_WICPixelFormat32bppPBGRA, WICBitmapCacheOnLoad,
                                             &surface))) {
         return {};
     }
@@ -296,7 +306,7 @@ UniqueBitmap rasterizeSvgDocument(const SvgDocument& document, int width, int he
         D2D1_RENDER_TARGET_TYPE_DEFAULT, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED),
         96.0f, 96.0f);
     ComPtr<ID2D1RenderTarget> target;
-    if (FAILED(textFactory->CreateWicBitmapRenderTarget(surface.Get(), &props, &target))) return {};
+    if (FAILED(devices.textFactory->CreateWicBitmapRenderTarget(surface.Get(), &props, &target))) return {};
     target->BeginDraw();
     target->Clear(D2D1::ColorF(0, 0, 0, 0));
     const bool drawn = drawDocument(target.Get(), document, width, height, colour, angleDegrees, scale);
@@ -334,7 +344,7 @@ bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour
     const int w = pixelRect.right - pixelRect.left, h = pixelRect.bottom - pixelRect.top;
     if (hdc == nullptr || w < 1 || h < 1) return false;
     HBITMAP bitmap = nullptr;
-    for (const IconCacheEntry& e : iconCache) {
+    for (const IconCacheEntry& e : devices.iconCache) {
         if (e.icon == icon && e.width == w && e.height == h && e.colour == colour) {
             bitmap = e.bitmap.get();
             break;
@@ -344,7 +354,7 @@ bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour
         UniqueBitmap made = rasterizeSvgIcon(icon, w, h, colour);
         if (!made) return false;
         bitmap = made.get();
-        iconCache.push_back({icon, w, h, colour, std::move(made)});
+        devices.iconCache.push_back({icon, w, h, colour, std::move(made)});
     }
     UniqueMemoryDc memory(CreateCompatibleDC(hdc));
     if (!memory) return false;
@@ -354,17 +364,17 @@ bool drawCachedIcon(HDC hdc, IconId icon, const RECT& pixelRect, COLORREF colour
     return AlphaBlend(hdc, pixelRect.left, pixelRect.top, w, h, memory.get(), 0, 0, w, h, blend) != FALSE;
 }
 
-void clearIconCache() { iconCache.clear(); }
+void clearIconCache() { devices.iconCache.clear(); }
 
-size_t iconCacheSize() { return iconCache.size(); }
+size_t iconCacheSize() { return devices.iconCache.size(); }
 
 void releaseRenderer() {
     clearIconCache();
-    dropComObject(dcTarget);
-    dropComObject(renderingParams);
-    dropComObject(writeFactory);
-    dropComObject(imagingFactory);
-    dropComObject(textFactory);
+    dropComObject(devices.dcTarget);
+    dropComObject(devices.renderingParams);
+    dropComObject(devices.writeFactory);
+    dropComObject(devices.imagingFactory);
+    dropComObject(devices.textFactory);
 }
 
 }  // namespace tf

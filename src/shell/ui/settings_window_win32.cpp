@@ -25,8 +25,6 @@
 
 namespace tf {
 
-HWND settingsWindow = nullptr;
-
 namespace {
 
 // The page navigation and "Check for updates" belong to this window only;
@@ -34,7 +32,6 @@ namespace {
 // hidden controls of the same ids.
 constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId::HelpNavigation,
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
-std::array<HWND, 4> navigation{};
 
 // The folder row's controls, before the rows of kSettingsRows in tab order;
 // all of them take the shared slots.
@@ -43,70 +40,69 @@ constexpr ControlId kFolderRowIds[] = {ControlId::CaptureFolderBox, ControlId::C
 constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Feedback,
                                         ControlId::PublisherSite, ControlId::AboutProduct};
 
-// How far the general page is scrolled up (DIPs), when the window is shorter
-// than its rows.
-float pageScroll = 0;
-
-std::wstring settingsControlLabel(ControlId id) {
+std::wstring settingsControlLabel(const Application& app, ControlId id) {
+    const UiLanguage lang = app.settings.language;
     switch (id) {
-        case ControlId::CaptureFolderBox: return settings.captureFolder;
-        case ControlId::ChooseFolder: return tr(texts::chooseFolderControl);
-        case ControlId::CaptureHotkey: return hotkeyControlText();
+        case ControlId::CaptureFolderBox: return app.settings.captureFolder;
+        case ControlId::ChooseFolder: return tr(lang, texts::chooseFolderControl);
+        case ControlId::CaptureHotkey: return hotkeyControlText(app);
         default:
-            if (const SettingsRow* row = settingsRowOf(id)) return tr(row->controlName);
-            return controlLabel(id);
+            if (const SettingsRow* row = settingsRowOf(id)) return tr(lang, row->controlName);
+            return controlLabel(app, id);
     }
 }
 
-void createSlotControl(HWND window, ControlId id) {
+void createSlotControl(Application& app, HWND window, ControlId id) {
     const bool isStatic = id == ControlId::CaptureFolderBox;
     const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
                                  : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
-    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(id).c_str(), style, 0, 0, 0, 0,
-                             window, controlMenu(id), appInstance, nullptr);
-    setControlSlot(id, c);
+    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(app, id).c_str(), style, 0, 0, 0, 0,
+                             window, controlMenu(id), app.instance, nullptr);
+    setControlSlot(app, id, c);
     if (!isStatic) subclassOwnerButton(c);
 }
 
-void createControls(HWND window) {
-    for (ControlId id : kFolderRowIds) createSlotControl(window, id);
-    for (const SettingsRow& row : kSettingsRows) createSlotControl(window, row.control);
-    createSlotControl(window, ControlId::Feedback);
+void createControls(Application& app, HWND window) {
+    for (ControlId id : kFolderRowIds) createSlotControl(app, window, id);
+    for (const SettingsRow& row : kSettingsRows) createSlotControl(app, window, row.control);
+    createSlotControl(app, window, ControlId::Feedback);
+    std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     for (size_t i = 0; i < navigation.size(); ++i) {
         const ControlId id = kNavigationIds[i];
-        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
-                                        0, 0, 0, window, controlMenu(id), appInstance, nullptr);
+        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(app, id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
+                                        0, 0, 0, window, controlMenu(id), app.instance, nullptr);
         subclassOwnerButton(navigation[i]);
     }
 }
 
-void goToPage(UiState page) {
-    if (isHomeLike(currentUiState())) {
+void goToPage(Application& app, UiState page) {
+    if (isHomeLike(currentUiState(app))) {
         if (page == UiState::SettingsGeneral) return;  // already the general page
-        setUiState(UiState::SettingsGeneral);
+        setUiState(app, UiState::SettingsGeneral);
     }
-    setUiState(page);
+    setUiState(app, page);
 }
 
-void closeSettingsFromPages() {
+void closeSettingsFromPages(Application& app) {
     // Back to the page the main window showed before the settings window
     // navigated; allowed from every settings page.
-    if (isSettingsPage(currentUiState())) setUiState(settingsReturnState());
+    if (isSettingsPage(currentUiState(app))) setUiState(app, settingsReturnState(app));
 }
 
-void drawHeader(ID2D1RenderTarget* t, const SettingsLayout& l) {
-    const UiState s = currentUiState();
+void drawHeader(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const UiLanguage lang = app.settings.language;
+    const UiState s = currentUiState(app);
     const wchar_t* title;
     const wchar_t* subtitle;
     if (s == UiState::SettingsHelp) {
-        title = tr(texts::helpNavigation);
-        subtitle = tr(texts::helpSubtitle);
+        title = tr(lang, texts::helpNavigation);
+        subtitle = tr(lang, texts::helpSubtitle);
     } else if (s == UiState::SettingsAbout) {
-        title = tr(texts::aboutNavigation);
-        subtitle = tr(texts::aboutSubtitle);
+        title = tr(lang, texts::aboutNavigation);
+        subtitle = tr(lang, texts::aboutSubtitle);
     } else {
-        title = tr(texts::settingsButton);
-        subtitle = tr(texts::settingsSubtitle);
+        title = tr(lang, texts::settingsButton);
+        subtitle = tr(lang, texts::settingsSubtitle);
     }
     const RectF& a = l.headerTitle;
     const RectF& b = l.headerSubtitle;
@@ -127,20 +123,21 @@ void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& 
     drawPageText(t, text, line, colour, flags, line.weight);
 }
 
-void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
-    drawPageText(t, tr(texts::captureFolderLabel), settingsFolderLabel(l), palette::titleText);
-    drawPageText(t, tr(texts::captureFolderDescription), settingsFolderDescription(l), palette::bodyText);
+void drawGeneralPage(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
+    const UiLanguage lang = app.settings.language;
+    drawPageText(t, tr(lang, texts::captureFolderLabel), settingsFolderLabel(l), palette::titleText);
+    drawPageText(t, tr(lang, texts::captureFolderDescription), settingsFolderDescription(l), palette::bodyText);
     for (size_t i = 0; i < kSettingsRowCount; ++i) {
         const SettingsRow& row = kSettingsRows[i];
         const SettingsRowTexts texts = settingsRowTexts(l, i);
-        drawPageText(t, tr(row.label), texts.label, palette::titleText);
+        drawPageText(t, tr(lang, row.label), texts.label, palette::titleText);
         // A chord the system refused is reported in its row, in place of the description.
-        const HotkeyRegistration status = lastHotkeyRegistration();
+        const HotkeyRegistration status = lastHotkeyRegistration(app.copyAndHotkey);
         const bool refused = row.kind == SettingsRowControl::Chord &&
                              (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
-        const wchar_t* line = !refused ? tr(row.description)
-                              : status == HotkeyRegistration::InUse ? tr(texts::hotkeyInUseNotice)
-                                                                    : tr(texts::hotkeyFailedNotice);
+        const wchar_t* line = !refused ? tr(lang, row.description)
+                              : status == HotkeyRegistration::InUse ? tr(lang, texts::hotkeyInUseNotice)
+                                                                    : tr(lang, texts::hotkeyFailedNotice);
         drawPageText(t, line, texts.description, refused ? palette::warningText : palette::bodyText, kTextLeft,
                      refused ? 600 : texts.description.weight);
     }
@@ -148,12 +145,12 @@ void drawGeneralPage(ID2D1RenderTarget* t, const SettingsLayout& l) {
                  DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
 }
 
-void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
+void drawHelpPage(UiLanguage lang, ID2D1RenderTarget* t, float W, float m, UINT dpi) {
     const SettingsHelpLayout h = computeSettingsHelpLayout(W, m, dpi);
     const wchar_t* numbers[] = {L"01", L"02", L"03"};
-    const wchar_t* titles[] = {tr(texts::stepSelectTitle), tr(texts::stepScrollTitle), tr(texts::finishHint)};
-    const wchar_t* descriptions[] = {tr(texts::stepSelectDescription), tr(texts::stepScrollDescription),
-                                     tr(texts::stepFinishDescription)};
+    const wchar_t* titles[] = {tr(lang, texts::stepSelectTitle), tr(lang, texts::stepScrollTitle), tr(lang, texts::finishHint)};
+    const wchar_t* descriptions[] = {tr(lang, texts::stepSelectDescription), tr(lang, texts::stepScrollDescription),
+                                     tr(lang, texts::stepFinishDescription)};
     for (size_t i = 0; i < h.cards.size(); ++i) {
         const HelpCard& card = h.cards[i];
         strokeRoundedRect(t, rectF(card.frame), card.radius, palette::border, h.hairline);
@@ -161,7 +158,7 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
         drawPageText(t, titles[i], card.title, palette::titleText);
         drawPageText(t, descriptions[i], card.description, palette::bodyText, DT_VCENTER | DT_WORDBREAK);
     }
-    const wchar_t* rows[] = {tr(texts::faqRow), tr(texts::websiteRow), tr(texts::sendFeedbackRow)};
+    const wchar_t* rows[] = {tr(lang, texts::faqRow), tr(lang, texts::websiteRow), tr(lang, texts::sendFeedbackRow)};
     for (size_t i = 0; i < h.rows.size(); ++i) {
         const HelpRow& row = h.rows[i];
         drawPageText(t, rows[i], row.text, palette::titleText);
@@ -172,22 +169,25 @@ void drawHelpPage(ID2D1RenderTarget* t, float W, float m, UINT dpi) {
     }
 }
 
-void drawAboutPage(ID2D1RenderTarget* t, const SettingsAboutLayout& a) {
-    drawPageText(t, tr(texts::productName), a.product, palette::titleText, kTextCentred);
-    drawPageText(t, tr(texts::aboutTagline), a.tagline, palette::bodyText, kTextCentred);
-    drawPageText(t, tr(texts::publisherLine), a.publisher, palette::bodyText, kTextCentred);
-    drawPageText(t, tr(texts::rightsLine), a.rights, palette::faintText, kTextCentred);
+void drawAboutPage(UiLanguage lang, ID2D1RenderTarget* t, const SettingsAboutLayout& a) {
+    drawPageText(t, tr(lang, texts::productName), a.product, palette::titleText, kTextCentred);
+    drawPageText(t, tr(lang, texts::aboutTagline), a.tagline, palette::bodyText, kTextCentred);
+    drawPageText(t, tr(lang, texts::publisherLine), a.publisher, palette::bodyText, kTextCentred);
+    drawPageText(t, tr(lang, texts::rightsLine), a.rights, palette::faintText, kTextCentred);
 }
 
 }  // namespace
 
-void refreshSettingsWindow() {
-    if (settingsWindow == nullptr) return;
-    layoutSettingsWindowControls();
-    RedrawWindow(settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+void refreshSettingsWindow(Application& app) {
+    if (app.settingsWindow == nullptr) return;
+    layoutSettingsWindowControls(app);
+    RedrawWindow(app.settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void layoutSettingsWindowControls() {
+void layoutSettingsWindowControls(Application& app) {
+    const HWND settingsWindow = app.settingsWindow;
+    float& pageScroll = app.settingsPage.pageScroll;
+    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     if (settingsWindow == nullptr) return;
     RECT client{};
     GetClientRect(settingsWindow, &client);
@@ -195,35 +195,40 @@ void layoutSettingsWindowControls() {
     const float H = static_cast<float>(pixelsToDips(client.bottom, dpi));
     pageScroll = std::clamp(pageScroll, 0.0f, settingsPageScrollLimit(H));
     const SettingsControlsLayout l =
-        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(), settings.language, pageScroll);
-    placeControl(controlSlot(ControlId::CaptureFolderBox), l.folderBox);
-    placeControl(controlSlot(ControlId::ChooseFolder), l.chooseFolder);
-    for (size_t i = 0; i < kClassicSettingsRowCount; ++i) placeControl(controlSlot(kSettingsRows[i].control), l.rows[i]);
-    placeControl(controlSlot(ControlId::Feedback), l.feedback);
+        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(app), app.settings.language, pageScroll);
+    placeControl(controlSlot(app, ControlId::CaptureFolderBox), l.folderBox);
+    placeControl(controlSlot(app, ControlId::ChooseFolder), l.chooseFolder);
+    for (size_t i = 0; i < kClassicSettingsRowCount; ++i) {
+        placeControl(controlSlot(app, kSettingsRows[i].control), l.rows[i]);
+    }
+    placeControl(controlSlot(app, ControlId::Feedback), l.feedback);
     for (size_t i = kClassicSettingsRowCount; i < kSettingsRowCount; ++i) {
-        placeControl(controlSlot(kSettingsRows[i].control), l.rows[i]);
+        placeControl(controlSlot(app, kSettingsRows[i].control), l.rows[i]);
     }
     for (size_t i = 0; i < l.navigation.size(); ++i) placeControl(navigation[i], l.navigation[i]);
     placeControl(navigation[3], l.checkUpdates);
 }
 
 void paintSettingsPage(HWND window, HDC hdc) {
+    const Application* found = applicationOf(window);
+    if (found == nullptr) return;
+    const Application& app = *found;
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
     const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
-    const bool generalPage = currentUiState() != UiState::SettingsHelp && currentUiState() != UiState::SettingsAbout;
-    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? pageScroll : 0);
+    const bool generalPage = currentUiState(app) != UiState::SettingsHelp && currentUiState(app) != UiState::SettingsAbout;
+    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? app.settingsPage.pageScroll : 0);
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
-    drawHeader(t, l);
-    const UiState s = currentUiState();
+    drawHeader(app, t, l);
+    const UiState s = currentUiState(app);
     const SettingsAboutLayout about = computeSettingsAboutLayout(W, l.margin);
-    if (s == UiState::SettingsHelp) drawHelpPage(t, W, l.margin, dpi);
-    else if (s == UiState::SettingsAbout) drawAboutPage(t, about);
-    else drawGeneralPage(t, l);
+    if (s == UiState::SettingsHelp) drawHelpPage(app.settings.language, t, W, l.margin, dpi);
+    else if (s == UiState::SettingsAbout) drawAboutPage(app.settings.language, t, about);
+    else drawGeneralPage(app, t, l);
     draw.end();
     if (s == UiState::SettingsAbout) {
         auto p = [dpi](float v) { return fractionalDipsToPixels(v, dpi); };
@@ -232,9 +237,11 @@ void paintSettingsPage(HWND window, HDC hdc) {
     }
 }
 
-bool openSettingsWindow() {
-    if (settingsWindow != nullptr) {
-        SetForegroundWindow(settingsWindow);
+bool openSettingsWindow(Application& app) {
+    const HINSTANCE appInstance = app.instance;
+    const HWND mainWindow = app.mainWindow;
+    if (app.settingsWindow != nullptr) {
+        SetForegroundWindow(app.settingsWindow);
         return true;
     }
     WNDCLASSW wc{};
@@ -252,90 +259,93 @@ bool openSettingsWindow() {
     GetWindowRect(mainWindow, &main);
     const Rect r = settingsWindowRect({main.left, main.top, main.right, main.bottom}, workAreaOf(mainWindow),
                                       windowDpi(mainWindow));
-    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(texts::settingsWindowTitle),
+    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(app.settings.language, texts::settingsWindowTitle),
                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width(), r.height(),
-                                   mainWindow, nullptr, appInstance, nullptr);
+                                   mainWindow, nullptr, appInstance, &app);
     if (created == nullptr) return false;
-    settingsWindow = created;
-    layoutSettingsWindowControls();
+    app.settingsWindow = created;
+    layoutSettingsWindowControls(app);
     EnableWindow(mainWindow, FALSE);
-    ShowWindow(settingsWindow, SW_SHOW);
-    SetForegroundWindow(settingsWindow);
-    SetFocus(settingsWindow);
+    ShowWindow(created, SW_SHOW);
+    SetForegroundWindow(created);
+    SetFocus(created);
     return true;
 }
 
 namespace {
 
-void releaseSettingsWindow() {
-    endHotkeyRecording();
-    closeSettingsFromPages();
-    settingsWindow = nullptr;
-    for (ControlId id : kReleasedSlots) setControlSlot(id, nullptr);
-    for (const SettingsRow& row : kSettingsRows) setControlSlot(row.control, nullptr);
-    navigation.fill(nullptr);
-    if (mainWindow != nullptr) {
-        suppressSettingsFocusRing(true);
-        EnableWindow(mainWindow, TRUE);
-        showAndActivateMain();
-        PostMessageW(mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
+void releaseSettingsWindow(Application& app) {
+    endHotkeyRecording(app);
+    closeSettingsFromPages(app);
+    app.settingsWindow = nullptr;
+    for (ControlId id : kReleasedSlots) setControlSlot(app, id, nullptr);
+    for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, nullptr);
+    app.settingsPage.navigation.fill(nullptr);
+    if (app.mainWindow != nullptr) {
+        suppressSettingsFocusRing(app, true);
+        EnableWindow(app.mainWindow, TRUE);
+        showAndActivateMain(app);
+        PostMessageW(app.mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
     }
 }
 
-void relayoutAndInvalidate(HWND window) {
-    layoutSettingsWindowControls();
+void relayoutAndInvalidate(Application& app, HWND window) {
+    layoutSettingsWindowControls(app);
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void scrollPage(HWND window, int wheelDelta) {
+void scrollPage(Application& app, HWND window, int wheelDelta) {
+    float& pageScroll = app.settingsPage.pageScroll;
     RECT client{};
     GetClientRect(window, &client);
     const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
     const float next = scrollOffsetAfterWheel(pageScroll, wheelDelta, limit);
     if (next == pageScroll) return;
     pageScroll = next;
-    relayoutAndInvalidate(window);
+    relayoutAndInvalidate(app, window);
 }
 
-void chooseFolderFromSettings(HWND window) {
-    if (!chooseCaptureFolder(window)) return;
-    if (HWND box = controlSlot(ControlId::CaptureFolderBox)) {
-        SetWindowTextW(box, settings.captureFolder.c_str());
+void chooseFolderFromSettings(Application& app, HWND window) {
+    if (!chooseCaptureFolder(app.settings, window)) return;
+    if (HWND box = controlSlot(app, ControlId::CaptureFolderBox)) {
+        SetWindowTextW(box, app.settings.captureFolder.c_str());
         InvalidateRect(box, nullptr, TRUE);
     }
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void pressChordControl() {
-    if (recordingHotkey()) endHotkeyRecording();
-    else if (HWND c = controlSlot(ControlId::CaptureHotkey)) {
+void pressChordControl(Application& app) {
+    if (recordingHotkey(app.copyAndHotkey)) endHotkeyRecording(app);
+    else if (HWND c = controlSlot(app, ControlId::CaptureHotkey)) {
         SetFocus(c);
-        beginHotkeyRecording(c);
+        beginHotkeyRecording(app, c);
     }
 }
 
-void runSettingsCommand(HWND window, ControlId command) {
+void runSettingsCommand(Application& app, HWND window, ControlId command) {
     switch (command) {
         case ControlId::CloseSettings: DestroyWindow(window); break;
-        case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); break;
-        case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); break;
-        case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); break;
-        case ControlId::ChooseFolder: chooseFolderFromSettings(window); break;
+        case ControlId::GeneralNavigation: goToPage(app, UiState::SettingsGeneral); break;
+        case ControlId::HelpNavigation: goToPage(app, UiState::SettingsHelp); break;
+        case ControlId::AboutNavigation: goToPage(app, UiState::SettingsAbout); break;
+        case ControlId::ChooseFolder: chooseFolderFromSettings(app, window); break;
         case ControlId::Language:
-            if (chooseLanguage(window)) {
-                layoutSettingsWindowControls();
+            if (chooseLanguage(app, window)) {
+                layoutSettingsWindowControls(app);
                 RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             }
             break;
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture:
-        case ControlId::ScrollMode: flipSwitchSetting(command); break;
-        case ControlId::CaptureHotkey: pressChordControl(); break;
+        case ControlId::ScrollMode: flipSwitchSetting(app, command); break;
+        case ControlId::CaptureHotkey: pressChordControl(app); break;
         case ControlId::Feedback: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
         case ControlId::CheckUpdates:
             // The main window runs the check; its answer comes back there.
-            if (mainWindow != nullptr) SendMessageW(mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+            if (app.mainWindow != nullptr) {
+                SendMessageW(app.mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+            }
             break;
         default: break;
     }
@@ -344,15 +354,20 @@ void runSettingsCommand(HWND window, ControlId command) {
 }  // namespace
 
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    Application* found = applicationOf(window);
+    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    Application& app = *found;
+    float& pageScroll = app.settingsPage.pageScroll;
     switch (message) {
         case WM_CREATE:
-            settingsWindow = window;
+            app.settingsWindow = window;
             pageScroll = 0;
-            createControls(window);
-            layoutSettingsWindowControls();
+            createControls(app, window);
+            layoutSettingsWindowControls(app);
             return 0;
-        case WM_DESTROY: releaseSettingsWindow(); return 0;
-        case WM_SIZE: relayoutAndInvalidate(window); return 0;
+        case WM_DESTROY: releaseSettingsWindow(app); return 0;
+        case WM_SIZE: relayoutAndInvalidate(app, window); return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
@@ -372,17 +387,17 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             if (wParam != VK_ESCAPE) break;
             DestroyWindow(window);
             return 0;
-        case WM_MOUSEWHEEL: scrollPage(window, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+        case WM_MOUSEWHEEL: scrollPage(app, window, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
         case WM_COMMAND:
             // IDCANCEL is the dialog navigation's Esc.
             if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
-            else runSettingsCommand(window, static_cast<ControlId>(LOWORD(wParam)));
+            else runSettingsCommand(app, window, static_cast<ControlId>(LOWORD(wParam)));
             return 0;
         case WM_DPICHANGED: {
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            relayoutAndInvalidate(window);
+            relayoutAndInvalidate(app, window);
             return 0;
         }
         default: break;
@@ -390,26 +405,29 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void applyLanguage() {
-    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(texts::productName));
-    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(texts::settingsWindowTitle));
+void applyLanguage(Application& app) {
+    const UiLanguage lang = app.settings.language;
+    const HWND mainWindow = app.mainWindow, settingsWindow = app.settingsWindow;
+    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
+    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(lang, texts::settingsWindowTitle));
     const bool settingsOpen = settingsWindow != nullptr;
     for (int32_t n = 1; n <= kMaxControlId; ++n) {
         const auto id = static_cast<ControlId>(n);
-        HWND c = controlSlot(id);
+        HWND c = controlSlot(app, id);
         if (c == nullptr || id == ControlId::CaptureFolderBox) continue;
         const bool ownedBySettings = settingsOpen && GetParent(c) == settingsWindow;
-        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(id) : controlLabel(id)).c_str());
+        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(app, id) : controlLabel(app, id)).c_str());
     }
+    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
     for (size_t i = 0; i < navigation.size(); ++i) {
-        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(kNavigationIds[i]).c_str());
+        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(app, kNavigationIds[i]).c_str());
     }
-    setSettingsTooltip(mainWindow, true);
+    setSettingsTooltip(app, mainWindow, true);
     if (mainWindow != nullptr) {
-        layoutMainWindowControls();
+        layoutMainWindowControls(app);
         RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
-    if (settingsWindow != nullptr) refreshSettingsWindow();
+    if (app.settingsWindow != nullptr) refreshSettingsWindow(app);
 }
 
 }  // namespace tf

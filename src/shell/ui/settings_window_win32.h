@@ -6,18 +6,22 @@
 
 #include <windows.h>
 
+#include "shell/app/application_win32.h"
+
 namespace tf {
 
 inline constexpr wchar_t kSettingsWindowClass[] = L"TallyframeSettings";
 
 // Opens the window, or brings the open one to the front.
-bool openSettingsWindow();
+bool openSettingsWindow(Application& app);
+// Reaches the application through the window (made with it as the
+// CreateWindowExW parameter).
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void layoutSettingsWindowControls();
+void layoutSettingsWindowControls(Application& app);
 void paintSettingsPage(HWND window, HDC hdc);
 // Re-titles both windows and re-labels every control and the tooltip.
-void applyLanguage();
+void applyLanguage(Application& app);
 // After a page switch: re-lay out and redraw the open settings window.
-void refreshSettingsWindow();
+void refreshSettingsWindow(Application& app);
 
 }  // namespace tf

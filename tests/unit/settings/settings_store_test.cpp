@@ -231,16 +231,14 @@ TEST(SettingsStore, UnwritableFileReportsFailure) {
 }
 
 #ifndef _WIN32
-// The process-wide record and the environment are restored whatever a test does.
-class GlobalSettingsTest : public ::testing::Test {
+// The settings file in the user's folder; the environment is restored whatever a test does.
+class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = settings;
         if (const char* x = std::getenv("XDG_CONFIG_HOME")) oldXdg_ = x;
         setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
     }
     void TearDown() override {
-        settings = saved_;
         if (oldXdg_) setenv("XDG_CONFIG_HOME", oldXdg_->c_str(), 1);
         else unsetenv("XDG_CONFIG_HOME");
         std::error_code ec;
@@ -249,24 +247,24 @@ protected:
     fs::path file() const { return dir_ / "Quorvelle" / "Tallyframe" / "settings.ini"; }
 
     test::ScratchDir dir_;
-    Settings saved_;
+    Settings settings;
     std::optional<std::string> oldXdg_;
 };
 
-TEST_F(GlobalSettingsTest, LoadSaveAndAReadOnlyFile) {
+TEST_F(SettingsFileTest, LoadSaveAndAReadOnlyFile) {
     EXPECT_EQ(settingsFilePath(), file());
     EXPECT_TRUE(fs::is_directory(file().parent_path()));  // made by the look-up
 
     settings = Settings{};
     settings.captureLoggingEnabled = true;
-    loadSettings();  // no file yet
+    loadSettings(settings);  // no file yet
     EXPECT_EQ(settings.captureFolder, defaultCaptureFolder());
     EXPECT_EQ(settings.language, UiLanguage::ChineseSimplified);
     EXPECT_TRUE(settings.openAfterCapture);
     EXPECT_FALSE(settings.captureLoggingEnabled);
 
     settings.language = UiLanguage::English;
-    ASSERT_TRUE(saveSettings());
+    ASSERT_TRUE(saveSettings(settings));
     const std::string written = test::readFile(file());
     for (const char* key : {"captureFolder=", "language=en-US", "openAfterCapture=1", "captureLoggingEnabled=0"})
         EXPECT_NE(written.find(key), std::string::npos) << key;
@@ -275,7 +273,7 @@ TEST_F(GlobalSettingsTest, LoadSaveAndAReadOnlyFile) {
     settings.openAfterCapture = false;
     settings.captureFolder = L"/elsewhere";
     const Settings changed = settings;
-    EXPECT_FALSE(saveSettings());
+    EXPECT_FALSE(saveSettings(settings));
     EXPECT_EQ(test::readFile(file()), written);
     EXPECT_EQ(settings.captureFolder, changed.captureFolder);
     EXPECT_EQ(settings.language, changed.language);
@@ -284,7 +282,7 @@ TEST_F(GlobalSettingsTest, LoadSaveAndAReadOnlyFile) {
     EXPECT_FALSE(fs::exists(fs::path(file()) += ".tmp"));
 
     settings = Settings{};
-    loadSettings();  // what the read-only file still says
+    loadSettings(settings);  // what the read-only file still says
     EXPECT_EQ(settings.language, UiLanguage::English);
     EXPECT_TRUE(settings.openAfterCapture);
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/texts/bilingual.h"
 #include "core/texts/texts.h"
 
 namespace tf {
@@ -29,12 +30,27 @@ TEST(BilingualTexts, EnglishOnlyWhenTheLanguageIsEnglish) {
     // A value that was never stored still means Chinese.
     EXPECT_STREQ(pick(texts::productName, static_cast<UiLanguage>(7)), L"塔利帧");
 
-    const UiLanguage saved = settings.language;
-    settings.language = UiLanguage::English;
-    EXPECT_STREQ(tr(texts::productName), L"Tallyframe");
-    settings.language = UiLanguage::ChineseSimplified;
-    EXPECT_STREQ(tr(texts::productName), L"塔利帧");
-    settings.language = saved;
+}
+
+// The lookup the interface uses takes the language at each call: two lookups
+// in two languages side by side each get their own half.
+TEST(BilingualTexts, LookupFollowsTheLanguageItIsGiven) {
+    struct Case {
+        UiLanguage language;
+        const wchar_t* product;
+        const wchar_t* start;
+        bool english;
+    } cases[] = {
+        {UiLanguage::English, L"Tallyframe", L"Start long screenshot", true},
+        {UiLanguage::ChineseSimplified, L"塔利帧", L"开始截长图", false},
+        {static_cast<UiLanguage>(7), L"塔利帧", L"开始截长图", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_STREQ(tr(c.language, texts::productName), c.product);
+        EXPECT_STREQ(tr(c.language, texts::startButton), c.start);
+        EXPECT_EQ(englishUi(c.language), c.english);
+    }
+    EXPECT_STRNE(tr(UiLanguage::English, texts::settingsButton), tr(UiLanguage::ChineseSimplified, texts::settingsButton));
 }
 
 TEST(BilingualTexts, FormatPairsTakeTheSameArguments) {

@@ -67,12 +67,12 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         {ControlId::AboutProduct, L"AboutTalizenButton", L"About Tallyframe", L"关于塔利帧", tf::kUiaButtonControlTypeId},
     };
     for (const Case& c : cases) {
-        HWND w = controlSlot(c.id);
+        HWND w = controlSlot(app(), c.id);
         ASSERT_NE(w, nullptr) << idNumber(c.id);
         Provider p(w);
-        tf::settings.language = tf::UiLanguage::English;
+        app().settings.language = tf::UiLanguage::English;
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.english) << idNumber(c.id);
-        tf::settings.language = tf::UiLanguage::ChineseSimplified;
+        app().settings.language = tf::UiLanguage::ChineseSimplified;
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.chinese) << idNumber(c.id);
         EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), c.automationId) << idNumber(c.id);
         VARIANT type = property(p, tf::kUiaControlTypePropertyId);
@@ -87,7 +87,7 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         EXPECT_EQ(p->get_ProviderOptions(&options), S_OK);
         EXPECT_EQ(options, ProviderOptions_ServerSideProvider);
     }
-    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, tf::mainWindow,
+    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(77)), nullptr, nullptr);
     Provider p(unknown);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"TallyframeControl");
@@ -95,17 +95,17 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
 }
 
 TEST_F(Automation, SettingsButtonReadsBackButtonOnASettingsPage) {
-    Provider p(controlSlot(ControlId::Settings));
-    tf::setUiState(tf::UiState::SettingsGeneral);
+    Provider p(controlSlot(app(), ControlId::Settings));
+    tf::setUiState(app(), tf::UiState::SettingsGeneral);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"BackButton");
-    tf::setUiState(tf::UiState::SettingsAbout);
+    tf::setUiState(app(), tf::UiState::SettingsAbout);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"BackButton");
-    tf::setUiState(tf::UiState::Home);
+    tf::setUiState(app(), tf::UiState::Home);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"SettingsButton");
 }
 
 TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
-    HWND start = controlSlot(ControlId::StartCapture);
+    HWND start = controlSlot(app(), ControlId::StartCapture);
     Provider p(start);
     countPostedClicks(start);
     EXPECT_EQ(p->Invoke(), S_OK);
@@ -120,7 +120,7 @@ TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
     EXPECT_EQ(enabled.boolVal, VARIANT_FALSE);
     EnableWindow(start, TRUE);
 
-    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, tf::mainWindow,
+    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(2)), nullptr, nullptr);
     Provider gone(temporary);
     DestroyWindow(temporary);
@@ -130,30 +130,30 @@ TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
 }
 
 TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
-    Provider p(controlSlot(ControlId::Settings));
+    Provider p(controlSlot(app(), ControlId::Settings));
     ASSERT_EQ(p->Invoke(), S_OK);
-    tf::test::pumpMessages(300);
-    ASSERT_NE(tf::settingsWindow, nullptr);
-    EXPECT_FALSE(IsWindowEnabled(tf::mainWindow));
-    SendMessageW(tf::settingsWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(tf::settingsWindow, nullptr);
-    EXPECT_TRUE(IsWindowEnabled(tf::mainWindow));
+    pump(300);
+    ASSERT_NE(app().settingsWindow, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
+    SendMessageW(app().settingsWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(app().settingsWindow, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
 }
 
 TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
-    HWND openAfter = controlSlot(ControlId::OpenAfterCapture);
+    HWND openAfter = controlSlot(app(), ControlId::OpenAfterCapture);
     Provider sw(openAfter);
-    Provider button(controlSlot(ControlId::StartCapture));
+    Provider button(controlSlot(app(), ControlId::StartCapture));
 
-    tf::settings.openAfterCapture = true;
+    app().settings.openAfterCapture = true;
     tf::ToggleState state{};
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
-    tf::settings.openAfterCapture = false;
+    app().settings.openAfterCapture = false;
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 0);
-    Provider logging(controlSlot(ControlId::CaptureLogging));
-    tf::settings.captureLoggingEnabled = true;
+    Provider logging(controlSlot(app(), ControlId::CaptureLogging));
+    app().settings.captureLoggingEnabled = true;
     EXPECT_EQ(logging->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
 
@@ -192,7 +192,7 @@ TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
 }
 
 TEST_F(Automation, ReferenceCountsBalance) {
-    auto* p = new ControlAutomationProvider(controlSlot(ControlId::StartCapture));
+    auto* p = new ControlAutomationProvider(controlSlot(app(), ControlId::StartCapture));
     EXPECT_EQ(p->AddRef(), 2u);
     void* invoke = nullptr;
     ASSERT_EQ(p->QueryInterface(__uuidof(tf::IInvokeProvider), &invoke), S_OK);
@@ -202,7 +202,7 @@ TEST_F(Automation, ReferenceCountsBalance) {
 }
 
 TEST_F(Automation, ButtonsAnswerTheRootObjectRequestAndForwardOthers) {
-    HWND start = controlSlot(ControlId::StartCapture);
+    HWND start = controlSlot(app(), ControlId::StartCapture);
     // Wine's UI Automation core serves providers: the answer is a real result.
     const LRESULT answer = SendMessageW(start, WM_GETOBJECT, 0, static_cast<LPARAM>(tf::kUiaRootObjectId));
     EXPECT_NE(answer, 0);
@@ -214,16 +214,16 @@ TEST_F(Automation, ButtonsAnswerTheRootObjectRequestAndForwardOthers) {
 }
 
 TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
-    HWND start = controlSlot(ControlId::StartCapture), gear = controlSlot(ControlId::Settings);
+    HWND start = controlSlot(app(), ControlId::StartCapture), gear = controlSlot(app(), ControlId::Settings);
     SendMessageW(start, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(tf::hoverButton, start);
+    EXPECT_EQ(app().buttons.hover, start);
     SendMessageW(gear, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(tf::hoverButton, gear);
+    EXPECT_EQ(app().buttons.hover, gear);
     SendMessageW(gear, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(tf::hoverButton, nullptr);
+    EXPECT_EQ(app().buttons.hover, nullptr);
 
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(SendMessageW(controlSlot(ControlId::Feedback), WM_SETCURSOR, reinterpret_cast<WPARAM>(controlSlot(ControlId::Feedback)),
+    EXPECT_EQ(SendMessageW(controlSlot(app(), ControlId::Feedback), WM_SETCURSOR, reinterpret_cast<WPARAM>(controlSlot(app(), ControlId::Feedback)),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
@@ -231,9 +231,9 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     SendMessageW(start, WM_SETCURSOR, reinterpret_cast<WPARAM>(start), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 
-    tf::settingsFocusRingSuppressed = true;
+    app().buttons.settingsFocusRingSuppressed = true;
     SendMessageW(gear, WM_LBUTTONUP, 0, 0);
-    EXPECT_FALSE(tf::settingsFocusRingSuppressed);
+    EXPECT_FALSE(app().buttons.settingsFocusRingSuppressed);
 }
 
 }  // namespace
@@ -277,12 +277,12 @@ TEST_F(AutomationClient, NamesAndIdsArriveThroughWmGetObject) {
     if (client.nodeFromHandle == nullptr || client.getPropertyValue == nullptr || client.nodeRelease == nullptr) {
         GTEST_SKIP() << "no flat UI Automation client functions here";
     }
-    tf::settings.language = tf::UiLanguage::English;
-    EXPECT_EQ(client.stringOf(controlSlot(ControlId::StartCapture), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
-    EXPECT_EQ(client.stringOf(controlSlot(ControlId::StartCapture), tf::kUiaNamePropertyId), L"Start long screenshot");
-    tf::settings.language = tf::UiLanguage::ChineseSimplified;
-    EXPECT_EQ(client.stringOf(controlSlot(ControlId::Settings), tf::kUiaNamePropertyId), L"设置");
-    EXPECT_EQ(client.stringOf(controlSlot(ControlId::CaptureLogging), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
+    app().settings.language = tf::UiLanguage::English;
+    EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
+    EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaNamePropertyId), L"Start long screenshot");
+    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::Settings), tf::kUiaNamePropertyId), L"设置");
+    EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::CaptureLogging), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
 }
 
 }  // namespace

@@ -34,97 +34,99 @@ using tf::ControlId;
 using tf::idNumber;
 using tf::UiState;
 
-bool visible(ControlId id) {
-    HWND w = controlSlot(id);
-    return w != nullptr && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
 RECT windowRect(HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
     return r;
 }
 
-void postStitchResult(bool succeeded, const std::wstring& path = L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png") {
-    auto result = std::make_unique<tf::StitchResult>();
-    result->succeeded = succeeded;
-    result->savedPath = path;
-    result->frameCount = 7;
-    result->imageWidth = 1280;
-    result->imageHeight = 5400;
-    result->stitchMs = 120;
-    result->saveMs = 80;
-    ASSERT_TRUE(PostMessageW(tf::mainWindow, tf::WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get())));
-    result.release();
-    tf::test::pumpMessages(300);
-}
+class MainWindow : public tf::test::MainWindowFixture {
+protected:
+    bool visible(ControlId id) {
+        HWND w = controlSlot(app(), id);
+        return w != nullptr && (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0;
+    }
 
-class MainWindow : public tf::test::MainWindowFixture {};
+    void postStitchResult(bool succeeded,
+                          const std::wstring& path = L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png") {
+        auto result = std::make_unique<tf::StitchResult>();
+        result->succeeded = succeeded;
+        result->savedPath = path;
+        result->frameCount = 7;
+        result->imageWidth = 1280;
+        result->imageHeight = 5400;
+        result->stitchMs = 120;
+        result->saveMs = 80;
+        ASSERT_TRUE(PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get())));
+        result.release();
+        pump(300);
+    }
+};
 
 TEST_F(MainWindow, HomePageShowsStartAndSettingsOnly) {
-    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
     EXPECT_TRUE(visible(ControlId::StartCapture));
     EXPECT_TRUE(visible(ControlId::Settings));
     for (ControlId id : {ControlId::OpenImage, ControlId::CaptureAnother, ControlId::OpenFolder, ControlId::GeneralNavigation, ControlId::HelpNavigation, ControlId::AboutNavigation, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::ProductHome, ControlId::ProductSite, ControlId::Feedback, ControlId::CheckUpdates, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_FALSE(visible(id)) << idNumber(id);
     wchar_t title[64] = {};
-    GetWindowTextW(tf::mainWindow, title, 64);
-    EXPECT_EQ(std::wstring(title), tf::englishUi() ? L"Tallyframe" : L"塔利帧");
-    tf::test::saveWindowShot(tf::mainWindow, tf::englishUi() ? "main-home-en" : "main-home-zh");
+    GetWindowTextW(app().mainWindow, title, 64);
+    EXPECT_EQ(std::wstring(title), tf::englishUi(app().settings.language) ? L"Tallyframe" : L"塔利帧");
+    tf::test::saveWindowShot(app().mainWindow, tf::englishUi(app().settings.language) ? "main-home-en" : "main-home-zh");
 }
 
 TEST_F(MainWindow, SwitchesOutsideTheTableChangeNothing) {
-    const RECT before = windowRect(tf::mainWindow);
-    tf::setUiState(UiState::Result);
-    tf::setUiState(UiState::SettingsHelp);
-    EXPECT_EQ(tf::currentUiState(), UiState::Home);
-    const RECT after = windowRect(tf::mainWindow);
+    const RECT before = windowRect(app().mainWindow);
+    tf::setUiState(app(), UiState::Result);
+    tf::setUiState(app(), UiState::SettingsHelp);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
+    const RECT after = windowRect(app().mainWindow);
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        tf::settings.language = language;
-        tf::applyLanguage();
-        tf::setUiState(UiState::Selecting);
-        tf::setUiState(UiState::Capturing);
-        tf::setUiState(UiState::Saving);
-        tf::saveInProgress = true;
+        app().settings.language = language;
+        tf::applyLanguage(app());
+        tf::setUiState(app(), UiState::Selecting);
+        tf::setUiState(app(), UiState::Capturing);
+        tf::setUiState(app(), UiState::Saving);
+        app().save.inProgress = true;
         postStitchResult(true);
-        EXPECT_FALSE(tf::saveInProgress);
-        EXPECT_EQ(tf::currentUiState(), UiState::Result);
-        EXPECT_EQ(tf::savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
-        EXPECT_EQ(tf::lastCaptureStats.frameCount, 7u);
-        EXPECT_EQ(tf::lastCaptureStats.height, 5400u);
+        EXPECT_FALSE(app().save.inProgress);
+        EXPECT_EQ(tf::currentUiState(app()), UiState::Result);
+        EXPECT_EQ(app().save.savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
+        EXPECT_EQ(app().save.lastCaptureStats.frameCount, 7u);
+        EXPECT_EQ(app().save.lastCaptureStats.height, 5400u);
         EXPECT_TRUE(visible(ControlId::OpenImage));
         EXPECT_TRUE(visible(ControlId::CaptureAnother));
         EXPECT_TRUE(visible(ControlId::OpenFolder));
         EXPECT_FALSE(visible(ControlId::StartCapture));
         EXPECT_TRUE(visible(ControlId::Settings));
-        EXPECT_TRUE(IsWindowEnabled(controlSlot(ControlId::StartCapture)));
+        EXPECT_TRUE(IsWindowEnabled(controlSlot(app(), ControlId::StartCapture)));
         // The result page is larger than the home page (660 x 450 DIPs).
-        const RECT r = windowRect(tf::mainWindow);
-        const UINT dpi = tf::windowDpi(tf::mainWindow);
+        const RECT r = windowRect(app().mainWindow);
+        const UINT dpi = tf::windowDpi(app().mainWindow);
         EXPECT_EQ(r.right - r.left, MulDiv(660, dpi, 96));
         EXPECT_EQ(r.bottom - r.top, MulDiv(450, dpi, 96));
-        tf::test::saveWindowShot(tf::mainWindow, language == tf::UiLanguage::English ? "main-result-en" : "main-result-zh");
+        tf::test::saveWindowShot(app().mainWindow, language == tf::UiLanguage::English ? "main-result-en" : "main-result-zh");
         // A new capture may start from here.
-        tf::setUiState(UiState::Selecting);
-        EXPECT_EQ(tf::currentUiState(), UiState::Selecting);
-        tf::setUiState(UiState::Home);
+        tf::setUiState(app(), UiState::Selecting);
+        EXPECT_EQ(tf::currentUiState(app()), UiState::Selecting);
+        tf::setUiState(app(), UiState::Home);
     }
 }
 
 TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
-    tf::settings.language = tf::UiLanguage::English;
-    tf::setUiState(UiState::Selecting);
-    tf::setUiState(UiState::Capturing);
-    tf::setUiState(UiState::Saving);
-    tf::saveInProgress = true;
+    app().settings.language = tf::UiLanguage::English;
+    tf::setUiState(app(), UiState::Selecting);
+    tf::setUiState(app(), UiState::Capturing);
+    tf::setUiState(app(), UiState::Saving);
+    app().save.inProgress = true;
     tf::test::MessageBoxWatcher boxes;
     postStitchResult(false);
-    tf::test::pumpMessages(400);
-    EXPECT_EQ(tf::currentUiState(), UiState::Failed);
-    EXPECT_FALSE(tf::saveInProgress);
+    pump(400);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
+    EXPECT_FALSE(app().save.inProgress);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
     EXPECT_TRUE(visible(ControlId::StartCapture));  // home page again
@@ -132,142 +134,142 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
 }
 
 TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
-    tf::settings.language = tf::UiLanguage::ChineseSimplified;
-    tf::setUiState(UiState::Selecting);
+    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::setUiState(app(), UiState::Selecting);
     tf::test::MessageBoxWatcher boxes;
-    PostMessageW(tf::mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
-    tf::test::pumpMessages(500);
-    EXPECT_EQ(tf::currentUiState(), UiState::Failed);
+    PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
+    pump(500);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"拼接或保存图片时发生错误，请重新选择区域后再试。");
 }
 
 TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
-    tf::settings.language = tf::UiLanguage::English;
-    tf::saveInProgress = true;
+    app().settings.language = tf::UiLanguage::English;
+    app().save.inProgress = true;
     {
         tf::test::MessageBoxWatcher boxes;
-        PostMessageW(tf::mainWindow, WM_CLOSE, 0, 0);
-        tf::test::pumpMessages(400);
-        ASSERT_NE(tf::mainWindow, nullptr);
-        EXPECT_TRUE(IsWindow(tf::mainWindow));
+        PostMessageW(app().mainWindow, WM_CLOSE, 0, 0);
+        pump(400);
+        ASSERT_NE(app().mainWindow, nullptr);
+        EXPECT_TRUE(IsWindow(app().mainWindow));
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], L"The image is being stitched and saved. Wait for it to finish.");
     }
-    tf::saveInProgress = false;
-    HWND window = tf::mainWindow;
+    app().save.inProgress = false;
+    HWND window = app().mainWindow;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(tf::mainWindow, nullptr);
+    EXPECT_EQ(app().mainWindow, nullptr);
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
 }
 
 TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
-    tf::saveInProgress = true;
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
-    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::Home);
-    EXPECT_EQ(tf::overlayWindow, nullptr);
+    app().save.inProgress = true;
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
+    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
+    EXPECT_EQ(app().overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
-    tf::saveInProgress = false;
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::Home);
+    app().save.inProgress = false;
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
 }
 
 TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(tf::settingsWindow, nullptr);
-    HWND first = tf::settingsWindow;
-    EXPECT_FALSE(IsWindowEnabled(tf::mainWindow));
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
-    EXPECT_EQ(tf::settingsWindow, first);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_NE(app().settingsWindow, nullptr);
+    HWND first = app().settingsWindow;
+    EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
+    EXPECT_EQ(app().settingsWindow, first);
     wchar_t cls[64] = {};
     GetClassNameW(first, cls, 64);
     EXPECT_EQ(std::wstring(cls), L"TallyframeSettings");
-    EXPECT_EQ(GetWindow(first, GW_OWNER), tf::mainWindow);
+    EXPECT_EQ(GetWindow(first, GW_OWNER), app().mainWindow);
     for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback}) {
-        ASSERT_NE(controlSlot(id), nullptr) << idNumber(id);
-        EXPECT_EQ(GetParent(controlSlot(id)), first) << idNumber(id);
+        ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(app(), id)), first) << idNumber(id);
     }
-    EXPECT_EQ(tf::languageButton, controlSlot(ControlId::Language));
+    EXPECT_EQ(app().controls.languageButton, controlSlot(app(), ControlId::Language));
 
-    const bool openAfter = tf::settings.openAfterCapture, logging = tf::settings.captureLoggingEnabled;
+    const bool openAfter = app().settings.openAfterCapture, logging = app().settings.captureLoggingEnabled;
     SendMessageW(first, WM_COMMAND, idNumber(ControlId::OpenAfterCapture), 0);
     SendMessageW(first, WM_COMMAND, idNumber(ControlId::CaptureLogging), 0);
-    EXPECT_EQ(tf::settings.openAfterCapture, !openAfter);
-    EXPECT_EQ(tf::settings.captureLoggingEnabled, !logging);
+    EXPECT_EQ(app().settings.openAfterCapture, !openAfter);
+    EXPECT_EQ(app().settings.captureLoggingEnabled, !logging);
 
-    tf::test::saveWindowShot(first, tf::englishUi() ? "settings-general-en" : "settings-general-zh");
+    tf::test::saveWindowShot(first, tf::englishUi(app().settings.language) ? "settings-general-en" : "settings-general-zh");
     SendMessageW(first, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(tf::settingsWindow, nullptr);
+    EXPECT_EQ(app().settingsWindow, nullptr);
     EXPECT_FALSE(IsWindow(first));
-    EXPECT_TRUE(IsWindowEnabled(tf::mainWindow));
-    for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_EQ(controlSlot(id), nullptr) << idNumber(id);
-    tf::test::pumpMessages(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
-    EXPECT_TRUE(tf::settingsFocusRingSuppressed);
-    EXPECT_EQ(GetFocus(), tf::mainWindow);
+    EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
+    for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_EQ(controlSlot(app(), id), nullptr) << idNumber(id);
+    pump(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
+    EXPECT_TRUE(app().buttons.settingsFocusRingSuppressed);
+    EXPECT_EQ(GetFocus(), app().mainWindow);
 }
 
 TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
     tf::test::ScratchDir dir;
     const std::filesystem::path png = dir / "tallyframe-20260101-101500.png";
     tf::savePng(tf::test::makeDocumentPage(40, 30), png);
-    tf::settings.copyAfterCapture = true;
-    tf::setUiState(UiState::Selecting);
-    tf::setUiState(UiState::Capturing);
-    tf::setUiState(UiState::Saving);
-    tf::saveInProgress = true;
+    app().settings.copyAfterCapture = true;
+    tf::setUiState(app(), UiState::Selecting);
+    tf::setUiState(app(), UiState::Capturing);
+    tf::setUiState(app(), UiState::Saving);
+    app().save.inProgress = true;
     postStitchResult(true, png.wstring());
-    ASSERT_EQ(tf::currentUiState(), UiState::Result);
+    ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     EXPECT_TRUE(visible(ControlId::CopyImage));
-    EXPECT_TRUE(tf::copiedNoticeShown());
-    EXPECT_EQ(GetClipboardOwner(), tf::mainWindow);
+    EXPECT_TRUE(tf::copiedNoticeShown(app().copyAndHotkey));
+    EXPECT_EQ(GetClipboardOwner(), app().mainWindow);
     EXPECT_TRUE(IsClipboardFormatAvailable(tf::pngClipboardFormat()));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
-    tf::test::saveWindowShot(tf::mainWindow, tf::englishUi() ? "main-result-copied-en" : "main-result-copied-zh");
-    tf::test::pumpMessages(2300);  // "Copied" lasts about two seconds
-    EXPECT_FALSE(tf::copiedNoticeShown());
+    tf::test::saveWindowShot(app().mainWindow, tf::englishUi(app().settings.language) ? "main-result-copied-en" : "main-result-copied-zh");
+    pump(2300);  // "Copied" lasts about two seconds
+    EXPECT_FALSE(tf::copiedNoticeShown(app().copyAndHotkey));
 }
 
 TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
-    tf::setUiState(UiState::Selecting);
-    tf::setUiState(UiState::Capturing);
-    tf::setUiState(UiState::Saving);
-    tf::saveInProgress = true;
+    tf::setUiState(app(), UiState::Selecting);
+    tf::setUiState(app(), UiState::Capturing);
+    tf::setUiState(app(), UiState::Saving);
+    app().save.inProgress = true;
     postStitchResult(true);  // a path that does not exist
-    ASSERT_EQ(tf::currentUiState(), UiState::Result);
+    ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     tf::test::MessageBoxWatcher boxes;
     // Copy image has the focus: Enter copies (and fails: no such file) instead of opening the image.
-    SetFocus(controlSlot(ControlId::CopyImage));
-    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
-    tf::test::pumpMessages(400);
+    SetFocus(controlSlot(app(), ControlId::CopyImage));
+    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    pump(400);
     const std::vector<std::wstring> texts = boxes.texts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0], tf::tr(tf::texts::copyFailedMessage));
-    EXPECT_FALSE(tf::copiedNoticeShown());
+    EXPECT_EQ(texts[0], tf::tr(app().settings.language, tf::texts::copyFailedMessage));
+    EXPECT_FALSE(tf::copiedNoticeShown(app().copyAndHotkey));
     // The gear has the focus: Enter opens the settings window.
-    SetFocus(controlSlot(ControlId::Settings));
-    SendMessageW(tf::mainWindow, WM_KEYDOWN, VK_RETURN, 0);
-    tf::test::pumpMessages(100);
-    EXPECT_NE(tf::settingsWindow, nullptr);
+    SetFocus(controlSlot(app(), ControlId::Settings));
+    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    pump(100);
+    EXPECT_NE(app().settingsWindow, nullptr);
 }
 
 TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(tf::settingsWindow, nullptr);
-    HWND window = tf::settingsWindow;
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_NE(app().settingsWindow, nullptr);
+    HWND window = app().settingsWindow;
     for (ControlId id : {ControlId::CopyAfterCapture, ControlId::CaptureHotkey}) {
-        ASSERT_NE(controlSlot(id), nullptr) << idNumber(id);
-        EXPECT_EQ(GetParent(controlSlot(id)), window) << idNumber(id);
+        ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(app(), id)), window) << idNumber(id);
         EXPECT_TRUE(visible(id)) << idNumber(id);
     }
     // Below the logging row, in table order.
-    const RECT logging = windowRect(controlSlot(ControlId::CaptureLogging));
-    const RECT copyAfter = windowRect(controlSlot(ControlId::CopyAfterCapture));
-    const RECT chord = windowRect(controlSlot(ControlId::CaptureHotkey));
+    const RECT logging = windowRect(controlSlot(app(), ControlId::CaptureLogging));
+    const RECT copyAfter = windowRect(controlSlot(app(), ControlId::CopyAfterCapture));
+    const RECT chord = windowRect(controlSlot(app(), ControlId::CaptureHotkey));
     EXPECT_GT(copyAfter.top, logging.bottom);
     EXPECT_GT(chord.top, copyAfter.bottom);
     RECT client{};
@@ -275,109 +277,109 @@ TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
     EXPECT_LE(chord.bottom, client.bottom);  // the window grew to show them
 
-    const bool copyAfterBefore = tf::settings.copyAfterCapture;
+    const bool copyAfterBefore = app().settings.copyAfterCapture;
     SendMessageW(window, WM_COMMAND, idNumber(ControlId::CopyAfterCapture), 0);
-    EXPECT_EQ(tf::settings.copyAfterCapture, !copyAfterBefore);
+    EXPECT_EQ(app().settings.copyAfterCapture, !copyAfterBefore);
 
-    const tf::HotkeyChord before = tf::settings.captureHotkey;
+    const tf::HotkeyChord before = app().settings.captureHotkey;
     SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
-    EXPECT_TRUE(tf::recordingHotkey());
-    EXPECT_EQ(tf::hotkeyControlText(), tf::tr(tf::texts::hotkeyRecording));
-    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_ESCAPE));  // cancels
-    EXPECT_FALSE(tf::recordingHotkey());
-    EXPECT_TRUE(tf::settings.captureHotkey == before);
+    EXPECT_TRUE(tf::recordingHotkey(app().copyAndHotkey));
+    EXPECT_EQ(tf::hotkeyControlText(app()), tf::tr(app().settings.language, tf::texts::hotkeyRecording));
+    EXPECT_TRUE(tf::recordHotkeyKey(app(), WM_KEYDOWN, VK_ESCAPE));  // cancels
+    EXPECT_FALSE(tf::recordingHotkey(app().copyAndHotkey));
+    EXPECT_TRUE(app().settings.captureHotkey == before);
     EXPECT_TRUE(IsWindow(window));
 
     SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
-    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, 'K'));  // a letter alone is no hotkey: still recording
-    EXPECT_TRUE(tf::recordingHotkey());
-    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_F9));
-    EXPECT_FALSE(tf::recordingHotkey());
-    EXPECT_EQ(tf::formatHotkeyChord(tf::settings.captureHotkey), L"F9");
-    EXPECT_EQ(tf::lastHotkeyRegistration(), tf::HotkeyRegistration::Registered);
-    EXPECT_EQ(tf::hotkeyControlText(), L"F9");
+    EXPECT_TRUE(tf::recordHotkeyKey(app(), WM_KEYDOWN, 'K'));  // a letter alone is no hotkey: still recording
+    EXPECT_TRUE(tf::recordingHotkey(app().copyAndHotkey));
+    EXPECT_TRUE(tf::recordHotkeyKey(app(), WM_KEYDOWN, VK_F9));
+    EXPECT_FALSE(tf::recordingHotkey(app().copyAndHotkey));
+    EXPECT_EQ(tf::formatHotkeyChord(app().settings.captureHotkey), L"F9");
+    EXPECT_EQ(tf::lastHotkeyRegistration(app().copyAndHotkey), tf::HotkeyRegistration::Registered);
+    EXPECT_EQ(tf::hotkeyControlText(app()), L"F9");
 
     SendMessageW(window, WM_COMMAND, idNumber(ControlId::CaptureHotkey), 0);
-    EXPECT_TRUE(tf::recordHotkeyKey(WM_KEYDOWN, VK_BACK));  // clears
-    EXPECT_TRUE(tf::settings.captureHotkey.empty());
-    EXPECT_EQ(tf::hotkeyControlText(), tf::tr(tf::texts::hotkeyNone));
+    EXPECT_TRUE(tf::recordHotkeyKey(app(), WM_KEYDOWN, VK_BACK));  // clears
+    EXPECT_TRUE(app().settings.captureHotkey.empty());
+    EXPECT_EQ(tf::hotkeyControlText(app()), tf::tr(app().settings.language, tf::texts::hotkeyNone));
 
     // A chord another window holds: reported, and the previous one stays.
     ASSERT_TRUE(RegisterHotKey(window, 77, MOD_CONTROL | MOD_ALT, VK_F8));
-    EXPECT_EQ(tf::changeCaptureHotkey(tf::HotkeyChord{tf::hotkey_modifiers::kControl | tf::hotkey_modifiers::kAlt, VK_F8}),
+    EXPECT_EQ(tf::changeCaptureHotkey(app(), tf::HotkeyChord{tf::hotkey_modifiers::kControl | tf::hotkey_modifiers::kAlt, VK_F8}),
               tf::HotkeyRegistration::InUse);
-    EXPECT_TRUE(tf::settings.captureHotkey.empty());
+    EXPECT_TRUE(app().settings.captureHotkey.empty());
     UnregisterHotKey(window, 77);
-    tf::test::saveWindowShot(window, tf::englishUi() ? "settings-hotkey-in-use-en" : "settings-hotkey-in-use-zh");
-    tf::changeCaptureHotkey(before);
+    tf::test::saveWindowShot(window, tf::englishUi(app().settings.language) ? "settings-hotkey-in-use-en" : "settings-hotkey-in-use-zh");
+    tf::changeCaptureHotkey(app(), before);
 }
 
 TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(tf::settingsWindow, nullptr);
-    const RECT before = windowRect(tf::mainWindow);
-    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::SettingsHelp);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_NE(app().settingsWindow, nullptr);
+    const RECT before = windowRect(app().mainWindow);
+    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsHelp);
     EXPECT_FALSE(visible(ControlId::CaptureFolderBox));  // the general controls hide on the help page
-    tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-help-en" : "settings-help-zh");
-    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::SettingsAbout);
-    tf::test::saveWindowShot(tf::settingsWindow, tf::englishUi() ? "settings-about-en" : "settings-about-zh");
-    const RECT during = windowRect(tf::mainWindow);
+    tf::test::saveWindowShot(app().settingsWindow, tf::englishUi(app().settings.language) ? "settings-help-en" : "settings-help-zh");
+    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsAbout);
+    tf::test::saveWindowShot(app().settingsWindow, tf::englishUi(app().settings.language) ? "settings-about-en" : "settings-about-zh");
+    const RECT during = windowRect(app().mainWindow);
     EXPECT_TRUE(EqualRect(&before, &during));
     EXPECT_TRUE(visible(ControlId::StartCapture));  // the home page stays behind the settings window
-    SendMessageW(tf::settingsWindow, WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::SettingsGeneral);
+    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsGeneral);
     EXPECT_TRUE(visible(ControlId::CaptureFolderBox));
-    SendMessageW(tf::settingsWindow, WM_CLOSE, 0, 0);
-    EXPECT_EQ(tf::currentUiState(), UiState::Home);
-    const RECT after = windowRect(tf::mainWindow);
+    SendMessageW(app().settingsWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
+    const RECT after = windowRect(app().mainWindow);
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
-    SendMessageW(tf::mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(tf::settingsWindow, nullptr);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_NE(app().settingsWindow, nullptr);
     auto text = [](HWND w) {
         wchar_t buffer[128] = {};
         GetWindowTextW(w, buffer, 128);
         return std::wstring(buffer);
     };
-    tf::settings.language = tf::UiLanguage::English;
-    tf::applyLanguage();
-    EXPECT_EQ(text(tf::mainWindow), L"Tallyframe");
-    EXPECT_EQ(text(tf::settingsWindow), L"Tallyframe - Settings");
-    EXPECT_EQ(text(controlSlot(ControlId::StartCapture)), L"Start long screenshot");
-    EXPECT_EQ(text(controlSlot(ControlId::OpenAfterCapture)), L"Open image after completion");
-    EXPECT_EQ(text(controlSlot(ControlId::Feedback)), L"Feedback");
+    app().settings.language = tf::UiLanguage::English;
+    tf::applyLanguage(app());
+    EXPECT_EQ(text(app().mainWindow), L"Tallyframe");
+    EXPECT_EQ(text(app().settingsWindow), L"Tallyframe - Settings");
+    EXPECT_EQ(text(controlSlot(app(), ControlId::StartCapture)), L"Start long screenshot");
+    EXPECT_EQ(text(controlSlot(app(), ControlId::OpenAfterCapture)), L"Open image after completion");
+    EXPECT_EQ(text(controlSlot(app(), ControlId::Feedback)), L"Feedback");
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = tf::mainWindow;
-    tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(ControlId::Settings));
+    tool.hwnd = app().mainWindow;
+    tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(app(), ControlId::Settings));
     wchar_t tip[80] = {};
     tool.lpszText = tip;
-    SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
-    tf::settings.language = tf::UiLanguage::ChineseSimplified;
-    tf::applyLanguage();
-    EXPECT_EQ(text(tf::mainWindow), L"塔利帧");
-    EXPECT_EQ(text(tf::settingsWindow), L"塔利帧 - 设置");
-    EXPECT_EQ(text(controlSlot(ControlId::OpenFolder)), L"打开所在文件夹");
-    EXPECT_EQ(text(controlSlot(ControlId::Language)), L"界面语言：简体中文");
-    SendMessageW(tf::mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::applyLanguage(app());
+    EXPECT_EQ(text(app().mainWindow), L"塔利帧");
+    EXPECT_EQ(text(app().settingsWindow), L"塔利帧 - 设置");
+    EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
+    EXPECT_EQ(text(controlSlot(app(), ControlId::Language)), L"界面语言：简体中文");
+    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"设置");
 }
 
 TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
-    tf::setUiState(UiState::SettingsGeneral);  // the in-window page (hidden controls)
+    tf::setUiState(app(), UiState::SettingsGeneral);  // the in-window page (hidden controls)
     RECT client{};
-    GetClientRect(tf::mainWindow, &client);
-    const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(tf::mainWindow))));
-    for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(tf::settingsScrollOffset(), limit);
-    for (int i = 0; i < 20; ++i) SendMessageW(tf::mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(tf::settingsScrollOffset(), 0);
-    tf::setUiState(UiState::Home);
+    GetClientRect(app().mainWindow, &client);
+    const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().mainWindow))));
+    for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    EXPECT_EQ(tf::settingsScrollOffset(app()), limit);
+    for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_EQ(tf::settingsScrollOffset(app()), 0);
+    tf::setUiState(app(), UiState::Home);
 }
 
 // A port nobody listens on: the request fails at once, as when offline.
@@ -415,37 +417,37 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        tf::settings.language = language;
+        app().settings.language = language;
         tf::test::MessageBoxWatcher boxes;
-        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, tf::mainWindow));
-        tf::test::pumpMessages(500);
+        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, app().mainWindow));
+        pump(500);
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], language == tf::UiLanguage::English ? L"Updates could not be checked. Try again later."
                                                                          : L"暂时无法检查更新，请稍后重试。");
     }
     // A check that did not ask to be reported stays silent.
     tf::test::MessageBoxWatcher boxes;
-    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, tf::mainWindow));
-    tf::test::pumpMessages(300);
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, app().mainWindow));
+    pump(300);
     EXPECT_TRUE(boxes.texts().empty());
 }
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
-    tf::settings.language = tf::UiLanguage::English;
-    auto post = [](bool tag, bool newer, const wchar_t* version) {
+    app().settings.language = tf::UiLanguage::English;
+    auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
         r->reportWhenNothingNew = true;
         r->tagFound = tag;
         r->newerAvailable = newer;
         r->versionText = version;
-        PostMessageW(tf::mainWindow, tf::WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(r.release()));
-        tf::test::pumpMessages(500);
+        PostMessageW(app().mainWindow, tf::WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(r.release()));
+        pump(500);
     };
     tf::test::MessageBoxWatcher boxes;
     post(true, true, L"v1.2.0");   // answered No by the watcher: nothing opened
     post(true, false, L"v1.0.0");
-    PostMessageW(tf::mainWindow, tf::WM_APP_UPDATE_RESULT, 0, 0);  // ignored
-    tf::test::pumpMessages(200);
+    PostMessageW(app().mainWindow, tf::WM_APP_UPDATE_RESULT, 0, 0);  // ignored
+    pump(200);
     const auto texts = boxes.texts();
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], L"Version v1.2.0 is available. Open the download page?");
@@ -459,13 +461,13 @@ namespace {
 class MainWindowDpi : public tf::test::MainWindowFixture {};
 
 TEST_F(MainWindowDpi, ADpiChangeEmptiesTheIconCacheAndTakesTheSuggestedRectangle) {
-    tf::test::pumpMessages(200);
-    RedrawWindow(tf::mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump(200);
+    RedrawWindow(app().mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_GT(tf::iconCacheSize(), 0u);  // the gear and the selection mark were drawn
     RECT suggested{100, 100, 100 + 775, 100 + 475};
-    SendMessageW(tf::mainWindow, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(app().mainWindow, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(tf::iconCacheSize(), 0u);
-    const RECT now = windowRect(tf::mainWindow);
+    const RECT now = windowRect(app().mainWindow);
     EXPECT_EQ(now.left, 100);
     EXPECT_EQ(now.right - now.left, 775);
 }

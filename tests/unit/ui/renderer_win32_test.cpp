@@ -41,7 +41,6 @@ std::vector<uint32_t> pixelsOf(HBITMAP bitmap, int w, int h) {
 class Renderer : public ::testing::Test {
 protected:
     void SetUp() override {
-        tf::appInstance = GetModuleHandleW(nullptr);
         tf::setSvgSourceForTests(&tf::test::iconDocumentFromSources);
         tf::clearIconCache();
     }

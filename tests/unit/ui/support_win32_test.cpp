@@ -24,7 +24,7 @@ void saveWindowShot(HWND window, const std::string& name) {
     char folder[1024] = {};
     if (GetEnvironmentVariableA("TF_GUI_SHOTS", folder, sizeof(folder)) == 0) return;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pumpMessages(300);
+    pumpMessages(applicationOf(window), 300);
     RECT r{};
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;

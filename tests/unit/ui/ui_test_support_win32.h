@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,28 +15,31 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/app/application_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
 #include "core/settings/settings.h"
+#include "shell/save/save_session_win32.h"
 #include "shell/ui/renderer_win32.h"
 
 namespace tf::test {
 
-// Runs every queued message (dialog routing as the program does), for up to
-// `ms` milliseconds or until nothing is left.
-inline void pumpMessages(DWORD ms = 200) {
+// Runs every queued message (dialog routing as the program does for `app`,
+// when there is one), for up to `ms` milliseconds or until nothing is left.
+inline void pumpMessages(const Application* app, DWORD ms = 200) {
     const ULONGLONG end = GetTickCount64() + ms;
     MSG msg;
     do {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (routeDialogKey(msg)) continue;
+            if (app != nullptr && routeDialogKey(*app, msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
         Sleep(5);
     } while (GetTickCount64() < end);
 }
+inline void pumpMessages(const Application& app, DWORD ms = 200) { pumpMessages(&app, ms); }
 
 // Closes every message box of this process as it appears and keeps its text.
 class MessageBoxWatcher {
@@ -86,35 +90,29 @@ private:
 // suites carry no resources).
 std::string_view iconDocumentFromSources(int id);
 
-// The real main window for one test; destroyed at the end.
+// The real main window for one test, over an application of its own (with
+// the default settings); destroyed at the end.
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        appInstance = GetModuleHandleW(nullptr);
         setSvgSourceForTests(&iconDocumentFromSources);
-        saved_ = settings;
-        settings.openAfterCapture = false;  // no shell opening from a test
-        settings.copyAfterCapture = false;  // the clipboard only where a test asks for it
-        ASSERT_NE(createMainWindow(), nullptr);
-        pumpMessages(100);
+        app_.settings.openAfterCapture = false;  // no shell opening from a test
+        app_.settings.copyAfterCapture = false;  // the clipboard only where a test asks for it
+        ASSERT_NE(createMainWindow(app_), nullptr);
+        pump(100);
     }
     void TearDown() override {
-        saveInProgress = false;
-        if (settingsWindow != nullptr) DestroyWindow(settingsWindow);
-        if (mainWindow != nullptr) DestroyWindow(mainWindow);
+        app_.save.inProgress = false;
+        if (app_.settingsWindow != nullptr) DestroyWindow(app_.settingsWindow);
+        if (app_.mainWindow != nullptr) DestroyWindow(app_.mainWindow);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // also WM_QUIT
-        savedImagePath.clear();
-        setUiStateForTests(UiState::Home);
-        settings = saved_;
     }
-    // Back to Home from any state along allowed switches (no window then).
-    static void setUiStateForTests(UiState) {
-        setUiState(UiState::Home);
-        setUiState(UiState::Selecting);
-        setUiState(UiState::Home);
-    }
-    Settings saved_;
+    Application& app() { return app_; }
+    void pump(DWORD ms = 200) { pumpMessages(app_, ms); }
+
+private:
+    Application app_{GetModuleHandleW(nullptr)};
 };
 
 // Saves what the screen shows of `window` as a PNG into $TF_GUI_SHOTS when

@@ -1,7 +1,0 @@
-#include "core/settings/settings.h"
-
-namespace tf {
-
-Settings settings;
-
-}  // namespace tf

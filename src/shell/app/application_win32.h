@@ -1,0 +1,140 @@
+#pragma once
+// The interactive program's one owner of state. wWinMain makes one
+// Application and hands it to the main window; the main window, the settings
+// window and the overlay carry a pointer to it in GWLP_USERDATA (set from the
+// CREATESTRUCT in WM_NCCREATE), and every procedure reaches it from there.
+// Each part below is written by the file named with it; everyone else reads.
+// GUI thread only, except where a part says otherwise: worker threads get
+// what they need as values when they start.
+
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/app/control_ids.h"
+#include "core/app/ui_state.h"
+#include "core/settings/settings.h"
+#include "ground/rect.h"
+#include "shell/app/global_hotkey_win32.h"
+#include "shell/clipboard/image_clipboard_win32.h"
+
+namespace tf {
+
+// The main window's page: shell/app/page_driver_win32.cpp.
+struct PageState {
+    UiState current = UiState::Home;
+    UiState settingsReturn = UiState::Home;  // where the settings pages go back to
+    int32_t settingsScroll = 0;              // DIPs the in-window settings pages are scrolled by
+};
+
+// The numbers of the last saved image, for the result page.
+struct CaptureStats {
+    uint32_t frameCount = 0;
+    uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
+};
+
+// One save at a time: shell/save/save_session_win32.cpp (the tests set it to
+// stage a page).
+struct SaveSession {
+    bool inProgress = false;     // from startStitchAndSave to the result's arrival
+    std::wstring savedImagePath; // the last saved image; emptied for a new selection
+    CaptureStats lastCaptureStats;  // the new selection zeroes the two times
+    // Written by the worker thread, which holds its own reference: the
+    // stage outlives the application if a worker is still finishing.
+    std::shared_ptr<std::atomic<int32_t>> stage = std::make_shared<std::atomic<int32_t>>(0);
+    uint64_t startTick = 0;
+};
+
+// The saved image on the clipboard and the capture hotkey:
+// shell/app/copy_and_hotkey_win32.cpp.
+struct CopyAndHotkeyState {
+    ClipboardImageOffer clipboardOffer;
+    bool copiedNotice = false;  // the Copy image button shows "Copied"
+    std::unique_ptr<GlobalHotkey> captureHotkey;
+    HotkeyRegistration lastRegistration = HotkeyRegistration::Registered;
+    HWND recordingControl = nullptr;  // the chord control while it records
+};
+
+// The slots through which both windows find a control by its name:
+// shell/app/control_table_win32.cpp.
+struct ControlSlots {
+    std::array<HWND, kMaxControlId + 1> byId{};
+    HWND languageButton = nullptr;  // of whichever window shows it; the language menu opens below it
+    HWND mainTooltip = nullptr;
+};
+
+// The drag of the overlay window that shows now, made anew when each overlay
+// window is created.
+struct SelectionState {
+    POINT anchor{};
+    POINT current{};
+    Rect workArea;
+    HMONITOR monitor = nullptr;
+    bool dragging = false;
+    bool clampToWorkArea = false;
+};
+
+// The chosen rectangle and the overlay's placement:
+// shell/capture/selection_overlay_win32.cpp.
+struct SelectionSession {
+    SelectionState drag;
+    Rect captureRect;  // virtual-desktop pixels, normalised
+    bool captureRectValid = false;
+    Rect overlayBounds;      // where the overlay window lies
+    uint32_t overlayDpi = 96;  // DPI of every DIP size the overlay draws
+    uint64_t captureStartTick = 0;  // when the rectangle was accepted
+    bool overlayClassRegistered = false;
+};
+
+// The owner-drawn buttons' shared look: shell/ui/button_proc_win32.cpp.
+struct ButtonState {
+    HWND hover = nullptr;  // the button under the mouse, or null
+    // Set when the settings window has just closed: the Settings button then
+    // draws no focus ring until the mouse or a focus change touches it.
+    bool settingsFocusRingSuppressed = false;
+};
+
+// The settings window's own controls and scroll: shell/ui/settings_window_win32.cpp.
+struct SettingsWindowState {
+    // The page navigation and "Check for updates", in the order of kNavigationIds.
+    std::array<HWND, 4> navigation{};
+    float pageScroll = 0;  // DIPs the general page is scrolled up by
+};
+
+struct Application {
+    explicit Application(HINSTANCE instance) : instance(instance) {}
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    HINSTANCE instance;
+    Settings settings;  // loaded by runInteractiveProgram; saved whole on each change
+
+    // Set when each window is created, cleared when it is destroyed.
+    HWND mainWindow = nullptr;      // shell/app/app_window_win32.cpp
+    HWND settingsWindow = nullptr;  // shell/ui/settings_window_win32.cpp
+    HWND overlayWindow = nullptr;   // shell/capture/selection_overlay_win32.cpp
+    bool reducedMotion = false;     // the system's client-area animation is off
+
+    PageState page;
+    SaveSession save;
+    CopyAndHotkeyState copyAndHotkey;
+    ControlSlots controls;
+    SelectionSession selection;
+    ButtonState buttons;
+    SettingsWindowState settingsPage;
+};
+
+// WM_NCCREATE of a window made with the application as its CreateWindowExW
+// parameter: keeps the pointer in the window.
+void attachApplication(HWND window, LPARAM createStruct);
+// The application a window of this program carries, or null for any other
+// window (and for messages that come before WM_NCCREATE).
+Application* applicationOf(HWND window);
+// The application of a control's parent window.
+Application* applicationOfControl(HWND control);
+
+}  // namespace tf
