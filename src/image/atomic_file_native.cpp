@@ -160,9 +160,12 @@ AtomicFile::OpenAttempt AtomicFile::openNew(const fs::path& candidate) {
     if (fd < 0) return errno == EEXIST ? OpenAttempt::NameTaken : OpenAttempt::Failed;
     // Held until the rename. A clean-up in another process may have taken the
     // file between its creation and the lock: then the name is no longer ours.
+    // A file system without locks gets none; a clean-up there takes nothing,
+    // as its own lock fails too.
+    const bool lockedByOther = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     struct stat opened {}, named {};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 ||
-        ::lstat(candidate.c_str(), &named) != 0 || !sameFile(opened, named)) {
+    if (lockedByOther || ::fstat(fd, &opened) != 0 || ::lstat(candidate.c_str(), &named) != 0 ||
+        !sameFile(opened, named)) {
         ::close(fd);
         return OpenAttempt::NameTaken;
     }

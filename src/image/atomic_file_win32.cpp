@@ -123,8 +123,21 @@ ExistingFile inspectExistingFile(const fs::path& path) {
     }
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return error == ERROR_ACCESS_DENIED ? ExistingFile::NotWritable : ExistingFile::None;
+        switch (GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_INVALID_NAME:
+            case ERROR_BAD_PATHNAME:
+            case ERROR_FILENAME_EXCED_RANGE:
+            case ERROR_INVALID_DRIVE:
+            case ERROR_BAD_NETPATH:
+            case ERROR_BAD_NET_NAME:
+            case ERROR_NOT_READY: return ExistingFile::None;  // the save then fails on its own, if at all
+            case ERROR_ACCESS_DENIED: return ExistingFile::NotWritable;
+            // Something is there that cannot even be described: a pipe or a
+            // device (Wine answers so for FIFOs and device nodes).
+            default: return ExistingFile::NotRegular;
+        }
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ExistingFile::NotRegular;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ExistingFile::Link;
