@@ -12,6 +12,9 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 rss_mb="${TF_FUZZ_RSS_MB:-256}"
+# AddressSanitizer keeps 256 MB of freed memory in quarantine by default, which
+# alone would reach the limit; a small quarantine leaves the limit to the code.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-quarantine_size_mb=16}"
 build="${TF_FUZZ_BUILD:-build/native-fuzz}"
 jobs="${TF_JOBS:-2}"
 
