@@ -404,7 +404,7 @@ if [ "$is_root" = yes ] && id tfother >/dev/null 2>&1; then
     touch "$killed/.tallyframe-00000000000000cc.tmp"
     chown tfother "$killed/.tallyframe-00000000000000cc.tmp"
 fi
-stale="$(find "$killed" -maxdepth 1 -name '.tallyframe-*.tmp' -size +0 | head -1)"
+stale="$(find "$killed" -maxdepth 1 -type f -name '.tallyframe-*.tmp' -size +0 | head -1)"
 stitch native "$frames" "$killed/later.png" 2>/dev/null; check test $? = 0
 check test ! -e "$stale"
 for kept in .tallyframe-notours.tmp .tallyframe-0123456789abcdef.tmp.bak .tallyframe-00000000000000aa.tmp \
