@@ -181,10 +181,11 @@ for build in native wine; do
     if [ "$is_root" = yes ]; then mknod "$d/node.png" c 1 3; kinds="$kinds node:-c"; fi
     for kind in $kinds; do
         name="${kind%%:*}.png" type="${kind##*:}"
-        stitch "$build" "$frames" "$d/$name" 2>"$d/$name.err"; check test $? = 1
+        stitch "$build" "$frames" "$d/$name" 2>"$d/$name.err"; rc=$?
+        check test "$rc" = 1
         check test "$type" "$d/$name"
         check said_why "$d/$name.err"
-        echo "special output $name ($build): exit 1, still $(stat -c %F "$d/$name"): $(head -1 "$d/$name.err")"
+        echo "special output $name ($build): exit $rc, now $(stat -c %F "$d/$name"): $(head -1 "$d/$name.err")"
     done
     check test -z "$(ls -A "$d/folder.png")"
 done
@@ -220,11 +221,12 @@ if [ "$is_root" = yes ] && { id tfother >/dev/null 2>&1 || useradd -M -r -s /usr
     cp "$repo/tests/data/png/rgb24.png" "$shared/roots.png"
     chmod 644 "$shared/roots.png"
     setpriv --reuid=tfother --regid=tfother --clear-groups "$native" --stitch "$frames" "$shared/roots.png" \
-        2>"$shared/err"; check test $? = 1
+        2>"$shared/err"; rc=$?
+    check test "$rc" = 1
     check cmp -s "$repo/tests/data/png/rgb24.png" "$shared/roots.png"
     check said_why "$shared/err"
     check test -z "$(find "$shared" -name '.tallyframe-*')"
-    echo "another user's output (native): exit 1, $(stat -c '%U %a' "$shared/roots.png") unchanged: $(cat "$shared/err")"
+    echo "another user's output (native): exit $rc, file now $(stat -c '%U %a' "$shared/roots.png"): $(cat "$shared/err")"
     # Without permission to create anything there, the run says so.
     mkdir -p "$work/closed"
     chmod 755 "$work/closed"
