@@ -64,9 +64,10 @@ for side in native exe; do
     unwritable=("$work/$side-folder-report")
     [ "$side" = native ] && unwritable+=("/dev/full")
     for bad in "${unwritable[@]}"; do
-        "run_$side" "$bad" 2>"$work/$side.err"; check test $? = 1
+        "run_$side" "$bad" 2>"$work/$side.err"; rc=$?
+        check test "$rc" = 1
         check grep -q '^tallyframe: --self-test failed: .*the report' "$work/$side.err"
-        echo "self-test report $bad ($side): exit 1: $(cat "$work/$side.err")"
+        echo "self-test report $bad ($side): exit $rc: $(cat "$work/$side.err")"
     done
     check test -z "$(ls -A "$work/$side-folder-report")"
 done
