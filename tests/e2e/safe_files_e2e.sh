@@ -396,6 +396,8 @@ done
 # A later save into that folder removes the killed run's file, and nothing else:
 # not a live writer's (it holds the lock), not another user's, not other names.
 killed="$term/KILL"
+stale="$(find "$killed" -maxdepth 1 -type f -name '.tallyframe-*.tmp' | head -1)"
+check test -n "$stale"
 touch "$killed/.tallyframe-notours.tmp" "$killed/.tallyframe-0123456789abcdef.tmp.bak"
 mkdir "$killed/.tallyframe-00000000000000aa.tmp"
 touch "$killed/.tallyframe-00000000000000bb.tmp"
@@ -406,7 +408,6 @@ if [ "$is_root" = yes ] && id tfother >/dev/null 2>&1; then
     touch "$killed/.tallyframe-00000000000000cc.tmp"
     chown tfother "$killed/.tallyframe-00000000000000cc.tmp"
 fi
-stale="$(find "$killed" -maxdepth 1 -type f -name '.tallyframe-*.tmp' -size +0 | head -1)"
 stitch native "$frames" "$killed/later.png" 2>/dev/null; check test $? = 0
 check test ! -e "$stale"
 for kept in .tallyframe-notours.tmp .tallyframe-0123456789abcdef.tmp.bak .tallyframe-00000000000000aa.tmp \
