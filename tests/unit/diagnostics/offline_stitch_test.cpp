@@ -285,7 +285,7 @@ TEST(OfflineStitch, FramesPastTheDecodedCapAreRefusedBeforeAnyIsDecoded) {
             for (int s = 24; s >= 0; s -= 8) ihdr.push_back(static_cast<char>((v >> s) & 0xFF));
         return ihdr + std::string("\x08\x06\0\0\0\0\0\0\0", 9);
     }();
-    for (int i = 0; i < 9; ++i) test::writeFile(dir / "frames" / ("0" + std::to_string(i) + ".png"), ihdrOnly);
+    for (int i = 0; i < 9; ++i) test::writeFile(dir / "frames" / (std::to_string(10 + i) + ".png"), ihdrOnly);
     Told told;
     EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png", told.sink()), 1);
     ASSERT_EQ(told.lines.size(), 1u);
