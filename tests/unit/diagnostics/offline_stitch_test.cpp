@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <objbase.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -257,11 +261,15 @@ TEST(OfflineStitch, ALogNotOursToWriteIsLeftAloneAndTheRunGoesOn) {
     fs::create_directories(dir / "frames");
     writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
     const std::string frame0 = readFile(dir / "frames" / "0.png");
-    fs::create_symlink(dir / "frames" / "0.png", dir / "link.png.log.txt");
+    // Wine cannot make symbolic links; the other cases still run there.
+    std::error_code noLinks;
+    fs::create_symlink(dir / "frames" / "0.png", dir / "link.png.log.txt", noLinks);
     fs::create_hard_link(dir / "frames" / "1.png", dir / "hard.png.log.txt");
     test::writeFile(dir / "readonly.png.log.txt", "old");
     fs::permissions(dir / "readonly.png.log.txt", fs::perms::owner_read);
-    for (const char* output : {"link.png", "hard.png", "readonly.png"}) {
+    std::vector<const char*> outputs = {"hard.png", "readonly.png"};
+    if (!noLinks) outputs.push_back("link.png");
+    for (const char* output : outputs) {
         Told told;
         EXPECT_EQ(runOfflineStitch(dir / "frames", dir / output, told.sink()), 0) << output;
         EXPECT_TRUE(fs::exists(dir / output)) << output;
@@ -269,7 +277,9 @@ TEST(OfflineStitch, ALogNotOursToWriteIsLeftAloneAndTheRunGoesOn) {
         EXPECT_NE(told.lines[0].find("was not written"), std::string::npos) << told.lines[0];
     }
     EXPECT_EQ(readFile(dir / "frames" / "0.png"), frame0);
-    EXPECT_TRUE(fs::is_symlink(dir / "link.png.log.txt"));
+    if (!noLinks) {
+        EXPECT_TRUE(fs::is_symlink(dir / "link.png.log.txt"));
+    }
     EXPECT_TRUE(imagesEqual(loadPng(dir / "frames" / "1.png"), loadPng(dir / "hard.png.log.txt")));
     EXPECT_EQ(readFile(dir / "readonly.png.log.txt"), "old");
 }
@@ -293,6 +303,17 @@ TEST(OfflineStitch, FramesPastTheDecodedCapAreRefusedBeforeAnyIsDecoded) {
     EXPECT_EQ(logOf(dir / "out.png"), "exception\r\n");
 }
 
+// A run as a process would make it: on Windows the PNG codec needs COM.
+void stitchOnItsOwnThread(const fs::path& frames, const fs::path& output) {
+#ifdef _WIN32
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+#endif
+    runOfflineStitch(frames, output);
+#ifdef _WIN32
+    if (SUCCEEDED(com)) CoUninitialize();
+#endif
+}
+
 TEST(OfflineStitch, ConcurrentRunsLeaveOneRunsWholeLog) {
     ScratchDir dir;
     fs::create_directories(dir / "few");
@@ -303,8 +324,8 @@ TEST(OfflineStitch, ConcurrentRunsLeaveOneRunsWholeLog) {
     ASSERT_EQ(runOfflineStitch(dir / "many", dir / "many.png"), 0);
     const std::string fewLog = logOf(dir / "few.png"), manyLog = logOf(dir / "many.png");
     for (int round = 0; round < 4; ++round) {
-        std::thread a([&] { runOfflineStitch(dir / "few", dir / "out.png"); });
-        std::thread b([&] { runOfflineStitch(dir / "many", dir / "out.png"); });
+        std::thread a([&] { stitchOnItsOwnThread(dir / "few", dir / "out.png"); });
+        std::thread b([&] { stitchOnItsOwnThread(dir / "many", dir / "out.png"); });
         a.join();
         b.join();
         const std::string log = logOf(dir / "out.png");
