@@ -58,6 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t next = start + 1;
         while (next + 8 <= size && std::memcmp(data + next, tf::fuzz::kPngSignature, 8) != 0) ++next;
         if (next + 8 > size) next = size;
+        tf::MemorySource source(data + start, next - start);
+        tf::PngHeader header;
+        if (tf::fuzz::decodesTooLarge(tf::checkPngStructure(source, header), header)) return 0;
         char name[16];
         std::snprintf(name, sizeof name, "%04d.png", index++);
         writeAll(frames / name, data + start, next - start);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The real executables' self-test mode: native and under Wine the report ends
 # with "ALL TESTS PASSED" and exit code 0; a report in a missing folder gives
-# exit code 1 and leaves nothing behind.
+# exit code 1 and leaves nothing behind; a file of the round-trip image's name
+# is neither replaced nor removed; a report that cannot be written (a folder,
+# an empty path, a device) fails the run with a reason on stderr.
 #   tests/e2e/self_test.sh <native tallyframe> <tallyframe.exe> <work folder>
 set -u
 native="$1" exe="$2" work="$3"
@@ -47,9 +49,33 @@ for side in native exe; do
 
     missing="$work/$side-missing/sub/report.txt"
     rm -rf "$work/$side-missing"
-    "run_$side" "$missing"; check test $? = 1
+    "run_$side" "$missing" 2>/dev/null; check test $? = 1
     check test ! -e "$work/$side-missing"
+
+    # Someone's file of the round-trip image's name stays as it was.
+    mine="$work/$side-mine.txt"
+    printf 'not yours' > "$mine.roundtrip.png"
+    "run_$side" "$mine"; check test $? = 0
+    check test "$(cat "$mine.roundtrip.png")" = "not yours"
+    check test ! -e "$mine.roundtrip-2.png"
+
+    # Reports that cannot be written fail the run and say why.
+    mkdir -p "$work/$side-folder-report"
+    unwritable=("$work/$side-folder-report")
+    [ "$side" = native ] && unwritable+=("/dev/full")
+    for bad in "${unwritable[@]}"; do
+        "run_$side" "$bad" 2>"$work/$side.err"; rc=$?
+        check test "$rc" = 1
+        check grep -q '^tallyframe: --self-test failed: .*the report' "$work/$side.err"
+        echo "self-test report $bad ($side): exit $rc: $(cat "$work/$side.err")"
+    done
+    check test -z "$(ls -A "$work/$side-folder-report")"
 done
+# An empty report path (the exe is given an empty argument the same way).
+"$native" --self-test "" 2>"$work/empty.err"; check test $? = 1
+check grep -q 'has no file name' "$work/empty.err"
+"$TF_WINE" "$exe" --self-test "" 2>"$work/empty-exe.err"; check test $? = 1
+check grep -q 'has no file name' "$work/empty-exe.err"
 
 # The two builds compute the same checks: the reports agree byte for byte.
 check cmp -s "$work/native-report.txt" "$work/exe-report.txt"

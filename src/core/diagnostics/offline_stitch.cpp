@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -12,6 +13,7 @@
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
 #include "core/stitch/small_shift.h"
+#include "core/image/atomic_file.h"
 
 namespace fs = std::filesystem;
 
@@ -84,35 +86,99 @@ std::vector<fs::path> listFrameFiles(const fs::path& folder) {
     return paths;
 }
 
-int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath) {
+std::string displayPath(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+namespace {
+
+// The decoded size a frame file's header declares, or 0 when it has no PNG
+// header (its reading then fails on its own).
+uint64_t declaredFrameBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    unsigned char head[24];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head) || std::string_view(reinterpret_cast<char*>(head + 12), 4) != "IHDR")
+        return 0;
+    auto be32 = [](const unsigned char* p) {
+        return uint64_t{p[0]} << 24 | uint64_t{p[1]} << 16 | uint64_t{p[2]} << 8 | uint64_t{p[3]};
+    };
+    return be32(head + 16) * be32(head + 20) * 4u;
+}
+
+std::string mebibytes(uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
+
+void requireFramesFit(const std::vector<fs::path>& files) {
+    uint64_t total = 0;
+    for (const fs::path& f : files) total += declaredFrameBytes(f);
+    if (total > kMaxDecodedFramesBytes)
+        throw std::runtime_error("the frames take " + mebibytes(total) + " decoded, more than the " +
+                                 mebibytes(kMaxDecodedFramesBytes) + " a stitch may hold");
+}
+
+// Why the log may not be written at `logPath`, or an empty text.
+std::string logRefusal(const fs::path& logPath, const fs::path& outputPath, const std::vector<fs::path>& frames) {
+    for (const fs::path& f : frames)
+        if (isSameFile(logPath, f)) return "is one of the frames";
+    std::error_code ec;
+    if (fs::exists(logPath, ec) && fs::equivalent(logPath, outputPath, ec)) return "is the output";
+    return {};
+}
+
+}  // namespace
+
+int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, const UserMessages& tell) {
     fs::path logPath = outputPath;
     logPath += ".log.txt";
-    // A log that cannot be opened is no failure: its writes are skipped (fail state).
-    std::ofstream log(logPath, std::ios::binary | std::ios::trunc);
-    const TextLog stitchLog(&log);
+    // Kept in memory and written whole at the end: two runs on one output
+    // leave one run's log, never a mixture.
+    std::ostringstream logText;
+    const TextLog stitchLog(&logText);
+    std::vector<fs::path> files;
+    std::string doing = "listing the frames folder " + displayPath(framesFolder);
+    int exitCode = 1;
     try {
-        const std::vector<fs::path> files = listFrameFiles(framesFolder);
+        files = listFrameFiles(framesFolder);
         // The output would replace a frame it is made from.
         for (const fs::path& f : files)
-            if (isSameFile(outputPath, f)) throw std::runtime_error("output is a frame");
+            if (isSameFile(outputPath, f)) throw std::runtime_error("the output " + displayPath(outputPath) + " is one of the frames");
+        requireFramesFit(files);
         std::vector<PixelImage> frames;
         frames.reserve(files.size());
-        for (const fs::path& f : files) frames.push_back(loadPng(f));
+        uint64_t decoded = 0;
+        for (const fs::path& f : files) {
+            doing = "reading the frame " + displayPath(f);
+            frames.push_back(loadPng(f));
+            // The files may have changed since their headers were counted.
+            if ((decoded += frames.back().byteSize()) > kMaxDecodedFramesBytes) requireFramesFit(files);
+        }
+        doing = "stitching";
         stitchLog.line("frames=" + std::to_string(frames.size()));
         // Nothing to join is a failure, not an empty picture.
-        if (frames.empty()) throw std::runtime_error("no frames");
+        if (frames.empty()) throw std::runtime_error("no .png frames in " + displayPath(framesFolder));
         const size_t skipped = dropUnmovedFrames(frames);
         stitchLog.line("skipped=" + std::to_string(skipped));
 
         // Written straight from the frames, each released once its rows are in the file.
         const CompositionPlan plan = planComposition(frames, stitchLog);
-        saveComposedPng(frames, plan, outputPath);
+        doing = "writing the output " + displayPath(outputPath);
+        try {
+            saveComposedPng(frames, plan, outputPath);
+        } catch (const std::runtime_error& e) {
+            const char* why = whyNotReplaced(inspectExistingFile(outputPath));
+            if (*why) throw std::runtime_error(std::string(e.what()) + ": it " + why);
+            throw;
+        }
         stitchLog.line("output=" + std::to_string(plan.width) + "x" + std::to_string(plan.height));
-        return 0;
-    } catch (const std::exception&) {
+        exitCode = 0;
+    } catch (const std::exception& e) {
         stitchLog.line("exception");
-        return 1;
+        if (tell) tell("--stitch failed while " + doing + ": " + e.what());
     }
+    std::string refused = logRefusal(logPath, outputPath, files);
+    if (refused.empty()) refused = writeWholeFile(logPath, logText.str(), true);
+    if (!refused.empty() && tell) tell("the log " + displayPath(logPath) + " was not written: it " + refused);
+    return exitCode;
 }
 
 }  // namespace tf

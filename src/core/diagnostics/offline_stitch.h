@@ -2,14 +2,34 @@
 // `--stitch <frames folder> <output.png>`: joins a folder of PNG frames into one
 // long PNG and leaves `<output>.log.txt` beside it. Returns the exit code.
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "ground/pixel_image.h"
 
 namespace tf {
 
-int runOfflineStitch(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath);
+// Where a window-less mode says, in one line each, why it failed or what it
+// could not do (the log it could not write); the process puts it on stderr.
+using UserMessages = std::function<void(std::string_view line)>;
+
+// The log is written whole when the run ends (a temporary file, then one
+// rename), never through a symbolic link, onto something that is not a regular
+// file, onto a file the user may not write, or onto a frame: such a log counts
+// as one that cannot be opened, and the run goes on without it.
+int runOfflineStitch(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath,
+                     const UserMessages& tell = {});
+
+// All frames are held decoded at once: a folder whose frames together would
+// take more than this is refused before the first one is decoded.
+inline constexpr uint64_t kMaxDecodedFramesBytes = uint64_t{4} << 30;
+
+// A path for a message, in UTF-8.
+std::string displayPath(const std::filesystem::path& path);
 
 // The frame files of a folder in stitching order: regular files whose extension
 // is exactly ".png" (case-sensitive), sorted by path. Throws filesystem_error

@@ -1,7 +1,6 @@
 #include "core/diagnostics/self_test.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <locale>
 #include <optional>
 #include <sstream>
@@ -24,6 +23,7 @@
 #include "core/stitch/matcher.h"
 #include "core/tuning.h"
 #include "core/ui/settings_layout.h"
+#include "core/image/atomic_file.h"
 
 namespace fs = std::filesystem;
 
@@ -44,15 +44,14 @@ std::string number(double v) {
     return os.str();
 }
 
+// Collected while the checks run and written whole at the end.
 class Report {
 public:
-    explicit Report(const fs::path& path) : out_(path, std::ios::binary | std::ios::trunc) {}
-    void line(const std::string& text) {
-        if (out_.is_open() && out_.good()) writeTextLine(out_, text);
-    }
+    void line(const std::string& text) { writeTextLine(out_, text); }
+    std::string text() const { return out_.str(); }
 
 private:
-    std::ofstream out_;
+    std::ostringstream out_;
 };
 
 // --- 1. capture logging ---
@@ -366,20 +365,23 @@ bool checkInterface(Report& report) {
 // --- 5. PNG round trip ---
 
 bool checkPngRoundTrip(Report& report, const fs::path& reportPath) {
-    fs::path roundTrip = reportPath;
-    roundTrip += ".roundtrip.png";
+    // The report's name + ".roundtrip.png", or a numbered name when a file of
+    // that name exists: nothing that was there is replaced or removed.
+    fs::path stem = reportPath.filename();
+    stem += ".roundtrip";
+    fs::path roundTrip;
     try {
         const PixelImage picture = makeTestPage(333, 777, false);
-        savePng(picture, roundTrip);
+        roundTrip = savePngAsNew(picture, reportPath.parent_path(), stem);
         const PixelImage back = loadPng(roundTrip);
         const bool ok = back.width == picture.width && back.height == picture.height && back.pixels == picture.pixels;
         report.line(std::string("png-chunked-roundtrip") + spacedVerdict(ok));
         fs::remove(roundTrip);
         return ok;
     } catch (const std::exception&) {
-        // A half-written file must not stay behind either.
+        // A failed save leaves nothing; a file written and not read back goes.
         std::error_code ec;
-        fs::remove(roundTrip, ec);
+        if (!roundTrip.empty()) fs::remove(roundTrip, ec);
         report.line("png-chunked-roundtrip FAIL");
         return false;
     }
@@ -387,15 +389,28 @@ bool checkPngRoundTrip(Report& report, const fs::path& reportPath) {
 
 }  // namespace
 
-int runSelfTest(const fs::path& reportPath) {
-    Report report(reportPath);
-    bool all = checkCaptureLogging(report);
-    all = checkScenarios(report) && all;
-    all = checkCaptureController(report) && all;
-    all = checkInterface(report) && all;
-    all = checkPngRoundTrip(report, reportPath) && all;
+int runSelfTest(const fs::path& reportPath, const UserMessages& tell) {
+    Report report;
+    std::string failed;
+    auto run = [&](const char* name, bool passed) {
+        if (!passed) failed += failed.empty() ? name : std::string(", ") + name;
+        return passed;
+    };
+    bool all = run("capture-logging", checkCaptureLogging(report));
+    all = run("scenarios", checkScenarios(report)) && all;
+    all = run("capture-controller", checkCaptureController(report)) && all;
+    all = run("interface", checkInterface(report)) && all;
+    all = run("png-chunked-roundtrip", checkPngRoundTrip(report, reportPath)) && all;
     report.line(all ? "ALL TESTS PASSED" : "TESTS FAILED");
-    return all ? 0 : 1;
+    const std::string notWritten = writeWholeFile(reportPath, report.text(), false);
+    if (tell && (!failed.empty() || !notWritten.empty())) {
+        std::string why = failed.empty() ? std::string() : "checks failed: " + failed;
+        if (!notWritten.empty())
+            why += (why.empty() ? "" : "; ") + std::string("the report ") + displayPath(reportPath) +
+                   " was not written: it " + notWritten;
+        tell("--self-test failed: " + why);
+    }
+    return all && notWritten.empty() ? 0 : 1;
 }
 
 }  // namespace tf

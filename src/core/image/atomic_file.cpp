@@ -24,8 +24,9 @@ AtomicFile::~AtomicFile() { discard(); }
 
 bool AtomicFile::create(const fs::path& folder) {
     discard();
-    failed_ = published_ = false;
+    failed_ = finished_ = published_ = false;
     buffer_.clear();
+    removeStaleTemporaryFiles(folder);
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const fs::path candidate = folder / temporaryFileName(temporaryFileToken());
         switch (openNew(candidate)) {
@@ -41,7 +42,7 @@ bool AtomicFile::create(const fs::path& folder) {
 }
 
 bool AtomicFile::write(const void* data, size_t size) {
-    if (failed_ || !isOpen()) return false;
+    if (failed_ || finished_ || !isOpen()) return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
     if (buffer_.size() + size > kWriteBufferBytes) {
         if (!flushBuffer()) return false;
@@ -61,6 +62,51 @@ bool AtomicFile::flushBuffer() {
     if (!writeThrough(buffer_.data(), buffer_.size())) failed_ = true;
     buffer_.clear();
     return !failed_;
+}
+
+bool isTemporaryFileName(const fs::path& name) {
+    const fs::path::string_type& n = name.native();
+    static const fs::path::string_type prefix = fs::path(".tallyframe-").native();
+    static const fs::path::string_type suffix = fs::path(".tmp").native();
+    constexpr size_t kDigits = 16;
+    if (n.size() != prefix.size() + kDigits + suffix.size()) return false;
+    if (n.compare(0, prefix.size(), prefix) != 0 || n.compare(n.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    for (size_t i = prefix.size(); i < prefix.size() + kDigits; ++i) {
+        const auto c = n[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    return true;
+}
+
+const char* whyNotReplaced(ExistingFile existing) {
+    switch (existing) {
+        case ExistingFile::None:
+        case ExistingFile::Replaceable: return "";
+        case ExistingFile::Link: return "is a symbolic link";
+        case ExistingFile::NotRegular: return "is not a regular file";
+        case ExistingFile::NotWritable: return "may not be written by this user";
+    }
+    return "";
+}
+
+std::string writeWholeFile(const fs::path& path, std::string_view bytes, bool refuseLinks) {
+    if (path.empty()) return "has no file name";
+    const ExistingFile existing = inspectExistingFile(path);
+    if (existing == ExistingFile::NotRegular || existing == ExistingFile::NotWritable ||
+        (refuseLinks && existing == ExistingFile::Link))
+        return whyNotReplaced(existing);
+    AtomicFile file;
+    if (!file.create(path.parent_path())) return "is in a folder that cannot take a new file";
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish()) return "could not be written in full (is the disk full?)";
+    // Looked at again: the name may have been given to something else meanwhile.
+    const ExistingFile now = inspectExistingFile(path);
+    if (refuseLinks && now == ExistingFile::Link) return whyNotReplaced(now);
+    if (file.publish(path, true) != PublishOutcome::Published) {
+        const char* why = whyNotReplaced(inspectExistingFile(path));
+        return *why ? why : "could not be given its name";
+    }
+    return {};
 }
 
 fs::path temporaryFileName(uint64_t token) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tf {
@@ -41,11 +42,12 @@ public:
     bool size(uint64_t& bytes);
     bool setSize(uint64_t bytes);
 
-    // Flushes every byte to the device and closes the file.
+    // Flushes every byte to the device; no more writes after it.
     bool finish();
     // Gives the finished file its final name. Without `replaceExisting` a name
     // that is taken is reported and nothing is replaced; the check and the
-    // rename are one step, so two writers cannot both take a free name.
+    // rename are one step, so two writers cannot both take a free name. With
+    // it, only a regular file the running user may write is replaced.
     PublishOutcome publish(const std::filesystem::path& target, bool replaceExisting);
     // Closes and removes the temporary file; nothing once published.
     void discard() noexcept;
@@ -70,13 +72,47 @@ private:
     std::filesystem::path temporary_;
     std::vector<uint8_t> buffer_;
     bool failed_ = false;
+    bool finished_ = false;
     bool published_ = false;
+    int cleanupSlot_ = -1;  // where a termination finds the temporary file; -1 when not listed
 #ifdef _WIN32
     void* handle_ = nullptr;  // HANDLE; null when closed
 #else
     int fd_ = -1;
 #endif
 };
+
+// What is at a name that a file is to be written to.
+enum class ExistingFile {
+    None,         // nothing: the name is free
+    Replaceable,  // a regular file the running user may write
+    Link,         // a symbolic link (or other reparse point) to a regular file or to nothing
+    NotRegular,   // a folder, device, FIFO or socket, or a link to one
+    NotWritable,  // a regular file the running user may not write, or one marked read-only
+};
+ExistingFile inspectExistingFile(const std::filesystem::path& path);  // platform
+// Why a file of that kind is not replaced, for a message: "is not a regular file".
+const char* whyNotReplaced(ExistingFile existing);
+
+// `bytes` written whole as the file `path`: a temporary file beside it, then
+// one rename over a regular file the user may write. A link in the file's
+// place is refused when `refuseLinks` is set. Returns an empty text when the
+// file was written, else why it was not (nothing of that name is touched then).
+std::string writeWholeFile(const std::filesystem::path& path, std::string_view bytes, bool refuseLinks);
+
+// Removes this program's temporary files in `folder` that no live writer
+// holds: a killed save leaves one behind. Nothing else is touched: only
+// regular files of exactly the temporary name pattern, owned by the running
+// user, that no process holds (natively a writer holds a lock on its file; on
+// Windows its file stays open and so cannot be deleted, and a file written to
+// in the last minute is left alone, as it may be between its close and its rename).
+void removeStaleTemporaryFiles(const std::filesystem::path& folder);  // platform
+bool isTemporaryFileName(const std::filesystem::path& name);
+
+// From now on, a termination request (TERM, INT, HUP natively; the console's
+// close and break events on Windows) first removes the temporary files still
+// being written, then ends the process as it would have ended.
+void removeTemporaryFilesOnTermination();  // platform
 
 // The temporary file's name: hidden on Linux, never ending in ".png" (a frames
 // folder is read by extension), short enough for any folder the final name fits.

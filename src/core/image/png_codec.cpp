@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <stdexcept>
-#include <system_error>
 
 #include "core/image/atomic_file.h"
 
@@ -41,9 +40,10 @@ void writeTemporary(int32_t width, int32_t height, PngRowSource& rows, AtomicFil
 }
 
 void saveReplacing(int32_t width, int32_t height, PngRowSource& rows, const fs::path& path) {
-    std::error_code ec;
-    // A folder of that name is never replaced: fail before encoding anything.
-    if (fs::is_directory(path, ec)) fail(png_messages::kOpen);
+    // What would not be replaced is refused before anything is encoded: a
+    // folder, a device, a FIFO, a socket, a file the user may not write.
+    const ExistingFile existing = inspectExistingFile(path);
+    if (existing == ExistingFile::NotRegular || existing == ExistingFile::NotWritable) fail(png_messages::kOpen);
     AtomicFile file;  // removes the temporary file on every throw
     writeTemporary(width, height, rows, file, path.parent_path());
     if (file.publish(path, true) != PublishOutcome::Published) fail(png_messages::kOpen);

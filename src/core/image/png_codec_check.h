@@ -40,8 +40,25 @@ enum class PngCheck {
 
 // Walks signature, chunk lengths, types and checksums up to IEND and returns
 // at the first fault; a size that cannot be real is refused as soon as the
-// header chunk has been read. Bytes after IEND are not looked at.
+// header chunk has been read. The image data is inflated on the way, without
+// being kept: it must be one zlib stream whose adler32 holds and whose length
+// is exactly what the header's rows (and interlace passes) take, each row with
+// a valid filter byte. Compressed data beyond what such rows can need is
+// refused at the chunk length that passes it, before it is read. So nothing
+// the decoder is later handed can fail part-way, and refusing a file costs at
+// most one inflation of the image the header declares. Bytes after IEND are
+// not looked at.
 PngCheck checkPngStructure(ByteSource& source, PngHeader& header);
+
+// The inflated image data of a header: every row of every pass with its filter
+// byte. 0 for an invalid header.
+uint64_t pngImageDataBytes(const PngHeader& header);
+// The most compressed data such an image can take: stored or fixed-code deflate
+// of random bytes never grows by an eighth, plus room for block headers.
+uint64_t pngCompressedDataLimit(uint64_t imageDataBytes);
+// A frame whose inflated data passes this is refused as too large: inflating
+// it just to check it would take longer than refusing a file may.
+inline constexpr uint64_t kMaxPngImageDataBytes = uint64_t{512} << 20;
 
 class MemorySource : public ByteSource {
 public:

@@ -1,20 +1,41 @@
 // The window-less modes on the portable core, for machines without Windows.
 
+#include <signal.h>
+
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/app/command_line.h"
 #include "core/diagnostics/offline_stitch.h"
 #include "core/diagnostics/self_test.h"
+#include "core/image/atomic_file.h"
+
+namespace {
+
+void tellOnStandardError(std::string_view line) {
+    std::string text = "tallyframe: ";
+    text += line;
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes a write fail, which is reported; it must not
+    // kill the process with a temporary file left and no word said.
+    ::signal(SIGXFSZ, SIG_IGN);
+    tf::removeTemporaryFilesOnTermination();
     std::vector<tf::NativeString> args(argv, argv + argc);
     const tf::ModeSelection s = tf::selectMode(args);
     switch (s.mode) {
         case tf::ProgramMode::Stitch:
-            return tf::runOfflineStitch(s.framesFolder, s.outputPath);
+            return tf::runOfflineStitch(s.framesFolder, s.outputPath, tellOnStandardError);
         case tf::ProgramMode::SelfTest:
-            return tf::runSelfTest(s.reportPath);
+            return tf::runSelfTest(s.reportPath, tellOnStandardError);
         case tf::ProgramMode::Interactive:
             break;
     }

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <iterator>
+#include <mutex>
+#include <string>
 
 #include "core/image/atomic_file.h"
 
@@ -25,7 +27,152 @@ bool isTransient(DWORD error) {
 // file held open by a viewer fails the save promptly.
 constexpr DWORD kRetryDelaysMs[] = {10, 20, 40, 80, 160, 320};
 
+// A temporary file written to this recently may be between its close and its
+// rename: a clean-up leaves it alone.
+constexpr ULONGLONG kStaleAfter100ns = 60ull * 10'000'000ull;
+
+// The temporary files being written, for the console control handler, which
+// Windows runs on a thread of its own: a lock is enough here.
+struct TemporaryFileSlot {
+    bool used = false;
+    HANDLE handle = nullptr;  // while open; the name alone once closed
+    std::wstring path;
+};
+std::mutex gTemporaryFilesLock;
+TemporaryFileSlot gTemporaryFiles[16];
+
+int listTemporaryFile(HANDLE handle, const fs::path& path) {
+    const std::lock_guard<std::mutex> lock(gTemporaryFilesLock);
+    for (int i = 0; i < static_cast<int>(std::size(gTemporaryFiles)); ++i) {
+        if (gTemporaryFiles[i].used) continue;
+        try {
+            gTemporaryFiles[i].path = path.native();
+        } catch (...) {
+            return -1;  // left to the stale-file clean-up
+        }
+        gTemporaryFiles[i].used = true;
+        gTemporaryFiles[i].handle = handle;
+        return i;
+    }
+    return -1;
+}
+
+void forgetTemporaryHandle(int slot) {
+    if (slot < 0) return;
+    const std::lock_guard<std::mutex> lock(gTemporaryFilesLock);
+    gTemporaryFiles[slot].handle = nullptr;
+}
+
+void unlistTemporaryFile(int& slot) {
+    if (slot >= 0) {
+        const std::lock_guard<std::mutex> lock(gTemporaryFilesLock);
+        gTemporaryFiles[slot].used = false;
+        gTemporaryFiles[slot].handle = nullptr;
+    }
+    slot = -1;
+}
+
+void markForDeletion(HANDLE h) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+BOOL WINAPI removeTemporaryFilesOnControlEvent(DWORD) {
+    {
+        const std::lock_guard<std::mutex> lock(gTemporaryFilesLock);
+        for (TemporaryFileSlot& slot : gTemporaryFiles) {
+            if (!slot.used) continue;
+            // An open file is deleted when its last handle closes, at the
+            // latest when the process ends; a closed one goes at once.
+            if (slot.handle) {
+                markForDeletion(slot.handle);
+            } else {
+                DeleteFileW(slot.path.c_str());
+            }
+        }
+    }
+    return FALSE;  // the default handler then ends the process as before
+}
+
+struct FindHandle {
+    HANDLE h;
+    ~FindHandle() {
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
+};
+
+struct FileHandle {
+    HANDLE h;
+    ~FileHandle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+};
+
+ULONGLONG asTicks(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
 }  // namespace
+
+ExistingFile inspectExistingFile(const fs::path& path) {
+    // Reserved names (NUL, CON, COM1, ...) and \\.\ paths name devices.
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed > 0) {
+        std::wstring full(needed, L'\0');
+        const DWORD got = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+        if (got > 0 && got < needed && full.compare(0, 4, L"\\\\.\\") == 0) return ExistingFile::NotRegular;
+    }
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        switch (GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_INVALID_NAME:
+            case ERROR_BAD_PATHNAME:
+            case ERROR_FILENAME_EXCED_RANGE:
+            case ERROR_INVALID_DRIVE:
+            case ERROR_BAD_NETPATH:
+            case ERROR_BAD_NET_NAME:
+            case ERROR_NOT_READY: return ExistingFile::None;  // the save then fails on its own, if at all
+            case ERROR_ACCESS_DENIED: return ExistingFile::NotWritable;
+            // Something is there that cannot even be described: a pipe or a
+            // device (Wine answers so for FIFOs and device nodes).
+            default: return ExistingFile::NotRegular;
+        }
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ExistingFile::NotRegular;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ExistingFile::Link;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return ExistingFile::NotWritable;
+    // Opening for writing changes nothing (no truncation) and asks the access
+    // check the rename would meet; the handle also tells a disk file from a
+    // pipe or a device.
+    const FileHandle file{CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr)};
+    if (file.h == INVALID_HANDLE_VALUE) {
+        // A file held open without sharing may still be replaced once it is closed.
+        return GetLastError() == ERROR_ACCESS_DENIED ? ExistingFile::NotWritable : ExistingFile::Replaceable;
+    }
+    return GetFileType(file.h) == FILE_TYPE_DISK ? ExistingFile::Replaceable : ExistingFile::NotRegular;
+}
+
+void removeStaleTemporaryFiles(const fs::path& folder) {
+    const fs::path pattern = (folder.empty() ? fs::path(L".") : folder) / L".tallyframe-*.tmp";
+    WIN32_FIND_DATAW found;
+    const FindHandle find{FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0)};
+    if (find.h == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    do {
+        if (!isTemporaryFileName(found.cFileName)) continue;
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_READONLY))
+            continue;
+        if (asTicks(now) < asTicks(found.ftLastWriteTime) + kStaleAfter100ns) continue;
+        // Fails with a sharing violation while a live writer has it open.
+        DeleteFileW((folder / found.cFileName).c_str());
+    } while (FindNextFileW(find.h, &found));
+}
+
+void removeTemporaryFilesOnTermination() { SetConsoleCtrlHandler(removeTemporaryFilesOnControlEvent, TRUE); }
 
 bool AtomicFile::isOpen() const { return handle_ != nullptr; }
 
@@ -41,6 +188,7 @@ AtomicFile::OpenAttempt AtomicFile::openNew(const fs::path& candidate) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
         handle_ = h;
+        cleanupSlot_ = listTemporaryFile(h, candidate);
         return OpenAttempt::Opened;
     }
     switch (GetLastError()) {
@@ -108,28 +256,36 @@ bool AtomicFile::setSize(uint64_t bytes) {
 }
 
 bool AtomicFile::finish() {
-    if (!flushBuffer() || !isOpen()) return false;
+    if (finished_ || !flushBuffer() || !isOpen()) return false;
     // Some redirected and virtual drives cannot flush; the bytes were written.
     const bool flushed = FlushFileBuffers(asHandle(handle_)) || GetLastError() == ERROR_INVALID_FUNCTION;
+    forgetTemporaryHandle(cleanupSlot_);
     const bool closed = CloseHandle(asHandle(handle_)) != FALSE;
     handle_ = nullptr;
+    finished_ = true;
     if (!flushed || !closed) failed_ = true;
     return !failed_;
 }
 
 PublishOutcome AtomicFile::publish(const fs::path& target, bool replaceExisting) {
-    if (isOpen() || failed_ || published_ || temporary_.empty()) return PublishOutcome::Failed;
+    if (!finished_ || isOpen() || failed_ || published_ || temporary_.empty()) return PublishOutcome::Failed;
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && !replaceExisting) return PublishOutcome::NameTaken;
-    // Neither would be replaced by the move; fail at once instead of retrying.
-    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return PublishOutcome::Failed;
+    // Folders, devices and pipes are never replaced, nor a read-only file or
+    // one the running user could not write.
+    if (replaceExisting) {
+        const ExistingFile existing = inspectExistingFile(target);
+        if (existing == ExistingFile::NotRegular || existing == ExistingFile::NotWritable)
+            return PublishOutcome::Failed;
+    }
 
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
     DWORD error = ERROR_SUCCESS;
     for (size_t attempt = 0;; ++attempt) {
         if (MoveFileExW(temporary_.c_str(), target.c_str(), flags)) {
             published_ = true;
+            unlistTemporaryFile(cleanupSlot_);
             return PublishOutcome::Published;
         }
         error = GetLastError();
@@ -145,13 +301,10 @@ PublishOutcome AtomicFile::publish(const fs::path& target, bool replaceExisting)
 }
 
 void AtomicFile::discard() noexcept {
-    if (handle_ && !published_) {
-        // Marked while open: the file goes when the last handle closes, even if
-        // a scanner holds one with delete sharing.
-        FILE_DISPOSITION_INFO disposition{};
-        disposition.DeleteFile = TRUE;
-        SetFileInformationByHandle(asHandle(handle_), FileDispositionInfo, &disposition, sizeof disposition);
-    }
+    // Marked while open: the file goes when the last handle closes, even if
+    // a scanner holds one with delete sharing.
+    if (handle_ && !published_) markForDeletion(asHandle(handle_));
+    forgetTemporaryHandle(cleanupSlot_);
     closeHandle();
     if (!published_ && !temporary_.empty()) {
         for (size_t attempt = 0;; ++attempt) {
@@ -162,6 +315,7 @@ void AtomicFile::discard() noexcept {
             Sleep(kRetryDelaysMs[attempt]);
         }
     }
+    unlistTemporaryFile(cleanupSlot_);
     temporary_.clear();
     buffer_.clear();
 }

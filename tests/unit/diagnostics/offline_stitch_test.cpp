@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <objbase.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
@@ -210,6 +217,120 @@ TEST(OfflineStitch, EarlierOutputInsideTheFolderIsReadAsAFrameButNeverReplaced) 
     EXPECT_EQ(runOfflineStitch(dir / "frames", out), 1);  // now it is one
     EXPECT_EQ(logOf(out), "exception\r\n");
     EXPECT_EQ(readFile(out), first);
+}
+
+// What the run tells the user, line by line.
+struct Told {
+    std::vector<std::string> lines;
+    UserMessages sink() {
+        return [this](std::string_view line) { lines.emplace_back(line); };
+    }
+};
+
+TEST(OfflineStitch, EveryFailureSaysWhyInOneLine) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    test::writeFile(dir / "afile", "x");
+    fs::create_directories(dir / "folder.png");
+    struct Case {
+        const char* name;
+        fs::path frames, output;
+        const char* reason;  // part of the line
+    } cases[] = {
+        {"missing frames folder", dir / "nowhere", dir / "a.png", "listing the frames folder"},
+        {"output folder missing, so is the log's", dir / "frames", dir / "missing" / "sub" / "out.png", "open png failed"},
+        {"parent is a file", dir / "frames", dir / "afile" / "out.png", "open png failed"},
+        {"output is a folder", dir / "frames", dir / "folder.png", "is not a regular file"},
+        {"name too long", dir / "frames", dir / (std::string(260, 'n') + ".png"), "open png failed"},
+    };
+    for (const Case& c : cases) {
+        Told told;
+        EXPECT_EQ(runOfflineStitch(c.frames, c.output, told.sink()), 1) << c.name;
+        ASSERT_FALSE(told.lines.empty()) << c.name;
+        EXPECT_NE(told.lines[0].find(c.reason), std::string::npos) << c.name << ": " << told.lines[0];
+        for (const std::string& line : told.lines) EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    }
+    Told quiet;
+    EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "good.png", quiet.sink()), 0);
+    EXPECT_TRUE(quiet.lines.empty());
+}
+
+TEST(OfflineStitch, ALogNotOursToWriteIsLeftAloneAndTheRunGoesOn) {
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    writeFrames(dir / "frames", {"0.png", "1.png"}, {0, 100});
+    const std::string frame0 = readFile(dir / "frames" / "0.png");
+    // Wine cannot make symbolic links; the other cases still run there.
+    std::error_code noLinks;
+    fs::create_symlink(dir / "frames" / "0.png", dir / "link.png.log.txt", noLinks);
+    fs::create_hard_link(dir / "frames" / "1.png", dir / "hard.png.log.txt");
+    test::writeFile(dir / "readonly.png.log.txt", "old");
+    fs::permissions(dir / "readonly.png.log.txt", fs::perms::owner_read);
+    std::vector<const char*> outputs = {"hard.png", "readonly.png"};
+    if (!noLinks) outputs.push_back("link.png");
+    for (const char* output : outputs) {
+        Told told;
+        EXPECT_EQ(runOfflineStitch(dir / "frames", dir / output, told.sink()), 0) << output;
+        EXPECT_TRUE(fs::exists(dir / output)) << output;
+        ASSERT_EQ(told.lines.size(), 1u) << output;
+        EXPECT_NE(told.lines[0].find("was not written"), std::string::npos) << told.lines[0];
+    }
+    EXPECT_EQ(readFile(dir / "frames" / "0.png"), frame0);
+    if (!noLinks) {
+        EXPECT_TRUE(fs::is_symlink(dir / "link.png.log.txt"));
+    }
+    EXPECT_TRUE(imagesEqual(loadPng(dir / "frames" / "1.png"), loadPng(dir / "hard.png.log.txt")));
+    EXPECT_EQ(readFile(dir / "readonly.png.log.txt"), "old");
+}
+
+TEST(OfflineStitch, FramesPastTheDecodedCapAreRefusedBeforeAnyIsDecoded) {
+    // Nine frames of 11000 x 11000 declare about 4.1 GiB of pixels; headers
+    // alone, so that a decoder would refuse each of them with another message.
+    ScratchDir dir;
+    fs::create_directories(dir / "frames");
+    const std::string ihdrOnly = [] {
+        std::string ihdr = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+        for (uint32_t v : {11000u, 11000u})
+            for (int s = 24; s >= 0; s -= 8) ihdr.push_back(static_cast<char>((v >> s) & 0xFF));
+        return ihdr + std::string("\x08\x06\0\0\0\0\0\0\0", 9);
+    }();
+    for (int i = 0; i < 9; ++i) test::writeFile(dir / "frames" / (std::to_string(10 + i) + ".png"), ihdrOnly);
+    Told told;
+    EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png", told.sink()), 1);
+    ASSERT_EQ(told.lines.size(), 1u);
+    EXPECT_NE(told.lines[0].find("more than the 4096 MiB a stitch may hold"), std::string::npos) << told.lines[0];
+    EXPECT_EQ(logOf(dir / "out.png"), "exception\r\n");
+}
+
+// A run as a process would make it: on Windows the PNG codec needs COM.
+void stitchOnItsOwnThread(const fs::path& frames, const fs::path& output) {
+#ifdef _WIN32
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+#endif
+    runOfflineStitch(frames, output);
+#ifdef _WIN32
+    if (SUCCEEDED(com)) CoUninitialize();
+#endif
+}
+
+TEST(OfflineStitch, ConcurrentRunsLeaveOneRunsWholeLog) {
+    ScratchDir dir;
+    fs::create_directories(dir / "few");
+    fs::create_directories(dir / "many");
+    writeFrames(dir / "few", {"0.png", "1.png"}, {0, 100});
+    writeFrames(dir / "many", {"0.png", "1.png", "2.png", "3.png"}, {0, 100, 220, 300});
+    ASSERT_EQ(runOfflineStitch(dir / "few", dir / "few.png"), 0);
+    ASSERT_EQ(runOfflineStitch(dir / "many", dir / "many.png"), 0);
+    const std::string fewLog = logOf(dir / "few.png"), manyLog = logOf(dir / "many.png");
+    for (int round = 0; round < 4; ++round) {
+        std::thread a([&] { stitchOnItsOwnThread(dir / "few", dir / "out.png"); });
+        std::thread b([&] { stitchOnItsOwnThread(dir / "many", dir / "out.png"); });
+        a.join();
+        b.join();
+        const std::string log = logOf(dir / "out.png");
+        EXPECT_TRUE(log == fewLog || log == manyLog) << log;
+    }
 }
 
 TEST(SameFile, IdentityWhenBothExistSpellingOtherwise) {

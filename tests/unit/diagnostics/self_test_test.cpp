@@ -150,6 +150,37 @@ TEST(SelfTest, ReportsEveryCheckInOrderAndPasses) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+TEST(SelfTest, NeverRemovesOrReplacesWhatItDidNotMake) {
+    test::ScratchDir dir;
+    const fs::path report = dir / "r.txt";
+    test::writeFile(dir / "r.txt.roundtrip.png", "someone's file");
+    ASSERT_EQ(runSelfTest(report), 0);
+    EXPECT_EQ(test::readFile(dir / "r.txt.roundtrip.png"), "someone's file");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST(SelfTest, AReportThatCannotBeWrittenFailsTheRunAndSaysWhy) {
+    test::ScratchDir dir;
+    fs::create_directories(dir / "folder");
+    struct Case {
+        const char* name;
+        fs::path report;
+    } cases[] = {
+        {"a folder", dir / "folder"},
+        {"an empty path", fs::path()},
+#ifndef _WIN32
+        {"a device", "/dev/full"},
+#endif
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> told;
+        EXPECT_EQ(runSelfTest(c.report, [&](std::string_view line) { told.emplace_back(line); }), 1) << c.name;
+        ASSERT_EQ(told.size(), 1u) << c.name;
+        EXPECT_NE(told[0].find("the report"), std::string::npos) << told[0];
+    }
+    EXPECT_TRUE(fs::is_empty(dir / "folder"));
+}
+
 TEST(SelfTest, ReportInMissingFolderFails) {
     test::ScratchDir dir;
     const fs::path report = dir / "missing" / "report.txt";

@@ -13,6 +13,7 @@
 #include "core/image/png_codec.h"
 #include "core/image/png_codec_check.h"
 #include "test_support.h"
+#include "zlib_streams.h"
 
 namespace tf {
 namespace {
@@ -80,27 +81,7 @@ std::string ihdrBody(uint32_t w, uint32_t h, uint8_t depth = 8, uint8_t colour =
                                            static_cast<char>(interlace)};
 }
 
-// A zlib stream of stored (uncompressed) blocks: no compressor needed.
-std::string storedZlib(const std::string& data) {
-    std::string out = "\x78\x01";
-    size_t at = 0;
-    do {
-        const size_t n = std::min<size_t>(65535, data.size() - at);
-        out.push_back(at + n == data.size() ? 1 : 0);
-        out.push_back(static_cast<char>(n & 0xFF));
-        out.push_back(static_cast<char>(n >> 8));
-        out.push_back(static_cast<char>(~n & 0xFF));
-        out.push_back(static_cast<char>((~n >> 8) & 0xFF));
-        out += data.substr(at, n);
-        at += n;
-    } while (at < data.size());
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : data) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    return out + be32((b << 16) | a);
-}
+std::string storedZlib(const std::string& data) { return test::storedZlibStream(data); }
 
 // A sound PNG whose header claims w x h RGBA pixels while its data holds only
 // `rows` rows (filter byte 0, grey pixels).
@@ -371,6 +352,7 @@ public:
         std::string type;
         uint32_t zeros;    // a body of this many zero bytes when `body` is empty
         std::string body;
+        bool rightCrc = true;  // false: a wrong checksum, and none computed
     };
     explicit GeneratedPng(const std::vector<Chunk>& chunks) {
         add("\x89PNG\r\n\x1a\n");
@@ -380,7 +362,7 @@ public:
             add(be32(length) + c.type + c.body);
             uint32_t crc = pngCrc32(reinterpret_cast<const uint8_t*>(c.type.data()), 4);
             if (c.body.empty()) {
-                for (uint32_t left = c.zeros; left > 0;) {
+                for (uint32_t left = c.rightCrc ? c.zeros : 0; left > 0;) {
                     const uint32_t n = std::min<uint32_t>(left, static_cast<uint32_t>(zeroBlock.size()));
                     crc = pngCrc32(reinterpret_cast<const uint8_t*>(zeroBlock.data()), n, crc);
                     left -= n;
@@ -389,7 +371,7 @@ public:
             } else {
                 crc = pngCrc32(reinterpret_cast<const uint8_t*>(c.body.data()), c.body.size(), crc);
             }
-            add(be32(crc));
+            add(be32(c.rightCrc ? crc : ~crc));
         }
     }
     bool read(void* out, size_t size, size_t& got) override {
@@ -440,6 +422,135 @@ TEST(PngCheck, MetadataIsBoundedAcrossChunks) {
     EXPECT_EQ(check({{"zTXt", third, ""}, {"zTXt", third, ""}}), PngCheck::Sound);
     EXPECT_EQ(check({{"zTXt", third, ""}, {"zTXt", third, ""}, {"zTXt", third, ""}, {"tEXt", 0, "a\0b"}}),
               PngCheck::Damaged);
+}
+
+// Counts the bytes a check reads: a deterministic measure of what refusing costs.
+class CountingSource : public ByteSource {
+public:
+    explicit CountingSource(ByteSource& inner) : inner_(inner) {}
+    bool read(void* data, size_t size, size_t& got) override {
+        const bool ok = inner_.read(data, size, got);
+        bytes += got;
+        return ok;
+    }
+    uint64_t bytes = 0;
+
+private:
+    ByteSource& inner_;
+};
+
+// A PNG of w x h RGBA pixels whose image data is `stream`.
+std::string pngWithStream(uint32_t w, uint32_t h, const std::string& stream, uint8_t interlace = 0) {
+    std::string out = "\x89PNG\r\n\x1a\n";
+    putChunk(out, "IHDR", ihdrBody(w, h, 8, 6, interlace));
+    putChunk(out, "IDAT", stream);
+    putChunk(out, "IEND", "");
+    return out;
+}
+
+TEST(PngCheck, InflatedImageDataIsTheHeadersRowsExactly) {
+    struct Size {
+        uint32_t w, h;
+        uint8_t depth, colour, interlace;
+        uint64_t bytes;
+    } sizes[] = {
+        {1, 1, 8, 6, 0, 5},
+        {1, 1, 8, 6, 1, 5},                  // only the first pass has pixels
+        {2, 1, 16, 6, 0, 17},
+        {3, 3, 1, 0, 1, 2 + 2 + 2 + 4 + 2},  // passes 1, 4, 5, 6, 7
+        {4096, 4096, 8, 2, 0, 4096u * (1 + 4096 * 3)},
+    };
+    for (const Size& s : sizes) {
+        PngHeader h;
+        h.width = s.w;
+        h.height = s.h;
+        h.bitDepth = s.depth;
+        h.colourType = s.colour;
+        h.interlace = s.interlace;
+        EXPECT_EQ(pngImageDataBytes(h), s.bytes) << s.w << "x" << s.h << " interlace " << int{s.interlace};
+    }
+
+    const uint64_t rows = 2048u * (1 + 2048 * 4);
+    const uint64_t firstPass = 256u * (1 + 256 * 4);
+    const std::string badFilter = std::string(1, '\5') + std::string(8, '\0') + std::string(9, '\0');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        PngCheck expected;
+    } cases[] = {
+        {"zeros, every row", pngWithStream(2048, 2048, test::zerosZlibStream(rows, true)), PngCheck::Sound},
+        {"a wrong adler32", pngWithStream(2048, 2048, test::zerosZlibStream(rows, false)), PngCheck::Damaged},
+        {"one byte short", pngWithStream(2048, 2048, test::zerosZlibStream(rows - 1, true)), PngCheck::Damaged},
+        {"one byte more", pngWithStream(2048, 2048, test::zerosZlibStream(rows + 1, true)), PngCheck::Damaged},
+        {"filter type 5", pngWithStream(2, 2, storedZlib(badFilter)), PngCheck::Damaged},
+        {"interlaced, the first pass only",
+         pngWithStream(2048, 2048, test::zerosZlibStream(firstPass, true), 1), PngCheck::Damaged},
+        // Seven passes have more rows, so more filter bytes, than the plain image.
+        {"interlaced, the plain image's length", pngWithStream(2048, 2048, test::zerosZlibStream(rows, true), 1),
+         PngCheck::Damaged},
+    };
+    for (const Case& c : cases) EXPECT_EQ(checkBytes(c.bytes), c.expected) << c.name;
+    PngHeader interlaced;
+    interlaced.width = interlaced.height = 2048;
+    interlaced.bitDepth = 8;
+    interlaced.colourType = 6;
+    interlaced.interlace = 1;
+    EXPECT_EQ(checkBytes(pngWithStream(2048, 2048, test::zerosZlibStream(pngImageDataBytes(interlaced), true), 1)),
+              PngCheck::Sound);
+}
+
+TEST(PngCheck, DataBeyondWhatTheRowsCanNeedIsRefusedAtItsLength) {
+    // 1 x 1 pixels with an IDAT chunk claiming 2 GiB, alone or in three chunks,
+    // and a frame too large to be worth inflating: none is read beyond its heads.
+    struct Case {
+        const char* name;
+        std::vector<GeneratedPng::Chunk> chunks;
+        PngCheck expected;
+    } cases[] = {
+        {"one 2 GiB chunk", {{"IHDR", 0, ihdrBody(1, 1)}, {"IDAT", 0x7FFFFFFFu, "", false}, {"IEND", 0, ""}},
+         PngCheck::Damaged},
+        {"three 700 MB chunks",
+         {{"IHDR", 0, ihdrBody(1000, 1000)},
+          {"IDAT", 700u << 20, "", false},
+          {"IDAT", 700u << 20, "", false},
+          {"IDAT", 700u << 20, "", false},
+          {"IEND", 0, ""}},
+         PngCheck::Damaged},
+        {"16384 x 16384", {{"IHDR", 0, ihdrBody(16384, 16384)}, {"IDAT", 1u << 30, "", false}, {"IEND", 0, ""}},
+         PngCheck::TooLarge},
+    };
+    for (const Case& c : cases) {
+        GeneratedPng png(c.chunks);
+        CountingSource counted(png);
+        PngHeader header;
+        EXPECT_EQ(checkPngStructure(counted, header), c.expected) << c.name;
+        EXPECT_LT(counted.bytes, 64u * 1024) << c.name;
+    }
+}
+
+TEST(Png, DataThatFailsLateIsRefusedBeforeTheFrameIsAllocated) {
+    // The decoder would allocate the frame and decode most of it before
+    // meeting these faults; the check refuses them first, so the message is
+    // the check's and not the decoder's.
+    ScratchDir dir;
+    const uint64_t rows = 4096u * (1 + 4096 * 4);
+    const uint64_t firstPass = 512u * (1 + 512 * 4);
+    struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"a deflate bomb with a wrong adler32", pngWithStream(4096, 4096, test::zerosZlibStream(rows, false))},
+        {"interlaced, only the first pass", pngWithStream(4096, 4096, test::zerosZlibStream(firstPass, true), 1)},
+    };
+    for (const Case& c : cases) {
+        test::writeFile(dir / "late.png", c.bytes);
+        EXPECT_EQ(pngMessage([&] { loadPng(dir / "late.png"); }), "png decoder failed") << c.name;
+    }
+    // The same bomb with its right checksum is a real (transparent) image.
+    test::writeFile(dir / "zeros.png", pngWithStream(4096, 4096, test::zerosZlibStream(rows, true)));
+    const PixelImage zeros = loadPng(dir / "zeros.png");
+    EXPECT_EQ(zeros.width, 4096);
+    EXPECT_EQ(zeros.at(4095, 4095), 0u);
 }
 
 TEST(Png, HostileHeadersAreRefusedBeforeTheirSizeIsAllocated) {

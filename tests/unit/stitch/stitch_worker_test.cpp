@@ -3,6 +3,9 @@
 #ifdef __linux__
 #include <sys/mount.h>
 #endif
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -95,6 +98,25 @@ TEST(StitchWorker, ImagesFinishedInTheSameSecondAreNumberedNotReplaced) {
     for (const auto& e : fs::directory_iterator(dir.path())) entries += e.is_regular_file() ? 1 : 100;
     EXPECT_EQ(entries, 3u);  // no temporary file left behind
 }
+
+#ifndef _WIN32
+TEST(StitchWorker, SpecialFilesAtTheNameAreSkippedAndAKilledSavesFileIsRemoved) {
+    ScratchDir dir;
+    ASSERT_EQ(::mkfifo((dir / "tallyframe-20261207-084712.png").c_str(), 0644), 0);
+    fs::create_symlink("/dev/null", dir / "tallyframe-20261207-084712-2.png");
+    test::writeFile(dir / ".tallyframe-00000000deadbeef.tmp", "left by a killed save");
+    const PixelImage page = makeDocumentPage(200, 300, 8);
+    StitchJob job{{page}, dir.path().wstring()};
+    RecordingHost host;
+    auto result = runStitchAndSave(job, host);
+    ASSERT_TRUE(result->succeeded);
+    EXPECT_EQ(fs::path(result->savedPath), dir / "tallyframe-20261207-084712-3.png");
+    EXPECT_TRUE(test::imagesEqual(page, loadPng(result->savedPath)));
+    EXPECT_EQ(fs::status(dir / "tallyframe-20261207-084712.png").type(), fs::file_type::fifo);
+    EXPECT_TRUE(fs::is_symlink(dir / "tallyframe-20261207-084712-2.png"));
+    EXPECT_FALSE(fs::exists(dir / ".tallyframe-00000000deadbeef.tmp"));
+}
+#endif
 
 struct FailureCase {
     const char* name;
