@@ -39,9 +39,17 @@ compare_set() {
 compare_set build/gui-shots '*.png' pixels
 compare_set build/e2e/stitch '*.png' pixels
 compare_set build/e2e/stitch '*.log.txt' bytes
+# Saved images are named by time: one per case folder, paired by the case.
 for run in e2e-capture e2e-daily-use e2e-manual; do
     [ -d "$before/build/$run" ] || continue
-    compare_set "build/$run" 'tallyframe-*.png' pixels
+    for case_dir in "$before/build/$run"/*/; do
+        name=$(basename "$case_dir")
+        a=$(compgen -G "$case_dir/out/tallyframe-*.png" | head -1)
+        [ -n "$a" ] || continue
+        b=$(compgen -G "$after/build/$run/$name/out/tallyframe-*.png" | head -1)
+        if [ -z "$b" ]; then note "only before: $run/$name"; continue; fi
+        if same_pixels "$a" "$b"; then same=$((same + 1)); else note "differs: $run/$name"; fi
+    done
 done
 # Capture log folders are named by time: pair them by their order.
 logs_before=("$before"/build/e2e-win/tally_frame_log/*/capture.log.txt)
