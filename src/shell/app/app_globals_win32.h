@@ -19,7 +19,7 @@ inline constexpr UINT WM_APP_SETTINGS_CLOSED = WM_APP + 7;
 void beginSelection(Application& app);
 void cancelSelection(Application& app);
 void closeOverlay(Application& app);
-void redrawOverlay(const Application& app);
+void redrawOverlay(Application& app);
 // Called for WM_APP_START_CAPTURE: runs the automatic capture to its end, or
 // starts a manual one that TimerId::ManualCapture drives from then on.
 void runCaptureFromMainWindow(Application& app);

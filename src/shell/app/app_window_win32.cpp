@@ -60,27 +60,67 @@ int showAppMessage(const Application& app, const wchar_t* text, UINT flags) {
     return MessageBoxW(app.mainWindow, text, tr(app.settings.language, texts::productName), flags);
 }
 
+namespace {
+
+void onMainCreate(Application& app, HWND window) {
+    if (app.mainWindow == nullptr) app.mainWindow = window;
+    createMainControls(app, window);
+    layoutMainWindowControls(app);
+    registerCaptureHotkey(app, window);
+}
+
+void onMainDestroy(Application& app) {
+    releaseCaptureHotkey(app.copyAndHotkey);
+    closeOverlay(app);
+    if (app.settingsWindow != nullptr) DestroyWindow(app.settingsWindow);
+    releaseRenderer();
+    destroyMainControlTable(app);
+    app.mainWindow = nullptr;
+    PostQuitMessage(0);
+}
+
+void onMainTimer(Application& app, HWND window, WPARAM timer) {
+    if (timer == timerId(TimerId::SavingAnimation)) {
+        onSavingTimer(app);
+    } else if (timer == timerId(TimerId::ManualCapture)) {
+        onManualCaptureTimer(app);
+    } else if (timer == timerId(TimerId::CopiedNotice)) {
+        endCopiedNotice(app);
+    } else if (timer == timerId(TimerId::FocusRestore)) {
+        KillTimer(window, timerId(TimerId::FocusRestore));
+        SetFocus(window);
+        if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+    }
+}
+
+// The settings window gave the keyboard back: the Settings button shows no
+// focus ring until it is touched, and the focus is set again once Windows
+// has finished activating the main window.
+void onSettingsClosed(Application& app, HWND window) {
+    suppressSettingsFocusRing(app, true);
+    SetFocus(window);
+    if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+    SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
+}
+
+void onMainDpiChanged(Application& app, HWND window, const RECT& suggested) {
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    clearIconCache();
+    layoutMainWindowControls(app);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+}  // namespace
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) attachApplication(window, lParam);
     Application* found = applicationOf(window);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     Application& app = *found;
     switch (message) {
-        case WM_CREATE:
-            if (app.mainWindow == nullptr) app.mainWindow = window;
-            createMainControls(app, window);
-            layoutMainWindowControls(app);
-            registerCaptureHotkey(app, window);
-            return 0;
-        case WM_DESTROY:
-            releaseCaptureHotkey(app.copyAndHotkey);
-            closeOverlay(app);
-            if (app.settingsWindow != nullptr) DestroyWindow(app.settingsWindow);
-            releaseRenderer();
-            destroyMainControlTable(app);
-            app.mainWindow = nullptr;
-            PostQuitMessage(0);
-            return 0;
+        case WM_CREATE: onMainCreate(app, window); return 0;
+        case WM_DESTROY: onMainDestroy(app); return 0;
         case WM_SIZE:
             layoutMainWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
@@ -126,32 +166,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             runEnterKey(app);
             return 0;
         case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;
-        case WM_TIMER:
-            if (wParam == timerId(TimerId::SavingAnimation)) {
-                onSavingTimer(app);
-            } else if (wParam == timerId(TimerId::ManualCapture)) {
-                onManualCaptureTimer(app);
-            } else if (wParam == timerId(TimerId::CopiedNotice)) {
-                endCopiedNotice(app);
-            } else if (wParam == timerId(TimerId::FocusRestore)) {
-                KillTimer(window, timerId(TimerId::FocusRestore));
-                SetFocus(window);
-                if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
-            }
-            return 0;
+        case WM_TIMER: onMainTimer(app, window, wParam); return 0;
         case WM_MOUSEWHEEL:
             if (!isSettingsPage(displayedMainState(app))) break;
             scrollSettingsPage(app, window, wParam);
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* r = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            clearIconCache();
-            layoutMainWindowControls(app);
-            InvalidateRect(window, nullptr, TRUE);
-            return 0;
-        }
+        case WM_DPICHANGED: onMainDpiChanged(app, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_APP_STITCH_DONE: handleStitchDone(app, reinterpret_cast<StitchResult*>(lParam)); return 0;
         case WM_APP_START_CAPTURE: runCaptureFromMainWindow(app); return 0;
         case WM_APP_OVERLAY_REDRAW: {
@@ -160,12 +180,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_APP_UPDATE_RESULT: handleUpdateResult(app, reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
-        case WM_APP_SETTINGS_CLOSED:
-            suppressSettingsFocusRing(app, true);
-            SetFocus(window);
-            if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
-            SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
-            return 0;
+        case WM_APP_SETTINGS_CLOSED: onSettingsClosed(app, window); return 0;
         default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -14,11 +14,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app/control_ids.h"
 #include "core/app/ui_state.h"
+#include "core/capture/capture_host.h"
+#include "core/capture/capture_rules.h"
 #include "core/settings/settings.h"
 #include "ground/rect.h"
+#include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 
@@ -105,6 +109,47 @@ struct SettingsWindowState {
     float pageScroll = 0;  // DIPs the general page is scrolled up by
 };
 
+// What the overlay shows of the capture that runs or was just handed to the
+// save: both loops publish their progress into it through the capture host,
+// and the driver marks a manual capture's start and end.
+struct CaptureProgressRecord {
+    uint32_t frameCount = 0;     // frames kept so far; while saving, the frames handed over
+    int64_t heightPx = 0;        // frames kept × the height of the first frame
+    bool manualRunning = false;  // a manual capture runs: the strip tells the person what to do
+    ManualStrip strip = ManualStrip::Following;
+};
+
+// How the last capture moved the page, for the result page's subtitle.
+enum class CaptureKind : int32_t {
+    Scrolled,        // the program scrolled the page
+    NeverScrolled,   // an automatic capture whose page never moved: it says why
+    PersonScrolled,  // a manual capture
+};
+
+// The overlay's back buffer, kept between redraws while the size holds:
+// shell/capture/overlay_drawing_win32.cpp.
+struct OverlayBuffer {
+    UniqueMemoryDc dc;
+    UniqueBitmap dib;
+    SelectedObject selected;  // restored before the DIB and the DC go
+    uint32_t* bits = nullptr;
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> mask;  // the alpha GDI does not write, stamped shape by shape
+};
+
+struct ManualSession;  // a running manual capture and its host
+
+// The capture that runs, and what the last one did:
+// shell/capture/capture_host_win32.cpp.
+struct CaptureDriver {
+    CaptureDriver();
+    ~CaptureDriver();  // where ManualSession is complete
+    CaptureProgressRecord progress;
+    FinishLatch finish;
+    std::unique_ptr<ManualSession> manual;  // while a manual capture runs
+    CaptureKind lastKind = CaptureKind::Scrolled;
+};
+
 struct Application {
     explicit Application(HINSTANCE instance) : instance(instance) {}
     Application(const Application&) = delete;
@@ -126,6 +171,8 @@ struct Application {
     SelectionSession selection;
     ButtonState buttons;
     SettingsWindowState settingsPage;
+    CaptureDriver capture;
+    OverlayBuffer overlayBuffer;
 };
 
 // WM_NCCREATE of a window made with the application as its CreateWindowExW

@@ -185,7 +185,7 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     }
 }
 
-void onSavingTimer(const Application& app) {
+void onSavingTimer(Application& app) {
     const uint64_t start = app.save.startTick;
     const uint64_t elapsed = start == 0 ? 0 : GetTickCount64() - start;
     if (app.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {

@@ -33,6 +33,6 @@ void openSavedImage(const Application& app);
 void handleStitchDone(Application& app, StitchResult* result);
 void handleUpdateResult(const Application& app, UpdateCheckResult* result);
 // TimerId::SavingAnimation: redraws the overlay while the saving animation runs.
-void onSavingTimer(const Application& app);
+void onSavingTimer(Application& app);
 
 }  // namespace tf

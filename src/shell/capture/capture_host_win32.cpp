@@ -78,6 +78,8 @@ private:
     CaptureProgressRecord& progress_;
 };
 
+}  // namespace
+
 // A manual capture between timer ticks. The host is declared first so that
 // it outlives the capture that holds a reference to it.
 struct ManualSession {
@@ -87,18 +89,10 @@ struct ManualSession {
         : host(app, finish, progress), capture(host, request) {}
 };
 
-// The program's captures, one at a time: what the overlay shows of the one
-// that runs, the finish request the overlay raises, and a manual capture
-// between its ticks.
-struct CaptureDriver {
-    CaptureProgressRecord progress;
-    FinishLatch finish;
-    std::unique_ptr<ManualSession> manual;
-};
+CaptureDriver::CaptureDriver() = default;
+CaptureDriver::~CaptureDriver() = default;
 
-// The one driver of the GUI thread. Timer and window messages reach it
-// through the functions below, which carry no context of their own.
-CaptureDriver captureDriver;
+namespace {
 
 UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 
@@ -106,6 +100,7 @@ UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 // one-shot (killed when it fires, armed again here) so that a message box
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
 void followManualTick(Application& app, const ManualTick& t) {
+    CaptureDriver& driver = app.capture;
     if (t.redraw && app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
     if (t.running && app.mainWindow != nullptr &&
         SetTimer(app.mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) {
@@ -114,44 +109,44 @@ void followManualTick(Application& app, const ManualTick& t) {
     if (t.running) {
         // Without a timer nothing would ever look at the area again: save
         // what was kept rather than leave the overlay up for ever.
-        captureDriver.finish.request();
-        followManualTick(app, captureDriver.manual->capture.tick());
+        driver.finish.request();
+        followManualTick(app, driver.manual->capture.tick());
         return;
     }
-    captureDriver.progress.manualRunning = false;
-    captureDriver.progress.strip = ManualStrip::Following;
-    captureDriver.manual.reset();
+    driver.progress.manualRunning = false;
+    driver.progress.strip = ManualStrip::Following;
+    driver.manual.reset();
 }
 
 }  // namespace
 
-CaptureKind lastCaptureKind = CaptureKind::Scrolled;
+const CaptureProgressRecord& captureProgress(const Application& app) { return app.capture.progress; }
 
-const CaptureProgressRecord& captureProgress() { return captureDriver.progress; }
-
-void requestCaptureFinish() { captureDriver.finish.request(); }
+void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 
 void runCaptureFromMainWindow(Application& app) {
+    CaptureDriver& driver = app.capture;
     const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid};
     if (app.settings.scrollMode == ScrollMode::Manual) {
-        if (captureDriver.manual) return;  // one capture at a time; the running one owns the overlay
-        lastCaptureKind = CaptureKind::PersonScrolled;
-        captureDriver.progress = CaptureProgressRecord{.manualRunning = true};
-        captureDriver.manual =
-            std::make_unique<ManualSession>(app, captureDriver.finish, captureDriver.progress, request);
-        followManualTick(app, captureDriver.manual->capture.start());
+        if (driver.manual) return;  // one capture at a time; the running one owns the overlay
+        driver.lastKind = CaptureKind::PersonScrolled;
+        driver.progress = CaptureProgressRecord{.manualRunning = true};
+        driver.manual =
+            std::make_unique<ManualSession>(app, driver.finish, driver.progress, request);
+        followManualTick(app, driver.manual->capture.start());
         return;
     }
-    captureDriver.progress = CaptureProgressRecord{};
-    WindowsCaptureHost host(app, captureDriver.finish, captureDriver.progress);
+    driver.progress = CaptureProgressRecord{};
+    WindowsCaptureHost host(app, driver.finish, driver.progress);
     const CaptureOutcome outcome = runCapture(host, request);
-    lastCaptureKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
+    driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
 void onManualCaptureTimer(Application& app) {
+    CaptureDriver& driver = app.capture;
     if (app.mainWindow != nullptr) KillTimer(app.mainWindow, manualTimer());
-    if (!captureDriver.manual) return;
-    followManualTick(app, captureDriver.manual->capture.tick());
+    if (!driver.manual) return;
+    followManualTick(app, driver.manual->capture.tick());
 }
 
 }  // namespace tf

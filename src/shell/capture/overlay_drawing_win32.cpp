@@ -26,87 +26,20 @@
 namespace tf {
 namespace {
 
-struct BackBuffer {
-    UniqueMemoryDc dc;
-    UniqueBitmap dib;
-    SelectedObject selected;  // restored before the DIB and the DC go
-    uint32_t* bits = nullptr;
-    int32_t width = 0, height = 0;
-    std::vector<uint8_t> mask;
-};
-BackBuffer buffer;
-
-// TEMPORARY, until the drawing helpers take the application as a parameter:
-// the application redrawOverlay is drawing, set only while that call runs.
-const Application* drawnApp = nullptr;
-const Application& drawn() { return *drawnApp; }
-struct DrawingApplication {
-    explicit DrawingApplication(const Application& app) { drawnApp = &app; }
-    ~DrawingApplication() { drawnApp = nullptr; }
-    DrawingApplication(const DrawingApplication&) = delete;
-    DrawingApplication& operator=(const DrawingApplication&) = delete;
-};
-
 constexpr IconId kStatusIcon = IconId::Status;
 
-int32_t M(int32_t dips) { return dipsToPixels(dips, drawn().selection.overlayDpi); }
-
-bool english() { return drawn().settings.language == UiLanguage::English; }
-
-Rect clipped(const Rect& r) {
-    return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
-}
-
-void maskFillRect(const Rect& r, uint8_t alpha) {
-    const Rect c = clipped(r);
-    for (int32_t y = c.top; y < c.bottom; ++y)
-        std::fill(buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.left,
-                  buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.right, alpha);
-}
-
-void maskFillRoundRect(const Rect& r, int32_t diameter, uint8_t alpha) {
-    const Rect c = clipped(r);
-    if (c.left >= c.right || c.top >= c.bottom) return;
-    UniqueGdiObject region(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, diameter, diameter));
-    if (!region) return;
-    HRGN rgn = static_cast<HRGN>(region.get());
-    for (int32_t y = c.top; y < c.bottom; ++y)
-        for (int32_t x = c.left; x < c.right; ++x)
-            if (PtInRegion(rgn, x, y)) buffer.mask[static_cast<size_t>(y) * buffer.width + x] = alpha;
-}
-
 COLORREF rgb(uint32_t hex) { return RGB((hex >> 16) & 0xFF, (hex >> 8) & 0xFF, hex & 0xFF); }
-
-void fillRect(const Rect& r, uint32_t hex) {
-    UniqueGdiObject brush(CreateSolidBrush(rgb(hex)));
-    const RECT rc{r.left, r.top, r.right, r.bottom};
-    FillRect(buffer.dc.get(), &rc, static_cast<HBRUSH>(brush.get()));
-}
-
-// Fill and stamp in one go: the common case of the flat shapes.
-void paintRect(const Rect& r, uint32_t hex, uint8_t alpha) {
-    fillRect(r, hex);
-    maskFillRect(r, alpha);
-}
-
-UniqueGdiObject makeFont(const wchar_t* face, int32_t sizeDips, int weight) {
-    return UniqueGdiObject(CreateFontW(-M(sizeDips), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
-                                       ANTIALIASED_QUALITY, 0, face));
-}
-
 int32_t textWidth(HDC dc, HGDIOBJ font, const std::wstring& text) {
     SelectedObject sel(dc, font);
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
-
 void drawText(HDC dc, HGDIOBJ font, uint32_t colour, const std::wstring& text, RECT rc, UINT flags) {
     SelectedObject sel(dc, font);
     SetTextColor(dc, rgb(colour));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
 }
-
 void roundRect(HDC dc, const Rect& r, int32_t diameter, uint32_t fill, uint32_t* outline) {
     UniqueGdiObject brush(CreateSolidBrush(rgb(fill)));
     UniqueGdiObject pen(outline != nullptr ? CreatePen(PS_SOLID, 1, rgb(*outline)) : nullptr);
@@ -114,198 +47,267 @@ void roundRect(HDC dc, const Rect& r, int32_t diameter, uint32_t fill, uint32_t*
     SelectedObject p(dc, pen ? pen.get() : GetStockObject(NULL_PEN));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, diameter, diameter);
 }
-
-// The status glyph, turned and scaled, blended onto its box.
-void drawGlyph(HDC dc, const Rect& box, float angleDegrees, float scale) {
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    UniqueBitmap icon = rasterizeSvgIcon(kStatusIcon, w, h, rgb(0x3566D6), angleDegrees, scale);
-    if (!icon) return;  // a glyph that cannot be rasterised is left out
-    UniqueMemoryDc iconDc(CreateCompatibleDC(dc));
-    if (!iconDc) return;
-    SelectedObject sel(iconDc.get(), icon.get());
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, box.left, box.top, w, h, iconDc.get(), 0, 0, w, h, blend);
-}
-
-void drawSelectionView(HDC dc, const SelectionState* s) {
-    std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
-    fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
-    if (s == nullptr || !s->dragging) return;
-    const int32_t ox = drawn().selection.overlayBounds.left, oy = drawn().selection.overlayBounds.top;
-    const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
-                 std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
-    const int32_t bw = std::max(M(2), 2), half = bw / 2;
-    maskFillRect({r.left + half, r.top + half, r.right - half, r.bottom - half}, 0);
-    paintRect({r.left - half, r.top - half, r.right + half, r.top + half}, 0x3566D6, 255);
-    paintRect({r.left - half, r.bottom - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
-    paintRect({r.left - half, r.top - half, r.left + half, r.bottom + half}, 0x3566D6, 255);
-    paintRect({r.right - half, r.top - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
-    const int32_t k = M(8);
-    UniqueGdiObject brush(CreateSolidBrush(rgb(0xF7F9FC)));
-    UniqueGdiObject pen(CreatePen(PS_SOLID, bw, rgb(0x244EAE)));
-    SelectedObject b(dc, brush.get());
-    SelectedObject p(dc, pen.get());
-    for (const POINT c : {POINT{r.left, r.top}, POINT{r.right, r.top}, POINT{r.left, r.bottom}, POINT{r.right, r.bottom}}) {
-        const Rect h{c.x - k / 2, c.y - k / 2, c.x - k / 2 + k, c.y - k / 2 + k};
-        maskFillRect(h, 255);
-        Rectangle(dc, h.left, h.top, h.right, h.bottom);
-    }
-}
-
-Rect captureInOverlay() {
-    const Rect& captureRect = drawn().selection.captureRect;
-    const Rect& overlayBounds = drawn().selection.overlayBounds;
-    return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
-            captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
-}
-
-void drawCaptureView(HDC dc) {
-    const Rect c = captureInOverlay();
-    const int32_t bw = std::max(M(2), 2);
-    // Outside the rectangle, so the border never lands in a grab.
-    paintRect({c.left - bw, c.top - bw, c.right + bw, c.top}, 0x3566D6, 255);
-    paintRect({c.left - bw, c.bottom, c.right + bw, c.bottom + bw}, 0x3566D6, 255);
-    paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
-    paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
-
-    const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, drawn().selection.overlayDpi);
-    if (!g.visible) return;
-    fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
-    maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
-    {
-        UniqueGdiObject brush(CreateSolidBrush(rgb(0x3566D6)));
-        SelectedObject b(dc, brush.get());
-        SelectedObject p(dc, GetStockObject(NULL_PEN));
-        Ellipse(dc, g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot);
-        maskFillRect({g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot}, 255);
-    }
-    UniqueGdiObject pen(CreatePen(PS_SOLID, g.lineWidth, rgb(0x3566D6)));
-    SelectedObject p(dc, pen.get());
-    MoveToEx(dc, g.x - g.arrow, g.bottom - g.arrow, nullptr);
-    LineTo(dc, g.x + 1, g.bottom + 1);
-    LineTo(dc, g.x + g.arrow, g.bottom - g.arrow);
-    maskFillRect({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}, 255);
-}
-
-// The body of the strip, and under it while capturing and saving a soft
-// shadow; the selection view's strip sits on the dimmed screen without one.
-void drawStripBody(HDC dc, UiState mode, const Rect& strip) {
-    const StripShadow shadow = promptStripShadow(strip, drawn().selection.overlayDpi);
-    if (mode != UiState::Selecting) {
-        roundRect(dc, shadow.outer, shadow.outerDiameter, 0x010101, nullptr);
-        maskFillRoundRect(shadow.outer, shadow.outerDiameter, 10);
-        roundRect(dc, shadow.inner, shadow.innerDiameter, 0x010101, nullptr);
-        maskFillRoundRect(shadow.inner, shadow.innerDiameter, 21);
-    }
-    maskFillRoundRect(strip, shadow.bodyDiameter, mode == UiState::Selecting ? 255 : 247);
-    uint32_t bodyLine = 0x303030;
-    roundRect(dc, strip, shadow.bodyDiameter, 0x303030, &bodyLine);
-}
-
-struct StripFonts {
-    UniqueGdiObject title = makeFont(L"Microsoft YaHei UI", 13, 500);
-    UniqueGdiObject status = makeFont(L"Microsoft YaHei UI", 11, 400);
-    UniqueGdiObject key = makeFont(L"Segoe UI", 11, 400);
-    UniqueGdiObject label = makeFont(L"Microsoft YaHei UI", 13, 400);
-};
-
-std::wstring stripTitle(UiState mode, bool manual, bool warning) {
-    const UiLanguage lang = drawn().settings.language;
-    if (mode == UiState::Selecting) return tr(lang, texts::selectingTitle);
-    if (warning) return tr(lang, texts::scrolledTooFarWarning);
-    if (manual) return tr(lang, texts::manualCapturingTitle);
-    if (mode == UiState::Capturing) return tr(lang, texts::capturingTitle);
-    return tr(lang, texts::savingTitle);
-}
-
-// The progress line: the stage while saving; the frames and height while
-// capturing, from the start in a manual capture, after three seconds otherwise.
-std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
-    const UiLanguage lang = drawn().settings.language;
-    wchar_t buf[96] = {};
-    if (mode == UiState::Saving) {
-        const int32_t stage = drawn().save.stage->load();
-        const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)
-                                   : stage == 1 ? tr(lang, texts::encodingStage)
-                                                : tr(lang, texts::writingStage);
-        std::swprintf(buf, 96, tr(lang, texts::savingStatus),
-                      static_cast<unsigned>(captureProgress().frameCount), stageText);
-        return buf;
-    }
-    if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
-        std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
-                      static_cast<unsigned>(captureProgress().frameCount),
-                      static_cast<unsigned long long>(captureProgress().heightPx));
-        return buf;
-    }
-    return {};
-}
-
-void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
-    maskFillRect(box, 255);
-    if (drawn().reducedMotion) {
-        const RECT rc{box.left, box.top, box.right, box.bottom};
-        drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
-        return;
-    }
-    // A third of a turn with a smooth start and stop, dipping to 94 %:
-    // once when saving begins, and in the first 460 ms of every two
-    // seconds while capturing.
-    const float t = std::clamp(
-        static_cast<float>(mode == UiState::Saving ? std::min<uint64_t>(elapsed, 460) : elapsed % 2000) / 460.0f,
-        0.0f, 1.0f);
-    drawGlyph(dc, box, (3 - 2 * t) * t * t * 120.0f, 1 - std::sin(3.14159265f * t) * 0.06f);
-}
-
 RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-void drawStrip(HDC dc, UiState mode, const Rect& a) {
-    const Rect strip = promptStripRect(a, drawn().selection.overlayDpi);
-    drawStripBody(dc, mode, strip);
-    SetBkMode(dc, TRANSPARENT);
-    const StripFonts fonts;
+// One redraw of the overlay: the application it shows and the buffer it
+// draws into, for every shape and text of the picture.
+class OverlayPainter {
+public:
+    OverlayPainter(const Application& app, OverlayBuffer& buffer) : app_(app), buffer(buffer) {}
 
-    // A manual capture tells the person what to do: scroll, or scroll back.
-    const bool manual = mode == UiState::Capturing && captureProgress().manualRunning;
-    const bool warning = manual && captureProgress().strip == ManualStrip::ScrolledTooFar;
-    const std::wstring title = stripTitle(mode, manual, warning);
-    const uint64_t startTick = mode == UiState::Saving ? drawn().save.startTick : drawn().selection.captureStartTick;
-    const uint64_t now = GetTickCount64();
-    const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
-    const std::wstring status = stripStatus(mode, manual, elapsed);
+    int32_t M(int32_t dips) { return dipsToPixels(dips, app_.selection.overlayDpi); }
 
-    StripContent content;
-    content.titleWidth = textWidth(dc, fonts.title.get(), title);
-    content.hasStatus = !status.empty();
-    content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
-    // A manual capture's title is longer and its count always shows: the two
-    // stack in one column.
-    content.stacked = manual;
-    // The turning glyph means the program is scrolling; in a manual capture it is not.
-    content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
-    content.escKey = mode != UiState::Saving;
-    content.capturing = mode == UiState::Capturing;
-    content.english = english();
-    const StripLayout l = layoutPromptStrip(strip, content, drawn().selection.overlayDpi);
+    bool english() { return app_.settings.language == UiLanguage::English; }
 
-    if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
-    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    // The warning's title in amber, readable on the dark strip.
-    drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), flags);
-    if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), flags);
-    if (content.escKey) {
-        uint32_t keyLine = 0x909090;
-        roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
-        drawText(dc, fonts.key.get(), 0xF7F9FC, L"Esc", toRECT(l.key), flags | DT_CENTER);
-        const std::wstring label = mode == UiState::Capturing ? tr(drawn().settings.language, texts::finishHint)
-                                                              : tr(drawn().settings.language, texts::cancelHint);
-        drawText(dc, fonts.label.get(), 0xF7F9FC, label, toRECT(l.label), flags);
+    Rect clipped(const Rect& r) {
+        return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
     }
+
+    void maskFillRect(const Rect& r, uint8_t alpha) {
+        const Rect c = clipped(r);
+        for (int32_t y = c.top; y < c.bottom; ++y)
+            std::fill(buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.left,
+                      buffer.mask.begin() + static_cast<ptrdiff_t>(y) * buffer.width + c.right, alpha);
+    }
+
+    void maskFillRoundRect(const Rect& r, int32_t diameter, uint8_t alpha) {
+        const Rect c = clipped(r);
+        if (c.left >= c.right || c.top >= c.bottom) return;
+        UniqueGdiObject region(CreateRoundRectRgn(r.left, r.top, r.right + 1, r.bottom + 1, diameter, diameter));
+        if (!region) return;
+        HRGN rgn = static_cast<HRGN>(region.get());
+        for (int32_t y = c.top; y < c.bottom; ++y)
+            for (int32_t x = c.left; x < c.right; ++x)
+                if (PtInRegion(rgn, x, y)) buffer.mask[static_cast<size_t>(y) * buffer.width + x] = alpha;
+    }
+
+
+    void fillRect(const Rect& r, uint32_t hex) {
+        UniqueGdiObject brush(CreateSolidBrush(rgb(hex)));
+        const RECT rc{r.left, r.top, r.right, r.bottom};
+        FillRect(buffer.dc.get(), &rc, static_cast<HBRUSH>(brush.get()));
+    }
+
+    // Fill and stamp in one go: the common case of the flat shapes.
+    void paintRect(const Rect& r, uint32_t hex, uint8_t alpha) {
+        fillRect(r, hex);
+        maskFillRect(r, alpha);
+    }
+
+    UniqueGdiObject makeFont(const wchar_t* face, int32_t sizeDips, int weight) {
+        return UniqueGdiObject(CreateFontW(-M(sizeDips), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                                           ANTIALIASED_QUALITY, 0, face));
+    }
+
+
+
+
+    // The status glyph, turned and scaled, blended onto its box.
+    void drawGlyph(HDC dc, const Rect& box, float angleDegrees, float scale) {
+        const int w = box.right - box.left, h = box.bottom - box.top;
+        UniqueBitmap icon = rasterizeSvgIcon(kStatusIcon, w, h, rgb(0x3566D6), angleDegrees, scale);
+        if (!icon) return;  // a glyph that cannot be rasterised is left out
+        UniqueMemoryDc iconDc(CreateCompatibleDC(dc));
+        if (!iconDc) return;
+        SelectedObject sel(iconDc.get(), icon.get());
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        AlphaBlend(dc, box.left, box.top, w, h, iconDc.get(), 0, 0, w, h, blend);
+    }
+
+    void drawSelectionView(HDC dc, const SelectionState* s) {
+        std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
+        fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
+        if (s == nullptr || !s->dragging) return;
+        const int32_t ox = app_.selection.overlayBounds.left, oy = app_.selection.overlayBounds.top;
+        const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
+                     std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
+        const int32_t bw = std::max(M(2), 2), half = bw / 2;
+        maskFillRect({r.left + half, r.top + half, r.right - half, r.bottom - half}, 0);
+        paintRect({r.left - half, r.top - half, r.right + half, r.top + half}, 0x3566D6, 255);
+        paintRect({r.left - half, r.bottom - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
+        paintRect({r.left - half, r.top - half, r.left + half, r.bottom + half}, 0x3566D6, 255);
+        paintRect({r.right - half, r.top - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
+        const int32_t k = M(8);
+        UniqueGdiObject brush(CreateSolidBrush(rgb(0xF7F9FC)));
+        UniqueGdiObject pen(CreatePen(PS_SOLID, bw, rgb(0x244EAE)));
+        SelectedObject b(dc, brush.get());
+        SelectedObject p(dc, pen.get());
+        for (const POINT c : {POINT{r.left, r.top}, POINT{r.right, r.top}, POINT{r.left, r.bottom}, POINT{r.right, r.bottom}}) {
+            const Rect h{c.x - k / 2, c.y - k / 2, c.x - k / 2 + k, c.y - k / 2 + k};
+            maskFillRect(h, 255);
+            Rectangle(dc, h.left, h.top, h.right, h.bottom);
+        }
+    }
+
+    Rect captureInOverlay() {
+        const Rect& captureRect = app_.selection.captureRect;
+        const Rect& overlayBounds = app_.selection.overlayBounds;
+        return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
+                captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
+    }
+
+    void drawCaptureView(HDC dc) {
+        const Rect c = captureInOverlay();
+        const int32_t bw = std::max(M(2), 2);
+        // Outside the rectangle, so the border never lands in a grab.
+        paintRect({c.left - bw, c.top - bw, c.right + bw, c.top}, 0x3566D6, 255);
+        paintRect({c.left - bw, c.bottom, c.right + bw, c.bottom + bw}, 0x3566D6, 255);
+        paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
+        paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
+
+        const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, app_.selection.overlayDpi);
+        if (!g.visible) return;
+        fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
+        maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
+        {
+            UniqueGdiObject brush(CreateSolidBrush(rgb(0x3566D6)));
+            SelectedObject b(dc, brush.get());
+            SelectedObject p(dc, GetStockObject(NULL_PEN));
+            Ellipse(dc, g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot);
+            maskFillRect({g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot}, 255);
+        }
+        UniqueGdiObject pen(CreatePen(PS_SOLID, g.lineWidth, rgb(0x3566D6)));
+        SelectedObject p(dc, pen.get());
+        MoveToEx(dc, g.x - g.arrow, g.bottom - g.arrow, nullptr);
+        LineTo(dc, g.x + 1, g.bottom + 1);
+        LineTo(dc, g.x + g.arrow, g.bottom - g.arrow);
+        maskFillRect({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}, 255);
+    }
+
+    // The body of the strip, and under it while capturing and saving a soft
+    // shadow; the selection view's strip sits on the dimmed screen without one.
+    void drawStripBody(HDC dc, UiState mode, const Rect& strip) {
+        const StripShadow shadow = promptStripShadow(strip, app_.selection.overlayDpi);
+        if (mode != UiState::Selecting) {
+            roundRect(dc, shadow.outer, shadow.outerDiameter, 0x010101, nullptr);
+            maskFillRoundRect(shadow.outer, shadow.outerDiameter, 10);
+            roundRect(dc, shadow.inner, shadow.innerDiameter, 0x010101, nullptr);
+            maskFillRoundRect(shadow.inner, shadow.innerDiameter, 21);
+        }
+        maskFillRoundRect(strip, shadow.bodyDiameter, mode == UiState::Selecting ? 255 : 247);
+        uint32_t bodyLine = 0x303030;
+        roundRect(dc, strip, shadow.bodyDiameter, 0x303030, &bodyLine);
+    }
+
+    struct StripFonts {
+        UniqueGdiObject title, status, key, label;
+    };
+    StripFonts stripFonts() {
+        return {makeFont(L"Microsoft YaHei UI", 13, 500), makeFont(L"Microsoft YaHei UI", 11, 400),
+                makeFont(L"Segoe UI", 11, 400), makeFont(L"Microsoft YaHei UI", 13, 400)};
+    }
+
+    std::wstring stripTitle(UiState mode, bool manual, bool warning) {
+        const UiLanguage lang = app_.settings.language;
+        if (mode == UiState::Selecting) return tr(lang, texts::selectingTitle);
+        if (warning) return tr(lang, texts::scrolledTooFarWarning);
+        if (manual) return tr(lang, texts::manualCapturingTitle);
+        if (mode == UiState::Capturing) return tr(lang, texts::capturingTitle);
+        return tr(lang, texts::savingTitle);
+    }
+
+    // The progress line: the stage while saving; the frames and height while
+    // capturing, from the start in a manual capture, after three seconds otherwise.
+    std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
+        const UiLanguage lang = app_.settings.language;
+        wchar_t buf[96] = {};
+        if (mode == UiState::Saving) {
+            const int32_t stage = app_.save.stage->load();
+            const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)
+                                       : stage == 1 ? tr(lang, texts::encodingStage)
+                                                    : tr(lang, texts::writingStage);
+            std::swprintf(buf, 96, tr(lang, texts::savingStatus),
+                          static_cast<unsigned>(captureProgress(app_).frameCount), stageText);
+            return buf;
+        }
+        if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
+            std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
+                          static_cast<unsigned>(captureProgress(app_).frameCount),
+                          static_cast<unsigned long long>(captureProgress(app_).heightPx));
+            return buf;
+        }
+        return {};
+    }
+
+    void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
+        maskFillRect(box, 255);
+        if (app_.reducedMotion) {
+            const RECT rc{box.left, box.top, box.right, box.bottom};
+            drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
+            return;
+        }
+        // A third of a turn with a smooth start and stop, dipping to 94 %:
+        // once when saving begins, and in the first 460 ms of every two
+        // seconds while capturing.
+        const float t = std::clamp(
+            static_cast<float>(mode == UiState::Saving ? std::min<uint64_t>(elapsed, 460) : elapsed % 2000) / 460.0f,
+            0.0f, 1.0f);
+        drawGlyph(dc, box, (3 - 2 * t) * t * t * 120.0f, 1 - std::sin(3.14159265f * t) * 0.06f);
+    }
+
+
+    void drawStrip(HDC dc, UiState mode, const Rect& a) {
+        const Rect strip = promptStripRect(a, app_.selection.overlayDpi);
+        drawStripBody(dc, mode, strip);
+        SetBkMode(dc, TRANSPARENT);
+        const StripFonts fonts = stripFonts();
+
+        // A manual capture tells the person what to do: scroll, or scroll back.
+        const bool manual = mode == UiState::Capturing && captureProgress(app_).manualRunning;
+        const bool warning = manual && captureProgress(app_).strip == ManualStrip::ScrolledTooFar;
+        const std::wstring title = stripTitle(mode, manual, warning);
+        const uint64_t startTick = mode == UiState::Saving ? app_.save.startTick : app_.selection.captureStartTick;
+        const uint64_t now = GetTickCount64();
+        const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
+        const std::wstring status = stripStatus(mode, manual, elapsed);
+
+        StripContent content;
+        content.titleWidth = textWidth(dc, fonts.title.get(), title);
+        content.hasStatus = !status.empty();
+        content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
+        // A manual capture's title is longer and its count always shows: the two
+        // stack in one column.
+        content.stacked = manual;
+        // The turning glyph means the program is scrolling; in a manual capture it is not.
+        content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
+        content.escKey = mode != UiState::Saving;
+        content.capturing = mode == UiState::Capturing;
+        content.english = english();
+        const StripLayout l = layoutPromptStrip(strip, content, app_.selection.overlayDpi);
+
+        if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
+        const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        // The warning's title in amber, readable on the dark strip.
+        drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), flags);
+        if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), flags);
+        if (content.escKey) {
+            uint32_t keyLine = 0x909090;
+            roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
+            drawText(dc, fonts.key.get(), 0xF7F9FC, L"Esc", toRECT(l.key), flags | DT_CENTER);
+            const std::wstring label = mode == UiState::Capturing ? tr(app_.settings.language, texts::finishHint)
+                                                                  : tr(app_.settings.language, texts::cancelHint);
+            drawText(dc, fonts.label.get(), 0xF7F9FC, label, toRECT(l.label), flags);
+        }
+    }
+
+private:
+    const Application& app_;
+    OverlayBuffer& buffer;
+};
+
+void releaseBuffer(OverlayBuffer& buffer) {
+    buffer.selected.restore();
+    buffer.dib.reset();
+    buffer.dc.reset();
+    buffer.bits = nullptr;
+    buffer.width = buffer.height = 0;
+    buffer.mask.clear();
+    buffer.mask.shrink_to_fit();
 }
 
-bool ensureBuffer(HDC screen, int32_t w, int32_t h) {
+bool ensureBuffer(OverlayBuffer& buffer, HDC screen, int32_t w, int32_t h) {
     if (buffer.dc && buffer.width == w && buffer.height == h) return true;
-    freeOverlayBuffer();
+    releaseBuffer(buffer);
     UniqueMemoryDc dc(CreateCompatibleDC(screen));
     if (!dc) return false;
     BITMAPINFO info = topDownDib32(w, h);
@@ -326,18 +328,10 @@ bool ensureBuffer(HDC screen, int32_t w, int32_t h) {
 
 }  // namespace
 
-void freeOverlayBuffer() {
-    buffer.selected.restore();
-    buffer.dib.reset();
-    buffer.dc.reset();
-    buffer.bits = nullptr;
-    buffer.width = buffer.height = 0;
-    buffer.mask.clear();
-    buffer.mask.shrink_to_fit();
-}
+void freeOverlayBuffer(Application& app) { releaseBuffer(app.overlayBuffer); }
 
-void redrawOverlay(const Application& app) {
-    const DrawingApplication drawing(app);
+void redrawOverlay(Application& app) {
+    OverlayBuffer& buffer = app.overlayBuffer;
     const Rect& overlayBounds = app.selection.overlayBounds;
     const uint32_t overlayDpi = app.selection.overlayDpi;
     HWND window = app.overlayWindow;
@@ -346,7 +340,8 @@ void redrawOverlay(const Application& app) {
     if (w < 1 || h < 1) return;
     WindowDc screen(nullptr);
     if (!screen) return;
-    if (!ensureBuffer(screen.get(), w, h)) return;
+    if (!ensureBuffer(buffer, screen.get(), w, h)) return;
+    OverlayPainter painter(app, buffer);
     HDC dc = buffer.dc.get();
     GdiFlush();
     std::fill(buffer.bits, buffer.bits + static_cast<size_t>(w) * h, 0u);
@@ -355,7 +350,7 @@ void redrawOverlay(const Application& app) {
     const UiState state = currentUiState(app);
     if (state == UiState::Selecting) {
         const SelectionState* s = &app.selection.drag;
-        drawSelectionView(dc, s);
+        painter.drawSelectionView(dc, s);
         Rect area{0, 0, w, h};
         if (s != nullptr) {
             MONITORINFO info{};
@@ -365,11 +360,11 @@ void redrawOverlay(const Application& app) {
                 area = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
                         info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
         }
-        drawStrip(dc, state, area);
+        painter.drawStrip(dc, state, area);
     } else if (state == UiState::Capturing || state == UiState::Saving) {
-        drawCaptureView(dc);
-        if (const std::optional<Rect> area = promptStripArea(captureInOverlay(), {0, 0, w, h}, overlayDpi))
-            drawStrip(dc, state, *area);
+        painter.drawCaptureView(dc);
+        if (const std::optional<Rect> area = promptStripArea(painter.captureInOverlay(), {0, 0, w, h}, overlayDpi))
+            painter.drawStrip(dc, state, *area);
     }
     GdiFlush();
 

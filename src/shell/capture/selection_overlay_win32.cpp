@@ -209,7 +209,7 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (selecting) {
             cancelSelection(app);
         } else if (currentUiState(app) == UiState::Capturing) {
-            requestCaptureFinish();  // the capture ends and saves what it has
+            requestCaptureFinish(app);  // the capture ends and saves what it has
         }
         return 0;
     case WM_TIMER:
@@ -286,7 +286,7 @@ void closeOverlay(Application& app) {
         app.overlayWindow = nullptr;
         DestroyWindow(window);
     }
-    freeOverlayBuffer();
+    freeOverlayBuffer(app);
 }
 
 }  // namespace tf

@@ -33,13 +33,13 @@ void paintResult(const Application& app, ID2D1RenderTarget* t, const MainPageLay
     const UiLanguage lang = app.settings.language;
     const std::wstring& savedImagePath = app.save.savedImagePath;
     drawPageText(t, tr(lang, texts::resultTitle), l.resultTitle, palette::success, kTextLeft);
-    if (lastCaptureKind == CaptureKind::NeverScrolled) {
+    if (app.capture.lastKind == CaptureKind::NeverScrolled) {
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
-            lastCaptureKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
+            app.capture.lastKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
         drawPageText(t, tr(lang, subtitle), l.resultSubtitle, palette::bodyText, kTextCentred);
     }
     constexpr unsigned kCentredEllipsis = kTextCentred | DT_END_ELLIPSIS;
