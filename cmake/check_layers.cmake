@@ -1,7 +1,9 @@
 # Fails when a source file includes a project header from a floor above its
 # own: ground < core < platform < shell. A platform file may include only its
 # own platform's headers. Run by the tallyframe_layers target before the core
-# is compiled; writes TF_STAMP when every include points downwards.
+# is compiled; writes TF_STAMP when every include points downwards. A header
+# named *_internal.h belongs to its folder: only files beside it may include it
+# (tests and benchmarks, outside src, may look inside).
 set(allowed_ground "ground/")
 set(allowed_core "ground/;core/")
 set(allowed_platform_native "ground/;core/;platform/native/")
@@ -38,6 +40,13 @@ foreach(rel IN LISTS files)
       endforeach()
       if(NOT ok)
         string(APPEND faults "\n  ${rel} includes \"${target}\"")
+      endif()
+      if(target MATCHES "_internal\\.h$")
+        get_filename_component(own_folder "${rel}" DIRECTORY)
+        get_filename_component(target_folder "${target}" DIRECTORY)
+        if(NOT own_folder STREQUAL target_folder)
+          string(APPEND faults "\n  ${rel} includes \"${target}\", private to ${target_folder}")
+        endif()
       endif()
     elseif(line MATCHES "<windows\\.h>" AND floor MATCHES "^(ground|core|platform_native)$")
       string(APPEND faults "\n  ${rel} includes <windows.h> in a portable floor")

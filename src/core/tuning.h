@@ -74,11 +74,51 @@ inline constexpr double kCostEdgeWeight = 0.65;
 // noise of font smoothing and compression, below any real change of content.
 inline constexpr double kUnchangedMeanLuma = 2.5;
 
+// Overlaps compared by the matcher: at least this share of the frame's height
+// and this many rows, below which a match rests on too few rows to be sure.
+inline constexpr double kMinOverlapShare = 0.12;
+inline constexpr int32_t kMinOverlapRows = 32;
+
+// Candidates within this many rows of the expected overlap count as "near the
+// expectation": more than any wobble of steady scrolling, far less than a
+// frame, so a repeating pattern one period away is not taken for it.
+inline constexpr int32_t kExpectationWindowRows = 80;
+
+// A candidate's profile comparison starts at most this many rows above the end
+// of the skipped top rows: the rows just under a fixed header still count.
+inline constexpr int32_t kCompareTopMarginRows = 12;
+
+// The seam is sought this many rows clear of fixed bars, and never closer than
+// kSeamEdgeRows to either end of the overlap, so that a bar's shadow or a
+// frame's edge is never the join.
+inline constexpr int32_t kSeamBarMarginRows = 12;
+inline constexpr int32_t kSeamEdgeRows = 8;
+
+// The columns profiled: the middle of the content, leaving out the left 6 %
+// and the right 10 %, where scroll bars, line numbers and a moving thumb live.
+inline constexpr double kContentBandLeftShare = 0.06;
+inline constexpr double kContentBandRightShare = 0.9;
+
 // --- capture loops ---
 
 // GetAsyncKeyState bits: down now (0x8000) or pressed since the last query
 // (0x0001), so that a short press between two polls is not missed.
 inline constexpr uint16_t kKeyDownOrPressed = 0x8001;
+
+// The wheel's unit: one notch of a standard wheel is 120 units, and the system
+// setting (lines per notch) is relative to the 3 lines a notch scrolls by default.
+inline constexpr int32_t kWheelDeltaPerNotch = 120;
+inline constexpr uint32_t kDefaultWheelLines = 3;
+
+// The smallest notch sent, as for "one screen per notch": a quarter notch still
+// moves every page that takes wheel input, and many small notches only slow
+// the capture down.
+inline constexpr int32_t kMinWheelDelta = 30;
+
+// After the pointer is parked over the area: long enough for a hover effect
+// the pointer started (a tooltip, a highlighted row) to settle before the
+// first frame.
+inline constexpr uint32_t kCursorParkWaitMs = 180;
 
 // Esc is polled this often during every wait, so a stop takes effect at once.
 inline constexpr uint32_t kPollMs = 15;

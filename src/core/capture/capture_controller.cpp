@@ -113,7 +113,7 @@ CaptureOutcome Controller::run() {
 CaptureEnding Controller::captureWithHiddenCursor() {
     const HiddenCursor hidden(host_);
     centreCursor();
-    host_.sleep(180);
+    host_.sleep(kCursorParkWaitMs);
     session_.openLog(wheelDelta_);
     session_.keep(session_.grabDumped("initial"));
     return scrollToTheEnd();

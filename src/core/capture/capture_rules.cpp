@@ -28,15 +28,15 @@ bool selectionLargeEnough(const Rect& r, uint32_t dpi) {
 
 int32_t wheelDeltaForLines(uint32_t lines) {
     if (lines == 0) return 0;
-    if (lines == kWheelPageScroll) return -30;
+    if (lines == kWheelPageScroll) return -kMinWheelDelta;
     // Settings beyond the 32-bit signed range scroll at least as far as 120 lines.
-    const int32_t perNotch = lines > 0x7FFFFFFFu ? 0 : mulDiv(120, 3, static_cast<int32_t>(lines));
-    return -std::min(std::max(perNotch, 30), 120);
+    const int32_t perNotch = lines > 0x7FFFFFFFu ? 0 : mulDiv(kWheelDeltaPerNotch, static_cast<int32_t>(kDefaultWheelLines), static_cast<int32_t>(lines));
+    return -std::min(std::max(perNotch, kMinWheelDelta), kWheelDeltaPerNotch);
 }
 
 int32_t stillProbeLimit(int32_t wheelDelta) {
     const int64_t magnitude = std::max<int64_t>(std::llabs(int64_t{wheelDelta}), 1);
-    return static_cast<int32_t>(std::max<int64_t>(kMinStillProbes, (magnitude + 119) / magnitude + 1));
+    return static_cast<int32_t>(std::max<int64_t>(kMinStillProbes, (magnitude + kWheelDeltaPerNotch - 1) / magnitude + 1));
 }
 
 int32_t probeLimit(int32_t stillLimit) { return std::max(2 * stillLimit, kMinProbesPerStep); }

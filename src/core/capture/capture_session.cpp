@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/capture/probe_verdict.h"
+#include "core/tuning.h"
 
 namespace tf {
 
@@ -10,8 +11,8 @@ CaptureSession::CaptureSession(CaptureHost& host, const CaptureRequest& request)
 
 bool CaptureSession::begin() {
     if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return false;
-    wheelLines_ = 3;
-    if (!host_.wheelScrollLines(wheelLines_)) wheelLines_ = 3;
+    wheelLines_ = kDefaultWheelLines;
+    if (!host_.wheelScrollLines(wheelLines_)) wheelLines_ = kDefaultWheelLines;
     // Reading the key clears its pressed-since-the-last-query state.
     host_.escapeKeyState();
     host_.finishLatch().clear();

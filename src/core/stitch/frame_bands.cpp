@@ -52,8 +52,8 @@ ColumnSpan contentSpan(const PixelImage& prev, const PixelImage& next, const Sid
 
 ColumnBand contentColumns(ColumnSpan span) {
     const int32_t bw = span.width;
-    const int32_t x0 = std::min(std::max(roundHalfAway(bw * 0.06), 0), bw - 2);
-    return {span.left + x0, span.left + std::max(x0 + 1, std::min(roundHalfAway(bw * 0.9), bw))};
+    const int32_t x0 = std::min(std::max(roundHalfAway(bw * kContentBandLeftShare), 0), bw - 2);
+    return {span.left + x0, span.left + std::max(x0 + 1, std::min(roundHalfAway(bw * kContentBandRightShare), bw))};
 }
 
 int32_t detectFixedTop(const PixelImage& prev, const PixelImage& next, ColumnSpan span) {

@@ -22,8 +22,8 @@ bool acceptable(const Candidate& c) { return c.overlap > 0 && c.score <= kAccept
 // The best-scoring candidate near the expectation, within the candidate range:
 // overlap 0 when the window is empty.
 Candidate bestNearExpected(const Geometry& g, const std::vector<double>& scores, int32_t expectedOverlap) {
-    const int32_t lo = std::max(g.minOverlap, expectedOverlap - 80);
-    const int32_t hi = std::min(expectedOverlap + 80, g.maxOverlap);
+    const int32_t lo = std::max(g.minOverlap, expectedOverlap - kExpectationWindowRows);
+    const int32_t hi = std::min(expectedOverlap + kExpectationWindowRows, g.maxOverlap);
     Candidate window;
     for (int32_t ov = lo; ov <= hi; ++ov) {
         const double s = scores[static_cast<size_t>(ov - g.minOverlap)];
@@ -153,8 +153,8 @@ double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t ov, int
 
 void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result) {
     const int32_t ov = result.overlap;
-    const int32_t seamFirst = std::max(8, std::min(g.fixedTop + 12, ov - 8));
-    const int32_t seamLast = std::max(seamFirst, ov - g.fixedBottom - 12);
+    const int32_t seamFirst = std::max(kSeamEdgeRows, std::min(g.fixedTop + kSeamBarMarginRows, ov - kSeamEdgeRows));
+    const int32_t seamLast = std::max(seamFirst, ov - g.fixedBottom - kSeamBarMarginRows);
     int32_t bestSeam = ov;
     double bestSeamScore = kInvalidScore;
     for (int32_t s = seamFirst; s <= seamLast; s += 2) {

@@ -22,7 +22,7 @@ bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g
     if (prev.pixels.size() < static_cast<size_t>(prev.width) * static_cast<size_t>(prev.height) ||
         next.pixels.size() < static_cast<size_t>(next.width) * static_cast<size_t>(next.height))
         return false;
-    g.minOverlap = std::max(static_cast<int32_t>(std::round(g.H * 0.12)), 32);
+    g.minOverlap = std::max(static_cast<int32_t>(std::round(g.H * kMinOverlapShare)), kMinOverlapRows);
     g.maxOverlap = std::max(g.minOverlap + 1, g.H - kMatcherMinShiftRows);
     // The column band over the content: the whole width, or the columns between side panels.
     const ColumnSpan span = contentSpan(prev, next, panels);
@@ -37,7 +37,7 @@ bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g
 }
 
 int32_t comparedRows(const Geometry& g, int32_t overlap) {
-    const int32_t first = std::min(std::max(overlap - 12, 0), g.topSkip);
+    const int32_t first = std::min(std::max(overlap - kCompareTopMarginRows, 0), g.topSkip);
     return std::max(first + 1, overlap - g.fixedBottom) - first;
 }
 
