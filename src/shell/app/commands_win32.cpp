@@ -36,7 +36,7 @@ void startUpdateCheck(const Application& app) {
     // The thread owns the flag byte and frees it when the check is over.
     auto flag = std::make_unique<uint8_t>(1);
     try {
-        std::thread(runUpdateCheck, flag.get(), app.mainWindow).detach();
+        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
         flag.release();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.

@@ -8,7 +8,6 @@
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
-#include "shell/capture/capture_globals_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
 
