@@ -338,7 +338,8 @@ void runSettingsCommand(Application& app, HWND window, ControlId command) {
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture:
-        case ControlId::ScrollMode: flipSwitchSetting(app, command); break;
+        case ControlId::ScrollMode:
+        case ControlId::StartFromTop: flipSwitchSetting(app, command); break;
         case ControlId::CaptureHotkey: pressChordControl(app); break;
         case ControlId::Feedback: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
         case ControlId::CheckUpdates:
