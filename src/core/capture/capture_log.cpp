@@ -85,10 +85,10 @@ std::string formatScore(double score) {
     return buffer;
 }
 
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta) {
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method) {
     if (!out) return;
-    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) +
-                           " wheelDelta=" + std::to_string(wheelDelta));
+    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) + " wheelDelta=" +
+                           std::to_string(wheelDelta) + " scrollMethod=" + std::string(scrollMethodName(method)));
 }
 
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "core/capture/scroll_method.h"
 #include "ground/pixel_image.h"
 
 namespace tf {
@@ -57,8 +58,10 @@ PixelImage grabFrame(FrameDumper& dumper, const char* label, Grab&& grab) {
 // The three line kinds of "capture.log.txt", each written as one CR LF line
 // while the stream is still good (a log that could not be opened stays silent).
 
-// "wheelScrollLines=3 wheelDelta=-120"
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta);
+// "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel": the method is the
+// one that moved the picture ("none" when nothing did), so the header is
+// written once the capture has ended.
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method);
 
 // "acceptedFrame=1 probe=0 action=2 overlap=612 score=0.412 prior=0"
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,

@@ -53,6 +53,7 @@ auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfter
         case ControlId::OpenAfterCapture: return &settings.openAfterCapture;
         case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
         case ControlId::CopyAfterCapture: return &settings.copyAfterCapture;
+        case ControlId::StartFromTop: return &settings.startFromTop;
         default: return nullptr;
     }
 }
