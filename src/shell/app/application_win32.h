@@ -80,6 +80,7 @@ struct SelectionState {
     HMONITOR monitor = nullptr;
     bool dragging = false;
     bool clampToWorkArea = false;
+    Rect highlight;  // what a click would pick, virtual-desktop pixels; empty when nothing
 };
 
 // The chosen rectangle and the overlay's placement:
