@@ -136,6 +136,24 @@ TEST(Sideways, AFailedWriteStillLetsTheFramesGoAndLeavesNoFile) {
     EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
+TEST(Sideways, AnImageTooWideForTheEncoderIsRefusedBeforeAnyFile) {
+    test::ScratchDir dir;
+    // A plan 300 rows wide and 5 million rows long turns into a file 5 million
+    // pixels wide: one 256-row block of it would pass the encoder's 4 GiB.
+    std::vector<PixelImage> turned = {test::makeDocumentPage(300, 400, 2)};
+    CompositionPlan p;
+    p.width = 300;
+    p.height = 5'000'000;
+    try {
+        saveComposedPng(turned, p, dir / "wide.png", ScrollDirection::Right);
+        ADD_FAILURE() << "no refusal";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "frame size failed");
+    }
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    EXPECT_TRUE(turned[0].pixels.empty());
+}
+
 TEST(Sideways, ADownwardCaptureIsLeftAsItIs) {
     const PixelImage page = test::makeDocumentPage(120, 300, 6);
     std::vector<PixelImage> frames = {page};
