@@ -94,7 +94,7 @@ inline constexpr BilingualText frameLimitMessage{
     L"已达到 100 帧安全上限，截图已停止且不会输出截断长图。请缩小截图区域或分段截图。"};
 
 // ---- Capture overlay drawing (prompt strip) -----------------------------------------
-inline constexpr BilingualText selectingTitle{L"Drag to select the capture area", L"拖动鼠标选择截图区域"};
+inline constexpr BilingualText selectingTitle{L"Click a window or drag an area", L"单击窗口，或拖动选择区域"};
 inline constexpr BilingualText capturingTitle{L"Capturing while auto-scrolling", L"正在自动滚动截图"};
 // The strip of a manual capture: the title, and the warning that replaces it
 // while the picture no longer overlaps the last kept frame.
