@@ -31,10 +31,15 @@ public:
         lines = 3;
         return true;
     }
+    bool wheelScrollChars(uint32_t& chars) override {
+        chars = 3;
+        return true;
+    }
     bool cursorShowing() override { return true; }
     int32_t showCursor(bool) override { return 0; }
     void setCursorPos(int32_t, int32_t) override {}
     uint32_t sendWheel(int32_t) override { return 1; }
+    uint32_t sendSidewaysWheel(int32_t, bool) override { return 1; }
     // No window under the area: a manual capture never scrolls it.
     int32_t findScrollTargets(Point) override { return 0; }
     bool sendScrollStep(const ScrollRoute&) override { return false; }
@@ -53,7 +58,7 @@ public:
     UiState uiState() override { return UiState::Capturing; }
     std::wstring failureText(const CaptureFailure&) override { return {}; }
     void failCapture(const CaptureFailure&) override {}
-    void startStitchAndSave(std::vector<PixelImage>) override {}
+    void startStitchAndSave(std::vector<PixelImage>, ScrollDirection) override {}
 };
 
 const CaptureRequest kRequest{Rect{0, 0, 1920, 1080}, true};

@@ -114,6 +114,10 @@ CaptureOutcome Controller::run() {
     if (!session_.begin()) return out;
     out.started = true;
     wheelDelta_ = wheelDeltaForLines(session_.wheelScrollLines());
+    // The horizontal wheel scrolls right on a positive delta, the vertical
+    // one down on a negative delta; the log records the delta first sent.
+    if (session_.direction() == ScrollDirection::Right) wheelDelta_ = -wheelDelta_;
+    route_.direction = session_.direction();
     if (wheelDelta_ == 0) {
         // Before any other effect: nothing is grabbed or logged.
         out.failure = {CaptureError::WheelDisabled};
@@ -202,7 +206,7 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
 // delivered counts as one that moves nothing; one that moved the page before
 // fails the capture as a refused wheel does, since the page is not at its end.
 bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
-    while (route_.method != ScrollMethod::Wheel) {
+    while (route_.method != ScrollMethod::Wheel && route_.method != ScrollMethod::ShiftWheel) {
         if (host_.sendScrollStep(route_)) return true;
         if (routeConfirmed_) {
             ending.failure = {CaptureError::ScrollInputFailed};
@@ -215,7 +219,11 @@ bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
     }
     // The user may have moved the mouse.
     centreCursor();
-    if (host_.sendWheel(wheelDelta_) != 1) {
+    const uint32_t sent = route_.direction == ScrollDirection::Down
+                              ? host_.sendWheel(wheelDelta_)
+                              : host_.sendSidewaysWheel(route_.method == ScrollMethod::ShiftWheel ? -wheelDelta_ : wheelDelta_,
+                                                        route_.method == ScrollMethod::ShiftWheel);
+    if (sent != 1) {
         ending.failure = {CaptureError::WheelInputFailed};
         return false;
     }
@@ -275,7 +283,7 @@ bool Controller::actOnVerdict(Step& step, int32_t probeNumber, PixelImage candid
         step.kept = true;
         return true;
     case CaptureAction::LostOverlap:
-        if (!routeConfirmed_ && route_.method != ScrollMethod::Wheel) {
+        if (!routeConfirmed_ && route_.method != ScrollMethod::Wheel && route_.method != ScrollMethod::ShiftWheel) {
             // A route on trial jumped further than the rectangle is high: it
             // cannot capture this page, and the first frame still is what the
             // page showed, so the capture ends as if nothing had moved.

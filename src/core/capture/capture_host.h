@@ -15,6 +15,7 @@
 #include "core/capture/scroll_method.h"
 #include "ground/pixel_image.h"
 #include "ground/rect.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -68,12 +69,19 @@ public:
     virtual ~CaptureHost() = default;
     // The system wheel setting; false when it cannot be read.
     virtual bool wheelScrollLines(uint32_t& lines) = 0;
+    // The system's horizontal wheel setting (characters per notch); false
+    // when it cannot be read.
+    virtual bool wheelScrollChars(uint32_t& chars) = 0;
     virtual bool cursorShowing() = 0;
     // ShowCursor: the new display count.
     virtual int32_t showCursor(bool show) = 0;
     virtual void setCursorPos(int32_t x, int32_t y) = 0;
     // One wheel event with this mouseData; the number of events the system took.
     virtual uint32_t sendWheel(int32_t delta) = 0;
+    // One sideways wheel event: the horizontal wheel with this mouseData
+    // (positive scrolls right), or with `shifted` the vertical wheel with this
+    // mouseData while Shift is held. The number of events the system took.
+    virtual uint32_t sendSidewaysWheel(int32_t delta, bool shifted) = 0;
 
     // Finds the window under `at` that is not one of ours and keeps it for the
     // calls below: the number of windows a scroll bar message can go to (that
@@ -83,8 +91,8 @@ public:
     // One step of `route` (never the wheel) towards the end of the page; false
     // when it could not be delivered.
     virtual bool sendScrollStep(const ScrollRoute& route) = 0;
-    // Sends the page to its top: the scroll bars' top message to every target,
-    // then the Home key.
+    // Sends the page to its start: the scroll bars' top (sideways: left)
+    // message to every target, then the Home key.
     virtual void sendToTop() = 0;
     // Our process's integrity level, and that of the process owning the window found.
     virtual IntegrityLevel ownIntegrity() = 0;
@@ -112,8 +120,9 @@ public:
     // Ends a failed capture: closes the overlay, enters Failed, shows the main
     // window and tells the user why. The kept frames are discarded.
     virtual void failCapture(const CaptureFailure& failure) = 0;
-    // Takes the kept frames over; the main window enters Saving.
-    virtual void startStitchAndSave(std::vector<PixelImage> frames) = 0;
+    // Takes the kept frames over, as they were grabbed, with the way their
+    // content scrolled; the main window enters Saving.
+    virtual void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) = 0;
     // Told every verdict; the Windows host ignores it.
     virtual void probeClassified(const ProbeRecord&) {}
 };
@@ -122,6 +131,7 @@ struct CaptureRequest {
     Rect rect;                 // virtual-desktop pixels, normalised
     bool rectValid = false;
     bool startFromTop = false;  // send the page to its top before the first frame
+    ScrollDirection direction = ScrollDirection::Down;  // the way the content is scrolled
 };
 
 }  // namespace tf

@@ -7,12 +7,15 @@
 
 namespace tf {
 
-CaptureSession::CaptureSession(CaptureHost& host, const CaptureRequest& request) : host_(host), request_(request) {}
+CaptureSession::CaptureSession(CaptureHost& host, const CaptureRequest& request)
+    : host_(host), request_(request), direction_(request.direction) {}
 
 bool CaptureSession::begin() {
     if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return false;
     wheelLines_ = kDefaultWheelLines;
-    if (!host_.wheelScrollLines(wheelLines_)) wheelLines_ = kDefaultWheelLines;
+    const bool read = direction_ == ScrollDirection::Right ? host_.wheelScrollChars(wheelLines_)
+                                                           : host_.wheelScrollLines(wheelLines_);
+    if (!read) wheelLines_ = kDefaultWheelLines;
     // Reading the key clears its pressed-since-the-last-query state.
     host_.escapeKeyState();
     host_.finishLatch().clear();
@@ -28,11 +31,31 @@ void CaptureSession::openLog(int32_t wheelDelta, ScrollMethod method) {
     dumper_.sequence = 0;
 }
 
-PixelImage CaptureSession::grabDumped(const char* label) {
-    return grabFrame(dumper_, label, [this] { return host_.grab(request_.rect); });
+PixelImage CaptureSession::turnedForLoop(PixelImage grabbed) const {
+    if (direction_ == ScrollDirection::Right) return transposed(grabbed);
+    return grabbed;
 }
 
-PixelImage CaptureSession::grab() { return host_.grab(request_.rect); }
+void CaptureSession::changeDirection(ScrollDirection direction) {
+    if (direction == direction_) return;
+    direction_ = direction;
+    for (PixelImage& frame : frames_) frame = transposed(frame);
+}
+
+void CaptureSession::dumpAsGrabbed(FrameDumper& dumper, const char* label, const PixelImage& loopPicture) const {
+    // Transposed only when it is written; the sequence counts it either way.
+    if (direction_ == ScrollDirection::Right && !dumper.folder.empty()) {
+        dumpFrame(dumper, label, transposed(loopPicture));
+    } else {
+        dumpFrame(dumper, label, loopPicture);
+    }
+}
+
+PixelImage CaptureSession::grabDumped(const char* label) {
+    return turnedForLoop(grabFrame(dumper_, label, [this] { return host_.grab(request_.rect); }));
+}
+
+PixelImage CaptureSession::grab() { return turnedForLoop(host_.grab(request_.rect)); }
 
 void CaptureSession::recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict) {
     host_.probeClassified({step, probe, action, verdict.overlap, verdict.score, verdict.expected});
@@ -56,7 +79,7 @@ void CaptureSession::showStrip(ManualStrip strip) {
 
 void CaptureSession::end(const CaptureEnding& ending) {
     if (logOpen()) {
-        writeCaptureLogHeader(log_, wheelLines_, wheelDelta_, scrollMethod_);
+        writeCaptureLogHeader(log_, wheelLines_, wheelDelta_, scrollMethod_, direction_);
         const std::string held = heldLines_.str();
         log_.write(held.data(), static_cast<std::streamsize>(held.size()));
         writeCaptureLogSummary(log_, frames_.size(), ending.reachedEnd, ending.finishedByUser,
@@ -67,7 +90,9 @@ void CaptureSession::end(const CaptureEnding& ending) {
     if (ending.failure.failed()) {
         host_.failCapture(ending.failure);
     } else {
-        host_.startStitchAndSave(std::move(frames_));
+        if (direction_ == ScrollDirection::Right)
+            for (PixelImage& frame : frames_) frame = transposed(frame);
+        host_.startStitchAndSave(std::move(frames_), direction_);
     }
     frames_.clear();
 }

@@ -4,6 +4,12 @@
 // dumps, the finish request, the kept frames with the progress published for
 // them, and the ending that hands the frames to stitch-and-save or fails. Each
 // loop decides only how it looks at the area and which grabs it keeps.
+//
+// A capture that scrolls to the right is turned on its side here: every grab
+// is dumped as it was grabbed and handed to the loop transposed, so that the
+// loop, which only knows content moving up, runs unchanged. The kept frames
+// are turned back once at the end and go to stitch-and-save with their
+// direction, as the offline stitch of the dumped frames would get them.
 
 #include <cstdint>
 #include <fstream>
@@ -39,8 +45,18 @@ public:
     // counts) and an earlier finish request, and returns true; otherwise
     // nothing has happened.
     bool begin();
+    // The system's wheel setting for the direction: lines per notch, or
+    // characters per horizontal notch for a sideways capture.
     uint32_t wheelScrollLines() const { return wheelLines_; }
     const Rect& rect() const { return request_.rect; }
+    ScrollDirection direction() const { return direction_; }
+    // Turns the capture the other way round from here on, the kept frames
+    // with it: a manual capture learns its direction from the first motion.
+    void changeDirection(ScrollDirection direction);
+    // A grab as the loop sees it (transposed when the capture scrolls sideways).
+    PixelImage turnedForLoop(PixelImage grabbed) const;
+    // Dumps a picture the loop holds as it was grabbed.
+    void dumpAsGrabbed(FrameDumper& dumper, const char* label, const PixelImage& loopPicture) const;
 
     // Opens the capture log when logging is on and points the frame dumps at
     // its folder. Its lines are held until the end, because the header names
@@ -49,9 +65,10 @@ public:
     // 0 says that no wheel input is sent).
     void openLog(int32_t wheelDelta, ScrollMethod method);
     void setScrollMethod(ScrollMethod method) { scrollMethod_ = method; }
-    // A grab of the rectangle, dumped under `label` ("initial", "candidate", "settle").
+    // A grab of the rectangle, dumped under `label` ("initial", "candidate", "settle"),
+    // as the loop sees it.
     PixelImage grabDumped(const char* label);
-    // A grab of the rectangle that is not dumped.
+    // A grab of the rectangle that is not dumped, as the loop sees it.
     PixelImage grab();
     FrameDumper& dumper() { return dumper_; }
 
@@ -81,6 +98,7 @@ private:
 
     CaptureHost& host_;
     const CaptureRequest request_;
+    ScrollDirection direction_ = ScrollDirection::Down;
     uint32_t wheelLines_ = 3;
     std::ofstream log_;
     std::ostringstream heldLines_;  // the probe lines, written after the header at the end

@@ -114,6 +114,7 @@ ManualTick ManualCapture::tick() {
         changing_ = true;
         const bool rested = now - restSince_ >= kManualRestMs;
         if (rested || now - changingSince_ >= kManualMovingMs) {
+            decideDirection(grab);
             judge(grab, rested);
             lastJudged_ = grab;
             changing_ = false;
@@ -124,6 +125,30 @@ ManualTick ManualCapture::tick() {
     if (running_ && hasPending_ && now - pendingSince_ >= kManualPauseMs) keepPending();
     if (running_ && finishKeyPressed()) finish();
     return status();
+}
+
+// Until the first motion, a picture that does not follow the first frame the
+// way the capture looks is also looked at turned on its side; when it follows
+// that way, the capture turns, so the rest of it runs as a downward one. A
+// later motion the other way then misses the last frame, as scrolling back does.
+void ManualCapture::decideDirection(PixelImage& picture) {
+    if (directionDecided_ || session_.frames().size() != 1 || hasPending_) return;
+    const auto follows = [](const PixelImage& first, const PixelImage& next, int32_t motion) {
+        const ProbeVerdict v = classifyProbe({first, nullptr, 0, motion}, next);
+        return (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
+               trustedOverlap(first, v.overlap, v.score);
+    };
+    const PixelImage& first = session_.frames().front();
+    if (follows(first, picture, stepMotion_)) {
+        directionDecided_ = true;
+        return;
+    }
+    PixelImage turned = transposed(picture);
+    if (!follows(transposed(first), turned, 0)) return;
+    directionDecided_ = true;
+    session_.changeDirection(session_.direction() == ScrollDirection::Right ? ScrollDirection::Down
+                                                                            : ScrollDirection::Right);
+    picture = std::move(turned);
 }
 
 void ManualCapture::judge(const PixelImage& picture, bool rested) {
@@ -143,7 +168,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
             session_.showStrip(ManualStrip::Following);
             FrameDumper again{session_.dumper().folder, lastKeptDump_};
-            dumpFrame(again, session_.frames().size() == 1 ? "initial" : "candidate", picture);
+            session_.dumpAsGrabbed(again, session_.frames().size() == 1 ? "initial" : "candidate", picture);
             session_.replaceLast(picture);
             return;
         }
@@ -204,7 +229,7 @@ void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
     // Only kept frames are dumped: the grabs of a manual capture go up as
     // well as down, and --stitch joins the dumps in order.
     lastKeptDump_ = session_.dumper().sequence;
-    dumpFrame(session_.dumper(), dumpLabel, frame);
+    session_.dumpAsGrabbed(session_.dumper(), dumpLabel, frame);
     session_.keep(std::move(frame));
     const size_t kept = session_.frames().size();
     if (kept > 1) {

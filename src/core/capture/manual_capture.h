@@ -82,6 +82,7 @@ public:
 
 private:
     void judge(const PixelImage& picture, bool rested);
+    void decideDirection(PixelImage& picture);
     bool showsEarlierContent(const PixelImage& picture) const;
     void record(CaptureAction action, const ProbeVerdict& v);
     void append(PixelImage frame, const char* dumpLabel);
@@ -106,6 +107,9 @@ private:
     uint64_t changingSince_ = 0;  // when the picture first differed from the one judged last
     bool changing_ = false;
     bool running_ = false;
+    // The person's first motion decides which way the capture goes; until
+    // then both ways are looked at.
+    bool directionDecided_ = false;
     int32_t lastKeptDump_ = 0;  // sequence number of the last kept frame's dump
     ManualCaptureOutcome outcome_;
     uint32_t shownCount_ = 0;

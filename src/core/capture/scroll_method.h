@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ground/scroll_direction.h"
+
 namespace tf {
 
 enum class ScrollMethod : int32_t {
@@ -18,24 +20,31 @@ enum class ScrollMethod : int32_t {
     PageKey = 3,           // the page key, likewise
     Person = 4,            // the person scrolls; the program only follows
     None = 5,              // nothing tried moved the picture
+    ShiftWheel = 6,        // sideways only: vertical wheel notches with Shift held
 };
 
 // The word of the capture log's header: "wheel", "scrollBarMessage",
-// "arrowKey", "pageKey", "person", "none".
+// "arrowKey", "pageKey", "person", "none", "shiftWheel".
 std::string_view scrollMethodName(ScrollMethod method);
 
-// One way of scrolling as a capture tries it: a method and, for a scroll bar
-// message, which of the windows under the centre gets it (0: the deepest one,
-// then its ancestors that have a scroll bar, nearest first).
+// One way of scrolling as a capture tries it: a method, for a scroll bar
+// message which of the windows under the centre gets it (0: the deepest one,
+// then its ancestors that have a scroll bar, nearest first), and which way
+// the content goes: down uses the vertical wheel, scroll bar and keys, right
+// the horizontal ones.
 struct ScrollRoute {
     ScrollMethod method = ScrollMethod::Wheel;
     int32_t target = 0;
+    ScrollDirection direction = ScrollDirection::Down;
     bool operator==(const ScrollRoute&) const = default;
 };
 
 // The route tried after `route` when it moved nothing, with `messageTargets`
 // windows a scroll bar message can go to (0: no window was found, so only the
-// wheel is tried); ScrollMethod::None after the last one.
+// wheel is tried, and sideways the Shift wheel too); ScrollMethod::None after
+// the last one. A sideways capture tries the horizontal wheel, the Shift
+// wheel, the horizontal scroll bars and the Right arrow key: no key pages
+// sideways in general.
 ScrollRoute nextScrollRoute(const ScrollRoute& route, int32_t messageTargets);
 
 // A process's mandatory integrity level: the last sub-authority of its

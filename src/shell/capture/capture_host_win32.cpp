@@ -25,15 +25,15 @@ namespace {
 class WindowsCaptureHost : public ManualCaptureHost {
 public:
     // The latch and the record are the capture driver's and outlive the host.
-    WindowsCaptureHost(Application& app, FinishLatch& finish, CaptureProgressRecord& progress)
-        : app_(app), finish_(finish), progress_(progress) {}
+    WindowsCaptureHost(Application& app, FinishLatch& finish, CaptureProgressRecord& progress,
+                       ScrollDirection direction)
+        : app_(app),
+          finish_(finish),
+          progress_(progress),
+          scrollTarget_(direction == ScrollDirection::Right ? kHorizontalAxis : kVerticalAxis) {}
 
-    bool wheelScrollLines(uint32_t& lines) override {
-        UINT value = 3;
-        if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &value, 0)) return false;
-        lines = value;
-        return true;
-    }
+    bool wheelScrollLines(uint32_t& lines) override { return systemWheelSetting(SPI_GETWHEELSCROLLLINES, lines); }
+    bool wheelScrollChars(uint32_t& chars) override { return systemWheelSetting(SPI_GETWHEELSCROLLCHARS, chars); }
     bool cursorShowing() override {
         CURSORINFO info{};
         info.cbSize = sizeof info;
@@ -47,6 +47,31 @@ public:
         input.mi.mouseData = static_cast<DWORD>(delta);
         input.mi.dwFlags = MOUSEEVENTF_WHEEL;
         return SendInput(1, &input, sizeof(INPUT));
+    }
+    uint32_t sendSidewaysWheel(int32_t delta, bool shifted) override {
+        if (!shifted) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.mouseData = static_cast<DWORD>(delta);
+            input.mi.dwFlags = MOUSEEVENTF_HWHEEL;
+            return SendInput(1, &input, sizeof(INPUT));
+        }
+        // Shift down, the notch, Shift up in one call, so that no input of
+        // the person's lands between them; all three or the notch failed.
+        INPUT inputs[3]{};
+        inputs[0].type = INPUT_KEYBOARD;
+        inputs[0].ki.wVk = VK_SHIFT;
+        inputs[1].type = INPUT_MOUSE;
+        inputs[1].mi.mouseData = static_cast<DWORD>(delta);
+        inputs[1].mi.dwFlags = MOUSEEVENTF_WHEEL;
+        inputs[2] = inputs[0];
+        inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
+        const UINT sent = SendInput(3, inputs, sizeof(INPUT));
+        if (sent == 1) {
+            // Shift went down alone: never leave it held.
+            SendInput(1, &inputs[2], sizeof(INPUT));
+        }
+        return sent == 3 ? 1 : 0;
     }
     int32_t findScrollTargets(Point at) override { return scrollTarget_.find(POINT{at.x, at.y}); }
     bool sendScrollStep(const ScrollRoute& route) override { return scrollTarget_.sendStep(route); }
@@ -76,9 +101,18 @@ public:
         const std::wstring text = failureText(failure);
         failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
-    void startStitchAndSave(std::vector<PixelImage> frames) override { tf::startStitchAndSave(app_, std::move(frames)); }
+    void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
+        tf::startStitchAndSave(app_, std::move(frames), direction);
+    }
 
 private:
+    static bool systemWheelSetting(UINT action, uint32_t& value) {
+        UINT read = 3;
+        if (!SystemParametersInfoW(action, 0, &read, 0)) return false;
+        value = read;
+        return true;
+    }
+
     Application& app_;
     FinishLatch& finish_;
     CaptureProgressRecord& progress_;
@@ -93,7 +127,7 @@ struct ManualSession {
     WindowsCaptureHost host;
     ManualCapture capture;
     ManualSession(Application& app, FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
-        : host(app, finish, progress), capture(host, request) {}
+        : host(app, finish, progress, request.direction), capture(host, request) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -134,7 +168,7 @@ void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 void runCaptureFromMainWindow(Application& app) {
     CaptureDriver& driver = app.capture;
     const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid,
-                                 app.settings.startFromTop};
+                                 app.settings.startFromTop, app.selection.direction};
     if (app.settings.scrollMode == ScrollMode::Manual) {
         if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;
@@ -145,7 +179,7 @@ void runCaptureFromMainWindow(Application& app) {
         return;
     }
     driver.progress = CaptureProgressRecord{};
-    WindowsCaptureHost host(app, driver.finish, driver.progress);
+    WindowsCaptureHost host(app, driver.finish, driver.progress, request.direction);
     const CaptureOutcome outcome = runCapture(host, request);
     driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }

@@ -97,7 +97,7 @@ bool ScrollTarget::sendScrollBarMessage(HWND window, WORD request) {
 // Keys go to the foreground window's focus: the target's top-level window
 // must be the foreground window first, else the key would reach another one.
 bool ScrollTarget::pressKey(WORD key) {
-    if (targets_.empty()) return false;
+    if (key == 0 || targets_.empty()) return false;
     HWND root = GetAncestor(targets_.front(), GA_ROOT);
     if (root == nullptr) return false;
     if (GetForegroundWindow() != root) {
@@ -121,6 +121,7 @@ bool ScrollTarget::sendStep(const ScrollRoute& route) {
         case ScrollMethod::ArrowKey: return pressKey(axis_.lineKey);
         case ScrollMethod::PageKey: return pressKey(axis_.pageKey);
         case ScrollMethod::Wheel:
+        case ScrollMethod::ShiftWheel:
         case ScrollMethod::Person:
         case ScrollMethod::None: break;
     }

@@ -26,6 +26,8 @@ struct ScrollAxis {
     LONG_PTR barStyle;
 };
 inline constexpr ScrollAxis kVerticalAxis{WM_VSCROLL, SB_LINEDOWN, SB_TOP, VK_DOWN, VK_NEXT, VK_HOME, WS_VSCROLL};
+// No key pages sideways in general, so the horizontal axis has no page key.
+inline constexpr ScrollAxis kHorizontalAxis{WM_HSCROLL, SB_LINERIGHT, SB_LEFT, VK_RIGHT, 0, VK_HOME, WS_HSCROLL};
 
 class ScrollTarget {
 public:

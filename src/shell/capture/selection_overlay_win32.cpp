@@ -322,6 +322,7 @@ void beginSelection(Application& app) {
         return;
     }
     const POINT cursor = cursorPos();
+    app.selection.direction = app.settings.captureDirection;
     app.selection.overlayBounds = virtualDesktop();
     HWND overlay = createOverlayWindow(app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, app.selection.overlayBounds);
     if (overlay == nullptr) {

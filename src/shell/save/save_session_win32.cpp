@@ -58,7 +58,7 @@ void stitchThread(std::unique_ptr<StitchJob> job, HWND target, std::shared_ptr<s
 
 }  // namespace
 
-void startStitchAndSave(Application& app, std::vector<PixelImage> frames) {
+void startStitchAndSave(Application& app, std::vector<PixelImage> frames, ScrollDirection direction) {
     SaveSession& save = app.save;
     const HWND mainWindow = app.mainWindow;
     save.inProgress = true;
@@ -80,6 +80,7 @@ void startStitchAndSave(Application& app, std::vector<PixelImage> frames) {
     const std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
+    job->direction = direction;
     job->outputFolder = folder;
     try {
         std::thread(stitchThread, std::move(job), mainWindow, save.stage).detach();

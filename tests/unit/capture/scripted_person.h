@@ -48,9 +48,9 @@ struct ManualRun {
 };
 
 inline ManualRun runManual(SimulatedScreen& s, const Script& script, UiLanguage language = UiLanguage::English,
-                           uint64_t limitMs = 120'000) {
+                           uint64_t limitMs = 120'000, ScrollDirection direction = ScrollDirection::Down) {
     s.language = language;
-    ManualCapture capture(s, CaptureRequest{s.rect, true});
+    ManualCapture capture(s, CaptureRequest{s.rect, true, false, direction});
     const uint64_t t0 = s.now();
     if (script.key != FinishKey::None) {
         auto& held = script.key == FinishKey::Esc ? s.escHeld : s.enterHeld;

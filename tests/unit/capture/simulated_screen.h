@@ -3,7 +3,10 @@
 // capture loops natively: the page scrolls on wheel notches sent at the
 // capture rectangle's centre (or by a person, `scrollBy`), optionally with a
 // smooth-scroll animation, fixed header and footer bands, content that paints
-// late and an end.
+// late and an end. A sideways screen is the same page turned on its side: it
+// is modelled downwards and every grab is transposed, so that a header is a
+// fixed column at the left and a side panel a fixed row at the top, and it
+// scrolls on the horizontal wheel (or Shift + wheel) instead.
 
 #include <algorithm>
 #include <cstdint>
@@ -33,6 +36,9 @@ struct ScrollModel {
     int32_t messageRows = 0;             // rows of one scroll bar line step
     int32_t arrowRows = 0;               // rows of one arrow key
     int32_t pageRows = 0;                // rows of one page key
+    int32_t panelColumns = 0;            // fixed band at the left of the scrolling rows (a side panel)
+    bool sideways = false;               // grabs turned on their side: the page scrolls to the right
+    bool ignoresSidewaysWheel = false;   // sideways: only Shift + wheel and the other ways move it
 };
 
 class SimulatedScreen : public ManualCaptureHost {
@@ -45,13 +51,19 @@ public:
         for (size_t r = static_cast<size_t>(viewRows_); r < loadAt_.size(); ++r) loadAt_[r] = kNever;
         header_ = band(model_.headerRows, 0xFF1F3A68u, 0xFFE8C547u);
         footer_ = band(model_.footerRows, 0xFF3C3C3Cu, 0xFF9FE0A0u);
-        rect = {40, 30, 40 + content_.width, 30 + frameHeight_};
+        panel_ = PixelImage(std::max(model_.panelColumns, 0), std::max(viewRows_, 0), 0xFF2A2A30u);
+        for (int32_t y = 6; y < panel_.height; y += 24)
+            for (int32_t x = 4; x < panel_.width - 4; ++x) panel_.at(x, y) = 0xFFD0D0D0u;
+        rect = model_.sideways ? Rect{40, 30, 40 + frameHeight_, 30 + content_.width}
+                               : Rect{40, 30, 40 + content_.width, 30 + frameHeight_};
     }
 
     // --- what a test sets up ---
     Rect rect;
     uint32_t wheelLines = 3;
     bool wheelLinesReadable = true;
+    uint32_t wheelChars = 3;              // the horizontal wheel setting
+    bool wheelCharsReadable = true;
     int32_t refuseWheelFromNotch = -1;                 // SendInput reports 0 from this notch on
     std::vector<std::pair<uint64_t, uint64_t>> escHeld;  // [from, to) in virtual ms
     std::vector<std::pair<uint64_t, uint64_t>> enterHeld;
@@ -70,13 +82,15 @@ public:
     std::vector<std::wstring> messages;     // what the shell would show, in `language`
     std::vector<CaptureFailure> failures;
     UiLanguage language = UiLanguage::English;
-    std::vector<PixelImage> handedOver;
+    std::vector<PixelImage> handedOver;      // as grabbed
+    ScrollDirection handedDirection = ScrollDirection::Down;
     bool stitchStarted = false;
     std::vector<ScrollRoute> scrollSteps;   // every step sent other than a notch
     std::vector<Point> scrollTargetQueries;
     int32_t toTopRequests = 0;
     std::vector<uint64_t> notchTimes;
     std::vector<int32_t> notchDeltas;
+    std::vector<bool> notchesShifted;      // sideways notches: Shift + wheel rather than the horizontal wheel
     std::vector<ProbeRecord> probes;
     int32_t grabs = 0;
     int32_t cursorShowCount = 0;            // display count; starts visible at 0
@@ -108,14 +122,15 @@ public:
     int32_t maxPosition() const { return maxPos_; }
     int32_t viewRows() const { return viewRows_; }
 
-    // The long image a perfect capture of the span [0, position) gives.
+    // The long image a perfect capture of the span [0, position) gives,
+    // without a side panel.
     PixelImage expectedImage(int32_t finalPosition) const {
         PixelImage out(content_.width, model_.headerRows + finalPosition + viewRows_ + model_.footerRows);
         int32_t y = 0;
         for (int32_t r = 0; r < model_.headerRows; ++r) copyRow(header_, r, out, y++);
         for (int32_t r = 0; r < finalPosition + viewRows_; ++r) copyRow(content_, r, out, y++);
         for (int32_t r = 0; r < model_.footerRows; ++r) copyRow(footer_, r, out, y++);
-        return out;
+        return model_.sideways ? transposed(out) : out;
     }
 
     // --- CaptureHost ---
@@ -124,20 +139,33 @@ public:
         lines = wheelLines;
         return true;
     }
+    bool wheelScrollChars(uint32_t& chars) override {
+        if (!wheelCharsReadable) return false;
+        chars = wheelChars;
+        return true;
+    }
     bool cursorShowing() override { return cursorShowCount >= 0; }
     int32_t showCursor(bool show) override { return show ? ++cursorShowCount : --cursorShowCount; }
     void setCursorPos(int32_t x, int32_t y) override {
         ++cursorMoves;
         cursor_ = {x, y};
     }
-    uint32_t sendWheel(int32_t delta) override {
+    uint32_t sendWheel(int32_t delta) override { return notch(delta, !model_.sideways); }
+    // The horizontal wheel scrolls right on a positive delta, Shift + the
+    // vertical wheel on a negative one.
+    uint32_t sendSidewaysWheel(int32_t delta, bool shifted) override {
+        notchesShifted.push_back(shifted);
+        const bool moves = model_.sideways && (shifted ? delta < 0 : delta > 0 && !model_.ignoresSidewaysWheel);
+        return notch(delta, moves);
+    }
+    uint32_t notch(int32_t delta, bool moves) {
         const int32_t n = static_cast<int32_t>(notchTimes.size());
         if (refuseWheelFromNotch >= 0 && n >= refuseWheelFromNotch) return 0;
         notchTimes.push_back(now_);
         notchDeltas.push_back(delta);
         if (n == escAtNotch) escHeld.push_back({now_ + escDelayMs, now_ + escDelayMs + 60});
         // The wheel reaches the page only when the pointer is over it.
-        if (cursor_.first < rect.left || cursor_.first >= rect.right || cursor_.second < rect.top ||
+        if (!moves || cursor_.first < rect.left || cursor_.first >= rect.right || cursor_.second < rect.top ||
             cursor_.second >= rect.bottom)
             return 1;
         int32_t rows = 0;
@@ -157,6 +185,8 @@ public:
         if (refuseScrollStepsFrom >= 0 && static_cast<int32_t>(scrollSteps.size()) >= refuseScrollStepsFrom)
             return false;
         scrollSteps.push_back(route);
+        // A step the other way round does not move this page.
+        if ((route.direction == ScrollDirection::Right) != model_.sideways) return true;
         if (route.method == ScrollMethod::ScrollBarMessage && route.target == model_.messageTarget)
             scrollBy(model_.messageRows);
         if (route.method == ScrollMethod::ArrowKey) scrollBy(model_.arrowRows);
@@ -194,8 +224,10 @@ public:
             ++y;
         }
         for (int32_t r = 0; r < model_.footerRows; ++r) copyRow(footer_, r, f, y++);
+        for (int32_t r = 0; r < panel_.height; ++r)
+            std::copy(panel_.row(r), panel_.row(r) + panel_.width, f.row(model_.headerRows + r));
         now_ += grabMs;
-        return f;
+        return model_.sideways ? transposed(f) : f;
     }
     std::filesystem::path createLogFolder() override {
         ++logFolderRequests;
@@ -214,10 +246,11 @@ public:
         events.push_back(captureFailureIsWarning(f) ? "fail warning" : "fail error");
     }
     void probeClassified(const ProbeRecord& r) override { probes.push_back(r); }
-    void startStitchAndSave(std::vector<PixelImage> frames) override {
+    void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
         cursorShowCountAtEnd = cursorShowCount;
         stitchStarted = true;
         handedOver = std::move(frames);
+        handedDirection = direction;
         events.push_back("stitch");
     }
 
@@ -256,7 +289,7 @@ private:
     int32_t frameHeight_;
     int32_t viewRows_ = 0;
     int32_t maxPos_ = 0;
-    PixelImage header_, footer_;
+    PixelImage header_, footer_, panel_;
     std::vector<uint64_t> loadAt_;
     int32_t animFrom_ = 0, animTo_ = 0;
     uint64_t animStart_ = 0;
