@@ -107,6 +107,40 @@ INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysCorpusCase, testing::ValuesIn(everyC
                              return n;
                          });
 
+// Real pages scrolled to the right by wheel notches (tests/data/sideways):
+// joined with the direction right, each must come out as its true wide image.
+class SidewaysRealPage : public testing::TestWithParam<const char*> {};
+
+TEST_P(SidewaysRealPage, StitchesToTheTruth) {
+    const fs::path dir = test::testDataDir() / "sideways" / GetParam();
+    std::vector<PixelImage> frames = loadFrames(dir / "frames");
+    ASSERT_GE(frames.size(), 3u);
+    const PixelImage truth = loadPng(dir / "truth.png");
+    // Frames are the whole viewport: as tall as the truth, narrower than it.
+    EXPECT_EQ(frames[0].height, truth.height);
+    EXPECT_LT(frames[0].width, truth.width);
+    PixelImage out;
+    try {
+        out = composeFrames(std::move(frames), ScrollDirection::Right);
+    } catch (const std::runtime_error& e) {
+        FAIL() << "refused: " << e.what();
+    }
+    ASSERT_EQ(out.width, truth.width);
+    ASSERT_EQ(out.height, truth.height);
+    const double off = test::lumaDifferenceFraction(out, truth);
+    EXPECT_LT(off, 0.005) << "share of pixels off: " << off;
+    RecordProperty("off_fraction", std::to_string(off));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysRealPage,
+                         testing::Values("debref-ch02-wide-table", "debref-ch02-long-code"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string n = info.param;
+                             for (char& c : n)
+                                 if (c == '-') c = '_';
+                             return n;
+                         });
+
 TEST(Sideways, InMemoryAndWrittenImagesAgree) {
     test::ScratchDir dir;
     const PixelImage wide = transposed(test::makeDocumentPage(180, 900, 3));
