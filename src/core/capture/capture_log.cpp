@@ -86,11 +86,12 @@ std::string formatScore(double score) {
     return buffer;
 }
 
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta,
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method,
                            ScrollDirection direction) {
     if (!out) return;
-    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) +
-                           " wheelDelta=" + std::to_string(wheelDelta) + captureLogDirectionField(direction));
+    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) + " wheelDelta=" +
+                           std::to_string(wheelDelta) + " scrollMethod=" + std::string(scrollMethodName(method)) +
+                           captureLogDirectionField(direction));
 }
 
 std::string captureLogDirectionField(ScrollDirection direction) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/capture/scroll_method.h"
 #include "ground/pixel_image.h"
 #include "ground/scroll_direction.h"
 
@@ -63,9 +64,11 @@ inline constexpr const char* kCaptureLogFileName = "capture.log.txt";
 // The three line kinds of "capture.log.txt", each written as one CR LF line
 // while the stream is still good (a log that could not be opened stays silent).
 
-// "wheelScrollLines=3 wheelDelta=-120", then the direction field when the
-// capture scrolled sideways.
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta,
+// "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel", then the direction
+// field when the capture scrolled sideways. The method is the one that moved
+// the picture ("none" when nothing did), so the header is written once the
+// capture has ended.
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method,
                            ScrollDirection direction = ScrollDirection::Down);
 
 // The header's last field: " direction=right" for a sideways capture, nothing

@@ -80,6 +80,7 @@ struct SelectionState {
     HMONITOR monitor = nullptr;
     bool dragging = false;
     bool clampToWorkArea = false;
+    Rect highlight;  // what a click would pick, virtual-desktop pixels; empty when nothing
 };
 
 // The chosen rectangle and the overlay's placement:
@@ -181,6 +182,9 @@ void attachApplication(HWND window, LPARAM createStruct);
 // The application a window of this program carries, or null for any other
 // window (and for messages that come before WM_NCCREATE).
 Application* applicationOf(HWND window);
+// The start of every window procedure of the program: keeps the pointer on
+// WM_NCCREATE, then finds it as applicationOf does.
+Application* applicationForMessage(HWND window, UINT message, LPARAM lParam);
 // The application of a control's parent window.
 Application* applicationOfControl(HWND control);
 

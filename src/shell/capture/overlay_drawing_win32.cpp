@@ -17,7 +17,9 @@
 #include "ground/dpi.h"
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
+#include "core/capture/capture_rules.h"
 #include "core/capture/overlay_geometry.h"
+#include "core/capture/pick_rules.h"
 #include "shell/capture/screen_grab_win32.h"
 #include "core/texts/texts.h"
 #include "shell/ui/renderer_win32.h"
@@ -114,15 +116,36 @@ public:
         AlphaBlend(dc, box.left, box.top, w, h, iconDc.get(), 0, 0, w, h, blend);
     }
 
+    // The dimmed desktop with one area cut out and framed: the rectangle being
+    // dragged, or, while the pointer rests (or has not yet moved beyond a
+    // click), the area a click picks, drawn the same way because it is the
+    // same thing.
     void drawSelectionView(HDC dc, const SelectionState* s) {
         std::fill(buffer.mask.begin(), buffer.mask.end(), uint8_t{143});
         fillRect({0, 0, buffer.width, buffer.height}, 0x181818);
-        if (s == nullptr || !s->dragging) return;
+        if (s == nullptr) return;
+        const bool dragged = s->dragging && !isClick({s->anchor.x, s->anchor.y}, {s->current.x, s->current.y});
+        Rect area;
+        // Windows hands the pointer to the window below wherever a layered
+        // window's alpha is 0. A dragged rectangle holds the mouse capture, so
+        // its inside may be fully clear; a highlight must still take the
+        // click that picks it, so its inside keeps the faintest alpha.
+        uint8_t insideAlpha = 0;
+        if (dragged) {
+            area = normalizedSelection({s->anchor.x, s->anchor.y}, {s->current.x, s->current.y});
+        } else if (s->highlight.width() > 0 && s->highlight.height() > 0) {
+            area = s->highlight;
+            insideAlpha = 1;
+        } else {
+            return;
+        }
         const int32_t ox = app_.selection.overlayBounds.left, oy = app_.selection.overlayBounds.top;
-        const Rect r{std::min(s->anchor.x, s->current.x) - ox, std::min(s->anchor.y, s->current.y) - oy,
-                     std::max(s->anchor.x, s->current.x) - ox, std::max(s->anchor.y, s->current.y) - oy};
+        drawChosenArea(dc, {area.left - ox, area.top - oy, area.right - ox, area.bottom - oy}, insideAlpha);
+    }
+
+    void drawChosenArea(HDC dc, const Rect& r, uint8_t insideAlpha) {
         const int32_t bw = std::max(M(2), 2), half = bw / 2;
-        maskFillRect({r.left + half, r.top + half, r.right - half, r.bottom - half}, 0);
+        maskFillRect({r.left + half, r.top + half, r.right - half, r.bottom - half}, insideAlpha);
         paintRect({r.left - half, r.top - half, r.right + half, r.top + half}, 0x3566D6, 255);
         paintRect({r.left - half, r.bottom - half, r.right + half, r.bottom + half}, 0x3566D6, 255);
         paintRect({r.left - half, r.top - half, r.left + half, r.bottom + half}, 0x3566D6, 255);

@@ -7,6 +7,10 @@
 #include <shellscalingapi.h>
 #include <windowsx.h>
 
+#include <cstdio>
+#include <optional>
+#include <vector>
+
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "core/app/control_ids.h"
@@ -15,6 +19,8 @@
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_rules.h"
+#include "core/capture/pick_rules.h"
+#include "shell/capture/target_window_win32.h"
 #include "core/texts/texts.h"
 
 namespace tf {
@@ -65,6 +71,53 @@ POINT messagePos() {
     const DWORD p = GetMessagePos();
     return {GET_X_LPARAM(p), GET_Y_LPARAM(p)};
 }
+
+// The area a click at `p` would pick: the window of another program under
+// it, less its scroll bars, on the monitor under the point.
+Rect highlightAt(POINT p, uint32_t fallbackDpi) {
+    Rect workArea;
+    HMONITOR monitor = nullptr;
+    if (!monitorWorkArea(p, workArea, monitor)) return {};
+    const HWND target = foreignWindowAt(p);
+    if (target == nullptr) return {};
+    const std::vector<PickWindowArea> areas = pickAreasUpFrom(target);
+    std::vector<PickCandidate> chain;
+    chain.reserve(areas.size());
+    for (const PickWindowArea& a : areas) chain.push_back({a.client, a.scrollBars});
+    return firstPickHighlight(chain, workArea, dpiForPoint(p, fallbackDpi));
+}
+
+#ifdef TALLYFRAME_HOVER_TIMING
+// A bench build's record of what one pointer move over the selection costs:
+// the window search and, when the highlight changed, the redraw.
+class HoverTimer {
+public:
+    HoverTimer() { QueryPerformanceCounter(&start_); }
+    void searched() { QueryPerformanceCounter(&searched_); }
+    void finish(bool redrawn) {
+        LARGE_INTEGER end{}, frequency{};
+        QueryPerformanceCounter(&end);
+        QueryPerformanceFrequency(&frequency);
+        if (frequency.QuadPart == 0) return;
+        const auto us = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+            return static_cast<long long>((to.QuadPart - from.QuadPart) * 1000000 / frequency.QuadPart);
+        };
+        if (FILE* f = std::fopen("hover_timing.txt", "a")) {
+            std::fprintf(f, "search_us=%lld redraw_us=%lld redrawn=%d\n", us(start_, searched_),
+                         redrawn ? us(searched_, end) : 0LL, redrawn ? 1 : 0);
+            std::fclose(f);
+        }
+    }
+
+private:
+    LARGE_INTEGER start_{}, searched_{};
+};
+#else
+struct HoverTimer {
+    void searched() {}
+    void finish(bool) {}
+};
+#endif
 
 // Hiding a window can block: Wine without a window manager waits 2 s for one
 // to confirm. It is done once the overlay is up, so that the overlay shows at
@@ -119,13 +172,22 @@ void onMouseMove(Application& app) {
         redrawOverlay(app);
         return;
     }
-    // Hovering within one monitor redraws nothing; the prompt follows the monitor.
+    // Hovering redraws only when the highlight or the monitor changes; the
+    // prompt follows the monitor.
+    HoverTimer timer;
+    const Rect highlight = highlightAt(p, overlayDpi);
+    timer.searched();
     HMONITOR m = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
-    if (m == s->monitor) return;
+    if (m == s->monitor && highlight == s->highlight) {
+        timer.finish(false);
+        return;
+    }
     s->current = p;
     s->monitor = m;
+    s->highlight = highlight;
     overlayDpi = dpiForPoint(p, overlayDpi);
     redrawOverlay(app);
+    timer.finish(true);
 }
 
 void onButtonDown(Application& app, HWND window) {
@@ -134,6 +196,8 @@ void onButtonDown(Application& app, HWND window) {
     if (currentUiState(app) != UiState::Selecting) return;
     s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
+    // What the press shows and a click picks is what lies under it now.
+    s->highlight = highlightAt(s->anchor, overlayDpi);
     app.selection.overlayBounds = s->workArea;
     s->clampToWorkArea = true;
     overlayDpi = dpiForPoint(s->anchor, overlayDpi);
@@ -154,25 +218,26 @@ void onButtonUp(Application& app) {
         p = {c.x, c.y};
     }
     s->current = p;
-    const Rect chosen = normalizedSelection({s->anchor.x, s->anchor.y}, {p.x, p.y});
+    // A click takes the highlighted area, a drag its rectangle; both are then
+    // accepted the same way.
     const uint32_t dpi = dpiForPoint(s->anchor, overlayDpi);
-    if (selectionLargeEnough(chosen, dpi)) {
-        acceptRectangle(app, chosen, s->anchor);
+    if (const std::optional<Rect> chosen = releasedArea({s->anchor.x, s->anchor.y}, {p.x, p.y}, s->highlight, dpi)) {
+        acceptRectangle(app, *chosen, s->anchor);
         return;
     }
-    // Too small: not an error, the user simply drags again.
+    // Too small, or a click on nothing to pick: not an error, the user simply tries again.
     s->dragging = false;
     s->clampToWorkArea = false;
     app.selection.overlayBounds = virtualDesktop();
     s->current = cursorPos();
     s->monitor = MonitorFromPoint(s->current, MONITOR_DEFAULTTONEAREST);
     overlayDpi = dpiForPoint(s->current, overlayDpi);
+    s->highlight = highlightAt(s->current, overlayDpi);
     redrawOverlay(app);
 }
 
 LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    Application* found = applicationOf(window);
+    Application* found = applicationForMessage(window, message, lParam);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     Application& app = *found;
     const bool selecting = currentUiState(app) == UiState::Selecting;
@@ -182,6 +247,8 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         state = SelectionState{};
         state.current = cursorPos();
         state.monitor = MonitorFromPoint(state.current, MONITOR_DEFAULTTONEAREST);
+        // The first picture already offers what lies under the pointer.
+        state.highlight = highlightAt(state.current, GetDpiForWindow(window));
         return 0;
     }
     case WM_NCDESTROY:

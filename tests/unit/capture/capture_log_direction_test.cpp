@@ -12,10 +12,10 @@ namespace {
 
 TEST(CaptureLogDirection, OnlyASidewaysCaptureAddsTheField) {
     std::ostringstream down, right;
-    writeCaptureLogHeader(down, 3, -120, ScrollDirection::Down);
-    writeCaptureLogHeader(right, 3, -120, ScrollDirection::Right);
-    EXPECT_EQ(down.str(), "wheelScrollLines=3 wheelDelta=-120\r\n");
-    EXPECT_EQ(right.str(), "wheelScrollLines=3 wheelDelta=-120 direction=right\r\n");
+    writeCaptureLogHeader(down, 3, -120, ScrollMethod::Wheel, ScrollDirection::Down);
+    writeCaptureLogHeader(right, 3, -120, ScrollMethod::Wheel, ScrollDirection::Right);
+    EXPECT_EQ(down.str(), "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel\r\n");
+    EXPECT_EQ(right.str(), "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel direction=right\r\n");
     EXPECT_EQ(captureLogDirectionField(ScrollDirection::Down), "");
 }
 
@@ -43,7 +43,7 @@ TEST(CaptureLogDirection, TheReaderTakesAnyOrderAndSkipsWhatItDoesNotKnow) {
 TEST(CaptureLogDirection, WhatIsWrittenIsReadBack) {
     for (const ScrollDirection d : {ScrollDirection::Down, ScrollDirection::Right}) {
         std::ostringstream out;
-        writeCaptureLogHeader(out, 4294967295u, -30, d);
+        writeCaptureLogHeader(out, 4294967295u, -30, ScrollMethod::None, d);
         EXPECT_EQ(captureLogHeaderDirection(out.str()), d);
     }
 }

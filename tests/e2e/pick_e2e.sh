@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# Picking the capture area with one click under Wine + Xvfb: the pointer rests
+# over a window, the overlay highlights that window's client area less its
+# scroll bars, one click picks it and the capture that follows must be exact.
+#
+#   tests/e2e/pick_e2e.sh [case ...]   cases: fixture scrollbar notepad highlight96 highlight144
+#                                      (default: all)
+#   fixture      the scroll fixture, picked by a click; compared with its truth
+#   scrollbar    the fixture with a real vertical scroll bar: the pick leaves it out
+#   notepad      Wine's notepad, its edit control picked and captured; compared with
+#                a second notepad tall enough to show the whole text at once
+#   highlight96, highlight144   the highlight over the fixture at that DPI: its
+#                border must frame the client area exactly (screenshots kept)
+# Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE, TF_E2E_WORK,
+# TF_WINE_PREFIX, TF_COMPARE_TRUTH, TF_E2E_OWN_DISPLAY). Screenshots are always taken.
+set -u
+repo="$(cd "$(dirname "$0")/../.." && pwd)"
+build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
+work="${TF_E2E_WORK:-$repo/build/e2e-pick}"
+page="$repo/tests/data/corpus/debref-ch05/truth.png"
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(fixture scrollbar notepad highlight96 highlight144)
+export TF_E2E_SHOTS=1
+# Tall enough for a notepad that shows the whole text of the notepad case.
+export TF_SCREEN="${TF_SCREEN:-1920x2600x24}"
+
+label=pick-e2e
+. "$repo/tests/e2e/gui_e2e_lib.sh"
+e2e_prepare 1 1
+
+# The border colour of the selection and of the highlight.
+kBlue='#3566D6'
+
+write_settings() {  # folder
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 captureLoggingEnabled=0
+}
+
+# The box (x y w h) the highlight's blue border spans in a screenshot, or nothing.
+blue_box() {  # png
+    convert "$1" -fill black +opaque "$kBlue" -fill white -opaque "$kBlue" -format '%@' info: 2>/dev/null |
+        sed -n 's/^\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\3 \4 \1 \2/p'
+}
+
+# Rests the pointer over (x, y) after moving it about, as a person reaching for a window.
+hover() {  # x y
+    xdotool mousemove $(($1 + 40)) $(($2 + 30)); sleep 0.4
+    xdotool mousemove "$1" "$2"; sleep 0.6
+}
+
+# The highlight while the pointer rests at (x, y) must frame the area
+# (ax ay aw ah): the border is centred on its edges, `half` pixels outward.
+check_highlight() {  # name x y ax ay aw ah half
+    local name="$1" x="$2" y="$3" ax="$4" ay="$5" aw="$6" ah="$7" half="$8"
+    hover "$x" "$y"
+    import -window root "$work/$name-highlight.png" 2>/dev/null
+    local box
+    box=$(blue_box "$work/$name-highlight.png")
+    echo "  highlight border box: ${box:-none} (area $ax $ay $aw $ah)"
+    local want="$((ax - half)) $((ay - half)) $((aw + 2 * half)) $((ah + 2 * half))"
+    [ "$box" = "$want" ] || { echo "  the border should span $want"; return 1; }
+}
+
+# Clicks at (x, y) until the fixture hears a wheel notch (a capture began).
+click_until_notched() {  # dir x y
+    local try
+    for try in 1 2 3; do
+        hover "$2" "$3"
+        xdotool mousedown 1; sleep 0.15
+        xdotool mousemove $(($2 + 2)) $(($3 + 1)); sleep 0.1  # a hand that shakes a little
+        xdotool mouseup 1
+        wait_for 4 log_has "$1/fixture.log" '^wheel=' && return 0
+        echo "  click $try did not start a capture"
+        shot "$(basename "$1")-click-$try"
+    done
+    return 1
+}
+
+saved_png() { compgen -G "$1/tallyframe-*.png" | head -1; }
+
+fixture_case() {  # name dir [fixture args...]
+    local name="$1" dir="$2"; shift 2
+    write_settings "$dir/out"
+    start_fixture "$dir" $FX $FY $FW $FH "$@" || return 1
+    start_app || return 1
+    press_start
+    check_highlight "$name" $((FX + FW / 2)) $((FY + FH / 2)) $FX $FY $FW $FH 1 || return 1
+    click_until_notched "$dir" $((FX + FW / 2)) $((FY + FH / 2)) || return 1
+    sleep 1.2
+    shot "$name-capturing"
+    wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
+    sleep 1
+    shot "$name-result"
+    sleep 1.5  # the fixture rewrites its truth a second after the page stopped
+    local png
+    png=$(saved_png "$dir/out")
+    echo "  PNG: $png ($(identify -format '%wx%h' "$png" 2>/dev/null)); fixture $(grep '^truth=' "$dir/fixture.log" | tail -1)"
+    "$compare_truth" --capture "$png" "$dir/truth.png" exact
+}
+
+highlight_case() {  # name dir dpi
+    local name="$1" dir="$2" dpi="$3"
+    tf_wine_set_dpi "$dpi"
+    write_settings "$dir/out"
+    start_fixture "$dir" $FX $FY $FW $FH --scrollbar || return 1
+    start_app || return 1
+    press_start
+    # The border is max(2 DIPs, 2 px) wide and centred on the edges.
+    local bw=$((dpi * 2 / 96)); [ $bw -lt 2 ] && bw=2
+    local rc=0
+    check_highlight "$name" $((FX + FW / 2)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
+    # Over the scroll bar the same area is offered: the bar is the window's own.
+    check_highlight "$name-over-bar" $((FX + FW + 5)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
+    xdotool key Escape; sleep 1
+    tf_wine_set_dpi 96
+    return $rc
+}
+
+# Notepad's settings: where its window opens (Wine's notepad reads them at start).
+notepad_place() {  # x y w h
+    local reg="$WINEPREFIX/tf-notepad.reg"
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Notepad]\n"iWindowPosX"=dword:%08x\n"iWindowPosY"=dword:%08x\n"iWindowPosDX"=dword:%08x\n"iWindowPosDY"=dword:%08x\n"fWrap"=dword:00000000\n"fStatusBar"=dword:00000000\n' \
+        "$1" "$2" "$3" "$4" > "$reg"
+    "$TF_WINE" regedit "$reg" >/dev/null 2>&1
+}
+
+notepad_ids() { xdotool search --onlyvisible --name 'notepad-page.txt' 2>/dev/null; }
+notepads_up() { [ "$(notepad_ids | wc -l)" -ge "$1" ]; }
+window_at() {  # id -> x y
+    xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
+}
+
+notepad_case() {  # dir
+    local dir="$1"
+    write_settings "$dir/out"
+    local text="$dir/notepad-page.txt" i
+    for i in $(seq 1 110); do
+        printf 'Line %03d  %s\r\n' "$i" "$(printf 'word%.0s ' $(seq 1 $((i % 9 + 1))))$((i * 7919 % 1000))"
+    done > "$text"
+    # The one to capture, small, and a tall one beside it that shows every line.
+    notepad_place 120 120 640 420
+    "$TF_WINE" notepad "$(tf_winpath "$text")" >/dev/null 2>&1 &
+    notepad_small=$!
+    wait_for 20 notepads_up 1 || { echo "  notepad did not start"; return 1; }
+    sleep 1
+    local small
+    small=$(notepad_ids | head -1)
+    notepad_place 900 60 640 2500
+    "$TF_WINE" notepad "$(tf_winpath "$text")" >/dev/null 2>&1 &
+    notepad_tall=$!
+    wait_for 20 notepads_up 2 || { echo "  second notepad did not start"; return 1; }
+    sleep 1
+    local tall="" id
+    for id in $(notepad_ids); do [ "$id" != "$small" ] && tall=$id; done
+    read -r sx sy <<<"$(window_at "$small")"
+    read -r tx ty <<<"$(window_at "$tall")"
+    echo "  notepads at $sx,$sy (captured) and $tx,$ty (whole text)"
+    # The whole text as the screen shows it, before any window of ours is up.
+    import -window root "$dir/screen-before.png" 2>/dev/null
+    start_app || return 1
+    press_start
+    # Over the text, away from the scroll bars: the edit control is offered.
+    local px=$((sx + 250)) py=$((sy + 200))
+    hover $px $py
+    import -window root "$work/notepad-highlight.png" 2>/dev/null
+    local box
+    box=$(blue_box "$work/notepad-highlight.png")
+    [ -n "$box" ] || { echo "  nothing highlighted over notepad"; return 1; }
+    read -r bx by bw bh <<<"$box"
+    local ax=$((bx + 1)) ay=$((by + 1)) aw=$((bw - 2)) ah=$((bh - 2))
+    echo "  highlighted edit area: $ax,$ay ${aw}x$ah"
+    xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+    wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot notepad-timeout; return 1; }
+    sleep 1
+    shot notepad-result
+    local png height
+    png=$(saved_png "$dir/out")
+    height=$(identify -format '%h' "$png")
+    echo "  PNG: $png ($(identify -format '%wx%h' "$png"))"
+    [ "$(identify -format '%w' "$png")" = "$aw" ] || { echo "  the image is not as wide as the picked area"; return 1; }
+    # The same area of the tall notepad, as high as the capture: every line once.
+    convert "$dir/screen-before.png" -crop "${aw}x${height}+$((tx + ax - sx))+$((ty + ay - sy))" +repage "$dir/truth.png"
+    "$compare_truth" "$png" "$dir/truth.png"
+}
+
+run_case() {
+    local name="$1"
+    local dir="$work/$name"
+    rm -rf "$dir"; mkdir -p "$dir/out"
+    notepad_small="" notepad_tall=""
+    local rc
+    case "$name" in
+        fixture) fixture_case "$name" "$dir"; rc=$? ;;
+        scrollbar) fixture_case "$name" "$dir" --scrollbar; rc=$? ;;
+        notepad) notepad_case "$dir"; rc=$? ;;
+        highlight96) highlight_case "$name" "$dir" 96; rc=$? ;;
+        highlight144) highlight_case "$name" "$dir" 144; rc=$? ;;
+        *) echo "unknown case $name"; return 1 ;;
+    esac
+    [ -n "$notepad_small$notepad_tall" ] && kill $notepad_small $notepad_tall 2>/dev/null
+    return $rc
+}
+
+run_cases "${cases[@]}"
