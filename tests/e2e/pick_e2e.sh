@@ -50,13 +50,17 @@ hover() {  # x y
 # The highlight while the pointer rests at (x, y) must frame the area
 # (ax ay aw ah): the border is centred on its edges, `half` pixels outward.
 check_highlight() {  # name x y ax ay aw ah half
-    local name="$1" x="$2" y="$3" ax="$4" ay="$5" aw="$6" ah="$7" half="$8"
-    hover "$x" "$y"
-    import -window root "$work/$name-highlight.png" 2>/dev/null
-    local box
-    box=$(blue_box "$work/$name-highlight.png")
-    echo "  highlight border box: ${box:-none} (area $ax $ay $aw $ah)"
+    local name="$1" x="$2" y="$3" ax="$4" ay="$5" aw="$6" ah="$7" half="$8" try box=""
     local want="$((ax - half)) $((ay - half)) $((aw + 2 * half)) $((ah + 2 * half))"
+    # The overlay may come up after the first moves of a freshly started Wine.
+    for try in 1 2 3; do
+        hover "$x" "$y"
+        import -window root "$work/$name-highlight.png" 2>/dev/null
+        box=$(blue_box "$work/$name-highlight.png")
+        [ "$box" = "$want" ] && break
+        echo "  hover $try: border box ${box:-none}"
+    done
+    echo "  highlight border box: ${box:-none} (area $ax $ay $aw $ah)"
     [ "$box" = "$want" ] || { echo "  the border should span $want"; return 1; }
 }
 
