@@ -10,6 +10,7 @@
 #include "core/image/png_codec.h"
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
+#include "core/stitch/orientation.h"
 #include "reference_matcher.h"
 #include "core/stitch/matcher_internal.h"
 #include "test_support.h"
@@ -136,6 +137,61 @@ void BM_SaveComposed30FullHdFrames(benchmark::State& state) {
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_SaveComposed30FullHdFrames)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Turning one full-HD frame on its side: what a sideways capture pays per frame
+// before the matcher and the composer see it.
+void BM_TransposeFullHdFrame(benchmark::State& state) {
+    const PixelImage frame = test::makeDocumentPage(1920, 1080, 4);
+    for (auto _ : state) {
+        PixelImage out = transposed(frame);
+        benchmark::DoNotOptimize(out.pixels.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(frame.byteSize()));
+}
+BENCHMARK(BM_TransposeFullHdFrame)->Unit(benchmark::kMillisecond);
+
+// The 30-frame capture grabbed while scrolling to the right: the frames of
+// fullHdCapture turned on their side (1080 wide, 1920 tall, moving left).
+std::vector<PixelImage> sidewaysFullHdCapture() {
+    std::vector<PixelImage> frames = fullHdCapture();
+    turnFramesDownward(frames, ScrollDirection::Right);
+    return frames;
+}
+
+// Beside BM_Match29FullHdPairsInOrder: turning each frame, then the same matching.
+void BM_TurnAndMatch29FullHdPairsSideways(benchmark::State& state) {
+    const std::vector<PixelImage> frames = sidewaysFullHdCapture();
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<PixelImage> turned = frames;
+        state.ResumeTiming();
+        turnFramesDownward(turned, ScrollDirection::Right);
+        int32_t expected = 0;
+        for (size_t i = 1; i < turned.size(); ++i) {
+            const MatchResult r = matchFrames(turned[i - 1], turned[i], expected, kPriorTolerance);
+            expected = r.overlap;
+            benchmark::DoNotOptimize(r);
+        }
+    }
+}
+BENCHMARK(BM_TurnAndMatch29FullHdPairsSideways)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// Beside BM_PlanAndStream30FullHdFrames: what the worker does with the
+// sideways capture (turn, plan, write the wide image turned back).
+void BM_PlanAndStream30FullHdFramesSideways(benchmark::State& state) {
+    const std::vector<PixelImage> frames = sidewaysFullHdCapture();
+    const auto path = std::filesystem::temp_directory_path() / "tallyframe-bench-sideways.png";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<PixelImage> copy = frames;
+        state.ResumeTiming();
+        turnFramesDownward(copy, ScrollDirection::Right);
+        const CompositionPlan plan = planComposition(copy);
+        saveComposedPng(copy, plan, path, ScrollDirection::Right);
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_PlanAndStream30FullHdFramesSideways)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 

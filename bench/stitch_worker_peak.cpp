@@ -6,6 +6,9 @@
 //       resident peak of the worker alone (VmHWM reset after loading) beside
 //       the frames' own size; "Maximum resident set size" of time(1) is the
 //       whole process, loading included.
+//   ... stitch_worker_peak DIR OUTDIR --right
+//       the same frames turned on their side and stitched as a capture
+//       scrolled to the right (a wide image)
 
 #include <malloc.h>
 
@@ -68,14 +71,17 @@ int makeFrames(const fs::path& dir, int count) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--make-frames") return makeFrames(argv[2], argc > 3 ? std::stoi(argv[3]) : 100);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s --make-frames DIR [count] | %s FRAMES_DIR OUTPUT_DIR\n", argv[0], argv[0]);
+    const bool sideways = argc == 4 && std::string(argv[3]) == "--right";
+    if (argc != 3 && !sideways) {
+        std::fprintf(stderr, "usage: %s --make-frames DIR [count] | %s FRAMES_DIR OUTPUT_DIR [--right]\n", argv[0],
+                     argv[0]);
         return 2;
     }
     StitchJob job;
+    job.direction = sideways ? ScrollDirection::Right : ScrollDirection::Down;
     uint64_t frameBytes = 0;
     for (const fs::path& f : listFrameFiles(argv[1])) {
-        job.frames.push_back(loadPng(f));
+        job.frames.push_back(sideways ? transposed(loadPng(f)) : loadPng(f));
         frameBytes += job.frames.back().byteSize();
     }
     job.outputFolder = fs::path(argv[2]).wstring();

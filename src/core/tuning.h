@@ -131,6 +131,11 @@ inline constexpr uint32_t kWheelWaitMs = 300;
 inline constexpr uint32_t kSettleWaitMs = 80;
 inline constexpr int32_t kSettleGrabs = 5;
 
+// After the page was sent to its top: a jump from far down the page may
+// animate for longer than a notch does, so the picture is grabbed again until
+// two grabs agree, up to this many settle waits (1.6 s).
+inline constexpr int32_t kTopSettleGrabs = 20;
+
 // ShowCursor keeps a counter; a host that never reports it negative must not
 // keep the loop going for ever.
 inline constexpr int32_t kMaxCursorHides = 64;

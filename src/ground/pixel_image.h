@@ -35,6 +35,17 @@ struct PixelImage {
     }
 };
 
+// The image mirrored at its main diagonal: width and height exchanged, pixel
+// (x, y) moved to (y, x). Rows become columns, so content that scrolled to the
+// right moves downwards in the result.
+PixelImage transposed(const PixelImage& image);
+
+// The same for a rectangle of `rows` × `cols` pixels inside a larger buffer:
+// source pixel (x, y) at src[y * srcPitch + x] goes to dst[x * dstPitch + y].
+// Pitches count pixels.
+void transposeBlock(const uint32_t* src, size_t srcPitch, uint32_t* dst, size_t dstPitch, int32_t rows,
+                    int32_t cols);
+
 // Integer luma: (299 R + 587 G + 114 B) / 1000, truncating; the fourth byte is ignored.
 inline int luma(uint32_t px) {
     const uint32_t r = (px >> 16) & 0xFFu;

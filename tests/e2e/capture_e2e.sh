@@ -8,6 +8,7 @@
 #   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
 #                                            panel late short esc cancel fewrows logging
 #                                            bandmargins bignotch bignotchbars sticky badge
+#                                            message keys
 #                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
@@ -23,7 +24,7 @@ build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge)
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -47,7 +48,7 @@ run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0 panel=0
+    local args=() rect mode="exact" n=0 logging=0 panel=0 method=""
     # The rectangle: inside the client area, clear of the fixed bands unless
     # the case is about them.
     local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10))
@@ -74,7 +75,11 @@ run_case() {
         sticky) args=(--sticky) ;;
         # An animated badge inside the compared columns.
         badge) args=(--badge) ;;
-        logging) logging=1; rm -rf "$build/tally_frame_log" ;;
+        logging) logging=1 method=wheel; rm -rf "$build/tally_frame_log" ;;
+        # Windows that ignore the wheel: the capture must find the way that
+        # scrolls them, and its log must say which.
+        message) args=(--scroll-by message); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
+        keys) args=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ "$name" = esc ] && mode=prefix
@@ -126,12 +131,16 @@ run_case() {
     echo "  PNG: $png ($size, $(stat -c %s "$png") bytes, $(printf '%.1f' "$(echo "$ended - $started" | bc)") s)"
     echo "  fixture: $(grep -c '^wheel=' "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
     compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $((y2 - y1)); local rc=$?
-    if [ "$name" = logging ] && [ $rc = 0 ]; then
-        local logdir
+    if [ "$logging" = 1 ] && [ $rc = 0 ]; then
+        local logdir header
         logdir=$(ls -d "$build"/tally_frame_log/*/ 2>/dev/null | tail -1)
         if [ -z "$logdir" ] || [ ! -f "$logdir/capture.log.txt" ]; then
             echo "  no capture log folder"; rc=1
+        elif header=$(head -1 "$logdir/capture.log.txt" | tr -d '\r') &&
+             ! [[ "$header" =~ ^wheelScrollLines=[0-9]+\ wheelDelta=-?[0-9]+\ scrollMethod=$method$ ]]; then
+            echo "  log header \"$header\" does not name scrollMethod=$method"; rc=1
         else
+            echo "  log header: $header"
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
             "$TF_WINE" "$exe" --stitch "$(tf_winpath "$logdir")" "$(tf_winpath "$dir/offline.png")"
             if [ $? != 0 ]; then echo "  offline stitch of the log folder failed"; rc=1

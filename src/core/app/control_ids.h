@@ -40,6 +40,7 @@ enum class ControlId : int32_t {
     CopyAfterCapture = 34,
     CaptureHotkey = 35,  // shows the chord; pressed, it records the next one
     ScrollMode = 36,     // switch: the person scrolls during a capture, the program follows
+    StartFromTop = 37,   // switch: an automatic capture first sends the page to its top
     // Links and the update check.
     ProductHome = 40,
     ProductSite = 41,
@@ -57,7 +58,7 @@ constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
     return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture ||
-           id == ControlId::ScrollMode;
+           id == ControlId::ScrollMode || id == ControlId::StartFromTop;
 }
 
 // SVG icon documents, by their resource number (resource_ids.h).

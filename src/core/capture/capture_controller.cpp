@@ -14,7 +14,8 @@ namespace {
 
 class Controller {
 public:
-    Controller(CaptureHost& host, const CaptureRequest& request) : host_(host), session_(host, request) {}
+    Controller(CaptureHost& host, const CaptureRequest& request)
+        : host_(host), session_(host, request), startFromTop_(request.startFromTop) {}
 
     CaptureOutcome run();
 
@@ -27,14 +28,24 @@ private:
         int32_t pendingOverlap = 0;
         int32_t stillCount = 0;    // probes in a row that showed no motion
         bool kept = false;         // a frame was kept in this step
+        int32_t probeBudget = 0;   // probes this step may take; each route tried adds some
     };
 
     CaptureEnding captureWithHiddenCursor();
     CaptureEnding scrollToTheEnd();
     void seekFrame(Step& step, CaptureEnding& ending);
     bool probe(Step& step, int32_t probeNumber, CaptureEnding& ending);
+    bool sendScrollStep(Step& step, CaptureEnding& ending);
     std::optional<PixelImage> settledGrab();
+    void sendToTopAndSettle();
     bool actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending);
+    bool onNoMotion(Step& step, CaptureEnding& ending);
+    bool tryNextRoute(Step& step);
+    void confirmRoute() {
+        if (routeConfirmed_) return;
+        routeConfirmed_ = true;
+        session_.setScrollMethod(route_.method);
+    }
 
     void escapeCheck() {
         if ((host_.escapeKeyState() & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing)
@@ -51,9 +62,13 @@ private:
         escapeCheck();
         return !session_.finishRequested();
     }
-    void centreCursor() {
+    Point centre() const {
         const Rect& r = session_.rect();
-        host_.setCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+    void centreCursor() {
+        const Point c = centre();
+        host_.setCursorPos(c.x, c.y);
     }
 
     CaptureHost& host_;
@@ -62,6 +77,13 @@ private:
     int32_t stillLimit_ = 0;
     int32_t maxProbes_ = 0;
     int32_t stepMotion_ = 0;
+    bool startFromTop_ = false;
+    // How the page is scrolled: the wheel first; while nothing has moved yet,
+    // the next route after each one that moved nothing; once something moved,
+    // that route for the rest of the capture.
+    ScrollRoute route_;
+    bool routeConfirmed_ = false;
+    int32_t messageTargets_ = 0;
 };
 
 // Hides the pointer for as long as it lives, so that the pointer stays out of
@@ -98,6 +120,13 @@ CaptureOutcome Controller::run() {
         session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
         return out;
     }
+    messageTargets_ = host_.findScrollTargets(centre());
+    if (inputBlockedByIntegrity(host_.ownIntegrity(), host_.targetIntegrity())) {
+        // The system would drop every input we send; say so before sending any.
+        out.failure = {CaptureError::TargetElevated};
+        session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
+        return out;
+    }
     const CaptureEnding ending = captureWithHiddenCursor();
     out.reachedEnd = ending.reachedEnd;
     out.finishedByUser = ending.finishedByUser;
@@ -114,7 +143,8 @@ CaptureEnding Controller::captureWithHiddenCursor() {
     const HiddenCursor hidden(host_);
     centreCursor();
     host_.sleep(kCursorParkWaitMs);
-    session_.openLog(wheelDelta_);
+    if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
+    session_.openLog(wheelDelta_, ScrollMethod::None);
     session_.keep(session_.grabDumped("initial"));
     return scrollToTheEnd();
 }
@@ -128,6 +158,7 @@ CaptureEnding Controller::scrollToTheEnd() {
     for (int32_t number = 1; number < kMaxCaptureFrames; ++number) {
         Step step;
         step.number = number;
+        step.probeBudget = maxProbes_;
         seekFrame(step, ending);
         // A user stop keeps only the frames kept so far: the pending frame
         // and any candidate are dropped.
@@ -143,7 +174,7 @@ CaptureEnding Controller::scrollToTheEnd() {
 
 // Probes until the step is over or its probes run out.
 void Controller::seekFrame(Step& step, CaptureEnding& ending) {
-    for (int32_t probeNumber = 0; probeNumber < maxProbes_; ++probeNumber)
+    for (int32_t probeNumber = 0; probeNumber < step.probeBudget; ++probeNumber)
         if (probe(step, probeNumber, ending)) return;
 }
 
@@ -156,12 +187,7 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
         ending.finishedByUser = true;
         return true;
     }
-    // The user may have moved the mouse.
-    centreCursor();
-    if (host_.sendWheel(wheelDelta_) != 1) {
-        ending.failure = {CaptureError::WheelInputFailed};
-        return true;
-    }
+    if (!sendScrollStep(step, ending)) return true;
     std::optional<PixelImage> candidate;
     if (waitWithEscape(kWheelWaitMs)) candidate = settledGrab();
     if (!candidate) {
@@ -169,6 +195,46 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
         return true;
     }
     return actOnVerdict(step, probeNumber, std::move(*candidate), ending);
+}
+
+// One step of the current route; false when the capture is over: the input
+// was refused, or no route is left to try. A route on trial that cannot be
+// delivered counts as one that moves nothing; one that moved the page before
+// fails the capture as a refused wheel does, since the page is not at its end.
+bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
+    while (route_.method != ScrollMethod::Wheel) {
+        if (host_.sendScrollStep(route_)) return true;
+        if (routeConfirmed_) {
+            ending.failure = {CaptureError::ScrollInputFailed};
+            return false;
+        }
+        if (!tryNextRoute(step)) {
+            ending.reachedEnd = true;
+            return false;
+        }
+    }
+    // The user may have moved the mouse.
+    centreCursor();
+    if (host_.sendWheel(wheelDelta_) != 1) {
+        ending.failure = {CaptureError::WheelInputFailed};
+        return false;
+    }
+    return true;
+}
+
+// Before the first frame: the page to its top, then grabs until the picture
+// rests. None of these grabs is dumped, as none shows the captured span.
+void Controller::sendToTopAndSettle() {
+    host_.sendToTop();
+    if (!waitWithEscape(kWheelWaitMs)) return;
+    PixelImage last = session_.grab();
+    for (int32_t i = 0; i < kTopSettleGrabs; ++i) {
+        if (!waitWithEscape(kSettleWaitMs)) return;
+        PixelImage next = session_.grab();
+        const bool same = framesNearlyIdentical(last, next);
+        last = std::move(next);
+        if (same) return;
+    }
 }
 
 // The grab after a notch, grabbed again until two grabs in a row agree or
@@ -195,26 +261,52 @@ bool Controller::actOnVerdict(Step& step, int32_t probeNumber, PixelImage candid
     session_.recordProbe(step.number, probeNumber, v.action, v);
     switch (v.action) {
     case CaptureAction::NoMotion:
-        if (++step.stillCount < stillLimit_) return false;
-        // The page has ended; a pending frame is its last part.
-        if (step.hasPending) session_.keep(std::move(step.pending));
-        step.hasPending = false;
-        ending.reachedEnd = true;
-        return true;
+        return onNoMotion(step, ending);
     case CaptureAction::KeepScrolling:
+        confirmRoute();
         step.pending = std::move(candidate);
         step.hasPending = true;
         step.pendingOverlap = v.overlap;
         step.stillCount = 0;
         return false;
     case CaptureAction::AcceptFrame:
+        confirmRoute();
         session_.keep(std::move(candidate));
         step.kept = true;
         return true;
     case CaptureAction::LostOverlap:
+        if (!routeConfirmed_ && route_.method != ScrollMethod::Wheel) {
+            // A route on trial jumped further than the rectangle is high: it
+            // cannot capture this page, and the first frame still is what the
+            // page showed, so the capture ends as if nothing had moved.
+            ending.reachedEnd = true;
+            return true;
+        }
         break;
     }
     ending.failure = {CaptureError::LostOverlap, v.overlap, v.score};
+    return true;
+}
+
+// True when the page has ended: stillLimit_ probes in a row without motion on
+// a route that moved the page before, or on every route there is to try.
+bool Controller::onNoMotion(Step& step, CaptureEnding& ending) {
+    if (++step.stillCount < stillLimit_) return false;
+    if (!routeConfirmed_ && tryNextRoute(step)) return false;
+    // The page has ended; a pending frame is its last part.
+    if (step.hasPending) session_.keep(std::move(step.pending));
+    step.hasPending = false;
+    ending.reachedEnd = true;
+    return true;
+}
+
+// Moves on to the route after the one that moved nothing, with as many more
+// probes as it needs to show that; false when there is none.
+bool Controller::tryNextRoute(Step& step) {
+    route_ = nextScrollRoute(route_, messageTargets_);
+    if (route_.method == ScrollMethod::None) return false;
+    step.stillCount = 0;
+    step.probeBudget += stillLimit_;
     return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include "core/app/ui_state.h"
 #include "core/capture/capture_rules.h"
+#include "core/capture/scroll_method.h"
 #include "ground/pixel_image.h"
 #include "ground/rect.h"
 
@@ -26,6 +27,8 @@ enum class CaptureError : int32_t {
     WheelInputFailed = 2,  // the system refused a wheel event
     LostOverlap = 3,       // a grab no longer overlapped the last kept frame
     FrameLimit = 4,        // kMaxCaptureFrames were kept before the page ended
+    TargetElevated = 5,    // the window under the area runs at a higher integrity level than we do
+    ScrollInputFailed = 6, // a way of scrolling other than the wheel, used so far, could no longer be sent
 };
 
 struct CaptureFailure {
@@ -71,6 +74,22 @@ public:
     virtual void setCursorPos(int32_t x, int32_t y) = 0;
     // One wheel event with this mouseData; the number of events the system took.
     virtual uint32_t sendWheel(int32_t delta) = 0;
+
+    // Finds the window under `at` that is not one of ours and keeps it for the
+    // calls below: the number of windows a scroll bar message can go to (that
+    // window, then its ancestors that have a scroll bar), 0 when there is no
+    // such window.
+    virtual int32_t findScrollTargets(Point at) = 0;
+    // One step of `route` (never the wheel) towards the end of the page; false
+    // when it could not be delivered.
+    virtual bool sendScrollStep(const ScrollRoute& route) = 0;
+    // Sends the page to its top: the scroll bars' top message to every target,
+    // then the Home key.
+    virtual void sendToTop() = 0;
+    // Our process's integrity level, and that of the process owning the window found.
+    virtual IntegrityLevel ownIntegrity() = 0;
+    virtual IntegrityLevel targetIntegrity() = 0;
+
     virtual void sleep(uint32_t ms) = 0;
     virtual uint64_t tickCount() = 0;
     // GetAsyncKeyState(VK_ESCAPE).
@@ -102,6 +121,7 @@ public:
 struct CaptureRequest {
     Rect rect;                 // virtual-desktop pixels, normalised
     bool rectValid = false;
+    bool startFromTop = false;  // send the page to its top before the first frame
 };
 
 }  // namespace tf

@@ -1,5 +1,6 @@
 #include "core/capture/capture_log.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -85,10 +86,30 @@ std::string formatScore(double score) {
     return buffer;
 }
 
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta) {
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method,
+                           ScrollDirection direction) {
     if (!out) return;
-    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) +
-                           " wheelDelta=" + std::to_string(wheelDelta));
+    writeTextLine(out, "wheelScrollLines=" + std::to_string(wheelScrollLines) + " wheelDelta=" +
+                           std::to_string(wheelDelta) + " scrollMethod=" + std::string(scrollMethodName(method)) +
+                           captureLogDirectionField(direction));
+}
+
+std::string captureLogDirectionField(ScrollDirection direction) {
+    if (direction == ScrollDirection::Down) return {};
+    return " direction=" + std::string(directionName(direction));
+}
+
+std::optional<ScrollDirection> captureLogHeaderDirection(std::string_view headerLine) {
+    constexpr std::string_view kKey = "direction=";
+    // A line read from the file may still carry its CR LF.
+    while (!headerLine.empty() && (headerLine.back() == '\r' || headerLine.back() == '\n')) headerLine.remove_suffix(1);
+    while (!headerLine.empty()) {
+        const size_t end = std::min(headerLine.find(' '), headerLine.size());
+        const std::string_view field = headerLine.substr(0, end);
+        if (field.substr(0, kKey.size()) == kKey) return directionFromName(field.substr(kKey.size()));
+        headerLine.remove_prefix(std::min(end + 1, headerLine.size()));
+    }
+    return ScrollDirection::Down;
 }
 
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,

@@ -7,10 +7,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "core/capture/scroll_method.h"
 #include "ground/pixel_image.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -54,11 +58,28 @@ PixelImage grabFrame(FrameDumper& dumper, const char* label, Grab&& grab) {
     return image;
 }
 
+// The log's name in the folder of a logged capture.
+inline constexpr const char* kCaptureLogFileName = "capture.log.txt";
+
 // The three line kinds of "capture.log.txt", each written as one CR LF line
 // while the stream is still good (a log that could not be opened stays silent).
 
-// "wheelScrollLines=3 wheelDelta=-120"
-void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta);
+// "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel", then the direction
+// field when the capture scrolled sideways. The method is the one that moved
+// the picture ("none" when nothing did), so the header is written once the
+// capture has ended.
+void writeCaptureLogHeader(std::ostream& out, uint32_t wheelScrollLines, int32_t wheelDelta, ScrollMethod method,
+                           ScrollDirection direction = ScrollDirection::Down);
+
+// The header's last field: " direction=right" for a sideways capture, nothing
+// for a downward one, so that downward logs read as they always did.
+std::string captureLogDirectionField(ScrollDirection direction);
+
+// The direction a header line records, its fields taken in any order and
+// those it does not know skipped: down when it has no direction field (the
+// logs of downward captures), nullopt when it names a direction this program
+// does not know.
+std::optional<ScrollDirection> captureLogHeaderDirection(std::string_view headerLine);
 
 // "acceptedFrame=1 probe=0 action=2 overlap=612 score=0.412 prior=0"
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,

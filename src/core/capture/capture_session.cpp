@@ -19,12 +19,11 @@ bool CaptureSession::begin() {
     return true;
 }
 
-void CaptureSession::openLog(int32_t wheelDelta) {
+void CaptureSession::openLog(int32_t wheelDelta, ScrollMethod method) {
+    wheelDelta_ = wheelDelta;
+    scrollMethod_ = method;
     const std::filesystem::path folder = host_.createLogFolder();
-    if (!folder.empty()) {
-        log_.open(folder / "capture.log.txt", std::ios::binary | std::ios::trunc);
-        if (logOpen()) writeCaptureLogHeader(log_, wheelLines_, wheelDelta);
-    }
+    if (!folder.empty()) log_.open(folder / "capture.log.txt", std::ios::binary | std::ios::trunc);
     dumper_.folder = folder;
     dumper_.sequence = 0;
 }
@@ -37,7 +36,7 @@ PixelImage CaptureSession::grab() { return host_.grab(request_.rect); }
 
 void CaptureSession::recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict) {
     host_.probeClassified({step, probe, action, verdict.overlap, verdict.score, verdict.expected});
-    if (logOpen()) writeProbeVerdictLog(log_, step, probe, action, verdict);
+    if (logOpen()) writeProbeVerdictLog(heldLines_, step, probe, action, verdict);
 }
 
 void CaptureSession::keep(PixelImage frame) {
@@ -57,6 +56,9 @@ void CaptureSession::showStrip(ManualStrip strip) {
 
 void CaptureSession::end(const CaptureEnding& ending) {
     if (logOpen()) {
+        writeCaptureLogHeader(log_, wheelLines_, wheelDelta_, scrollMethod_);
+        const std::string held = heldLines_.str();
+        log_.write(held.data(), static_cast<std::streamsize>(held.size()));
         writeCaptureLogSummary(log_, frames_.size(), ending.reachedEnd, ending.finishedByUser,
                                ending.failure.failed() ? host_.failureText(ending.failure) : std::wstring());
         log_.flush();

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,13 @@ public:
     uint32_t wheelScrollLines() const { return wheelLines_; }
     const Rect& rect() const { return request_.rect; }
 
-    // Opens the capture log with its header when logging is on (a delta of 0
-    // says that no wheel input is sent) and points the frame dumps at its folder.
-    void openLog(int32_t wheelDelta);
+    // Opens the capture log when logging is on and points the frame dumps at
+    // its folder. Its lines are held until the end, because the header names
+    // the scroll method, which an automatic capture learns only from the
+    // first motion: `method` until setScrollMethod tells otherwise (a delta of
+    // 0 says that no wheel input is sent).
+    void openLog(int32_t wheelDelta, ScrollMethod method);
+    void setScrollMethod(ScrollMethod method) { scrollMethod_ = method; }
     // A grab of the rectangle, dumped under `label` ("initial", "candidate", "settle").
     PixelImage grabDumped(const char* label);
     // A grab of the rectangle that is not dumped.
@@ -66,7 +71,7 @@ public:
     bool requestFinish() { return host_.finishLatch().request(); }
     bool finishRequested() { return host_.finishLatch().requested(); }
 
-    // Writes the log's summary line and closes the log, then hands the kept
+    // Writes the log's header, the lines held and the summary line and closes the log, then hands the kept
     // frames to stitch-and-save, or on a failure tells the host and drops them.
     void end(const CaptureEnding& ending);
 
@@ -78,6 +83,9 @@ private:
     const CaptureRequest request_;
     uint32_t wheelLines_ = 3;
     std::ofstream log_;
+    std::ostringstream heldLines_;  // the probe lines, written after the header at the end
+    int32_t wheelDelta_ = 0;
+    ScrollMethod scrollMethod_ = ScrollMethod::None;
     FrameDumper dumper_;
     std::vector<PixelImage> frames_;
     CaptureProgress progress_;

@@ -78,7 +78,7 @@ ManualTick ManualCapture::start() {
     host_.enterKeyState();
     // The header keeps the automatic loop's layout; a delta of 0 says that no
     // wheel input was sent.
-    session_.openLog(0);
+    session_.openLog(0, ScrollMethod::Person);
 
     PixelImage first = session_.grab();
     ++outcome_.grabs;

@@ -8,10 +8,12 @@
 #include <string>
 #include <system_error>
 
+#include "core/capture/capture_log.h"
 #include "core/capture/capture_rules.h"
 #include "core/image/png_codec.h"
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
+#include "core/stitch/orientation.h"
 #include "core/stitch/small_shift.h"
 #include "core/image/atomic_file.h"
 
@@ -125,9 +127,29 @@ std::string logRefusal(const fs::path& logPath, const fs::path& outputPath, cons
     return {};
 }
 
+// The direction to join in: the log's, or the one asked for, or down.
+ScrollDirection stitchDirection(const fs::path& framesFolder, std::optional<ScrollDirection> requested) {
+    const std::optional<ScrollDirection> logged = loggedDirection(framesFolder);
+    if (logged && requested && *logged != *requested)
+        throw std::runtime_error("it records the direction " + std::string(directionName(*logged)) +
+                                 ", but --direction " + std::string(directionName(*requested)) + " was given");
+    return logged ? *logged : requested.value_or(ScrollDirection::Down);
+}
+
 }  // namespace
 
-int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, const UserMessages& tell) {
+std::optional<ScrollDirection> loggedDirection(const fs::path& framesFolder) {
+    std::ifstream in(framesFolder / kCaptureLogFileName, std::ios::binary);
+    std::string header;
+    if (!in || !std::getline(in, header) || header.empty() || header == "\r") return std::nullopt;
+    const std::optional<ScrollDirection> direction = captureLogHeaderDirection(header);
+    if (!direction)
+        throw std::runtime_error("its header names a direction this program does not know");
+    return direction;
+}
+
+int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, const UserMessages& tell,
+                     std::optional<ScrollDirection> requestedDirection) {
     fs::path logPath = outputPath;
     logPath += ".log.txt";
     // Kept in memory and written whole at the end: two runs on one output
@@ -138,6 +160,9 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
     std::string doing = "listing the frames folder " + displayPath(framesFolder);
     int exitCode = 1;
     try {
+        doing = "reading the capture log " + displayPath(framesFolder / kCaptureLogFileName);
+        const ScrollDirection direction = stitchDirection(framesFolder, requestedDirection);
+        doing = "listing the frames folder " + displayPath(framesFolder);
         files = listFrameFiles(framesFolder);
         // The output would replace a frame it is made from.
         for (const fs::path& f : files)
@@ -156,6 +181,8 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         stitchLog.line("frames=" + std::to_string(frames.size()));
         // Nothing to join is a failure, not an empty picture.
         if (frames.empty()) throw std::runtime_error("no .png frames in " + displayPath(framesFolder));
+        if (direction != ScrollDirection::Down) stitchLog.line("direction=" + std::string(directionName(direction)));
+        turnFramesDownward(frames, direction);
         const size_t skipped = dropUnmovedFrames(frames);
         stitchLog.line("skipped=" + std::to_string(skipped));
 
@@ -163,13 +190,14 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         const CompositionPlan plan = planComposition(frames, stitchLog);
         doing = "writing the output " + displayPath(outputPath);
         try {
-            saveComposedPng(frames, plan, outputPath);
+            saveComposedPng(frames, plan, outputPath, direction);
         } catch (const std::runtime_error& e) {
             const char* why = whyNotReplaced(inspectExistingFile(outputPath));
             if (*why) throw std::runtime_error(std::string(e.what()) + ": it " + why);
             throw;
         }
-        stitchLog.line("output=" + std::to_string(plan.width) + "x" + std::to_string(plan.height));
+        const ComposedSize size = composedSize(plan, direction);
+        stitchLog.line("output=" + std::to_string(size.width) + "x" + std::to_string(size.height));
         exitCode = 0;
     } catch (const std::exception& e) {
         stitchLog.line("exception");

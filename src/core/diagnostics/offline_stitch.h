@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ground/pixel_image.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -21,8 +23,18 @@ using UserMessages = std::function<void(std::string_view line)>;
 // rename), never through a symbolic link, onto something that is not a regular
 // file, onto a file the user may not write, or onto a frame: such a log counts
 // as one that cannot be opened, and the run goes on without it.
+//
+// The frames are joined in the direction their content scrolled: the one the
+// folder's capture log records when it holds one (a logged capture's dumps),
+// else `direction`, else down. A direction asked for that the log contradicts
+// fails the run.
 int runOfflineStitch(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath,
-                     const UserMessages& tell = {});
+                     const UserMessages& tell = {}, std::optional<ScrollDirection> direction = std::nullopt);
+
+// The direction a frames folder's capture log records, nullopt when the
+// folder holds no log with a header line. Throws runtime_error when the log
+// names a direction this program does not know.
+std::optional<ScrollDirection> loggedDirection(const std::filesystem::path& framesFolder);
 
 // All frames are held decoded at once: a folder whose frames together would
 // take more than this is refused before the first one is decoded.

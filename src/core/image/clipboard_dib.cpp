@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/image/png_codec.h"
+
 namespace tf {
 namespace {
 
@@ -27,6 +29,7 @@ uint32_t bigEndian32(const uint8_t* p) {
 
 std::optional<uint64_t> packedDibV5Size(int64_t width, int64_t height) {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return std::nullopt;
+    if (static_cast<uint64_t>(width) * 4u > static_cast<uint64_t>(INT32_MAX)) return std::nullopt;
     // Both factors are below 2^31, so the product and the header fit in 64 bits.
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u;
     const uint64_t total = pixels + kDibV5HeaderSize;
@@ -75,6 +78,16 @@ std::optional<std::vector<uint8_t>> packedDibV5(const PixelImage& image) {
     std::vector<uint8_t> bytes(static_cast<size_t>(*size));
     if (!writePackedDibV5(image, bytes)) return std::nullopt;
     return bytes;
+}
+
+ClipboardFormats clipboardFormatsFor(uint64_t fileBytes, uint64_t width, uint64_t height) {
+    ClipboardFormats formats;
+    if (fileBytes == 0 || fileBytes > kClipboardBlockLimit || width == 0 || height == 0) return formats;
+    formats.png = true;
+    formats.dibV5 = width <= INT32_MAX && height <= INT32_MAX &&
+                    packedDibV5Size(static_cast<int64_t>(width), static_cast<int64_t>(height)) &&
+                    pngSizeReadable(width, height);
+    return formats;
 }
 
 std::optional<ImageSize> pngHeaderSize(std::span<const uint8_t> b) {

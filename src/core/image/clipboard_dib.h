@@ -20,8 +20,10 @@ inline constexpr uint32_t kDibV5HeaderSize = 124;
 // read the block with 32-bit sizes: nothing larger is put on the clipboard.
 inline constexpr uint64_t kClipboardBlockLimit = 0xFFFFFFFFu;
 
-// Header plus pixels in 64 bits, or nullopt for an empty image or one whose
-// block would pass kClipboardBlockLimit.
+// Header plus pixels in 64 bits, or nullopt for an empty image, one whose
+// block would pass kClipboardBlockLimit, or one whose row pitch (width × 4
+// bytes) passes the signed 32-bit pitch programs compute from the header's
+// width: a wide image meets that first.
 std::optional<uint64_t> packedDibV5Size(int64_t width, int64_t height);
 
 // Writes header and pixels into `out`, which must be exactly
@@ -31,6 +33,16 @@ bool writePackedDibV5(const PixelImage& image, std::span<uint8_t> out);
 
 // The same as a new byte vector, or nullopt when the image cannot go there.
 std::optional<std::vector<uint8_t>> packedDibV5(const PixelImage& image);
+
+// The formats a saved PNG file of `fileBytes` bytes and this size can be
+// offered in: its own bytes as "PNG" when they fit a clipboard block, and as
+// CF_DIBV5 when the packed bitmap fits and the program can decode the file
+// back into pixels (a long or wide image may be past either).
+struct ClipboardFormats {
+    bool png = false;
+    bool dibV5 = false;
+};
+ClipboardFormats clipboardFormatsFor(uint64_t fileBytes, uint64_t width, uint64_t height);
 
 // Width and height from a PNG file's first bytes (signature and IHDR), so that
 // a size can be refused before the file is decoded; nullopt when the bytes are

@@ -23,6 +23,7 @@ struct Settings {
     bool copyAfterCapture = true;                        // the saved image also goes to the clipboard
     HotkeyChord captureHotkey = defaultCaptureHotkey();  // empty: no global hotkey
     ScrollMode scrollMode = ScrollMode::Auto;
+    bool startFromTop = false;                           // an automatic capture first sends the page to its top
 };
 
 }  // namespace tf

@@ -33,6 +33,7 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     // damaged value never leaves the person scrolling without knowing why.
     const std::wstring scrollMode = profile.readString(kSection, L"scrollMode", L"auto", 32);
     record.scrollMode = equalsIgnoringCase(scrollMode, L"manual") ? ScrollMode::Manual : ScrollMode::Auto;
+    record.startFromTop = profile.readInt(kSection, L"startFromTop", 0) != 0;
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
@@ -44,6 +45,7 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     ok = profile.writeString(kSection, L"copyAfterCapture", record.copyAfterCapture ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureHotkey", formatHotkeyChord(record.captureHotkey)) && ok;
     ok = profile.writeString(kSection, L"scrollMode", record.scrollMode == ScrollMode::Manual ? L"manual" : L"auto") && ok;
+    ok = profile.writeString(kSection, L"startFromTop", record.startFromTop ? L"1" : L"0") && ok;
     return ok;
 }
 

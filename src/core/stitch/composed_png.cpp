@@ -1,8 +1,29 @@
 #include "core/stitch/composed_png.h"
 
 #include <algorithm>
+#include <stdexcept>
+
+#include "core/stitch/orientation.h"
 
 namespace tf {
+namespace {
+
+// The plan's rows are put together in bands of this many before their
+// columns are turned into the file's rows: large enough that the walk over
+// the spans costs nothing, small enough to stay in the cache.
+constexpr int32_t kPlanRowBand = 256;
+
+void releaseAll(std::vector<PixelImage>& frames) {
+    for (PixelImage& f : frames) f = PixelImage{};
+}
+
+// Lets the frames go when a sideways save ends, whether or not it succeeded.
+struct FramesReleaser {
+    std::vector<PixelImage>& frames;
+    ~FramesReleaser() { releaseAll(frames); }
+};
+
+}  // namespace
 
 ComposedRows::ComposedRows(std::vector<PixelImage>& frames, const CompositionPlan& plan)
     : frames_(frames), plan_(plan) {
@@ -24,15 +45,57 @@ const uint32_t* ComposedRows::rows(int32_t firstRow, int32_t count) {
     return block_.data();
 }
 
-void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& plan, const std::filesystem::path& path) {
+ComposedColumns::ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan)
+    : frames_(frames), plan_(plan) {}
+
+const uint32_t* ComposedColumns::rows(int32_t firstRow, int32_t count) {
+    const size_t planWidth = static_cast<size_t>(std::max(plan_.width, 0));
+    const size_t planHeight = static_cast<size_t>(std::max(plan_.height, 0));
+    if (firstRow < 0 || count < 0 || static_cast<size_t>(firstRow) + static_cast<size_t>(count) > planWidth)
+        throw std::logic_error("row outside the plan");
+    block_.resize(planHeight * static_cast<size_t>(count));
+    planRows_.resize(planWidth * static_cast<size_t>(std::min<size_t>(kPlanRowBand, planHeight)));
+    for (int32_t band = 0; band < plan_.height; band += kPlanRowBand) {
+        const int32_t bandRows = std::min(kPlanRowBand, plan_.height - band);
+        composeRows(frames_, plan_, band, bandRows, planRows_.data());
+        // Columns [firstRow, firstRow + count) of the band are the file's rows,
+        // from column `band` on.
+        transposeBlock(planRows_.data() + firstRow, planWidth, block_.data() + band, planHeight, bandRows, count);
+    }
+    if (static_cast<size_t>(firstRow) + static_cast<size_t>(count) == planWidth) releaseAll(frames_);
+    return block_.data();
+}
+
+namespace {
+
+// Hands `save` the width, height and row source of the file to write.
+template <class Save>
+auto saveOriented(std::vector<PixelImage>& frames, const CompositionPlan& plan, ScrollDirection direction,
+                  Save&& save) {
+    if (direction == ScrollDirection::Right) {
+        const FramesReleaser releaser{frames};
+        ComposedColumns columns(frames, plan);
+        const ComposedSize size = composedSize(plan, direction);
+        return save(size.width, size.height, columns);
+    }
     ComposedRows rows(frames, plan);
-    savePng(plan.width, plan.height, rows, path);
+    return save(plan.width, plan.height, rows);
+}
+
+}  // namespace
+
+void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& plan, const std::filesystem::path& path,
+                     ScrollDirection direction) {
+    saveOriented(frames, plan, direction,
+                 [&](int32_t width, int32_t height, PngRowSource& rows) { savePng(width, height, rows, path); });
 }
 
 std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, const CompositionPlan& plan,
-                                           const std::filesystem::path& folder, const std::filesystem::path& stem) {
-    ComposedRows rows(frames, plan);
-    return savePngAsNew(plan.width, plan.height, rows, folder, stem);
+                                           const std::filesystem::path& folder, const std::filesystem::path& stem,
+                                           ScrollDirection direction) {
+    return saveOriented(frames, plan, direction, [&](int32_t width, int32_t height, PngRowSource& rows) {
+        return savePngAsNew(width, height, rows, folder, stem);
+    });
 }
 
 }  // namespace tf

@@ -8,6 +8,7 @@
 
 #include "core/image/png_codec.h"
 #include "core/stitch/composer.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -26,10 +27,30 @@ private:
     std::vector<uint32_t> block_;
 };
 
+// The planned image turned back on its side, for frames that were turned
+// downward (a capture scrolled to the right): row r of the file is column r of
+// the plan's image. Every row of the file needs every frame, so the frames are
+// let go together, once the last row has been handed out.
+class ComposedColumns : public PngRowSource {
+public:
+    ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan);
+    const uint32_t* rows(int32_t firstRow, int32_t count) override;
+
+private:
+    std::vector<PixelImage>& frames_;
+    const CompositionPlan& plan_;
+    std::vector<uint32_t> planRows_;  // a band of the plan's rows
+    std::vector<uint32_t> block_;
+};
+
 // savePng and savePngAsNew of the planned image, with the same messages at the
-// same steps. The frames are released as they are written, also when the save fails.
-void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& plan, const std::filesystem::path& path);
+// same steps, written the way round `direction` says (the frames having been
+// turned by turnFramesDownward). The frames are released as they are written,
+// also when the save fails.
+void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& plan, const std::filesystem::path& path,
+                     ScrollDirection direction = ScrollDirection::Down);
 std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, const CompositionPlan& plan,
-                                           const std::filesystem::path& folder, const std::filesystem::path& stem);
+                                           const std::filesystem::path& folder, const std::filesystem::path& stem,
+                                           ScrollDirection direction = ScrollDirection::Down);
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ground/pixel_image.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -13,6 +14,7 @@ namespace tf {
 struct StitchJob {
     std::vector<PixelImage> frames;  // accepted frames in capture order
     std::wstring outputFolder;       // capture folder, or the default one
+    ScrollDirection direction = ScrollDirection::Down;  // the way the frames' content scrolled
 };
 
 // Made by the worker at its start; owned by the main window once posted.

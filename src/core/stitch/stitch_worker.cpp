@@ -6,6 +6,7 @@
 
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
+#include "core/stitch/orientation.h"
 
 namespace fs = std::filesystem;
 
@@ -18,10 +19,12 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         // Composing decides where every row comes from; the pixels move only
         // while the file is written, so the long image is never held whole.
         const uint64_t t0 = host.tickCount();
+        turnFramesDownward(job.frames, job.direction);
         const CompositionPlan plan = planComposition(job.frames);
         result->stitchMs = host.tickCount() - t0;
-        result->imageWidth = plan.width;
-        result->imageHeight = plan.height;
+        const ComposedSize size = composedSize(plan, job.direction);
+        result->imageWidth = size.width;
+        result->imageHeight = size.height;
 
         host.storeSavingStage(1);
         host.postOverlayRedraw();
@@ -41,8 +44,9 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
 
         const uint64_t t1 = host.tickCount();
         // Releases each frame once its rows are written: the peak is the
-        // frames themselves plus a block of rows.
-        result->savedPath = saveComposedPngAsNew(job.frames, plan, folder, stem).wstring();
+        // frames themselves plus a block of rows (sideways, all frames are
+        // needed until the last row, then let go together).
+        result->savedPath = saveComposedPngAsNew(job.frames, plan, folder, stem, job.direction).wstring();
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {

@@ -31,6 +31,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::CopyAfterCapture, L"CopyAfterCaptureToggle", texts::copyAfterLabel},
     {ControlId::CaptureHotkey, L"CaptureHotkeyButton", texts::captureHotkeyLabel},
     {ControlId::ScrollMode, L"ScrollModeToggle", texts::scrollModeCommand},
+    {ControlId::StartFromTop, L"StartFromTopToggle", texts::startFromTopCommand},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

@@ -11,6 +11,8 @@ std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage langua
         case CaptureError::WheelDisabled: return pick(texts::wheelDisabledMessage, language);
         case CaptureError::WheelInputFailed: return pick(texts::wheelInputFailedMessage, language);
         case CaptureError::FrameLimit: return pick(texts::frameLimitMessage, language);
+        case CaptureError::ScrollInputFailed: return pick(texts::scrollInputFailedMessage, language);
+        case CaptureError::TargetElevated: return pick(texts::targetElevatedMessage, language);
         case CaptureError::LostOverlap: {
             wchar_t buffer[320] = {};
             std::swprintf(buffer, sizeof buffer / sizeof buffer[0], pick(texts::lostOverlapMessage, language),

@@ -13,9 +13,10 @@ namespace tf {
 // CaptureError::None.
 std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage language);
 
-// A system setting the user can change is a warning; the rest are errors.
+// A system setting or a way of capturing the user can change is a warning;
+// the rest are errors.
 inline bool captureFailureIsWarning(const CaptureFailure& failure) {
-    return failure.kind == CaptureError::WheelDisabled;
+    return failure.kind == CaptureError::WheelDisabled || failure.kind == CaptureError::TargetElevated;
 }
 
 }  // namespace tf

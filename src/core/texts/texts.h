@@ -75,6 +75,14 @@ inline constexpr BilingualText wheelDisabledMessage{
     L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。"};
 inline constexpr BilingualText wheelInputFailedMessage{L"Mouse-wheel input could not be sent, so the capture was stopped.",
                                                        L"无法发送滚轮输入，截图已停止。"};
+inline constexpr BilingualText scrollInputFailedMessage{L"Scrolling input could not be sent, so the capture was stopped.",
+                                                        L"无法发送滚动输入，截图已停止。"};
+inline constexpr BilingualText targetElevatedMessage{
+    L"The window under the area belongs to a program running as administrator, and Windows does not let another "
+    L"program scroll it. Turn on \"I scroll the area myself\" in Settings and scroll it yourself, or run Tallyframe "
+    L"as administrator.",
+    L"截图区域下的窗口属于以管理员身份运行的程序，Windows 不允许其他程序滚动它。请在设置中开启\u201C我自己滚动截图区域\u201D"
+    L"后自己滚动，或以管理员身份运行塔利帧。"};
 // Arguments: candidate overlap (int, px), score (double).
 inline constexpr BilingualText lostOverlapMessage{
     L"The next frame no longer overlapped the previous frame (%d px candidate overlap, score %.2f). Capture stopped "
@@ -95,6 +103,9 @@ inline constexpr BilingualText scrolledTooFarWarning{L"Scrolled too far: scroll 
 inline constexpr BilingualText scrollModeCommand{L"I scroll the area myself", L"我自己滚动截图区域"};
 inline constexpr BilingualText scrollModeDescription{L"For windows that ignore automatic scrolling; the capture follows you",
                                                      L"适用于不接受自动滚动的窗口，截图跟随您的滚动"};
+inline constexpr BilingualText startFromTopCommand{L"Start from the top of the page", L"从页面顶部开始"};
+inline constexpr BilingualText startFromTopDescription{L"An automatic capture first scrolls the page to its top",
+                                                       L"自动截图前先将页面滚动到顶部"};
 inline constexpr BilingualText savingTitle{L"Generating image", L"正在生成图片"};
 inline constexpr BilingualText cancelHint{L"Cancel", L"取消"};
 inline constexpr BilingualText finishHint{L"Finish and save", L"结束并保存"};

@@ -38,6 +38,8 @@ inline constexpr SettingsRow kSettingsRows[] = {
      texts::captureHotkeyLabel},
     {ControlId::ScrollMode, SettingsRowControl::Switch, texts::scrollModeCommand, texts::scrollModeDescription,
      texts::scrollModeCommand},
+    {ControlId::StartFromTop, SettingsRowControl::Switch, texts::startFromTopCommand, texts::startFromTopDescription,
+     texts::startFromTopCommand},
 };
 inline constexpr size_t kSettingsRowCount = std::size(kSettingsRows);
 inline constexpr size_t kClassicSettingsRowCount = 3;

@@ -33,14 +33,14 @@ int main(int argc, char** argv) {
     const tf::ModeSelection s = tf::selectMode(args);
     switch (s.mode) {
         case tf::ProgramMode::Stitch:
-            return tf::runOfflineStitch(s.framesFolder, s.outputPath, tellOnStandardError);
+            return tf::runOfflineStitch(s.framesFolder, s.outputPath, tellOnStandardError, s.direction);
         case tf::ProgramMode::SelfTest:
             return tf::runSelfTest(s.reportPath, tellOnStandardError);
         case tf::ProgramMode::Interactive:
+        case tf::ProgramMode::Usage:
             break;
     }
-    std::fprintf(stderr,
-                 "usage: tallyframe --stitch <frames folder> <output.png>\n"
-                 "       tallyframe --self-test <report file>\n");
+    const std::string_view usage = tf::usageText();
+    std::fwrite(usage.data(), 1, usage.size(), stderr);
     return 2;
 }

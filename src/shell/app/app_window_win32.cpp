@@ -114,8 +114,7 @@ void onMainDpiChanged(Application& app, HWND window, const RECT& suggested) {
 }  // namespace
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    Application* found = applicationOf(window);
+    Application* found = applicationForMessage(window, message, lParam);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     Application& app = *found;
     switch (message) {
@@ -128,7 +127,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintMainPage(window, dc);
+            if (dc != nullptr) paintMainPage(app, window, dc);
             EndPaint(window, &ps);
             return 0;
         }
@@ -160,7 +159,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
-        case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM: paintOwnerButton(app, window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_RETURN || app.save.inProgress) break;
             runEnterKey(app);

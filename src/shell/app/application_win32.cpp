@@ -15,6 +15,11 @@ Application* applicationOf(HWND window) {
     return reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+Application* applicationForMessage(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    return applicationOf(window);
+}
+
 Application* applicationOfControl(HWND control) {
     return control == nullptr ? nullptr : applicationOf(GetParent(control));
 }

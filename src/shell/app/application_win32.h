@@ -185,6 +185,9 @@ void attachApplication(HWND window, LPARAM createStruct);
 // The application a window of this program carries, or null for any other
 // window (and for messages that come before WM_NCCREATE).
 Application* applicationOf(HWND window);
+// The start of every window procedure of the program: keeps the pointer on
+// WM_NCCREATE, then finds it as applicationOf does.
+Application* applicationForMessage(HWND window, UINT message, LPARAM lParam);
 // The application of a control's parent window.
 Application* applicationOfControl(HWND control);
 

@@ -23,8 +23,11 @@
 namespace tf {
 namespace {
 
+void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr) {
+    ShellExecuteW(owner, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
+}
 void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
-    ShellExecuteW(app.mainWindow, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
+    openWithShell(app.mainWindow, target, parameters);
 }
 
 // The update check of the application: a detached thread that answers the
@@ -33,7 +36,7 @@ void startUpdateCheck(const Application& app) {
     // The thread owns the flag byte and frees it when the check is over.
     auto flag = std::make_unique<uint8_t>(1);
     try {
-        std::thread(runUpdateCheck, flag.get(), app.mainWindow).detach();
+        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
         flag.release();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
@@ -50,6 +53,7 @@ auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfter
         case ControlId::OpenAfterCapture: return &settings.openAfterCapture;
         case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
         case ControlId::CopyAfterCapture: return &settings.copyAfterCapture;
+        case ControlId::StartFromTop: return &settings.startFromTop;
         default: return nullptr;
     }
 }
@@ -121,23 +125,36 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
         case ControlId::HelpNavigation: setUiState(app, UiState::SettingsHelp); break;
         case ControlId::AboutNavigation: setUiState(app, UiState::SettingsAbout); break;
         case ControlId::ChooseFolder:
-            if (chooseCaptureFolder(app.settings, window)) InvalidateRect(window, nullptr, FALSE);
-            break;
         case ControlId::Language:
-            if (chooseLanguage(app, window)) {
-                layoutMainWindowControls(app);
-                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            }
-            break;
+        case ControlId::Feedback: runSharedSettingCommand(app, window, command); break;
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture: flipSwitchSetting(app, command); break;
         case ControlId::ProductHome:
         case ControlId::ProductSite:
         case ControlId::AboutProduct: openWithShell(app, kProductPageUrl); break;
-        case ControlId::Feedback: openWithShell(app, kFeedbackFormUrl); break;
         case ControlId::PublisherSite: openWithShell(app, kPublisherSiteUrl); break;
         case ControlId::CheckUpdates: startUpdateCheck(app); break;
+        default: break;
+    }
+}
+
+void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
+    const bool inSettingsWindow = window == app.settingsWindow;
+    switch (command) {
+        case ControlId::ChooseFolder:
+            if (!chooseCaptureFolder(app.settings, window)) break;
+            // The settings window shows the folder in a box of its own.
+            if (inSettingsWindow) showCaptureFolder(app);
+            InvalidateRect(window, nullptr, inSettingsWindow);
+            break;
+        case ControlId::Language:
+            if (!chooseLanguage(app, window)) break;
+            if (inSettingsWindow) layoutSettingsWindowControls(app);
+            else layoutMainWindowControls(app);
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            break;
+        case ControlId::Feedback: openWithShell(window, kFeedbackFormUrl); break;
         default: break;
     }
 }

@@ -19,6 +19,10 @@ inline constexpr wchar_t kReleasePageUrl[] = L"https://github.com/quorvelle/quor
 
 // WM_COMMAND of the main window.
 void runMainCommand(Application& app, HWND window, ControlId command);
+// The commands both the main window's settings controls and the settings
+// window offer (choose folder, language, feedback), handled here once for
+// either window: `window` is the one whose control was pressed.
+void runSharedSettingCommand(Application& app, HWND window, ControlId command);
 // Enter on the main window: clicks the focused button; with none focused,
 // starts a capture on Home and opens the image on Result.
 void runEnterKey(Application& app);

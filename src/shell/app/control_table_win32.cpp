@@ -75,6 +75,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
             return settingsOpen ? tr(lang, texts::openAfterLabel) : tr(lang, texts::openResultCommand);
         case ControlId::CaptureLogging: return tr(lang, texts::captureLoggingCommand);
         case ControlId::ScrollMode: return tr(lang, texts::scrollModeCommand);
+        case ControlId::StartFromTop: return tr(lang, texts::startFromTopCommand);
         case ControlId::ProductHome: return tr(lang, texts::productHomeCommand);
         case ControlId::ProductSite: return tr(lang, texts::productSiteCommand);
         case ControlId::Feedback: return tr(lang, texts::feedbackCommand);

@@ -83,11 +83,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         std::vector<tf::NativeString> args(argv, argv + argc);
         LocalFree(argv);
         const tf::ModeSelection s = tf::selectMode(args);
-        if (s.mode == tf::ProgramMode::Stitch || s.mode == tf::ProgramMode::SelfTest) {
+        if (s.mode != tf::ProgramMode::Interactive) {
             const ParentConsole console;
             tf::removeTemporaryFilesOnTermination();
             const tf::UserMessages tell = [&console](std::string_view line) { console.tell(line); };
-            if (s.mode == tf::ProgramMode::Stitch) return tf::runOfflineStitch(s.framesFolder, s.outputPath, tell);
+            if (s.mode == tf::ProgramMode::Usage) {
+                // One message line per usage line, each with the console's own line end.
+                std::string_view usage = tf::usageText();
+                for (size_t end; (end = usage.find('\n')) != std::string_view::npos; usage.remove_prefix(end + 1))
+                    console.tell(usage.substr(0, end));
+                return 1;
+            }
+            if (s.mode == tf::ProgramMode::Stitch)
+                return tf::runOfflineStitch(s.framesFolder, s.outputPath, tell, s.direction);
             return tf::runSelfTest(s.reportPath, tell);
         }
     }

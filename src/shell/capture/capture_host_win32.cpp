@@ -14,6 +14,7 @@
 #include "core/capture/capture_log.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/screen_grab_win32.h"
+#include "shell/capture/scroll_target_win32.h"
 #include "core/settings/program_folder.h"
 #include "shell/save/save_session_win32.h"
 #include "core/texts/capture_messages.h"
@@ -47,6 +48,11 @@ public:
         input.mi.dwFlags = MOUSEEVENTF_WHEEL;
         return SendInput(1, &input, sizeof(INPUT));
     }
+    int32_t findScrollTargets(Point at) override { return scrollTarget_.find(POINT{at.x, at.y}); }
+    bool sendScrollStep(const ScrollRoute& route) override { return scrollTarget_.sendStep(route); }
+    void sendToTop() override { scrollTarget_.sendToStart(); }
+    IntegrityLevel ownIntegrity() override { return ownProcessIntegrity(); }
+    IntegrityLevel targetIntegrity() override { return scrollTarget_.integrity(); }
     void sleep(uint32_t ms) override { Sleep(ms); }
     uint64_t tickCount() override { return GetTickCount64(); }
     uint16_t escapeKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)); }
@@ -76,6 +82,7 @@ private:
     Application& app_;
     FinishLatch& finish_;
     CaptureProgressRecord& progress_;
+    ScrollTarget scrollTarget_;
 };
 
 }  // namespace
@@ -126,7 +133,8 @@ void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 
 void runCaptureFromMainWindow(Application& app) {
     CaptureDriver& driver = app.capture;
-    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid};
+    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid,
+                                 app.settings.startFromTop};
     if (app.settings.scrollMode == ScrollMode::Manual) {
         if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;

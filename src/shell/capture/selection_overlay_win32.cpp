@@ -254,8 +254,7 @@ void onButtonUp(Application& app) {
 }
 
 LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    Application* found = applicationOf(window);
+    Application* found = applicationForMessage(window, message, lParam);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     Application& app = *found;
     const bool selecting = currentUiState(app) == UiState::Selecting;

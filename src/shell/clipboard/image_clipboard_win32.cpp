@@ -76,6 +76,7 @@ namespace {
 struct FileFacts {
     ClipboardCopy verdict = ClipboardCopy::Unreadable;
     uint64_t fileBytes = 0;
+    ClipboardFormats formats;
 };
 
 // What the file's header says, before anything is decoded or offered.
@@ -90,9 +91,10 @@ FileFacts inspectPngFile(const std::filesystem::path& file) {
     const auto dimensions = pngHeaderSize(head);
     if (!dimensions) return facts;
     facts.fileBytes = size;
-    facts.verdict = size > kClipboardBlockLimit || !packedDibV5Size(dimensions->width, dimensions->height)
-                        ? ClipboardCopy::TooLarge
-                        : ClipboardCopy::Offered;
+    // An image too long or too wide for a bitmap still goes as PNG; only a
+    // file that fits no clipboard block is refused.
+    facts.formats = clipboardFormatsFor(size, dimensions->width, dimensions->height);
+    facts.verdict = facts.formats.png ? ClipboardCopy::Offered : ClipboardCopy::TooLarge;
     return facts;
 }
 
@@ -110,9 +112,9 @@ ClipboardCopy ClipboardImageOffer::offer(HWND owner, const std::filesystem::path
     if (!EmptyClipboard()) return ClipboardCopy::Failed;
     forget();
     SetClipboardData(png, nullptr);
-    SetClipboardData(CF_DIBV5, nullptr);
+    if (facts.formats.dibV5) SetClipboardData(CF_DIBV5, nullptr);
     // A delayed offer returns no handle either way: ask what the clipboard holds.
-    if (!IsClipboardFormatAvailable(png) || !IsClipboardFormatAvailable(CF_DIBV5)) {
+    if (!IsClipboardFormatAvailable(png) || (facts.formats.dibV5 && !IsClipboardFormatAvailable(CF_DIBV5))) {
         EmptyClipboard();  // nothing half-offered
         return ClipboardCopy::Failed;
     }
@@ -138,6 +140,7 @@ bool ClipboardImageOffer::renderPng(UINT format) {
 }
 
 bool ClipboardImageOffer::renderDibV5() {
+    if (!inspectPngFile(file_).formats.dibV5) return false;
     GlobalBlock block;
     try {
         const PixelImage image = loadPng(file_);

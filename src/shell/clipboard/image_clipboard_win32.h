@@ -77,7 +77,7 @@ UINT pngClipboardFormat() noexcept;
 
 enum class ClipboardCopy {
     Offered,     // on the clipboard; rendered when a program pastes
-    TooLarge,    // the file or its pixels do not fit a clipboard block
+    TooLarge,    // the file does not fit a clipboard block
     Unreadable,  // no such file, or it is not a PNG file
     Busy,        // another program kept the clipboard open
     Failed,      // the clipboard refused the offer
@@ -86,7 +86,8 @@ enum class ClipboardCopy {
 // One offered image at a time, for one owner window. Never writes the file.
 class ClipboardImageOffer {
 public:
-    // Empties the clipboard and offers `pngFile` in both formats. Size limits
+    // Empties the clipboard and offers `pngFile` as PNG and, when its pixels fit
+    // a bitmap the program can make, as CF_DIBV5. Size limits
     // are checked from the file's header first, so a refusal leaves the
     // clipboard as it was.
     ClipboardCopy offer(HWND owner, const std::filesystem::path& pngFile);

@@ -203,10 +203,7 @@ PendingIcon paintFace(const Application& app, ID2D1RenderTarget* t, const Button
 
 }  // namespace
 
-void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item) {
-    const Application* found = applicationOf(window);
-    if (found == nullptr) return;
-    const Application& app = *found;
+void paintOwnerButton(const Application& app, HWND window, const DRAWITEMSTRUCT& item) {
     const HWND settingsWindow = app.settingsWindow;
     const UINT dpi = windowDpi(window);
     const RECT& rc = item.rcItem;

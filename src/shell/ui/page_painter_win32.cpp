@@ -8,7 +8,6 @@
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
-#include "shell/capture/capture_globals_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
 
@@ -69,14 +68,11 @@ RECT pixelRect(const RectF& r, UINT dpi) {
 
 }  // namespace
 
-void paintMainPage(HWND window, HDC hdc) {
-    const Application* found = applicationOf(window);
-    if (found == nullptr) return;
-    const Application& app = *found;
+void paintMainPage(const Application& app, HWND window, HDC hdc) {
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
-    const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
+    const auto [W, H] = dipSize(client, dpi);
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();

@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include "shell/app/application_win32.h"
+
 namespace tf {
 
-void paintMainPage(HWND window, HDC hdc);
-void paintOwnerButton(HWND window, const DRAWITEMSTRUCT& item);
+void paintMainPage(const Application& app, HWND window, HDC hdc);
+void paintOwnerButton(const Application& app, HWND window, const DRAWITEMSTRUCT& item);
 
 }  // namespace tf

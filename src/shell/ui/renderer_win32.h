@@ -33,6 +33,15 @@ constexpr COLORREF rgbHex(uint32_t rrggbb) {
     return RGB((rrggbb >> 16) & 0xFF, (rrggbb >> 8) & 0xFF, rrggbb & 0xFF);
 }
 
+// A client rectangle's width and height in DIPs, as the painters lay out.
+struct DipSize {
+    float width = 0;
+    float height = 0;
+};
+inline DipSize dipSize(const RECT& client, UINT dpi) {
+    return {client.right * 96.0f / dpi, client.bottom * 96.0f / dpi};
+}
+
 bool ensureTextRenderer();
 // One drawing pass of the shared DC render target on `hdc` over `pixelRect`
 // at the window's DPI: begun when made, ended when it goes or at end(), so

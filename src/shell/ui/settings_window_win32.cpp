@@ -13,7 +13,6 @@
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
-#include "shell/pickers/pickers_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
 #include "core/texts/bilingual.h"
@@ -209,14 +208,11 @@ void layoutSettingsWindowControls(Application& app) {
     placeControl(navigation[3], l.checkUpdates);
 }
 
-void paintSettingsPage(HWND window, HDC hdc) {
-    const Application* found = applicationOf(window);
-    if (found == nullptr) return;
-    const Application& app = *found;
+void paintSettingsPage(const Application& app, HWND window, HDC hdc) {
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
-    const float W = client.right * 96.0f / dpi, H = client.bottom * 96.0f / dpi;
+    const auto [W, H] = dipSize(client, dpi);
     const bool generalPage = currentUiState(app) != UiState::SettingsHelp && currentUiState(app) != UiState::SettingsAbout;
     const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? app.settingsPage.pageScroll : 0);
     DcDraw draw(window, hdc, client);
@@ -305,15 +301,6 @@ void scrollPage(Application& app, HWND window, int wheelDelta) {
     relayoutAndInvalidate(app, window);
 }
 
-void chooseFolderFromSettings(Application& app, HWND window) {
-    if (!chooseCaptureFolder(app.settings, window)) return;
-    if (HWND box = controlSlot(app, ControlId::CaptureFolderBox)) {
-        SetWindowTextW(box, app.settings.captureFolder.c_str());
-        InvalidateRect(box, nullptr, TRUE);
-    }
-    InvalidateRect(window, nullptr, TRUE);
-}
-
 void pressChordControl(Application& app) {
     if (recordingHotkey(app.copyAndHotkey)) endHotkeyRecording(app);
     else if (HWND c = controlSlot(app, ControlId::CaptureHotkey)) {
@@ -328,19 +315,15 @@ void runSettingsCommand(Application& app, HWND window, ControlId command) {
         case ControlId::GeneralNavigation: goToPage(app, UiState::SettingsGeneral); break;
         case ControlId::HelpNavigation: goToPage(app, UiState::SettingsHelp); break;
         case ControlId::AboutNavigation: goToPage(app, UiState::SettingsAbout); break;
-        case ControlId::ChooseFolder: chooseFolderFromSettings(app, window); break;
+        case ControlId::ChooseFolder:
         case ControlId::Language:
-            if (chooseLanguage(app, window)) {
-                layoutSettingsWindowControls(app);
-                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            }
-            break;
+        case ControlId::Feedback: runSharedSettingCommand(app, window, command); break;
         case ControlId::OpenAfterCapture:
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture:
-        case ControlId::ScrollMode: flipSwitchSetting(app, command); break;
+        case ControlId::ScrollMode:
+        case ControlId::StartFromTop: flipSwitchSetting(app, command); break;
         case ControlId::CaptureHotkey: pressChordControl(app); break;
-        case ControlId::Feedback: ShellExecuteW(window, L"open", kFeedbackFormUrl, nullptr, nullptr, SW_SHOWNORMAL); break;
         case ControlId::CheckUpdates:
             // The main window runs the check; its answer comes back there.
             if (app.mainWindow != nullptr) {
@@ -353,9 +336,15 @@ void runSettingsCommand(Application& app, HWND window, ControlId command) {
 
 }  // namespace
 
+void showCaptureFolder(Application& app) {
+    if (HWND box = controlSlot(app, ControlId::CaptureFolderBox)) {
+        SetWindowTextW(box, app.settings.captureFolder.c_str());
+        InvalidateRect(box, nullptr, TRUE);
+    }
+}
+
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    Application* found = applicationOf(window);
+    Application* found = applicationForMessage(window, message, lParam);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     Application& app = *found;
     float& pageScroll = app.settingsPage.pageScroll;
@@ -371,7 +360,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintSettingsPage(window, dc);
+            if (dc != nullptr) paintSettingsPage(app, window, dc);
             EndPaint(window, &ps);
             return 0;
         }
@@ -382,7 +371,7 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.width, minimum.height};
             return 0;
         }
-        case WM_DRAWITEM: paintOwnerButton(window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM: paintOwnerButton(app, window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_ESCAPE) break;
             DestroyWindow(window);

@@ -18,7 +18,9 @@ bool openSettingsWindow(Application& app);
 // CreateWindowExW parameter).
 LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void layoutSettingsWindowControls(Application& app);
-void paintSettingsPage(HWND window, HDC hdc);
+// Shows the current capture folder in the folder box, after it was chosen.
+void showCaptureFolder(Application& app);
+void paintSettingsPage(const Application& app, HWND window, HDC hdc);
 // Re-titles both windows and re-labels every control and the tooltip.
 void applyLanguage(Application& app);
 // After a page switch: re-lay out and redraw the open settings window.

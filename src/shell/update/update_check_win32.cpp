@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "shell/app/app_globals_win32.h"
 #include "core/update/update_rules.h"
 
 namespace tf {
@@ -42,7 +41,7 @@ bool fetchReleaseBody(const UpdateEndpoint& endpoint, std::string& body) {
     return true;
 }
 
-bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothingNew, HWND target) {
+bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothingNew, HWND target, UINT message) {
     auto result = std::make_unique<UpdateCheckResult>();
     result->reportWhenNothingNew = reportWhenNothingNew;
     std::string body;
@@ -52,16 +51,16 @@ bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothin
         result->versionText = *tag;
         result->newerAvailable = isNewerThanProgramVersion(*tag);
     }
-    if (target != nullptr && PostMessageW(target, WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(result.get()))) {
+    if (target != nullptr && PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(result.get()))) {
         result.release();  // the window owns it now
         return true;
     }
     return false;
 }
 
-void runUpdateCheck(uint8_t* flag, HWND target) {
+void runUpdateCheck(uint8_t* flag, HWND target, UINT message) {
     std::unique_ptr<uint8_t> owned(flag);
-    runUpdateCheckAgainst(UpdateEndpoint{}, owned != nullptr && *owned != 0, target);
+    runUpdateCheckAgainst(UpdateEndpoint{}, owned != nullptr && *owned != 0, target, message);
 }
 
 }  // namespace tf

@@ -1,7 +1,7 @@
 #pragma once
 // The release query: one detached thread per "Check for updates" command asks
 // the code host's REST API for the latest release and posts the outcome to
-// the main window as an UpdateCheckResult with WM_APP_UPDATE_RESULT.
+// the window that asked, as an UpdateCheckResult with the message it names.
 
 #include <windows.h>
 #include <winhttp.h>
@@ -58,14 +58,14 @@ private:
 };
 
 // Thread body: takes over the heap flag byte (reportWhenNothingNew) and frees
-// it after the one result was posted to `target` (or freed, when the post
-// failed). The window is given when the thread starts: the thread never reads
+// it after the one result was posted to `target` as `message` (or freed, when
+// the post failed). The window is given when the thread starts: the thread never reads
 // the process-wide window handles, which the GUI thread clears.
-void runUpdateCheck(uint8_t* flag, HWND target);
+void runUpdateCheck(uint8_t* flag, HWND target, UINT message);
 
 // The same check against another endpoint (tests use a local server); posts
-// to `target`. Returns whether the post succeeded.
-bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothingNew, HWND target);
+// to `target` as `message`. Returns whether the post succeeded.
+bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothingNew, HWND target, UINT message);
 
 // The body of a GET request (status 200 only), at most kUpdateBodyLimit bytes;
 // false when the request could not be made or answered otherwise.

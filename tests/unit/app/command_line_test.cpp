@@ -42,5 +42,47 @@ TEST(CommandLine, OperandsAreTakenVerbatim) {
               std::filesystem::path("--stitch").native());
 }
 
+TEST(CommandLine, StitchTakesAnOptionalDirection) {
+    struct Case {
+        std::vector<NativeString> args;
+        ProgramMode mode;
+        std::optional<ScrollDirection> direction;
+    } cases[] = {
+        {argv({"tf.exe", "--stitch", "f", "o.png"}), ProgramMode::Stitch, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "right"}), ProgramMode::Stitch,
+         ScrollDirection::Right},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "down"}), ProgramMode::Stitch,
+         ScrollDirection::Down},
+        // A direction asked for wrongly is said to be wrong, not ignored.
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "left"}), ProgramMode::Usage, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "Right"}), ProgramMode::Usage, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "right "}), ProgramMode::Usage, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", ""}), ProgramMode::Usage, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction"}), ProgramMode::Usage, std::nullopt},
+        // Other words keep their old meaning: the interactive program.
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--Direction", "right"}), ProgramMode::Interactive, std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "o.png", "--direction", "right", "x"}), ProgramMode::Interactive,
+         std::nullopt},
+        {argv({"tf.exe", "--stitch", "f", "--direction", "right"}), ProgramMode::Interactive, std::nullopt},
+        {argv({"tf.exe", "--self-test", "r", "--direction", "right"}), ProgramMode::Interactive, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const ModeSelection s = selectMode(c.args);
+        EXPECT_EQ(s.mode, c.mode) << c.args.size() << " " << c.args.back();
+        EXPECT_EQ(s.direction, c.direction) << c.args.size() << " " << c.args.back();
+        if (s.mode == ProgramMode::Stitch) {
+            EXPECT_EQ(s.framesFolder, std::filesystem::path("f").native());
+            EXPECT_EQ(s.outputPath, std::filesystem::path("o.png").native());
+        }
+    }
+}
+
+TEST(CommandLine, UsageNamesEveryModeAndTheDirection) {
+    const std::string_view usage = usageText();
+    EXPECT_NE(usage.find("--stitch <frames folder> <output.png> [--direction right|down]\n"), std::string_view::npos);
+    EXPECT_NE(usage.find("--self-test <report file>\n"), std::string_view::npos);
+    EXPECT_EQ(usage.back(), '\n');
+}
+
 }  // namespace
 }  // namespace tf

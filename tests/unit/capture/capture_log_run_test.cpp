@@ -44,7 +44,7 @@ TEST(CaptureLogRun, StillPageLogsThreeNoMotionProbesAndDumpsEveryGrab) {
     s.logFolder = dir.path();
     runCapture(s, CaptureRequest{s.rect, true});
     EXPECT_EQ(logLines(dir.path()), (std::vector<std::string>{
-                                        "wheelScrollLines=3 wheelDelta=-120",
+                                        "wheelScrollLines=3 wheelDelta=-120 scrollMethod=none",
                                         "acceptedFrame=1 probe=0 action=0 overlap=0 score=1e+18 prior=0",
                                         "acceptedFrame=1 probe=1 action=0 overlap=0 score=1e+18 prior=0",
                                         "acceptedFrame=1 probe=2 action=0 overlap=0 score=1e+18 prior=0",

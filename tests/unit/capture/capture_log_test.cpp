@@ -150,9 +150,18 @@ std::string written(void (*write)(std::ostream&)) {
 TEST(CaptureLogLines, ByteForByte) {
     struct Case { std::string got, want; };
     const Case cases[] = {
-        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, -120); }), "wheelScrollLines=3 wheelDelta=-120\r\n"},
-        {written([](std::ostream& o) { writeCaptureLogHeader(o, 0xFFFFFFFFu, -30); }),
-         "wheelScrollLines=4294967295 wheelDelta=-30\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, -120, ScrollMethod::Wheel); }),
+         "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 0xFFFFFFFFu, -30, ScrollMethod::ScrollBarMessage); }),
+         "wheelScrollLines=4294967295 wheelDelta=-30 scrollMethod=scrollBarMessage\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, -120, ScrollMethod::ArrowKey); }),
+         "wheelScrollLines=3 wheelDelta=-120 scrollMethod=arrowKey\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, -120, ScrollMethod::PageKey); }),
+         "wheelScrollLines=3 wheelDelta=-120 scrollMethod=pageKey\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, 0, ScrollMethod::Person); }),
+         "wheelScrollLines=3 wheelDelta=0 scrollMethod=person\r\n"},
+        {written([](std::ostream& o) { writeCaptureLogHeader(o, 3, -120, ScrollMethod::None); }),
+         "wheelScrollLines=3 wheelDelta=-120 scrollMethod=none\r\n"},
         {written([](std::ostream& o) { writeCaptureLogProbe(o, 1, 0, 2, 612, 0.412, 0); }),
          "acceptedFrame=1 probe=0 action=2 overlap=612 score=0.412 prior=0\r\n"},
         {written([](std::ostream& o) { writeCaptureLogProbe(o, 2, 1, 0, 0, 1e18, 0); }),
@@ -187,13 +196,13 @@ TEST(CaptureLogLines, ChineseErrorTextIsKeptAsUtf8) {
 TEST(CaptureLogLines, BrokenStreamWritesNothing) {
     std::ostringstream out(std::ios::binary);
     out.setstate(std::ios::failbit);
-    writeCaptureLogHeader(out, 3, -120);
+    writeCaptureLogHeader(out, 3, -120, ScrollMethod::Wheel);
     writeCaptureLogProbe(out, 1, 0, 2, 1, 1.0, 0);
     writeCaptureLogSummary(out, 1, true, false, L"");
     EXPECT_EQ(out.str(), "");
 
     std::ofstream never;  // a log that could not be opened
-    writeCaptureLogHeader(never, 3, -120);
+    writeCaptureLogHeader(never, 3, -120, ScrollMethod::Wheel);
     EXPECT_FALSE(never.is_open());
 }
 

@@ -80,7 +80,7 @@ TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {
         s.logFolder = dir.path();
         CaptureSession session(s, CaptureRequest{s.rect, true});
         ASSERT_TRUE(session.begin());
-        session.openLog(-120);
+        session.openLog(-120, ScrollMethod::Wheel);
         session.keep(session.grabDumped("initial"));
         const CaptureFailure failure = failed ? CaptureFailure{CaptureError::WheelInputFailed} : CaptureFailure{};
         session.end({.reachedEnd = !failed, .finishedByUser = false, .failure = failure});
@@ -88,10 +88,10 @@ TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {
         EXPECT_EQ(s.events, std::vector<std::string>{failed ? "fail error" : "stitch"});
         EXPECT_EQ(s.handedOver.size(), failed ? 0u : 1u);
         EXPECT_EQ(test::readFile(dir / "capture.log.txt"),
-                  failed ? "wheelScrollLines=3 wheelDelta=-120\r\n"
+                  failed ? "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel\r\n"
                            "acceptedFrames=1 reachedEnd=0 finishRequested=0 error=Mouse-wheel input could not be "
                            "sent, so the capture was stopped.\r\n"
-                         : "wheelScrollLines=3 wheelDelta=-120\r\n"
+                         : "wheelScrollLines=3 wheelDelta=-120 scrollMethod=wheel\r\n"
                            "acceptedFrames=1 reachedEnd=1 finishRequested=0 error=\r\n");
     }
 }

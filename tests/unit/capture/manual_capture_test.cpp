@@ -425,7 +425,7 @@ TEST(ManualCapture, LoggedCaptureStitchesOfflineIntoTheSameImage) {
 
     const std::vector<std::string> lines = logLines(frames.path());
     ASSERT_EQ(lines.size(), s.probes.size() + 2);
-    EXPECT_EQ(lines.front(), "wheelScrollLines=3 wheelDelta=0");
+    EXPECT_EQ(lines.front(), "wheelScrollLines=3 wheelDelta=0 scrollMethod=person");
     EXPECT_EQ(lines.back(),
               "acceptedFrames=" + std::to_string(s.handedOver.size()) + " reachedEnd=0 finishRequested=1 error=");
     bool lostLogged = false;

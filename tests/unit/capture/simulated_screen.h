@@ -28,6 +28,11 @@ struct ScrollModel {
     uint32_t lateContentMs = 0;          // rows brought into view paint this long after the notch
     int32_t headerRows = 0;              // fixed band at the top of the rectangle
     int32_t footerRows = 0;              // fixed band at the bottom
+    // Other ways of scrolling, for windows that ignore the wheel (rowsPerNotch 0):
+    int32_t messageTarget = -1;          // the scroll target that scrolls on a scroll bar message (-1: none)
+    int32_t messageRows = 0;             // rows of one scroll bar line step
+    int32_t arrowRows = 0;               // rows of one arrow key
+    int32_t pageRows = 0;                // rows of one page key
 };
 
 class SimulatedScreen : public ManualCaptureHost {
@@ -56,6 +61,9 @@ public:
     uint32_t escDelayMs = 0;
     UiState state = UiState::Capturing;
     bool saving = false;
+    int32_t scrollTargets = 0;            // windows under the centre a message can go to; 0: none found
+    int32_t refuseScrollStepsFrom = -1;   // sendScrollStep fails from this step on
+    IntegrityLevel ownLevel, targetLevel; // unknown unless a test sets them
 
     // --- what a test reads back ---
     std::vector<std::string> events;        // UI effects in order
@@ -64,6 +72,9 @@ public:
     UiLanguage language = UiLanguage::English;
     std::vector<PixelImage> handedOver;
     bool stitchStarted = false;
+    std::vector<ScrollRoute> scrollSteps;   // every step sent other than a notch
+    std::vector<Point> scrollTargetQueries;
+    int32_t toTopRequests = 0;
     std::vector<uint64_t> notchTimes;
     std::vector<int32_t> notchDeltas;
     std::vector<ProbeRecord> probes;
@@ -138,6 +149,27 @@ public:
         scrollBy(rows);
         return 1;
     }
+    int32_t findScrollTargets(Point at) override {
+        scrollTargetQueries.push_back(at);
+        return scrollTargets;
+    }
+    bool sendScrollStep(const ScrollRoute& route) override {
+        if (refuseScrollStepsFrom >= 0 && static_cast<int32_t>(scrollSteps.size()) >= refuseScrollStepsFrom)
+            return false;
+        scrollSteps.push_back(route);
+        if (route.method == ScrollMethod::ScrollBarMessage && route.target == model_.messageTarget)
+            scrollBy(model_.messageRows);
+        if (route.method == ScrollMethod::ArrowKey) scrollBy(model_.arrowRows);
+        if (route.method == ScrollMethod::PageKey) scrollBy(model_.pageRows);
+        return true;
+    }
+    // The scroll bar's top message and Home reach a page that takes either.
+    void sendToTop() override {
+        ++toTopRequests;
+        if (model_.messageTarget >= 0 || model_.arrowRows > 0 || model_.pageRows > 0) scrollBy(-animTo_);
+    }
+    IntegrityLevel ownIntegrity() override { return ownLevel; }
+    IntegrityLevel targetIntegrity() override { return targetLevel; }
     void sleep(uint32_t ms) override {
         ++sleeps;
         now_ += ms;

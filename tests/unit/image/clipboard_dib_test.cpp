@@ -66,6 +66,11 @@ TEST(ClipboardDib, SizesThatDoNotFitAreRefused) {
         {-1, 10, false, 0},
         {10, -4, false, 0},
         {int64_t{INT32_MAX} + 1, 1, false, 0},
+        // Wide images: the row pitch must stay a positive 32-bit number.
+        {536870911, 1, true, 536870911ull * 4 + 124},
+        {536870912, 1, false, 0},     // 2 GiB, under the block limit, but its pitch is 2^31
+        {192000, 1080, true, 192000ull * 1080 * 4 + 124},  // a sideways capture of 100 full-HD frames
+        {1000000, 1080, false, 0},    // past 4 GiB
     };
     for (const Case& c : cases) {
         const auto size = packedDibV5Size(c.width, c.height);
@@ -73,6 +78,28 @@ TEST(ClipboardDib, SizesThatDoNotFitAreRefused) {
         if (size && c.fits) {
             EXPECT_EQ(*size, c.size) << c.width << "x" << c.height;
         }
+    }
+}
+
+TEST(ClipboardDib, FormatsFollowTheFileAndWhatCanBeDecodedBack) {
+    struct Case {
+        const char* name;
+        uint64_t fileBytes, width, height;
+        bool png, dib;
+    } cases[] = {
+        {"a screen", 2'000'000, 1920, 1080, true, true},
+        {"wide, within the decoder's sides", 30'000'000, 32768, 1080, true, true},
+        {"wider than the decoder reads back", 40'000'000, 32769, 1080, true, false},
+        {"longer than the decoder reads back", 40'000'000, 1080, 40000, true, false},
+        {"pixels past 4 GiB, file small", 90'000'000, 1920, 600000, true, false},
+        {"file past 4 GiB", 0x100000000ull, 1920, 600000, false, false},
+        {"empty file", 0, 10, 10, false, false},
+        {"no pixels", 100, 0, 10, false, false},
+    };
+    for (const Case& c : cases) {
+        const ClipboardFormats f = clipboardFormatsFor(c.fileBytes, c.width, c.height);
+        EXPECT_EQ(f.png, c.png) << c.name;
+        EXPECT_EQ(f.dibV5, c.dib) << c.name;
     }
 }
 

@@ -132,6 +132,11 @@ TEST(PngSize, ThirtyTwoBitLimitsAreComputedIn64Bits) {
     EXPECT_TRUE(pngSizeWritable(4194303, 256));
     EXPECT_FALSE(pngSizeWritable(4194304, 256));  // one 256-row block would be 4 GiB
     EXPECT_TRUE(pngSizeWritable(4194304, 1));
+    // Wide images meet the block limit by their width alone.
+    EXPECT_TRUE(pngSizeWritable(192000, 1080));  // 100 full-HD frames scrolled sideways
+    EXPECT_TRUE(pngSizeWritable(4194303, 1080));
+    EXPECT_FALSE(pngSizeWritable(4194304, 1080));
+    EXPECT_FALSE(pngSizeWritable(INT32_MAX, 32));
     EXPECT_FALSE(pngSizeWritable(0, 10));
     EXPECT_FALSE(pngSizeWritable(10, 0));
     EXPECT_FALSE(pngSizeWritable(-5, 10));

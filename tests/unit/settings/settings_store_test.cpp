@@ -72,6 +72,38 @@ TEST(SettingsStore, ScrollModeIsManualOnlyWhenItSaysSo) {
     }
 }
 
+TEST(SettingsStore, StartFromTopIsOffUnlessANumberSaysOn) {
+    struct Case {
+        const char* ini;
+        bool on;
+    } cases[] = {
+        {"", false},
+        {"[general]\nstartFromTop=1\n", true},
+        {"[general]\nstartFromTop=0\n", false},
+        {"[general]\nstartFromTop=yes\n", false},
+        {"[general]\nstartFromTop=\n", false},
+        {"[general]\nstartFromTop=2abc\n", true},
+        {"[other]\nstartFromTop=1\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.startFromTop = !c.on;  // must be overwritten
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.startFromTop, c.on);
+    }
+    for (const bool on : {false, true}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.startFromTop = on;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), on ? L"1" : L"0");
+        EXPECT_EQ(loaded(p.doc.serialize()).startFromTop, on);
+    }
+}
+
 TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
     struct Case {
         const char* ini;
@@ -155,7 +187,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 7);
+    EXPECT_EQ(p.writes, 8);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
@@ -163,14 +195,15 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_EQ(p.doc.get(L"general", L"copyAfterCapture"), L"1");
     EXPECT_EQ(p.doc.get(L"general", L"captureHotkey"), L"Ctrl+Shift+PrintScreen");
     EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
+    EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
                  d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
-                 f = text.find("captureHotkey="), g = text.find("scrollMode=");
-    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g);
+                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -180,7 +213,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 7);
+    EXPECT_EQ(p.writes, 8);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 

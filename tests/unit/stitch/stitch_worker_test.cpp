@@ -67,6 +67,24 @@ TEST(StitchWorker, ComposesWritesAndReportsStagesInOrder) {
     EXPECT_TRUE(test::imagesEqual(page, loadPng(expected)));
 }
 
+TEST(StitchWorker, ASidewaysCaptureIsWrittenWideTheRightWayRound) {
+    ScratchDir dir;
+    // A page scrolled to the right: the frames are columns of the wide page.
+    const PixelImage wide = transposed(makeDocumentPage(240, 1000, 11));
+    std::vector<PixelImage> frames;
+    for (int32_t left : {0, 150, 300, 450, 600}) frames.push_back(transposed(cropRows(transposed(wide), left, 400)));
+    StitchJob job{frames, dir.path().wstring(), ScrollDirection::Right};
+    RecordingHost host;
+
+    auto result = runStitchAndSave(job, host);
+
+    ASSERT_TRUE(result->succeeded);
+    EXPECT_EQ(result->imageWidth, 1000);
+    EXPECT_EQ(result->imageHeight, 240);
+    EXPECT_TRUE(job.frames.empty());
+    EXPECT_TRUE(test::imagesEqual(wide, loadPng(result->savedPath)));
+}
+
 TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
     ScratchDir dir;
     const PixelImage page = makeDocumentPage(200, 400, 2);

@@ -32,7 +32,7 @@ constexpr Sized kSizedButtons[] = {
     {ControlId::CaptureHotkey, 200, 42}, {ControlId::OpenAfterCapture, 48, 26}, {ControlId::CaptureLogging, 48, 26},
     {ControlId::CopyAfterCapture, 48, 26}, {ControlId::ScrollMode, 48, 26},   {ControlId::ProductHome, 120, 24},
     {ControlId::ProductSite, 120, 24},   {ControlId::Feedback, 72, 32},        {ControlId::PublisherSite, 120, 24},
-    {ControlId::AboutProduct, 120, 24},  {ControlId::CheckUpdates, 180, 40},
+    {ControlId::AboutProduct, 120, 24},  {ControlId::CheckUpdates, 180, 40},   {ControlId::StartFromTop, 48, 26},
 };
 
 TEST(ButtonFaces, EveryOwnerDrawnControlHasOneStyleAndOthersNone) {

@@ -397,7 +397,7 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
     std::string body = "untouched";
     EXPECT_FALSE(tf::fetchReleaseBody(unreachable(), body));
     EXPECT_TRUE(body.empty());
-    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, target));
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, target, tf::WM_APP_UPDATE_RESULT));
     int records = 0;
     MSG msg;
     while (PeekMessageW(&msg, target, tf::WM_APP_UPDATE_RESULT, tf::WM_APP_UPDATE_RESULT, PM_REMOVE)) {
@@ -412,14 +412,14 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
     EXPECT_EQ(records, 1);
     DestroyWindow(target);
     // With no window to post to, the record is freed by the checker.
-    EXPECT_FALSE(tf::runUpdateCheckAgainst(unreachable(), true, nullptr));
+    EXPECT_FALSE(tf::runUpdateCheckAgainst(unreachable(), true, nullptr, tf::WM_APP_UPDATE_RESULT));
 }
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
         app().settings.language = language;
         tf::test::MessageBoxWatcher boxes;
-        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, app().mainWindow));
+        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, app().mainWindow, tf::WM_APP_UPDATE_RESULT));
         pump(500);
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], language == tf::UiLanguage::English ? L"Updates could not be checked. Try again later."
@@ -427,7 +427,7 @@ TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     }
     // A check that did not ask to be reported stays silent.
     tf::test::MessageBoxWatcher boxes;
-    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, app().mainWindow));
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, app().mainWindow, tf::WM_APP_UPDATE_RESULT));
     pump(300);
     EXPECT_TRUE(boxes.texts().empty());
 }

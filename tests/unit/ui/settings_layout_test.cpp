@@ -61,10 +61,11 @@ TEST(SettingsLayout, ControlsAt96Dpi) {
     EXPECT_EQ(c.rows[3].rect, (Rect{522, 391, 570, 417}));  // the copy-after switch
     EXPECT_EQ(c.rows[4].rect, (Rect{370, 444, 570, 486}));  // the chord control
     EXPECT_EQ(c.rows[5].rect, (Rect{522, 511, 570, 537}));  // the scroll-mode switch
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 560, 122, 592}));
+    EXPECT_EQ(c.rows[6].rect, (Rect{522, 571, 570, 597}));  // the start-from-top switch
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 620, 122, 652}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.feedback.visible);
     EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 560, 114, 592}));
+              (Rect{50, 620, 114, 652}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
@@ -79,16 +80,16 @@ TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
 
-TEST(SettingsLayout, ScrollModeRowIsTheLastAddedRowAtEveryDpi) {
-    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 1].control, ControlId::ScrollMode);
+TEST(SettingsLayout, StartFromTopRowIsTheLastAddedRowAtEveryDpi) {
+    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 1].control, ControlId::StartFromTop);
     struct Case {
         int32_t w, h;  // client pixels: the classic 620 × 420 page plus the added rows
         uint32_t dpi;
         Rect expected;
     } cases[] = {
-        {620, 420 + kAdded, 96, {522, 511, 570, 537}},            // logging 324 + 3 × 60 + 7
-        {930, (420 + kAdded) * 3 / 2, 144, {783, 767, 855, 806}},  // the same DIPs × 1.5
-        {1240, (420 + kAdded) * 2, 192, {1044, 1022, 1140, 1074}},
+        {620, 420 + kAdded, 96, {522, 571, 570, 597}},            // logging 324 + 4 × 60 + 7
+        {930, (420 + kAdded) * 3 / 2, 144, {783, 857, 855, 896}},  // the same DIPs × 1.5
+        {1240, (420 + kAdded) * 2, 192, {1044, 1142, 1140, 1194}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi);
@@ -96,7 +97,7 @@ TEST(SettingsLayout, ScrollModeRowIsTheLastAddedRowAtEveryDpi) {
         const ControlPlacement& row = l.rows[kSettingsRowCount - 1];
         EXPECT_EQ(row.rect, c.expected);
         EXPECT_TRUE(row.visible);
-        // A switch like the others, below the chord row and above the feedback link.
+        // A switch like the others, below the scroll-mode row and above the feedback link.
         EXPECT_EQ(row.rect.left, l.rows[2].rect.left);
         EXPECT_EQ(row.rect.right, l.rows[2].rect.right);
         EXPECT_GE(row.rect.top, l.rows[kSettingsRowCount - 2].rect.bottom);
@@ -259,9 +260,9 @@ TEST(SettingsLayout, WindowCentresOverTheMainWindowInsideTheWorkArea) {
         uint32_t dpi;
         Rect want;
     } cases[] = {
-        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 220, 1270, 860}},       // 620 × 640: 460 + the added rows
-        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 330, 1905, 1290}},
-        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 640}},           // pushed into the work area
+        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 190, 1270, 890}},       // 620 × 700: 460 + the added rows
+        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 285, 1905, 1335}},
+        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 700}},           // pushed into the work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 500}, 96, {650, 0, 1270, 500}},          // as tall as a short work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 300}, 96, {650, 0, 1270, 400}},          // never below the minimum
     };

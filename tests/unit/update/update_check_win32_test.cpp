@@ -13,11 +13,13 @@
 #include <thread>
 #include <type_traits>
 
-#include "shell/app/app_globals_win32.h"
 #include "shell/update/update_check_win32.h"
 
 namespace tf {
 namespace {
+
+// Any message will do: the check answers with the one it is given.
+constexpr UINT kReplyMessage = WM_APP + 40;
 
 struct Socket {
     SOCKET s = INVALID_SOCKET;
@@ -114,9 +116,9 @@ std::unique_ptr<UpdateCheckResult> checkAgainst(uint16_t port, int* records) {
     HWND target = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (target == nullptr) return nullptr;
     std::unique_ptr<UpdateCheckResult> last;
-    if (runUpdateCheckAgainst(local(port), false, target)) {
+    if (runUpdateCheckAgainst(local(port), false, target, kReplyMessage)) {
         MSG msg;
-        while (PeekMessageW(&msg, target, WM_APP_UPDATE_RESULT, WM_APP_UPDATE_RESULT, PM_REMOVE)) {
+        while (PeekMessageW(&msg, target, kReplyMessage, kReplyMessage, PM_REMOVE)) {
             ++*records;
             last.reset(reinterpret_cast<UpdateCheckResult*>(msg.lParam));
         }

@@ -1,0 +1,154 @@
+#include "shell/capture/scroll_target_win32.h"
+
+#include <memory>
+
+#include "platform/win32/win32_handles.h"
+
+namespace tf {
+namespace {
+
+// A step that the window does not answer within this time counts as not
+// delivered: a hung window must not hang the capture.
+constexpr UINT kMessageTimeoutMs = 500;
+
+bool ours(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
+
+// Windows the pointer would pass through: hidden ones, and click-through
+// layers such as other programs' overlays.
+bool seeThrough(HWND window) {
+    if (!IsWindowVisible(window)) return true;
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    return (exStyle & WS_EX_TRANSPARENT) != 0 && (exStyle & WS_EX_LAYERED) != 0;
+}
+
+// The top-level window under `at` in z-order that is not ours.
+HWND topLevelUnder(POINT at) {
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (seeThrough(w) || ours(w)) continue;
+        RECT r{};
+        if (GetWindowRect(w, &r) && PtInRect(&r, at)) return w;
+    }
+    return nullptr;
+}
+
+// The deepest visible child of `window` under `at`.
+HWND deepestUnder(HWND window, POINT at) {
+    for (int depth = 0; depth < 64; ++depth) {
+        POINT client = at;
+        if (!ScreenToClient(window, &client)) break;
+        HWND child = ChildWindowFromPointEx(window, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (child == nullptr || child == window) break;
+        window = child;
+    }
+    return window;
+}
+
+// The last sub-authority of a token's integrity SID.
+IntegrityLevel tokenIntegrity(HANDLE token) {
+    DWORD size = 0;
+    if (GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || size < sizeof(TOKEN_MANDATORY_LABEL)) {
+        return {};
+    }
+    // operator new aligns for every fundamental type, as the label's SID pointer needs.
+    const std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
+    if (!buffer || !GetTokenInformation(token, TokenIntegrityLevel, buffer.get(), size, &size)) return {};
+    const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.get());
+    PSID sid = label->Label.Sid;
+    if (sid == nullptr || !IsValidSid(sid)) return {};
+    const PUCHAR count = GetSidSubAuthorityCount(sid);
+    if (count == nullptr || *count == 0) return {};
+    const PDWORD rid = GetSidSubAuthority(sid, static_cast<DWORD>(*count - 1));
+    if (rid == nullptr) return {};
+    return {true, static_cast<uint32_t>(*rid)};
+}
+
+IntegrityLevel processIntegrity(HANDLE process) {
+    HANDLE rawToken = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &rawToken)) return {};
+    const UniqueKernelHandle token(rawToken);
+    return tokenIntegrity(token.get());
+}
+
+}  // namespace
+
+int32_t ScrollTarget::find(POINT at) {
+    targets_.clear();
+    HWND top = topLevelUnder(at);
+    if (top == nullptr) return 0;
+    HWND window = deepestUnder(top, at);
+    targets_.push_back(window);
+    for (HWND a = GetAncestor(window, GA_PARENT); a != nullptr && a != GetDesktopWindow();
+         a = GetAncestor(a, GA_PARENT)) {
+        if ((GetWindowLongPtrW(a, GWL_STYLE) & axis_.barStyle) != 0) targets_.push_back(a);
+    }
+    return static_cast<int32_t>(targets_.size());
+}
+
+// As a scroll bar sends it: the request, then the end of the scroll, which
+// some windows wait for before they repaint.
+bool ScrollTarget::sendScrollBarMessage(HWND window, WORD request) {
+    DWORD_PTR result = 0;
+    const UINT flags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
+    if (SendMessageTimeoutW(window, axis_.message, MAKEWPARAM(request, 0), 0, flags, kMessageTimeoutMs, &result) == 0)
+        return false;
+    return SendMessageTimeoutW(window, axis_.message, MAKEWPARAM(SB_ENDSCROLL, 0), 0, flags, kMessageTimeoutMs,
+                               &result) != 0;
+}
+
+// Keys go to the foreground window's focus: the target's top-level window
+// must be the foreground window first, else the key would reach another one.
+bool ScrollTarget::pressKey(WORD key) {
+    if (targets_.empty()) return false;
+    HWND root = GetAncestor(targets_.front(), GA_ROOT);
+    if (root == nullptr) return false;
+    if (GetForegroundWindow() != root) {
+        SetForegroundWindow(root);
+        if (GetForegroundWindow() != root) return false;
+    }
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
+bool ScrollTarget::sendStep(const ScrollRoute& route) {
+    switch (route.method) {
+        case ScrollMethod::ScrollBarMessage:
+            if (route.target < 0 || static_cast<size_t>(route.target) >= targets_.size()) return false;
+            return sendScrollBarMessage(targets_[static_cast<size_t>(route.target)], axis_.lineStep);
+        case ScrollMethod::ArrowKey: return pressKey(axis_.lineKey);
+        case ScrollMethod::PageKey: return pressKey(axis_.pageKey);
+        case ScrollMethod::Wheel:
+        case ScrollMethod::Person:
+        case ScrollMethod::None: break;
+    }
+    return false;
+}
+
+void ScrollTarget::sendToStart() {
+    // Each is worth trying whatever the others did: the settle wait after it
+    // shows where the page went.
+    for (HWND window : targets_) sendScrollBarMessage(window, axis_.toStart);
+    pressKey(axis_.startKey);
+}
+
+IntegrityLevel ScrollTarget::integrity() const {
+    if (targets_.empty()) return {};
+    DWORD processId = 0;
+    if (GetWindowThreadProcessId(targets_.front(), &processId) == 0 || processId == 0) return {};
+    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return {};
+    return processIntegrity(process.get());
+}
+
+IntegrityLevel ownProcessIntegrity() { return processIntegrity(GetCurrentProcess()); }
+
+}  // namespace tf
