@@ -9,8 +9,9 @@
 #   scrollbar    the fixture with a real vertical scroll bar: the pick leaves it out
 #   notepad      Wine's notepad, its edit control picked and captured; compared with
 #                a second notepad tall enough to show the whole text at once
-#   highlight96, highlight144   the highlight over the fixture at that DPI: its
-#                border must frame the client area exactly (screenshots kept)
+#   highlight96, highlight144   the highlight over the fixture at that DPI (in
+#                English, in Chinese): its border must frame the client area
+#                exactly, over the page and over the bar (screenshots kept)
 # Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE, TF_E2E_WORK,
 # TF_WINE_PREFIX, TF_COMPARE_TRUTH, TF_E2E_OWN_DISPLAY). Screenshots are always taken.
 set -u
@@ -31,8 +32,8 @@ e2e_prepare 1 1
 # The border colour of the selection and of the highlight.
 kBlue='#3566D6'
 
-write_settings() {  # folder
-    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 captureLoggingEnabled=0
+write_settings() {  # folder [language]
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" "language=${2:-en-US}" openAfterCapture=0 captureLoggingEnabled=0
 }
 
 # The box (x y w h) the highlight's blue border spans in a screenshot, or nothing.
@@ -101,10 +102,10 @@ fixture_case() {  # name dir [fixture args...]
     "$compare_truth" --capture "$png" "$dir/truth.png" exact
 }
 
-highlight_case() {  # name dir dpi
+highlight_case() {  # name dir dpi language
     local name="$1" dir="$2" dpi="$3"
     tf_wine_set_dpi "$dpi"
-    write_settings "$dir/out"
+    write_settings "$dir/out" "$4"
     start_fixture "$dir" $FX $FY $FW $FH --scrollbar || return 1
     start_app || return 1
     press_start
@@ -196,8 +197,8 @@ run_case() {
         fixture) fixture_case "$name" "$dir"; rc=$? ;;
         scrollbar) fixture_case "$name" "$dir" --scrollbar; rc=$? ;;
         notepad) notepad_case "$dir"; rc=$? ;;
-        highlight96) highlight_case "$name" "$dir" 96; rc=$? ;;
-        highlight144) highlight_case "$name" "$dir" 144; rc=$? ;;
+        highlight96) highlight_case "$name" "$dir" 96 en-US; rc=$? ;;
+        highlight144) highlight_case "$name" "$dir" 144 zh-CN; rc=$? ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ -n "$notepad_small$notepad_tall" ] && kill $notepad_small $notepad_tall 2>/dev/null
