@@ -11,7 +11,8 @@
 #                a second notepad tall enough to show the whole text at once
 #   highlight96, highlight144   the highlight over the fixture at that DPI (in
 #                English, in Chinese): its border must frame the client area
-#                exactly, over the page and over the bar (screenshots kept)
+#                exactly, over the page and over the bar; over the bare desktop
+#                nothing is offered and a click starts nothing (screenshots kept)
 # Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE, TF_E2E_WORK,
 # TF_WINE_PREFIX, TF_COMPARE_TRUTH, TF_E2E_OWN_DISPLAY). Screenshots are always taken.
 set -u
@@ -39,7 +40,7 @@ write_settings() {  # folder [language]
 # The box (x y w h) the highlight's blue border spans in a screenshot, or nothing.
 blue_box() {  # png
     convert "$1" -fill black +opaque "$kBlue" -fill white -opaque "$kBlue" -format '%@' info: 2>/dev/null |
-        sed -n 's/^\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\3 \4 \1 \2/p'
+        sed -n 's/^\([1-9][0-9]*\)x\([1-9][0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\3 \4 \1 \2/p'
 }
 
 # Rests the pointer over (x, y) after moving it about, as a person reaching for a window.
@@ -115,6 +116,16 @@ highlight_case() {  # name dir dpi language
     check_highlight "$name" $((FX + FW / 2)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
     # Over the scroll bar the same area is offered: the bar is the window's own.
     check_highlight "$name-over-bar" $((FX + FW + 5)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
+    # Over the bare desktop nothing is offered, and a click there picks nothing.
+    hover 1600 1500
+    import -window root "$work/$name-desktop.png" 2>/dev/null
+    [ -z "$(blue_box "$work/$name-desktop.png")" ] || { echo "  something is highlighted over the desktop"; rc=1; }
+    # A capture started there would end within seconds on the still desktop
+    # and bring the main window back with its result.
+    xdotool click 1; sleep 8
+    if log_has "$dir/fixture.log" '^wheel=' || has_png "$dir/out" || main_visible; then
+        echo "  a click on the desktop did not keep the selection up"; rc=1
+    fi
     xdotool key Escape; sleep 1
     tf_wine_set_dpi 96
     return $rc
