@@ -35,6 +35,12 @@ public:
     int32_t showCursor(bool) override { return 0; }
     void setCursorPos(int32_t, int32_t) override {}
     uint32_t sendWheel(int32_t) override { return 1; }
+    // No window under the area: a manual capture never scrolls it.
+    int32_t findScrollTargets(Point) override { return 0; }
+    bool sendScrollStep(const ScrollRoute&) override { return false; }
+    void sendToTop() override {}
+    IntegrityLevel ownIntegrity() override { return {}; }
+    IntegrityLevel targetIntegrity() override { return {}; }
     void sleep(uint32_t) override {}
     uint64_t tickCount() override { return now; }
     uint16_t escapeKeyState() override { return 0; }

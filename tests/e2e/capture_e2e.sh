@@ -8,7 +8,7 @@
 #   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
 #                                            panel late short esc cancel fewrows logging
 #                                            bandmargins bignotch bignotchbars sticky badge
-#                                            message keys
+#                                            message keys top
 #                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
@@ -24,14 +24,16 @@ build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys)
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
 e2e_prepare 1 1
 
-write_settings() {  # folder logging
-    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 "captureLoggingEnabled=$2"
+write_settings() {  # folder logging [line...]
+    local folder="$1" logging="$2"; shift 2
+    write_settings_lines "captureFolder=$(tf_winpath "$folder")" language=en-US openAfterCapture=0 \
+        "captureLoggingEnabled=$logging" "$@"
 }
 
 # Compares the capture with the fixture's truth. mode: exact | shorter N (the
@@ -48,7 +50,7 @@ run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0 panel=0 method=""
+    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=()
     # The rectangle: inside the client area, clear of the fixed bands unless
     # the case is about them.
     local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10))
@@ -80,10 +82,12 @@ run_case() {
         # scrolls them, and its log must say which.
         message) args=(--scroll-by message); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
         keys) args=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
+        # A page opened halfway down, captured from its top on request.
+        top) args=(--scroll-by message --start 600); settings=(startFromTop=1); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ "$name" = esc ] && mode=prefix
-    write_settings "$dir/out" "$logging"
+    write_settings "$dir/out" "$logging" "${settings[@]}"
     start_fixture "$dir" $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" || return 1
     local started
     started=$(date +%s.%N)

@@ -110,14 +110,14 @@ run_at_dpi() {
     # Row tops of the settings layout (see settings_layout.h): the classic rows
     # over the height left after the added rows (the rows of kSettingsRows after kClassicSettingsRowCount, 60 DIPs
     # each), which follow the logging row at its spacing (c: copy after
-    # capture, k: hotkey, sm: scroll mode).
-    local added_rows=3
-    local m R oy t a g l c k sm
-    read -r m R oy t a g l c k sm < <(awk -v W="$wd" -v H="$((hd - 60 * added_rows))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
+    # capture, k: hotkey, sm: scroll mode, st: start from the top, sw: sideways).
+    local added_rows=5
+    local m R oy t a g l c k sm st sw
+    read -r m R oy t a g l c k sm st sw < <(awk -v W="$wd" -v H="$((hd - 60 * added_rows))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;
                 t = clamp((H - 360) / 60, 0, 1); g = 52 * t + 272 + oy;
-                printf "%d %d %d %f %d %d %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
-                       g + 52 + 8 * t, g + 2 * (52 + 8 * t), g + 3 * (52 + 8 * t) }')
+                printf "%d %d %d %f %d %d %d %d %d %d %d %d\n", m, R, oy, t, 44 * t + 220 + oy, g, 36 * t + 168 + oy,
+                       g + 52 + 8 * t, g + 2 * (52 + 8 * t), g + 3 * (52 + 8 * t), g + 4 * (52 + 8 * t), g + 5 * (52 + 8 * t) }')
     # The window is taller than the classic 460 DIPs by the added rows.
     if [ "$hd" -ge 520 ]; then pass "$dpi dpi: settings window $hd DIPs tall for the added rows"; else fail "$dpi dpi: settings window only $hd DIPs tall"; fi
     shot "settings-general-zh-$dpi"
@@ -157,8 +157,17 @@ run_at_dpi() {
     xdotool key ctrl+shift+Print
     sleep 0.5
     ini_has "captureHotkey=Ctrl+Shift+PrintScreen" && pass "$dpi dpi: default chord recorded again" || fail "$dpi dpi: captureHotkey not back to Ctrl+Shift+PrintScreen"
-    # The scroll-mode row, the last added one, inside the window as it opens.
-    if [ $((sm + 46)) -le "$hd" ]; then pass "$dpi dpi: scroll-mode row inside the window"; else fail "$dpi dpi: scroll-mode row at $sm below the client height $hd"; fi
+    # The sideways row, the last added one, inside the window as it opens.
+    if [ $((sw + 46)) -le "$hd" ]; then pass "$dpi dpi: sideways row inside the window"; else fail "$dpi dpi: sideways row at $sw below the client height $hd"; fi
+    click_dips $((R - 24)) $((sw + 20))
+    ini_has "captureDirection=right" && pass "$dpi dpi: sideways switch on" || fail "$dpi dpi: captureDirection not right after its switch"
+    shot "settings-sideways-zh-$dpi"
+    click_dips $((R - 24)) $((sw + 20))
+    ini_has "captureDirection=down" && pass "$dpi dpi: sideways switch off again" || fail "$dpi dpi: captureDirection not down after the second press"
+    click_dips $((R - 24)) $((st + 20))
+    ini_has "startFromTop=1" && pass "$dpi dpi: start-from-top switch on" || fail "$dpi dpi: startFromTop not 1 after its switch"
+    click_dips $((R - 24)) $((st + 20))
+    ini_has "startFromTop=0" && pass "$dpi dpi: start-from-top switch off again" || fail "$dpi dpi: startFromTop not 0 after the second press"
     before=$(ini_sum)
     click_dips $((R - 24)) $((sm + 20))
     after=$(ini_sum)

@@ -8,6 +8,7 @@
 
 #include "core/settings/hotkey_chord.h"
 #include "core/settings/ui_language.h"
+#include "ground/scroll_direction.h"
 
 namespace tf {
 
@@ -24,6 +25,7 @@ struct Settings {
     HotkeyChord captureHotkey = defaultCaptureHotkey();  // empty: no global hotkey
     ScrollMode scrollMode = ScrollMode::Auto;
     bool startFromTop = false;                           // an automatic capture first sends the page to its top
+    ScrollDirection captureDirection = ScrollDirection::Down;  // the overlay's arrow keys change it for one capture
 };
 
 }  // namespace tf

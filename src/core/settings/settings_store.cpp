@@ -34,6 +34,8 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     const std::wstring scrollMode = profile.readString(kSection, L"scrollMode", L"auto", 32);
     record.scrollMode = equalsIgnoringCase(scrollMode, L"manual") ? ScrollMode::Manual : ScrollMode::Auto;
     record.startFromTop = profile.readInt(kSection, L"startFromTop", 0) != 0;
+    const std::wstring direction = profile.readString(kSection, L"captureDirection", L"down", 32);
+    record.captureDirection = equalsIgnoringCase(direction, L"right") ? ScrollDirection::Right : ScrollDirection::Down;
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
@@ -46,6 +48,8 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     ok = profile.writeString(kSection, L"captureHotkey", formatHotkeyChord(record.captureHotkey)) && ok;
     ok = profile.writeString(kSection, L"scrollMode", record.scrollMode == ScrollMode::Manual ? L"manual" : L"auto") && ok;
     ok = profile.writeString(kSection, L"startFromTop", record.startFromTop ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"captureDirection",
+                             record.captureDirection == ScrollDirection::Right ? L"right" : L"down") && ok;
     return ok;
 }
 

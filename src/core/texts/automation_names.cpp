@@ -32,6 +32,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::CaptureHotkey, L"CaptureHotkeyButton", texts::captureHotkeyLabel},
     {ControlId::ScrollMode, L"ScrollModeToggle", texts::scrollModeCommand},
     {ControlId::StartFromTop, L"StartFromTopToggle", texts::startFromTopCommand},
+    {ControlId::CaptureSideways, L"CaptureSidewaysToggle", texts::captureSidewaysCommand},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

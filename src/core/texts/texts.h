@@ -103,6 +103,9 @@ inline constexpr BilingualText scrolledTooFarWarning{L"Scrolled too far: scroll 
 inline constexpr BilingualText scrollModeCommand{L"I scroll the area myself", L"我自己滚动截图区域"};
 inline constexpr BilingualText scrollModeDescription{L"For windows that ignore automatic scrolling; the capture follows you",
                                                      L"适用于不接受自动滚动的窗口，截图跟随您的滚动"};
+inline constexpr BilingualText captureSidewaysCommand{L"Scroll sideways", L"横向滚动截图"};
+inline constexpr BilingualText captureSidewaysDescription{L"For content that scrolls to the right; arrow keys change it per capture",
+                                                        L"用于向右滚动的内容；选区时可用方向键临时切换"};
 inline constexpr BilingualText startFromTopCommand{L"Start from the top of the page", L"从页面顶部开始"};
 inline constexpr BilingualText startFromTopDescription{L"An automatic capture first scrolls the page to its top",
                                                        L"自动截图前先将页面滚动到顶部"};

@@ -110,6 +110,7 @@ constexpr ButtonStyle kButtonStyles[] = {
     ButtonStyle{C::CopyAfterCapture, F::Switch},
     ButtonStyle{C::ScrollMode, F::Switch},
     ButtonStyle{C::StartFromTop, F::Switch},
+    ButtonStyle{C::CaptureSideways, F::Switch},
     link(C::ProductHome, 13),
     link(C::ProductSite, 13),
     link(C::Feedback, 12),

@@ -40,6 +40,8 @@ inline constexpr SettingsRow kSettingsRows[] = {
      texts::scrollModeCommand},
     {ControlId::StartFromTop, SettingsRowControl::Switch, texts::startFromTopCommand, texts::startFromTopDescription,
      texts::startFromTopCommand},
+    {ControlId::CaptureSideways, SettingsRowControl::Switch, texts::captureSidewaysCommand,
+     texts::captureSidewaysDescription, texts::captureSidewaysCommand},
 };
 inline constexpr size_t kSettingsRowCount = std::size(kSettingsRows);
 inline constexpr size_t kClassicSettingsRowCount = 3;

@@ -67,8 +67,10 @@ void openSavedImage(const Application& app) {
 bool* switchSetting(Settings& settings, ControlId id) { return switchField(settings, id); }
 
 bool switchIsOn(const Settings& settings, ControlId id) {
-    // The scroll mode is a choice of two that the switch shows as "manual".
+    // The scroll mode and the direction are choices of two that the switches
+    // show as "manual" and "sideways".
     if (id == ControlId::ScrollMode) return settings.scrollMode == ScrollMode::Manual;
+    if (id == ControlId::CaptureSideways) return settings.captureDirection == ScrollDirection::Right;
     const bool* value = switchField(settings, id);
     return value != nullptr && *value;
 }
@@ -77,6 +79,9 @@ void flipSwitchSetting(Application& app, ControlId id) {
     Settings& settings = app.settings;
     if (id == ControlId::ScrollMode) {
         settings.scrollMode = settings.scrollMode == ScrollMode::Manual ? ScrollMode::Auto : ScrollMode::Manual;
+    } else if (id == ControlId::CaptureSideways) {
+        settings.captureDirection =
+            settings.captureDirection == ScrollDirection::Right ? ScrollDirection::Down : ScrollDirection::Right;
     } else {
         bool* value = switchSetting(settings, id);
         if (value == nullptr) return;

@@ -76,6 +76,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::CaptureLogging: return tr(lang, texts::captureLoggingCommand);
         case ControlId::ScrollMode: return tr(lang, texts::scrollModeCommand);
         case ControlId::StartFromTop: return tr(lang, texts::startFromTopCommand);
+        case ControlId::CaptureSideways: return tr(lang, texts::captureSidewaysCommand);
         case ControlId::ProductHome: return tr(lang, texts::productHomeCommand);
         case ControlId::ProductSite: return tr(lang, texts::productSiteCommand);
         case ControlId::Feedback: return tr(lang, texts::feedbackCommand);

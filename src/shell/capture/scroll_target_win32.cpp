@@ -7,10 +7,6 @@
 namespace tf {
 namespace {
 
-// A step that the window does not answer within this time counts as not
-// delivered: a hung window must not hang the capture.
-constexpr UINT kMessageTimeoutMs = 500;
-
 bool ours(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
@@ -90,14 +86,12 @@ int32_t ScrollTarget::find(POINT at) {
 }
 
 // As a scroll bar sends it: the request, then the end of the scroll, which
-// some windows wait for before they repaint.
+// some windows wait for before they repaint. Posted, as wheel input is queued:
+// the waits after a step give the window its time, and a window busy for a
+// moment must not fail the capture as a timed-out send would.
 bool ScrollTarget::sendScrollBarMessage(HWND window, WORD request) {
-    DWORD_PTR result = 0;
-    const UINT flags = SMTO_ABORTIFHUNG | SMTO_NORMAL;
-    if (SendMessageTimeoutW(window, axis_.message, MAKEWPARAM(request, 0), 0, flags, kMessageTimeoutMs, &result) == 0)
-        return false;
-    return SendMessageTimeoutW(window, axis_.message, MAKEWPARAM(SB_ENDSCROLL, 0), 0, flags, kMessageTimeoutMs,
-                               &result) != 0;
+    return PostMessageW(window, axis_.message, MAKEWPARAM(request, 0), 0) &&
+           PostMessageW(window, axis_.message, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
 }
 
 // Keys go to the foreground window's focus: the target's top-level window

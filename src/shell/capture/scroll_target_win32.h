@@ -40,6 +40,8 @@ public:
     void sendToStart();
     // Of the process owning the window found; unknown when nothing was found.
     IntegrityLevel integrity() const;
+    // The window found, or null.
+    HWND window() const { return targets_.empty() ? nullptr : targets_.front(); }
 
 private:
     bool sendScrollBarMessage(HWND window, WORD request);

@@ -322,7 +322,8 @@ void runSettingsCommand(Application& app, HWND window, ControlId command) {
         case ControlId::CaptureLogging:
         case ControlId::CopyAfterCapture:
         case ControlId::ScrollMode:
-        case ControlId::StartFromTop: flipSwitchSetting(app, command); break;
+        case ControlId::StartFromTop:
+        case ControlId::CaptureSideways: flipSwitchSetting(app, command); break;
         case ControlId::CaptureHotkey: pressChordControl(app); break;
         case ControlId::CheckUpdates:
             // The main window runs the check; its answer comes back there.

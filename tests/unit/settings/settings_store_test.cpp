@@ -104,6 +104,40 @@ TEST(SettingsStore, StartFromTopIsOffUnlessANumberSaysOn) {
     }
 }
 
+TEST(SettingsStore, CaptureDirectionIsDownUnlessTheWordSaysRight) {
+    struct Case {
+        const char* ini;
+        ScrollDirection direction;
+    } cases[] = {
+        {"", ScrollDirection::Down},
+        {"[general]\ncaptureDirection=right\n", ScrollDirection::Right},
+        {"[general]\ncaptureDirection=RIGHT\n", ScrollDirection::Right},
+        {"[general]\ncaptureDirection=down\n", ScrollDirection::Down},
+        {"[general]\ncaptureDirection=left\n", ScrollDirection::Down},
+        {"[general]\ncaptureDirection=1\n", ScrollDirection::Down},
+        {"[general]\ncaptureDirection=\n", ScrollDirection::Down},
+        {"[general]\ncaptureDirection=right now\n", ScrollDirection::Down},
+        {"[other]\ncaptureDirection=right\n", ScrollDirection::Down},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.captureDirection = c.direction == ScrollDirection::Down ? ScrollDirection::Right : ScrollDirection::Down;
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.captureDirection, c.direction);
+    }
+    for (const ScrollDirection d : {ScrollDirection::Down, ScrollDirection::Right}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.captureDirection = d;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"captureDirection"), d == ScrollDirection::Right ? L"right" : L"down");
+        EXPECT_EQ(loaded(p.doc.serialize()).captureDirection, d);
+    }
+}
+
 TEST(SettingsStore, ValuesAreReadByTheProfileRules) {
     struct Case {
         const char* ini;
@@ -187,7 +221,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 8);
+    EXPECT_EQ(p.writes, 9);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
@@ -196,14 +230,15 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_EQ(p.doc.get(L"general", L"captureHotkey"), L"Ctrl+Shift+PrintScreen");
     EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
     EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), L"0");
+    EXPECT_EQ(p.doc.get(L"general", L"captureDirection"), L"down");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
                  d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
-                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop=");
-    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h);
+                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop="), i = text.find("captureDirection=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -213,7 +248,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 8);
+    EXPECT_EQ(p.writes, 9);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 

@@ -62,10 +62,11 @@ TEST(SettingsLayout, ControlsAt96Dpi) {
     EXPECT_EQ(c.rows[4].rect, (Rect{370, 444, 570, 486}));  // the chord control
     EXPECT_EQ(c.rows[5].rect, (Rect{522, 511, 570, 537}));  // the scroll-mode switch
     EXPECT_EQ(c.rows[6].rect, (Rect{522, 571, 570, 597}));  // the start-from-top switch
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 620, 122, 652}));
+    EXPECT_EQ(c.rows[7].rect, (Rect{522, 631, 570, 657}));  // the sideways switch
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 680, 122, 712}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.feedback.visible);
     EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 620, 114, 652}));
+              (Rect{50, 680, 114, 712}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
@@ -80,27 +81,32 @@ TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
 
-TEST(SettingsLayout, StartFromTopRowIsTheLastAddedRowAtEveryDpi) {
-    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 1].control, ControlId::StartFromTop);
+TEST(SettingsLayout, TheLastAddedRowsAreSwitchesAtEveryDpi) {
+    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 2].control, ControlId::StartFromTop);
+    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 1].control, ControlId::CaptureSideways);
     struct Case {
         int32_t w, h;  // client pixels: the classic 620 × 420 page plus the added rows
         uint32_t dpi;
+        size_t row;
         Rect expected;
     } cases[] = {
-        {620, 420 + kAdded, 96, {522, 571, 570, 597}},            // logging 324 + 4 × 60 + 7
-        {930, (420 + kAdded) * 3 / 2, 144, {783, 857, 855, 896}},  // the same DIPs × 1.5
-        {1240, (420 + kAdded) * 2, 192, {1044, 1142, 1140, 1194}},
+        {620, 420 + kAdded, 96, kSettingsRowCount - 2, {522, 571, 570, 597}},  // logging 324 + 4 × 60 + 7
+        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 2, {783, 857, 855, 896}},  // the same DIPs × 1.5
+        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 2, {1044, 1142, 1140, 1194}},
+        {620, 420 + kAdded, 96, kSettingsRowCount - 1, {522, 631, 570, 657}},  // one pitch further
+        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 1, {783, 947, 855, 986}},
+        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 1, {1044, 1262, 1140, 1314}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi);
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi << ", row " << c.row);
         const SettingsControlsLayout l = layoutSettingsControls({c.w, c.h}, c.dpi, UiState::Home, UiLanguage::English);
-        const ControlPlacement& row = l.rows[kSettingsRowCount - 1];
+        const ControlPlacement& row = l.rows[c.row];
         EXPECT_EQ(row.rect, c.expected);
         EXPECT_TRUE(row.visible);
-        // A switch like the others, below the scroll-mode row and above the feedback link.
+        // A switch like the others, below the row before it and above the feedback link.
         EXPECT_EQ(row.rect.left, l.rows[2].rect.left);
         EXPECT_EQ(row.rect.right, l.rows[2].rect.right);
-        EXPECT_GE(row.rect.top, l.rows[kSettingsRowCount - 2].rect.bottom);
+        EXPECT_GE(row.rect.top, l.rows[c.row - 1].rect.bottom);
         EXPECT_LE(row.rect.bottom, l.feedback.rect.top);
     }
 }
@@ -260,9 +266,9 @@ TEST(SettingsLayout, WindowCentresOverTheMainWindowInsideTheWorkArea) {
         uint32_t dpi;
         Rect want;
     } cases[] = {
-        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 190, 1270, 890}},       // 620 × 700: 460 + the added rows
-        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 285, 1905, 1335}},
-        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 700}},           // pushed into the work area
+        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 160, 1270, 920}},       // 620 × 760: 460 + the added rows
+        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 240, 1905, 1380}},
+        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 760}},           // pushed into the work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 500}, 96, {650, 0, 1270, 500}},          // as tall as a short work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 300}, 96, {650, 0, 1270, 400}},          // never below the minimum
     };
