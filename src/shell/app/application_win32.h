@@ -24,6 +24,7 @@
 #include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
+#include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 
 namespace tf {
@@ -81,6 +82,8 @@ struct SelectionState {
     bool dragging = false;
     bool clampToWorkArea = false;
     Rect highlight;  // what a click would pick, virtual-desktop pixels; empty when nothing
+    HWND highlightWindow = nullptr;  // the window the highlight was found for
+    TopLevelWindows windows;  // the other programs' windows, as last taken
 };
 
 // The chosen rectangle and the overlay's placement:
