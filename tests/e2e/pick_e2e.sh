@@ -116,6 +116,17 @@ highlight_case() {  # name dir dpi language
     check_highlight "$name" $((FX + FW / 2)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
     # Over the scroll bar the same area is offered: the bar is the window's own.
     check_highlight "$name-over-bar" $((FX + FW + 5)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
+    # The arrow keys choose the direction before the drag, and the prompt says which.
+    xdotool key Right; sleep 0.6
+    import -window root "$work/$name-sideways.png" 2>/dev/null
+    xdotool key Down; sleep 0.6
+    import -window root "$work/$name-down-again.png" 2>/dev/null
+    local sideways again
+    sideways=$(compare -metric AE "$work/$name-over-bar-highlight.png" "$work/$name-sideways.png" null: 2>&1)
+    again=$(compare -metric AE "$work/$name-over-bar-highlight.png" "$work/$name-down-again.png" null: 2>&1)
+    echo "  prompt pixels changed by Right: $sideways, left changed after Down: $again"
+    [ "$sideways" != "0" ] || { echo "  Right did not change the prompt"; rc=1; }
+    [ "$again" = "0" ] || { echo "  Down did not bring the prompt back"; rc=1; }
     # Over the bare desktop nothing is offered, and a click there picks nothing.
     hover 1600 1500
     import -window root "$work/$name-desktop.png" 2>/dev/null

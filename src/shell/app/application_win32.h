@@ -96,6 +96,9 @@ struct SelectionSession {
     uint32_t overlayDpi = 96;  // DPI of every DIP size the overlay draws
     uint64_t captureStartTick = 0;  // when the rectangle was accepted
     bool overlayClassRegistered = false;
+    // The way the chosen area scrolls: the setting's when the overlay opens,
+    // changed for this capture by the arrow keys before the drag.
+    ScrollDirection direction = ScrollDirection::Down;
 };
 
 // The owner-drawn buttons' shared look: shell/ui/button_proc_win32.cpp.

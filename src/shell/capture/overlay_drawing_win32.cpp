@@ -348,6 +348,10 @@ public:
     std::wstring stripStatus(UiState mode, bool manual, uint64_t elapsed) {
         const UiLanguage lang = app_.settings.language;
         wchar_t buf[96] = {};
+        if (mode == UiState::Selecting) {
+            return tr(lang, app_.selection.direction == ScrollDirection::Right ? texts::selectingRightStatus
+                                                                               : texts::selectingDownStatus);
+        }
         if (mode == UiState::Saving) {
             const int32_t stage = app_.save.stage->load();
             const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)

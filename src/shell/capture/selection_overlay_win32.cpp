@@ -288,6 +288,14 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return selecting ? MA_ACTIVATE : MA_NOACTIVATE;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && selecting) cancelSelection(app);
+        // The direction is chosen before the drag: a rectangle being drawn keeps the one it started with.
+        if ((wParam == VK_RIGHT || wParam == VK_DOWN) && selecting && !app.selection.drag.dragging) {
+            const ScrollDirection chosen = wParam == VK_RIGHT ? ScrollDirection::Right : ScrollDirection::Down;
+            if (chosen != app.selection.direction) {
+                app.selection.direction = chosen;
+                redrawOverlay(app);
+            }
+        }
         return 0;
     case WM_DISPLAYCHANGE:
         if (selecting) {
@@ -339,6 +347,7 @@ void beginSelection(Application& app) {
         return;
     }
     const POINT cursor = cursorPos();
+    app.selection.direction = app.settings.captureDirection;
     app.selection.overlayBounds = virtualDesktop();
     HWND overlay = createOverlayWindow(app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, app.selection.overlayBounds);
     if (overlay == nullptr) {
