@@ -9,8 +9,10 @@
 #   scrollbar    the fixture with a real vertical scroll bar: the pick leaves it out
 #   notepad      Wine's notepad, its edit control picked and captured; compared with
 #                a second notepad tall enough to show the whole text at once
-#   highlight96, highlight144   the highlight over the fixture at that DPI: its
-#                border must frame the client area exactly (screenshots kept)
+#   highlight96, highlight144   the highlight over the fixture at that DPI (in
+#                English, in Chinese): its border must frame the client area
+#                exactly, over the page and over the bar; over the bare desktop
+#                nothing is offered and a click starts nothing (screenshots kept)
 # Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE, TF_E2E_WORK,
 # TF_WINE_PREFIX, TF_COMPARE_TRUTH, TF_E2E_OWN_DISPLAY). Screenshots are always taken.
 set -u
@@ -31,14 +33,14 @@ e2e_prepare 1 1
 # The border colour of the selection and of the highlight.
 kBlue='#3566D6'
 
-write_settings() {  # folder
-    write_settings_lines "captureFolder=$(tf_winpath "$1")" language=en-US openAfterCapture=0 captureLoggingEnabled=0
+write_settings() {  # folder [language]
+    write_settings_lines "captureFolder=$(tf_winpath "$1")" "language=${2:-en-US}" openAfterCapture=0 captureLoggingEnabled=0
 }
 
 # The box (x y w h) the highlight's blue border spans in a screenshot, or nothing.
 blue_box() {  # png
     convert "$1" -fill black +opaque "$kBlue" -fill white -opaque "$kBlue" -format '%@' info: 2>/dev/null |
-        sed -n 's/^\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\3 \4 \1 \2/p'
+        sed -n 's/^\([1-9][0-9]*\)x\([1-9][0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\3 \4 \1 \2/p'
 }
 
 # Rests the pointer over (x, y) after moving it about, as a person reaching for a window.
@@ -50,13 +52,17 @@ hover() {  # x y
 # The highlight while the pointer rests at (x, y) must frame the area
 # (ax ay aw ah): the border is centred on its edges, `half` pixels outward.
 check_highlight() {  # name x y ax ay aw ah half
-    local name="$1" x="$2" y="$3" ax="$4" ay="$5" aw="$6" ah="$7" half="$8"
-    hover "$x" "$y"
-    import -window root "$work/$name-highlight.png" 2>/dev/null
-    local box
-    box=$(blue_box "$work/$name-highlight.png")
-    echo "  highlight border box: ${box:-none} (area $ax $ay $aw $ah)"
+    local name="$1" x="$2" y="$3" ax="$4" ay="$5" aw="$6" ah="$7" half="$8" try box=""
     local want="$((ax - half)) $((ay - half)) $((aw + 2 * half)) $((ah + 2 * half))"
+    # The overlay may come up after the first moves of a freshly started Wine.
+    for try in 1 2 3; do
+        hover "$x" "$y"
+        import -window root "$work/$name-highlight.png" 2>/dev/null
+        box=$(blue_box "$work/$name-highlight.png")
+        [ "$box" = "$want" ] && break
+        echo "  hover $try: border box ${box:-none}"
+    done
+    echo "  highlight border box: ${box:-none} (area $ax $ay $aw $ah)"
     [ "$box" = "$want" ] || { echo "  the border should span $want"; return 1; }
 }
 
@@ -97,10 +103,10 @@ fixture_case() {  # name dir [fixture args...]
     "$compare_truth" --capture "$png" "$dir/truth.png" exact
 }
 
-highlight_case() {  # name dir dpi
+highlight_case() {  # name dir dpi language
     local name="$1" dir="$2" dpi="$3"
     tf_wine_set_dpi "$dpi"
-    write_settings "$dir/out"
+    write_settings "$dir/out" "$4"
     start_fixture "$dir" $FX $FY $FW $FH --scrollbar || return 1
     start_app || return 1
     press_start
@@ -110,6 +116,27 @@ highlight_case() {  # name dir dpi
     check_highlight "$name" $((FX + FW / 2)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
     # Over the scroll bar the same area is offered: the bar is the window's own.
     check_highlight "$name-over-bar" $((FX + FW + 5)) $((FY + FH / 2)) $FX $FY $FW $FH $((bw / 2)) || rc=1
+    # The arrow keys choose the direction before the drag, and the prompt says which.
+    xdotool key Right; sleep 0.6
+    import -window root "$work/$name-sideways.png" 2>/dev/null
+    xdotool key Down; sleep 0.6
+    import -window root "$work/$name-down-again.png" 2>/dev/null
+    local sideways again
+    sideways=$(compare -metric AE "$work/$name-over-bar-highlight.png" "$work/$name-sideways.png" null: 2>&1)
+    again=$(compare -metric AE "$work/$name-over-bar-highlight.png" "$work/$name-down-again.png" null: 2>&1)
+    echo "  prompt pixels changed by Right: $sideways, left changed after Down: $again"
+    [ "$sideways" != "0" ] || { echo "  Right did not change the prompt"; rc=1; }
+    [ "$again" = "0" ] || { echo "  Down did not bring the prompt back"; rc=1; }
+    # Over the bare desktop nothing is offered, and a click there picks nothing.
+    hover 1600 1500
+    import -window root "$work/$name-desktop.png" 2>/dev/null
+    [ -z "$(blue_box "$work/$name-desktop.png")" ] || { echo "  something is highlighted over the desktop"; rc=1; }
+    # A capture started there would end within seconds on the still desktop
+    # and bring the main window back with its result.
+    xdotool click 1; sleep 8
+    if log_has "$dir/fixture.log" '^wheel=' || has_png "$dir/out" || main_visible; then
+        echo "  a click on the desktop did not keep the selection up"; rc=1
+    fi
     xdotool key Escape; sleep 1
     tf_wine_set_dpi 96
     return $rc
@@ -192,8 +219,8 @@ run_case() {
         fixture) fixture_case "$name" "$dir"; rc=$? ;;
         scrollbar) fixture_case "$name" "$dir" --scrollbar; rc=$? ;;
         notepad) notepad_case "$dir"; rc=$? ;;
-        highlight96) highlight_case "$name" "$dir" 96; rc=$? ;;
-        highlight144) highlight_case "$name" "$dir" 144; rc=$? ;;
+        highlight96) highlight_case "$name" "$dir" 96 en-US; rc=$? ;;
+        highlight144) highlight_case "$name" "$dir" 144 zh-CN; rc=$? ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ -n "$notepad_small$notepad_tall" ] && kill $notepad_small $notepad_tall 2>/dev/null

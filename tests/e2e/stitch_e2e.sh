@@ -54,6 +54,28 @@ for case_dir in "$repo"/tests/data/corpus-panels/*/; do
     check grep -q $'^panels=[0-9]*,[0-9]*\r$' "$win.log.txt"
 done
 
+# Real pages scrolled sideways: the whole wide image must match the truth.
+for case_dir in "$repo"/tests/data/sideways/*/; do
+    name=$(basename "$case_dir")
+    nat="$work/$name-native.png" win="$work/$name-wine.png"
+    rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
+    "$native" --stitch "$case_dir/frames" "$nat" --direction right; check test $? = 0
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")" --direction right
+    check test $? = 0
+    check same_image "$nat" "$win"
+    check "$compare_truth" "$nat" "$case_dir/truth.png"
+    check cmp -s "$nat.log.txt" "$win.log.txt"
+    check grep -q $'^direction=right\r$' "$win.log.txt"
+done
+# A direction word the program does not know is a usage error, not a stitch.
+"$native" --stitch "$repo/tests/data/sideways/debref-ch02-long-code/frames" "$work/left.png" --direction left 2>"$work/left.err"
+check test $? = 2
+check grep -q 'usage: tallyframe --stitch' "$work/left.err"
+check test ! -e "$work/left.png.log.txt"
+"$TF_WINE" "$exe" --stitch "$(tf_winpath "$work/empty")" "$(tf_winpath "$work/left.png")" --direction left
+check test $? = 1
+check test ! -e "$work/left.png.log.txt"
+
 # Failure paths of the exe: exit code 1, the log ends in "exception", no image.
 "$TF_WINE" "$exe" --stitch "$(tf_winpath "$work/no-such-folder")" "$(tf_winpath "$work/none.png")"
 check test $? = 1

@@ -53,6 +53,15 @@ double lumaDifferenceFraction(const PixelImage& a, const PixelImage& b, int32_t 
     return static_cast<double>(differing) / (static_cast<double>(x1 - x0) * a.height);
 }
 
+::testing::AssertionResult stitchedAsTruth(const PixelImage& stitched, const PixelImage& truth) {
+    if (stitched.width != truth.width || stitched.height != truth.height)
+        return ::testing::AssertionFailure() << "stitched into " << stitched.width << " x " << stitched.height
+                                             << " instead of " << truth.width << " x " << truth.height;
+    const double off = lumaDifferenceFraction(stitched, truth);
+    if (off >= 0.005) return ::testing::AssertionFailure() << "share of pixels off: " << off;
+    return ::testing::AssertionSuccess() << "share of pixels off: " << off;
+}
+
 PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed) {
     PixelImage page(width, height, 0xFFFFFFFFu);
     std::mt19937 rng(seed);

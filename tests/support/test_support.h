@@ -34,6 +34,10 @@ private:
 // columns [x0, x1) of both images (sizes must agree).
 double lumaDifferenceFraction(const PixelImage& a, const PixelImage& b, int32_t x0 = 0, int32_t x1 = -1);
 
+// The corpus rule for a whole stitched page: the same size as the truth and
+// fewer than 0.5 % of its pixels off (see lumaDifferenceFraction).
+::testing::AssertionResult stitchedAsTruth(const PixelImage& stitched, const PixelImage& truth);
+
 // A deterministic document-like page: text lines, headings and rules with
 // varied widths, so that every shift is distinguishable.
 PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed = 1);

@@ -83,10 +83,11 @@ std::optional<std::vector<uint8_t>> packedDibV5(const PixelImage& image) {
 ClipboardFormats clipboardFormatsFor(uint64_t fileBytes, uint64_t width, uint64_t height) {
     ClipboardFormats formats;
     if (fileBytes == 0 || fileBytes > kClipboardBlockLimit || width == 0 || height == 0) return formats;
-    formats.png = true;
-    formats.dibV5 = width <= INT32_MAX && height <= INT32_MAX &&
-                    packedDibV5Size(static_cast<int64_t>(width), static_cast<int64_t>(height)) &&
-                    pngSizeReadable(width, height);
+    // Whatever format a program asks for, it ends up holding the pixels: an
+    // image whose pixels fit no block is not offered at all.
+    formats.png = width <= INT32_MAX && height <= INT32_MAX &&
+                  packedDibV5Size(static_cast<int64_t>(width), static_cast<int64_t>(height));
+    formats.dibV5 = formats.png && pngSizeReadable(width, height);
     return formats;
 }
 

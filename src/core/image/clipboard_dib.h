@@ -35,9 +35,9 @@ bool writePackedDibV5(const PixelImage& image, std::span<uint8_t> out);
 std::optional<std::vector<uint8_t>> packedDibV5(const PixelImage& image);
 
 // The formats a saved PNG file of `fileBytes` bytes and this size can be
-// offered in: its own bytes as "PNG" when they fit a clipboard block, and as
-// CF_DIBV5 when the packed bitmap fits and the program can decode the file
-// back into pixels (a long or wide image may be past either).
+// offered in: its own bytes as "PNG" when they and its packed bitmap fit a
+// clipboard block, and also as CF_DIBV5 when the program can decode the file
+// back into pixels (a long or wide image may be past that).
 struct ClipboardFormats {
     bool png = false;
     bool dibV5 = false;

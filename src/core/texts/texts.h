@@ -95,6 +95,11 @@ inline constexpr BilingualText frameLimitMessage{
 
 // ---- Capture overlay drawing (prompt strip) -----------------------------------------
 inline constexpr BilingualText selectingTitle{L"Click a window or drag an area", L"单击窗口，或拖动选择区域"};
+// The prompt's second line while selecting: the direction chosen, and the key that changes it.
+inline constexpr BilingualText selectingDownStatus{L"Scrolls down \u2193 \u00B7 \u2192 for sideways",
+                                                   L"向下滚动 \u2193 \u00B7 按 \u2192 改为横向"};
+inline constexpr BilingualText selectingRightStatus{L"Scrolls sideways \u2192 \u00B7 \u2193 for down",
+                                                    L"横向滚动 \u2192 \u00B7 按 \u2193 改为向下"};
 inline constexpr BilingualText capturingTitle{L"Capturing while auto-scrolling", L"正在自动滚动截图"};
 // The strip of a manual capture: the title, and the warning that replaces it
 // while the picture no longer overlaps the last kept frame.

@@ -24,6 +24,7 @@
 #include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
+#include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 
 namespace tf {
@@ -81,6 +82,8 @@ struct SelectionState {
     bool dragging = false;
     bool clampToWorkArea = false;
     Rect highlight;  // what a click would pick, virtual-desktop pixels; empty when nothing
+    HWND highlightWindow = nullptr;  // the window the highlight was found for
+    TopLevelWindows windows;  // the other programs' windows, as last taken
 };
 
 // The chosen rectangle and the overlay's placement:
@@ -94,6 +97,9 @@ struct SelectionSession {
     uint32_t overlayDpi = 96;  // DPI of every DIP size the overlay draws
     uint64_t captureStartTick = 0;  // when the rectangle was accepted
     bool overlayClassRegistered = false;
+    // The way the chosen area scrolls: the setting's when the overlay opens,
+    // changed for this capture by the arrow keys before the drag.
+    ScrollDirection direction = ScrollDirection::Down;
 };
 
 // The owner-drawn buttons' shared look: shell/ui/button_proc_win32.cpp.

@@ -72,19 +72,30 @@ POINT messagePos() {
     return {GET_X_LPARAM(p), GET_Y_LPARAM(p)};
 }
 
-// The area a click at `p` would pick: the window of another program under
-// it, less its scroll bars, on the monitor under the point.
-Rect highlightAt(POINT p, uint32_t fallbackDpi) {
+// The list of other programs' windows is taken again when older than this:
+// windows that open or move while the pointer rests show up this late.
+constexpr uint64_t kTopLevelRefreshMs = 250;
+
+// The area a click at `p` would pick in `window` (the deepest window of
+// another program there): its client area less its scroll bars, or that of
+// the first window around it large enough, on the monitor under the point.
+Rect highlightIn(HWND window, POINT p, uint32_t fallbackDpi) {
     Rect workArea;
     HMONITOR monitor = nullptr;
-    if (!monitorWorkArea(p, workArea, monitor)) return {};
-    const HWND target = foreignWindowAt(p);
-    if (target == nullptr) return {};
-    const std::vector<PickWindowArea> areas = pickAreasUpFrom(target);
+    if (window == nullptr || !monitorWorkArea(p, workArea, monitor)) return {};
+    const std::vector<PickWindowArea> areas = pickAreasUpFrom(window);
     std::vector<PickCandidate> chain;
     chain.reserve(areas.size());
     for (const PickWindowArea& a : areas) chain.push_back({a.client, a.scrollBars});
     return firstPickHighlight(chain, workArea, dpiForPoint(p, fallbackDpi));
+}
+
+// Finds the window under `p` and its highlight afresh.
+void findHighlight(SelectionState& s, POINT p, uint32_t fallbackDpi) {
+    s.windows = TopLevelWindows::take();
+    const HWND top = s.windows.at(p);
+    s.highlightWindow = top == nullptr ? nullptr : deepestChildAt(top, p);
+    s.highlight = highlightIn(s.highlightWindow, p, fallbackDpi);
 }
 
 #ifdef TALLYFRAME_HOVER_TIMING
@@ -173,18 +184,24 @@ void onMouseMove(Application& app) {
         return;
     }
     // Hovering redraws only when the highlight or the monitor changes; the
-    // prompt follows the monitor.
+    // prompt follows the monitor. A move within the window found last costs
+    // a hit test of the window list and one descent, nothing more.
     HoverTimer timer;
-    const Rect highlight = highlightAt(p, overlayDpi);
-    timer.searched();
+    if (GetTickCount64() - s->windows.takenAt() >= kTopLevelRefreshMs) s->windows = TopLevelWindows::take();
+    const HWND top = s->windows.at(p);
+    const HWND window = top == nullptr ? nullptr : deepestChildAt(top, p);
     HMONITOR m = MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST);
+    const Rect highlight = window == s->highlightWindow && m == s->monitor ? s->highlight : highlightIn(window, p, overlayDpi);
+    timer.searched();
     if (m == s->monitor && highlight == s->highlight) {
+        s->highlightWindow = window;
         timer.finish(false);
         return;
     }
     s->current = p;
     s->monitor = m;
     s->highlight = highlight;
+    s->highlightWindow = window;
     overlayDpi = dpiForPoint(p, overlayDpi);
     redrawOverlay(app);
     timer.finish(true);
@@ -197,7 +214,7 @@ void onButtonDown(Application& app, HWND window) {
     s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
     // What the press shows and a click picks is what lies under it now.
-    s->highlight = highlightAt(s->anchor, overlayDpi);
+    findHighlight(*s, s->anchor, overlayDpi);
     app.selection.overlayBounds = s->workArea;
     s->clampToWorkArea = true;
     overlayDpi = dpiForPoint(s->anchor, overlayDpi);
@@ -232,7 +249,7 @@ void onButtonUp(Application& app) {
     s->current = cursorPos();
     s->monitor = MonitorFromPoint(s->current, MONITOR_DEFAULTTONEAREST);
     overlayDpi = dpiForPoint(s->current, overlayDpi);
-    s->highlight = highlightAt(s->current, overlayDpi);
+    findHighlight(*s, s->current, overlayDpi);
     redrawOverlay(app);
 }
 
@@ -248,7 +265,7 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         state.current = cursorPos();
         state.monitor = MonitorFromPoint(state.current, MONITOR_DEFAULTTONEAREST);
         // The first picture already offers what lies under the pointer.
-        state.highlight = highlightAt(state.current, GetDpiForWindow(window));
+        findHighlight(state, state.current, GetDpiForWindow(window));
         return 0;
     }
     case WM_NCDESTROY:
@@ -271,6 +288,14 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return selecting ? MA_ACTIVATE : MA_NOACTIVATE;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && selecting) cancelSelection(app);
+        // The direction is chosen before the drag: a rectangle being drawn keeps the one it started with.
+        if ((wParam == VK_RIGHT || wParam == VK_DOWN) && selecting && !app.selection.drag.dragging) {
+            const ScrollDirection chosen = wParam == VK_RIGHT ? ScrollDirection::Right : ScrollDirection::Down;
+            if (chosen != app.selection.direction) {
+                app.selection.direction = chosen;
+                redrawOverlay(app);
+            }
+        }
         return 0;
     case WM_DISPLAYCHANGE:
         if (selecting) {

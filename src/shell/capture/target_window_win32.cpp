@@ -45,18 +45,17 @@ bool regionHolds(HWND window, const RECT& windowRect, POINT p) {
     return PtInRegion(rgn, p.x - windowRect.left, p.y - windowRect.top) != FALSE;
 }
 
-bool pointsAtTopLevel(HWND window, POINT p, DWORD ourProcess) {
+// A window that can take the pointer somewhere: ours, hidden, minimised,
+// click-through and cloaked ones cannot.
+bool candidateTopLevel(HWND window, DWORD ourProcess, RECT& frame, RECT& windowRect) {
     if (!IsWindowVisible(window) || IsIconic(window)) return false;
-    RECT frame{};
-    if (!visibleFrame(window, frame) || !contains(frame, p)) return false;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process == 0 || process == ourProcess) return false;
     if ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0) return false;
-    if (cloaked(window)) return false;
-    RECT windowRect{};
-    if (!GetWindowRect(window, &windowRect)) return false;
-    return regionHolds(window, windowRect, p);
+    if (!GetWindowRect(window, &windowRect) || !visibleFrame(window, frame)) return false;
+    if (frame.right <= frame.left || frame.bottom <= frame.top) return false;
+    return !cloaked(window);
 }
 
 bool clientInScreen(HWND window, Rect& client) {
@@ -105,19 +104,37 @@ std::vector<Rect> scrollBarsOf(HWND window) {
 
 }  // namespace
 
-HWND foreignWindowAt(POINT p) {
+TopLevelWindows TopLevelWindows::take() {
+    TopLevelWindows taken;
+    taken.takenAt_ = GetTickCount64();
     const DWORD ourProcess = GetCurrentProcessId();
     const HWND shell = GetShellWindow();
-    HWND top = nullptr;
     for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (!pointsAtTopLevel(w, p, ourProcess)) continue;
-        top = w;
-        break;
+        Entry e{w, {}, {}};
+        if (!candidateTopLevel(w, ourProcess, e.frame, e.windowRect)) continue;
+        taken.windows_.push_back(e);
+        // Nothing below the desktop can be pointed at.
+        if (w == shell) break;
     }
-    if (top == nullptr || top == shell) return nullptr;
-    HWND deepest = top;
-    // Each step goes one level down; a window is never its own child, so the depth bounds the loop.
-    for (;;) {
+    return taken;
+}
+
+HWND TopLevelWindows::at(POINT p) const {
+    const HWND shell = GetShellWindow();
+    for (const Entry& e : windows_) {
+        if (!contains(e.frame, p) || !regionHolds(e.window, e.windowRect, p)) continue;
+        // A window closed since the list was taken is no longer there to pick.
+        if (!IsWindow(e.window)) continue;
+        return e.window == shell ? nullptr : e.window;
+    }
+    return nullptr;
+}
+
+HWND deepestChildAt(HWND topLevel, POINT p) {
+    HWND deepest = topLevel;
+    // Each step goes one level down and a window is never its own child, so
+    // the depth of the tree bounds the loop.
+    while (deepest != nullptr) {
         POINT local = p;
         if (!ScreenToClient(deepest, &local)) break;
         const HWND child = ChildWindowFromPointEx(deepest, local, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
@@ -125,6 +142,11 @@ HWND foreignWindowAt(POINT p) {
         deepest = child;
     }
     return deepest;
+}
+
+HWND foreignWindowAt(POINT p) {
+    const HWND top = TopLevelWindows::take().at(p);
+    return top == nullptr ? nullptr : deepestChildAt(top, p);
 }
 
 std::vector<PickWindowArea> pickAreasUpFrom(HWND window) {

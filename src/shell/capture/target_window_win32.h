@@ -5,11 +5,37 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "ground/rect.h"
 
 namespace tf {
+
+// The top-level windows of other programs that can take the pointer, top-most
+// first, with their visible frames: taken once and hit-tested many times, as
+// the pointer moves far more often than windows come and go.
+class TopLevelWindows {
+public:
+    // Walks the z-order now.
+    static TopLevelWindows take();
+    // The top-most one whose frame (and window region) holds the point, or null.
+    HWND at(POINT screenPoint) const;
+    uint64_t takenAt() const { return takenAt_; }
+    bool empty() const { return windows_.empty(); }
+
+private:
+    struct Entry {
+        HWND window;
+        RECT frame;
+        RECT windowRect;
+    };
+    std::vector<Entry> windows_;
+    uint64_t takenAt_ = 0;
+};
+
+// The deepest child under the point, starting at a top-level window.
+HWND deepestChildAt(HWND topLevel, POINT screenPoint);
 
 // The deepest visible, enabled-or-not window under `screenPoint` that belongs
 // to another process: the top-most such top-level window in z-order (ours,

@@ -91,8 +91,7 @@ FileFacts inspectPngFile(const std::filesystem::path& file) {
     const auto dimensions = pngHeaderSize(head);
     if (!dimensions) return facts;
     facts.fileBytes = size;
-    // An image too long or too wide for a bitmap still goes as PNG; only a
-    // file that fits no clipboard block is refused.
+    // An image too long or too wide to be decoded back still goes as PNG.
     facts.formats = clipboardFormatsFor(size, dimensions->width, dimensions->height);
     facts.verdict = facts.formats.png ? ClipboardCopy::Offered : ClipboardCopy::TooLarge;
     return facts;

@@ -77,7 +77,7 @@ UINT pngClipboardFormat() noexcept;
 
 enum class ClipboardCopy {
     Offered,     // on the clipboard; rendered when a program pastes
-    TooLarge,    // the file does not fit a clipboard block
+    TooLarge,    // the file or its pixels do not fit a clipboard block
     Unreadable,  // no such file, or it is not a PNG file
     Busy,        // another program kept the clipboard open
     Failed,      // the clipboard refused the offer

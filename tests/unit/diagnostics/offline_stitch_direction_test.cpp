@@ -47,18 +47,21 @@ struct Told {
     }
 };
 
+// Where the direction could come from in one run.
+struct DirectionSources {
+    const char* name;
+    const char* logHeader;  // nullptr: no capture log in the folder
+    std::optional<ScrollDirection> asked;
+};
+
 TEST(OfflineStitchDirection, TheDirectionComesFromTheLogOrTheCommandLine) {
-    struct Case {
-        const char* name;
-        const char* logHeader;  // nullptr: no capture log in the folder
-        std::optional<ScrollDirection> asked;
-    } cases[] = {
+    const DirectionSources cases[] = {
         {"asked for, no log", nullptr, ScrollDirection::Right},
         {"recorded in the log", "wheelScrollLines=3 wheelDelta=-120 direction=right", std::nullopt},
         {"both, agreeing", "wheelScrollLines=3 wheelDelta=-120 direction=right", ScrollDirection::Right},
         {"fields in another order, one unknown", "direction=right scrollMethod=wheel wheelDelta=-120", std::nullopt},
     };
-    for (const Case& c : cases) {
+    for (const DirectionSources& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
         const PixelImage truth = writeSidewaysFrames(dir / "frames");
@@ -74,20 +77,16 @@ TEST(OfflineStitchDirection, TheDirectionComesFromTheLogOrTheCommandLine) {
 }
 
 TEST(OfflineStitchDirection, DownIsTheDefaultAndNeedsNoLine) {
-    struct Case {
-        const char* name;
-        const char* logHeader;
-        std::optional<ScrollDirection> asked;
-    } cases[] = {
+    const DirectionSources cases[] = {
         {"nothing said", nullptr, std::nullopt},
         {"asked for", nullptr, ScrollDirection::Down},
         {"a log of a downward capture", "wheelScrollLines=3 wheelDelta=-120", std::nullopt},
         {"a log of a downward capture, asked for", "wheelScrollLines=3 wheelDelta=-120", ScrollDirection::Down},
     };
-    for (const Case& c : cases) {
+    for (const DirectionSources& c : cases) {
         SCOPED_TRACE(c.name);
         ScratchDir dir;
-        const PixelImage wide = writeSidewaysFrames(dir / "frames");
+        writeSidewaysFrames(dir / "frames");
         if (c.logHeader) writeCaptureLog(dir / "frames", c.logHeader);
         // Taken as a downward capture, these frames show no vertical motion.
         EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png", {}, c.asked), 1);

@@ -91,7 +91,7 @@ TEST(ClipboardDib, FormatsFollowTheFileAndWhatCanBeDecodedBack) {
         {"wide, within the decoder's sides", 30'000'000, 32768, 1080, true, true},
         {"wider than the decoder reads back", 40'000'000, 32769, 1080, true, false},
         {"longer than the decoder reads back", 40'000'000, 1080, 40000, true, false},
-        {"pixels past 4 GiB, file small", 90'000'000, 1920, 600000, true, false},
+        {"pixels past 4 GiB, file small", 90'000'000, 1920, 600000, false, false},
         {"file past 4 GiB", 0x100000000ull, 1920, 600000, false, false},
         {"empty file", 0, 10, 10, false, false},
         {"no pixels", 100, 0, 10, false, false},

@@ -178,6 +178,19 @@ TEST(ImageClipboardWin32, RefusalsLeaveClipboardAndFileAlone) {
     }
 }
 
+TEST(ImageClipboardWin32, AnImageTooWideToDecodeBackIsOfferedAsPngAlone) {
+    test::ScratchDir dir;
+    // A header that claims 40000 x 1080 pixels: 165 MiB fit a block, but the
+    // bitmap would have to be decoded from a file wider than the reader takes.
+    std::string wide = "\x89PNG\r\n\x1A\n";
+    wide += std::string("\0\0\0\x0DIHDR\0\0\x9C\x40\0\0\x04\x38\x08\x06\0\0\0", 21);
+    test::writeFile(dir / "wide.png", wide);
+    OwnerWindow owner;
+    ASSERT_EQ(owner.offer.offer(owner.window, dir / "wide.png"), ClipboardCopy::Offered);
+    EXPECT_TRUE(IsClipboardFormatAvailable(pngClipboardFormat()));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIBV5));
+}
+
 TEST(ImageClipboardWin32, AClipboardHeldForAMomentIsWaitedForAndOneHeldLongerIsReported) {
     test::ScratchDir dir;
     const auto file = dir / "shot.png";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -20,6 +21,12 @@ namespace fs = std::filesystem;
 
 namespace tf {
 namespace {
+
+// A case's folder as a test name: letters, digits and underscores only.
+std::string testName(std::string folder) {
+    std::replace_if(folder.begin(), folder.end(), [](char c) { return c == '-' || c == '/'; }, '_');
+    return folder;
+}
 
 std::vector<std::string> everyCorpusCase() {
     std::vector<std::string> cases;
@@ -100,12 +107,32 @@ TEST_P(SidewaysCorpusCase, JoinsAsTheDownwardCaptureDoesAndGivesItsTranspose) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysCorpusCase, testing::ValuesIn(everyCorpusCase()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string n = info.param;
-                             for (char& c : n)
-                                 if (c == '-' || c == '/') c = '_';
-                             return n;
-                         });
+                         [](const testing::TestParamInfo<std::string>& info) { return testName(info.param); });
+
+// Real pages scrolled to the right by wheel notches (tests/data/sideways):
+// joined with the direction right, each must come out as its true wide image.
+class SidewaysRealPage : public testing::TestWithParam<const char*> {};
+
+TEST_P(SidewaysRealPage, StitchesToTheTruth) {
+    const fs::path dir = test::testDataDir() / "sideways" / GetParam();
+    std::vector<PixelImage> frames = loadFrames(dir / "frames");
+    ASSERT_GE(frames.size(), 3u);
+    const PixelImage truth = loadPng(dir / "truth.png");
+    // Frames are the whole viewport: as tall as the truth, narrower than it.
+    EXPECT_EQ(frames[0].height, truth.height);
+    EXPECT_LT(frames[0].width, truth.width);
+    PixelImage out;
+    try {
+        out = composeFrames(std::move(frames), ScrollDirection::Right);
+    } catch (const std::runtime_error& e) {
+        FAIL() << "refused: " << e.what();
+    }
+    EXPECT_TRUE(test::stitchedAsTruth(out, truth));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysRealPage,
+                         testing::Values("debref-ch02-wide-table", "debref-ch02-long-code"),
+                         [](const testing::TestParamInfo<const char*>& info) { return testName(info.param); });
 
 TEST(Sideways, InMemoryAndWrittenImagesAgree) {
     test::ScratchDir dir;
