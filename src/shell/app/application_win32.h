@@ -92,7 +92,6 @@ struct SelectionSession {
     SelectionState drag;
     Rect captureRect;  // virtual-desktop pixels, normalised
     bool captureRectValid = false;
-    ScrollDirection direction = ScrollDirection::Down;  // of the next capture; the settings' when the overlay opens
     Rect overlayBounds;      // where the overlay window lies
     uint32_t overlayDpi = 96;  // DPI of every DIP size the overlay draws
     uint64_t captureStartTick = 0;  // when the rectangle was accepted
