@@ -91,8 +91,9 @@ TEST(SidewaysCapture, TurnedPageCapturesAsTheDownwardOneDoes) {
         const PixelImage wide = composeFrames(right.handedOver, ScrollDirection::Right);
         EXPECT_TRUE(test::imagesEqual(transposed(composeFrames(down.handedOver)), wide));
         // The side panel is not part of the simulated page's truth.
-        if (outDown.reachedEnd && c.model.panelColumns == 0)
+        if (outDown.reachedEnd && c.model.panelColumns == 0) {
             EXPECT_TRUE(test::imagesEqual(right.expectedImage(right.maxPosition()), wide));
+        }
     }
 }
 
