@@ -29,6 +29,10 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+// The rectangle with rows and columns exchanged, as a picture turned on its
+// side (about the diagonal) holds it.
+inline Rect transposed(const Rect& r) { return {r.top, r.left, r.bottom, r.right}; }
+
 // A rectangle in DIPs with fractions, as the page painter draws it.
 struct RectF {
     float left = 0;

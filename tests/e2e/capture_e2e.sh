@@ -9,6 +9,8 @@
 #                                            panel late short esc cancel fewrows logging
 #                                            bandmargins bignotch bignotchbars sticky badge
 #                                            message keys top
+#                                            sideways sidewaysbands sidewaysshift
+#                                            sidewaysmessage sidewayskeys
 #                                            (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
@@ -23,8 +25,11 @@ repo="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-capture}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
+# The sideways cases show a page that is wider than tall and scrolls right.
+wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top)
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top
+                                 sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -42,15 +47,27 @@ write_settings() {  # folder logging [line...]
 # `panel` columns only the columns beside it are compared with the truth, and
 # below the first frame (`frame` rows) each panel column must be one colour:
 # the panel is in the image once, not in slices.
+# Sideways (compare_sideways=1) the images are compared on their side.
+compare_sideways=0
 compare() {  # out truth mode [n [panel frame]]
-    "$compare_truth" --capture "$@"
+    if [ "$compare_sideways" = 1 ]; then "$compare_truth" --capture --sideways "$@"
+    else "$compare_truth" --capture "$@"; fi
 }
 
 run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=()
+    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=() direction=""
+    # Sideways: the fixture's page is the wide one, on a narrower window so
+    # that it scrolls over more than its own width; the program starts with
+    # the direction from its settings.
+    local page="$page" FW="$FW"
+    if [[ "$name" == sideways* ]]; then
+        page="$wide_page" FW=700 direction=" direction=right"
+        args=(--sideways) settings=(captureDirection=right)
+    fi
+    compare_sideways=0; [ -n "$direction" ] && compare_sideways=1
     # The rectangle: inside the client area, clear of the fixed bands unless
     # the case is about them.
     local x1=$((FX + 40)) y1=$((FY + 10)) x2=$((FX + FW - 60)) y2=$((FY + FH - 10))
@@ -84,6 +101,16 @@ run_case() {
         keys) args=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
         # A page opened halfway down, captured from its top on request.
         top) args=(--scroll-by message --start 600); settings=(startFromTop=1); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
+        # Scrolling right with the horizontal wheel, every rule turned on its side.
+        sideways) logging=1 method=wheel; rm -rf "$build/tally_frame_log" ;;
+        # A frozen first column (the fixture's header, turned) pasted once, and
+        # a fixed bar over the top rows (its side panel, turned) kept whole.
+        sidewaysbands) args+=(--header 60 --footer 24 --left-panel 90); x1=$FX; x2=$((FX + FW)); y1=$FY; panel=90 ;;
+        # A window that ignores the horizontal wheel but takes Shift + wheel,
+        # one that takes only WM_HSCROLL, and one that takes only the Right key.
+        sidewaysshift) args+=(--scroll-by shift-wheel); logging=1 method=shiftWheel; rm -rf "$build/tally_frame_log" ;;
+        sidewaysmessage) args+=(--scroll-by message); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
+        sidewayskeys) args+=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ "$name" = esc ] && mode=prefix
@@ -105,7 +132,7 @@ run_case() {
             [ $made != 0 ]; return $?
         fi
         drag_release $x2 $y2
-        wait_for 4 log_has "$dir/fixture.log" '^wheel=' && break
+        wait_for 4 log_has "$dir/fixture.log" "$scroll_input" && break
         echo "  drag $try did not start a capture"
     done
     if [ "$name" = esc ]; then
@@ -133,16 +160,17 @@ run_case() {
     local size
     size=$(identify -format '%wx%h' "$png" 2>/dev/null)
     echo "  PNG: $png ($size, $(stat -c %s "$png") bytes, $(printf '%.1f' "$(echo "$ended - $started" | bc)") s)"
-    echo "  fixture: $(grep -c '^wheel=' "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
-    compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $((y2 - y1)); local rc=$?
+    echo "  fixture: $(grep -c "$scroll_input" "$dir/fixture.log") inputs, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
+    local frame=$((y2 - y1)); [ -n "$direction" ] && frame=$((x2 - x1))
+    compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $frame; local rc=$?
     if [ "$logging" = 1 ] && [ $rc = 0 ]; then
         local logdir header
         logdir=$(ls -d "$build"/tally_frame_log/*/ 2>/dev/null | tail -1)
         if [ -z "$logdir" ] || [ ! -f "$logdir/capture.log.txt" ]; then
             echo "  no capture log folder"; rc=1
         elif header=$(head -1 "$logdir/capture.log.txt" | tr -d '\r') &&
-             ! [[ "$header" =~ ^wheelScrollLines=[0-9]+\ wheelDelta=-?[0-9]+\ scrollMethod=$method$ ]]; then
-            echo "  log header \"$header\" does not name scrollMethod=$method"; rc=1
+             ! [[ "$header" =~ ^wheelScrollLines=[0-9]+\ wheelDelta=-?[0-9]+\ scrollMethod=$method$direction$ ]]; then
+            echo "  log header \"$header\" does not end scrollMethod=$method$direction"; rc=1
         else
             echo "  log header: $header"
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"

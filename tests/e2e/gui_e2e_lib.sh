@@ -6,6 +6,8 @@
 
 # The fixture's client area on screen.
 FX=200 FY=200 FW=1000 FH=620
+# A fixture log line of a scrolling input sent to it (taken or ignored).
+scroll_input='^\(wheel\|hwheel\|shiftwheel\|vscroll\|hscroll\|key\)='
 
 # Builds the program and the fixture, finds the image comparison, and starts
 # the Wine prefix and an X display. With fresh=1 the display is always a new
@@ -126,7 +128,7 @@ drag_until_notched() {  # dir x1 y1 x2 y2
     for try in 1 2 3; do
         drag_press "$2" "$3" "$4" "$5"
         drag_release "$4" "$5"
-        wait_for 4 log_has "$1/fixture.log" '^wheel=' && return 0
+        wait_for 4 log_has "$1/fixture.log" "$scroll_input" && return 0
         echo "  drag $try did not start a capture"
     done
     return 1

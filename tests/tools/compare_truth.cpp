@@ -10,6 +10,10 @@
 //       leading part of the truth. With PANEL, the first PANEL columns are
 //       left out of the comparison and, below the first FRAME rows, each of
 //       them must be one colour (the panel is in the image once).
+//   compare_truth --capture --sideways OUT TRUTH MODE [N [PANEL FRAME]]
+//       the same for a capture that scrolled right: both images are turned on
+//       their side first, so rows read columns (N counts missing columns at
+//       the right, PANEL the top rows, FRAME the first frame's columns).
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,9 +43,9 @@ int compareWhole(int argc, char** argv) {
     return share < 0.005 ? 0 : 1;
 }
 
-int compareCapture(int argc, char** argv) {
-    const PixelImage a = tf::loadPng(argv[2]);
-    const PixelImage b = tf::loadPng(argv[3]);
+int compareCapture(int argc, char** argv, bool sideways) {
+    const PixelImage a = sideways ? tf::transposed(tf::loadPng(argv[2])) : tf::loadPng(argv[2]);
+    const PixelImage b = sideways ? tf::transposed(tf::loadPng(argv[3])) : tf::loadPng(argv[3]);
     const std::string mode = argv[4];
     const int32_t n = argc > 5 ? std::atoi(argv[5]) : 0;
     const int32_t panel = argc > 6 ? std::atoi(argv[6]) : 0;
@@ -49,13 +53,16 @@ int compareCapture(int argc, char** argv) {
     const bool sizeOk = a.width == b.width && (mode == "exact"     ? a.height == b.height
                                                : mode == "shorter" ? b.height - n <= a.height && a.height <= b.height
                                                                    : a.height <= b.height);
+    // Sizes as the files have them.
+    const auto w = [&](const PixelImage& i) { return sideways ? i.height : i.width; };
+    const auto h = [&](const PixelImage& i) { return sideways ? i.width : i.height; };
     if (!sizeOk) {
-        std::printf("  size %dx%d, truth %dx%d (%s %d)\n", a.width, a.height, b.width, b.height, mode.c_str(), n);
+        std::printf("  size %dx%d, truth %dx%d (%s %d)\n", w(a), h(a), w(b), h(b), mode.c_str(), n);
         return 1;
     }
     const double share = tf::test::lumaDifferenceFraction(a, tf::test::cropRows(b, 0, a.height), panel, a.width);
-    std::printf("  %.3f %% of pixels off against the truth %dx%d", share * 100, b.width, b.height);
-    if (panel != 0) std::printf(" beside a %d-column panel", panel);
+    std::printf("  %.3f %% of pixels off against the truth %dx%d", share * 100, w(b), h(b));
+    if (panel != 0) std::printf(" beside a %d-%s panel", panel, sideways ? "row" : "column");
     std::printf("\n");
     bool ok = share < 0.005;
     if (panel != 0) {
@@ -68,7 +75,8 @@ int compareCapture(int argc, char** argv) {
                 }
             }
         }
-        std::printf("  panel columns below the first frame: %d of %d of one colour\n", panel - mixed, panel);
+        std::printf("  panel %s %s the first frame: %d of %d of one colour\n", sideways ? "rows" : "columns",
+                    sideways ? "right of" : "below", panel - mixed, panel);
         ok = ok && mixed == 0;
     }
     return ok ? 0 : 1;
@@ -78,12 +86,16 @@ int compareCapture(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
-        if (argc >= 5 && std::string(argv[1]) == "--capture") return compareCapture(argc, argv);
+        if (argc >= 6 && std::string(argv[1]) == "--capture" && std::string(argv[2]) == "--sideways") {
+            argv[2] = argv[1];
+            return compareCapture(argc - 1, argv + 1, true);
+        }
+        if (argc >= 5 && std::string(argv[1]) == "--capture") return compareCapture(argc, argv, false);
         if (argc >= 3) return compareWhole(argc, argv);
     } catch (const std::exception& e) {
         std::printf("compare_truth: %s\n", e.what());
         return 1;
     }
-    std::printf("usage: compare_truth OUT TRUTH [X0 [X1]] | --capture OUT TRUTH MODE [N [PANEL FRAME]]\n");
+    std::printf("usage: compare_truth OUT TRUTH [X0 [X1]] | --capture [--sideways] OUT TRUTH MODE [N [PANEL FRAME]]\n");
     return 1;
 }

@@ -238,23 +238,33 @@ public:
         paintRect({c.left - bw, c.top, c.left, c.bottom}, 0x3566D6, 255);
         paintRect({c.right, c.top, c.right + bw, c.bottom}, 0x3566D6, 255);
 
-        const IndicatorGeometry g = captureIndicatorGeometry(c, {0, 0, buffer.width, buffer.height}, app_.selection.overlayDpi);
+        // Sideways the indicator lies under the area and points right: the
+        // downward one of the screen turned on its side, turned back.
+        const bool sideways = app_.selection.direction == ScrollDirection::Right;
+        const auto R = [sideways](const Rect& r) { return sideways ? transposed(r) : r; };
+        const auto P = [sideways](int32_t x, int32_t y) { return sideways ? POINT{y, x} : POINT{x, y}; };
+        const IndicatorGeometry g =
+            captureIndicatorGeometry(R(c), R({0, 0, buffer.width, buffer.height}), app_.selection.overlayDpi);
         if (!g.visible) return;
-        fillRect({g.x, g.top, g.x + M(2), g.bottom}, 0x3566D6);
-        maskFillRect({g.x, g.top, g.x + M(2), g.bottom}, 210);
+        const Rect line = R({g.x, g.top, g.x + M(2), g.bottom});
+        fillRect(line, 0x3566D6);
+        maskFillRect(line, 210);
         {
             UniqueGdiObject brush(CreateSolidBrush(rgb(0x3566D6)));
             SelectedObject b(dc, brush.get());
             SelectedObject p(dc, GetStockObject(NULL_PEN));
-            Ellipse(dc, g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot);
-            maskFillRect({g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot}, 255);
+            const Rect dot = R({g.x - g.dot + 1, g.top - g.dot, g.x + 1 + g.dot, g.top + g.dot});
+            Ellipse(dc, dot.left, dot.top, dot.right, dot.bottom);
+            maskFillRect(dot, 255);
         }
         UniqueGdiObject pen(CreatePen(PS_SOLID, g.lineWidth, rgb(0x3566D6)));
         SelectedObject p(dc, pen.get());
-        MoveToEx(dc, g.x - g.arrow, g.bottom - g.arrow, nullptr);
-        LineTo(dc, g.x + 1, g.bottom + 1);
-        LineTo(dc, g.x + g.arrow, g.bottom - g.arrow);
-        maskFillRect({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}, 255);
+        const POINT chevron[] = {P(g.x - g.arrow, g.bottom - g.arrow), P(g.x + 1, g.bottom + 1),
+                                 P(g.x + g.arrow, g.bottom - g.arrow)};
+        MoveToEx(dc, chevron[0].x, chevron[0].y, nullptr);
+        LineTo(dc, chevron[1].x, chevron[1].y);
+        LineTo(dc, chevron[2].x, chevron[2].y);
+        maskFillRect(R({g.x - g.arrow - bw, g.bottom - g.arrow - bw, g.x + g.arrow + bw, g.bottom + bw}), 255);
     }
 
     // The body of the strip, and under it while capturing and saving a soft
