@@ -15,7 +15,11 @@
 #            stuck       automatic mode on a window that ignores the wheel: one
 #                        frame saved, and the result page says why (English)
 #            stuck_zh    as stuck, Chinese interface
-#            (default: pace toofar pace_zh toofar_zh stuck)
+#            sideways    as pace on a wide page scrolled right with the horizontal
+#                        wheel (`xdotool click 7`), the direction set to right
+#            sideways_motion  the same with the direction left at down: the
+#                        person's first motion decides
+#            (default: pace toofar pace_zh toofar_zh stuck sideways sideways_motion)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder with the fixture (default build/e2e-win; built here)
 #   TF_E2E_WORK     results (default build/e2e-manual)
@@ -29,7 +33,8 @@ build="$(realpath -m "${TF_E2E_BUILD:-$repo/build/e2e-win}")"
 work="$(realpath -m "${TF_E2E_WORK:-$repo/build/e2e-manual}")"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh stuck)
+[ ${#cases[@]} -gt 0 ] || cases=(pace toofar pace_zh toofar_zh stuck sideways sideways_motion)
+wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 
 label=manual-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -42,18 +47,20 @@ X1=$((FX + 40)) Y1=$((FY + 10)) X2=$((FX + FW - 60)) Y2=$((FY + FH - 10))
 # 100-row clicks a six-click burst leaves none, and whether the program saw
 # the page on its way would depend on the machine's load.
 NOTCH=60
-write_settings() {  # folder language scrollMode logging
-    write_settings_lines "captureFolder=$(tf_winpath "$1")" "language=$2" openAfterCapture=0 \
-        "captureLoggingEnabled=$4" "scrollMode=$3"
+write_settings() {  # folder language scrollMode logging [line...]
+    local folder="$1" language="$2" mode="$3" logging="$4"; shift 4
+    write_settings_lines "captureFolder=$(tf_winpath "$folder")" "language=$language" openAfterCapture=0 \
+        "captureLoggingEnabled=$logging" "scrollMode=$mode" "$@"
 }
 
-notches() { grep -c '^wheel=' "$1" 2>/dev/null; }
-target() { grep '^wheel=' "$1" | tail -1 | sed 's/.*target=//'; }
+notches() { grep -c "$scroll_input" "$1" 2>/dev/null; }
 
-# A burst of n wheel clicks over the rectangle's middle; down (5) or up (4),
-# 35 ms apart unless a delay is given.
+# A burst of n wheel clicks over the rectangle's middle; onward (5 down, or 7
+# right when the case scrolls sideways) or back (4 up, 6 left), 35 ms apart
+# unless a delay is given.
+onward=5 back=4
 burst() {  # n [button [delay-ms]]
-    xdotool click --repeat "$1" --delay "${3:-35}" "${2:-5}"
+    xdotool click --repeat "$1" --delay "${3:-35}" "${2:-$onward}"
 }
 
 # The processor time (user + system, clock ticks) of a process.
@@ -71,6 +78,16 @@ program_pid() {
     echo "$found"
 }
 
+# The log folder holds the kept frames: --stitch on it gives the same picture.
+restitch_matches() {  # folder png out
+    local native="$repo/build/native/tallyframe" ae
+    [ -x "$native" ] || return 0
+    "$native" --stitch "$1" "$3" >/dev/null 2>&1 || { echo "  --stitch on the capture log folder failed"; return 1; }
+    ae=$(compare -metric AE "$2" "$3" null: 2>&1)
+    [ "$ae" = 0 ] || { echo "  --stitch on the log folder differs from the saved image by $ae pixels"; return 1; }
+    echo "  --stitch on the log folder gives the saved image pixel for pixel"
+}
+
 finish_with_esc() {
     # Held over a poll: the pressed-since bit can show a poll late under Wine.
     xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
@@ -80,20 +97,31 @@ run_case() {
     local name="$1" language=en-US scroll_mode=manual notch=$NOTCH
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
+    # Sideways: the wide page on a narrower window, scrolled with the
+    # horizontal wheel; the fixture's log and the images are turned likewise.
+    local page="$page" FW="$FW" X2="$X2" sideways=() settings=() compare_args=()
+    onward=5 back=4
+    if [[ "$name" == sideways* ]]; then
+        page="$wide_page" FW=700 X2=$((FX + 700 - 60)) sideways=(--sideways) compare_args=(--sideways)
+        onward=7 back=6
+        [ "$name" = sideways ] && settings=(captureDirection=right)
+    fi
     case "$name" in
         pace|toofar|idle) ;;
         pace_zh|toofar_zh) language=zh-CN ;;
         stuck) scroll_mode=auto notch=0 ;;
         stuck_zh) scroll_mode=auto notch=0 language=zh-CN ;;
+        sideways|sideways_motion) ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
-    # The too-far cases read the capture log to see that the strip warned.
+    # The too-far cases read the capture log to see that the strip warned; the
+    # sideways ones, that it says which way the page went.
     local logging="${TF_E2E_LOGGING:-0}"
-    case "$name" in toofar|toofar_zh) logging=1 ;; esac
-    write_settings "$dir/out" "$language" "$scroll_mode" "$logging"
+    case "$name" in toofar|toofar_zh|sideways*) logging=1 ;; esac
+    write_settings "$dir/out" "$language" "$scroll_mode" "$logging" "${settings[@]}"
     local logs_before
     logs_before=$(ls "$build/tally_frame_log" 2>/dev/null)
-    start_fixture "$dir" $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch || return 1
+    start_fixture "$dir" $X1 $Y1 $((X2 - X1)) $((Y2 - Y1)) --smooth 250 --notch $notch "${sideways[@]}" || return 1
     start_app || return 1
     press_start
     local try started=0 midx=$(((X1 + X2) / 2)) midy=$(((Y1 + Y2) / 2))
@@ -103,7 +131,7 @@ run_case() {
         sleep 1
         # The automatic loop sends its own notches (which this fixture ignores).
         if [ $scroll_mode = auto ]; then
-            wait_for 4 log_has "$dir/fixture.log" '^wheel=' && { started=1; break; }
+            wait_for 4 log_has "$dir/fixture.log" "$scroll_input" && { started=1; break; }
             echo "  drag $try did not start a capture"; continue
         fi
         # The person's pointer goes over the page; a first click tells whether
@@ -114,7 +142,7 @@ run_case() {
             xdotool mousemove $((midx + 20 * c)) $((midy + 10 * c)); sleep 0.3
             xdotool mousemove $midx $midy; sleep 0.3
             burst 1; sleep 0.8
-            if log_has "$dir/fixture.log" '^wheel='; then started=1; break; fi
+            if log_has "$dir/fixture.log" "$scroll_input"; then started=1; break; fi
         done
         [ $started = 1 ] && break
         echo "  drag $try did not reach the page"
@@ -140,7 +168,7 @@ run_case() {
             "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1))
             return $?
             ;;
-        pace|pace_zh)
+        pace|pace_zh|sideways|sideways_motion)
             # Bursts of one to six clicks with pauses, irregular.
             local plan=(2:0.6 1:0.25 5:1.3 3:0.4 6:0.9 1:1.6 4:0.3 2:1.1)
             local step n p
@@ -156,10 +184,10 @@ run_case() {
             # Fifteen clicks (900 rows) within 75 ms: the page is past the
             # 600-row rectangle before the program looks again, and nothing of
             # the last kept frame stays in view.
-            burst 15 5 5; sleep 1.5
+            burst 15 "$onward" 5; sleep 1.5
             shot "$name-warning"
             # Back up until the picture overlaps the last kept frame by 240 rows.
-            burst 9 4; sleep 1.5
+            burst 9 "$back"; sleep 1.5
             shot "$name-back"
             burst 3; sleep 0.7
             burst 6; sleep 1.0
@@ -199,7 +227,8 @@ run_case() {
     sleep 1.5
     echo "  PNG: $png ($(identify -format '%wx%h' "$png" 2>/dev/null))"
     echo "  fixture: $(notches "$dir/fixture.log") notches, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
-    "$compare_truth" --capture "$png" "$dir/truth.png" exact 0 0 $((Y2 - Y1)) || return 1
+    local frame=$((Y2 - Y1)); [ ${#sideways[@]} -gt 0 ] && frame=$((X2 - X1))
+    "$compare_truth" --capture "${compare_args[@]}" "$png" "$dir/truth.png" exact 0 0 $frame || return 1
     case "$name" in
         toofar|toofar_zh)
             # A lost overlap (action 3) was logged, and the capture went on past it.
@@ -210,15 +239,17 @@ run_case() {
                 echo "  the capture log shows no scrolled-too-far verdict ($log)"; return 1
             fi
             echo "  the strip warned $(grep -c ' action=3 ' "$log") time(s); $(grep -o 'acceptedFrames=[0-9]*' "$log")"
-            # The log folder holds the kept frames: --stitch on it gives the same picture.
-            local native="$repo/build/native/tallyframe" ae
-            if [ -x "$native" ]; then
-                "$native" --stitch "$build/tally_frame_log/$folder" "$dir/restitched.png" >/dev/null 2>&1 || {
-                    echo "  --stitch on the capture log folder failed"; return 1; }
-                ae=$(compare -metric AE "$png" "$dir/restitched.png" null: 2>&1)
-                [ "$ae" = 0 ] || { echo "  --stitch on the log folder differs from the saved image by $ae pixels"; return 1; }
-                echo "  --stitch on the log folder gives the saved image pixel for pixel"
-            fi
+            restitch_matches "$build/tally_frame_log/$folder" "$png" "$dir/restitched.png" || return 1
+            ;;
+        sideways*)
+            local folder header
+            folder=$(comm -13 <(echo "$logs_before") <(ls "$build/tally_frame_log" 2>/dev/null) | tail -1)
+            header=$(head -1 "$build/tally_frame_log/$folder/capture.log.txt" 2>/dev/null | tr -d '\r')
+            [[ "$header" == *" scrollMethod=person direction=right" ]] || {
+                echo "  the capture log's header \"$header\" does not say the person scrolled right"; return 1; }
+            echo "  log header: $header"
+            # No --direction: the header alone must turn the stitch.
+            restitch_matches "$build/tally_frame_log/$folder" "$png" "$dir/restitched.png" || return 1
             ;;
     esac
 }

@@ -61,6 +61,9 @@ struct CaptureProgress {
     uint32_t frameCount = 0;  // frames kept so far
     int64_t heightPx = 0;     // frames kept × the height of the first frame
     ManualStrip strip = ManualStrip::Following;  // an automatic capture leaves it Following
+    // Which way the page goes: the request's, until a manual capture's first
+    // motion says otherwise.
+    ScrollDirection direction = ScrollDirection::Down;
     bool operator==(const CaptureProgress&) const = default;
 };
 

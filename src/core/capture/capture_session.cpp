@@ -8,7 +8,9 @@
 namespace tf {
 
 CaptureSession::CaptureSession(CaptureHost& host, const CaptureRequest& request)
-    : host_(host), request_(request), direction_(request.direction) {}
+    : host_(host), request_(request), direction_(request.direction) {
+    progress_.direction = direction_;
+}
 
 bool CaptureSession::begin() {
     if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return false;
@@ -40,6 +42,9 @@ void CaptureSession::changeDirection(ScrollDirection direction) {
     if (direction == direction_) return;
     direction_ = direction;
     for (PixelImage& frame : frames_) frame = transposed(frame);
+    progress_.direction = direction;
+    if (!frames_.empty()) progress_.heightPx = static_cast<int64_t>(frames_.size()) * frames_.front().height;
+    publish();
 }
 
 void CaptureSession::dumpAsGrabbed(FrameDumper& dumper, const char* label, const PixelImage& loopPicture) const {

@@ -124,6 +124,7 @@ struct CaptureProgressRecord {
     int64_t heightPx = 0;        // frames kept × the height of the first frame
     bool manualRunning = false;  // a manual capture runs: the strip tells the person what to do
     ManualStrip strip = ManualStrip::Following;
+    ScrollDirection direction = ScrollDirection::Down;  // where the overlay's arrow points
 };
 
 // How the last capture moved the page, for the result page's subtitle.

@@ -91,6 +91,7 @@ public:
         progress_.frameCount = progress.frameCount;
         progress_.heightPx = progress.heightPx;
         progress_.strip = progress.strip;
+        progress_.direction = progress.direction;
     }
     bool saveInProgress() override { return app_.save.inProgress; }
     UiState uiState() override { return currentUiState(app_); }
@@ -172,13 +173,13 @@ void runCaptureFromMainWindow(Application& app) {
     if (app.settings.scrollMode == ScrollMode::Manual) {
         if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;
-        driver.progress = CaptureProgressRecord{.manualRunning = true};
+        driver.progress = CaptureProgressRecord{.manualRunning = true, .direction = request.direction};
         driver.manual =
             std::make_unique<ManualSession>(app, driver.finish, driver.progress, request);
         followManualTick(app, driver.manual->capture.start());
         return;
     }
-    driver.progress = CaptureProgressRecord{};
+    driver.progress = CaptureProgressRecord{.direction = request.direction};
     WindowsCaptureHost host(app, driver.finish, driver.progress, request.direction);
     const CaptureOutcome outcome = runCapture(host, request);
     driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;

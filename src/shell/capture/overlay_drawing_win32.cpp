@@ -240,7 +240,7 @@ public:
 
         // Sideways the indicator lies under the area and points right: the
         // downward one of the screen turned on its side, turned back.
-        const bool sideways = app_.selection.direction == ScrollDirection::Right;
+        const bool sideways = captureProgress(app_).direction == ScrollDirection::Right;
         const auto R = [sideways](const Rect& r) { return sideways ? transposed(r) : r; };
         const auto P = [sideways](int32_t x, int32_t y) { return sideways ? POINT{y, x} : POINT{x, y}; };
         const IndicatorGeometry g =

@@ -75,7 +75,14 @@ TEST(SidewaysCapture, TurnedPageCapturesAsTheDownwardOneDoes) {
             EXPECT_EQ(right.probes[i].overlap, down.probes[i].overlap) << i;
             EXPECT_EQ(right.probes[i].expected, down.probes[i].expected) << i;
         }
-        EXPECT_EQ(right.published, down.published);
+        // The same progress, told as going right (where the overlay's arrow points).
+        ASSERT_EQ(right.published.size(), down.published.size());
+        for (size_t i = 0; i < down.published.size(); ++i) {
+            CaptureProgress told = right.published[i];
+            EXPECT_EQ(told.direction, ScrollDirection::Right) << i;
+            told.direction = ScrollDirection::Down;
+            EXPECT_EQ(told, down.published[i]) << i;
+        }
         // Every notch sideways is the horizontal wheel, scrolling right.
         EXPECT_EQ(right.notchesShifted, std::vector<bool>(right.notchTimes.size(), false));
         for (const int32_t delta : right.notchDeltas) EXPECT_EQ(delta, 120);
@@ -208,6 +215,12 @@ TEST(SidewaysManualCapture, FirstMotionDecidesTheDirection) {
         EXPECT_EQ(run.outcome.end, ManualCaptureEnd::Finished);
         ASSERT_TRUE(s.stitchStarted);
         EXPECT_EQ(s.handedDirection, c.decided);
+        // The overlay hears of the way decided, with the progress counted that way.
+        ASSERT_FALSE(s.published.empty());
+        EXPECT_EQ(s.published.back().direction, c.decided);
+        EXPECT_EQ(s.published.back().heightPx,
+                  static_cast<int64_t>(s.handedOver.size()) *
+                      (c.decided == ScrollDirection::Right ? s.rect.width() : s.rect.height()));
         EXPECT_EQ(s.position(), s.maxPosition());
         EXPECT_TRUE(test::imagesEqual(s.expectedImage(s.maxPosition()), composeFrames(s.handedOver, c.decided)));
         // The dumps are the kept frames as grabbed, and the log tells the way
