@@ -327,9 +327,10 @@ public:
         content.titleWidth = textWidth(dc, fonts.title.get(), title);
         content.hasStatus = !status.empty();
         content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
-        // A manual capture's title is longer and its count always shows: the two
-        // stack in one column.
-        content.stacked = manual;
+        // A manual capture's title is longer and its count always shows, and
+        // the selection's title has the direction under it: the two stack in
+        // one column, so that the strip keeps its width in both languages.
+        content.stacked = manual || mode == UiState::Selecting;
         // The turning glyph means the program is scrolling; in a manual capture it is not.
         content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
         content.escKey = mode != UiState::Saving;
