@@ -141,6 +141,10 @@ run_case() {
     else
         sleep 1.2
         shot "$name-capturing"
+        if [ "$name" = plain ] || [ "$name" = sideways ]; then
+            import -window root "$dir/capturing.png" 2>/dev/null
+            arrow_points "$dir/capturing.png" $x1 $y1 $x2 $y2 "${direction:+right}" || return 1
+        fi
     fi
     if [ "${TF_E2E_SHOTS:-0}" = 1 ]; then
         # The saving view lasts a moment only: keep grabbing the screen until the file exists.

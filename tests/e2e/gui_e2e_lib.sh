@@ -140,6 +140,25 @@ stop_case() {
     wait "$app" "$fixture_pid" 2>/dev/null
 }
 
+# Pixels of the capture's blue in a region of a screenshot (the page's links
+# are another blue).
+blue_pixels() {  # png w h x y
+    convert "$1" -crop "$2x$3+$4+$5" +repage -fuzz 2% -fill black +opaque '#3566D6' -fill white -opaque '#3566D6' \
+        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null
+}
+
+# While capturing, the arrow beside the area points the way the page goes:
+# right of the area for down, under it for right; never on the other side.
+arrow_points() {  # png x1 y1 x2 y2 [right]
+    local right_side below
+    right_side=$(blue_pixels "$1" 40 $(($5 - $3)) $(($4 + 4)) "$3")
+    below=$(blue_pixels "$1" $(($4 - $2)) 40 "$2" $(($5 + 4)))
+    echo "  arrow: $right_side blue pixels right of the area, $below under it"
+    # The arrow is some 170 pixels of that blue; a link's edge may match a few.
+    if [ -n "${6:-}" ]; then [ "${below:-0}" -gt 60 ] && [ "${right_side:-99}" -lt 10 ]
+    else [ "${right_side:-0}" -gt 60 ] && [ "${below:-99}" -lt 10 ]; fi
+}
+
 # Runs run_case for each case, reports each and the total; false when any failed.
 run_cases() {  # case...
     local c rc

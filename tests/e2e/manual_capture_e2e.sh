@@ -178,6 +178,11 @@ run_case() {
             done
             sleep 1.2
             shot "$name-following-late"
+            # The arrow turned the way the person's first motion went.
+            if [ ${#sideways[@]} -gt 0 ]; then
+                import -window root "$dir/following.png" 2>/dev/null
+                arrow_points "$dir/following.png" $X1 $Y1 $X2 $Y2 right || return 1
+            fi
             ;;
         toofar|toofar_zh)
             burst 3; sleep 1.2

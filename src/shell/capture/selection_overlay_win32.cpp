@@ -152,6 +152,9 @@ void acceptRectangle(Application& app, const Rect& chosen, POINT anchor) {
     selection.captureRectValid = true;
     const uint32_t newDpi = dpiForPoint(anchor, selection.overlayDpi);
     selection.captureStartTick = GetTickCount64();
+    // The capture view is painted before the capture itself starts: its arrow
+    // must already point the way this capture goes, not the last one's.
+    app.capture.progress.direction = selection.direction;
 
     setUiState(app, UiState::Capturing);
     closeOverlay(app);  // the selection window is gone after this
