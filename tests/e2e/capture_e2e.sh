@@ -167,6 +167,7 @@ run_case() {
     echo "  fixture: $(grep -c "$scroll_input" "$dir/fixture.log") inputs, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
     local frame=$((y2 - y1)); [ -n "$direction" ] && frame=$((x2 - x1))
     compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $frame; local rc=$?
+    if [ "${TF_E2E_SHOTS:-0}" = 1 ] && wait_for 10 main_visible; then sleep 1; shot "$name-result-page"; fi
     if [ "$logging" = 1 ] && [ $rc = 0 ]; then
         local logdir header
         logdir=$(ls -d "$build"/tally_frame_log/*/ 2>/dev/null | tail -1)
