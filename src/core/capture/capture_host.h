@@ -123,8 +123,10 @@ public:
     // Ends a failed capture: closes the overlay, enters Failed, shows the main
     // window and tells the user why. The kept frames are discarded.
     virtual void failCapture(const CaptureFailure& failure) = 0;
-    // Takes the kept frames over, as they were grabbed, with the way their
-    // content scrolled; the main window enters Saving.
+    // Takes the kept frames over as the loop holds them, with the way their
+    // content scrolled: turned on their side (content moving up) when that
+    // is right, so the stitch does not turn them again. The main window
+    // enters Saving.
     virtual void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) = 0;
     // Told every verdict; the Windows host ignores it.
     virtual void probeClassified(const ProbeRecord&) {}

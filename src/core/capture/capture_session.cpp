@@ -95,8 +95,6 @@ void CaptureSession::end(const CaptureEnding& ending) {
     if (ending.failure.failed()) {
         host_.failCapture(ending.failure);
     } else {
-        if (direction_ == ScrollDirection::Right)
-            for (PixelImage& frame : frames_) frame = transposed(frame);
         host_.startStitchAndSave(std::move(frames_), direction_);
     }
     frames_.clear();

@@ -8,8 +8,8 @@
 // A capture that scrolls to the right is turned on its side here: every grab
 // is dumped as it was grabbed and handed to the loop transposed, so that the
 // loop, which only knows content moving up, runs unchanged. The kept frames
-// are turned back once at the end and go to stitch-and-save with their
-// direction, as the offline stitch of the dumped frames would get them.
+// go to stitch-and-save still turned, with their direction, and the stitch
+// works on them as they are; the dumps are what the offline stitch reads.
 
 #include <cstdint>
 #include <fstream>

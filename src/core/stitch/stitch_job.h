@@ -15,6 +15,9 @@ struct StitchJob {
     std::vector<PixelImage> frames;  // accepted frames in capture order
     std::wstring outputFolder;       // capture folder, or the default one
     ScrollDirection direction = ScrollDirection::Down;  // the way the frames' content scrolled
+    // The frames are already turned so that their content moves up, as a
+    // sideways capture's loop holds them; otherwise they are as grabbed.
+    bool turnedDownward = false;
 };
 
 // Made by the worker at its start; owned by the main window once posted.

@@ -19,7 +19,7 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         // Composing decides where every row comes from; the pixels move only
         // while the file is written, so the long image is never held whole.
         const uint64_t t0 = host.tickCount();
-        turnFramesDownward(job.frames, job.direction);
+        if (!job.turnedDownward) turnFramesDownward(job.frames, job.direction);
         const CompositionPlan plan = planComposition(job.frames);
         result->stitchMs = host.tickCount() - t0;
         const ComposedSize size = composedSize(plan, job.direction);

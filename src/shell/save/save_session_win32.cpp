@@ -81,6 +81,7 @@ void startStitchAndSave(Application& app, std::vector<PixelImage> frames, Scroll
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
     job->direction = direction;
+    job->turnedDownward = true;  // a capture's frames come as its loop holds them
     job->outputFolder = folder;
     try {
         std::thread(stitchThread, std::move(job), mainWindow, save.stage).detach();

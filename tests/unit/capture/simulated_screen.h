@@ -83,6 +83,7 @@ public:
     std::vector<CaptureFailure> failures;
     UiLanguage language = UiLanguage::English;
     std::vector<PixelImage> handedOver;      // as grabbed
+    std::vector<PixelImage> handedTurned;    // as handed: turned downward when sideways
     ScrollDirection handedDirection = ScrollDirection::Down;
     bool stitchStarted = false;
     std::vector<ScrollRoute> scrollSteps;   // every step sent other than a notch
@@ -249,7 +250,10 @@ public:
     void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
         cursorShowCountAtEnd = cursorShowCount;
         stitchStarted = true;
+        handedTurned = frames;
         handedOver = std::move(frames);
+        if (direction == ScrollDirection::Right)
+            for (PixelImage& frame : handedOver) frame = transposed(frame);
         handedDirection = direction;
         events.push_back("stitch");
     }

@@ -71,18 +71,27 @@ TEST(StitchWorker, ASidewaysCaptureIsWrittenWideTheRightWayRound) {
     ScratchDir dir;
     // A page scrolled to the right: the frames are columns of the wide page.
     const PixelImage wide = transposed(makeDocumentPage(240, 1000, 11));
-    std::vector<PixelImage> frames;
-    for (int32_t left : {0, 150, 300, 450, 600}) frames.push_back(transposed(cropRows(transposed(wide), left, 400)));
-    StitchJob job{frames, dir.path().wstring(), ScrollDirection::Right};
-    RecordingHost host;
+    // As grabbed (an offline stitch), or already turned as a capture's loop
+    // hands them over: the same wide image either way.
+    for (const bool turned : {false, true}) {
+        SCOPED_TRACE(turned ? "handed turned" : "as grabbed");
+        std::vector<PixelImage> frames;
+        for (int32_t left : {0, 150, 300, 450, 600}) {
+            PixelImage columns = cropRows(transposed(wide), left, 400);
+            frames.push_back(turned ? std::move(columns) : transposed(columns));
+        }
+        StitchJob job{frames, dir.path().wstring(), ScrollDirection::Right, turned};
+        RecordingHost host;
 
-    auto result = runStitchAndSave(job, host);
+        auto result = runStitchAndSave(job, host);
 
-    ASSERT_TRUE(result->succeeded);
-    EXPECT_EQ(result->imageWidth, 1000);
-    EXPECT_EQ(result->imageHeight, 240);
-    EXPECT_TRUE(job.frames.empty());
-    EXPECT_TRUE(test::imagesEqual(wide, loadPng(result->savedPath)));
+        ASSERT_TRUE(result->succeeded);
+        EXPECT_EQ(result->imageWidth, 1000);
+        EXPECT_EQ(result->imageHeight, 240);
+        EXPECT_TRUE(job.frames.empty());
+        EXPECT_TRUE(test::imagesEqual(wide, loadPng(result->savedPath)));
+        fs::remove(result->savedPath);
+    }
 }
 
 TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
