@@ -3,45 +3,10 @@
 #include <memory>
 
 #include "platform/win32/win32_handles.h"
+#include "shell/capture/target_window_win32.h"
 
 namespace tf {
 namespace {
-
-bool ours(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId();
-}
-
-// Windows the pointer would pass through: hidden ones, and click-through
-// layers such as other programs' overlays.
-bool seeThrough(HWND window) {
-    if (!IsWindowVisible(window)) return true;
-    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    return (exStyle & WS_EX_TRANSPARENT) != 0 && (exStyle & WS_EX_LAYERED) != 0;
-}
-
-// The top-level window under `at` in z-order that is not ours.
-HWND topLevelUnder(POINT at) {
-    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (seeThrough(w) || ours(w)) continue;
-        RECT r{};
-        if (GetWindowRect(w, &r) && PtInRect(&r, at)) return w;
-    }
-    return nullptr;
-}
-
-// The deepest visible child of `window` under `at`.
-HWND deepestUnder(HWND window, POINT at) {
-    for (int depth = 0; depth < 64; ++depth) {
-        POINT client = at;
-        if (!ScreenToClient(window, &client)) break;
-        HWND child = ChildWindowFromPointEx(window, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-        if (child == nullptr || child == window) break;
-        window = child;
-    }
-    return window;
-}
 
 // The last sub-authority of a token's integrity SID.
 IntegrityLevel tokenIntegrity(HANDLE token) {
@@ -74,9 +39,10 @@ IntegrityLevel processIntegrity(HANDLE process) {
 
 int32_t ScrollTarget::find(POINT at) {
     targets_.clear();
-    HWND top = topLevelUnder(at);
-    if (top == nullptr) return 0;
-    HWND window = deepestUnder(top, at);
+    // The same window a click there would pick, found the same way, so that
+    // what is scrolled is what was picked.
+    const HWND window = foreignWindowAt(at);
+    if (window == nullptr) return 0;
     targets_.push_back(window);
     for (HWND a = GetAncestor(window, GA_PARENT); a != nullptr && a != GetDesktopWindow();
          a = GetAncestor(a, GA_PARENT)) {

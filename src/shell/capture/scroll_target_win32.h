@@ -1,8 +1,9 @@
 #pragma once
 // The window an automatic capture scrolls when the wheel does not reach it:
-// the deepest visible window under the rectangle's centre that is not one of
-// ours (our capture overlay covers the rectangle), the ancestors that have a
-// scroll bar, and the integrity level of the process owning it.
+// the window of another program under the rectangle's centre, as a click
+// there would pick it (our capture overlay covers the rectangle), the
+// ancestors that have a scroll bar, and the integrity level of the process
+// owning it.
 
 #include <windows.h>
 
