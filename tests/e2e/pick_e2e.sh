@@ -103,6 +103,19 @@ fixture_case() {  # name dir [fixture args...]
     "$compare_truth" --capture "$png" "$dir/truth.png" exact
 }
 
+# The prompt's texts stay on the strip: 420 × 48 DIPs, centred at the top
+# of the 1920-pixel screen, 24 DIPs down. Beside it, in its rows, the dimmed
+# screen holds nothing as light as the texts.
+prompt_inside_strip() {  # png dpi
+    local w=$((420 * $2 / 96)) h=$((48 * $2 / 96)) top=$((24 * $2 / 96))
+    local left=$(((1920 - w) / 2)) light
+    light=$(convert "$1" \( -clone 0 -crop "${left}x$h+0+$top" +repage \) \
+                \( -clone 0 -crop "$((1920 - left - w))x$h+$((left + w))+$top" +repage \) -delete 0 +append \
+                -colorspace gray -threshold 70% -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
+    echo "  light pixels beside the strip: ${light:-?}"
+    [ "${light:-1}" = 0 ]
+}
+
 highlight_case() {  # name dir dpi language
     local name="$1" dir="$2" dpi="$3"
     tf_wine_set_dpi "$dpi"
@@ -127,6 +140,8 @@ highlight_case() {  # name dir dpi language
     echo "  prompt pixels changed by Right: $sideways, left changed after Down: $again"
     [ "$sideways" != "0" ] || { echo "  Right did not change the prompt"; rc=1; }
     [ "$again" = "0" ] || { echo "  Down did not bring the prompt back"; rc=1; }
+    prompt_inside_strip "$work/$name-sideways.png" "$dpi" || rc=1
+    prompt_inside_strip "$work/$name-down-again.png" "$dpi" || rc=1
     # Over the bare desktop nothing is offered, and a click there picks nothing.
     hover 1600 1500
     import -window root "$work/$name-desktop.png" 2>/dev/null
