@@ -14,14 +14,13 @@
 #include "shell/ui/palette.h"
 #include "shell/ui/settings_window_win32.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 
 namespace {
 
 UINT_PTR timerId(TimerId id) { return static_cast<UINT_PTR>(id); }
-
-Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // The page colour, for the erase before Direct2D has drawn anything and for
 // the owner-drawn buttons' background: a window that appears before its first

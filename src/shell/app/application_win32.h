@@ -26,6 +26,7 @@
 #include "shell/app/global_hotkey_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
+#include "shell/save/save_session_win32.h"
 
 namespace tf {
 
@@ -36,23 +37,7 @@ struct PageState {
     int32_t settingsScroll = 0;              // DIPs the in-window settings pages are scrolled by
 };
 
-// The numbers of the last saved image, for the result page.
-struct CaptureStats {
-    uint32_t frameCount = 0;
-    uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
-};
-
-// One save at a time: shell/save/save_session_win32.cpp (the tests set it to
-// stage a page).
-struct SaveSession {
-    bool inProgress = false;     // from startStitchAndSave to the result's arrival
-    std::wstring savedImagePath; // the last saved image; emptied for a new selection
-    CaptureStats lastCaptureStats;  // the new selection zeroes the two times
-    // Written by the worker thread, which holds its own reference: the
-    // stage outlives the application if a worker is still finishing.
-    std::shared_ptr<std::atomic<int32_t>> stage = std::make_shared<std::atomic<int32_t>>(0);
-    uint64_t startTick = 0;
-};
+// One save at a time: SaveSession, shell/save/save_session_win32.cpp.
 
 // The saved image on the clipboard and the capture hotkey:
 // shell/app/copy_and_hotkey_win32.cpp.

@@ -154,7 +154,8 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
             InvalidateRect(window, nullptr, inSettingsWindow);
             break;
         case ControlId::Language:
-            if (!chooseLanguage(app, window)) break;
+            if (!chooseLanguage(app.settings, app.controls.languageButton, window)) break;
+            applyLanguage(app);
             if (inSettingsWindow) layoutSettingsWindowControls(app);
             else layoutMainWindowControls(app);
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -162,6 +163,50 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
         case ControlId::Feedback: openWithShell(window, kFeedbackFormUrl); break;
         default: break;
     }
+}
+
+namespace {
+
+constexpr UINT kSavingAnimationMs = 80;
+
+// The main window and the overlay show the save that runs.
+class SaveShownByWindows final : public SaveWatcher {
+public:
+    explicit SaveShownByWindows(Application& app) : app_(app) {}
+    void savingStarted() override {
+        const HWND mainWindow = app_.mainWindow;
+        if (mainWindow != nullptr) {
+            EnableWindow(controlSlot(app_, ControlId::StartCapture), FALSE);
+            ShowWindow(controlSlot(app_, ControlId::OpenImage), SW_HIDE);
+            ShowWindow(controlSlot(app_, ControlId::CaptureAnother), SW_HIDE);
+            InvalidateRect(mainWindow, nullptr, FALSE);
+        }
+        setUiState(app_, UiState::Saving);
+        if (app_.overlayWindow != nullptr) redrawOverlay(app_);
+        if (mainWindow != nullptr) {
+            SetTimer(mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation), kSavingAnimationMs, nullptr);
+        }
+    }
+    void savingFailedToStart() override {
+        if (app_.mainWindow != nullptr) {
+            KillTimer(app_.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+            EnableWindow(controlSlot(app_, ControlId::StartCapture), TRUE);
+        }
+        failCaptureAndShowMain(app_);
+    }
+
+private:
+    Application& app_;
+};
+
+}  // namespace
+
+void saveCapture(Application& app, std::vector<PixelImage> frames, ScrollDirection direction) {
+    const Settings& settings = app.settings;
+    std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
+    SaveShownByWindows watcher(app);
+    startStitchAndSave(app.save, std::move(frames), direction, std::move(folder),
+                       {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 
 void handleStitchDone(Application& app, StitchResult* raw) {

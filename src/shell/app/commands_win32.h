@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "core/app/control_ids.h"
 #include "core/settings/settings.h"
 #include "core/stitch/stitch_job.h"
+#include "ground/pixel_image.h"
+#include "ground/scroll_direction.h"
 #include "shell/app/application_win32.h"
 #include "shell/update/update_check_win32.h"
 
@@ -33,6 +37,9 @@ bool switchIsOn(const Settings& settings, ControlId id);
 void flipSwitchSetting(Application& app, ControlId id);
 void openSavedImage(const Application& app);
 
+// The capture's frames, as its loop holds them, go to the save, which the
+// main window and the overlay show until WM_APP_STITCH_DONE.
+void saveCapture(Application& app, std::vector<PixelImage> frames, ScrollDirection direction);
 // WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
 void handleStitchDone(Application& app, StitchResult* result);
 void handleUpdateResult(const Application& app, UpdateCheckResult* result);

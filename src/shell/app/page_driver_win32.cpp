@@ -9,11 +9,10 @@
 #include "shell/app/app_window_win32.h"
 #include "shell/ui/renderer_win32.h"
 #include "shell/ui/settings_window_win32.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 namespace {
-
-Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 void resizeMainWindow(const Application& app, bool changed, UiState from, UiState to) {
     const HWND mainWindow = app.mainWindow;

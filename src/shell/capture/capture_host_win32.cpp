@@ -16,7 +16,7 @@
 #include "shell/capture/screen_grab_win32.h"
 #include "shell/capture/scroll_target_win32.h"
 #include "core/settings/program_folder.h"
-#include "shell/save/save_session_win32.h"
+#include "shell/app/commands_win32.h"
 #include "core/texts/capture_messages.h"
 
 namespace tf {
@@ -103,7 +103,7 @@ public:
         failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
     void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
-        tf::startStitchAndSave(app_, std::move(frames), direction);
+        saveCapture(app_, std::move(frames), direction);
     }
 
 private:

@@ -114,14 +114,13 @@ public:
         // that picks it, so its inside keeps the faintest alpha.
         uint8_t insideAlpha = 0;
     };
-    std::optional<ChosenArea> chosenArea(const SelectionState* s) {
-        if (s == nullptr) return std::nullopt;
+    std::optional<ChosenArea> chosenArea(const SelectionState& s) {
         ChosenArea chosen;
         Rect area;
-        if (s->dragging && !isClick({s->anchor.x, s->anchor.y}, {s->current.x, s->current.y})) {
-            area = normalizedSelection({s->anchor.x, s->anchor.y}, {s->current.x, s->current.y});
-        } else if (s->highlight.width() > 0 && s->highlight.height() > 0) {
-            area = s->highlight;
+        if (s.dragging && !isClick({s.anchor.x, s.anchor.y}, {s.current.x, s.current.y})) {
+            area = normalizedSelection({s.anchor.x, s.anchor.y}, {s.current.x, s.current.y});
+        } else if (s.highlight.width() > 0 && s.highlight.height() > 0) {
+            area = s.highlight;
             chosen.insideAlpha = 1;
         } else {
             return std::nullopt;
@@ -137,7 +136,7 @@ public:
     // are painted with GDI and premultiplied. A pointer move that changes the
     // highlight then costs little more than one fill of the screen. The result
     // is the same, pixel for pixel, as painting and premultiplying it all.
-    void composeSelectionView(HDC dc, const SelectionState* s, const Rect& stripArea) {
+    void composeSelectionView(HDC dc, const SelectionState& s, const Rect& stripArea) {
         const std::optional<ChosenArea> chosen = chosenArea(s);
         std::fill(buffer.bits, buffer.bits + static_cast<size_t>(buffer.width) * buffer.height,
                   premultiplied(kDimColour, kDimAlpha));
@@ -389,16 +388,14 @@ void redrawOverlay(Application& app) {
     }
 
     if (state == UiState::Selecting) {
-        const SelectionState* s = &app.selection.drag;
+        const SelectionState& s = app.selection.drag;
         Rect area{0, 0, w, h};
-        if (s != nullptr) {
-            MONITORINFO info{};
-            info.cbSize = sizeof info;
-            HMONITOR m = MonitorFromPoint(s->current, MONITOR_DEFAULTTONULL);
-            if (m != nullptr && GetMonitorInfoW(m, &info))
-                area = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
-                        info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
-        }
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        HMONITOR m = MonitorFromPoint(s.current, MONITOR_DEFAULTTONULL);
+        if (m != nullptr && GetMonitorInfoW(m, &info))
+            area = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
+                    info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
         painter.composeSelectionView(dc, s, area);
     } else {
         if (state == UiState::Capturing || state == UiState::Saving) {

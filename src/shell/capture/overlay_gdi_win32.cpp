@@ -30,7 +30,6 @@ void roundRect(HDC dc, const Rect& r, int32_t diameter, uint32_t fill, uint32_t*
     SelectedObject p(dc, pen ? pen.get() : GetStockObject(NULL_PEN));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, diameter, diameter);
 }
-RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // A pixel as UpdateLayeredWindow takes it: each colour times the alpha.
 uint32_t premultiplied(uint32_t colour, uint32_t alpha) {
@@ -61,9 +60,8 @@ Rect intersection(const Rect& a, const Rect& b) {
     return r.right > r.left && r.bottom > r.top ? r : Rect{};
 }
 
-// One redraw of the overlay: the application it shows and the buffer it
-// draws into, for every shape and text of the picture.
-
+// The buffer is made again only when the overlay's size changes: a redraw
+// per mouse move must not allocate a screen-sized DIB each time.
 void releaseBuffer(OverlayBuffer& buffer) {
     buffer.selected.restore();
     buffer.dib.reset();

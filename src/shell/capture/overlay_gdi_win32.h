@@ -11,12 +11,12 @@
 
 #include "core/app/ui_state.h"
 #include "ground/rect.h"
+#include "platform/win32/win32_rect.h"
 #include "shell/app/application_win32.h"
 
 namespace tf {
 
 COLORREF rgb(uint32_t hex);
-RECT toRECT(const Rect& r);
 
 // The dimming of the selection view.
 inline constexpr uint32_t kDimColour = 0x181818;

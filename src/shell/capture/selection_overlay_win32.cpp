@@ -22,6 +22,7 @@
 #include "core/capture/pick_rules.h"
 #include "shell/capture/target_window_win32.h"
 #include "core/texts/texts.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 
@@ -33,8 +34,6 @@ constexpr DWORD kExcludeFromCapture = 0x11;
 // Hides the main window this long after the overlay has been put on the screen.
 constexpr UINT kHideMainWindowDelayMs = 30;
 constexpr UINT_PTR kHideMainWindowTimer = static_cast<UINT_PTR>(TimerId::HideMainWindow);
-
-Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 Rect virtualDesktop() {
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);

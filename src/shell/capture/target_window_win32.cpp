@@ -5,12 +5,11 @@
 #include <algorithm>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 
 namespace {
-
-Rect toRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 

@@ -1,18 +1,14 @@
 #include <windows.h>
 
-#include "shell/app/control_table_win32.h"
 #include "shell/pickers/pickers_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
 #include "core/texts/bilingual.h"
-#include "shell/ui/settings_window_win32.h"
 #include "platform/win32/win32_handles.h"
 
 namespace tf {
 
-bool chooseLanguage(Application& app, HWND owner) {
-    Settings& settings = app.settings;
-    const HWND languageButton = app.controls.languageButton;
+bool chooseLanguage(Settings& settings, HWND languageButton, HWND owner) {
     if (languageButton == nullptr || !IsWindow(languageButton)) return false;
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return false;
@@ -34,7 +30,6 @@ bool chooseLanguage(Application& app, HWND owner) {
                     tr(chosen, texts::languageNotSavedMessage),
                     tr(chosen, texts::settingsWarningTitle), MB_ICONWARNING | MB_OK);
     }
-    applyLanguage(app);
     return true;
 }
 

@@ -6,13 +6,13 @@
 #include <windows.h>
 
 #include "core/settings/settings.h"
-#include "shell/app/application_win32.h"
 
 namespace tf {
 
 // True when a folder was chosen (also the same one, also when saving failed).
 bool chooseCaptureFolder(Settings& settings, HWND owner);
-// True only when the language changed; the interface is re-labelled by then.
-bool chooseLanguage(Application& app, HWND owner);
+// The menu opens below `languageButton`. True only when the language changed;
+// re-labelling the interface is the caller's.
+bool chooseLanguage(Settings& settings, HWND languageButton, HWND owner);
 
 }  // namespace tf

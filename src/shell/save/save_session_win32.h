@@ -1,25 +1,68 @@
 #pragma once
-// One save at a time: the stitch-and-save worker thread, and the application's
-// SaveSession that says what the main window shows about it. This file is its
-// only writer (the tests set it to stage a page); everyone else reads.
+// One save at a time: the stitch-and-save worker thread, and the SaveSession
+// that says what the windows show about it. The save knows the window that
+// shows it only through a SaveWatcher and the messages it is told to post.
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "ground/pixel_image.h"
 #include "ground/scroll_direction.h"
 #include "core/stitch/stitch_job.h"
-#include "shell/app/application_win32.h"
 
 namespace tf {
 
-// Takes the accepted frames over (as grabbed, their content scrolled in
-// `direction`), enters Saving and starts the worker, which posts
-// WM_APP_STITCH_DONE to the main window.
-void startStitchAndSave(Application& app, std::vector<PixelImage> frames,
-                        ScrollDirection direction = ScrollDirection::Down);
-// WM_APP_STITCH_DONE arrived: no save runs any more.
+// The numbers of the last saved image, for the result page.
+struct CaptureStats {
+    uint32_t frameCount = 0;
+    uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
+};
+
+// Written by the functions below (the tests set it to stage a page);
+// everyone else reads.
+struct SaveSession {
+    bool inProgress = false;     // from startStitchAndSave to the result's arrival
+    std::wstring savedImagePath; // the last saved image; emptied for a new selection
+    CaptureStats lastCaptureStats;  // the new selection zeroes the two times
+    // Written by the worker thread, which holds its own reference: the
+    // stage outlives the application if a worker is still finishing.
+    std::shared_ptr<std::atomic<int32_t>> stage = std::make_shared<std::atomic<int32_t>>(0);
+    uint64_t startTick = 0;
+};
+
+// Where the worker answers: `doneMessage` carries its StitchResult in the
+// LPARAM (the receiver owns it; null when the save failed), `redrawMessage`
+// asks for the overlay to show the next stage. A null window hears nothing.
+struct SaveReplies {
+    HWND window = nullptr;
+    UINT doneMessage = 0;
+    UINT redrawMessage = 0;
+};
+
+// What the save tells the window that shows it, on the GUI thread.
+class SaveWatcher {
+public:
+    // The session is in Saving; the worker starts next.
+    virtual void savingStarted() = 0;
+    // No worker could be started and no result will arrive.
+    virtual void savingFailedToStart() = 0;
+
+protected:
+    ~SaveWatcher() = default;
+};
+
+// Takes the accepted frames over as the capture's loop holds them (a
+// sideways capture's already turned so that their content moves up; the
+// stitch does not turn them again), enters Saving and starts the worker,
+// which writes into `folder` and answers through `replies`.
+void startStitchAndSave(SaveSession& save, std::vector<PixelImage> frames, ScrollDirection direction,
+                        std::wstring folder, const SaveReplies& replies, SaveWatcher& watcher);
+// The done message arrived: no save runs any more.
 void endSaving(SaveSession& save);
 // Keeps the path and the numbers of a successful save for the result page.
 void keepSavedCapture(SaveSession& save, const StitchResult& result);

@@ -16,12 +16,12 @@
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 namespace {
 
 D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
-RECT toRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 struct ButtonLook {
     bool pressed, disabled, focused, hot;

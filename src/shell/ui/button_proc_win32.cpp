@@ -1,5 +1,7 @@
 #include "shell/ui/button_proc_win32.h"
 
+#include <commctrl.h>
+
 #include "shell/app/control_table_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
@@ -7,25 +9,18 @@
 
 namespace tf {
 
-WNDPROC defaultButtonProc = nullptr;
-
 void suppressSettingsFocusRing(Application& app, bool suppressed) { app.buttons.settingsFocusRingSuppressed = suppressed; }
 
-void subclassOwnerButton(HWND button) {
-    if (button == nullptr) return;
-    const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ownerButtonProc)));
-    if (defaultButtonProc == nullptr && previous != &ownerButtonProc) defaultButtonProc = previous;
-}
+namespace {
 
-LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+// One subclass of ours per button; installing it again only replaces it.
+constexpr UINT_PTR kOwnerButtonSubclass = 1;
+
+LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     const ControlId id = controlIdOf(button);
     Application* app = applicationOfControl(button);
     // Buttons of a window without the application (none in the program) only get the class behaviour.
-    if (app == nullptr) {
-        if (defaultButtonProc == nullptr) return DefWindowProcW(button, message, wParam, lParam);
-        return CallWindowProcW(defaultButtonProc, button, message, wParam, lParam);
-    }
+    if (app == nullptr) return DefSubclassProc(button, message, wParam, lParam);
     HWND& hoverButton = app->buttons.hover;
     switch (message) {
         case WM_MOUSEMOVE:
@@ -66,14 +61,20 @@ LRESULT CALLBACK ownerButtonProc(HWND button, UINT message, WPARAM wParam, LPARA
             break;
         case WM_NCDESTROY:
             if (hoverButton == button) hoverButton = nullptr;
+            RemoveWindowSubclass(button, &ownerButtonProc, kOwnerButtonSubclass);
             break;
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == kUiaRootObjectId) return answerAutomationRequest(button, wParam, lParam);
             break;
         default: break;
     }
-    if (defaultButtonProc == nullptr) return DefWindowProcW(button, message, wParam, lParam);
-    return CallWindowProcW(defaultButtonProc, button, message, wParam, lParam);
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+}  // namespace
+
+void subclassOwnerButton(HWND button) {
+    if (button != nullptr) SetWindowSubclass(button, &ownerButtonProc, kOwnerButtonSubclass, 0);
 }
 
 }  // namespace tf
