@@ -166,9 +166,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;
         case WM_TIMER: onMainTimer(app, window, wParam); return 0;
         case WM_MOUSEWHEEL:
-            if (!isSettingsPage(displayedMainState(app))) break;
-            scrollSettingsPage(app, window, wParam);
-            return 0;
+            if (app.settingsPages.onMouseWheel(app, window, wParam)) return 0;
+            break;
         case WM_DPICHANGED: onMainDpiChanged(app, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_APP_STITCH_DONE: handleStitchDone(app, reinterpret_cast<StitchResult*>(lParam)); return 0;
         case WM_APP_START_CAPTURE: runCaptureFromMainWindow(app); return 0;

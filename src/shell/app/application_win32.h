@@ -24,6 +24,7 @@
 #include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
+#include "shell/app/settings_pages_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 #include "shell/save/save_session_win32.h"
@@ -33,8 +34,6 @@ namespace tf {
 // The main window's page: shell/app/page_driver_win32.cpp.
 struct PageState {
     UiState current = UiState::Home;
-    UiState settingsReturn = UiState::Home;  // where the settings pages go back to
-    int32_t settingsScroll = 0;              // DIPs the in-window settings pages are scrolled by
 };
 
 // One save at a time: SaveSession, shell/save/save_session_win32.cpp.
@@ -158,6 +157,7 @@ struct Application {
     bool reducedMotion = false;     // the system's client-area animation is off
 
     PageState page;
+    InWindowSettingsPages settingsPages;
     SaveSession save;
     CopyAndHotkeyState copyAndHotkey;
     ControlSlots controls;

@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
+#include "shell/app/settings_pages_win32.h"
 #include "shell/pickers/pickers_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
@@ -23,27 +22,8 @@
 namespace tf {
 namespace {
 
-void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr) {
-    ShellExecuteW(owner, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
-}
 void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
-    openWithShell(app.mainWindow, target, parameters);
-}
-
-// The update check of the application: a detached thread that answers the
-// main window with WM_APP_UPDATE_RESULT.
-void startUpdateCheck(const Application& app) {
-    // The thread owns the flag byte and frees it when the check is over.
-    auto flag = std::make_unique<uint8_t>(1);
-    try {
-        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
-        flag.release();
-    } catch (const std::system_error&) {
-        // No thread: the check could not be made, and the user asked for it.
-        const UiLanguage lang = app.settings.language;
-        MessageBoxW(app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow,
-                    tr(lang, texts::updateUnavailableMessage), tr(lang, texts::updateCheckTitle), MB_ICONWARNING);
-    }
+    tf::openWithShell(app.mainWindow, target, parameters);
 }
 
 // The field of a switch, const or not as the record is.
@@ -59,6 +39,10 @@ auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfter
 }
 
 }  // namespace
+
+void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters) {
+    ShellExecuteW(owner, L"open", target, parameters, nullptr, SW_SHOWNORMAL);
+}
 
 void openSavedImage(const Application& app) {
     if (!app.save.savedImagePath.empty()) openWithShell(app, app.save.savedImagePath.c_str());
@@ -126,21 +110,7 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
                 openWithShell(app, L"explorer.exe", parameters.c_str());
             }
             break;
-        case ControlId::GeneralNavigation: setUiState(app, UiState::SettingsGeneral); break;
-        case ControlId::HelpNavigation: setUiState(app, UiState::SettingsHelp); break;
-        case ControlId::AboutNavigation: setUiState(app, UiState::SettingsAbout); break;
-        case ControlId::ChooseFolder:
-        case ControlId::Language:
-        case ControlId::Feedback: runSharedSettingCommand(app, window, command); break;
-        case ControlId::OpenAfterCapture:
-        case ControlId::CaptureLogging:
-        case ControlId::CopyAfterCapture: flipSwitchSetting(app, command); break;
-        case ControlId::ProductHome:
-        case ControlId::ProductSite:
-        case ControlId::AboutProduct: openWithShell(app, kProductPageUrl); break;
-        case ControlId::PublisherSite: openWithShell(app, kPublisherSiteUrl); break;
-        case ControlId::CheckUpdates: startUpdateCheck(app); break;
-        default: break;
+        default: InWindowSettingsPages::runCommand(app, window, command); break;
     }
 }
 

@@ -36,6 +36,8 @@ bool switchIsOn(const Settings& settings, ControlId id);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
 void flipSwitchSetting(Application& app, ControlId id);
 void openSavedImage(const Application& app);
+// Opens a page, a file or a program as Explorer would.
+void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr);
 
 // The capture's frames, as its loop holds them, go to the save, which the
 // main window and the overlay show until WM_APP_STITCH_DONE.

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/texts/texts.h"
+#include "shell/app/settings_pages_win32.h"
 #include "shell/ui/button_proc_win32.h"
 
 namespace tf {
@@ -16,19 +17,11 @@ struct MainControl {
     bool visibleAtStart;
 };
 
-// In tab order. The working buttons are placed by the page driver; the
-// settings rows and links stay hidden in the main window.
+// The working buttons, in tab order, placed by the page driver. The settings
+// pages' hidden controls follow them.
 constexpr MainControl kMainControls[] = {
-    {ControlId::StartCapture, true},       {ControlId::OpenImage, false},
-    {ControlId::CaptureAnother, false},    {ControlId::Settings, true},
-    {ControlId::OpenFolder, false},        {ControlId::CopyImage, false},
-    {ControlId::GeneralNavigation, false},
-    {ControlId::HelpNavigation, false},    {ControlId::AboutNavigation, false},
-    {ControlId::ChooseFolder, false},      {ControlId::Language, false},
-    {ControlId::OpenAfterCapture, false},  {ControlId::CaptureLogging, false},
-    {ControlId::ProductHome, false},       {ControlId::ProductSite, false},
-    {ControlId::Feedback, false},          {ControlId::CheckUpdates, false},
-    {ControlId::PublisherSite, false},     {ControlId::AboutProduct, false},
+    {ControlId::StartCapture, true},    {ControlId::OpenImage, false}, {ControlId::CaptureAnother, false},
+    {ControlId::Settings, true},        {ControlId::OpenFolder, false}, {ControlId::CopyImage, false},
 };
 
 }  // namespace
@@ -54,7 +47,6 @@ ControlId controlIdOf(HWND control) { return static_cast<ControlId>(GetDlgCtrlID
 
 std::wstring controlLabel(const Application& app, ControlId id) {
     const UiLanguage lang = app.settings.language;
-    const bool settingsOpen = app.settingsWindow != nullptr;
     switch (id) {
         case ControlId::StartCapture: return tr(lang, texts::startButton);
         case ControlId::OpenImage: return tr(lang, texts::openImageButton);
@@ -68,11 +60,9 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::HelpNavigation: return tr(lang, texts::helpNavigation);
         case ControlId::AboutNavigation:
         case ControlId::AboutProduct: return tr(lang, texts::aboutNavigation);
-        case ControlId::ChooseFolder:
-            return settingsOpen ? tr(lang, texts::chooseFolderControl) : tr(lang, texts::changeFolderCommand);
+        case ControlId::ChooseFolder: return tr(lang, texts::changeFolderCommand);
         case ControlId::Language: return tr(lang, texts::languageCommand);
-        case ControlId::OpenAfterCapture:
-            return settingsOpen ? tr(lang, texts::openAfterLabel) : tr(lang, texts::openResultCommand);
+        case ControlId::OpenAfterCapture: return tr(lang, texts::openResultCommand);
         case ControlId::CaptureLogging: return tr(lang, texts::captureLoggingCommand);
         case ControlId::ScrollMode: return tr(lang, texts::scrollModeCommand);
         case ControlId::StartFromTop: return tr(lang, texts::startFromTopCommand);
@@ -94,6 +84,7 @@ void createMainControls(Application& app, HWND window) {
                                       controlMenu(c.id), app.instance, nullptr);
         setControlSlot(app, c.id, button);
     }
+    InWindowSettingsPages::createControls(app, window);
     app.controls.mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                   app.instance, nullptr);

@@ -24,7 +24,8 @@ ControlId controlIdOf(HWND control);
 // The id as the hMenu argument of CreateWindowExW.
 inline HMENU controlMenu(ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(idNumber(id))); }
 
-// The label a control shows in the application's language (window text).
+// The label a control of the main window shows in the application's language
+// (window text); the settings window labels its own controls.
 std::wstring controlLabel(const Application& app, ControlId id);
 
 // Creates the main window's controls (hidden except Start and Settings) and

@@ -34,7 +34,7 @@ Rect workAreaOf(HWND window) {
 }
 
 UiState displayedMainState(const Application& app) {
-    if (app.settingsWindow != nullptr && isSettingsPage(app.page.current)) return app.page.settingsReturn;
+    if (app.settingsWindow != nullptr && isSettingsPage(app.page.current)) return app.settingsPages.returnState();
     return app.page.current;
 }
 
@@ -46,10 +46,7 @@ void setUiState(Application& app, UiState to) {
     PageState& page = app.page;
     const UiState from = page.current;
     if (!isUiTransitionAllowed(from, to)) return;
-    if (isHomeLike(from) && isSettingsPage(to)) {
-        page.settingsScroll = 0;
-        page.settingsReturn = from;
-    }
+    if (isHomeLike(from) && isSettingsPage(to)) app.settingsPages.enterFrom(from);
     const UiState shownBefore = displayedMainState(app);
     page.current = to;
     if (app.mainWindow == nullptr) return;
@@ -97,18 +94,6 @@ void layoutMainWindowControls(const Application& app) {
     placeControl(controlSlot(app, ControlId::CaptureAnother), l.captureAnother);
     placeControl(controlSlot(app, ControlId::OpenFolder), l.openFolder);
     placeControl(controlSlot(app, ControlId::CopyImage), l.copyImage);
-}
-
-void scrollSettingsPage(Application& app, HWND window, WPARAM wParam) {
-    int32_t& scrollOffset = app.page.settingsScroll;
-    RECT client{};
-    GetClientRect(window, &client);
-    const int32_t heightDips = pixelsToDips(client.bottom, windowDpi(window));
-    const int32_t next = scrollOffsetAfterWheel<int32_t>(scrollOffset, GET_WHEEL_DELTA_WPARAM(wParam), 460 - heightDips);
-    if (next == scrollOffset) return;
-    scrollOffset = next;
-    layoutMainWindowControls(app);
-    InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace tf

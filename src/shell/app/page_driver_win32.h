@@ -22,14 +22,9 @@ void setUiState(Application& app, UiState to);
 // showing the page the settings window was opened from.
 UiState displayedMainState(const Application& app);
 // The state the settings window returns the main window to when it closes.
-inline UiState settingsReturnState(const Application& app) { return app.page.settingsReturn; }
+inline UiState settingsReturnState(const Application& app) { return app.settingsPages.returnState(); }
 
 bool inResultWithPath(const Application& app);
-
-// DIPs the in-window settings pages are scrolled by.
-inline int32_t settingsScrollOffset(const Application& app) { return app.page.settingsScroll; }
-// One wheel turn over an in-window settings page.
-void scrollSettingsPage(Application& app, HWND window, WPARAM wParam);
 
 Rect workAreaOf(HWND window);
 void layoutMainWindowControls(const Application& app);

@@ -57,7 +57,7 @@ void paintInWindowSettingsHeader(const Application& app, ID2D1RenderTarget* t, f
     const wchar_t* title = state == UiState::SettingsHelp    ? tr(lang, texts::helpNavigation)
                            : state == UiState::SettingsAbout ? tr(lang, texts::aboutNavigation)
                                                              : tr(lang, texts::settingsButton);
-    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(settingsScrollOffset(app))), palette::titleText,
+    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(app.settingsPages.scroll())), palette::titleText,
                  kTextCentred);
 }
 

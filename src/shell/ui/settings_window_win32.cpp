@@ -13,6 +13,7 @@
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
+#include "shell/app/settings_pages_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
 #include "core/texts/bilingual.h"
@@ -33,11 +34,8 @@ constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId:
                                         ControlId::AboutNavigation, ControlId::CheckUpdates};
 
 // The folder row's controls, before the rows of kSettingsRows in tab order;
-// all of them take the shared slots.
+// all of them take the shared slots (shell/app/settings_pages_win32.h).
 constexpr ControlId kFolderRowIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder};
-// Every other slot this window fills or borrows, emptied when it closes.
-constexpr ControlId kReleasedSlots[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Feedback,
-                                        ControlId::PublisherSite, ControlId::AboutProduct};
 
 std::wstring settingsControlLabel(const Application& app, ControlId id) {
     const UiLanguage lang = app.settings.language;
@@ -57,7 +55,7 @@ void createSlotControl(Application& app, HWND window, ControlId id) {
                                  : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
     HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(app, id).c_str(), style, 0, 0, 0, 0,
                              window, controlMenu(id), app.instance, nullptr);
-    setControlSlot(app, id, c);
+    lendSlotToSettingsWindow(app, id, c);
     if (!isStatic) subclassOwnerButton(c);
 }
 
@@ -274,8 +272,7 @@ void releaseSettingsWindow(Application& app) {
     endHotkeyRecording(app);
     closeSettingsFromPages(app);
     app.settingsWindow = nullptr;
-    for (ControlId id : kReleasedSlots) setControlSlot(app, id, nullptr);
-    for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, nullptr);
+    releaseSlotsOfSettingsWindow(app);
     app.settingsPage.navigation.fill(nullptr);
     if (app.mainWindow != nullptr) {
         suppressSettingsFocusRing(app, true);

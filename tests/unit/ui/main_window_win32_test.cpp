@@ -376,9 +376,9 @@ TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
     GetClientRect(app().mainWindow, &client);
     const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().mainWindow))));
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(tf::settingsScrollOffset(app()), limit);
+    EXPECT_EQ(app().settingsPages.scroll(), limit);
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(tf::settingsScrollOffset(app()), 0);
+    EXPECT_EQ(app().settingsPages.scroll(), 0);
     tf::setUiState(app(), UiState::Home);
 }
 

@@ -1,0 +1,106 @@
+#include "shell/app/settings_pages_win32.h"
+
+#include <memory>
+#include <system_error>
+#include <thread>
+
+#include "core/texts/texts.h"
+#include "core/ui/settings_layout.h"
+#include "ground/dpi.h"
+#include "shell/app/app_globals_win32.h"
+#include "shell/app/commands_win32.h"
+#include "shell/app/control_table_win32.h"
+#include "shell/app/page_driver_win32.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/renderer_win32.h"
+
+namespace tf {
+namespace {
+
+// In tab order.
+constexpr ControlId kHiddenControls[] = {
+    ControlId::GeneralNavigation, ControlId::HelpNavigation, ControlId::AboutNavigation, ControlId::ChooseFolder,
+    ControlId::Language,          ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::ProductHome,
+    ControlId::ProductSite,       ControlId::Feedback,       ControlId::CheckUpdates,   ControlId::PublisherSite,
+    ControlId::AboutProduct,
+};
+
+// The slots the settings window fills besides its settings rows'.
+constexpr ControlId kSlotsOfSettingsWindow[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
+                                                ControlId::Feedback};
+// The about page's links, emptied with them when the settings window goes.
+constexpr ControlId kAboutLinkSlots[] = {ControlId::PublisherSite, ControlId::AboutProduct};
+
+// The main page's content is 460 DIPs tall.
+constexpr int32_t kPageHeightDips = 460;
+
+// The update check of the application: a detached thread that answers the
+// main window with WM_APP_UPDATE_RESULT.
+void startUpdateCheck(const Application& app) {
+    // The thread owns the flag byte and frees it when the check is over.
+    auto flag = std::make_unique<uint8_t>(1);
+    try {
+        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
+        flag.release();
+    } catch (const std::system_error&) {
+        // No thread: the check could not be made, and the user asked for it.
+        const UiLanguage lang = app.settings.language;
+        MessageBoxW(app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow,
+                    tr(lang, texts::updateUnavailableMessage), tr(lang, texts::updateCheckTitle), MB_ICONWARNING);
+    }
+}
+
+}  // namespace
+
+void InWindowSettingsPages::createControls(Application& app, HWND window) {
+    for (ControlId id : kHiddenControls) {
+        HWND button = CreateWindowExW(0, L"BUTTON", controlLabel(app, id).c_str(), BS_OWNERDRAW | WS_CHILD | WS_TABSTOP,
+                                      0, 0, 0, 0, window, controlMenu(id), app.instance, nullptr);
+        setControlSlot(app, id, button);
+        subclassOwnerButton(button);
+    }
+}
+
+bool InWindowSettingsPages::runCommand(Application& app, HWND window, ControlId command) {
+    switch (command) {
+        case ControlId::GeneralNavigation: setUiState(app, UiState::SettingsGeneral); return true;
+        case ControlId::HelpNavigation: setUiState(app, UiState::SettingsHelp); return true;
+        case ControlId::AboutNavigation: setUiState(app, UiState::SettingsAbout); return true;
+        case ControlId::ChooseFolder:
+        case ControlId::Language:
+        case ControlId::Feedback: runSharedSettingCommand(app, window, command); return true;
+        case ControlId::OpenAfterCapture:
+        case ControlId::CaptureLogging:
+        case ControlId::CopyAfterCapture: flipSwitchSetting(app, command); return true;
+        case ControlId::ProductHome:
+        case ControlId::ProductSite:
+        case ControlId::AboutProduct: openWithShell(app.mainWindow, kProductPageUrl); return true;
+        case ControlId::PublisherSite: openWithShell(app.mainWindow, kPublisherSiteUrl); return true;
+        case ControlId::CheckUpdates: startUpdateCheck(app); return true;
+        default: return false;
+    }
+}
+
+bool InWindowSettingsPages::onMouseWheel(Application& app, HWND window, WPARAM wParam) {
+    if (!isSettingsPage(displayedMainState(app))) return false;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int32_t heightDips = pixelsToDips(client.bottom, windowDpi(window));
+    const int32_t next =
+        scrollOffsetAfterWheel<int32_t>(scroll_, GET_WHEEL_DELTA_WPARAM(wParam), kPageHeightDips - heightDips);
+    if (next == scroll_) return true;
+    scroll_ = next;
+    layoutMainWindowControls(app);
+    InvalidateRect(window, nullptr, TRUE);
+    return true;
+}
+
+void lendSlotToSettingsWindow(Application& app, ControlId id, HWND control) { setControlSlot(app, id, control); }
+
+void releaseSlotsOfSettingsWindow(Application& app) {
+    for (ControlId id : kSlotsOfSettingsWindow) setControlSlot(app, id, nullptr);
+    for (ControlId id : kAboutLinkSlots) setControlSlot(app, id, nullptr);
+    for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, nullptr);
+}
+
+}  // namespace tf
