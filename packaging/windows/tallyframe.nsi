@@ -14,6 +14,9 @@ Target amd64-unicode
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; A file that cannot be written ends the install (retry or cancel); skipping
+; it would leave an install that starts an old or no program.
+AllowSkipFiles off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"

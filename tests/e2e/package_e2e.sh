@@ -155,7 +155,7 @@ check "report says ALL TESTS PASSED" grep -q "^ALL TESTS PASSED" "$work/self-tes
 echo "setup and uninstall leave a running program alone"
 "$TF_WINE" "$inst/tallyframe.exe" >/dev/null 2>&1 &
 app=$!
-if wait_until 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null"; then
+if wait_until 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null 2>&1"; then
     "$TF_WINE" "$setup" /S
     rc=$?
     check "setup over the running program fails (exit code $rc)" [ "$rc" != 0 ]
@@ -188,20 +188,30 @@ check "capture log folder kept" [ -f "$inst/tally_frame_log/20260101-120000-1/ca
 check "screenshot kept" [ -f "$user_dir/Pictures/Shots/tallyframe-20260101-120000.png" ]
 check "settings.ini kept" [ "$(sha256sum "$settings_ini" 2>/dev/null)" = "$settings_sum" ]
 
+echo "an install in a folder of the user's choice is upgraded there"
+custom="$user_dir/Apps/Tallyframe"
+"$TF_WINE" "$work/Tallyframe-0.9.0-setup.exe" /S "/D=$(tf_winpath_c "$custom")"
+"$TF_WINE" "$setup" /S
+check "the upgrade went to the chosen folder" [ -f "$custom/tallyframe.exe" ]
+check "... and not to the default one" gone "$inst/tallyframe.exe"
+check "DisplayVersion $version" [ "$(reg_value DisplayVersion)" = "$version" ]
+"$TF_WINE" "$custom/uninstall.exe" /S
+check "uninstalled from the chosen folder" wait_until 30 gone "$custom"
+
 # Starts the exe, turns "Open image after completion" off in its settings
 # window by keyboard (the folder button, the language menu, then the switch)
 # and closes it. Prints the main window's title.
 toggle_open_after() {  # toggle_open_after <exe>
     "$TF_WINE" "$1" >/dev/null 2>&1 &
     local app=$! main="" title=""
-    wait_until 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null" &&
-        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' | head -1)
+    wait_until 30 bash -c "xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)\$' >/dev/null 2>&1" &&
+        main=$(xdotool search --onlyvisible --name '^(Tallyframe|塔利帧)$' 2>/dev/null | head -1)
     if [ -n "$main" ]; then
         title=$(xdotool getwindowname "$main")
         eval "$(xdotool getwindowgeometry --shell "$main")"
         sleep 1
         xdotool mousemove $((X + WIDTH - 36)) $((Y + 32)) click 1  # the gear
-        if wait_until 15 bash -c "xdotool search --onlyvisible --name ' - (Settings|设置)\$' >/dev/null"; then
+        if wait_until 15 bash -c "xdotool search --onlyvisible --name ' - (Settings|设置)\$' >/dev/null 2>&1"; then
             sleep 1
             xdotool key Tab; sleep 0.2; xdotool key Tab; sleep 0.2; xdotool key Tab; sleep 0.2; xdotool key space
             sleep 2
