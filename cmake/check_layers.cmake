@@ -22,8 +22,6 @@ set(allowed_shell "ground/;core/;platform/win32/;shell/")
 if(NOT DEFINED TF_ALLOWED_SHELL_CYCLES)
   set(TF_ALLOWED_SHELL_CYCLES
     "shell/app<->shell/capture"
-    "shell/app<->shell/pickers"
-    "shell/app<->shell/save"
     "shell/app<->shell/ui")
 endif()
 
