@@ -172,7 +172,8 @@ restitch_matches() {  # folder png out
     [ -f "$exe" ] || { echo "  no $exe to stitch the capture log folder with"; return 1; }
     "$TF_WINE" "$exe" --stitch "$(tf_winpath "$1")" "$(tf_winpath "$3")" >/dev/null 2>&1 ||
         { echo "  --stitch on the capture log folder failed"; return 1; }
-    ae=$(compare -metric AE "$2" "$3" null: 2>&1)
+    # ImageMagick's compare, not a script's own function of that name.
+    ae=$(command compare -metric AE "$2" "$3" null: 2>&1)
     [ "$ae" = 0 ] || { echo "  --stitch on the capture log folder differs from the saved image by $ae pixels"; return 1; }
     echo "  --stitch on the capture log folder gives the saved image pixel for pixel"
 }
