@@ -213,7 +213,6 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
         }
         return;
     }
-    if (!result->reportWhenNothingNew) return;
     const wchar_t* title = tr(lang, texts::updateCheckTitle);
     if (result->tagFound) {
         MessageBoxW(owner, tr(lang, texts::upToDateMessage), title, MB_ICONINFORMATION);

@@ -1,6 +1,5 @@
 #include "shell/app/settings_pages_win32.h"
 
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -37,11 +36,8 @@ constexpr int32_t kPageHeightDips = 460;
 // The update check of the application: a detached thread that answers the
 // main window with WM_APP_UPDATE_RESULT.
 void startUpdateCheck(const Application& app) {
-    // The thread owns the flag byte and frees it when the check is over.
-    auto flag = std::make_unique<uint8_t>(1);
     try {
-        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
-        flag.release();
+        std::thread(runUpdateCheck, app.mainWindow, WM_APP_UPDATE_RESULT).detach();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
         const UiLanguage lang = app.settings.language;
