@@ -7,9 +7,9 @@ set -u
 native="$1" exe="$2" work="$3"
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$repo/scripts/wine-env.sh"
+. "$repo/tests/e2e/gui_e2e_lib.sh"
 mkdir -p "$work"
 pass=0 fail=0
-check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 # Built with the native tests, beside the native executable's build.
