@@ -155,7 +155,7 @@ for build in native wine; do
     check said 'looks like an earlier output: long.png.log.txt is beside it'
 
     d="$(folder_of "upper-$build" "$down")"
-    mv "$d/0003.png" "$d/0003.PNG"
+    mv "$d/0002.png" "$d/0002.PNG"
     run upper-case-png "$build" "$d" "$work/upper-$build.png"
     check test "$rc" = 0
     check grep -q "^frames=$(ls "$down" | wc -l)"$'\r$' "$work/upper-$build.png.log.txt"
@@ -228,7 +228,10 @@ start_until_window() {
 # What the window costs with a sound settings file (Direct2D and the software
 # renderer take most of it): the odd files must not add to it.
 printf '[general]\r\nlanguage=zh-CN\r\n' > "$settings"
+# The first start of a prefix's session is far slower; the second is the measure.
 start_until_window '^塔利帧$'
+start_until_window '^塔利帧$'
+check test -n "$seen"
 baseline_kb="${peak_kb:-0}"
 echo "settings.ini sound (wine): window after ${ms} ms, peak RSS $((baseline_kb / 1024)) MB"
 for kind in fifo sparse-2g folder devzero; do
