@@ -221,8 +221,10 @@ start_until_window() {
     ms=$(( ($(date +%s%N) - start) / 1000000 ))
     sleep 1
     peak_kb=$(sed -n 's/^VmHWM:[ \t]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null)
+    # Only this program: other Wine programs of the prefix may be running.
     kill "$pid" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
 }
 # What the window costs with a sound settings file (Direct2D and the software
@@ -248,7 +250,8 @@ for kind in fifo sparse-2g folder devzero; do
     echo "settings.ini $kind (wine): notice after ${ms} ms, peak RSS $(( ${peak_kb:-0} / 1024 )) MB"
     check test -n "$seen"
     check test -n "$peak_kb"
-    check test "${peak_kb:-999999}" -lt $((baseline_kb + 51200))
+    # Read whole, the 2 GB file alone would add 2 GB; the notice box adds its own drawing.
+    check test "${peak_kb:-999999}" -lt $((baseline_kb + 204800))
     check test "$(stat -c '%F %s' "$settings")" = "$before"
 done
 rm -rf "$settings"
