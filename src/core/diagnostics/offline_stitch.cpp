@@ -333,7 +333,8 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         stitchLog.line("exception");
         const std::string refused = writeRunLog(logPath, outputPath, files, logText.str());
         // The log holds every pair's line: point to it when it was written.
-        if (refused.empty() && doing == "stitching") why += "; every pair is in " + displayPath(logPath);
+        if (refused.empty() && logText.str().find("\npair ") != std::string::npos)
+            why += "; every pair is in " + displayPath(logPath);
         if (tell) tell("--stitch failed while " + doing + ": " + why);
         if (!refused.empty() && tell) tell("the log " + displayPath(logPath) + " was not written: it " + refused);
         return 1;
