@@ -35,7 +35,7 @@ tier "native unit tests" ctest --test-dir build/native --output-on-failure -j"$j
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
 tf_xvfb || exit 1
-trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
+trap '"$TF_WINESERVER" -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
 
 tier "windows test build" build windows-tests
 tier "windows unit tests (wine)" ctest --test-dir build/windows-tests --output-on-failure
