@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -381,6 +386,52 @@ TEST_F(SettingsFileTest, LoadSaveAndAReadOnlyFile) {
     loadSettings(settings);  // what the read-only file still says
     EXPECT_EQ(settings.language, UiLanguage::English);
     EXPECT_TRUE(settings.openAfterCapture);
+}
+// Whatever stands in the settings file's place, the start neither waits nor
+// reads it whole: the defaults are used, the look says why, and no save ever
+// writes over it.
+TEST_F(SettingsFileTest, WhatIsNoSmallRegularFileIsLeftUnreadAndUntouched) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        std::function<bool(const fs::path&)> unchanged;
+        SmallFileKind kind;
+    } cases[] = {
+        {"a FIFO", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); },
+         [](const fs::path& f) { return fs::is_fifo(f); }, SmallFileKind::NotRegular},
+        {"a folder", [](const fs::path& f) { fs::create_directories(f); },
+         [](const fs::path& f) { return fs::is_directory(f) && fs::is_empty(f); }, SmallFileKind::NotRegular},
+        {"a link to /dev/zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+         [](const fs::path& f) { return fs::is_symlink(f) && fs::read_symlink(f) == "/dev/zero"; },
+         SmallFileKind::NotRegular},
+        {"a huge file",
+         [](const fs::path& f) {
+             test::writeFile(f, "[general]\nlanguage=en-US\n");
+             fs::resize_file(f, uint64_t{2} << 30);
+         },
+         [](const fs::path& f) { return fs::file_size(f) == uint64_t{2} << 30; }, SmallFileKind::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file());
+        fs::create_directories(file().parent_path());
+        c.make(file());
+        settings = Settings{};
+        settings.captureLoggingEnabled = true;
+        const SmallFile looked = loadSettings(settings);
+        EXPECT_EQ(looked.kind, c.kind);
+        EXPECT_EQ(settings.captureFolder, defaultCaptureFolder());
+        EXPECT_EQ(settings.language, UiLanguage::ChineseSimplified);
+        EXPECT_FALSE(settings.captureLoggingEnabled);
+        EXPECT_FALSE(saveSettings(settings));
+        EXPECT_FALSE(openSettingsProfile(file())->writeString(L"general", L"language", L"en-US"));
+        EXPECT_TRUE(c.unchanged(file()));
+    }
+    fs::remove_all(file());
+    EXPECT_EQ(loadSettings(settings).kind, SmallFileKind::Absent);
+    test::writeFile(file(), "[general]\nlanguage=en-US\n");
+    EXPECT_EQ(loadSettings(settings).kind, SmallFileKind::Regular);
+    EXPECT_EQ(settings.language, UiLanguage::English);
 }
 #endif  // the settings folder of other systems
 
