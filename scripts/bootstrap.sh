@@ -11,6 +11,7 @@ PACKAGES=(
   wine64 xvfb xdotool x11-utils imagemagick xcompmgr xclip
   fonts-wqy-microhei fonts-dejavu-core
   python3 time
+  nsis python3-jsonschema python3-yaml
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Builds and runs every test tier:
 #   1. native unit tests (GoogleTest under ASan/UBSan)
 #   2. the same suites and the Windows-only ones, cross-compiled, under Wine
-#   3. the real tallyframe.exe's window-less modes under Wine
+#   3. the real tallyframe.exe's window-less modes under Wine, and the
+#      downloads made from it (zip, installer, winget manifests)
 #   4. GUI tests of the real program under Wine + Xvfb
 # Installs what it needs itself (scripts/bootstrap.sh) and builds a Wine prefix
 # from scratch when there is none.
@@ -58,6 +59,9 @@ script_tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tal
 # Full disk, an output that is one of the frames, hostile frames: both builds alike.
 script_tier "exe safe files (wine)" tests/e2e/safe_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/safe-files
 script_tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
+# The downloads: portable zip, per-user installer (install, upgrade, uninstall)
+# and winget manifests, in a Wine prefix of their own.
+script_tier "windows downloads (wine)" tests/e2e/package_e2e.sh build/e2e/package
 script_tier "gui: windows and pages (wine)" tests/gui/windows_and_pages.sh build/windows/tallyframe.exe \
     build/gui-shots build/windows-tests/tests/ui_tests.exe
 script_tier "gui: end-to-end captures (wine)" tests/e2e/capture_e2e.sh

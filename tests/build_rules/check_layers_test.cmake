@@ -1,5 +1,7 @@
 # Runs the layer check on small made-up source trees: one whose includes all
-# point downwards must pass, each fault must be refused and named.
+# point downwards must pass, each fault must be refused and named. Each case
+# runs with the shell cycles allowed in ${allowed} (none unless set), not the
+# build's own list.
 set(root ${TF_WORK}/layers-test)
 file(REMOVE_RECURSE ${root})
 
@@ -19,6 +21,7 @@ endfunction()
 
 function(check name expect_ok)
   execute_process(COMMAND ${CMAKE_COMMAND} -DTF_SOURCE_ROOT=${root}/${name} -DTF_STAMP=${root}/${name}.stamp
+                          -DTF_ALLOWED_SHELL_CYCLES=${allowed}
                           -P ${TF_CHECK}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(expect_ok AND NOT rc EQUAL 0)
@@ -40,7 +43,11 @@ write_tree(sound
   core/stitch/matcher.cpp core/stitch/matcher_internal.h
   core/stitch/matcher_internal.h ground/rect.h
   platform/win32/backend.cpp core/stitch/matcher.h
-  shell/app/window.cpp platform/win32/backend.h)
+  shell/app/window.cpp platform/win32/backend.h
+  shell/app/window.h shell/ui/button.h
+  shell/ui/button.h shell/ui/theme.h
+  shell/ui/theme.h shell/tokens.h
+  shell/save/session.cpp shell/ui/button.h)
 check(sound TRUE)
 
 write_tree(upward
@@ -58,3 +65,34 @@ check(private FALSE "core/capture/loop.cpp includes \"core/stitch/matcher_intern
 
 write_tree(stray tools/helper.cpp ground/rect.h)
 check(stray FALSE "tools/helper.cpp: outside every floor")
+
+write_tree(cycle
+  shell/app/window.h shell/ui/button.h
+  shell/ui/button.cpp shell/app/window.h
+  shell/save/session.cpp shell/ui/button.h)
+check(cycle FALSE "shell/app -> shell/ui -> shell/app" "shell/app/window.h includes \"shell/ui/button.h\""
+      "shell/ui/button.cpp includes \"shell/app/window.h\"")
+
+write_tree(ring
+  shell/app/window.h shell/capture/loop.h
+  shell/capture/loop.cpp shell/save/session.h
+  shell/save/session.cpp shell/app/window.h)
+check(ring FALSE "shell/app -> shell/capture -> shell/save -> shell/app"
+      "shell/app/window.h includes \"shell/capture/loop.h\"" "shell/capture/loop.cpp includes \"shell/save/session.h\""
+      "shell/save/session.cpp includes \"shell/app/window.h\"")
+
+# A file at the top of the shell is a folder of its own, as the graph draws it.
+write_tree(top
+  shell/tokens.h shell/ui/theme.h
+  shell/ui/theme.h shell/tokens.h)
+check(top FALSE "shell -> shell/ui -> shell")
+
+set(allowed "shell/app<->shell/ui")
+check(cycle TRUE)
+write_tree(other_cycle
+  shell/app/window.h shell/ui/button.h
+  shell/ui/button.cpp shell/app/window.h
+  shell/app/pick.cpp shell/pickers/menu.h
+  shell/pickers/menu.cpp shell/app/window.h)
+check(other_cycle FALSE "shell/app -> shell/pickers -> shell/app")
+check(sound FALSE "shell/app<->shell/ui is allowed a cycle but no longer includes both ways")

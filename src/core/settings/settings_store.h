@@ -34,7 +34,8 @@ bool saveSettings(const Settings& record);
 void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wstring& defaultFolder);
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record);
 
-// <roaming app data>/Quorvelle/Tallyframe/settings.ini (the folder is created).
+// <roaming app data>/Quorvelle/Tallyframe/settings.ini, or settings.ini beside
+// the program when it is portable (settings_folder.h); the folder is created.
 std::filesystem::path settingsFilePath();
 // The Desktop, or "." when it cannot be found.
 std::wstring defaultCaptureFolder();

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/settings/ini_document.h"
+#include "core/settings/settings_folder.h"
 #include "core/settings/settings_store.h"
 
 namespace fs = std::filesystem;
@@ -95,14 +96,24 @@ std::wstring defaultCaptureFolder() {
     return home.empty() ? std::wstring(L".") : (home / "Desktop").wstring();
 }
 
-fs::path settingsFilePath() {
+namespace {
+
+// Empty when neither XDG_CONFIG_HOME nor HOME is set.
+fs::path userSettingsFolder() {
     fs::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         base = xdg;
     } else if (const fs::path home = homeFolder(); !home.empty()) {
         base = home / ".config";
     }
-    const fs::path folder = base.empty() ? executableFolder() : base / "Quorvelle" / "Tallyframe";
+    return base.empty() ? base : base / "Quorvelle" / "Tallyframe";
+}
+
+}  // namespace
+
+fs::path settingsFilePath() {
+    const fs::path program = executableFolder();
+    const fs::path folder = chooseSettingsFolder(program, hasPortableMarker(program), userSettingsFolder());
     std::error_code ec;
     fs::create_directories(folder, ec);
     return folder / "settings.ini";

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/settings/settings_folder.h"
 #include "core/settings/settings_store.h"
 #include "platform/win32/win32_handles.h"
 
@@ -85,9 +86,19 @@ std::wstring defaultCaptureFolder() {
     return desktop.empty() ? std::wstring(L".") : desktop.wstring();
 }
 
-fs::path settingsFilePath() {
+namespace {
+
+// Empty when the roaming folder cannot be found.
+fs::path userSettingsFolder() {
     const fs::path roaming = knownFolder(FOLDERID_RoamingAppData);
-    const fs::path folder = roaming.empty() ? executableFolder() : roaming / L"Quorvelle" / L"Tallyframe";
+    return roaming.empty() ? roaming : roaming / L"Quorvelle" / L"Tallyframe";
+}
+
+}  // namespace
+
+fs::path settingsFilePath() {
+    const fs::path program = executableFolder();
+    const fs::path folder = chooseSettingsFolder(program, hasPortableMarker(program), userSettingsFolder());
     std::error_code ec;
     fs::create_directories(folder, ec);
     return folder / L"settings.ini";
