@@ -104,6 +104,38 @@ TEST(SettingsStore, StartFromTopIsOffUnlessANumberSaysOn) {
     }
 }
 
+TEST(SettingsStore, ReviewAfterCaptureIsOffUnlessANumberSaysOn) {
+    struct Case {
+        const char* ini;
+        bool on;
+    } cases[] = {
+        {"", false},
+        {"[general]\nreviewAfterCapture=1\n", true},
+        {"[general]\nreviewAfterCapture=0\n", false},
+        {"[general]\nreviewAfterCapture=on\n", false},
+        {"[general]\nreviewAfterCapture=\n", false},
+        {"[general]\nreviewAfterCapture=7x\n", true},
+        {"[other]\nreviewAfterCapture=1\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.reviewAfterCapture = !c.on;  // must be overwritten
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.reviewAfterCapture, c.on);
+    }
+    for (const bool on : {false, true}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.reviewAfterCapture = on;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"reviewAfterCapture"), on ? L"1" : L"0");
+        EXPECT_EQ(loaded(p.doc.serialize()).reviewAfterCapture, on);
+    }
+}
+
 TEST(SettingsStore, CaptureDirectionIsDownUnlessTheWordSaysRight) {
     struct Case {
         const char* ini;
@@ -221,7 +253,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 9);
+    EXPECT_EQ(p.writes, 10);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
@@ -231,14 +263,16 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
     EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"captureDirection"), L"down");
+    EXPECT_EQ(p.doc.get(L"general", L"reviewAfterCapture"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
                  d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
-                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop="), i = text.find("captureDirection=");
-    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i);
+                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop="), i = text.find("captureDirection="),
+                 j = text.find("reviewAfterCapture=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i && i < j);
 }
 
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
@@ -248,7 +282,7 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     s.captureFolder = L"D:\\shots";
     const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 9);
+    EXPECT_EQ(p.writes, 10);
     EXPECT_EQ(s.captureFolder, before.captureFolder);
 }
 
