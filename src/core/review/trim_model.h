@@ -1,13 +1,17 @@
 #pragma once
-// The review of one saved capture, without its window: the seams to mark, the
-// four trim edges and their history. The review window holds one TrimModel
-// and one ReviewView (review_view.h) and does little else: it draws the
-// visible rows and a mark per seam where the view maps them, turns keys into
-// calls here (reviewCommandFor), hands the pointer's image position to the
-// drag calls with the view's snapping distance, shows the kind's text from
-// seamMarkText as each mark's tooltip and automation name, and on "Save
-// trimmed" writes rect() of the original into trimmedFileName(...). Nothing
-// here touches the image or the original file.
+// The review of one saved capture, without its window. The window (opened by
+// "Review" on the result page, or after every capture when the setting
+// reviewAfterCapture is on) holds the result's image, one TrimModel over its
+// seams (reviewSeamsOf the StitchResult's records, or of seamsFromStitchLog
+// for an offline stitch) and one ReviewView, and stays a thin layer: it asks
+// the view which cache bands to scale and draws only the visible rows; it
+// places a mark per seam and the four handles where the view maps their
+// image positions, with seamMarkText as each mark's tooltip and automation
+// name; it turns keys into reviewCommandFor's commands and runs them here or
+// on the view; it passes the pointer's image position to the drag calls with
+// snapDistanceInImage; "Save trimmed" (Enter) writes rect() with
+// saveTrimmedAsNew, and Esc closes. Nothing here touches the pixels or the
+// original file.
 
 #include <cstdint>
 #include <optional>
