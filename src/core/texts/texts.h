@@ -202,8 +202,8 @@ inline constexpr BilingualText websiteRow{L"Visit the Tallyframe website", L"访
 inline constexpr BilingualText sendFeedbackRow{L"Send feedback", L"反馈问题"};
 
 // ---- Settings window: about page ----------------------------------------------------------
-inline constexpr BilingualText aboutTagline{L"Lightweight scrolling capture  \u00B7  v1.0.0",
-                                            L"轻量滚动截屏工具  \u00B7  v1.0.0"};
+inline constexpr BilingualText aboutTagline{L"Lightweight scrolling capture  \u00B7  v" TALLYFRAME_VERSION,
+                                            L"轻量滚动截屏工具  \u00B7  v" TALLYFRAME_VERSION};
 inline constexpr BilingualText publisherLine{L"Published by Quorvelle", L"由 Quorvelle 发布"};
 inline constexpr BilingualText rightsLine{L"\u00A9 2026 Quorvelle. All rights reserved.",
                                           L"\u00A9 2026 Quorvelle 保留所有权利。"};

@@ -9,7 +9,9 @@
 
 namespace tf {
 
-inline constexpr const wchar_t* kProgramVersion = L"1.0.0";
+// The project's version from CMake, so that a new release does not see itself
+// as an update.
+inline constexpr const wchar_t* kProgramVersion = L"" TALLYFRAME_VERSION;
 // Release answers are a few tens of kilobytes; no more than this is searched.
 inline constexpr size_t kTagSearchLimit = 1024 * 1024;
 
@@ -23,7 +25,7 @@ std::optional<std::wstring> extractTagName(std::string_view body);
 // components that cannot be read stay 0.
 std::array<int, 3> versionTriple(const std::wstring& text);
 
-// True when the tag's triple is greater than the program's 1.0.0.
+// True when the tag's triple is greater than the program's version.
 bool isNewerThanProgramVersion(const std::wstring& tag);
 
 }  // namespace tf
