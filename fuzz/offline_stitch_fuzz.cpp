@@ -1,7 +1,9 @@
 // A folder of mutated frames must be stitched or refused cleanly: exit code 0
 // with a readable output whose log ends in its size line, or 1 with the log
 // ending in "exception" and no output; never a temporary file left behind.
-// The input is a concatenation of PNG files, one frame each.
+// The capture log in the folder is never written, and whatever it holds
+// never hangs the run. The input is the capture log's bytes (none: no log),
+// then a concatenation of PNG files, one frame each.
 #include <unistd.h>
 
 #include <cstdint>
@@ -51,8 +53,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs::create_directories(frames);
     fs::create_directories(output.parent_path());
 
-    // Split at each signature after the first byte; at most 8 frames.
+    // What comes before the first signature is the folder's capture log.
     size_t start = 0;
+    while (start + 8 <= size && std::memcmp(data + start, tf::fuzz::kPngSignature, 8) != 0) ++start;
+    if (start + 8 > size) start = size;
+    const fs::path captureLog = frames / "capture.log.txt";
+    const size_t logSize = start;
+    if (logSize > 0) writeAll(captureLog, data, logSize);
+
+    // Split at each signature after the first byte; at most 8 frames.
     int index = 0;
     while (start < size && index < 8) {
         size_t next = start + 1;
@@ -68,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const int code = tf::runOfflineStitch(frames, output);
+    if (logSize > 0 && readAll(captureLog) != std::string(reinterpret_cast<const char*>(data), logSize)) std::abort();
     fs::path logPath = output;
     logPath += ".log.txt";
     const std::string log = readAll(logPath);

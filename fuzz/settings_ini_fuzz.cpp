@@ -15,14 +15,15 @@ namespace {
 bool isOneOfOurs(const tf::IniDocument::Entry& e) {
     static const tf::IniDocument ours = tf::IniDocument::parse(
         "[general]\ncaptureFolder=\nlanguage=\nopenAfterCapture=\ncaptureLoggingEnabled=\n"
-        "copyAfterCapture=\ncaptureHotkey=\nscrollMode=\n");
+        "copyAfterCapture=\ncaptureHotkey=\nscrollMode=\nstartFromTop=\ncaptureDirection=\n");
     return ours.get(e.section, e.key).has_value();
 }
 
 bool sameRecord(const tf::Settings& a, const tf::Settings& b) {
     return a.captureFolder == b.captureFolder && a.language == b.language && a.openAfterCapture == b.openAfterCapture &&
            a.captureLoggingEnabled == b.captureLoggingEnabled && a.copyAfterCapture == b.copyAfterCapture &&
-           a.captureHotkey == b.captureHotkey && a.scrollMode == b.scrollMode;
+           a.captureHotkey == b.captureHotkey && a.scrollMode == b.scrollMode && a.startFromTop == b.startFromTop &&
+           a.captureDirection == b.captureDirection;
 }
 
 }  // namespace
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (loaded.captureFolder.empty() || loaded.captureFolder.size() > 32767) std::abort();
     if (loaded.language != tf::UiLanguage::English && loaded.language != tf::UiLanguage::ChineseSimplified) std::abort();
 
-    if (!tf::saveSettingsTo(profile, loaded) || profile.writes != 7) std::abort();
+    if (!tf::saveSettingsTo(profile, loaded) || profile.writes != 9) std::abort();
     for (const auto& e : before) {
         if (isOneOfOurs(e)) continue;
         if (profile.doc.get(e.section, e.key) != e.value) std::abort();

@@ -35,7 +35,7 @@ tier "native unit tests" ctest --test-dir build/native --output-on-failure -j"$j
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
 tf_xvfb || exit 1
-trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
+trap '"$TF_WINESERVER" -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
 
 tier "windows test build" build windows-tests
 tier "windows unit tests (wine)" ctest --test-dir build/windows-tests --output-on-failure
@@ -58,6 +58,8 @@ script_tier() {  # script_tier <name> <script> [args...]
 script_tier "exe offline stitch (wine)" tests/e2e/stitch_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/stitch
 # Full disk, an output that is one of the frames, hostile frames: both builds alike.
 script_tier "exe safe files (wine)" tests/e2e/safe_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/safe-files
+# A frames folder's capture log and settings.ini as FIFOs, devices, huge files, other text.
+script_tier "exe hostile files (wine)" tests/e2e/hostile_files_e2e.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/hostile-files
 script_tier "exe self-test (wine)" tests/e2e/self_test.sh build/native/tallyframe build/windows/tallyframe.exe build/e2e/self-test
 # The downloads: portable zip, per-user installer (install, upgrade, uninstall)
 # and winget manifests, in a Wine prefix of their own.

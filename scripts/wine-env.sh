@@ -14,6 +14,8 @@ export WINEARCH=win64
 # The prefix's Desktop is a link to $HOME: keep saved images out of the real home.
 export HOME="${WINEPREFIX%/}.home"
 TF_WINE=/usr/lib/wine/wine64
+# Ends every program of the prefix with -k; like wine64 it is not on PATH.
+TF_WINESERVER=/usr/lib/wine/wineserver
 
 tf_wine_prefix() {
     mkdir -p "$HOME" "$(dirname "$WINEPREFIX")"
@@ -55,7 +57,7 @@ tf_wine_set_dpi() {
     local dpi="$1" reg="$WINEPREFIX/tf-dpi.reg"
     printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%08x\n' "$dpi" > "$reg"
     "$TF_WINE" regedit "$reg" >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    "$TF_WINESERVER" -k >/dev/null 2>&1 || true
 }
 
 # Starts Xvfb on a free display unless DISPLAY is already usable.

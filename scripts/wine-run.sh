@@ -8,5 +8,5 @@ started_x=0
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then tf_xvfb || exit 1; started_x=1; fi
 "$TF_WINE" "$@"
 rc=$?
-if [ "$started_x" = 1 ]; then /usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop; fi
+if [ "$started_x" = 1 ]; then "$TF_WINESERVER" -k >/dev/null 2>&1; tf_xvfb_stop; fi
 exit $rc

@@ -33,7 +33,7 @@ fi
 app=""
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
     [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
     tf_xvfb_stop
 }
@@ -73,7 +73,7 @@ for run in $(seq 1 "$runs"); do
     xdotool key Escape
     sleep 0.5
     kill "$app" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
     wait "$app" 2>/dev/null
     app=""
 done

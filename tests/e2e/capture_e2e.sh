@@ -179,9 +179,7 @@ run_case() {
         else
             echo "  log header: $header"
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
-            "$TF_WINE" "$exe" --stitch "$(tf_winpath "$logdir")" "$(tf_winpath "$dir/offline.png")"
-            if [ $? != 0 ]; then echo "  offline stitch of the log folder failed"; rc=1
-            else compare "$dir/offline.png" "$png" exact; rc=$?; fi
+            restitch_matches "$logdir" "$png" "$dir/offline.png"; rc=$?
         fi
     fi
     return $rc

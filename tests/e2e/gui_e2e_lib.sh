@@ -2,7 +2,11 @@
 # fixture under Wine + Xvfb. Sourced, not run: the script sets `repo`, `build`
 # (the Windows build folder with the fixture), `work` (results), `page` (the
 # page the fixture shows) and `label` (its name in messages) first, then calls
-# e2e_prepare.
+# e2e_prepare. The scripts that run the program without a window source it
+# for check alone.
+
+# Counts one check in pass or fail; a failed one is named.
+check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 # The fixture's client area on screen.
 FX=200 FY=200 FW=1000 FH=620
@@ -42,7 +46,7 @@ e2e_prepare() {  # fresh compositor
 }
 
 e2e_cleanup() {
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
     [ -n "$compositor" ] && kill "$compositor" 2>/dev/null
     tf_xvfb_stop
 }
@@ -136,7 +140,7 @@ drag_until_notched() {  # dir x1 y1 x2 y2
 
 stop_case() {
     kill "$app" "$fixture_pid" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
     wait "$app" "$fixture_pid" 2>/dev/null
 }
 
@@ -158,6 +162,20 @@ arrow_points() {  # png x1 y1 x2 y2 [right]
     # The arrow is some 170 pixels of that blue.
     if [ -n "${6:-}" ]; then [ "${below:-0}" -gt 60 ] && [ "${right_side:-99}" -lt 10 ]
     else [ "${right_side:-0}" -gt 60 ] && [ "${below:-99}" -lt 10 ]; fi
+}
+
+# A capture log folder holds the frames the capture kept and the log that
+# says which way they go: the program's offline stitch of it must give the
+# saved image pixel for pixel.
+restitch_matches() {  # folder png out
+    local ae
+    [ -f "$exe" ] || { echo "  no $exe to stitch the capture log folder with"; return 1; }
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$1")" "$(tf_winpath "$3")" >/dev/null 2>&1 ||
+        { echo "  --stitch on the capture log folder failed"; return 1; }
+    # ImageMagick's compare, not a script's own function of that name.
+    ae=$(command compare -metric AE "$2" "$3" null: 2>&1)
+    [ "$ae" = 0 ] || { echo "  --stitch on the capture log folder differs from the saved image by $ae pixels"; return 1; }
+    echo "  --stitch on the capture log folder gives the saved image pixel for pixel"
 }
 
 # Runs run_case for each case, reports each and the total; false when any failed.

@@ -78,16 +78,6 @@ program_pid() {
     echo "$found"
 }
 
-# The log folder holds the kept frames: --stitch on it gives the same picture.
-restitch_matches() {  # folder png out
-    local native="$repo/build/native/tallyframe" ae
-    [ -x "$native" ] || return 0
-    "$native" --stitch "$1" "$3" >/dev/null 2>&1 || { echo "  --stitch on the capture log folder failed"; return 1; }
-    ae=$(compare -metric AE "$2" "$3" null: 2>&1)
-    [ "$ae" = 0 ] || { echo "  --stitch on the log folder differs from the saved image by $ae pixels"; return 1; }
-    echo "  --stitch on the log folder gives the saved image pixel for pixel"
-}
-
 finish_with_esc() {
     # Held over a poll: the pressed-since bit can show a poll late under Wine.
     xdotool keydown Escape; sleep 0.3; xdotool keyup Escape

@@ -83,7 +83,7 @@ export TF_WINE_PREFIX="$work/prefix"
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
 tf_xvfb || exit 1
-trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
+trap '"$TF_WINESERVER" -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
 user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
 inst="$user_dir/AppData/Local/Programs/Tallyframe"
 roaming="$user_dir/AppData/Roaming"
@@ -167,7 +167,7 @@ else
     bad "the installed program did not start"
 fi
 kill "$app" 2>/dev/null; wait "$app" 2>/dev/null
-/usr/lib/wine/wineserver -k >/dev/null 2>&1
+"$TF_WINESERVER" -k >/dev/null 2>&1
 
 echo "quiet uninstall"
 quiet=$(reg_value QuietUninstallString)
@@ -218,7 +218,7 @@ toggle_open_after() {  # toggle_open_after <exe>
         fi
     fi
     kill "$app" 2>/dev/null; wait "$app" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
     echo "$title"
 }
 

@@ -23,9 +23,9 @@ set -u
 native="$1" exe="$2" work="$(realpath -m "$3")"
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$repo/scripts/wine-env.sh"
+. "$repo/tests/e2e/gui_e2e_lib.sh"
 tf_wine_prefix
 pass=0 fail=0
-check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 small="$work/small"
 umount "$small" 2>/dev/null

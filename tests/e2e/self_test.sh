@@ -9,16 +9,16 @@ set -u
 native="$1" exe="$2" work="$3"
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$repo/scripts/wine-env.sh"
+. "$repo/tests/e2e/gui_e2e_lib.sh"
 tf_wine_prefix
 # Run on its own, it brings its own display (the self-test opens no window, but
 # Wine wants one); under scripts/test.sh the display is already there.
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     tf_xvfb || exit 1
-    trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
+    trap '"$TF_WINESERVER" -k >/dev/null 2>&1; tf_xvfb_stop' EXIT
 fi
 mkdir -p "$work"
 pass=0 fail=0
-check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 # Every line ends in CR LF and the last one is the overall verdict.
 report_passed() {

@@ -249,7 +249,7 @@ run_at_dpi() {
 
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null
-    /usr/lib/wine/wineserver -k >/dev/null 2>&1
+    "$TF_WINESERVER" -k >/dev/null 2>&1
 
     # The in-process window tests leave the result page and the settings
     # pages in English and Chinese as PNG files at this DPI.
@@ -261,7 +261,7 @@ run_at_dpi() {
         else
             fail "$dpi dpi: in-process window tests (see $OUT/ui-tests-$dpi.log)"
         fi
-        /usr/lib/wine/wineserver -k >/dev/null 2>&1
+        "$TF_WINESERVER" -k >/dev/null 2>&1
     fi
     tf_xvfb_stop
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ground/pixel_image.h"
 
@@ -47,5 +48,7 @@ PixelImage cropRows(const PixelImage& page, int32_t top, int32_t height);
 
 std::string readFile(const std::filesystem::path& p);
 void writeFile(const std::filesystem::path& p, const std::string& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
 }  // namespace tf::test

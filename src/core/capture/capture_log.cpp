@@ -112,6 +112,68 @@ std::optional<ScrollDirection> captureLogHeaderDirection(std::string_view header
     return ScrollDirection::Down;
 }
 
+namespace {
+
+using HeaderVerdict = CaptureLogHeaderReading::Verdict;
+
+CaptureLogHeaderReading headerVerdict(HeaderVerdict verdict, std::string why) {
+    CaptureLogHeaderReading r;
+    r.verdict = verdict;
+    r.why = std::move(why);
+    return r;
+}
+
+bool startsWithNumberedField(std::string_view line, std::string_view key) {
+    if (line.substr(0, key.size()) != key || line.size() == key.size()) return false;
+    const char c = line[key.size()];
+    return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+CaptureLogHeaderReading readCaptureLogHeader(std::string_view start, bool complete) {
+    if (start.size() > kCaptureLogHeaderBytes) {
+        start = start.substr(0, kCaptureLogHeaderBytes);
+        complete = false;
+    }
+    if (start.empty()) return headerVerdict(HeaderVerdict::NotCaptureLog, "is empty");
+    if (start.substr(0, 2) == "\xFF\xFE" || start.substr(0, 2) == "\xFE\xFF")
+        return headerVerdict(HeaderVerdict::NotCaptureLog, "is UTF-16 text, and a capture log is single-byte text");
+    if (start.substr(0, 3) == "\xEF\xBB\xBF") start.remove_prefix(3);
+    const size_t end = start.find('\n');
+    if (end == std::string_view::npos && !complete)
+        return headerVerdict(HeaderVerdict::NotCaptureLog, "has a first line longer than any capture log header (" +
+                                                               std::to_string(kCaptureLogHeaderBytes) + " bytes)");
+    std::string_view line = start.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find('\0') != std::string_view::npos)
+        return headerVerdict(HeaderVerdict::NotCaptureLog, "holds NUL bytes, and a capture log is text");
+    if (!startsWithNumberedField(line, "wheelScrollLines="))
+        return headerVerdict(HeaderVerdict::NotCaptureLog,
+                             "does not begin with \"wheelScrollLines=\" and a number, as a capture log does");
+    constexpr std::string_view kKey = "direction=";
+    std::optional<std::string_view> named;
+    for (std::string_view rest = line; !rest.empty();) {
+        const size_t cut = std::min(rest.find(' '), rest.size());
+        const std::string_view field = rest.substr(0, cut);
+        rest.remove_prefix(std::min(cut + 1, rest.size()));
+        if (field.substr(0, kKey.size()) != kKey) continue;
+        const std::string_view value = field.substr(kKey.size());
+        if (named && *named != value)
+            return headerVerdict(HeaderVerdict::Refused, "records two directions in its header, " + std::string(*named) +
+                                                             " and " + std::string(value));
+        named = value;
+    }
+    CaptureLogHeaderReading r;
+    r.verdict = HeaderVerdict::Header;
+    if (!named) return r;
+    const std::optional<ScrollDirection> direction = directionFromName(*named);
+    if (!direction)
+        return headerVerdict(HeaderVerdict::Refused, "names a direction this program does not know in its header");
+    r.direction = *direction;
+    return r;
+}
+
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,
                           double score, int32_t expected) {
     if (!out) return;

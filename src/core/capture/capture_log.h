@@ -81,6 +81,25 @@ std::string captureLogDirectionField(ScrollDirection direction);
 // does not know.
 std::optional<ScrollDirection> captureLogHeaderDirection(std::string_view headerLine);
 
+// What the start of a file named like the capture log says, judged before a
+// stitch trusts it: a header of a capture log, something that is no capture
+// log (ignored), or a header that contradicts itself (refused).
+struct CaptureLogHeaderReading {
+    enum class Verdict { Header, NotCaptureLog, Refused };
+    Verdict verdict = Verdict::NotCaptureLog;
+    ScrollDirection direction = ScrollDirection::Down;  // Header
+    std::string why;  // NotCaptureLog, Refused: the end of a sentence about the file ("is empty")
+};
+
+// `start` is the file's first bytes; `complete` tells whether they are the
+// whole file. A capture log is single-byte text whose first line begins with
+// "wheelScrollLines=" and a number; a UTF-8 byte-order mark before it is
+// skipped. Only the first kCaptureLogHeaderBytes are looked at.
+CaptureLogHeaderReading readCaptureLogHeader(std::string_view start, bool complete);
+inline constexpr size_t kCaptureLogHeaderBytes = 4096;
+// Far above any capture's log (100 frames of probe lines take some 100 KB).
+inline constexpr uint64_t kMaxCaptureLogBytes = uint64_t{16} << 20;
+
 // "acceptedFrame=1 probe=0 action=2 overlap=612 score=0.412 prior=0"
 void writeCaptureLogProbe(std::ostream& out, int32_t step, int32_t probe, int32_t action, int32_t overlap,
                           double score, int32_t expected);

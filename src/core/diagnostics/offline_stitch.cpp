@@ -1,6 +1,7 @@
 #include "core/diagnostics/offline_stitch.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include "core/stitch/orientation.h"
 #include "core/stitch/small_shift.h"
 #include "core/image/atomic_file.h"
+#include "core/image/small_file.h"
 
 namespace fs = std::filesystem;
 
@@ -58,14 +60,17 @@ bool isSameFile(const fs::path& a, const fs::path& b) {
     return samePathSpelling(a, b);
 }
 
-size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
+size_t dropUnmovedFrames(std::vector<PixelImage>& frames, std::vector<size_t>* keptIndexes) {
+    if (keptIndexes) keptIndexes->clear();
     if (frames.empty()) return 0;
+    if (keptIndexes) keptIndexes->push_back(0);
     size_t kept = 1;
     for (size_t i = 1; i < frames.size(); ++i) {
         const PixelImage& last = frames[kept - 1];
         // A grab that moved by a few rows is kept: the composer joins it by that shift.
         if (framesNearlyIdentical(last, frames[i]) && !movedByFewRows(last, frames[i])) continue;
         if (kept != i) frames[kept] = std::move(frames[i]);
+        if (keptIndexes) keptIndexes->push_back(i);
         ++kept;
     }
     const size_t dropped = frames.size() - kept;
@@ -73,15 +78,29 @@ size_t dropUnmovedFrames(std::vector<PixelImage>& frames) {
     return dropped;
 }
 
+namespace {
+
+bool isPngExtension(const fs::path& extension) {
+    const fs::path::string_type& e = extension.native();
+    if (e.size() != 4 || e[0] != '.') return false;
+    const char want[] = "png";
+    for (size_t i = 0; i < 3; ++i) {
+        const auto c = e[i + 1];
+        if (c != want[i] && c != want[i] - 'a' + 'A') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<fs::path> listFrameFiles(const fs::path& folder) {
-    static const fs::path::string_type kPng = fs::path(".png").native();
     std::vector<fs::path> paths;
     for (fs::directory_iterator it(folder), end; it != end; ++it) {
         std::error_code ec;
         const fs::file_status st = it->status(ec);
         if (ec && !isVanished(ec)) throw fs::filesystem_error("status", it->path(), ec);
         if (ec || st.type() != fs::file_type::regular) continue;
-        if (it->path().extension().native() != kPng) continue;
+        if (!isPngExtension(it->path().extension())) continue;
         paths.push_back(it->path());
     }
     std::sort(paths.begin(), paths.end());
@@ -89,8 +108,19 @@ std::vector<fs::path> listFrameFiles(const fs::path& folder) {
 }
 
 std::string displayPath(const fs::path& path) {
+    static const char kHex[] = "0123456789abcdef";
     const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char8_t unit : text) {
+        const auto c = static_cast<unsigned char>(unit);
+        if (c == '\n') shown += "\\n";
+        else if (c == '\r') shown += "\\r";
+        else if (c == '\t') shown += "\\t";
+        else if (c < 0x20 || c == 0x7F) shown += std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+        else shown += static_cast<char>(c);
+    }
+    return shown;
 }
 
 namespace {
@@ -128,28 +158,124 @@ std::string logRefusal(const fs::path& logPath, const fs::path& outputPath, cons
 }
 
 // The direction to join in: the log's, or the one asked for, or down.
-ScrollDirection stitchDirection(const fs::path& framesFolder, std::optional<ScrollDirection> requested) {
-    const std::optional<ScrollDirection> logged = loggedDirection(framesFolder);
-    if (logged && requested && *logged != *requested)
-        throw std::runtime_error("it records the direction " + std::string(directionName(*logged)) +
+ScrollDirection stitchDirection(const fs::path& framesFolder, std::optional<ScrollDirection> requested,
+                                const UserMessages& tell) {
+    const LoggedDirection logged = loggedDirection(framesFolder);
+    if (!logged.ignored.empty() && tell)
+        tell("the capture log " + displayPath(framesFolder / kCaptureLogFileName) + " is ignored: it " + logged.ignored);
+    if (logged.direction && requested && *logged.direction != *requested)
+        throw std::runtime_error("it records the direction " + std::string(directionName(*logged.direction)) +
                                  ", but --direction " + std::string(directionName(*requested)) + " was given");
-    return logged ? *logged : requested.value_or(ScrollDirection::Down);
+    return logged.direction ? *logged.direction : requested.value_or(ScrollDirection::Down);
 }
 
 }  // namespace
 
-std::optional<ScrollDirection> loggedDirection(const fs::path& framesFolder) {
-    std::ifstream in(framesFolder / kCaptureLogFileName, std::ios::binary);
-    std::string header;
-    if (!in || !std::getline(in, header) || header.empty() || header == "\r") return std::nullopt;
-    const std::optional<ScrollDirection> direction = captureLogHeaderDirection(header);
-    if (!direction)
-        throw std::runtime_error("its header names a direction this program does not know");
-    return direction;
+LoggedDirection loggedDirection(const fs::path& framesFolder) {
+    const SmallFile file = readFileStart(framesFolder / kCaptureLogFileName, kMaxCaptureLogBytes, kCaptureLogHeaderBytes);
+    if (file.kind == SmallFileKind::Absent) return {};
+    if (file.kind != SmallFileKind::Regular) return {std::nullopt, whyNotRead(file, kMaxCaptureLogBytes)};
+    const CaptureLogHeaderReading header = readCaptureLogHeader(file.bytes, file.bytes.size() >= file.size);
+    switch (header.verdict) {
+        case CaptureLogHeaderReading::Verdict::Header: return {header.direction, {}};
+        case CaptureLogHeaderReading::Verdict::NotCaptureLog: return {std::nullopt, header.why};
+        case CaptureLogHeaderReading::Verdict::Refused: break;
+    }
+    throw std::runtime_error("it " + header.why);
 }
+
+std::string ownFileRefusal(const fs::path& framesFolder, const fs::path& outputPath) {
+    const fs::path captureLog = framesFolder / kCaptureLogFileName;
+    fs::path logPath = outputPath;
+    logPath += ".log.txt";
+    const char* what = isSameFile(outputPath, captureLog) ? "the output " : isSameFile(logPath, captureLog) ? "the output's log " : nullptr;
+    if (!what) return {};
+    return what + displayPath(isSameFile(outputPath, captureLog) ? outputPath : logPath) +
+           " would replace the frames folder's capture log";
+}
+
+namespace {
+
+std::string sizeOf(const PixelImage& image) { return std::to_string(image.width) + "x" + std::to_string(image.height); }
+
+// A frame that cannot be read, with its cause when the file itself says it
+// (the decoder's own message names only the step).
+PixelImage loadFrame(const fs::path& file) {
+    try {
+        return loadPng(file);
+    } catch (const std::runtime_error& e) {
+        const SmallFile probe = readFileStart(file, UINT64_MAX, 0);
+        if (probe.kind == SmallFileKind::Unreadable || probe.kind == SmallFileKind::NotRegular)
+            throw std::runtime_error(std::string(e.what()) + ": it " + whyNotRead(probe, UINT64_MAX));
+        throw;
+    }
+}
+
+// Frames of one capture have one size: a frame of another size is never
+// cropped to fit. The likeliest such frame is an earlier stitch's output.
+void requireOneSize(const std::vector<PixelImage>& frames, const std::vector<fs::path>& files) {
+    for (size_t i = 1; i < frames.size(); ++i) {
+        if (frames[i].width == frames[0].width && frames[i].height == frames[0].height) continue;
+        fs::path itsLog = files[i];
+        itsLog += ".log.txt";
+        std::error_code ec;
+        const std::string hint = fs::exists(itsLog, ec) ? " (it looks like an earlier output: " +
+                                                              displayPath(itsLog.filename()) + " is beside it)"
+                                                        : "";
+        throw std::runtime_error("the frame " + displayPath(files[i]) + " is " + sizeOf(frames[i]) + ", but " +
+                                 displayPath(files[0]) + " is " + sizeOf(frames[0]) + hint +
+                                 "; frames of one capture have one size, so nothing was stitched");
+    }
+}
+
+// The composer's "stitch failed", told with the pair it could not join and why.
+std::string whyPairFailed(const std::string& log, const std::vector<fs::path>& files, const std::vector<size_t>& kept,
+                          ScrollDirection direction) {
+    const size_t at = log.rfind("pair ");
+    if (at == std::string::npos) return {};
+    const std::string line = log.substr(at, log.find('\r', at) - at);
+    size_t pair = 0, overlap = 0;
+    double score = 0;
+    if (std::sscanf(line.c_str(), "pair %zu failed overlap=%zu score=%lf", &pair, &overlap, &score) != 3) return {};
+    if (pair == 0 || pair >= kept.size()) return {};
+    const std::string reason = score >= 1e17 ? "no overlap between them was found"
+                                             : "their best overlap (" + std::to_string(overlap) +
+                                                   " rows) matches too poorly to trust";
+    return "the frames " + displayPath(files[kept[pair - 1]].filename()) + " and " +
+           displayPath(files[kept[pair]].filename()) + " do not join " + std::string(directionName(direction)) +
+           ": " + reason;
+}
+
+// What stands in the way of the output, told in the words of the file system.
+std::string whyOutputNotWritten(const fs::path& outputPath) {
+    const fs::path parent = outputPath.parent_path().empty() ? fs::path(".") : outputPath.parent_path();
+    std::error_code ec;
+    const fs::file_status st = fs::status(parent, ec);
+    if (!fs::exists(st)) return "the folder " + displayPath(parent) + " does not exist";
+    if (!fs::is_directory(st)) return displayPath(parent) + " is not a folder";
+    if (outputPath.filename().native().size() > 255) return "its name is too long for a file name";
+    const char* why = whyNotReplaced(inspectExistingFile(outputPath));
+    return *why ? std::string("it ") + why : std::string();
+}
+
+// Writes the run's log unless it would land on a frame or on the output;
+// returns why it was not written.
+std::string writeRunLog(const fs::path& logPath, const fs::path& outputPath, const std::vector<fs::path>& frames,
+                        const std::string& text) {
+    std::string refused = logRefusal(logPath, outputPath, frames);
+    if (refused.empty()) refused = writeWholeFile(logPath, text, true);
+    return refused;
+}
+
+}  // namespace
 
 int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, const UserMessages& tell,
                      std::optional<ScrollDirection> requestedDirection) {
+    // Before anything is read or written: the program's own files are not outputs.
+    if (const std::string refused = ownFileRefusal(framesFolder, outputPath); !refused.empty()) {
+        if (tell) tell("--stitch refused: " + refused);
+        return 1;
+    }
     fs::path logPath = outputPath;
     logPath += ".log.txt";
     // Kept in memory and written whole at the end: two runs on one output
@@ -157,11 +283,12 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
     std::ostringstream logText;
     const TextLog stitchLog(&logText);
     std::vector<fs::path> files;
+    std::vector<size_t> kept;
     std::string doing = "listing the frames folder " + displayPath(framesFolder);
-    int exitCode = 1;
+    ScrollDirection direction = ScrollDirection::Down;
     try {
         doing = "reading the capture log " + displayPath(framesFolder / kCaptureLogFileName);
-        const ScrollDirection direction = stitchDirection(framesFolder, requestedDirection);
+        direction = stitchDirection(framesFolder, requestedDirection, tell);
         doing = "listing the frames folder " + displayPath(framesFolder);
         files = listFrameFiles(framesFolder);
         // The output would replace a frame it is made from.
@@ -173,17 +300,19 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         uint64_t decoded = 0;
         for (const fs::path& f : files) {
             doing = "reading the frame " + displayPath(f);
-            frames.push_back(loadPng(f));
+            frames.push_back(loadFrame(f));
             // The files may have changed since their headers were counted.
             if ((decoded += frames.back().byteSize()) > kMaxDecodedFramesBytes) requireFramesFit(files);
         }
+        doing = "reading the frames";
+        requireOneSize(frames, files);
         doing = "stitching";
         stitchLog.line("frames=" + std::to_string(frames.size()));
         // Nothing to join is a failure, not an empty picture.
         if (frames.empty()) throw std::runtime_error("no .png frames in " + displayPath(framesFolder));
         if (direction != ScrollDirection::Down) stitchLog.line("direction=" + std::string(directionName(direction)));
         turnFramesDownward(frames, direction);
-        const size_t skipped = dropUnmovedFrames(frames);
+        const size_t skipped = dropUnmovedFrames(frames, &kept);
         stitchLog.line("skipped=" + std::to_string(skipped));
 
         // Written straight from the frames, each released once its rows are in the file.
@@ -192,21 +321,27 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         try {
             saveComposedPng(frames, plan, outputPath, direction);
         } catch (const std::runtime_error& e) {
-            const char* why = whyNotReplaced(inspectExistingFile(outputPath));
-            if (*why) throw std::runtime_error(std::string(e.what()) + ": it " + why);
+            const std::string why = whyOutputNotWritten(outputPath);
+            if (!why.empty()) throw std::runtime_error(std::string(e.what()) + ": " + why);
             throw;
         }
         const ComposedSize size = composedSize(plan, direction);
         stitchLog.line("output=" + std::to_string(size.width) + "x" + std::to_string(size.height));
-        exitCode = 0;
     } catch (const std::exception& e) {
+        std::string why = doing == "stitching" ? whyPairFailed(logText.str(), files, kept, direction) : std::string();
+        if (why.empty()) why = e.what();
         stitchLog.line("exception");
-        if (tell) tell("--stitch failed while " + doing + ": " + e.what());
+        const std::string refused = writeRunLog(logPath, outputPath, files, logText.str());
+        // The log holds every pair's line: point to it when it was written.
+        if (refused.empty() && logText.str().find("\npair ") != std::string::npos)
+            why += "; every pair is in " + displayPath(logPath);
+        if (tell) tell("--stitch failed while " + doing + ": " + why);
+        if (!refused.empty() && tell) tell("the log " + displayPath(logPath) + " was not written: it " + refused);
+        return 1;
     }
-    std::string refused = logRefusal(logPath, outputPath, files);
-    if (refused.empty()) refused = writeWholeFile(logPath, logText.str(), true);
+    const std::string refused = writeRunLog(logPath, outputPath, files, logText.str());
     if (!refused.empty() && tell) tell("the log " + displayPath(logPath) + " was not written: it " + refused);
-    return exitCode;
+    return 0;
 }
 
 }  // namespace tf

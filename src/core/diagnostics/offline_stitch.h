@@ -31,21 +31,32 @@ using UserMessages = std::function<void(std::string_view line)>;
 int runOfflineStitch(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath,
                      const UserMessages& tell = {}, std::optional<ScrollDirection> direction = std::nullopt);
 
-// The direction a frames folder's capture log records, nullopt when the
-// folder holds no log with a header line. Throws runtime_error when the log
-// names a direction this program does not know.
-std::optional<ScrollDirection> loggedDirection(const std::filesystem::path& framesFolder);
+// What a frames folder's capture log says about the direction. The log is
+// read only when it is a small regular file, and only its header: anything
+// else in its place, or a file that is no capture log, is ignored, and
+// `ignored` says why ("is a FIFO, not a regular file"). Throws runtime_error
+// when its header names a direction this program does not know, or two.
+struct LoggedDirection {
+    std::optional<ScrollDirection> direction;  // nullopt: no log, or one ignored
+    std::string ignored;
+};
+LoggedDirection loggedDirection(const std::filesystem::path& framesFolder);
+
+// Why writing `outputPath` (or its log) would replace a file of the frames
+// folder that is the program's own (the capture log); empty when it would not.
+std::string ownFileRefusal(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath);
 
 // All frames are held decoded at once: a folder whose frames together would
 // take more than this is refused before the first one is decoded.
 inline constexpr uint64_t kMaxDecodedFramesBytes = uint64_t{4} << 30;
 
-// A path for a message, in UTF-8.
+// A path for a message, in UTF-8, with control characters written as \n,
+// \r, \t or \xHH, so that a file name cannot forge a line of its own.
 std::string displayPath(const std::filesystem::path& path);
 
 // The frame files of a folder in stitching order: regular files whose extension
-// is exactly ".png" (case-sensitive), sorted by path. Throws filesystem_error
-// when the folder cannot be listed.
+// is ".png" in any letter case (many programs write ".PNG"), sorted by path.
+// Throws filesystem_error when the folder cannot be listed.
 std::vector<std::filesystem::path> listFrameFiles(const std::filesystem::path& folder);
 
 // Whether two paths name the same file, however they are spelled: by file
@@ -56,7 +67,8 @@ bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // kept: nearly identical and not moved by even a few rows. A capture's dump
 // folder holds such grabs (settle grabs, probes at the end of the page); a grab
 // that moved by fewer than eight rows is kept, and the composer joins it by
-// that shift. Returns how many were dropped.
-size_t dropUnmovedFrames(std::vector<PixelImage>& frames);
+// that shift. Returns how many were dropped; `kept`, when given, receives the
+// original index of every frame kept.
+size_t dropUnmovedFrames(std::vector<PixelImage>& frames, std::vector<size_t>* kept = nullptr);
 
 }  // namespace tf

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "core/settings/memory_profile.h"
+
 namespace tf {
 namespace {
 
@@ -55,15 +57,31 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     return ok;
 }
 
-void loadSettings(Settings& record) {
+SmallFile inspectSettingsFile(const std::filesystem::path& file) {
+    return readFileStart(file, kMaxSettingsFileBytes, 0);
+}
+
+SmallFile loadSettings(Settings& record) {
     const std::wstring fallback = defaultCaptureFolder();
-    const auto profile = openSettingsProfile(settingsFilePath());
+    const std::filesystem::path file = settingsFilePath();
+    const SmallFile looked = inspectSettingsFile(file);
+    if (!usableSmallFile(looked)) {
+        // The platform's profile functions would wait on a FIFO or read a huge file whole.
+        MemoryProfile nothing;
+        loadSettingsFrom(nothing, record, fallback);
+        return looked;
+    }
+    const auto profile = openSettingsProfile(file);
     loadSettingsFrom(*profile, record, fallback);
+    return looked;
 }
 
 bool saveSettings(const Settings& record) {
     try {
-        const auto profile = openSettingsProfile(settingsFilePath());
+        const std::filesystem::path file = settingsFilePath();
+        // Checked again at every save: the file may have changed since the start.
+        if (!settingsFileUsable(file)) return false;
+        const auto profile = openSettingsProfile(file);
         return saveSettingsTo(*profile, record);
     } catch (...) {
         return false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/image/small_file.h"
 #include "core/settings/program_folder.h"
 #include "core/settings/settings.h"
 
@@ -24,11 +25,21 @@ public:
     virtual bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) = 0;
 };
 
-// Reads `record` from the settings file. Called once at start.
-void loadSettings(Settings& record);
+// Reads `record` from the settings file. Called once at start. The file is
+// read only when it is a small regular file (or absent); anything else in its
+// place (a FIFO, a device, a folder, a huge file) leaves the defaults, and the
+// returned look at the file says what it was, for the notice at start.
+SmallFile loadSettings(Settings& record);
 // Writes every key of `record`; true only when every write succeeded. Never
-// throws.
+// throws, and never writes over anything but a small regular file.
 bool saveSettings(const Settings& record);
+
+// Far above any real settings file, far below what reading one may cost.
+inline constexpr uint64_t kMaxSettingsFileBytes = uint64_t{1} << 20;
+// The settings file looked at, not read: Absent or Regular when it may be
+// read and replaced. Never blocks.
+SmallFile inspectSettingsFile(const std::filesystem::path& file);
+inline bool settingsFileUsable(const std::filesystem::path& file) { return usableSmallFile(inspectSettingsFile(file)); }
 
 // The rules themselves, over any profile.
 void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wstring& defaultFolder);

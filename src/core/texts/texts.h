@@ -58,6 +58,17 @@ inline constexpr BilingualText stitchFailedMessage{
 inline constexpr BilingualText closeWhileSavingMessage{
     L"The image is being stitched and saved. Wait for it to finish.", L"正在拼接并保存图片，请等待完成。"};
 inline constexpr BilingualText mainWindowFailedMessage{L"The main window could not be created.", L"无法创建主窗口。"};
+// Shown once at start when settings.ini is not a small regular file: before +
+// the file's path + middle + one of the reasons + after.
+inline constexpr BilingualText settingsFileUnusedBefore{L"The settings file ", L"未读取设置文件 "};
+inline constexpr BilingualText settingsFileUnusedMiddle{L" was not read: ", L"："};
+inline constexpr BilingualText settingsFileNotRegular{L"it is not an ordinary file", L"它不是普通文件"};
+inline constexpr BilingualText settingsFileTooLarge{L"it is larger than any settings file can be (1 MiB)",
+                                                    L"它超过了设置文件应有的大小（1 MiB）"};
+inline constexpr BilingualText settingsFileUnreadable{L"it cannot be opened", L"无法打开它"};
+inline constexpr BilingualText settingsFileUnusedAfter{
+    L". Tallyframe starts with the default settings and will not change that file.",
+    L"。塔利帧将以默认设置启动，且不会改动该文件。"};
 
 // ---- Update check ---------------------------------------------------------------
 // The prompt is before + the tag exactly as found + after.

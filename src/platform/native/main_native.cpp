@@ -42,5 +42,6 @@ int main(int argc, char** argv) {
     }
     const std::string_view usage = tf::usageText();
     std::fwrite(usage.data(), 1, usage.size(), stderr);
-    return 2;
+    // As every failure of the window-less modes, and as tallyframe.exe does.
+    return 1;
 }

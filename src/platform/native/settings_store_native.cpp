@@ -35,6 +35,7 @@ public:
     // write permission, even for a user the system would let write it anyway
     // (as a read-only file is on Windows).
     bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
+        if (!settingsFileUsable(file_)) return false;
         std::error_code probe;
         const fs::file_status status = fs::status(file_, probe);
         if (fs::exists(status)) {
@@ -64,11 +65,10 @@ public:
     }
 
 private:
+    // Anything but a small regular file reads as an empty one.
     IniDocument load() const {
-        std::ifstream in(file_, std::ios::binary);
-        std::ostringstream ss;
-        ss << in.rdbuf();
-        return IniDocument::parse(ss.str());
+        const SmallFile file = readFileStart(file_, kMaxSettingsFileBytes, kMaxSettingsFileBytes);
+        return IniDocument::parse(file.kind == SmallFileKind::Regular ? file.bytes : std::string());
     }
     fs::path file_;
 };

@@ -35,6 +35,8 @@ public:
         // user writes it anyway. Ask first, so both keep the file as it is.
         const DWORD attributes = GetFileAttributesW(file_.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+        // The profile functions would wait on a pipe or read a huge file whole.
+        if (!settingsFileUsable(file_)) return false;
         createAsUnicode();
         return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file_.c_str()) != FALSE;
     }

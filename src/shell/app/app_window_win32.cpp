@@ -6,6 +6,7 @@
 #include "shell/app/commands_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/page_driver_win32.h"
+#include "shell/app/settings_notice_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
 #include "shell/ui/button_proc_win32.h"
@@ -250,13 +251,14 @@ void runMessageLoop(Application& app) {
 }
 
 int runInteractiveProgram(Application& app) {
-    loadSettings(app.settings);
+    const SmallFile settingsFile = loadSettings(app.settings);
     if (createMainWindow(app) == nullptr) {
         // Nothing could ever post the quit message: say why and end.
         const UiLanguage lang = app.settings.language;
         MessageBoxW(nullptr, tr(lang, texts::mainWindowFailedMessage), tr(lang, texts::productName), MB_ICONERROR);
         return 0;
     }
+    noticeUnusedSettingsFile(app.mainWindow, app.settings.language, settingsFile);
     runMessageLoop(app);
     return 0;
 }

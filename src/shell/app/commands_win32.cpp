@@ -33,11 +33,8 @@ void openWithShell(const Application& app, const wchar_t* target, const wchar_t*
 // The update check of the application: a detached thread that answers the
 // main window with WM_APP_UPDATE_RESULT.
 void startUpdateCheck(const Application& app) {
-    // The thread owns the flag byte and frees it when the check is over.
-    auto flag = std::make_unique<uint8_t>(1);
     try {
-        std::thread(runUpdateCheck, flag.get(), app.mainWindow, WM_APP_UPDATE_RESULT).detach();
-        flag.release();
+        std::thread(runUpdateCheck, app.mainWindow, WM_APP_UPDATE_RESULT).detach();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
         const UiLanguage lang = app.settings.language;
@@ -198,7 +195,6 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
         }
         return;
     }
-    if (!result->reportWhenNothingNew) return;
     const wchar_t* title = tr(lang, texts::updateCheckTitle);
     if (result->tagFound) {
         MessageBoxW(owner, tr(lang, texts::upToDateMessage), title, MB_ICONINFORMATION);

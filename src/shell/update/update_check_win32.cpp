@@ -41,9 +41,8 @@ bool fetchReleaseBody(const UpdateEndpoint& endpoint, std::string& body) {
     return true;
 }
 
-bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothingNew, HWND target, UINT message) {
+bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, HWND target, UINT message) {
     auto result = std::make_unique<UpdateCheckResult>();
-    result->reportWhenNothingNew = reportWhenNothingNew;
     std::string body;
     fetchReleaseBody(endpoint, body);  // a failed request leaves the body empty
     if (const std::optional<std::wstring> tag = extractTagName(body)) {
@@ -58,9 +57,6 @@ bool runUpdateCheckAgainst(const UpdateEndpoint& endpoint, bool reportWhenNothin
     return false;
 }
 
-void runUpdateCheck(uint8_t* flag, HWND target, UINT message) {
-    std::unique_ptr<uint8_t> owned(flag);
-    runUpdateCheckAgainst(UpdateEndpoint{}, owned != nullptr && *owned != 0, target, message);
-}
+void runUpdateCheck(HWND target, UINT message) { runUpdateCheckAgainst(UpdateEndpoint{}, target, message); }
 
 }  // namespace tf

@@ -59,7 +59,7 @@ TEST(OfflineStitchDirection, TheDirectionComesFromTheLogOrTheCommandLine) {
         {"asked for, no log", nullptr, ScrollDirection::Right},
         {"recorded in the log", "wheelScrollLines=3 wheelDelta=-120 direction=right", std::nullopt},
         {"both, agreeing", "wheelScrollLines=3 wheelDelta=-120 direction=right", ScrollDirection::Right},
-        {"fields in another order, one unknown", "direction=right scrollMethod=wheel wheelDelta=-120", std::nullopt},
+        {"fields in another order, one unknown", "wheelScrollLines=3 direction=right scrollMethod=wheel", std::nullopt},
     };
     for (const DirectionSources& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,8 +128,10 @@ TEST(OfflineStitchDirection, AnEmptyLogIsNoLog) {
     ScratchDir dir;
     writeSidewaysFrames(dir / "frames");
     test::writeFile(dir / "frames" / "capture.log.txt", "");
-    EXPECT_EQ(loggedDirection(dir / "frames"), std::nullopt);
-    EXPECT_EQ(loggedDirection(dir / "nowhere"), std::nullopt);
+    EXPECT_EQ(loggedDirection(dir / "frames").direction, std::nullopt);
+    EXPECT_EQ(loggedDirection(dir / "frames").ignored, "is empty");
+    EXPECT_EQ(loggedDirection(dir / "nowhere").direction, std::nullopt);
+    EXPECT_EQ(loggedDirection(dir / "nowhere").ignored, "");
     EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png", {}, ScrollDirection::Right), 0);
 }
 

@@ -43,14 +43,16 @@ PixelImage writeFrames(const fs::path& folder, const std::vector<std::string>& n
 TEST(OfflineStitchFiles, ExtensionAndOrderRules) {
     ScratchDir dir;
     for (const char* name : {"0002-c.png", "0000-a.png", "0001-b.png", "10000-x.png", "1001-y.png", "a.PNG",
-                             "FRAME.PNG", "a.png.bak", "notes.txt", "png"})
+                             "FRAME.PNG", "b.Png", "a.png.bak", "a.pngx", "notes.txt", "png", ".png"})
         test::writeFile(dir / name, "x");
     fs::create_directories(dir / "x.png");
     fs::create_directories(dir / "old");
     test::writeFile(dir / "old" / "0003-d.png", "x");
     std::vector<std::string> names;
     for (const fs::path& p : listFrameFiles(dir.path())) names.push_back(p.filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{"0000-a.png", "0001-b.png", "0002-c.png", "10000-x.png", "1001-y.png"}));
+    // Letter case does not matter: many programs write ".PNG".
+    EXPECT_EQ(names, (std::vector<std::string>{"0000-a.png", "0001-b.png", "0002-c.png", "10000-x.png", "1001-y.png",
+                                               "FRAME.PNG", "a.PNG", "b.Png"}));
 }
 
 TEST(OfflineStitch, JoinsTheFramesAndLogsEachStep) {

@@ -27,12 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScratchDir;
 
-std::vector<std::string> entriesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using test::entriesOf;
 
 TEST(TemporaryFileName, OnlyOurExactPatternCounts) {
     EXPECT_TRUE(isTemporaryFileName(temporaryFileName(temporaryFileToken())));

@@ -101,13 +101,6 @@ PngCheck checkBytes(const std::string& bytes) {
     return checkPngStructure(source, header);
 }
 
-std::vector<std::string> folderEntries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(PngRowBlocks, BlocksOfAtMost256Rows) {
     struct Case {
         int32_t height;
@@ -178,7 +171,7 @@ TEST(Png, ReplacesAnExistingFileAndLeavesNothingElse) {
     const PixelImage second = randomImage(20, 30, 2);
     savePng(second, dir / "a.png");
     EXPECT_TRUE(imagesEqual(second, loadPng(dir / "a.png")));
-    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"a.png"});
+    EXPECT_EQ(test::entriesOf(dir.path()), std::vector<std::string>{"a.png"});
 }
 
 TEST(Png, AFailedSaveKeepsTheOldFileAndRemovesItsTemporary) {
@@ -194,7 +187,7 @@ TEST(Png, AFailedSaveKeepsTheOldFileAndRemovesItsTemporary) {
     // A folder in the file's place.
     fs::create_directories(dir / "folder.png");
     EXPECT_EQ(pngMessage([&] { savePng(randomImage(40, 40, 8), dir / "folder.png"); }), "open png failed");
-    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"folder.png", "old.png"}));
+    EXPECT_EQ(test::entriesOf(dir.path()), (std::vector<std::string>{"folder.png", "old.png"}));
     EXPECT_TRUE(fs::is_empty(dir / "folder.png"));
 }
 
@@ -208,7 +201,7 @@ TEST(Png, SavingAsNewNeverReplacesAnything) {
     EXPECT_TRUE(imagesEqual(a, loadPng(dir / "shot.png")));
     EXPECT_TRUE(imagesEqual(b, loadPng(dir / "shot-2.png")));
     EXPECT_TRUE(imagesEqual(c, loadPng(dir / "shot-4.png")));
-    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"shot-2.png", "shot-3.png", "shot-4.png", "shot.png"}));
+    EXPECT_EQ(test::entriesOf(dir.path()), (std::vector<std::string>{"shot-2.png", "shot-3.png", "shot-4.png", "shot.png"}));
 }
 
 TEST(Png, SavingAsNewFailsCleanlyWhenEveryNameIsTaken) {
@@ -271,7 +264,7 @@ TEST(AtomicFile, UnpublishedFilesAreRemoved) {
         EXPECT_TRUE(fs::exists(open));
         EXPECT_TRUE(fs::exists(finished));
     }
-    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"taken"});
+    EXPECT_EQ(test::entriesOf(dir.path()), std::vector<std::string>{"taken"});
     EXPECT_EQ(test::readFile(dir / "taken"), "old");
     AtomicFile missing;
     EXPECT_FALSE(missing.create(dir / "no" / "such" / "folder"));

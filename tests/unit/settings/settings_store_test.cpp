@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/settings/ini_document.h"
 #include "core/settings/memory_profile.h"
@@ -275,15 +282,45 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i && i < j);
 }
 
+// A profile on which the write of one key fails.
+class OneKeyFails : public MemoryProfile {
+public:
+    explicit OneKeyFails(std::wstring key) : key_(std::move(key)) {}
+    bool writeString(const std::wstring& section, const std::wstring& key, const std::wstring& value) override {
+        if (key == key_) {
+            ++writes;
+            return false;
+        }
+        return MemoryProfile::writeString(section, key, value);
+    }
+
+private:
+    std::wstring key_;
+};
+
 TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     MemoryProfile p;
     p.readOnly = true;
     Settings s;
     s.captureFolder = L"D:\\shots";
-    const Settings before = s;
     EXPECT_FALSE(saveSettingsTo(p, s));
     EXPECT_EQ(p.writes, 10);
-    EXPECT_EQ(s.captureFolder, before.captureFolder);
+
+    // Whichever key fails, the save says so and every other key is written.
+    const wchar_t* const keys[] = {L"captureFolder",    L"language",      L"openAfterCapture",
+                                   L"captureLoggingEnabled", L"copyAfterCapture", L"captureHotkey",
+                                   L"scrollMode",       L"startFromTop",  L"captureDirection",
+                                   L"reviewAfterCapture"};
+    for (const wchar_t* failing : keys) {
+        SCOPED_TRACE(testing::Message() << "failing " << failing);
+        OneKeyFails q(failing);
+        EXPECT_FALSE(saveSettingsTo(q, s));
+        EXPECT_EQ(q.writes, 10);
+        for (const wchar_t* key : keys) {
+            const bool written = q.doc.get(L"general", key).has_value();
+            EXPECT_EQ(written, key != failing) << key;
+        }
+    }
 }
 
 TEST(SettingsStore, GarbageLoadsTheDefaultOfEachBadKey) {
@@ -329,7 +366,9 @@ TEST(SettingsStore, UnwritableFileReportsFailure) {
     Settings s;
     s.captureFolder = L"x";
     EXPECT_FALSE(saveSettingsTo(*openSettingsProfile(dir / "settings.ini"), s));
-    EXPECT_EQ(s.captureFolder, L"x");
+    // Nothing is left behind: no temporary file beside it, nothing put inside the folder.
+    EXPECT_EQ(test::entriesOf(dir.path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_TRUE(fs::is_empty(dir / "settings.ini"));
 }
 
 #ifndef _WIN32
@@ -374,19 +413,60 @@ TEST_F(SettingsFileTest, LoadSaveAndAReadOnlyFile) {
     fs::permissions(file(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     settings.openAfterCapture = false;
     settings.captureFolder = L"/elsewhere";
-    const Settings changed = settings;
     EXPECT_FALSE(saveSettings(settings));
     EXPECT_EQ(test::readFile(file()), written);
-    EXPECT_EQ(settings.captureFolder, changed.captureFolder);
-    EXPECT_EQ(settings.language, changed.language);
-    EXPECT_EQ(settings.openAfterCapture, changed.openAfterCapture);
-    EXPECT_EQ(settings.captureLoggingEnabled, changed.captureLoggingEnabled);
-    EXPECT_FALSE(fs::exists(fs::path(file()) += ".tmp"));
+    EXPECT_EQ(test::entriesOf(file().parent_path()), std::vector<std::string>{"settings.ini"});  // no temporary left
 
     settings = Settings{};
     loadSettings(settings);  // what the read-only file still says
     EXPECT_EQ(settings.language, UiLanguage::English);
     EXPECT_TRUE(settings.openAfterCapture);
+}
+// Whatever stands in the settings file's place, the start neither waits nor
+// reads it whole: the defaults are used, the look says why, and no save ever
+// writes over it.
+TEST_F(SettingsFileTest, WhatIsNoSmallRegularFileIsLeftUnreadAndUntouched) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        std::function<bool(const fs::path&)> unchanged;
+        SmallFileKind kind;
+    } cases[] = {
+        {"a FIFO", [](const fs::path& f) { ASSERT_EQ(mkfifo(f.c_str(), 0600), 0); },
+         [](const fs::path& f) { return fs::is_fifo(f); }, SmallFileKind::NotRegular},
+        {"a folder", [](const fs::path& f) { fs::create_directories(f); },
+         [](const fs::path& f) { return fs::is_directory(f) && fs::is_empty(f); }, SmallFileKind::NotRegular},
+        {"a link to /dev/zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+         [](const fs::path& f) { return fs::is_symlink(f) && fs::read_symlink(f) == "/dev/zero"; },
+         SmallFileKind::NotRegular},
+        {"a huge file",
+         [](const fs::path& f) {
+             test::writeFile(f, "[general]\nlanguage=en-US\n");
+             fs::resize_file(f, uint64_t{2} << 30);
+         },
+         [](const fs::path& f) { return fs::file_size(f) == uint64_t{2} << 30; }, SmallFileKind::TooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(file());
+        fs::create_directories(file().parent_path());
+        c.make(file());
+        settings = Settings{};
+        settings.captureLoggingEnabled = true;
+        const SmallFile looked = loadSettings(settings);
+        EXPECT_EQ(looked.kind, c.kind);
+        EXPECT_EQ(settings.captureFolder, defaultCaptureFolder());
+        EXPECT_EQ(settings.language, UiLanguage::ChineseSimplified);
+        EXPECT_FALSE(settings.captureLoggingEnabled);
+        EXPECT_FALSE(saveSettings(settings));
+        EXPECT_FALSE(openSettingsProfile(file())->writeString(L"general", L"language", L"en-US"));
+        EXPECT_TRUE(c.unchanged(file()));
+    }
+    fs::remove_all(file());
+    EXPECT_EQ(loadSettings(settings).kind, SmallFileKind::Absent);
+    test::writeFile(file(), "[general]\nlanguage=en-US\n");
+    EXPECT_EQ(loadSettings(settings).kind, SmallFileKind::Regular);
+    EXPECT_EQ(settings.language, UiLanguage::English);
 }
 #endif  // the settings folder of other systems
 

@@ -81,10 +81,12 @@ TEST(SettingsStoreWin32, ReadOnlyFileIsNeitherChangedNorReportedAsSaved) {
     s.captureFolder = L"D:\\elsewhere";
     s.language = UiLanguage::English;
     const bool saved = saveSettingsTo(*openSettingsProfile(file), s);
+    const DWORD attributes = GetFileAttributesW(file.c_str());
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(saved);
     EXPECT_EQ(test::readFile(file), before);
-    EXPECT_EQ(s.captureFolder, L"D:\\elsewhere");
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);  // not cleared to get the write through
+    EXPECT_EQ(test::entriesOf(dir.path()), std::vector<std::string>{"settings.ini"});
 }
 
 TEST(SettingsStoreWin32, GarbageFilesLoadTheDefaultsOfTheirBadKeys) {

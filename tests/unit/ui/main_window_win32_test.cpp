@@ -397,14 +397,13 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
     std::string body = "untouched";
     EXPECT_FALSE(tf::fetchReleaseBody(unreachable(), body));
     EXPECT_TRUE(body.empty());
-    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, target, tf::WM_APP_UPDATE_RESULT));
+    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), target, tf::WM_APP_UPDATE_RESULT));
     int records = 0;
     MSG msg;
     while (PeekMessageW(&msg, target, tf::WM_APP_UPDATE_RESULT, tf::WM_APP_UPDATE_RESULT, PM_REMOVE)) {
         ++records;
         std::unique_ptr<tf::UpdateCheckResult> r(reinterpret_cast<tf::UpdateCheckResult*>(msg.lParam));
         ASSERT_NE(r, nullptr);
-        EXPECT_TRUE(r->reportWhenNothingNew);
         EXPECT_FALSE(r->tagFound);
         EXPECT_FALSE(r->newerAvailable);
         EXPECT_TRUE(r->versionText.empty());
@@ -412,31 +411,25 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
     EXPECT_EQ(records, 1);
     DestroyWindow(target);
     // With no window to post to, the record is freed by the checker.
-    EXPECT_FALSE(tf::runUpdateCheckAgainst(unreachable(), true, nullptr, tf::WM_APP_UPDATE_RESULT));
+    EXPECT_FALSE(tf::runUpdateCheckAgainst(unreachable(), nullptr, tf::WM_APP_UPDATE_RESULT));
 }
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
         app().settings.language = language;
         tf::test::MessageBoxWatcher boxes;
-        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), true, app().mainWindow, tf::WM_APP_UPDATE_RESULT));
+        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), app().mainWindow, tf::WM_APP_UPDATE_RESULT));
         pump(500);
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], language == tf::UiLanguage::English ? L"Updates could not be checked. Try again later."
                                                                          : L"暂时无法检查更新，请稍后重试。");
     }
-    // A check that did not ask to be reported stays silent.
-    tf::test::MessageBoxWatcher boxes;
-    ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), false, app().mainWindow, tf::WM_APP_UPDATE_RESULT));
-    pump(300);
-    EXPECT_TRUE(boxes.texts().empty());
 }
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
     app().settings.language = tf::UiLanguage::English;
     auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
-        r->reportWhenNothingNew = true;
         r->tagFound = tag;
         r->newerAvailable = newer;
         r->versionText = version;
