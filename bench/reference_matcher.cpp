@@ -2,8 +2,8 @@
 // the library's vectorised matcher is timed against and must agree with,
 // field for field, on every pair. It has its own row profiles and candidate
 // scores, computed on one thread: the parts that are vectorised and threaded
-// in the library. What the matcher decides from the scores is plain code
-// there already and is shared.
+// in the library, and its own count of the rows a score compared. What the
+// matcher decides from the scores is plain code there already and is shared.
 
 #include "reference_matcher.h"
 
@@ -65,10 +65,20 @@ RowProfiles computeRowProfiles(const PixelImage& image, int32_t x0, int32_t x1) 
     return p;
 }
 
+// The rows [first, end) of next compared for overlap ov: written out here
+// again rather than taken from the library, so that a fault in the library's
+// rule, or in the count of compared rows it decides on, shows as a difference.
+struct Rows {
+    int32_t first, end;
+};
+Rows comparedRows(int32_t ov, int32_t topSkip, int32_t fixedBottom) {
+    const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
+    return {first, std::max(first + 1, ov - fixedBottom)};
+}
+
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
                     int32_t fixedBottom) {
-    const int32_t first = std::min(std::max(ov - 12, 0), topSkip);
-    const int32_t end = std::max(first + 1, ov - fixedBottom);
+    const auto [first, end] = comparedRows(ov, topSkip, fixedBottom);
     const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
 
     double cost[kBins] = {};
@@ -118,10 +128,15 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
     const RowProfiles prevProfiles = computeRowProfiles(prev, g.x0, g.x1);
     const RowProfiles nextProfiles = computeRowProfiles(next, g.x0, g.x1);
     // Every candidate in turn, on this thread.
-    auto scoreCandidates = [&](int32_t topSkip, std::vector<double>& scores) {
+    matcher_detail::ScoreCandidates scoreCandidates;
+    scoreCandidates.score = [&](int32_t topSkip, std::vector<double>& scores) {
         for (int32_t ov = g.minOverlap; ov <= g.maxOverlap; ++ov)
             scores[static_cast<size_t>(ov - g.minOverlap)] =
                 scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
+    };
+    scoreCandidates.comparedRows = [&](int32_t topSkip, int32_t ov) {
+        const Rows rows = comparedRows(ov, topSkip, g.fixedBottom);
+        return rows.end - rows.first;
     };
     return matcher_detail::matchOnScores(prev, next, g, expectedOverlap, priorTolerance, scoreCandidates);
 }

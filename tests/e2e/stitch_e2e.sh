@@ -7,9 +7,9 @@ set -u
 native="$1" exe="$2" work="$3"
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$repo/scripts/wine-env.sh"
+. "$repo/tests/e2e/gui_e2e_lib.sh"
 mkdir -p "$work"
 pass=0 fail=0
-check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = "0" ]; }
 # Built with the native tests, beside the native executable's build.
@@ -67,6 +67,22 @@ for case_dir in "$repo"/tests/data/sideways/*/; do
     check cmp -s "$nat.log.txt" "$win.log.txt"
     check grep -q $'^direction=right\r$' "$win.log.txt"
 done
+# Pages under a bar that stays put (tests/data/fixed-bars): both executables
+# join them alike; the bars at a side are kept once as panels.
+for case_dir in "$repo"/tests/data/fixed-bars/*/; do
+    name=$(basename "$case_dir") direction=down
+    case "$name" in sideways-*) direction=right ;; esac
+    nat="$work/$name-native.png" win="$work/$name-wine.png"
+    rm -f "$nat" "$win" "$nat.log.txt" "$win.log.txt"
+    "$native" --stitch "$case_dir/frames" "$nat" --direction "$direction"; check test $? = 0
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$case_dir/frames")" "$(tf_winpath "$win")" --direction "$direction"
+    check test $? = 0
+    check same_image "$nat" "$win"
+    check cmp -s "$nat.log.txt" "$win.log.txt"
+    case "$name" in *-player-bar) [ "$direction" = down ] || check grep -q $'^panels=0,64\r$' "$win.log.txt" ;;
+                    *) check grep -q $'^panels=[1-9][0-9]*,0\r$' "$win.log.txt" ;; esac
+done
+
 # A direction word the program does not know is a usage error, not a stitch.
 "$native" --stitch "$repo/tests/data/sideways/debref-ch02-long-code/frames" "$work/left.png" --direction left 2>"$work/left.err"
 check test $? = 1

@@ -105,8 +105,7 @@ bool cpuHasAvx() {
 
 double scoreOverlap(const RowProfiles& prev, const RowProfiles& next, int32_t ov, int32_t topSkip,
                     int32_t fixedBottom, bool allowAvx) {
-    const int32_t first = std::min(std::max(ov - kCompareTopMarginRows, 0), topSkip);
-    const int32_t end = std::max(first + 1, ov - fixedBottom);
+    const auto [first, end] = comparedSpan(ov, topSkip, fixedBottom);
     const int32_t shift = prev.rows - ov;  // next row r faces prev row r + shift
 
     double cost[kBins] = {};

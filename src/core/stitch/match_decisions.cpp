@@ -58,15 +58,21 @@ Candidate bestCandidate(const Geometry& g, const std::vector<double>& scores, in
 // score above acceptance. Before refusing, judge once more with the whole
 // band left out, as the unchanged bottom band always is; an accepted result
 // of the first search is never changed by this. `scores` holds the pass the
-// answer came from.
+// answer came from, `topSkip` the rows that pass left out.
 Candidate searchCandidates(const Geometry& g, int32_t expectedOverlap, double priorTolerance,
-                           const ScoreCandidates& scoreCandidates, std::vector<double>& scores) {
-    scoreCandidates(g.topSkip, scores);
+                           const ScoreCandidates& scoreCandidates, std::vector<double>& scores, int32_t& topSkip) {
+    topSkip = g.topSkip;
+    scoreCandidates.score(g.topSkip, scores);
     Candidate best = bestCandidate(g, scores, expectedOverlap, priorTolerance);
     if (!acceptable(best) && g.fixedTop > g.topSkip) {
-        scoreCandidates(g.fixedTop, scores);
-        const Candidate retry = bestCandidate(g, scores, expectedOverlap, priorTolerance);
-        if (acceptable(retry)) best = retry;
+        std::vector<double> retryScores(scores.size());
+        scoreCandidates.score(g.fixedTop, retryScores);
+        const Candidate retry = bestCandidate(g, retryScores, expectedOverlap, priorTolerance);
+        if (acceptable(retry)) {
+            best = retry;
+            scores.swap(retryScores);
+            topSkip = g.fixedTop;
+        }
     }
     return best;
 }
@@ -75,6 +81,7 @@ Candidate searchCandidates(const Geometry& g, int32_t expectedOverlap, double pr
 // and the identical rows it was taken from (0 when the profiles decided).
 struct Decision {
     Candidate chosen;
+    int32_t topSkip = 0;  // of the pass `chosen` was scored in
     bool accepted = false;
     int32_t identicalRows = 0;
 };
@@ -94,8 +101,9 @@ struct ChosenRows {
 // are asked. Only an overlap that is the only one with identical rows
 // showing content counts, and it replaces an accepted answer only when
 // that one rests on a few rows or its rows disagree with the pixels.
-ChosenRows askIdenticalRows(const PixelImage& prev, const PixelImage& next, const Geometry& g, Decision& d) {
-    const bool starved = comparedRows(g, d.chosen.overlap) < kMinComparedRows;
+ChosenRows askIdenticalRows(const PixelImage& prev, const PixelImage& next, const Geometry& g,
+                            const ScoreCandidates& scoreCandidates, Decision& d) {
+    const bool starved = scoreCandidates.comparedRows(d.topSkip, d.chosen.overlap) < kMinComparedRows;
     // Identical rows cost one memcmp each; rows that differ are looked at closer.
     ChosenRows chosen{d.chosen.overlap, false};
     const bool contradicted =
@@ -173,13 +181,13 @@ MatchResult matchOnScores(const PixelImage& prev, const PixelImage& next, const 
     // scores[ov - minOverlap]; the expectation window lies inside this range and reuses them.
     std::vector<double> scores(static_cast<size_t>(g.maxOverlap - g.minOverlap + 1));
     Decision d;
-    d.chosen = searchCandidates(g, expectedOverlap, priorTolerance, scoreCandidates, scores);
+    d.chosen = searchCandidates(g, expectedOverlap, priorTolerance, scoreCandidates, scores, d.topSkip);
     d.accepted = acceptable(d.chosen);
     if (d.accepted) {
         d.chosen.overlap = checkAgainstPixels(prev, next, g, scores, d.chosen.overlap, d.chosen.score);
         d.chosen.score = scores[static_cast<size_t>(d.chosen.overlap - g.minOverlap)];
     }
-    const ChosenRows before = askIdenticalRows(prev, next, g, d);
+    const ChosenRows before = askIdenticalRows(prev, next, g, scoreCandidates, d);
     refuseFlatStretch(prev, next, g, before, d);
 
     MatchResult result;  // an unmatched result has seam 0 and seamScore kInvalidScore

@@ -36,9 +36,9 @@ bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g
     return true;
 }
 
-int32_t comparedRows(const Geometry& g, int32_t overlap) {
-    const int32_t first = std::min(std::max(overlap - kCompareTopMarginRows, 0), g.topSkip);
-    return std::max(first + 1, overlap - g.fixedBottom) - first;
+ComparedSpan comparedSpan(int32_t overlap, int32_t topSkip, int32_t fixedBottom) {
+    const int32_t first = std::min(std::max(overlap - kCompareTopMarginRows, 0), topSkip);
+    return {first, std::max(first + 1, overlap - fixedBottom)};
 }
 
 namespace {
@@ -105,13 +105,18 @@ MatchResult matchFramesBetweenPanels(const PixelImage& prev, const PixelImage& n
               [&] { nextProfiles = computeRowProfiles(next, g.x0, g.x1); });
     // Every candidate is scored on its own: half of them on another core
     // (every second one, so that both halves hold as many rows).
-    auto scoreCandidates = [&](int32_t topSkip, std::vector<double>& scores) {
+    ScoreCandidates scoreCandidates;
+    scoreCandidates.score = [&](int32_t topSkip, std::vector<double>& scores) {
         auto scoreEvery2nd = [&](int32_t from) {
             for (int32_t ov = from; ov <= g.maxOverlap; ov += 2)
                 scores[static_cast<size_t>(ov - g.minOverlap)] =
                     scoreOverlap(prevProfiles, nextProfiles, ov, topSkip, g.fixedBottom);
         };
         alongside([&] { scoreEvery2nd(g.minOverlap + 1); }, [&] { scoreEvery2nd(g.minOverlap); });
+    };
+    scoreCandidates.comparedRows = [&](int32_t topSkip, int32_t overlap) {
+        const ComparedSpan rows = comparedSpan(overlap, topSkip, g.fixedBottom);
+        return rows.end - rows.first;
     };
     return matchOnScores(prev, next, g, expectedOverlap, priorTolerance, scoreCandidates);
 }

@@ -26,8 +26,14 @@ struct Geometry {
 // rows or 2 columns); the geometry is then left unfilled.
 bool computeGeometry(const PixelImage& prev, const PixelImage& next, Geometry& g, const SidePanels& panels = {});
 
-// The rows of next that scoreOverlap compares for an overlap.
-int32_t comparedRows(const Geometry& g, int32_t overlap);
+// The rows [first, end) of next that scoreOverlap compares for an overlap:
+// the skipped top rows (all but the last kCompareTopMarginRows of a short
+// overlap) and the rows facing the unchanged bottom band left out.
+struct ComparedSpan {
+    int32_t first = 0;
+    int32_t end = 0;
+};
+ComparedSpan comparedSpan(int32_t overlap, int32_t topSkip, int32_t fixedBottom);
 
 // --- row profiles (row_profiles.cpp) ---
 
@@ -108,9 +114,15 @@ double scoreSeam(const PixelImage& prev, const PixelImage& next, int32_t overlap
 // The least visible seam of the accepted `result.overlap`: sets result.seam and result.seamScore.
 void searchSeam(const PixelImage& prev, const PixelImage& next, const Geometry& g, MatchResult& result);
 
-// Fills scores[ov - g.minOverlap] for every candidate overlap ov of the
-// geometry, the first `topSkip` rows of next left out.
-using ScoreCandidates = std::function<void(int32_t topSkip, std::vector<double>& scores)>;
+// How the candidates are scored, one pass per top skip: `score` fills
+// scores[ov - g.minOverlap] for every candidate overlap ov of the geometry,
+// the first `topSkip` rows of next left out; `comparedRows` says how many rows
+// of next that pass compared for one overlap. Each matcher counts its own, so
+// that the decisions rest on what its scores really compared.
+struct ScoreCandidates {
+    std::function<void(int32_t topSkip, std::vector<double>& scores)> score;
+    std::function<int32_t(int32_t topSkip, int32_t overlap)> comparedRows;
+};
 
 // What the matcher makes of the candidates' scores: the best one, or the best
 // near `expectedOverlap` when it is within `priorTolerance`; a second search

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
+#include "core/stitch/frame_bands.h"
 #include "core/tuning.h"
 
 namespace tf {
@@ -22,28 +23,39 @@ int32_t unchangedRun(int32_t width, ColumnAt columnAt) {
     return i;
 }
 
-// A panel shows text along its length: many of its rows hold something other
-// than its background, and a fair share of rows hold vertical edges. A blank
-// margin, the vertical border of a table or a sticky header's icons also stay
-// put while the page scrolls but fail one of the two; they are left to the
-// content (joining them as content gives the same picture).
-bool textAlongItsLength(const PixelImage& img, int32_t x0, int32_t x1) {
-    const int background = luma(dominantColour(img, x0, x1));
-    int32_t rowsWithEdges = 0, rowsWithContent = 0, rows = 0;
-    for (int32_t y = 1; y < img.height; ++y) {
-        const uint32_t* above = img.row(y - 1);
-        const uint32_t* here = img.row(y);
-        bool edge = false, content = false;
-        for (int32_t x = x0; x < x1 && !(edge && content); ++x) {
-            const int v = luma(here[x]);
-            edge = edge || std::abs(v - luma(above[x])) >= 24;
-            content = content || std::abs(v - background) >= 24;
-        }
-        rowsWithEdges += edge;
-        rowsWithContent += content;
-        ++rows;
+// Whether joining the band [x0, x1) as content would repeat it. A band that
+// stays put, joined as content, shows below the first frame every later
+// frame's own slice of it: the band's rows between the bars fixed at the top
+// and the bottom of the frame, which is where the seams fall. That gives the
+// right picture only when those rows are all alike along the scroll direction
+// (a blank margin, a table's border line running down the page); any edge
+// between them (an icon, a word, the end of a search box) is repeated once
+// per frame, however little text the band holds. The edges must also stay in
+// place between the two frames: columns that only look unchanged on average
+// (a margin that moving rules cross) hold content that moves, and joining them
+// as content is right.
+bool joiningRepeatsIt(const PixelImage& prev, const PixelImage& next, int32_t x0, int32_t x1, int32_t firstRow,
+                      int32_t endRow) {
+    auto inPlace = [&](int32_t y) {
+        const uint32_t* a = prev.row(y);
+        const uint32_t* b = next.row(y);
+        for (int32_t x = x0; x < x1; ++x)
+            if (std::abs(luma(a[x]) - luma(b[x])) >= 24) return false;
+        return true;
+    };
+    // Edges between the rows that are repeated; the one at the top band's
+    // lower end lies above every seam and is shown once anyway.
+    int32_t edgeRows = 0, edgeRowsInPlace = 0;
+    for (int32_t y = std::max(firstRow + 1, 1); y < endRow; ++y) {
+        const uint32_t* above = prev.row(y - 1);
+        const uint32_t* here = prev.row(y);
+        bool edge = false;
+        for (int32_t x = x0; x < x1 && !edge; ++x) edge = std::abs(luma(here[x]) - luma(above[x])) >= 24;
+        if (!edge) continue;
+        ++edgeRows;
+        edgeRowsInPlace += inPlace(y) && inPlace(y - 1);
     }
-    return rows > 0 && rowsWithEdges * 12 >= rows && rowsWithContent * 5 >= rows;
+    return edgeRows > 0 && 2 * edgeRowsInPlace > edgeRows;
 }
 
 }  // namespace
@@ -85,8 +97,15 @@ SidePanels detectSidePanels(const PixelImage& prev, const PixelImage& next) {
     SidePanels p;
     p.left = unchangedRun(W, [&](int32_t i) { return columnDiff[static_cast<size_t>(i)]; });
     p.right = unchangedRun(W, [&](int32_t i) { return columnDiff[static_cast<size_t>(W - 1 - i)]; });
-    if (p.left < kMinPanelWidth || p.left > maxWidth || !textAlongItsLength(prev, 0, p.left)) p.left = 0;
-    if (p.right < kMinPanelWidth || p.right > maxWidth || !textAlongItsLength(prev, W - p.right, W)) p.right = 0;
+    if (p.left < kMinPanelWidth || p.left > maxWidth) p.left = 0;
+    if (p.right < kMinPanelWidth || p.right > maxWidth) p.right = 0;
+    if (!p.any()) return {};
+    // The rows the seams fall between: below and above the bars fixed across the content.
+    const matcher_detail::ColumnSpan span = matcher_detail::contentSpan(prev, next, p);
+    const int32_t firstRow = matcher_detail::detectFixedTop(prev, next, span);
+    const int32_t endRow = H - matcher_detail::detectFixedBottom(prev, next, span);
+    if (p.left > 0 && !joiningRepeatsIt(prev, next, 0, p.left, firstRow, endRow)) p.left = 0;
+    if (p.right > 0 && !joiningRepeatsIt(prev, next, W - p.right, W, firstRow, endRow)) p.right = 0;
     if (!p.any()) return {};
 
     // The columns between the panels must have moved, or nothing scrolled at all.

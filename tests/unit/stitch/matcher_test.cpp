@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 #include "core/image/png_codec.h"
@@ -223,6 +224,50 @@ TEST(Matcher, TallFixedHeaderIsLeftOutBeforeAnOverlapIsRefused) {
     EXPECT_GT(retried, 0);
 }
 
+// The second judgement leaves the whole header out, and on a short overlap
+// only the rows below it are compared. Frames repainted with a little noise
+// (no row identical byte for byte) give no identical rows to back an answer
+// compared over so few rows: it is refused, while the same frames without
+// the noise are joined on their identical rows.
+TEST(Matcher, SecondJudgementOverAFewRowsNeedsIdenticalRows) {
+    int32_t cases = 0;
+    uint32_t seed = 0;  // of the noise
+    for (const char* name : {"corpus/py-tutorial-controlflow", "corpus/rust-strings-content", "corpus-hard/git-tiny-font"}) {
+        const PixelImage page = loadPng(test::testDataDir() / name / "truth.png");
+        for (int32_t shift = 224; shift <= 264; shift += 4) {
+            ++seed;
+            SCOPED_TRACE(testing::Message() << name << ", shift " << shift);
+            PixelImage a = cropRows(page, 600, 400), b = cropRows(page, 600 + shift, 400);
+            for (PixelImage* f : {&a, &b}) {
+                fillRows(*f, 0, 120, 0xFF2B3445u);
+                fillRows(*f, 30, 34, 0xFFF0F0F0u);
+                fillRows(*f, 80, 82, 0xFFF0F0F0u);
+            }
+            Geometry g;
+            ASSERT_TRUE(computeGeometry(a, b, g));
+            // Only overlaps that the first judgement counts as compared over
+            // enough rows and the second compares over too few.
+            const int32_t overlap = 400 - shift;
+            const ComparedSpan firstPass = comparedSpan(overlap, g.topSkip, g.fixedBottom);
+            const ComparedSpan secondPass = comparedSpan(overlap, g.fixedTop, g.fixedBottom);
+            if (firstPass.end - firstPass.first < kMinComparedRows || secondPass.end - secondPass.first >= kMinComparedRows ||
+                secondPass.end - secondPass.first < kMinIdenticalRows)
+                continue;
+            ++cases;
+            const MatchResult exact = matchFrames(a, b, 0, kPriorTolerance);
+            std::mt19937 rng(seed + static_cast<uint32_t>(shift));
+            for (PixelImage* f : {&a, &b})
+                for (int32_t y = g.fixedTop; y < f->height; ++y)
+                    for (int32_t x = 0; x < f->width; ++x) f->at(x, y) ^= rng() & 0x00010101u;
+            const MatchResult noisy = matchFrames(a, b, 0, kPriorTolerance);
+            EXPECT_TRUE(exact.matched);
+            EXPECT_EQ(exact.overlap, overlap);
+            EXPECT_FALSE(noisy.matched) << noisy.overlap << " " << noisy.score;
+        }
+    }
+    EXPECT_GT(cases, 3);
+}
+
 // Blank rows above the content are unchanged too; a refused pair stays
 // refused when they are left out.
 TEST(Matcher, UnrelatedFramesUnderAHeaderStayRefused) {
@@ -238,18 +283,22 @@ TEST(MatcherPixelCheck, RowsDisagreeOnAWordButNotOnACaret) {
     const PixelImage page = makeDocumentPage(400, 200, 3);
     struct Case {
         const char* what;
-        int32_t x0, x1;  // columns painted black in the second row
+        int32_t x0, x1;  // columns painted in the second row, on white
+        uint32_t colour;
         bool disagree;
     } cases[] = {
-        {"same row", 0, 0, false},
-        {"a 2-pixel caret", 100, 102, false},
-        {"a 4-pixel change at the allowance", 100, 104, false},
-        {"a word", 100, 140, true},
+        {"same row", 0, 0, 0xFF000000u, false},
+        {"a 2-pixel caret", 100, 102, 0xFF000000u, false},
+        {"a 4-pixel change at the allowance", 100, 104, 0xFF000000u, false},
+        {"a word", 100, 140, 0xFF000000u, true},
+        {"a faint grey word (luma 200)", 100, 140, 0xFFC8C8C8u, true},
+        {"a tint (luma 225)", 100, 140, 0xFFE1E1E1u, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         PixelImage a = cropRows(page, 0, 40), b = cropRows(page, 0, 40);
-        for (int32_t x = c.x0; x < c.x1; ++x) b.at(x, 10) = luma(a.at(x, 10)) > 127 ? 0xFF000000u : 0xFFFFFFFFu;
+        ASSERT_EQ(a.at(100, 10), 0xFFFFFFFFu);
+        for (int32_t x = c.x0; x < c.x1; ++x) b.at(x, 10) = c.colour;
         EXPECT_EQ(rowsDisagree(a, 10, b, 10, 0, 400), c.disagree);
         const std::vector<uint64_t> ha = rowHashes(a, 0, 400), hb = rowHashes(b, 0, 400);
         EXPECT_EQ(ha[10] == hb[10], c.x1 == c.x0);
@@ -344,6 +393,36 @@ TEST(Matcher, ShortOverlapsOnRealPagesJoinOnIdenticalRowsOrAreRefused) {
         EXPECT_GT(r.identicalRows, 0);
         EXPECT_EQ(r.score, 0.0);
     }
+}
+
+// A flat colour band as the whole overlap, one row taller in both frames than
+// the overlap: the next larger overlap fits as well as the true one, and any
+// answer is a guess. Here the true overlap is the smallest candidate, so only
+// the larger neighbour can show it; frames tall enough that the profiles
+// compared plenty of rows.
+TEST(Matcher, FlatBandOneRowWiderThanTheSmallestOverlapIsRefused) {
+    const int32_t H = 1400;
+    const PixelImage page = makeDocumentPage(240, 3 * H, 29);
+    PixelImage a = cropRows(page, 0, H), b = cropRows(page, H, H);
+    Geometry g;
+    ASSERT_TRUE(computeGeometry(a, b, g));
+    const int32_t overlap = g.minOverlap;
+    // The band: prev's last overlap + 1 rows, next's first overlap + 1 rows.
+    fillRows(a, H - overlap - 1, H, 0xFF808080u);
+    fillRows(b, 0, overlap + 1, 0xFF808080u);
+    ASSERT_TRUE(computeGeometry(a, b, g));
+    ASSERT_EQ(g.minOverlap, overlap);
+    ASSERT_GE(comparedSpan(overlap, g.topSkip, g.fixedBottom).end - comparedSpan(overlap, g.topSkip, g.fixedBottom).first,
+              kMinComparedRows);
+    // The expectation makes the smallest of the equal candidates the answer.
+    const MatchResult r = matchFrames(a, b, overlap + 40, kPriorTolerance);
+    EXPECT_FALSE(r.matched) << r.overlap;
+    // Without the extra row the band places the frames.
+    fillRows(a, H - overlap - 1, H - overlap, 0xFFFFFFFFu);
+    fillRows(b, overlap, overlap + 1, 0xFFFFFFFFu);
+    const MatchResult placed = matchFrames(a, b, overlap + 40, kPriorTolerance);
+    EXPECT_TRUE(placed.matched);
+    EXPECT_EQ(placed.overlap, overlap);
 }
 
 // Identical rows decide only when one overlap has them: a page that repeats

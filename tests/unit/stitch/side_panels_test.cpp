@@ -102,6 +102,55 @@ TEST(SidePanels, BlankMarginsAndUnmovedFramesAreNoPanels) {
     EXPECT_FALSE(detectCapturePanels({a}).any());
 }
 
+// A band at the edge that stays put is a panel when joining it as content
+// would repeat it, however little it shows: a few icons are enough. A band
+// that looks the same all along (a border line running down the page) gives
+// the same picture either way and stays with the content, and so do columns
+// that look unchanged on average while what crosses them moves.
+TEST(SidePanels, AFixedBandIsAPanelWhenJoiningItWouldRepeatIt) {
+    struct Case {
+        const char* what;
+        void (*paint)(PixelImage& frame, int32_t pageTop);
+        bool panel;
+    } cases[] = {
+        {"five square icons",
+         [](PixelImage& f, int32_t) {
+             for (int32_t y = 0; y < f.height; ++y)
+                 for (int32_t x = 0; x < 40; ++x) f.at(x, y) = 0xFFF3F3F3u;
+             for (int32_t i = 0; i < 5; ++i)
+                 for (int32_t y = 12 + 48 * i; y < 32 + 48 * i; ++y)
+                     for (int32_t x = 10; x < 30; ++x) f.at(x, y) = 0xFF616161u;
+         },
+         true},
+        {"a border line down the page",
+         [](PixelImage& f, int32_t) {
+             for (int32_t y = 0; y < f.height; ++y)
+                 for (int32_t x = 0; x < 40; ++x) f.at(x, y) = x == 20 ? 0xFF808080u : 0xFFFFFFFFu;
+         },
+         false},
+        {"a margin crossed by rules that scroll",
+         [](PixelImage& f, int32_t pageTop) {
+             for (int32_t y = 0; y < f.height; ++y)
+                 for (int32_t x = 0; x < 40; ++x)
+                     f.at(x, y) = (pageTop + y) % 150 == 70 ? 0xFFC8C8C8u : 0xFFFFFFFFu;
+         },
+         false},
+    };
+    const PixelImage page = makeDocumentPage(900, 2000, 37);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PixelImage a = cropRows(page, 0, 500), b = cropRows(page, 250, 500);
+        c.paint(a, 0);
+        c.paint(b, 250);
+        const SidePanels found = detectSidePanels(a, b);
+        EXPECT_EQ(found.left > 0, c.panel) << found.left;
+        if (c.panel) {
+            EXPECT_GE(found.left, 40);
+        }
+        EXPECT_EQ(found.right, 0);
+    }
+}
+
 TEST(SidePanels, ComposedOnceWithContentExactlyAsThePage) {
     for (PanelPage p : {PanelPage{200, 0}, PanelPage{0, 150}, PanelPage{180, 120}}) {
         SCOPED_TRACE(testing::Message() << p.left << "," << p.right);
