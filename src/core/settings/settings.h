@@ -26,6 +26,7 @@ struct Settings {
     ScrollMode scrollMode = ScrollMode::Auto;
     bool startFromTop = false;                           // an automatic capture first sends the page to its top
     ScrollDirection captureDirection = ScrollDirection::Down;  // the overlay's arrow keys change it for one capture
+    bool reviewAfterCapture = false;                     // the review window opens after every capture
 };
 
 }  // namespace tf

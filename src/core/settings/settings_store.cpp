@@ -38,6 +38,7 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     record.startFromTop = profile.readInt(kSection, L"startFromTop", 0) != 0;
     const std::wstring direction = profile.readString(kSection, L"captureDirection", L"down", 32);
     record.captureDirection = equalsIgnoringCase(direction, L"right") ? ScrollDirection::Right : ScrollDirection::Down;
+    record.reviewAfterCapture = profile.readInt(kSection, L"reviewAfterCapture", 0) != 0;
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
@@ -52,6 +53,7 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     ok = profile.writeString(kSection, L"startFromTop", record.startFromTop ? L"1" : L"0") && ok;
     ok = profile.writeString(kSection, L"captureDirection",
                              record.captureDirection == ScrollDirection::Right ? L"right" : L"down") && ok;
+    ok = profile.writeString(kSection, L"reviewAfterCapture", record.reviewAfterCapture ? L"1" : L"0") && ok;
     return ok;
 }
 

@@ -187,8 +187,12 @@ CompositionPlan planComposition(const std::vector<PixelImage>& frames, const Tex
         const MatchResult& r = join.result;
         const PixelImage& prev = frames[i - 1];
         const PixelImage& next = frames[i];
-        for (const std::string& note : join.notes) log.line(note);
-        log.line(formatPairLine(i, r));
+        for (const std::string& note : join.notes) {
+            log.line(note);
+            readPairLine(note, plan.joins);
+        }
+        const std::string pairLine = formatPairLine(i, r);
+        log.line(pairLine);
         if (!r.matched) throw std::runtime_error("stitch failed");
         offset += prev.height - r.overlap;
         const int32_t s = clampedSeam(r, next.height);
@@ -196,6 +200,10 @@ CompositionPlan planComposition(const std::vector<PixelImage>& frames, const Tex
         if (cut < 0 || cut > canvasHeight) throw std::runtime_error("invalid seam");
         plan.offsets[i] = offset;
         plan.seams[i] = s;
+        // The record is read from the pair's own lines, as it is read back from a log.
+        readPairLine(pairLine, plan.joins);
+        plan.joins.back().outputRow = cut;
+        plan.joins.back().panelsPastedOnce = plan.panels.any();
 
         // Rows from the cut down are the new frame's; earlier frames keep what lies above it.
         while (!plan.spans.empty() && plan.spans.back().firstRow >= cut) plan.spans.pop_back();

@@ -9,6 +9,7 @@
 
 #include "ground/pixel_image.h"
 #include "core/stitch/matcher.h"
+#include "core/stitch/seam_record.h"
 #include "core/stitch/side_panels.h"
 #include "ground/text_log.h"
 
@@ -73,6 +74,8 @@ struct CompositionPlan {
     std::vector<RowSpan> spans;    // top to bottom, without gaps
     // Last canvas row (exclusive) that needs each frame; 0 for frames nothing shows.
     std::vector<int64_t> neededUntil;
+    // One per pair, in pair order: what its log lines say and its cut row.
+    std::vector<SeamRecord> joins;
 };
 
 // Matches the frames and writes the pair lines exactly as composeFrames does,

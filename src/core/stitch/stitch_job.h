@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/stitch/seam_record.h"
 #include "ground/pixel_image.h"
 #include "ground/scroll_direction.h"
 
@@ -29,6 +30,8 @@ struct StitchResult {
     int64_t imageHeight = 0;
     uint64_t stitchMs = 0;
     uint64_t saveMs = 0;
+    ScrollDirection direction = ScrollDirection::Down;  // sideways: the seams' rows are columns
+    std::vector<SeamRecord> seams;                       // one per join, in pair order
 };
 
 }  // namespace tf

@@ -25,6 +25,8 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         const ComposedSize size = composedSize(plan, job.direction);
         result->imageWidth = size.width;
         result->imageHeight = size.height;
+        result->direction = job.direction;
+        result->seams = plan.joins;
 
         host.storeSavingStage(1);
         host.postOverlayRedraw();

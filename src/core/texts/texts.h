@@ -231,6 +231,43 @@ inline constexpr BilingualText languageNotSavedMessage{
     L"The language setting could not be saved. The selected language will still be used for this session.",
     L"保存语言设置失败，本次运行仍会使用所选语言。"};
 
+// ---- Review window ------------------------------------------------------------------------
+inline constexpr BilingualText reviewWindowTitle{L"Tallyframe - Review", L"塔利帧 - 查看"};
+inline constexpr BilingualText reviewButton{L"Review", L"查看"};  // result page, key R
+inline constexpr BilingualText saveTrimmedButton{L"Save trimmed", L"保存裁剪结果"};
+inline constexpr BilingualText cutAtSeamCommand{L"Cut at this seam", L"在此拼接处裁剪"};
+inline constexpr BilingualText dropAfterSeamCommand{L"Drop everything after it", L"删去其后的全部内容"};
+inline constexpr BilingualText dropBeforeSeamCommand{L"Drop everything before it", L"删去其前的全部内容"};
+inline constexpr BilingualText reviewAfterLabel{L"Review after each capture", L"每次截图后查看"};
+inline constexpr BilingualText reviewAfterDescription{L"Shows every seam and lets you trim the image before you share it",
+                                                      L"显示每处拼接，分享前可先裁剪图片"};
+// A seam mark's tooltip and automation name. Arguments: the two frames
+// (unsigned, counted from 1), the overlap (int, px), the reasons (wide string).
+inline constexpr BilingualText seamMarkFormat{L"Frames %u and %u: overlap %d px, %ls",
+                                              L"第 %u 与第 %u 帧：重叠 %d px，%ls"};
+// The reasons, one or more joined by the separator. Arguments as noted.
+inline constexpr BilingualText seamReasonSeparator{L"; ", L"；"};
+inline constexpr BilingualText seamSolidReason{L"matched over many agreeing rows (score %.2f)",  // score
+                                               L"多行一致，匹配可靠（分数 %.2f）"};
+inline constexpr BilingualText seamThinReason{L"matched on thin evidence (score %.2f)",  // score
+                                              L"匹配依据不足（分数 %.2f）"};
+inline constexpr BilingualText seamPanelsReason{
+    L"matched between the side panels, which are shown once (score %.2f)",  // score
+    L"在侧栏之间匹配，侧栏只保留一份（分数 %.2f）"};
+inline constexpr BilingualText seamSmallShiftReason{L"joined by a small shift of %d px",  // rows
+                                                    L"按 %d px 的小幅移动拼接"};
+inline constexpr BilingualText seamIdenticalRowsReason{L"placed by %d identical rows",  // rows
+                                                       L"按 %d 行完全相同的像素定位"};
+inline constexpr BilingualText seamOwnPanelsReason{L"matched around the side panels these two frames show",
+                                                   L"按这两帧自己的侧栏匹配"};
+inline constexpr BilingualText seamOtherReason{L"decided by another fallback (%ls)",  // the stitch's note
+                                               L"由其他后备规则决定（%ls）"};
+// The kinds by name, weakest first (a legend, the marks' kind in automation).
+inline constexpr BilingualText seamFallbackKind{L"Fallback", L"后备规则"};
+inline constexpr BilingualText seamThinKind{L"Thin evidence", L"依据不足"};
+inline constexpr BilingualText seamPanelsKind{L"Side panels shown once", L"侧栏只保留一份"};
+inline constexpr BilingualText seamSolidKind{L"Solid match", L"可靠匹配"};
+
 // ---- Automation names that no label carries ------------------------------------------------
 inline constexpr BilingualText minimizeName{L"Minimize", L"最小化"};           // 10
 inline constexpr BilingualText closeName{L"Close", L"关闭"};                   // 11

@@ -111,6 +111,38 @@ TEST(SettingsStore, StartFromTopIsOffUnlessANumberSaysOn) {
     }
 }
 
+TEST(SettingsStore, ReviewAfterCaptureIsOffUnlessANumberSaysOn) {
+    struct Case {
+        const char* ini;
+        bool on;
+    } cases[] = {
+        {"", false},
+        {"[general]\nreviewAfterCapture=1\n", true},
+        {"[general]\nreviewAfterCapture=0\n", false},
+        {"[general]\nreviewAfterCapture=on\n", false},
+        {"[general]\nreviewAfterCapture=\n", false},
+        {"[general]\nreviewAfterCapture=7x\n", true},
+        {"[other]\nreviewAfterCapture=1\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.reviewAfterCapture = !c.on;  // must be overwritten
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.reviewAfterCapture, c.on);
+    }
+    for (const bool on : {false, true}) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.reviewAfterCapture = on;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"reviewAfterCapture"), on ? L"1" : L"0");
+        EXPECT_EQ(loaded(p.doc.serialize()).reviewAfterCapture, on);
+    }
+}
+
 TEST(SettingsStore, CaptureDirectionIsDownUnlessTheWordSaysRight) {
     struct Case {
         const char* ini;
@@ -228,7 +260,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 9);
+    EXPECT_EQ(p.writes, 10);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
@@ -238,14 +270,16 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_EQ(p.doc.get(L"general", L"scrollMode"), L"auto");
     EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"captureDirection"), L"down");
+    EXPECT_EQ(p.doc.get(L"general", L"reviewAfterCapture"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
     EXPECT_EQ(text.rfind("; my notes\r\n[window]\r\nx=10\r\n[general]\r\nfavourite=blue\r\ncaptureFolder=", 0), 0u) << text;
     const size_t a = text.find("captureFolder="), b = text.find("language="), c = text.find("openAfterCapture="),
                  d = text.find("captureLoggingEnabled="), e = text.find("copyAfterCapture="),
-                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop="), i = text.find("captureDirection=");
-    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i);
+                 f = text.find("captureHotkey="), g = text.find("scrollMode="), h = text.find("startFromTop="), i = text.find("captureDirection="),
+                 j = text.find("reviewAfterCapture=");
+    EXPECT_TRUE(a < b && b < c && c < d && d < e && e < f && f < g && g < h && h < i && i < j);
 }
 
 // A profile on which the write of one key fails.
@@ -270,17 +304,18 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     Settings s;
     s.captureFolder = L"D:\\shots";
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 9);
+    EXPECT_EQ(p.writes, 10);
 
     // Whichever key fails, the save says so and every other key is written.
     const wchar_t* const keys[] = {L"captureFolder",    L"language",      L"openAfterCapture",
                                    L"captureLoggingEnabled", L"copyAfterCapture", L"captureHotkey",
-                                   L"scrollMode",       L"startFromTop",  L"captureDirection"};
+                                   L"scrollMode",       L"startFromTop",  L"captureDirection",
+                                   L"reviewAfterCapture"};
     for (const wchar_t* failing : keys) {
         SCOPED_TRACE(testing::Message() << "failing " << failing);
         OneKeyFails q(failing);
         EXPECT_FALSE(saveSettingsTo(q, s));
-        EXPECT_EQ(q.writes, 9);
+        EXPECT_EQ(q.writes, 10);
         for (const wchar_t* key : keys) {
             const bool written = q.doc.get(L"general", key).has_value();
             EXPECT_EQ(written, key != failing) << key;

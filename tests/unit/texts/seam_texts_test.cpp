@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/texts/seam_texts.h"
+#include "core/texts/texts.h"
+
+namespace tf {
+namespace {
+
+SeamRecord pair(size_t n, int32_t overlap, double score) {
+    SeamRecord r;
+    r.pair = n;
+    r.overlap = overlap;
+    r.score = score;
+    return r;
+}
+
+TEST(SeamTexts, SayThePairTheOverlapAndWhy) {
+    SeamRecord shift = pair(28, 793, 0.0);
+    shift.smallShift = 7;
+    SeamRecord both = pair(4, 300, 0.0);
+    both.ownPanels = true;
+    both.identicalRows = 90;
+    SeamRecord panels = pair(2, 400, 0.25);
+    panels.panelsPastedOnce = true;
+    SeamRecord other = pair(5, 120, 1.0);
+    other.otherNote = "bars=1";
+    const struct {
+        SeamRecord record;
+        const wchar_t* english;
+        const wchar_t* chinese;
+    } cases[] = {
+        {pair(1, 460, 0.46), L"Frames 1 and 2: overlap 460 px, matched over many agreeing rows (score 0.46)",
+         L"第 1 与第 2 帧：重叠 460 px，多行一致，匹配可靠（分数 0.46）"},
+        {pair(11, 460, 3.9), L"Frames 11 and 12: overlap 460 px, matched on thin evidence (score 3.90)",
+         L"第 11 与第 12 帧：重叠 460 px，匹配依据不足（分数 3.90）"},
+        {shift, L"Frames 28 and 29: overlap 793 px, joined by a small shift of 7 px",
+         L"第 28 与第 29 帧：重叠 793 px，按 7 px 的小幅移动拼接"},
+        {both,
+         L"Frames 4 and 5: overlap 300 px, placed by 90 identical rows; matched around the side panels these two "
+         L"frames show",
+         L"第 4 与第 5 帧：重叠 300 px，按 90 行完全相同的像素定位；按这两帧自己的侧栏匹配"},
+        {panels, L"Frames 2 and 3: overlap 400 px, matched between the side panels, which are shown once (score 0.25)",
+         L"第 2 与第 3 帧：重叠 400 px，在侧栏之间匹配，侧栏只保留一份（分数 0.25）"},
+        {other, L"Frames 5 and 6: overlap 120 px, decided by another fallback (bars=1)",
+         L"第 5 与第 6 帧：重叠 120 px，由其他后备规则决定（bars=1）"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(seamMarkText(c.record, UiLanguage::English), c.english);
+        EXPECT_EQ(seamMarkText(c.record, UiLanguage::ChineseSimplified), c.chinese);
+    }
+}
+
+TEST(SeamTexts, EveryKindHasANameInBothLanguages) {
+    for (int32_t k = 0; k < kSeamKindCount; ++k) {
+        const auto kind = static_cast<SeamKind>(k);
+        const std::wstring en = seamKindName(kind, UiLanguage::English), zh = seamKindName(kind, UiLanguage::ChineseSimplified);
+        EXPECT_FALSE(en.empty());
+        EXPECT_FALSE(zh.empty());
+        EXPECT_NE(en, zh);
+        for (int32_t j = 0; j < k; ++j) EXPECT_NE(en, seamKindName(static_cast<SeamKind>(j), UiLanguage::English));
+    }
+    EXPECT_STREQ(tr(UiLanguage::English, texts::reviewAfterLabel), L"Review after each capture");
+    EXPECT_STREQ(tr(UiLanguage::English, texts::cutAtSeamCommand), L"Cut at this seam");
+    EXPECT_STREQ(tr(UiLanguage::English, texts::saveTrimmedButton), L"Save trimmed");
+}
+
+}  // namespace
+}  // namespace tf
