@@ -27,7 +27,7 @@ struct UpdateEndpoint {
     std::wstring path = L"/repos/quorvelle/quorvelle-tally-frame/releases/latest";
 };
 
-inline constexpr wchar_t kUpdateUserAgent[] = L"Tallyframe/1.0.0";
+inline constexpr wchar_t kUpdateUserAgent[] = L"Tallyframe/" TALLYFRAME_VERSION;
 // Release answers are a few tens of kilobytes; more than this is not read.
 inline constexpr size_t kUpdateBodyLimit = 1024 * 1024;
 

@@ -163,7 +163,7 @@ TEST(UpdateCheck, AnswersOfALocalServer) {
         const std::string request = server.request();
         EXPECT_EQ(request.rfind("GET /repos/quorvelle/quorvelle-tally-frame/releases/latest HTTP/1.1\r\n", 0), 0u)
             << request;
-        EXPECT_NE(request.find("User-Agent: Tallyframe/1.0.0\r\n"), std::string::npos) << request;
+        EXPECT_NE(request.find("User-Agent: Tallyframe/" TALLYFRAME_VERSION "\r\n"), std::string::npos) << request;
     }
 }
 
