@@ -23,6 +23,7 @@ enum class ControlId : int32_t {
     Settings = 4,  // the gear; "Back" on the in-window settings pages
     OpenFolder = 5,
     CopyImage = 6,
+    Review = 7,  // opens the review window on the saved image
     // Title-bar style buttons of the custom frame.
     Minimize = 10,
     Close = 11,

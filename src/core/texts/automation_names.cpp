@@ -18,6 +18,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::Settings, L"SettingsButton", texts::settingsButton},
     {ControlId::OpenFolder, L"OpenContainingFolderButton", texts::openFolderButton},
     {ControlId::CopyImage, L"CopyImageButton", texts::copyImageButton},
+    {ControlId::Review, L"ReviewButton", texts::reviewButton},
     {ControlId::Minimize, L"MinimizeButton", texts::minimizeName},
     {ControlId::Close, L"CloseButton", texts::closeName},
     {ControlId::CloseSettings, L"CloseSettingsButton", texts::closeSettingsName},

@@ -95,6 +95,7 @@ constexpr ButtonStyle kButtonStyles[] = {
     gear(),
     quietAction(C::OpenFolder, L::Text, texts::openFolderButton, IconId::Folder),
     quietAction(C::CopyImage, L::CopiedOrText, texts::copyImageButton, IconId::Copy),
+    quietAction(C::Review, L::Text, texts::reviewButton, IconId::Picture),
     iconOnly(C::Minimize, IconId::Minimize, 16, T::Quiet, false),
     iconOnly(C::Close, IconId::Close, 16, T::Quiet, false),
     iconOnly(C::CloseSettings, IconId::Close, 16, T::Quiet, false),

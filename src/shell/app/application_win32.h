@@ -24,6 +24,7 @@
 #include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
+#include "shell/app/review_hook_win32.h"
 #include "shell/app/settings_pages_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
@@ -166,6 +167,7 @@ struct Application {
     SettingsWindowState settingsPage;
     CaptureDriver capture;
     OverlayBuffer overlayBuffer;
+    ReviewSession review;  // shell/app/review_hook_win32.cpp
 };
 
 // WM_NCCREATE of a window made with the application as its CreateWindowExW

@@ -22,6 +22,7 @@ struct MainControl {
 constexpr MainControl kMainControls[] = {
     {ControlId::StartCapture, true},    {ControlId::OpenImage, false}, {ControlId::CaptureAnother, false},
     {ControlId::Settings, true},        {ControlId::OpenFolder, false}, {ControlId::CopyImage, false},
+    {ControlId::Review, false},
 };
 
 }  // namespace
@@ -54,6 +55,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::Settings: return tr(lang, texts::settingsButton);
         case ControlId::OpenFolder: return tr(lang, texts::openFolderButton);
         case ControlId::CopyImage: return tr(lang, texts::copyImageButton);
+        case ControlId::Review: return tr(lang, texts::reviewButton);
         case ControlId::CopyAfterCapture: return tr(lang, texts::copyAfterLabel);
         case ControlId::CaptureHotkey: return tr(lang, texts::captureHotkeyLabel);
         case ControlId::GeneralNavigation: return tr(lang, texts::generalNavigation);

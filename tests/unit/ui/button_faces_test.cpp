@@ -25,7 +25,7 @@ struct Sized {
 };
 constexpr Sized kSizedButtons[] = {
     {ControlId::StartCapture, 260, 54},  {ControlId::OpenImage, 196, 52},      {ControlId::CaptureAnother, 196, 52},
-    {ControlId::Settings, 32, 32},       {ControlId::OpenFolder, 160, 36},     {ControlId::CopyImage, 120, 36},
+    {ControlId::Settings, 32, 32},       {ControlId::OpenFolder, 160, 36},     {ControlId::CopyImage, 120, 36},     {ControlId::Review, 90, 36},
     {ControlId::Minimize, 32, 32},       {ControlId::Close, 32, 32},           {ControlId::CloseSettings, 32, 32},
     {ControlId::GeneralNavigation, 32, 32}, {ControlId::HelpNavigation, 32, 32}, {ControlId::AboutNavigation, 32, 32},
     {ControlId::CaptureFolderBox, 386, 42}, {ControlId::ChooseFolder, 122, 42}, {ControlId::Language, 160, 42},
