@@ -13,6 +13,8 @@
 
 namespace tf {
 
+class ButtonHost;
+
 class ControlAutomationProvider final : public IRawElementProviderSimple, public IInvokeProvider, public IToggleProvider {
 public:
     explicit ControlAutomationProvider(HWND window);
@@ -39,6 +41,7 @@ private:
     ~ControlAutomationProvider() = default;
     bool isSwitch() const;
     HRESULT click() const;
+    const ButtonHost* hostNow() const;
     UiLanguage languageNow() const;
     UiState pageNow() const;
 
