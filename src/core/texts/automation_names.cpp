@@ -34,6 +34,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::ScrollMode, L"ScrollModeToggle", texts::scrollModeCommand},
     {ControlId::StartFromTop, L"StartFromTopToggle", texts::startFromTopCommand},
     {ControlId::CaptureSideways, L"CaptureSidewaysToggle", texts::captureSidewaysCommand},
+    {ControlId::ReviewAfterCapture, L"ReviewAfterCaptureToggle", texts::reviewAfterLabel},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

@@ -112,6 +112,7 @@ constexpr ButtonStyle kButtonStyles[] = {
     ButtonStyle{C::ScrollMode, F::Switch},
     ButtonStyle{C::StartFromTop, F::Switch},
     ButtonStyle{C::CaptureSideways, F::Switch},
+    ButtonStyle{C::ReviewAfterCapture, F::Switch},
     link(C::ProductHome, 13),
     link(C::ProductSite, 13),
     link(C::Feedback, 12),
