@@ -1,5 +1,7 @@
 #include "shell/app/application_win32.h"
 
+#include "platform/win32/win32_window_object.h"
+
 namespace tf {
 
 void attachApplication(HWND window, LPARAM createStruct) {
@@ -16,8 +18,7 @@ Application* applicationOf(HWND window) {
 }
 
 Application* applicationForMessage(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    return applicationOf(window);
+    return windowObjectForMessage<Application>(window, message, lParam);
 }
 
 Application* applicationOfControl(HWND control) {
