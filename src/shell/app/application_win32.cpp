@@ -1,7 +1,5 @@
 #include "shell/app/application_win32.h"
 
-#include "platform/win32/win32_window_object.h"
-
 namespace tf {
 
 void attachApplication(HWND window, LPARAM createStruct) {
@@ -18,7 +16,8 @@ Application* applicationOf(HWND window) {
 }
 
 Application* applicationForMessage(HWND window, UINT message, LPARAM lParam) {
-    return windowObjectForMessage<Application>(window, message, lParam);
+    if (message == WM_NCCREATE) attachApplication(window, lParam);
+    return applicationOf(window);
 }
 
 Application* applicationOfControl(HWND control) {
