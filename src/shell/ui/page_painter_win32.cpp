@@ -2,6 +2,7 @@
 
 #include "core/app/geometry.h"
 #include "core/texts/bilingual.h"
+#include "core/texts/capture_messages.h"
 #include "core/texts/page_texts.h"
 #include "core/texts/texts.h"
 #include "ground/dpi.h"
@@ -36,6 +37,10 @@ void paintResult(const Application& app, ID2D1RenderTarget* t, const MainPageLay
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+    } else if (app.capture.lastStoppedAtLimit > 0) {
+        // Longer than a subtitle: it takes the two lines the hint above has.
+        drawPageText(t, frameLimitResultText(app.capture.lastStoppedAtLimit, lang), l.neverScrolledHint,
+                     palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
             app.capture.lastKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
