@@ -118,6 +118,9 @@ struct CaptureDriver {
     FinishLatch finish;
     std::unique_ptr<ManualSession> manual;  // while a manual capture runs
     CaptureKind lastKind = CaptureKind::Scrolled;
+    // The frame limit that ended the last capture before its page ended; 0
+    // when the page or the person ended it.
+    int32_t lastStoppedAtLimit = 0;
 };
 
 struct Application {
