@@ -48,6 +48,9 @@ public:
     // The figures of the bench: the cache's bytes, the image's.
     uint64_t cacheBytes() const { return cache_.bytes(); }
     bool imageComplete() const { return image_ && image_->complete(); }
+    uint64_t imageBytes() const {
+        return image_ ? static_cast<uint64_t>(image_->width()) * static_cast<uint64_t>(image_->height()) * 4u : 0;
+    }
 
 private:
     static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
