@@ -9,11 +9,9 @@
 #include "shell/app/settings_notice_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
-#include "shell/ui/button_proc_win32.h"
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/renderer_win32.h"
 #include "shell/ui/palette.h"
-#include "shell/ui/settings_window_win32.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_rect.h"
 
@@ -44,9 +42,9 @@ bool routeDialogKey(const Application& app, const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
     if (recordingHotkey(app.copyAndHotkey)) return false;  // Esc and Enter are keys the chord control records
-    if (within(app.settingsWindow)) {
+    if (within(app.settingsWindow.handle())) {
         if (msg.wParam != VK_ESCAPE) return false;
-        SendMessageW(app.settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
+        SendMessageW(app.settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, msg.lParam);
         return true;
     }
     if (within(app.mainWindow)) {
@@ -72,7 +70,7 @@ void onMainCreate(Application& app, HWND window) {
 void onMainDestroy(Application& app) {
     releaseCaptureHotkey(app.copyAndHotkey);
     closeOverlay(app);
-    if (app.settingsWindow != nullptr) DestroyWindow(app.settingsWindow);
+    app.settingsWindow.close();
     releaseRenderer();
     destroyMainControlTable(app);
     app.mainWindow = nullptr;
@@ -97,7 +95,7 @@ void onMainTimer(Application& app, HWND window, WPARAM timer) {
 // focus ring until it is touched, and the focus is set again once Windows
 // has finished activating the main window.
 void onSettingsClosed(Application& app, HWND window) {
-    suppressSettingsFocusRing(app, true);
+    app.buttons.suppressSettingsFocusRing(true);
     SetFocus(window);
     if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
     SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
@@ -127,7 +125,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintMainPage(app, window, dc);
+            if (dc != nullptr) paintMainPage(mainPageView(app), window, dc);
             EndPaint(window, &ps);
             return 0;
         }
@@ -159,7 +157,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
-        case WM_DRAWITEM: paintOwnerButton(app, window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM:
+            paintOwnerButton(app.buttons.view(false), window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_RETURN || app.save.inProgress) break;
             runEnterKey(app);
@@ -241,7 +241,7 @@ void runMessageLoop(Application& app) {
             continue;
         }
         if (routeDialogKey(app, msg)) continue;
-        if (app.settingsWindow != nullptr && IsDialogMessageW(app.settingsWindow, &msg)) continue;
+        if (app.settingsWindow.isOpen() && IsDialogMessageW(app.settingsWindow.handle(), &msg)) continue;
         if (app.mainWindow != nullptr && IsDialogMessageW(app.mainWindow, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -1,8 +1,10 @@
 #pragma once
 // The interactive program's one owner of state. wWinMain makes one
-// Application and hands it to the main window; the main window, the settings
-// window and the overlay carry a pointer to it in GWLP_USERDATA (set from the
-// CREATESTRUCT in WM_NCCREATE), and every procedure reaches it from there.
+// Application and hands it to the main window; the main window and the
+// overlay carry a pointer to it in GWLP_USERDATA (set from the CREATESTRUCT in
+// WM_NCCREATE), and their procedures reach it from there. The settings window
+// is an object of its own (shell/ui/settings_window_win32.h) that reaches the
+// rest through ApplicationHosts.
 // Each part below is written by the file named with it; everyone else reads.
 // GUI thread only, except where a part says otherwise: worker threads get
 // what they need as values when they start.
@@ -25,9 +27,12 @@
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
 #include "shell/app/settings_pages_win32.h"
+#include "shell/app/ui_hosts_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 #include "shell/save/save_session_win32.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/settings_window_win32.h"
 
 namespace tf {
 
@@ -85,21 +90,6 @@ struct SelectionSession {
     ScrollDirection direction = ScrollDirection::Down;
 };
 
-// The owner-drawn buttons' shared look: shell/ui/button_proc_win32.cpp.
-struct ButtonState {
-    HWND hover = nullptr;  // the button under the mouse, or null
-    // Set when the settings window has just closed: the Settings button then
-    // draws no focus ring until the mouse or a focus change touches it.
-    bool settingsFocusRingSuppressed = false;
-};
-
-// The settings window's own controls and scroll: shell/ui/settings_window_win32.cpp.
-struct SettingsWindowState {
-    // The page navigation and "Check for updates", in the order of kNavigationIds.
-    std::array<HWND, 4> navigation{};
-    float pageScroll = 0;  // DIPs the general page is scrolled up by
-};
-
 // What the overlay shows of the capture that runs or was just handed to the
 // save: both loops publish their progress into it through the capture host,
 // and the driver marks a manual capture's start and end.
@@ -152,7 +142,6 @@ struct Application {
 
     // Set when each window is created, cleared when it is destroyed.
     HWND mainWindow = nullptr;      // shell/app/app_window_win32.cpp
-    HWND settingsWindow = nullptr;  // shell/ui/settings_window_win32.cpp
     HWND overlayWindow = nullptr;   // shell/capture/selection_overlay_win32.cpp
     bool reducedMotion = false;     // the system's client-area animation is off
 
@@ -162,8 +151,10 @@ struct Application {
     CopyAndHotkeyState copyAndHotkey;
     ControlSlots controls;
     SelectionSession selection;
-    ButtonState buttons;
-    SettingsWindowState settingsPage;
+    // What the buttons and the settings window see of the rest; before them.
+    ApplicationHosts hosts{*this};
+    OwnerButtons buttons{hosts};
+    SettingsWindow settingsWindow{instance, hosts, buttons};
     CaptureDriver capture;
     OverlayBuffer overlayBuffer;
 };

@@ -6,7 +6,6 @@
 
 #include "core/texts/texts.h"
 #include "shell/app/settings_pages_win32.h"
-#include "shell/ui/button_proc_win32.h"
 
 namespace tf {
 
@@ -42,8 +41,6 @@ void clearControlSlots(Application& app) {
     app.controls.byId.fill(nullptr);
     app.controls.languageButton = nullptr;
 }
-
-ControlId controlIdOf(HWND control) { return static_cast<ControlId>(GetDlgCtrlID(control)); }
 
 std::wstring controlLabel(const Application& app, ControlId id) {
     const UiLanguage lang = app.settings.language;
@@ -84,12 +81,12 @@ void createMainControls(Application& app, HWND window) {
                                       controlMenu(c.id), app.instance, nullptr);
         setControlSlot(app, c.id, button);
     }
-    InWindowSettingsPages::createControls(app, window);
+    app.settingsPages.createControls(app, window);
     app.controls.mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                   app.instance, nullptr);
     setSettingsTooltip(app, window, false);
-    for (const MainControl& c : kMainControls) subclassOwnerButton(controlSlot(app, c.id));
+    for (const MainControl& c : kMainControls) app.buttons.subclass(controlSlot(app, c.id));
 }
 
 void setSettingsTooltip(const Application& app, HWND owner, bool update) {
@@ -109,20 +106,6 @@ void setSettingsTooltip(const Application& app, HWND owner, bool update) {
 void destroyMainControlTable(Application& app) {
     clearControlSlots(app);
     app.controls.mainTooltip = nullptr;
-}
-
-void placeControl(HWND control, const ControlPlacement& p) {
-    if (control == nullptr) return;
-    HWND parent = GetParent(control);
-    RECT old{};
-    GetWindowRect(control, &old);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
-    SetWindowPos(control, nullptr, p.rect.left, p.rect.top, p.rect.width(), p.rect.height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-    InvalidateRect(parent, &old, FALSE);
-    InvalidateRect(control, nullptr, TRUE);
-    const bool visible = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (visible != p.visible) ShowWindow(control, p.visible ? SW_SHOWNA : SW_HIDE);
 }
 
 }  // namespace tf

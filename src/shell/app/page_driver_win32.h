@@ -10,6 +10,7 @@
 #include "core/app/geometry.h"
 #include "core/app/ui_state.h"
 #include "shell/app/application_win32.h"
+#include "shell/ui/page_painter_win32.h"
 
 namespace tf {
 
@@ -25,6 +26,8 @@ UiState displayedMainState(const Application& app);
 inline UiState settingsReturnState(const Application& app) { return app.settingsPages.returnState(); }
 
 bool inResultWithPath(const Application& app);
+// What the main window's page painter shows now.
+MainPageView mainPageView(const Application& app);
 
 Rect workAreaOf(HWND window);
 void layoutMainWindowControls(const Application& app);
