@@ -23,9 +23,11 @@ void SettleTracker::begin(uint64_t t, bool learn) {
     inputAt_ = t;
     lastGrabAt_ = t;
     restSince_ = t;
+    firstRestSince_ = kNotYet;
     moved_ = false;
     learn_ = learn;
     lengthened_ = false;
+    changedAfterRest_ = false;
 }
 
 uint32_t SettleTracker::requiredRestMs() const { return learn_ ? std::max(settleMs_, kLearnRestMs) : settleMs_; }
@@ -33,7 +35,6 @@ uint32_t SettleTracker::requiredRestMs() const { return learn_ ? std::max(settle
 uint32_t SettleTracker::boundMs() const { return kMotionWaitMs + std::max(kRestlessMs, 2 * requiredRestMs()); }
 
 Watch SettleTracker::feed(uint64_t t, bool equalsPrevious, bool moved) {
-    const uint64_t previousGrabAt = lastGrabAt_;
     lastGrabAt_ = t;
     if (!moved_) {
         if (!moved) return t - inputAt_ >= kMotionWaitMs ? Watch::Unmoved : Watch::Watching;
@@ -43,13 +44,20 @@ Watch SettleTracker::feed(uint64_t t, bool equalsPrevious, bool moved) {
         return Watch::Watching;
     }
     if (equalsPrevious) {
-        if (t - restSince_ >= requiredRestMs()) return Watch::Rested;
+        // Two grabs agree: the picture has come to rest, for now.
+        if (firstRestSince_ == kNotYet) firstRestSince_ = restSince_;
+        // Judged once it has been unchanged for a moment, and once as long has
+        // passed since it first came to rest as late changes were seen to take.
+        if (t - restSince_ >= std::min(kSettleStartMs, settleMs_) && t - firstRestSince_ >= requiredRestMs())
+            return Watch::Rested;
     } else {
-        // Two grabs or more had agreed: the picture had come to rest and
-        // changed again. Had the period been this long, the change would have
-        // been seen before the picture was judged.
-        if (previousGrabAt > restSince_) {
-            const uint32_t rest = static_cast<uint32_t>(t - restSince_);
+        // A change after the picture had come to rest: had the period been
+        // this long, the change would have been seen before the picture was
+        // judged. Learnt from the first such change of a probe only, so that
+        // an animation that never stops does not push the period to its bound.
+        if (firstRestSince_ != kNotYet && !changedAfterRest_) {
+            changedAfterRest_ = true;
+            const uint32_t rest = static_cast<uint32_t>(t - firstRestSince_);
             const uint32_t wanted = std::min(rest + std::max(kSettleMarginMs, rest / 5), kMaxSettleMs);
             if (wanted > settleMs_) {
                 settleMs_ = wanted;

@@ -22,6 +22,10 @@ enum class Watch : int32_t {
 // "rested", "unmoved", "restless" ("watching" for a watch not concluded).
 const char* watchName(Watch watch);
 
+// The settle period is how long after a picture first came to rest it may
+// still change (content painted late, smooth scrolling that ends slowly); a
+// picture is judged once that long has passed since it first came to rest,
+// and it has been unchanged for kSettleStartMs since its last change.
 class SettleTracker {
 public:
     // `settleMs` is the capture's settle period to start with.
@@ -49,13 +53,17 @@ public:
 private:
     uint32_t requiredRestMs() const;
 
+    static constexpr uint64_t kNotYet = ~uint64_t{0};
+
     uint32_t settleMs_;
     uint64_t inputAt_ = 0;
     uint64_t lastGrabAt_ = 0;
-    uint64_t restSince_ = 0;   // the first grab of the current run of equal grabs
+    uint64_t restSince_ = 0;          // the first grab of the current run of equal grabs
+    uint64_t firstRestSince_ = kNotYet;  // the first run of this probe's that two grabs agreed on
     bool moved_ = false;
     bool learn_ = false;
     bool lengthened_ = false;
+    bool changedAfterRest_ = false;
 };
 
 // How many inputs (notches, scroll bar line steps, key presses) the next probe
