@@ -13,6 +13,7 @@
 #include "core/app/ui_state.h"
 #include "core/capture/capture_rules.h"
 #include "core/capture/scroll_method.h"
+#include "core/tuning.h"
 #include "ground/pixel_image.h"
 #include "ground/rect.h"
 #include "ground/scroll_direction.h"
@@ -27,7 +28,6 @@ enum class CaptureError : int32_t {
     WheelDisabled = 1,     // the system wheel setting scrolls nothing
     WheelInputFailed = 2,  // the system refused a wheel event
     LostOverlap = 3,       // a grab no longer overlapped the last kept frame
-    FrameLimit = 4,        // kMaxCaptureFrames were kept before the page ended
     TargetElevated = 5,    // the window under the area runs at a higher integrity level than we do
     ScrollInputFailed = 6, // a way of scrolling other than the wheel, used so far, could no longer be sent
 };
@@ -137,6 +137,9 @@ struct CaptureRequest {
     bool rectValid = false;
     bool startFromTop = false;  // send the page to its top before the first frame
     ScrollDirection direction = ScrollDirection::Down;  // the way the content is scrolled
+    // The capture ends, saved, once it has kept this many frames: a page that
+    // never ends (an endless feed) must not fill the memory.
+    int32_t maxFrames = kMaxCaptureFrames;
 };
 
 }  // namespace tf

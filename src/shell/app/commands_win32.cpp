@@ -54,7 +54,7 @@ void applyLanguage(Application& app) {
         }
     }
     // Also the hidden controls whose slots the settings window holds now.
-    app.settingsPages.applyLanguage(app);
+    app.main.settingsPages().applyLanguage(app);
     app.settingsWindow.applyLanguage();
     setSettingsTooltip(app, mainWindow, true);
     if (mainWindow != nullptr) {
@@ -111,7 +111,7 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
             InvalidateRect(window, nullptr, inSettingsWindow);
             break;
         case ControlId::Language:
-            if (!chooseLanguage(app.settings, app.controls.languageButton, window)) break;
+            if (!chooseLanguage(app.settings, app.main.controls().languageButton, window)) break;
             applyLanguage(app);
             if (inSettingsWindow) app.settingsWindow.layout();
             else layoutMainWindowControls(app);

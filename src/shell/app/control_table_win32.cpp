@@ -27,19 +27,19 @@ constexpr MainControl kMainControls[] = {
 
 HWND controlSlot(const Application& app, ControlId id) {
     const int32_t n = idNumber(id);
-    return (n >= 0 && n <= kMaxControlId) ? app.controls.byId[static_cast<size_t>(n)] : nullptr;
+    return (n >= 0 && n <= kMaxControlId) ? app.main.controls().byId[static_cast<size_t>(n)] : nullptr;
 }
 
 void setControlSlot(Application& app, ControlId id, HWND control) {
     const int32_t n = idNumber(id);
     if (n < 0 || n > kMaxControlId) return;
-    app.controls.byId[static_cast<size_t>(n)] = control;
-    if (id == ControlId::Language) app.controls.languageButton = control;
+    app.main.controls().byId[static_cast<size_t>(n)] = control;
+    if (id == ControlId::Language) app.main.controls().languageButton = control;
 }
 
 void clearControlSlots(Application& app) {
-    app.controls.byId.fill(nullptr);
-    app.controls.languageButton = nullptr;
+    app.main.controls().byId.fill(nullptr);
+    app.main.controls().languageButton = nullptr;
 }
 
 std::wstring controlLabel(const Application& app, ControlId id) {
@@ -81,8 +81,8 @@ void createMainControls(Application& app, HWND window) {
                                       controlMenu(c.id), app.instance, nullptr);
         setControlSlot(app, c.id, button);
     }
-    app.settingsPages.createControls(app, window);
-    app.controls.mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    app.main.settingsPages().createControls(app, window);
+    app.main.controls().mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                   app.instance, nullptr);
     setSettingsTooltip(app, window, false);
@@ -91,7 +91,7 @@ void createMainControls(Application& app, HWND window) {
 
 void setSettingsTooltip(const Application& app, HWND owner, bool update) {
     HWND gear = controlSlot(app, ControlId::Settings);
-    HWND mainTooltip = app.controls.mainTooltip;
+    HWND mainTooltip = app.main.controls().mainTooltip;
     if (mainTooltip == nullptr || owner == nullptr || gear == nullptr) return;
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -105,7 +105,7 @@ void setSettingsTooltip(const Application& app, HWND owner, bool update) {
 
 void destroyMainControlTable(Application& app) {
     clearControlSlots(app);
-    app.controls.mainTooltip = nullptr;
+    app.main.controls().mainTooltip = nullptr;
 }
 
 }  // namespace tf

@@ -33,8 +33,9 @@ Rect workAreaOf(HWND window) {
 }
 
 UiState displayedMainState(const Application& app) {
-    if (app.settingsWindow.isOpen() && isSettingsPage(app.page.current)) return app.settingsPages.returnState();
-    return app.page.current;
+    const UiState current = currentUiState(app);
+    if (app.settingsWindow.isOpen() && isSettingsPage(current)) return settingsReturnState(app);
+    return current;
 }
 
 MainPageView mainPageView(const Application& app) {
@@ -49,7 +50,8 @@ MainPageView mainPageView(const Application& app) {
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
         case CaptureKind::PersonScrolled: view.subtitle = ResultSubtitle::PersonScrolled; break;
     }
-    view.settingsScroll = app.settingsPages.scroll();
+    view.stoppedAtFrameLimit = app.capture.lastStoppedAtLimit;
+    view.settingsScroll = app.main.settingsPages().scroll();
     return view;
 }
 
@@ -58,10 +60,10 @@ bool inResultWithPath(const Application& app) {
 }
 
 void setUiState(Application& app, UiState to) {
-    PageState& page = app.page;
+    PageState& page = app.main.page();
     const UiState from = page.current;
     if (!isUiTransitionAllowed(from, to)) return;
-    if (isHomeLike(from) && isSettingsPage(to)) app.settingsPages.enterFrom(from);
+    if (isHomeLike(from) && isSettingsPage(to)) app.main.settingsPages().enterFrom(from);
     const UiState shownBefore = displayedMainState(app);
     page.current = to;
     if (app.mainWindow == nullptr) return;

@@ -106,7 +106,7 @@ bool InWindowSettingsPages::onMouseWheel(Application& app, HWND window, WPARAM w
 void lendSlotToSettingsWindow(Application& app, ControlId id, HWND control) { setControlSlot(app, id, control); }
 
 void releaseSlotsOfSettingsWindow(Application& app) {
-    const InWindowSettingsPages& pages = app.settingsPages;
+    const InWindowSettingsPages& pages = app.main.settingsPages();
     for (ControlId id : kSlotsOfSettingsWindow) setControlSlot(app, id, pages.control(id));
     for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, pages.control(row.control));
 }

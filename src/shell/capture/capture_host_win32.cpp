@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "shell/app/app_globals_win32.h"
@@ -126,9 +127,10 @@ private:
 // it outlives the capture that holds a reference to it.
 struct ManualSession {
     WindowsCaptureHost host;
+    CaptureRequest request;
     ManualCapture capture;
     ManualSession(Application& app, FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
-        : host(app, finish, progress, request.direction), capture(host, request) {}
+        : host(app, finish, progress, request.direction), request(request), capture(host, request) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -137,6 +139,16 @@ CaptureDriver::~CaptureDriver() = default;
 namespace {
 
 UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
+
+// The end-to-end tests reach the limit with a few frames rather than with
+// minutes of scrolling; the variable can only lower it.
+int32_t captureFrameLimit() {
+    wchar_t value[16] = {};
+    const DWORD n = GetEnvironmentVariableW(L"TALLYFRAME_TEST_FRAME_LIMIT", value, 16);
+    if (n == 0 || n >= 16) return kMaxCaptureFrames;
+    const long limit = std::wcstol(value, nullptr, 10);
+    return limit >= 2 && limit < kMaxCaptureFrames ? static_cast<int32_t>(limit) : kMaxCaptureFrames;
+}
 
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
@@ -157,6 +169,8 @@ void followManualTick(Application& app, const ManualTick& t) {
     }
     driver.progress.manualRunning = false;
     driver.progress.strip = ManualStrip::Following;
+    driver.lastStoppedAtLimit =
+        driver.manual->capture.outcome().end == ManualCaptureEnd::FrameLimit ? driver.manual->request.maxFrames : 0;
     driver.manual.reset();
 }
 
@@ -169,7 +183,8 @@ void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 void runCaptureFromMainWindow(Application& app) {
     CaptureDriver& driver = app.capture;
     const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid,
-                                 app.settings.startFromTop, app.selection.direction};
+                                 app.settings.startFromTop, app.selection.direction, captureFrameLimit()};
+    driver.lastStoppedAtLimit = 0;
     if (app.settings.scrollMode == ScrollMode::Manual) {
         if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;
@@ -183,6 +198,7 @@ void runCaptureFromMainWindow(Application& app) {
     WindowsCaptureHost host(app, driver.finish, driver.progress, request.direction);
     const CaptureOutcome outcome = runCapture(host, request);
     driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
+    driver.lastStoppedAtLimit = outcome.stoppedAtLimit ? request.maxFrames : 0;
 }
 
 void onManualCaptureTimer(Application& app) {

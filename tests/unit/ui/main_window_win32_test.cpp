@@ -195,7 +195,7 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_EQ(GetParent(controlSlot(app(), id)), first) << idNumber(id);
     }
-    EXPECT_EQ(app().controls.languageButton, controlSlot(app(), ControlId::Language));
+    EXPECT_EQ(app().main.controls().languageButton, controlSlot(app(), ControlId::Language));
 
     const bool openAfter = app().settings.openAfterCapture, logging = app().settings.captureLoggingEnabled;
     SendMessageW(first, WM_COMMAND, idNumber(ControlId::OpenAfterCapture), 0);
@@ -215,13 +215,42 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_TRUE(IsWindow(controlSlot(app(), id))) << idNumber(id);
         EXPECT_EQ(GetParent(controlSlot(app(), id)), app().mainWindow) << idNumber(id);
-        EXPECT_EQ(controlSlot(app(), id), app().settingsPages.control(id)) << idNumber(id);
+        EXPECT_EQ(controlSlot(app(), id), app().main.settingsPages().control(id)) << idNumber(id);
     }
     // The language menu opens below the main window's Language control again.
-    EXPECT_EQ(app().controls.languageButton, controlSlot(app(), ControlId::Language));
+    EXPECT_EQ(app().main.controls().languageButton, controlSlot(app(), ControlId::Language));
     pump(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
     EXPECT_TRUE(app().buttons.settingsFocusRingSuppressed());
     EXPECT_EQ(GetFocus(), app().mainWindow);
+}
+
+// Set by the timer below when the language menu was up while it fired.
+bool languageMenuSeen = false;
+
+void CALLBACK closeLanguageMenu(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu != nullptr && IsWindowVisible(menu)) {
+        languageMenuSeen = true;
+        EndMenu();
+    }
+}
+
+TEST_F(MainWindow, TheInWindowLanguageCommandStillOpensItsMenuAfterTheSettingsWindowClosed) {
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_TRUE(app().settingsWindow.isOpen());
+    SendMessageW(app().settingsWindow.handle(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(app().settingsWindow.isOpen());
+    pump(100);
+    const tf::UiLanguage before = app().settings.language;
+    languageMenuSeen = false;
+    // The menu runs a modal loop of its own; the timer fires inside it and closes it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, &closeLanguageMenu);
+    ASSERT_NE(timer, 0u);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Language), 0);
+    pump(500);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(languageMenuSeen);
+    EXPECT_EQ(app().settings.language, before);  // closed without a choice
 }
 
 TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
@@ -369,7 +398,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(app(), ControlId::Settings));
     wchar_t tip[80] = {};
     tool.lpszText = tip;
-    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
     app().settings.language = tf::UiLanguage::ChineseSimplified;
     tf::applyLanguage(app());
@@ -377,7 +406,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     EXPECT_EQ(text(app().settingsWindow.handle()), L"塔利帧 - 设置");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
     EXPECT_EQ(text(controlSlot(app(), ControlId::Language)), L"界面语言：简体中文");
-    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"设置");
 }
 
@@ -387,9 +416,9 @@ TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
     GetClientRect(app().mainWindow, &client);
     const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().mainWindow))));
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(app().settingsPages.scroll(), limit);
+    EXPECT_EQ(app().main.settingsPages().scroll(), limit);
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(app().settingsPages.scroll(), 0);
+    EXPECT_EQ(app().main.settingsPages().scroll(), 0);
     tf::setUiState(app(), UiState::Home);
 }
 
