@@ -67,6 +67,10 @@ void CaptureSession::recordProbe(int32_t step, int32_t probe, CaptureAction acti
     if (logOpen()) writeProbeVerdictLog(heldLines_, step, probe, action, verdict);
 }
 
+void CaptureSession::logLine(const std::string& line) {
+    if (logOpen()) writeCaptureLogLine(heldLines_, line);
+}
+
 void CaptureSession::keep(PixelImage frame) {
     frames_.push_back(std::move(frame));
     progress_.frameCount = static_cast<uint32_t>(frames_.size());
