@@ -80,13 +80,26 @@ void ReviewView::zoomAt(int32_t wheelDelta, double x, double y) {
     setScale(scale_ * std::pow(kZoomStep, static_cast<double>(wheelDelta) / kWheelDeltaNotch), x, y);
 }
 
-void ReviewView::scrollByWheel(int32_t wheelDelta, uint32_t linesPerNotch) {
-    const double notches = static_cast<double>(wheelDelta) / kWheelDeltaNotch;
+double ReviewView::wheelStep(uint32_t linesPerNotch, int32_t view) const {
     const double step = linesPerNotch == kWheelPageScroll
-                            ? static_cast<double>(viewAlong() - dipsToPixels(kPageOverlapDips, dpi_))
+                            ? static_cast<double>(view - dipsToPixels(kPageOverlapDips, dpi_))
                             : static_cast<double>(linesPerNotch) * dipsToPixels(kWheelLineDips, dpi_);
+    return std::max(step, 1.0);
+}
+
+void ReviewView::scrollByWheel(int32_t wheelDelta, uint32_t linesPerNotch) {
     // The wheel turned away from the user (a positive delta) goes back towards the start.
-    along() -= notches * std::max(step, 1.0);
+    along() -= static_cast<double>(wheelDelta) / kWheelDeltaNotch * wheelStep(linesPerNotch, viewAlong());
+    clampScroll();
+}
+
+void ReviewView::scrollAcrossByWheel(int32_t wheelDelta, uint32_t linesPerNotch) {
+    across() -= static_cast<double>(wheelDelta) / kWheelDeltaNotch * wheelStep(linesPerNotch, viewAcross());
+    clampScroll();
+}
+
+void ReviewView::scrollAcrossTo(int64_t position) {
+    across() = static_cast<double>(position);
     clampScroll();
 }
 
@@ -118,6 +131,10 @@ void ReviewView::centreOn(double imagePosition) {
 
 ScrollBarState ReviewView::scrollBar() const {
     return {scaledLength(imageAlong()), viewAlong(), static_cast<int64_t>(alongValue())};
+}
+
+ScrollBarState ReviewView::crossScrollBar() const {
+    return {scaledLength(imageAcross()), viewAcross(), static_cast<int64_t>(acrossValue())};
 }
 
 namespace {

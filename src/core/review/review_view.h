@@ -76,6 +76,12 @@ public:
     void centreOn(double imagePosition);  // brings a seam into the middle of the view
 
     ScrollBarState scrollBar() const;
+    // Across the stitch (columns of a downward image, rows of a sideways
+    // one): only a zoom wider than the viewport gives it room to move.
+    ScrollBarState crossScrollBar() const;
+    void scrollAcrossTo(int64_t position);
+    // As scrollByWheel: a positive delta goes back towards the image's edge.
+    void scrollAcrossByWheel(int32_t wheelDelta, uint32_t linesPerNotch);
     // Image rows and columns that show, at least partly, in the viewport.
     Span64 visibleRows() const;
     Span64 visibleColumns() const;
@@ -98,6 +104,10 @@ private:
     void setScale(double scale, double anchorX, double anchorY);
     void clampScroll();
     double& along() { return sideways_ ? scrollX_ : scrollY_; }
+    double& across() { return sideways_ ? scrollY_ : scrollX_; }
+    double acrossValue() const { return sideways_ ? scrollY_ : scrollX_; }
+    int32_t viewAcross() const { return sideways_ ? viewHeight_ : viewWidth_; }
+    double wheelStep(uint32_t linesPerNotch, int32_t view) const;
     double alongValue() const { return sideways_ ? scrollX_ : scrollY_; }
     int32_t viewAlong() const { return sideways_ ? viewWidth_ : viewHeight_; }
     int32_t imageAlong() const { return sideways_ ? imageWidth_ : imageHeight_; }

@@ -23,6 +23,7 @@ bool TrimmedSaveJob::start(Pixels pixels, int32_t width, int32_t height, const T
             outcome.written.clear();
             outcome.failure = e.what();
         }
+        last_ = outcome;
         // Free again before the outcome is told, so the answer may start the next save.
         running_.store(false, std::memory_order_release);
         done(std::move(outcome));

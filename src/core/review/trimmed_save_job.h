@@ -36,11 +36,14 @@ public:
     bool start(Pixels pixels, int32_t width, int32_t height, const TrimRect& rect, std::filesystem::path capture,
                Done done);
     bool running() const { return running_.load(std::memory_order_acquire); }
+    // What the last save came to; read once running() is false again.
+    const TrimmedSaveOutcome& lastOutcome() const { return last_; }
     // Blocks until the save under way (if any) has reported.
     void wait();
 
 private:
     std::atomic<bool> running_{false};
+    TrimmedSaveOutcome last_;
     std::thread worker_;
 };
 

@@ -1,11 +1,9 @@
 #include "shell/review/review_alone_win32.h"
 
-#include <objbase.h>
-#include <wincodec.h>
-
 #include "core/review/stitch_log_seams.h"
 #include "core/settings/settings.h"
 #include "core/settings/settings_store.h"
+#include "shell/review/review_file_win32.h"
 #include "shell/review/review_window_win32.h"
 
 namespace tf {
@@ -25,23 +23,6 @@ private:
     UiLanguage language_;
 };
 
-// The image's size from its header, to match the log's seams against it.
-bool imageSize(const std::filesystem::path& image, int32_t& width, int32_t& height) {
-    static const CLSID kFactory = {0x317d06e8, 0x5f24, 0x433d, {0xbd, 0xf7, 0x79, 0xce, 0x68, 0xd8, 0xab, 0xc2}};
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    UINT w = 0, h = 0;
-    if (FAILED(CoCreateInstance(kFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
-        FAILED(factory->CreateDecoderFromFilename(image.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                  &decoder)) ||
-        FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&w, &h)))
-        return false;
-    width = static_cast<int32_t>(w);
-    height = static_cast<int32_t>(h);
-    return true;
-}
-
 }  // namespace
 
 int runReviewAlone(HINSTANCE instance, const std::filesystem::path& image) {
@@ -49,7 +30,8 @@ int runReviewAlone(HINSTANCE instance, const std::filesystem::path& image) {
     loadSettings(settings);
     ReviewCapture capture{image, {}, ScrollDirection::Down};
     int32_t width = 0, height = 0;
-    if (imageSize(image, width, height)) {
+    // The header alone: the window decodes the image, once.
+    if (pngFileSize(image, width, height)) {
         if (std::optional<LoggedSeams> logged = seamsOfStitchedImage(image, width, height)) {
             capture.seams = std::move(logged->seams);
             capture.direction = logged->direction;

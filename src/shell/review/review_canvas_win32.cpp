@@ -1,6 +1,6 @@
 // The image part of the review window: the visible rows drawn from the
 // scaled cache, the parts trimmed away dimmed, the four edges with their
-// handles, the pointer's drags and the scroll bar along the stitch.
+// handles, the pointer's drags and the scroll bars.
 
 #include <windowsx.h>
 
@@ -66,8 +66,8 @@ LRESULT ReviewWindow::onCanvas(HWND window, UINT message, WPARAM wParam, LPARAM 
             applyCommand(reviewCommandFor(static_cast<uint32_t>(wParam), (GetKeyState(VK_CONTROL) & 0x8000) != 0,
                                           (GetKeyState(VK_SHIFT) & 0x8000) != 0));
             return 0;
-        case WM_VSCROLL:
-        case WM_HSCROLL: onScroll(wParam); return 0;
+        case WM_VSCROLL: onScroll(wParam, SB_VERT); return 0;
+        case WM_HSCROLL: onScroll(wParam, SB_HORZ); return 0;
         case WM_MOUSEWHEEL: onWheel(wParam, lParam, false); return 0;
         case WM_MOUSEHWHEEL: onWheel(wParam, lParam, true); return 0;
         case WM_LBUTTONDOWN:
@@ -209,9 +209,9 @@ void ReviewWindow::drawTrim(HDC dc) {
     }
 }
 
-void ReviewWindow::updateScrollBar() {
-    if (canvas_ == nullptr) return;
-    const ScrollBarState s = view_->scrollBar();
+namespace {
+
+void setScrollBar(HWND window, int bar, const ScrollBarState& s) {
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -219,42 +219,64 @@ void ReviewWindow::updateScrollBar() {
     info.nMax = static_cast<int>(std::clamp<int64_t>(s.total - 1, 0, INT32_MAX));
     info.nPage = static_cast<UINT>(std::clamp<int64_t>(s.page, 0, INT32_MAX));
     info.nPos = static_cast<int>(std::clamp<int64_t>(s.position, 0, INT32_MAX));
-    SetScrollInfo(canvas_, sideways_ ? SB_HORZ : SB_VERT, &info, TRUE);
+    SetScrollInfo(window, bar, &info, TRUE);
 }
 
-void ReviewWindow::onScroll(WPARAM wParam) {
+}  // namespace
+
+// The bar along the stitch always; the one across it shows only while a zoom
+// is wider than the window (the system hides a bar whose page covers its range).
+void ReviewWindow::updateScrollBar() {
+    if (canvas_ == nullptr) return;
+    setScrollBar(canvas_, sideways_ ? SB_HORZ : SB_VERT, view_->scrollBar());
+    setScrollBar(canvas_, sideways_ ? SB_VERT : SB_HORZ, view_->crossScrollBar());
+}
+
+void ReviewWindow::onScroll(WPARAM wParam, int bar) {
     SCROLLINFO info{};
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
-    GetScrollInfo(canvas_, sideways_ ? SB_HORZ : SB_VERT, &info);
+    GetScrollInfo(canvas_, bar, &info);
+    const bool along = (bar == SB_HORZ) == sideways_;
     const int32_t line = dipsToPixels(kWheelLineDips, dpi_);
+    const int64_t page = std::max<int64_t>(static_cast<int64_t>(info.nPage) - dipsToPixels(kPageOverlapDips, dpi_), 1);
+    int64_t to = info.nPos;
     switch (LOWORD(wParam)) {
-        case SB_LINEUP: view_->scrollTo(info.nPos - line); break;
-        case SB_LINEDOWN: view_->scrollTo(info.nPos + line); break;
-        case SB_PAGEUP: view_->page(false); break;
-        case SB_PAGEDOWN: view_->page(true); break;
-        case SB_TOP: view_->home(); break;
-        case SB_BOTTOM: view_->end(); break;
+        case SB_LINEUP: to -= line; break;
+        case SB_LINEDOWN: to += line; break;
+        case SB_PAGEUP: to -= page; break;
+        case SB_PAGEDOWN: to += page; break;
+        case SB_TOP: to = 0; break;
+        case SB_BOTTOM: to = info.nMax; break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: view_->scrollTo(info.nTrackPos); break;
+        case SB_THUMBPOSITION: to = info.nTrackPos; break;
         default: return;
     }
+    if (along) view_->scrollTo(to);
+    else view_->scrollAcrossTo(to);
     refresh();
 }
 
 void ReviewWindow::onWheel(WPARAM wParam, LPARAM lParam, bool sidewaysWheel) {
     const int32_t delta = GET_WHEEL_DELTA_WPARAM(wParam);
-    if ((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0 && !sidewaysWheel) {
+    const WORD keys = GET_KEYSTATE_WPARAM(wParam);
+    if ((keys & MK_CONTROL) != 0 && !sidewaysWheel) {
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(canvas_, &p);
         const RECT a = imageArea();
         view_->zoomAt(delta, p.x - a.left, p.y - a.top);
-    } else {
-        UINT lines = 3;
-        SystemParametersInfoW(sidewaysWheel ? SPI_GETWHEELSCROLLCHARS : SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-        // The tilt wheel's positive delta goes right, onwards.
-        view_->scrollByWheel(sidewaysWheel ? -delta : delta, lines);
+        refresh();
+        return;
     }
+    UINT lines = 3;
+    SystemParametersInfoW(sidewaysWheel ? SPI_GETWHEELSCROLLCHARS : SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    // The tilt wheel's positive delta goes right; the view counts towards the start.
+    const int32_t towardsStart = sidewaysWheel ? -delta : delta;
+    // The tilt wheel moves what lies left and right: along a sideways image,
+    // across a downward one. Shift turns the wheel across, as in other viewers.
+    const bool across = sidewaysWheel ? !sideways_ : (keys & MK_SHIFT) != 0;
+    if (across) view_->scrollAcrossByWheel(towardsStart, lines);
+    else view_->scrollByWheel(towardsStart, lines);
     refresh();
 }
 

@@ -99,6 +99,9 @@ bool ReviewWindow::open(HWND owner, ReviewCapture capture) {
     createChildren();
     layout();
     ShowWindow(frame, SW_SHOW);
+    // The image first: the top rows are decoded by now, and the toolbar's
+    // text may take a while on its first pass.
+    UpdateWindow(canvas_);
     SetForegroundWindow(frame);
     SetFocus(canvas_);
     return true;
@@ -120,7 +123,7 @@ LRESULT CALLBACK ReviewWindow::frameProc(HWND window, UINT message, WPARAM wPara
 
 void ReviewWindow::createChildren() {
     canvas_ = CreateWindowExW(0, kReviewCanvasClass, nullptr,
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | (sideways_ ? WS_HSCROLL : WS_VSCROLL),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL,
                               0, 0, 0, 0, frame_, controlMenu(ReviewControl::Canvas), instance_, this);
     const UiLanguage lang = language();
     saveElement_ = {tr(lang, texts::saveTrimmedButton), L"SaveTrimmedButton", kUiaButtonControlTypeId, true};
@@ -208,6 +211,7 @@ LRESULT ReviewWindow::onFrame(HWND window, UINT message, WPARAM wParam, LPARAM l
                 InvalidateRect(canvas_, nullptr, FALSE);
             }
             return 0;
+        case kReviewSaveDone: onSaveDone(); return 0;
         case WM_DESTROY: onDestroy(); return 0;
         default: break;
     }
@@ -218,6 +222,8 @@ void ReviewWindow::onDestroy() {
     marks_.clear();
     tooltip_.reset();
     cache_.clear();
+    // A save asked for is finished, not dropped; it reads the image until then.
+    saveJob_.wait();
     // Joins the decoder: nothing posts to this window after it is gone.
     image_.reset();
     frame_ = canvas_ = saveButton_ = cutButton_ = nullptr;
@@ -293,23 +299,27 @@ void ReviewWindow::showCutMenu() {
 }
 
 void ReviewWindow::saveTrimmed() {
-    const UiLanguage lang = language();
-    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    const PixelImage* whole = image_->wait();
-    std::filesystem::path written;
-    if (whole != nullptr) {
-        try {
-            written = saveTrimmedAsNew(*whole, model_->rect(), capture_.savedPath);
-        } catch (const std::exception&) {
-            written.clear();
-        }
-    }
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    if (written.empty()) {
+    ReviewImage* image = image_.get();
+    HWND frame = frame_;
+    // The outcome stays with the job; the message only says it is there.
+    const bool started = saveJob_.start(
+        [image]() -> const uint32_t* { return image->waitDecoded() ? image->row(0) : nullptr; }, image->width(),
+        image->height(), model_->rect(), capture_.savedPath,
+        [frame](TrimmedSaveOutcome) { PostMessageW(frame, kReviewSaveDone, 0, 0); });
+    // A save already under way keeps the button off; the key does nothing more.
+    if (started) EnableWindow(saveButton_, FALSE);
+}
+
+void ReviewWindow::onSaveDone() {
+    if (saveJob_.running()) return;
+    const TrimmedSaveOutcome& told = saveJob_.lastOutcome();
+    EnableWindow(saveButton_, TRUE);
+    if (told.written.empty()) {
+        const UiLanguage lang = language();
         MessageBoxW(frame_, tr(lang, texts::trimmedSaveFailedMessage), tr(lang, texts::productName), MB_ICONERROR);
         return;
     }
-    if (host_.copyAfterCapture()) host_.copyImageFile(written);
+    if (host_.copyAfterCapture()) host_.copyImageFile(told.written);
     close();
 }
 

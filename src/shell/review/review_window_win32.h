@@ -14,6 +14,7 @@
 #include "core/review/review_keys.h"
 #include "core/review/review_view.h"
 #include "core/review/trim_model.h"
+#include "core/review/trimmed_save_job.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/review/review_automation_win32.h"
 #include "shell/review/review_cache_win32.h"
@@ -30,6 +31,7 @@ inline constexpr wchar_t kReviewSeamClass[] = L"TallyframeReviewSeam";
 enum class ReviewControl : int32_t { Canvas = 1, SaveTrimmed = 2, CutAtSeam = 3, FirstSeamMark = 100 };
 enum class ReviewMenuItem : UINT { DropAfter = 1, DropBefore = 2 };
 inline constexpr UINT kReviewImageProgress = WM_APP + 40;  // the decoder has more rows
+inline constexpr UINT kReviewSaveDone = WM_APP + 41;       // the trimmed save has ended
 
 class ReviewWindow {
 public:
@@ -48,6 +50,8 @@ public:
     // The figures of the bench: the cache's bytes, the image's.
     uint64_t cacheBytes() const { return cache_.bytes(); }
     bool imageComplete() const { return image_ && image_->complete(); }
+    int32_t rowsDecoded() const { return image_ ? image_->rowsReady() : 0; }
+    bool saving() const { return saveJob_.running(); }
     uint64_t imageBytes() const {
         return image_ ? static_cast<uint64_t>(image_->width()) * static_cast<uint64_t>(image_->height()) * 4u : 0;
     }
@@ -68,6 +72,7 @@ private:
     void jumpToSeam(bool forward);
     void showCutMenu();
     void saveTrimmed();
+    void onSaveDone();
     void refresh();
     void paintToolbar(HDC hdc);
     void drawButton(const DRAWITEMSTRUCT& item);
@@ -79,7 +84,7 @@ private:
     void drawBands(HDC hdc);
     void drawTrim(HDC hdc);
     void updateScrollBar();
-    void onScroll(WPARAM wParam);
+    void onScroll(WPARAM wParam, int bar);
     void onWheel(WPARAM wParam, LPARAM lParam, bool sidewaysWheel);
     void onPointer(UINT message, LPARAM lParam);
     std::optional<TrimEdge> edgeNear(int32_t x, int32_t y) const;
@@ -113,6 +118,8 @@ private:
     ScaledCache cache_;
     std::optional<size_t> currentSeam_;  // index into the model's seams: the one N found or a click chose
     uint32_t dpi_ = 96;
+    // Last: joined first when the window object goes, while the image it reads still exists.
+    TrimmedSaveJob saveJob_;
 };
 
 }  // namespace tf

@@ -188,3 +188,49 @@ TEST(ReviewView, SnappingDistanceIsEightDipsOnTheScreen) {
 
 }  // namespace
 }  // namespace tf
+
+namespace tf {
+namespace {
+
+// A zoom wider than the window scrolls across too, to both edges of the image.
+TEST(ReviewView, AZoomWiderThanTheWindowScrollsAcross) {
+    const struct {
+        const char* name;
+        bool sideways;
+        uint32_t dpi;
+        void (*act)(ReviewView&);
+        ScrollBarState cross;
+    } cases[] = {
+        {"fitted: nothing to scroll", false, 96, [](ReviewView&) {}, {800, 800, 0}},
+        {"fitted sideways", true, 96, [](ReviewView&) {}, {600, 600, 0}},
+        {"100 %, centred", false, 96, [](ReviewView& v) { v.actualSize(); }, {1600, 800, 400}},
+        {"100 %, to the left edge", false, 96, [](ReviewView& v) { v.actualSize(); v.scrollAcrossTo(-50); }, {1600, 800, 0}},
+        {"100 %, to the right edge", false, 96, [](ReviewView& v) { v.actualSize(); v.scrollAcrossTo(5000); },
+         {1600, 800, 800}},
+        {"a tilt notch towards the start, three lines", false, 96,
+         [](ReviewView& v) { v.actualSize(); v.scrollAcrossByWheel(120, 3); }, {1600, 800, 340}},
+        {"the same at 144 dpi", false, 144, [](ReviewView& v) { v.actualSize(); v.scrollAcrossByWheel(120, 3); },
+         {1600, 800, 310}},
+        {"a screen per notch onwards", false, 96,
+         [](ReviewView& v) { v.actualSize(); v.scrollAcrossByWheel(-120, kWheelPageScroll); }, {1600, 800, 800}},
+        {"sideways at 100 %, rows across", true, 96, [](ReviewView& v) { v.actualSize(); v.scrollAcrossTo(100); },
+         {1200, 600, 100}},
+        {"fit again: back to the edge", false, 96,
+         [](ReviewView& v) { v.actualSize(); v.scrollAcrossTo(700); v.fit(); }, {800, 800, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReviewView v(c.sideways ? 20000 : 1600, c.sideways ? 1200 : 20000, c.sideways);
+        v.setViewport(800, 600, c.dpi);
+        c.act(v);
+        EXPECT_EQ(v.crossScrollBar(), c.cross);
+        // The columns (rows) shown follow the cross scroll.
+        const Span64 shown = c.sideways ? v.visibleRows() : v.visibleColumns();
+        const double scale = v.scale();
+        EXPECT_EQ(shown.first, static_cast<int64_t>(std::floor(c.cross.position / scale)));
+        EXPECT_LE(shown.end, c.sideways ? 1200 : 1600);
+    }
+}
+
+}  // namespace
+}  // namespace tf
