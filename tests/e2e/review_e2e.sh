@@ -7,7 +7,9 @@
 # below the top; N, C and "Drop everything after it" write -trimmed-3.png, an
 # exact crop from the top; Esc writes nothing. Then the window alone
 # (--review) on offline stitches whose logs hold several seam kinds, at 96
-# and 144 DPI in English and Chinese, shot for review.
+# and 144 DPI in English and Chinese, shot for review; a cut there keeps
+# exactly the rows above one of the log's seams; and a sideways stitch
+# trimmed at its left and right edges is the exact crop of its columns.
 #
 #   tests/e2e/review_e2e.sh
 # Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE,
@@ -156,6 +158,99 @@ run_alone_shots() {
     tf_wine_set_dpi 96
 }
 
+# The rows of the seams an offline stitch's log places (its frames are of one size).
+logged_seam_rows() {  # log
+    python3 - "$1" <<'PY'
+import re, sys
+frames = skipped = 0; length = 0; pairs = []; right = False
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    line = line.strip()
+    if line.startswith("frames="): frames = int(line[7:])
+    elif line.startswith("skipped="): skipped = int(line[8:])
+    elif line == "direction=right": right = True
+    elif line.startswith("output="):
+        w, h = line[7:].split("x"); length = int(w) if right else int(h)
+    m = re.match(r"pair (\d+) overlap=(\d+) .*seam=(-?\d+) ", line + " ")
+    if m: pairs.append((int(m.group(2)), int(m.group(3))))
+n = frames - skipped
+h = (length + sum(o for o, _ in pairs)) // n
+offset = 0
+for overlap, seam in pairs:
+    offset += h - overlap
+    upper = min(h - 1, overlap - 1)
+    print(offset + (upper if upper < seam else max(seam, 1)))
+PY
+}
+
+# Alone on an offline stitch: N, C and "Drop everything after it" keep the
+# rows above one of the logged seams, exactly.
+run_alone_cut() {
+    local name=debref-animated-badge
+    png="$work/$name.png"
+    out="$work"
+    stem=$name
+    rm -f "$(trimmed "")"
+    read -r width height < <(size_of "$png")
+    write_settings_lines language=en-US openAfterCapture=0
+    "$TF_WINE" "$exe" --review "$(tf_winpath "$png")" >/dev/null 2>&1 &
+    local alone=$!
+    check wait_for 10 review_closed
+    check wait_for 30 review_open
+    sleep 2
+    xdotool windowfocus "$(review_id)" 2>/dev/null; sleep 0.3
+    xdotool key n; sleep 0.5; xdotool key c; sleep 0.8
+    xdotool key Down Return; sleep 0.5
+    xdotool key Return
+    check wait_for 30 test -f "$(trimmed "")"
+    check wait_for 10 review_closed
+    wait "$alone" 2>/dev/null
+    local w h rows
+    read -r w h < <(size_of "$(trimmed "")")
+    rows=$(logged_seam_rows "$png.log.txt" | tr '\n' ' ')
+    echo "  cut at a seam: ${w}x$h; the log's seams at rows $rows"
+    check test "$w" = "$width"
+    check grep -qw -- "$h" <<<"$rows"
+    check crop_equals "$(trimmed "")" 0 "$h"
+}
+
+# A sideways capture alone: it scrolls sideways, L, Shift+Right twice, R and
+# Shift+Left once keep the columns [200, width - 100), exactly.
+run_alone_sideways() {
+    local name=debref-ch02-wide-table
+    png="$work/$name.png"
+    out="$work"
+    stem=$name
+    rm -f "$png" "$(trimmed "")"
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$repo/tests/data/sideways/$name/frames")" "$(tf_winpath "$png")" \
+        >/dev/null 2>&1
+    check test -s "$png.log.txt"
+    check grep -qx 'direction=right' "$png.log.txt"
+    read -r width height < <(size_of "$png")
+    local before
+    before=$(md5sum "$png" | cut -d' ' -f1)
+    write_settings_lines language=en-US openAfterCapture=0
+    "$TF_WINE" "$exe" --review "$(tf_winpath "$png")" >/dev/null 2>&1 &
+    local alone=$!
+    check wait_for 10 review_closed
+    check wait_for 30 review_open
+    sleep 2
+    xdotool windowfocus "$(review_id)" 2>/dev/null; sleep 0.3
+    xdotool key l; for _ in 1 2; do xdotool key shift+Right; done
+    xdotool key r shift+Left
+    sleep 0.5
+    shot "alone-sideways-trimmed-en-96"
+    xdotool key Return
+    check wait_for 30 test -f "$(trimmed "")"
+    check wait_for 10 review_closed
+    wait "$alone" 2>/dev/null
+    convert "$png" -crop "$((width - 300))x$height+200+0" +repage "$work/crop.png"
+    local ae
+    ae=$(command compare -metric AE "$(trimmed "")" "$work/crop.png" null: 2>&1)
+    echo "  sideways ${width}x$height trimmed: $(size_of "$(trimmed "")"), $ae pixels differ"
+    check test "$ae" = 0
+    check test "$(md5sum "$png" | cut -d' ' -f1)" = "$before"
+}
+
 started=$(date +%s)
 pass=0 fail=0
 echo "case capture"
@@ -163,5 +258,9 @@ run_capture_case || { fail=$((fail + 1)); echo "FAIL capture"; }
 stop_case
 echo "case alone"
 run_alone_shots
+echo "case alone cut"
+run_alone_cut
+echo "case alone sideways"
+run_alone_sideways
 echo "$label: $pass checks passed, $fail failed in $(($(date +%s) - started)) s (shots in $work)"
 [ "$fail" = 0 ]
