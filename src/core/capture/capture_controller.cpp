@@ -14,8 +14,8 @@ namespace {
 
 class Controller {
 public:
-    Controller(CaptureHost& host, const CaptureRequest& request)
-        : host_(host), session_(host, request), startFromTop_(request.startFromTop) {}
+    Controller(const CaptureHost& host, const CaptureRequest& request)
+        : host_(host), session_(host.parts, request), startFromTop_(request.startFromTop) {}
 
     CaptureOutcome run();
 
@@ -48,17 +48,16 @@ private:
     }
 
     void escapeCheck() {
-        if ((host_.escapeKeyState() & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing)
-            session_.requestFinish();
+        if ((host_.parts.keys.escapeKeyState() & kKeyDownOrPressed) != 0) session_.requestFinish();
     }
     // False when a finish was requested while waiting.
     bool waitWithEscape(uint32_t ms) {
-        const uint64_t start = host_.tickCount();
+        const uint64_t start = host_.clock.tickCount();
         do {
             escapeCheck();
             if (session_.finishRequested()) return false;
-            host_.sleep(kPollMs);
-        } while (host_.tickCount() < start + ms);
+            host_.clock.sleep(kPollMs);
+        } while (host_.clock.tickCount() < start + ms);
         escapeCheck();
         return !session_.finishRequested();
     }
@@ -68,10 +67,10 @@ private:
     }
     void centreCursor() {
         const Point c = centre();
-        host_.setCursorPos(c.x, c.y);
+        host_.pointer.setCursorPos(c.x, c.y);
     }
 
-    CaptureHost& host_;
+    CaptureHost host_;
     CaptureSession session_;
     int32_t wheelDelta_ = 0;
     int32_t stillLimit_ = 0;
@@ -91,7 +90,7 @@ private:
 // ends.
 class HiddenCursor {
 public:
-    explicit HiddenCursor(CaptureHost& host) : host_(host) {
+    explicit HiddenCursor(CapturePointer& pointer) : host_(pointer) {
         if (!host_.cursorShowing()) return;
         while (hides_ < kMaxCursorHides) {
             ++hides_;
@@ -105,7 +104,7 @@ public:
     HiddenCursor& operator=(const HiddenCursor&) = delete;
 
 private:
-    CaptureHost& host_;
+    CapturePointer& host_;
     int32_t hides_ = 0;
 };
 
@@ -124,8 +123,8 @@ CaptureOutcome Controller::run() {
         session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
         return out;
     }
-    messageTargets_ = host_.findScrollTargets(centre());
-    if (inputBlockedByIntegrity(host_.ownIntegrity(), host_.targetIntegrity())) {
+    messageTargets_ = host_.scroll.findScrollTargets(centre());
+    if (inputBlockedByIntegrity(host_.scroll.ownIntegrity(), host_.scroll.targetIntegrity())) {
         // The system would drop every input we send; say so before sending any.
         out.failure = {CaptureError::TargetElevated};
         session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
@@ -144,9 +143,9 @@ CaptureOutcome Controller::run() {
 // From the first grab to the last probe, with the pointer parked over the
 // rectangle (where the wheel input goes) and hidden.
 CaptureEnding Controller::captureWithHiddenCursor() {
-    const HiddenCursor hidden(host_);
+    const HiddenCursor hidden(host_.pointer);
     centreCursor();
-    host_.sleep(kCursorParkWaitMs);
+    host_.clock.sleep(kCursorParkWaitMs);
     if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
     session_.openLog(wheelDelta_, ScrollMethod::None);
     session_.keep(session_.grabDumped("initial"));
@@ -207,7 +206,7 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
 // fails the capture as a refused wheel does, since the page is not at its end.
 bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
     while (route_.method != ScrollMethod::Wheel && route_.method != ScrollMethod::ShiftWheel) {
-        if (host_.sendScrollStep(route_)) return true;
+        if (host_.scroll.sendScrollStep(route_)) return true;
         if (routeConfirmed_) {
             ending.failure = {CaptureError::ScrollInputFailed};
             return false;
@@ -220,8 +219,8 @@ bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
     // The user may have moved the mouse.
     centreCursor();
     const uint32_t sent = route_.direction == ScrollDirection::Down
-                              ? host_.sendWheel(wheelDelta_)
-                              : host_.sendSidewaysWheel(route_.method == ScrollMethod::ShiftWheel ? -wheelDelta_ : wheelDelta_,
+                              ? host_.scroll.sendWheel(wheelDelta_)
+                              : host_.scroll.sendSidewaysWheel(route_.method == ScrollMethod::ShiftWheel ? -wheelDelta_ : wheelDelta_,
                                                         route_.method == ScrollMethod::ShiftWheel);
     if (sent != 1) {
         ending.failure = {CaptureError::WheelInputFailed};
@@ -233,7 +232,7 @@ bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
 // Before the first frame: the page to its top, then grabs until the picture
 // rests. None of these grabs is dumped, as none shows the captured span.
 void Controller::sendToTopAndSettle() {
-    host_.sendToTop();
+    host_.scroll.sendToTop();
     if (!waitWithEscape(kWheelWaitMs)) return;
     PixelImage last = session_.grab();
     for (int32_t i = 0; i < kTopSettleGrabs; ++i) {
@@ -320,7 +319,7 @@ bool Controller::tryNextRoute(Step& step) {
 
 }  // namespace
 
-CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request) {
+CaptureOutcome runCapture(const CaptureHost& host, const CaptureRequest& request) {
     Controller controller(host, request);
     return controller.run();
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "shell/app/app_globals_win32.h"
 #include "core/app/control_ids.h"
@@ -12,6 +13,7 @@
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_log.h"
+#include "core/capture/capture_rules.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/screen_grab_win32.h"
 #include "shell/capture/scroll_target_win32.h"
@@ -22,7 +24,13 @@
 namespace tf {
 namespace {
 
-class WindowsCaptureHost : public ManualCaptureHost {
+// Every part of a capture over the real system, on the GUI thread.
+class WindowsCaptureHost final : public CapturePointer,
+                                 public ScrollInput,
+                                 public FinishKeys,
+                                 public CaptureScreen,
+                                 public WaitingClock,
+                                 public CaptureSink {
 public:
     // The latch and the record are the capture driver's and outlive the host.
     WindowsCaptureHost(Application& app, FinishLatch& finish, CaptureProgressRecord& progress,
@@ -32,8 +40,9 @@ public:
           progress_(progress),
           scrollTarget_(direction == ScrollDirection::Right ? kHorizontalAxis : kVerticalAxis) {}
 
-    bool wheelScrollLines(uint32_t& lines) override { return systemWheelSetting(SPI_GETWHEELSCROLLLINES, lines); }
-    bool wheelScrollChars(uint32_t& chars) override { return systemWheelSetting(SPI_GETWHEELSCROLLCHARS, chars); }
+    CaptureHost automatic() { return {parts(), *this, *this, *this}; }
+    ManualCaptureHost manual() { return {parts(), *this}; }
+
     bool cursorShowing() override {
         CURSORINFO info{};
         info.cbSize = sizeof info;
@@ -86,33 +95,25 @@ public:
     std::filesystem::path createLogFolder() override {
         return createCaptureLogFolder(app_.settings.captureLoggingEnabled, executableFolder());
     }
-    FinishLatch& finishLatch() override { return finish_; }
-    void publishProgress(const CaptureProgress& progress) override {
+    void progressChanged(const CaptureProgress& progress) override {
         progress_.frameCount = progress.frameCount;
         progress_.heightPx = progress.heightPx;
         progress_.strip = progress.strip;
         progress_.direction = progress.direction;
     }
-    bool saveInProgress() override { return app_.save.inProgress; }
-    UiState uiState() override { return currentUiState(app_); }
+    // The frames are handed over whole when the capture ends.
+    void frameKept(size_t, const PixelImage&) override {}
     std::wstring failureText(const CaptureFailure& failure) override {
         return captureFailureText(failure, app_.settings.language);
     }
-    void failCapture(const CaptureFailure& failure) override {
+    void captureFailed(const CaptureFailure& failure) override {
         const std::wstring text = failureText(failure);
         failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
     }
-    void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
-        saveCapture(app_, std::move(frames), direction);
-    }
+    void captureFinished(TurnedFrames frames) override { saveCapture(app_, std::move(frames)); }
 
 private:
-    static bool systemWheelSetting(UINT action, uint32_t& value) {
-        UINT read = 3;
-        if (!SystemParametersInfoW(action, 0, &read, 0)) return false;
-        value = read;
-        return true;
-    }
+    CaptureParts parts() { return {*this, *this, *this, finish_}; }
 
     Application& app_;
     FinishLatch& finish_;
@@ -128,7 +129,7 @@ struct ManualSession {
     WindowsCaptureHost host;
     ManualCapture capture;
     ManualSession(Application& app, FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
-        : host(app, finish, progress, request.direction), capture(host, request) {}
+        : host(app, finish, progress, request.direction), capture(host.manual(), request) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -166,10 +167,22 @@ const CaptureProgressRecord& captureProgress(const Application& app) { return ap
 
 void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 
+namespace {
+
+std::optional<uint32_t> systemWheelSetting(UINT action) {
+    UINT read = 3;
+    if (!SystemParametersInfoW(action, 0, &read, 0)) return std::nullopt;
+    return read;
+}
+
+}  // namespace
+
 void runCaptureFromMainWindow(Application& app) {
     CaptureDriver& driver = app.capture;
-    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid,
-                                 app.settings.startFromTop, app.selection.direction};
+    if (!captureMayStart(currentUiState(app), app.save.inProgress)) return;
+    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid, app.settings.startFromTop,
+                                 app.selection.direction,
+                                 {systemWheelSetting(SPI_GETWHEELSCROLLLINES), systemWheelSetting(SPI_GETWHEELSCROLLCHARS)}};
     if (app.settings.scrollMode == ScrollMode::Manual) {
         if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;
@@ -181,7 +194,7 @@ void runCaptureFromMainWindow(Application& app) {
     }
     driver.progress = CaptureProgressRecord{.direction = request.direction};
     WindowsCaptureHost host(app, driver.finish, driver.progress, request.direction);
-    const CaptureOutcome outcome = runCapture(host, request);
+    const CaptureOutcome outcome = runCapture(host.automatic(), request);
     driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
 }
 
