@@ -110,6 +110,20 @@ TEST(CaptureController, WheelSettingDecidesDeltaAndStillProbes) {
     }
 }
 
+TEST(CaptureController, TellsTheSinkEachFrameAsItIsKept) {
+    SimulatedScreen s = screenFor(320, 240, 600, {.rowsPerNotch = 100});
+    const CaptureOutcome out = capture(s);
+    ASSERT_TRUE(s.stitchStarted);
+    ASSERT_GE(s.handedTurned.size(), 3u);
+    EXPECT_EQ(s.keptReports, static_cast<int32_t>(s.handedTurned.size()));
+    ASSERT_EQ(s.keptAsTold.size(), s.handedTurned.size());
+    for (size_t i = 0; i < s.handedTurned.size(); ++i)
+        EXPECT_TRUE(test::imagesEqual(s.keptAsTold[i], s.handedTurned[i])) << i;
+    // The progress follows each frame kept.
+    ASSERT_EQ(s.published.size(), s.handedTurned.size());
+    EXPECT_EQ(s.published.back().frameCount, out.frameCount);
+}
+
 TEST(CaptureController, WheelThatScrollsNothingFailsBeforeAnyGrab) {
     SimulatedScreen s = screenFor(200, 120, 300, {});
     s.wheelLines = 0;

@@ -58,6 +58,30 @@ TEST(CaptureSession, PublishesKeptFramesAndStripChangesOnly) {
     EXPECT_EQ(session.frames().size(), 2u);
 }
 
+TEST(CaptureSession, EveryKeptFrameReachesTheSinkAsItIsKept) {
+    // A later stitch may compose the frames as they arrive: each is told by
+    // its index, and told again when it changes in place.
+    SimulatedScreen s = stillScreen();
+    CaptureSession session(s, s.request());
+    ASSERT_TRUE(session.begin());
+    session.keep(session.grab());
+    EXPECT_EQ(s.keptReports, 1);
+    session.keep(session.grab());
+    EXPECT_EQ(s.keptReports, 2);
+    PixelImage repainted(200, 120, 0xFF336699u);
+    session.replaceLast(repainted);
+    EXPECT_EQ(s.keptReports, 3);
+    ASSERT_EQ(s.keptAsTold.size(), 2u);
+    EXPECT_TRUE(test::imagesEqual(s.keptAsTold[1], repainted));
+    // Turned with the capture: both frames are told again, turned.
+    session.changeDirection(ScrollDirection::Right);
+    EXPECT_EQ(s.keptReports, 5);
+    EXPECT_TRUE(test::imagesEqual(s.keptAsTold[1], transposed(repainted)));
+    session.end({.reachedEnd = true, .finishedByUser = false, .failure = CaptureFailure{}});
+    ASSERT_EQ(s.handedTurned.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) EXPECT_TRUE(test::imagesEqual(s.keptAsTold[i], s.handedTurned[i])) << i;
+}
+
 TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {
     for (bool failed : {false, true}) {
         SCOPED_TRACE(failed);
