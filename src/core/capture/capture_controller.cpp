@@ -37,6 +37,7 @@ private:
     bool probe(Step& step, int32_t probeNumber, CaptureEnding& ending);
     bool sendScrollStep(Step& step, CaptureEnding& ending);
     std::optional<PixelImage> settledGrab();
+    PixelImage firstFrame();
     void sendToTopAndSettle();
     bool actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending);
     bool onNoMotion(Step& step, CaptureEnding& ending);
@@ -145,11 +146,29 @@ CaptureOutcome Controller::run() {
 CaptureEnding Controller::captureWithHiddenCursor() {
     const HiddenCursor hidden(host_.pointer);
     centreCursor();
-    host_.clock.sleep(kCursorParkWaitMs);
     if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
     session_.openLog(wheelDelta_, ScrollMethod::None);
-    session_.keep(session_.grabDumped("initial"));
+    session_.keep(firstFrame());
     return scrollToTheEnd();
+}
+
+// The first frame as soon as the picture under the parked pointer rests: a
+// hover effect the pointer started (a highlighted row, a link) has painted
+// once two grabs in a row agree. A page that keeps changing is taken as it is
+// after kCursorParkWaitMs. Only the frame kept is dumped, as "initial".
+PixelImage Controller::firstFrame() {
+    const uint64_t start = host_.clock.tickCount();
+    host_.clock.sleep(kHoverPaintMs);
+    PixelImage last = session_.grab();
+    while (host_.clock.tickCount() - start < kCursorParkWaitMs) {
+        host_.clock.sleep(kPollMs);
+        PixelImage next = session_.grab();
+        const bool same = framesNearlyIdentical(last, next);
+        last = std::move(next);
+        if (same) break;
+    }
+    session_.dumpAsGrabbed(session_.dumper(), "initial", last);
+    return last;
 }
 
 // One step per frame sought, until the page ends, the user finishes, a probe

@@ -189,15 +189,60 @@ TEST(CaptureController, RealPageWithSmoothScrolling) {
     EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
 }
 
+TEST(CaptureController, FirstFrameWaitsForAHoverEffectOnlyAsLongAsItPaints) {
+    // The rows under the parked pointer light up `paintsFor` ms after the
+    // park, or blink for longer than the first frame may wait.
+    struct HoverScreen : SimulatedScreen {
+        using SimulatedScreen::SimulatedScreen;
+        uint64_t parkedAt = 0;
+        uint64_t paintsFor = 0;
+        bool forever = false;
+        void setCursorPos(int32_t x, int32_t y) override {
+            if (parkedAt == 0) parkedAt = now();
+            SimulatedScreen::setCursorPos(x, y);
+        }
+        PixelImage grab(const Rect& r) override {
+            PixelImage f = SimulatedScreen::grab(r);
+            const uint64_t since = now() - parkedAt;
+            // Blinking for 400 ms, or lit from `paintsFor` on.
+            const bool blinking = forever && since < 400;
+            if (blinking || since >= paintsFor) {
+                const uint32_t colour = blinking && (since / kPollMs) % 2 == 0 ? 0xFF000000u : 0xFFFFE0A0u;
+                for (int32_t y = 40; y < 60; ++y)
+                    for (int32_t x = 0; x < f.width; ++x) f.at(x, y) = colour;
+            }
+            return f;
+        }
+    };
+    struct Case { const char* name; uint64_t paintsFor; bool forever; uint64_t firstNotchAfter; };
+    // The first look comes 50 ms after the park, the next ones 15 ms apart;
+    // a picture that never rests is taken at the first look after 180 ms.
+    for (const Case& c : {Case{"no hover", 0, false, 65}, Case{"hover after 60 ms", 60, false, 80},
+                          Case{"never rests", 0, true, 185}}) {
+        SCOPED_TRACE(c.name);
+        HoverScreen s(makeDocumentPage(300, 240, 1), 240, {});
+        s.paintsFor = c.paintsFor;
+        s.forever = c.forever;
+        const uint64_t start = s.now();
+        capture(s);
+        ASSERT_FALSE(s.notchTimes.empty());
+        EXPECT_EQ(s.notchTimes[0] - start, c.firstNotchAfter);
+        if (c.forever) continue;
+        ASSERT_EQ(s.handedOver.size(), 1u);
+        EXPECT_EQ(s.handedOver[0].at(5, 50), 0xFFFFE0A0u);  // kept as it rests, lit
+    }
+}
+
 TEST(CaptureController, ProbeTakesOneWheelWaitAndOneSettleWait) {
     SimulatedScreen s = screenFor(300, 240, 300, {.rowsPerNotch = 100});
     const uint64_t start = s.now();
     capture(s);
     ASSERT_GE(s.notchTimes.size(), 3u);
-    EXPECT_EQ(s.notchTimes[0] - start, 180u);  // the pointer parks first
+    // The pointer parks first; the picture under it rests at the second look.
+    EXPECT_EQ(s.notchTimes[0] - start, kHoverPaintMs + kPollMs);
     // 300 ms in 15 ms polls, then the first 80 ms settle wait (six polls).
     for (size_t i = 1; i < s.notchTimes.size(); ++i) EXPECT_EQ(s.notchTimes[i] - s.notchTimes[i - 1], 390u);
-    EXPECT_EQ(s.sleeps, 1 + 26 * static_cast<int32_t>(s.notchTimes.size()));
+    EXPECT_EQ(s.sleeps, 2 + 26 * static_cast<int32_t>(s.notchTimes.size()));
 }
 
 TEST(CaptureController, SmallMotionsStayPendingAndAreKeptAtTheEnd) {
