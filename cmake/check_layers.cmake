@@ -21,8 +21,7 @@ set(allowed_shell "ground/;core/;platform/win32/;shell/")
 # A pair here exempts both its includes from every cycle check.
 if(NOT DEFINED TF_ALLOWED_SHELL_CYCLES)
   set(TF_ALLOWED_SHELL_CYCLES
-    "shell/app<->shell/capture"
-    "shell/app<->shell/ui")
+    "shell/app<->shell/capture")
 endif()
 
 # The folder a shell path belongs to, as scripts/include_graph.sh groups them:

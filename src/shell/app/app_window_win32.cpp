@@ -9,11 +9,9 @@
 #include "shell/app/settings_notice_win32.h"
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
-#include "shell/ui/button_proc_win32.h"
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/renderer_win32.h"
 #include "shell/ui/palette.h"
-#include "shell/ui/settings_window_win32.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_rect.h"
 
@@ -44,9 +42,9 @@ bool routeDialogKey(const Application& app, const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
     if (recordingHotkey(app.copyAndHotkey)) return false;  // Esc and Enter are keys the chord control records
-    if (within(app.settingsWindow)) {
+    if (within(app.settingsWindow.handle())) {
         if (msg.wParam != VK_ESCAPE) return false;
-        SendMessageW(app.settingsWindow, WM_KEYDOWN, VK_ESCAPE, msg.lParam);
+        SendMessageW(app.settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, msg.lParam);
         return true;
     }
     if (within(app.mainWindow)) {
@@ -60,66 +58,70 @@ int showAppMessage(const Application& app, const wchar_t* text, UINT flags) {
     return MessageBoxW(app.mainWindow, text, tr(app.settings.language, texts::productName), flags);
 }
 
-namespace {
-
-void onMainCreate(Application& app, HWND window) {
-    if (app.mainWindow == nullptr) app.mainWindow = window;
-    createMainControls(app, window);
-    layoutMainWindowControls(app);
-    registerCaptureHotkey(app, window);
+void MainWindow::onCreate(HWND window) {
+    if (app_.mainWindow == nullptr) app_.mainWindow = window;
+    createMainControls(app_, window);
+    layoutMainWindowControls(app_);
+    registerCaptureHotkey(app_, window);
 }
 
-void onMainDestroy(Application& app) {
-    releaseCaptureHotkey(app.copyAndHotkey);
-    closeOverlay(app);
-    if (app.settingsWindow != nullptr) DestroyWindow(app.settingsWindow);
+void MainWindow::onDestroy() {
+    releaseCaptureHotkey(app_.copyAndHotkey);
+    closeOverlay(app_);
+    app_.settingsWindow.close();
     releaseRenderer();
-    destroyMainControlTable(app);
-    app.mainWindow = nullptr;
+    destroyMainControlTable(app_);
+    app_.mainWindow = nullptr;
     PostQuitMessage(0);
 }
 
-void onMainTimer(Application& app, HWND window, WPARAM timer) {
+void MainWindow::onTimer(HWND window, WPARAM timer) {
     if (timer == timerId(TimerId::SavingAnimation)) {
-        onSavingTimer(app);
+        onSavingTimer(app_);
     } else if (timer == timerId(TimerId::ManualCapture)) {
-        onManualCaptureTimer(app);
+        onManualCaptureTimer(app_);
     } else if (timer == timerId(TimerId::CopiedNotice)) {
-        endCopiedNotice(app);
+        endCopiedNotice(app_);
     } else if (timer == timerId(TimerId::FocusRestore)) {
         KillTimer(window, timerId(TimerId::FocusRestore));
         SetFocus(window);
-        if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+        if (HWND s = controlSlot(app_, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
     }
 }
 
 // The settings window gave the keyboard back: the Settings button shows no
 // focus ring until it is touched, and the focus is set again once Windows
 // has finished activating the main window.
-void onSettingsClosed(Application& app, HWND window) {
-    suppressSettingsFocusRing(app, true);
+void MainWindow::onSettingsClosed(HWND window) {
+    app_.buttons.suppressSettingsFocusRing(true);
     SetFocus(window);
-    if (HWND s = controlSlot(app, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
+    if (HWND s = controlSlot(app_, ControlId::Settings)) InvalidateRect(s, nullptr, TRUE);
     SetTimer(window, timerId(TimerId::FocusRestore), 30, nullptr);
 }
 
-void onMainDpiChanged(Application& app, HWND window, const RECT& suggested) {
+void MainWindow::onDpiChanged(HWND window, const RECT& suggested) {
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     clearIconCache();
-    layoutMainWindowControls(app);
+    layoutMainWindowControls(app_);
     InvalidateRect(window, nullptr, TRUE);
 }
 
-}  // namespace
+LRESULT CALLBACK MainWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    return self->handle(window, message, wParam, lParam);
+}
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Application* found = applicationForMessage(window, message, lParam);
-    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    Application& app = *found;
+LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Application& app = app_;
     switch (message) {
-        case WM_CREATE: onMainCreate(app, window); return 0;
-        case WM_DESTROY: onMainDestroy(app); return 0;
+        case WM_CREATE: onCreate(window); return 0;
+        case WM_DESTROY: onDestroy(); return 0;
         case WM_SIZE:
             layoutMainWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
@@ -127,7 +129,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintMainPage(app, window, dc);
+            if (dc != nullptr) paintMainPage(mainPageView(app), window, dc);
             EndPaint(window, &ps);
             return 0;
         }
@@ -161,17 +163,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
-        case WM_DRAWITEM: paintOwnerButton(app, window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM:
+            paintOwnerButton(app.buttons.view(false), window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_RETURN || app.save.inProgress) break;
             runEnterKey(app);
             return 0;
         case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;
-        case WM_TIMER: onMainTimer(app, window, wParam); return 0;
+        case WM_TIMER: onTimer(window, wParam); return 0;
         case WM_MOUSEWHEEL:
-            if (app.settingsPages.onMouseWheel(app, window, wParam)) return 0;
+            if (settingsPages_.onMouseWheel(app, window, wParam)) return 0;
             break;
-        case WM_DPICHANGED: onMainDpiChanged(app, window, *reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_DPICHANGED: onDpiChanged(window, *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_APP_STITCH_DONE: handleStitchDone(app, reinterpret_cast<StitchResult*>(lParam)); return 0;
         case WM_APP_START_CAPTURE: runCaptureFromMainWindow(app); return 0;
         case WM_APP_OVERLAY_REDRAW: {
@@ -180,24 +184,40 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_APP_UPDATE_RESULT: handleUpdateResult(app, reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;
-        case WM_APP_SETTINGS_CLOSED: onSettingsClosed(app, window); return 0;
+        case WM_APP_SETTINGS_CLOSED: onSettingsClosed(window); return 0;
         default: break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND createMainWindow(Application& app) {
-    const HINSTANCE appInstance = app.instance;
-    BOOL animations = TRUE;
-    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) app.reducedMotion = !animations;
+void MainWindow::placeAtStart(HWND window, const RECT& work) {
+    const HINSTANCE appInstance = app_.instance;
+    SendMessageW(window, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                                     LR_SHARED)));
+    HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                    LR_SHARED));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    const UINT dpi = windowDpi(window);
+    const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
+    const int x = work.left + (work.right - work.left - size.width) / 2;
+    const int y = work.top + dipsToPixels(24, dpi);
+    SetWindowPos(window, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
-    HICON bigIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+HWND MainWindow::create() {
+    const HINSTANCE appInstance = app_.instance;
+    BOOL animations = TRUE;
+    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) app_.reducedMotion = !animations;
+
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = mainWindowProc;
+    wc.lpfnWndProc = &MainWindow::proc;
     wc.hInstance = appInstance;
-    wc.hIcon = bigIcon;
+    wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = pageBrush();
     wc.lpszClassName = kMainWindowClass;
@@ -210,30 +230,21 @@ HWND createMainWindow(Application& app) {
     GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
 
-    app.mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(app.settings.language, texts::productName),
-                                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
-                                     work.top + 24, 620, 380, nullptr, nullptr, appInstance, &app);
-    const HWND mainWindow = app.mainWindow;
-    if (mainWindow != nullptr) {
-        SendMessageW(mainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-        HICON smallIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                        LR_SHARED));
-        SendMessageW(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-        const UINT dpi = windowDpi(mainWindow);
-        const Size size = windowSizeForWorkArea(UiState::Home, dpi, toRect(work));
-        const int x = work.left + (work.right - work.left - size.width) / 2;
-        const int y = work.top + dipsToPixels(24, dpi);
-        SetWindowPos(mainWindow, nullptr, x, y, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    setUiState(app, UiState::Home);
+    app_.mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(app_.settings.language, texts::productName),
+                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
+                                      work.top + 24, 620, 380, nullptr, nullptr, appInstance, this);
+    const HWND mainWindow = app_.mainWindow;
+    if (mainWindow != nullptr) placeAtStart(mainWindow, work);
+    setUiState(app_, UiState::Home);
     // The text renderer's first set-up takes a noticeable time under Wine; done
     // before the window shows, its first frame is the finished page.
     ensureTextRenderer();
-    showAndActivateMain(app);
+    showAndActivateMain(app_);
     RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return mainWindow;
 }
+
+HWND createMainWindow(Application& app) { return app.main.create(); }
 
 void runMessageLoop(Application& app) {
     MSG msg;
@@ -243,7 +254,7 @@ void runMessageLoop(Application& app) {
             continue;
         }
         if (routeDialogKey(app, msg)) continue;
-        if (app.settingsWindow != nullptr && IsDialogMessageW(app.settingsWindow, &msg)) continue;
+        if (app.settingsWindow.isOpen() && IsDialogMessageW(app.settingsWindow.handle(), &msg)) continue;
         if (app.mainWindow != nullptr && IsDialogMessageW(app.mainWindow, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

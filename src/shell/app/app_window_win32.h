@@ -1,20 +1,16 @@
 #pragma once
-// The main window: its class, its procedure, and the interactive life of the
-// program (creation, message loop).
+// The interactive life of the program: the main window's creation, the
+// message loop, and the message boxes the main window owns. The window itself
+// is the application's MainWindow (shell/app/main_window_win32.h).
 
 #include <windows.h>
 
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/application_win32.h"
+#include "shell/app/main_window_win32.h"
 #include "core/app/control_ids.h"
 
 namespace tf {
-
-inline constexpr wchar_t kMainWindowClass[] = L"TallyframeNativeMain";
-
-// Reaches the application through the window (made with it as the
-// CreateWindowExW parameter).
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The interactive life: settings, class, placement, message loop. Returns
 // the exit code (always 0).

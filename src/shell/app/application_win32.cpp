@@ -8,8 +8,8 @@ void attachApplication(HWND window, LPARAM createStruct) {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
 }
 
-// Only the program's own three window classes are asked: their user data is
-// this pointer or, before WM_NCCREATE, zero.
+// Only the windows made with the application are asked (the overlay; the
+// tests' probes): their user data is this pointer or, before WM_NCCREATE, zero.
 Application* applicationOf(HWND window) {
     if (window == nullptr) return nullptr;
     return reinterpret_cast<Application*>(GetWindowLongPtrW(window, GWLP_USERDATA));

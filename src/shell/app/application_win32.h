@@ -1,8 +1,11 @@
 #pragma once
 // The interactive program's one owner of state. wWinMain makes one
-// Application and hands it to the main window; the main window, the settings
-// window and the overlay carry a pointer to it in GWLP_USERDATA (set from the
-// CREATESTRUCT in WM_NCCREATE), and every procedure reaches it from there.
+// Application and hands it to the main window; the overlay carries a pointer to it in GWLP_USERDATA (set from the CREATESTRUCT in
+// WM_NCCREATE), and its procedure reaches it from there. The main window and
+// the settings window are objects of their own (MainWindow, SettingsWindow)
+// that the application makes and outlives; their windows carry a pointer to
+// their object instead. The settings window reaches the rest only through
+// ApplicationHosts.
 // Each part below is written by the file named with it; everyone else reads.
 // GUI thread only, except where a part says otherwise: worker threads get
 // what they need as values when they start.
@@ -24,17 +27,15 @@
 #include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
-#include "shell/app/settings_pages_win32.h"
+#include "shell/app/main_window_win32.h"
+#include "shell/app/ui_hosts_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 #include "shell/save/save_session_win32.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/settings_window_win32.h"
 
 namespace tf {
-
-// The main window's page: shell/app/page_driver_win32.cpp.
-struct PageState {
-    UiState current = UiState::Home;
-};
 
 // One save at a time: SaveSession, shell/save/save_session_win32.cpp.
 
@@ -46,14 +47,6 @@ struct CopyAndHotkeyState {
     std::unique_ptr<GlobalHotkey> captureHotkey;
     HotkeyRegistration lastRegistration = HotkeyRegistration::Registered;
     HWND recordingControl = nullptr;  // the chord control while it records
-};
-
-// The slots through which both windows find a control by its name:
-// shell/app/control_table_win32.cpp.
-struct ControlSlots {
-    std::array<HWND, kMaxControlId + 1> byId{};
-    HWND languageButton = nullptr;  // of whichever window shows it; the language menu opens below it
-    HWND mainTooltip = nullptr;
 };
 
 // The drag of the overlay window that shows now, made anew when each overlay
@@ -83,21 +76,6 @@ struct SelectionSession {
     // The way the chosen area scrolls: the setting's when the overlay opens,
     // changed for this capture by the arrow keys before the drag.
     ScrollDirection direction = ScrollDirection::Down;
-};
-
-// The owner-drawn buttons' shared look: shell/ui/button_proc_win32.cpp.
-struct ButtonState {
-    HWND hover = nullptr;  // the button under the mouse, or null
-    // Set when the settings window has just closed: the Settings button then
-    // draws no focus ring until the mouse or a focus change touches it.
-    bool settingsFocusRingSuppressed = false;
-};
-
-// The settings window's own controls and scroll: shell/ui/settings_window_win32.cpp.
-struct SettingsWindowState {
-    // The page navigation and "Check for updates", in the order of kNavigationIds.
-    std::array<HWND, 4> navigation{};
-    float pageScroll = 0;  // DIPs the general page is scrolled up by
 };
 
 // What the overlay shows of the capture that runs or was just handed to the
@@ -154,19 +132,18 @@ struct Application {
     Settings settings;  // loaded by runInteractiveProgram; saved whole on each change
 
     // Set when each window is created, cleared when it is destroyed.
-    HWND mainWindow = nullptr;      // shell/app/app_window_win32.cpp
-    HWND settingsWindow = nullptr;  // shell/ui/settings_window_win32.cpp
+    HWND mainWindow = nullptr;      // by `main`, shell/app/app_window_win32.cpp
     HWND overlayWindow = nullptr;   // shell/capture/selection_overlay_win32.cpp
     bool reducedMotion = false;     // the system's client-area animation is off
 
-    PageState page;
-    InWindowSettingsPages settingsPages;
     SaveSession save;
     CopyAndHotkeyState copyAndHotkey;
-    ControlSlots controls;
     SelectionSession selection;
-    ButtonState buttons;
-    SettingsWindowState settingsPage;
+    // What the buttons and the settings window see of the rest; before them.
+    ApplicationHosts hosts{*this};
+    OwnerButtons buttons{hosts};
+    SettingsWindow settingsWindow{instance, hosts, buttons};
+    MainWindow main{*this};
     CaptureDriver capture;
     OverlayBuffer overlayBuffer;
 };

@@ -16,26 +16,13 @@
 #include "core/settings/settings_store.h"
 #include "core/texts/texts.h"
 #include "shell/save/save_session_win32.h"
-#include "shell/ui/button_proc_win32.h"
-#include "shell/ui/settings_window_win32.h"
+#include "core/ui/setting_switches.h"
 
 namespace tf {
 namespace {
 
 void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
     tf::openWithShell(app.mainWindow, target, parameters);
-}
-
-// The field of a switch, const or not as the record is.
-template <typename Record>
-auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfterCapture) {
-    switch (id) {
-        case ControlId::OpenAfterCapture: return &settings.openAfterCapture;
-        case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
-        case ControlId::CopyAfterCapture: return &settings.copyAfterCapture;
-        case ControlId::StartFromTop: return &settings.startFromTop;
-        default: return nullptr;
-    }
 }
 
 }  // namespace
@@ -48,32 +35,32 @@ void openSavedImage(const Application& app) {
     if (!app.save.savedImagePath.empty()) openWithShell(app, app.save.savedImagePath.c_str());
 }
 
-bool* switchSetting(Settings& settings, ControlId id) { return switchField(settings, id); }
-
-bool switchIsOn(const Settings& settings, ControlId id) {
-    // The scroll mode and the direction are choices of two that the switches
-    // show as "manual" and "sideways".
-    if (id == ControlId::ScrollMode) return settings.scrollMode == ScrollMode::Manual;
-    if (id == ControlId::CaptureSideways) return settings.captureDirection == ScrollDirection::Right;
-    const bool* value = switchField(settings, id);
-    return value != nullptr && *value;
+void flipSwitchSetting(Application& app, ControlId id) {
+    if (!flipSwitch(app.settings, id)) return;
+    // A failed save is not reported: the switch holds for the rest of the run.
+    saveSettings(app.settings);
+    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
 }
 
-void flipSwitchSetting(Application& app, ControlId id) {
-    Settings& settings = app.settings;
-    if (id == ControlId::ScrollMode) {
-        settings.scrollMode = settings.scrollMode == ScrollMode::Manual ? ScrollMode::Auto : ScrollMode::Manual;
-    } else if (id == ControlId::CaptureSideways) {
-        settings.captureDirection =
-            settings.captureDirection == ScrollDirection::Right ? ScrollDirection::Down : ScrollDirection::Right;
-    } else {
-        bool* value = switchSetting(settings, id);
-        if (value == nullptr) return;
-        *value = !*value;
+void applyLanguage(Application& app) {
+    const UiLanguage lang = app.settings.language;
+    const HWND mainWindow = app.mainWindow;
+    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
+    for (int32_t n = 1; n <= kMaxControlId; ++n) {
+        const auto id = static_cast<ControlId>(n);
+        HWND c = controlSlot(app, id);
+        if (c != nullptr && id != ControlId::CaptureFolderBox && GetParent(c) == mainWindow) {
+            SetWindowTextW(c, controlLabel(app, id).c_str());
+        }
     }
-    // A failed save is not reported: the switch holds for the rest of the run.
-    saveSettings(settings);
-    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    // Also the hidden controls whose slots the settings window holds now.
+    app.main.settingsPages().applyLanguage(app);
+    app.settingsWindow.applyLanguage();
+    setSettingsTooltip(app, mainWindow, true);
+    if (mainWindow != nullptr) {
+        layoutMainWindowControls(app);
+        RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
 }
 
 void runEnterKey(Application& app) {
@@ -100,8 +87,8 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
         case ControlId::CopyImage: copySavedImage(app); break;
         case ControlId::Settings:
             if (isHomeLike(currentUiState(app))) {
-                suppressSettingsFocusRing(app, false);
-                openSettingsWindow(app);
+                app.buttons.suppressSettingsFocusRing(false);
+                app.settingsWindow.open(app.mainWindow);
             }
             break;
         case ControlId::OpenFolder:
@@ -115,18 +102,18 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
 }
 
 void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
-    const bool inSettingsWindow = window == app.settingsWindow;
+    const bool inSettingsWindow = app.settingsWindow.isOpen() && window == app.settingsWindow.handle();
     switch (command) {
         case ControlId::ChooseFolder:
             if (!chooseCaptureFolder(app.settings, window)) break;
             // The settings window shows the folder in a box of its own.
-            if (inSettingsWindow) showCaptureFolder(app);
+            if (inSettingsWindow) app.settingsWindow.showCaptureFolder();
             InvalidateRect(window, nullptr, inSettingsWindow);
             break;
         case ControlId::Language:
-            if (!chooseLanguage(app.settings, app.controls.languageButton, window)) break;
+            if (!chooseLanguage(app.settings, app.main.controls().languageButton, window)) break;
             applyLanguage(app);
-            if (inSettingsWindow) layoutSettingsWindowControls(app);
+            if (inSettingsWindow) app.settingsWindow.layout();
             else layoutMainWindowControls(app);
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             break;
@@ -203,7 +190,7 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     const UiLanguage lang = app.settings.language;
     const UiState s = currentUiState(app);
     const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
-    HWND owner = app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow;
+    HWND owner = app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.mainWindow;
     if (result->tagFound && result->newerAvailable && !busy) {
         const std::wstring text =
             std::wstring(tr(lang, texts::updatePromptBefore)) + result->versionText + tr(lang, texts::updatePromptAfter);

@@ -30,11 +30,10 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command);
 // Enter on the main window: clicks the focused button; with none focused,
 // starts a capture on Home and opens the image on Result.
 void runEnterKey(Application& app);
-// The setting a switch control flips, or null for any other control.
-bool* switchSetting(Settings& settings, ControlId id);
-bool switchIsOn(const Settings& settings, ControlId id);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
 void flipSwitchSetting(Application& app, ControlId id);
+// Re-titles both windows and re-labels every control and the tooltip.
+void applyLanguage(Application& app);
 void openSavedImage(const Application& app);
 // Opens a page, a file or a program as Explorer would.
 void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr);

@@ -6,7 +6,6 @@
 
 #include "core/texts/texts.h"
 #include "shell/app/settings_pages_win32.h"
-#include "shell/ui/button_proc_win32.h"
 
 namespace tf {
 
@@ -28,22 +27,20 @@ constexpr MainControl kMainControls[] = {
 
 HWND controlSlot(const Application& app, ControlId id) {
     const int32_t n = idNumber(id);
-    return (n >= 0 && n <= kMaxControlId) ? app.controls.byId[static_cast<size_t>(n)] : nullptr;
+    return (n >= 0 && n <= kMaxControlId) ? app.main.controls().byId[static_cast<size_t>(n)] : nullptr;
 }
 
 void setControlSlot(Application& app, ControlId id, HWND control) {
     const int32_t n = idNumber(id);
     if (n < 0 || n > kMaxControlId) return;
-    app.controls.byId[static_cast<size_t>(n)] = control;
-    if (id == ControlId::Language) app.controls.languageButton = control;
+    app.main.controls().byId[static_cast<size_t>(n)] = control;
+    if (id == ControlId::Language) app.main.controls().languageButton = control;
 }
 
 void clearControlSlots(Application& app) {
-    app.controls.byId.fill(nullptr);
-    app.controls.languageButton = nullptr;
+    app.main.controls().byId.fill(nullptr);
+    app.main.controls().languageButton = nullptr;
 }
-
-ControlId controlIdOf(HWND control) { return static_cast<ControlId>(GetDlgCtrlID(control)); }
 
 std::wstring controlLabel(const Application& app, ControlId id) {
     const UiLanguage lang = app.settings.language;
@@ -84,17 +81,17 @@ void createMainControls(Application& app, HWND window) {
                                       controlMenu(c.id), app.instance, nullptr);
         setControlSlot(app, c.id, button);
     }
-    InWindowSettingsPages::createControls(app, window);
-    app.controls.mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    app.main.settingsPages().createControls(app, window);
+    app.main.controls().mainTooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
                                   app.instance, nullptr);
     setSettingsTooltip(app, window, false);
-    for (const MainControl& c : kMainControls) subclassOwnerButton(controlSlot(app, c.id));
+    for (const MainControl& c : kMainControls) app.buttons.subclass(controlSlot(app, c.id));
 }
 
 void setSettingsTooltip(const Application& app, HWND owner, bool update) {
     HWND gear = controlSlot(app, ControlId::Settings);
-    HWND mainTooltip = app.controls.mainTooltip;
+    HWND mainTooltip = app.main.controls().mainTooltip;
     if (mainTooltip == nullptr || owner == nullptr || gear == nullptr) return;
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
@@ -108,21 +105,7 @@ void setSettingsTooltip(const Application& app, HWND owner, bool update) {
 
 void destroyMainControlTable(Application& app) {
     clearControlSlots(app);
-    app.controls.mainTooltip = nullptr;
-}
-
-void placeControl(HWND control, const ControlPlacement& p) {
-    if (control == nullptr) return;
-    HWND parent = GetParent(control);
-    RECT old{};
-    GetWindowRect(control, &old);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&old), 2);
-    SetWindowPos(control, nullptr, p.rect.left, p.rect.top, p.rect.width(), p.rect.height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-    InvalidateRect(parent, &old, FALSE);
-    InvalidateRect(control, nullptr, TRUE);
-    const bool visible = (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (visible != p.visible) ShowWindow(control, p.visible ? SW_SHOWNA : SW_HIDE);
+    app.main.controls().mainTooltip = nullptr;
 }
 
 }  // namespace tf

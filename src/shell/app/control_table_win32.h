@@ -11,6 +11,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/geometry.h"
+#include "platform/win32/win32_controls.h"
 #include "shell/app/application_win32.h"
 
 namespace tf {
@@ -19,10 +20,6 @@ HWND controlSlot(const Application& app, ControlId id);
 // Also keeps the Language control as the language menu's anchor.
 void setControlSlot(Application& app, ControlId id, HWND control);
 void clearControlSlots(Application& app);
-// The control id of a child window (GetDlgCtrlID as a name).
-ControlId controlIdOf(HWND control);
-// The id as the hMenu argument of CreateWindowExW.
-inline HMENU controlMenu(ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(idNumber(id))); }
 
 // The label a control of the main window shows in the application's language
 // (window text); the settings window labels its own controls.
@@ -34,9 +31,5 @@ void createMainControls(Application& app, HWND window);
 // Adds (or, when `update`, re-texts) the tooltip of the Settings button of `owner`.
 void setSettingsTooltip(const Application& app, HWND owner, bool update);
 void destroyMainControlTable(Application& app);
-
-// Moves a child control, invalidates its old and new area, and shows or hides
-// it only when its visibility differs.
-void placeControl(HWND control, const ControlPlacement& placement);
 
 }  // namespace tf

@@ -47,7 +47,7 @@ bool isModifierKey(WPARAM vk) {
 void refreshHotkeyRow(const Application& app) {
     redrawControl(app, ControlId::CaptureHotkey);
     // The row's notice is drawn on the page.
-    if (app.settingsWindow != nullptr) InvalidateRect(app.settingsWindow, nullptr, FALSE);
+    if (app.settingsWindow.isOpen()) InvalidateRect(app.settingsWindow.handle(), nullptr, FALSE);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ void onHotkeyMessage(Application& app, WPARAM id) {
         requestCaptureFinish(app);
         return;
     }
-    if (app.save.inProgress || app.settingsWindow != nullptr || !isHomeLike(currentUiState(app))) return;
+    if (app.save.inProgress || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
     beginSelection(app);
 }
 

@@ -8,7 +8,6 @@
 #include "ground/dpi.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/ui/renderer_win32.h"
-#include "shell/ui/settings_window_win32.h"
 #include "platform/win32/win32_rect.h"
 
 namespace tf {
@@ -34,8 +33,25 @@ Rect workAreaOf(HWND window) {
 }
 
 UiState displayedMainState(const Application& app) {
-    if (app.settingsWindow != nullptr && isSettingsPage(app.page.current)) return app.settingsPages.returnState();
-    return app.page.current;
+    const UiState current = currentUiState(app);
+    if (app.settingsWindow.isOpen() && isSettingsPage(current)) return settingsReturnState(app);
+    return current;
+}
+
+MainPageView mainPageView(const Application& app) {
+    MainPageView view;
+    view.language = app.settings.language;
+    view.shown = displayedMainState(app);
+    view.resultWithPath = inResultWithPath(app);
+    view.savedImagePath = &app.save.savedImagePath;
+    view.stats = app.save.lastCaptureStats;
+    switch (app.capture.lastKind) {
+        case CaptureKind::Scrolled: view.subtitle = ResultSubtitle::Scrolled; break;
+        case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
+        case CaptureKind::PersonScrolled: view.subtitle = ResultSubtitle::PersonScrolled; break;
+    }
+    view.settingsScroll = app.main.settingsPages().scroll();
+    return view;
 }
 
 bool inResultWithPath(const Application& app) {
@@ -43,24 +59,24 @@ bool inResultWithPath(const Application& app) {
 }
 
 void setUiState(Application& app, UiState to) {
-    PageState& page = app.page;
+    PageState& page = app.main.page();
     const UiState from = page.current;
     if (!isUiTransitionAllowed(from, to)) return;
-    if (isHomeLike(from) && isSettingsPage(to)) app.settingsPages.enterFrom(from);
+    if (isHomeLike(from) && isSettingsPage(to)) app.main.settingsPages().enterFrom(from);
     const UiState shownBefore = displayedMainState(app);
     page.current = to;
     if (app.mainWindow == nullptr) return;
     // While the settings window shows its help or about page the main window
     // behind it keeps the page it had, so only a change of that page resizes.
     const UiState shownAfter = displayedMainState(app);
-    if (app.settingsWindow != nullptr && from != to && shownBefore == shownAfter) {
-        refreshSettingsWindow(app);
+    if (app.settingsWindow.isOpen() && from != to && shownBefore == shownAfter) {
+        app.settingsWindow.refresh();
         return;
     }
     resizeMainWindow(app, shownBefore != shownAfter, shownBefore, shownAfter);
     layoutMainWindowControls(app);
     RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (app.settingsWindow != nullptr) refreshSettingsWindow(app);
+    app.settingsWindow.refresh();
 }
 
 void showAndActivateMain(const Application& app) {

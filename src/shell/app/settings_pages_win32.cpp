@@ -10,7 +10,6 @@
 #include "shell/app/commands_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/page_driver_win32.h"
-#include "shell/ui/button_proc_win32.h"
 #include "shell/ui/renderer_win32.h"
 
 namespace tf {
@@ -27,8 +26,6 @@ constexpr ControlId kHiddenControls[] = {
 // The slots the settings window fills besides its settings rows'.
 constexpr ControlId kSlotsOfSettingsWindow[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder,
                                                 ControlId::Feedback};
-// The about page's links, emptied with them when the settings window goes.
-constexpr ControlId kAboutLinkSlots[] = {ControlId::PublisherSite, ControlId::AboutProduct};
 
 // The main page's content is 460 DIPs tall.
 constexpr int32_t kPageHeightDips = 460;
@@ -41,7 +38,7 @@ void startUpdateCheck(const Application& app) {
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
         const UiLanguage lang = app.settings.language;
-        MessageBoxW(app.settingsWindow != nullptr ? app.settingsWindow : app.mainWindow,
+        MessageBoxW(app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.mainWindow,
                     tr(lang, texts::updateUnavailableMessage), tr(lang, texts::updateCheckTitle), MB_ICONWARNING);
     }
 }
@@ -52,8 +49,23 @@ void InWindowSettingsPages::createControls(Application& app, HWND window) {
     for (ControlId id : kHiddenControls) {
         HWND button = CreateWindowExW(0, L"BUTTON", controlLabel(app, id).c_str(), BS_OWNERDRAW | WS_CHILD | WS_TABSTOP,
                                       0, 0, 0, 0, window, controlMenu(id), app.instance, nullptr);
+        controls_[static_cast<size_t>(idNumber(id))] = button;
         setControlSlot(app, id, button);
-        subclassOwnerButton(button);
+        app.buttons.subclass(button);
+    }
+}
+
+HWND InWindowSettingsPages::control(ControlId id) const {
+    const int32_t n = idNumber(id);
+    if (n < 0 || n > kMaxControlId) return nullptr;
+    HWND c = controls_[static_cast<size_t>(n)];
+    // The main window may have gone (and its controls with it) before this object.
+    return c != nullptr && IsWindow(c) ? c : nullptr;
+}
+
+void InWindowSettingsPages::applyLanguage(const Application& app) const {
+    for (ControlId id : kHiddenControls) {
+        if (HWND c = control(id)) SetWindowTextW(c, controlLabel(app, id).c_str());
     }
 }
 
@@ -94,9 +106,9 @@ bool InWindowSettingsPages::onMouseWheel(Application& app, HWND window, WPARAM w
 void lendSlotToSettingsWindow(Application& app, ControlId id, HWND control) { setControlSlot(app, id, control); }
 
 void releaseSlotsOfSettingsWindow(Application& app) {
-    for (ControlId id : kSlotsOfSettingsWindow) setControlSlot(app, id, nullptr);
-    for (ControlId id : kAboutLinkSlots) setControlSlot(app, id, nullptr);
-    for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, nullptr);
+    const InWindowSettingsPages& pages = app.main.settingsPages();
+    for (ControlId id : kSlotsOfSettingsWindow) setControlSlot(app, id, pages.control(id));
+    for (const SettingsRow& row : kSettingsRows) setControlSlot(app, row.control, pages.control(row.control));
 }
 
 }  // namespace tf

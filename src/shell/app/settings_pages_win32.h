@@ -6,11 +6,13 @@
 // which names them, and for the commands they carry.
 //
 // The settings window shows the same settings with controls of its own and
-// puts them into the shared control slots of the same ids; which slots it
-// takes and what it leaves when it goes is said here, once, for both.
+// puts them into the shared control slots of the same ids while it is open;
+// when it goes, each slot it took holds the hidden control of that id again.
+// Which slots it takes and how they come back is said here, once, for both.
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 
 #include "core/app/control_ids.h"
@@ -24,7 +26,11 @@ class InWindowSettingsPages {
 public:
     // Makes the hidden controls, after the main window's working buttons in
     // tab order, into the slots of their ids.
-    static void createControls(Application& app, HWND window);
+    void createControls(Application& app, HWND window);
+    // The hidden control of `id`, or null when there is none (or not yet).
+    HWND control(ControlId id) const;
+    // Re-labels the hidden controls in the application's language.
+    void applyLanguage(const Application& app) const;
     // The command of one of the hidden controls, run for the main window;
     // false for any other command.
     static bool runCommand(Application& app, HWND window, ControlId command);
@@ -43,16 +49,16 @@ public:
     bool onMouseWheel(Application& app, HWND window, WPARAM wParam);
 
 private:
+    std::array<HWND, kMaxControlId + 1> controls_{};  // by id; they go with the main window
     UiState returnState_ = UiState::Home;
     int32_t scroll_ = 0;
 };
 
 // The settings window opened: its control `control` takes the slot of `id`.
 void lendSlotToSettingsWindow(Application& app, ControlId id, HWND control);
-// The settings window is closing: the slots it took are emptied, and so are
-// the about page's links, which it shows without controls of its own. The
-// main window's hidden controls of those ids are not put back: from then on
-// their commands arrive by id alone.
+// The settings window is closing: every slot it took holds the main window's
+// hidden control of that id again (or nothing, for an id the main window has
+// no control of), so that the Language menu has its anchor back.
 void releaseSlotsOfSettingsWindow(Application& app);
 
 }  // namespace tf

@@ -2,10 +2,9 @@
 
 #include <new>
 
-#include "shell/app/app_globals_win32.h"
-#include "shell/app/commands_win32.h"
-#include "shell/app/control_table_win32.h"
-#include "shell/app/page_driver_win32.h"
+#include "core/ui/setting_switches.h"
+#include "platform/win32/win32_controls.h"
+#include "shell/ui/button_proc_win32.h"
 #include "core/texts/automation_names.h"
 
 namespace tf {
@@ -96,14 +95,19 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPatternProvider(PATTERNI
 
 // Asked at each request, through the control's window: a provider a client
 // still holds after its window went answers with the defaults.
+const ButtonHost* ControlAutomationProvider::hostNow() const {
+    const OwnerButtons* buttons = OwnerButtons::of(window_);
+    return buttons != nullptr ? &buttons->host() : nullptr;
+}
+
 UiLanguage ControlAutomationProvider::languageNow() const {
-    const Application* app = applicationOfControl(window_);
-    return app != nullptr ? app->settings.language : Settings{}.language;
+    const ButtonHost* host = hostNow();
+    return host != nullptr ? host->settings().language : Settings{}.language;
 }
 
 UiState ControlAutomationProvider::pageNow() const {
-    const Application* app = applicationOfControl(window_);
-    return app != nullptr ? currentUiState(*app) : PageState{}.current;
+    const ButtonHost* host = hostNow();
+    return host != nullptr ? host->uiState() : UiState::Home;
 }
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* out) {
@@ -152,8 +156,8 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::Toggle() {
 
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState* out) {
     if (out == nullptr) return E_INVALIDARG;
-    const Application* app = applicationOfControl(window_);
-    const bool on = app != nullptr && switchIsOn(app->settings, controlId_);
+    const ButtonHost* host = hostNow();
+    const bool on = host != nullptr && switchIsOn(host->settings(), controlId_);
     *out = on ? ToggleState_On : ToggleState_Off;
     return S_OK;
 }

@@ -51,6 +51,8 @@ inline constexpr HRESULT kUiaElementNotEnabled = static_cast<HRESULT>(0x80040200
 inline constexpr HRESULT kUiaElementNotAvailable = static_cast<HRESULT>(0x80040201);
 inline constexpr HRESULT kInvalidOperation = static_cast<HRESULT>(0x80131509);
 
+class ButtonHost;
+
 class ControlAutomationProvider final : public IRawElementProviderSimple, public IInvokeProvider, public IToggleProvider {
 public:
     explicit ControlAutomationProvider(HWND window);
@@ -77,6 +79,7 @@ private:
     ~ControlAutomationProvider() = default;
     bool isSwitch() const;
     HRESULT click() const;
+    const ButtonHost* hostNow() const;
     UiLanguage languageNow() const;
     UiState pageNow() const;
 

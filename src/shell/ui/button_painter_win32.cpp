@@ -7,12 +7,7 @@
 #include "core/texts/bilingual.h"
 #include "core/texts/texts.h"
 #include "core/ui/button_faces.h"
-#include "shell/app/app_globals_win32.h"
-#include "shell/app/app_window_win32.h"
-#include "shell/app/commands_win32.h"
-#include "shell/app/copy_and_hotkey_win32.h"
-#include "shell/app/page_driver_win32.h"
-#include "shell/ui/button_proc_win32.h"
+#include "core/ui/setting_switches.h"
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
@@ -47,14 +42,14 @@ std::wstring windowText(HWND w) {
     return s;
 }
 
-std::wstring labelOf(const Application& app, const ButtonStyle& s, HWND control) {
-    const UiLanguage lang = app.settings.language;
+std::wstring labelOf(const ButtonView& view, const ButtonStyle& s, HWND control) {
+    const UiLanguage lang = view.settings.language;
     switch (s.label) {
         case ButtonLabel::Text: return tr(lang, s.text);
-        case ButtonLabel::CopiedOrText: return copiedNoticeShown(app.copyAndHotkey) ? tr(lang, texts::copiedButton) : tr(lang, s.text);
-        case ButtonLabel::CaptureFolder: return app.settings.captureFolder;
+        case ButtonLabel::CopiedOrText: return view.copiedNotice ? tr(lang, texts::copiedButton) : tr(lang, s.text);
+        case ButtonLabel::CaptureFolder: return view.settings.captureFolder;
         case ButtonLabel::LanguageName: return englishUi(lang) ? L"English" : L"简体中文";
-        case ButtonLabel::HotkeyChord: return hotkeyControlText(app);
+        case ButtonLabel::HotkeyChord: return view.chordText;
         case ButtonLabel::WindowText: return windowText(control);
         case ButtonLabel::None: break;
     }
@@ -171,8 +166,9 @@ PendingIcon paintLink(ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLo
 
 // The navigation button of the page shown; the general page's also while the
 // settings window shows the main window's home page behind it.
-bool navigationSelected(const Application& app, ControlId control, bool inSettings) {
-    const UiState state = currentUiState(app);
+bool navigationSelected(const ButtonView& view, ControlId control) {
+    const UiState state = view.state;
+    const bool inSettings = view.inSettingsWindow;
     switch (control) {
         case ControlId::GeneralNavigation:
             return state == UiState::SettingsGeneral ||
@@ -183,19 +179,19 @@ bool navigationSelected(const Application& app, ControlId control, bool inSettin
     }
 }
 
-PendingIcon paintFace(const Application& app, ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b,
-                      const DRAWITEMSTRUCT& item, bool inSettings) {
+PendingIcon paintFace(const ButtonView& view, ID2D1RenderTarget* t, const ButtonStyle& s, const ButtonLook& b,
+                      const DRAWITEMSTRUCT& item) {
     // The main window keeps a hidden choose-folder slot that draws as bare page.
-    if (s.control == ControlId::ChooseFolder && !inSettings) return std::nullopt;
-    const std::wstring label = labelOf(app, s, item.hwndItem);
+    if (s.control == ControlId::ChooseFolder && !view.inSettingsWindow) return std::nullopt;
+    const std::wstring label = labelOf(view, s, item.hwndItem);
     switch (s.face) {
         case ButtonFace::Primary: return paintPrimary(t, s, b, label);
         case ButtonFace::Outlined: return paintOutlined(t, s, b, label);
-        case ButtonFace::IconOnly: return paintIconOnly(t, s, b, app.buttons.settingsFocusRingSuppressed);
+        case ButtonFace::IconOnly: return paintIconOnly(t, s, b, view.settingsRingSuppressed);
         case ButtonFace::QuietAction: return paintQuietAction(t, s, b, label);
         case ButtonFace::FolderField: return paintFolderField(t, s, b, label);
-        case ButtonFace::Field: return paintField(t, s, b, label, recordingHotkey(app.copyAndHotkey));
-        case ButtonFace::Switch: return paintSwitch(t, b, switchIsOn(app.settings, s.control));
+        case ButtonFace::Field: return paintField(t, s, b, label, view.recordingChord);
+        case ButtonFace::Switch: return paintSwitch(t, b, switchIsOn(view.settings, s.control));
         case ButtonFace::Link: return paintLink(t, s, b, label);
     }
     return std::nullopt;
@@ -203,18 +199,16 @@ PendingIcon paintFace(const Application& app, ID2D1RenderTarget* t, const Button
 
 }  // namespace
 
-void paintOwnerButton(const Application& app, HWND window, const DRAWITEMSTRUCT& item) {
-    const HWND settingsWindow = app.settingsWindow;
+void paintOwnerButton(const ButtonView& view, HWND window, const DRAWITEMSTRUCT& item) {
     const UINT dpi = windowDpi(window);
     const RECT& rc = item.rcItem;
-    const bool inSettings = window == settingsWindow && settingsWindow != nullptr;
     const ControlId control = static_cast<ControlId>(item.CtlID);
     ButtonLook b{};
     b.pressed = (item.itemState & ODS_SELECTED) != 0;
     b.disabled = (item.itemState & ODS_DISABLED) != 0;
     b.focused = (item.itemState & ODS_FOCUS) != 0;
-    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == app.buttons.hover);
-    b.selected = navigationSelected(app, control, inSettings);
+    b.hot = (item.itemState & ODS_HOTLIGHT) != 0 || (item.hwndItem != nullptr && item.hwndItem == view.hover);
+    b.selected = navigationSelected(view, control);
     b.w = (rc.right - rc.left) * 96.0f / dpi;
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.dpi = dpi;
@@ -224,7 +218,7 @@ void paintOwnerButton(const Application& app, HWND window, const DRAWITEMSTRUCT&
     ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, b.whole(), palette::pageBackground);
     const std::optional<ButtonStyle> style = buttonStyleOf(control);
-    const PendingIcon icon = style ? paintFace(app, t, *style, b, item, inSettings) : std::nullopt;
+    const PendingIcon icon = style ? paintFace(view, t, *style, b, item) : std::nullopt;
     draw.end();
     if (icon) drawCachedIcon(item.hDC, icon->icon, toRECT(icon->rect), icon->colour);
 }

@@ -5,9 +5,6 @@
 #include "core/texts/page_texts.h"
 #include "core/texts/texts.h"
 #include "ground/dpi.h"
-#include "shell/app/app_globals_win32.h"
-#include "shell/app/app_window_win32.h"
-#include "shell/app/page_driver_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
 
@@ -21,29 +18,29 @@ void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& 
     drawText(t, text, rectF(line.box), line.size, line.weight, colour, flags);
 }
 
-void paintHome(const Application& app, ID2D1RenderTarget* t, const MainPageLayout& l) {
-    const UiLanguage lang = app.settings.language;
+void paintHome(const MainPageView& view, ID2D1RenderTarget* t, const MainPageLayout& l) {
+    const UiLanguage lang = view.language;
     drawPageText(t, tr(lang, texts::homeTitle), l.homeTitle, palette::titleText, kTextCentred);
     drawPageText(t, tr(lang, texts::homeSubtitle), l.homeSubtitle, palette::bodyText, kTextCentred);
     drawPageText(t, tr(lang, texts::homeHint), l.hint, palette::bodyText, kTextCentred);
 }
 
-void paintResult(const Application& app, ID2D1RenderTarget* t, const MainPageLayout& l) {
-    const UiLanguage lang = app.settings.language;
-    const std::wstring& savedImagePath = app.save.savedImagePath;
+void paintResult(const MainPageView& view, ID2D1RenderTarget* t, const MainPageLayout& l) {
+    const UiLanguage lang = view.language;
+    const std::wstring& savedImagePath = *view.savedImagePath;
     drawPageText(t, tr(lang, texts::resultTitle), l.resultTitle, palette::success, kTextLeft);
-    if (app.capture.lastKind == CaptureKind::NeverScrolled) {
+    if (view.subtitle == ResultSubtitle::NeverScrolled) {
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
-            app.capture.lastKind == CaptureKind::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
+            view.subtitle == ResultSubtitle::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;
         drawPageText(t, tr(lang, subtitle), l.resultSubtitle, palette::bodyText, kTextCentred);
     }
     constexpr unsigned kCentredEllipsis = kTextCentred | DT_END_ELLIPSIS;
     drawPageText(t, fileNameOf(savedImagePath), l.savedName, palette::accent, kCentredEllipsis);
-    const CaptureStats& s = app.save.lastCaptureStats;
+    const CaptureStats& s = view.stats;
     drawPageText(t, resultStatisticsLine(s.width, s.height, s.frameCount, s.stitchMs + s.saveMs, englishUi(lang)),
                  l.statistics, palette::bodyText, kCentredEllipsis);
     const std::wstring savedTo = std::wstring(tr(lang, texts::savedToPrefix)) + parentFolderOf(savedImagePath);
@@ -52,12 +49,12 @@ void paintResult(const Application& app, ID2D1RenderTarget* t, const MainPageLay
 
 // The in-window settings pages are reached only through the hidden
 // navigation controls; they show their page title on the page background.
-void paintInWindowSettingsHeader(const Application& app, ID2D1RenderTarget* t, float W, UiState state) {
-    const UiLanguage lang = app.settings.language;
+void paintInWindowSettingsHeader(const MainPageView& view, ID2D1RenderTarget* t, float W, UiState state) {
+    const UiLanguage lang = view.language;
     const wchar_t* title = state == UiState::SettingsHelp    ? tr(lang, texts::helpNavigation)
                            : state == UiState::SettingsAbout ? tr(lang, texts::aboutNavigation)
                                                              : tr(lang, texts::settingsButton);
-    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(app.settingsPages.scroll())), palette::titleText,
+    drawPageText(t, title, inWindowSettingsTitle(W, static_cast<float>(view.settingsScroll)), palette::titleText,
                  kTextCentred);
 }
 
@@ -68,7 +65,7 @@ RECT pixelRect(const RectF& r, UINT dpi) {
 
 }  // namespace
 
-void paintMainPage(const Application& app, HWND window, HDC hdc) {
+void paintMainPage(const MainPageView& view, HWND window, HDC hdc) {
     RECT client{};
     GetClientRect(window, &client);
     const UINT dpi = windowDpi(window);
@@ -76,14 +73,14 @@ void paintMainPage(const Application& app, HWND window, HDC hdc) {
     DcDraw draw(window, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
-    const UiState state = displayedMainState(app);
-    const bool resultMode = inResultWithPath(app);
+    const UiState state = view.shown;
+    const bool resultMode = view.resultWithPath && view.savedImagePath != nullptr;
     const MainPageLayout layout = computeMainPageLayout(W, H, resultMode);
     t->Clear(D2D1::ColorF(GetRValue(palette::pageBackground) / 255.0f, GetGValue(palette::pageBackground) / 255.0f,
                           GetBValue(palette::pageBackground) / 255.0f));
-    if (isSettingsPage(state)) paintInWindowSettingsHeader(app, t, W, state);
-    else if (resultMode) paintResult(app, t, layout);
-    else paintHome(app, t, layout);
+    if (isSettingsPage(state)) paintInWindowSettingsHeader(view, t, W, state);
+    else if (resultMode) paintResult(view, t, layout);
+    else paintHome(view, t, layout);
     draw.end();
     if (resultMode) drawCachedIcon(hdc, IconId::Check, pixelRect(layout.resultCheck, dpi), palette::success);
 }

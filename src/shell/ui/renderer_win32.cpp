@@ -6,8 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/app/app_globals_win32.h"
-
 namespace tf {
 namespace {
 

@@ -1,27 +1,20 @@
 #include "shell/ui/settings_window_win32.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
-#include "shell/app/control_table_win32.h"
-#include "ground/dpi.h"
-#include "shell/app/commands_win32.h"
-#include "shell/app/copy_and_hotkey_win32.h"
-#include "shell/app/app_window_win32.h"
-#include "shell/app/page_driver_win32.h"
-#include "shell/app/settings_pages_win32.h"
-#include "core/settings/settings_store.h"
-#include "core/texts/texts.h"
 #include "core/texts/bilingual.h"
+#include "core/texts/texts.h"
+#include "core/ui/settings_layout.h"
+#include "ground/dpi.h"
+#include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_rect.h"
 #include "shell/ui/button_proc_win32.h"
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
-#include "core/ui/settings_layout.h"
 
 namespace tf {
 
@@ -37,58 +30,14 @@ constexpr ControlId kNavigationIds[] = {ControlId::GeneralNavigation, ControlId:
 // all of them take the shared slots (shell/app/settings_pages_win32.h).
 constexpr ControlId kFolderRowIds[] = {ControlId::CaptureFolderBox, ControlId::ChooseFolder};
 
-std::wstring settingsControlLabel(const Application& app, ControlId id) {
-    const UiLanguage lang = app.settings.language;
-    switch (id) {
-        case ControlId::CaptureFolderBox: return app.settings.captureFolder;
-        case ControlId::ChooseFolder: return tr(lang, texts::chooseFolderControl);
-        case ControlId::CaptureHotkey: return hotkeyControlText(app);
-        default:
-            if (const SettingsRow* row = settingsRowOf(id)) return tr(lang, row->controlName);
-            return controlLabel(app, id);
-    }
+Rect workAreaOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return toRect(info.rcWork);
 }
 
-void createSlotControl(Application& app, HWND window, ControlId id) {
-    const bool isStatic = id == ControlId::CaptureFolderBox;
-    const DWORD style = isStatic ? (WS_CHILD | WS_VISIBLE | SS_OWNERDRAW)
-                                 : (WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW);
-    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", settingsControlLabel(app, id).c_str(), style, 0, 0, 0, 0,
-                             window, controlMenu(id), app.instance, nullptr);
-    lendSlotToSettingsWindow(app, id, c);
-    if (!isStatic) subclassOwnerButton(c);
-}
-
-void createControls(Application& app, HWND window) {
-    for (ControlId id : kFolderRowIds) createSlotControl(app, window, id);
-    for (const SettingsRow& row : kSettingsRows) createSlotControl(app, window, row.control);
-    createSlotControl(app, window, ControlId::Feedback);
-    std::array<HWND, 4>& navigation = app.settingsPage.navigation;
-    for (size_t i = 0; i < navigation.size(); ++i) {
-        const ControlId id = kNavigationIds[i];
-        navigation[i] = CreateWindowExW(0, L"BUTTON", controlLabel(app, id).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW, 0,
-                                        0, 0, 0, window, controlMenu(id), app.instance, nullptr);
-        subclassOwnerButton(navigation[i]);
-    }
-}
-
-void goToPage(Application& app, UiState page) {
-    if (isHomeLike(currentUiState(app))) {
-        if (page == UiState::SettingsGeneral) return;  // already the general page
-        setUiState(app, UiState::SettingsGeneral);
-    }
-    setUiState(app, page);
-}
-
-void closeSettingsFromPages(Application& app) {
-    // Back to the page the main window showed before the settings window
-    // navigated; allowed from every settings page.
-    if (isSettingsPage(currentUiState(app))) setUiState(app, settingsReturnState(app));
-}
-
-void drawHeader(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
-    const UiLanguage lang = app.settings.language;
-    const UiState s = currentUiState(app);
+void drawHeader(UiLanguage lang, UiState s, ID2D1RenderTarget* t, const SettingsLayout& l) {
     const wchar_t* title;
     const wchar_t* subtitle;
     if (s == UiState::SettingsHelp) {
@@ -120,8 +69,7 @@ void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& 
     drawPageText(t, text, line, colour, flags, line.weight);
 }
 
-void drawGeneralPage(const Application& app, ID2D1RenderTarget* t, const SettingsLayout& l) {
-    const UiLanguage lang = app.settings.language;
+void drawGeneralPage(UiLanguage lang, ChordNotice notice, ID2D1RenderTarget* t, const SettingsLayout& l) {
     drawPageText(t, tr(lang, texts::captureFolderLabel), settingsFolderLabel(l), palette::titleText);
     drawPageText(t, tr(lang, texts::captureFolderDescription), settingsFolderDescription(l), palette::bodyText);
     for (size_t i = 0; i < kSettingsRowCount; ++i) {
@@ -129,12 +77,10 @@ void drawGeneralPage(const Application& app, ID2D1RenderTarget* t, const Setting
         const SettingsRowTexts texts = settingsRowTexts(l, i);
         drawPageText(t, tr(lang, row.label), texts.label, palette::titleText);
         // A chord the system refused is reported in its row, in place of the description.
-        const HotkeyRegistration status = lastHotkeyRegistration(app.copyAndHotkey);
-        const bool refused = row.kind == SettingsRowControl::Chord &&
-                             (status == HotkeyRegistration::InUse || status == HotkeyRegistration::Failed);
+        const bool refused = row.kind == SettingsRowControl::Chord && notice != ChordNotice::None;
         const wchar_t* line = !refused ? tr(lang, row.description)
-                              : status == HotkeyRegistration::InUse ? tr(lang, texts::hotkeyInUseNotice)
-                                                                    : tr(lang, texts::hotkeyFailedNotice);
+                              : notice == ChordNotice::InUse ? tr(lang, texts::hotkeyInUseNotice)
+                                                             : tr(lang, texts::hotkeyFailedNotice);
         drawPageText(t, line, texts.description, refused ? palette::warningText : palette::bodyText, kTextLeft,
                      refused ? 600 : texts.description.weight);
     }
@@ -175,54 +121,107 @@ void drawAboutPage(UiLanguage lang, ID2D1RenderTarget* t, const SettingsAboutLay
 
 }  // namespace
 
-void refreshSettingsWindow(Application& app) {
-    if (app.settingsWindow == nullptr) return;
-    layoutSettingsWindowControls(app);
-    RedrawWindow(app.settingsWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+SettingsWindow::~SettingsWindow() {
+    if (window_ == nullptr) return;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
 }
 
-void layoutSettingsWindowControls(Application& app) {
-    const HWND settingsWindow = app.settingsWindow;
-    float& pageScroll = app.settingsPage.pageScroll;
-    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
-    if (settingsWindow == nullptr) return;
+HWND SettingsWindow::control(ControlId id) const {
+    const int32_t n = idNumber(id);
+    return (n >= 0 && n <= kMaxControlId) ? controls_[static_cast<size_t>(n)] : nullptr;
+}
+
+std::wstring SettingsWindow::labelOf(ControlId id) const {
+    const Settings& settings = host_.settings();
+    const UiLanguage lang = settings.language;
+    switch (id) {
+        case ControlId::CaptureFolderBox: return settings.captureFolder;
+        case ControlId::ChooseFolder: return tr(lang, texts::chooseFolderControl);
+        case ControlId::CaptureHotkey: return host_.chordText();
+        case ControlId::Feedback: return tr(lang, texts::feedbackCommand);
+        case ControlId::GeneralNavigation: return tr(lang, texts::generalNavigation);
+        case ControlId::HelpNavigation: return tr(lang, texts::helpNavigation);
+        case ControlId::AboutNavigation: return tr(lang, texts::aboutNavigation);
+        case ControlId::CheckUpdates: return tr(lang, texts::updateCheckTitle);
+        default:
+            if (const SettingsRow* row = settingsRowOf(id)) return tr(lang, row->controlName);
+            return {};
+    }
+}
+
+void SettingsWindow::createControl(ControlId id) {
+    const bool isStatic = id == ControlId::CaptureFolderBox;
+    const bool navigation = std::find(std::begin(kNavigationIds), std::end(kNavigationIds), id) != std::end(kNavigationIds);
+    DWORD style = isStatic ? (WS_CHILD | SS_OWNERDRAW) : (WS_CHILD | WS_TABSTOP | BS_OWNERDRAW);
+    // The layout shows the navigation; every other control shows from the start.
+    if (!navigation) style |= WS_VISIBLE;
+    HWND c = CreateWindowExW(0, isStatic ? L"STATIC" : L"BUTTON", labelOf(id).c_str(), style, 0, 0, 0, 0, window_,
+                             controlMenu(id), instance_, nullptr);
+    controls_[static_cast<size_t>(idNumber(id))] = c;
+    if (!navigation) host_.lendSlot(id, c);
+    if (!isStatic) buttons_.subclass(c);
+}
+
+void SettingsWindow::createControls() {
+    for (ControlId id : kFolderRowIds) createControl(id);
+    for (const SettingsRow& row : kSettingsRows) createControl(row.control);
+    createControl(ControlId::Feedback);
+    for (ControlId id : kNavigationIds) createControl(id);
+}
+
+void SettingsWindow::goToPage(UiState page) {
+    if (isHomeLike(host_.uiState())) {
+        if (page == UiState::SettingsGeneral) return;  // already the general page
+        host_.setUiState(UiState::SettingsGeneral);
+    }
+    host_.setUiState(page);
+}
+
+void SettingsWindow::refresh() {
+    if (window_ == nullptr) return;
+    layout();
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void SettingsWindow::layout() {
+    if (window_ == nullptr) return;
     RECT client{};
-    GetClientRect(settingsWindow, &client);
-    const UINT dpi = windowDpi(settingsWindow);
+    GetClientRect(window_, &client);
+    const UINT dpi = windowDpi(window_);
     const float H = static_cast<float>(pixelsToDips(client.bottom, dpi));
-    pageScroll = std::clamp(pageScroll, 0.0f, settingsPageScrollLimit(H));
-    const SettingsControlsLayout l =
-        layoutSettingsControls({client.right, client.bottom}, dpi, currentUiState(app), app.settings.language, pageScroll);
-    placeControl(controlSlot(app, ControlId::CaptureFolderBox), l.folderBox);
-    placeControl(controlSlot(app, ControlId::ChooseFolder), l.chooseFolder);
-    for (size_t i = 0; i < kClassicSettingsRowCount; ++i) {
-        placeControl(controlSlot(app, kSettingsRows[i].control), l.rows[i]);
-    }
-    placeControl(controlSlot(app, ControlId::Feedback), l.feedback);
+    pageScroll_ = std::clamp(pageScroll_, 0.0f, settingsPageScrollLimit(H));
+    const SettingsControlsLayout l = layoutSettingsControls({client.right, client.bottom}, dpi, host_.uiState(),
+                                                           host_.settings().language, pageScroll_);
+    placeControl(control(ControlId::CaptureFolderBox), l.folderBox);
+    placeControl(control(ControlId::ChooseFolder), l.chooseFolder);
+    for (size_t i = 0; i < kClassicSettingsRowCount; ++i) placeControl(control(kSettingsRows[i].control), l.rows[i]);
+    placeControl(control(ControlId::Feedback), l.feedback);
     for (size_t i = kClassicSettingsRowCount; i < kSettingsRowCount; ++i) {
-        placeControl(controlSlot(app, kSettingsRows[i].control), l.rows[i]);
+        placeControl(control(kSettingsRows[i].control), l.rows[i]);
     }
-    for (size_t i = 0; i < l.navigation.size(); ++i) placeControl(navigation[i], l.navigation[i]);
-    placeControl(navigation[3], l.checkUpdates);
+    for (size_t i = 0; i < l.navigation.size(); ++i) placeControl(control(kNavigationIds[i]), l.navigation[i]);
+    placeControl(control(ControlId::CheckUpdates), l.checkUpdates);
 }
 
-void paintSettingsPage(const Application& app, HWND window, HDC hdc) {
+void SettingsWindow::paint(HDC hdc) {
     RECT client{};
-    GetClientRect(window, &client);
-    const UINT dpi = windowDpi(window);
+    GetClientRect(window_, &client);
+    const UINT dpi = windowDpi(window_);
     const auto [W, H] = dipSize(client, dpi);
-    const bool generalPage = currentUiState(app) != UiState::SettingsHelp && currentUiState(app) != UiState::SettingsAbout;
-    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? app.settingsPage.pageScroll : 0);
-    DcDraw draw(window, hdc, client);
+    const UiState s = host_.uiState();
+    const UiLanguage lang = host_.settings().language;
+    const bool generalPage = s != UiState::SettingsHelp && s != UiState::SettingsAbout;
+    const SettingsLayout l = computeSettingsPageLayout(W, H, generalPage ? pageScroll_ : 0);
+    DcDraw draw(window_, hdc, client);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();
     fillRect(t, D2D1::RectF(0, 0, W, H), palette::pageBackground);
-    drawHeader(app, t, l);
-    const UiState s = currentUiState(app);
+    drawHeader(lang, s, t, l);
     const SettingsAboutLayout about = computeSettingsAboutLayout(W, l.margin);
-    if (s == UiState::SettingsHelp) drawHelpPage(app.settings.language, t, W, l.margin, dpi);
-    else if (s == UiState::SettingsAbout) drawAboutPage(app.settings.language, t, about);
-    else drawGeneralPage(app, t, l);
+    if (s == UiState::SettingsHelp) drawHelpPage(lang, t, W, l.margin, dpi);
+    else if (s == UiState::SettingsAbout) drawAboutPage(lang, t, about);
+    else drawGeneralPage(lang, host_.chordNotice(), t, l);
     draw.end();
     if (s == UiState::SettingsAbout) {
         auto p = [dpi](float v) { return fractionalDipsToPixels(v, dpi); };
@@ -231,17 +230,15 @@ void paintSettingsPage(const Application& app, HWND window, HDC hdc) {
     }
 }
 
-bool openSettingsWindow(Application& app) {
-    const HINSTANCE appInstance = app.instance;
-    const HWND mainWindow = app.mainWindow;
-    if (app.settingsWindow != nullptr) {
-        SetForegroundWindow(app.settingsWindow);
+bool SettingsWindow::open(HWND owner) {
+    if (window_ != nullptr) {
+        SetForegroundWindow(window_);
         return true;
     }
     WNDCLASSW wc{};
-    wc.lpfnWndProc = settingsWindowProc;
-    wc.hInstance = appInstance;
-    wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+    wc.lpfnWndProc = &SettingsWindow::proc;
+    wc.hInstance = instance_;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kSettingsWindowClass;
@@ -250,141 +247,129 @@ bool openSettingsWindow(Application& app) {
     // Taller by the added rows, so the classic rows keep their places; a work
     // area too short for that gets a window that fits and a page that scrolls.
     RECT main{};
-    GetWindowRect(mainWindow, &main);
-    const Rect r = settingsWindowRect({main.left, main.top, main.right, main.bottom}, workAreaOf(mainWindow),
-                                      windowDpi(mainWindow));
-    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(app.settings.language, texts::settingsWindowTitle),
-                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width(), r.height(),
-                                   mainWindow, nullptr, appInstance, &app);
+    GetWindowRect(owner, &main);
+    const Rect r = settingsWindowRect(toRect(main), workAreaOf(owner), windowDpi(owner));
+    HWND created = CreateWindowExW(0, kSettingsWindowClass, tr(host_.settings().language, texts::settingsWindowTitle),
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r.left, r.top, r.width(), r.height(), owner,
+                                   nullptr, instance_, this);
     if (created == nullptr) return false;
-    app.settingsWindow = created;
-    layoutSettingsWindowControls(app);
-    EnableWindow(mainWindow, FALSE);
+    layout();
+    EnableWindow(owner, FALSE);
     ShowWindow(created, SW_SHOW);
     SetForegroundWindow(created);
     SetFocus(created);
     return true;
 }
 
-namespace {
-
-void releaseSettingsWindow(Application& app) {
-    endHotkeyRecording(app);
-    closeSettingsFromPages(app);
-    app.settingsWindow = nullptr;
-    releaseSlotsOfSettingsWindow(app);
-    app.settingsPage.navigation.fill(nullptr);
-    if (app.mainWindow != nullptr) {
-        suppressSettingsFocusRing(app, true);
-        EnableWindow(app.mainWindow, TRUE);
-        showAndActivateMain(app);
-        PostMessageW(app.mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
-    }
+void SettingsWindow::close() {
+    if (window_ != nullptr) DestroyWindow(window_);
 }
 
-void relayoutAndInvalidate(Application& app, HWND window) {
-    layoutSettingsWindowControls(app);
-    InvalidateRect(window, nullptr, TRUE);
+void SettingsWindow::released() {
+    host_.settingsWindowClosing();
+    window_ = nullptr;
+    controls_.fill(nullptr);
 }
 
-void scrollPage(Application& app, HWND window, int wheelDelta) {
-    float& pageScroll = app.settingsPage.pageScroll;
+void SettingsWindow::relayoutAndInvalidate() {
+    layout();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void SettingsWindow::scrollBy(int wheelDelta) {
     RECT client{};
-    GetClientRect(window, &client);
-    const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window))));
-    const float next = scrollOffsetAfterWheel(pageScroll, wheelDelta, limit);
-    if (next == pageScroll) return;
-    pageScroll = next;
-    relayoutAndInvalidate(app, window);
+    GetClientRect(window_, &client);
+    const float limit = settingsPageScrollLimit(static_cast<float>(pixelsToDips(client.bottom, windowDpi(window_))));
+    const float next = scrollOffsetAfterWheel(pageScroll_, wheelDelta, limit);
+    if (next == pageScroll_) return;
+    pageScroll_ = next;
+    relayoutAndInvalidate();
 }
 
-void pressChordControl(Application& app) {
-    if (recordingHotkey(app.copyAndHotkey)) endHotkeyRecording(app);
-    else if (HWND c = controlSlot(app, ControlId::CaptureHotkey)) {
-        SetFocus(c);
-        beginHotkeyRecording(app, c);
-    }
-}
-
-void runSettingsCommand(Application& app, HWND window, ControlId command) {
+void SettingsWindow::runCommand(ControlId command) {
     switch (command) {
-        case ControlId::CloseSettings: DestroyWindow(window); break;
-        case ControlId::GeneralNavigation: goToPage(app, UiState::SettingsGeneral); break;
-        case ControlId::HelpNavigation: goToPage(app, UiState::SettingsHelp); break;
-        case ControlId::AboutNavigation: goToPage(app, UiState::SettingsAbout); break;
+        case ControlId::CloseSettings: close(); return;
+        case ControlId::GeneralNavigation: goToPage(UiState::SettingsGeneral); return;
+        case ControlId::HelpNavigation: goToPage(UiState::SettingsHelp); return;
+        case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); return;
         case ControlId::ChooseFolder:
         case ControlId::Language:
-        case ControlId::Feedback: runSharedSettingCommand(app, window, command); break;
-        case ControlId::OpenAfterCapture:
-        case ControlId::CaptureLogging:
-        case ControlId::CopyAfterCapture:
-        case ControlId::ScrollMode:
-        case ControlId::StartFromTop:
-        case ControlId::CaptureSideways: flipSwitchSetting(app, command); break;
-        case ControlId::CaptureHotkey: pressChordControl(app); break;
-        case ControlId::CheckUpdates:
-            // The main window runs the check; its answer comes back there.
-            if (app.mainWindow != nullptr) {
-                SendMessageW(app.mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+        case ControlId::Feedback: host_.runSharedCommand(window_, command); return;
+        case ControlId::CaptureHotkey:
+            if (host_.recordingChord()) {
+                host_.endChordRecording();
+            } else if (HWND c = control(ControlId::CaptureHotkey)) {
+                SetFocus(c);
+                host_.beginChordRecording(c);
             }
-            break;
+            return;
+        // The main window runs the check; its answer comes back there.
+        case ControlId::CheckUpdates: host_.checkForUpdates(); return;
         default: break;
     }
+    const SettingsRow* row = settingsRowOf(command);
+    if (row != nullptr && row->kind == SettingsRowControl::Switch) host_.flipSwitch(command);
 }
 
-}  // namespace
-
-void showCaptureFolder(Application& app) {
-    if (HWND box = controlSlot(app, ControlId::CaptureFolderBox)) {
-        SetWindowTextW(box, app.settings.captureFolder.c_str());
+void SettingsWindow::showCaptureFolder() {
+    if (HWND box = control(ControlId::CaptureFolderBox)) {
+        SetWindowTextW(box, host_.settings().captureFolder.c_str());
         InvalidateRect(box, nullptr, TRUE);
     }
 }
 
-LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Application* found = applicationForMessage(window, message, lParam);
-    if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    Application& app = *found;
-    float& pageScroll = app.settingsPage.pageScroll;
+LRESULT CALLBACK SettingsWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<SettingsWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    return self->handle(window, message, wParam, lParam);
+}
+
+LRESULT SettingsWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            app.settingsWindow = window;
-            pageScroll = 0;
-            createControls(app, window);
-            layoutSettingsWindowControls(app);
+            window_ = window;
+            pageScroll_ = 0;
+            createControls();
+            layout();
             return 0;
-        case WM_DESTROY: releaseSettingsWindow(app); return 0;
-        case WM_SIZE: relayoutAndInvalidate(app, window); return 0;
+        case WM_DESTROY: released(); return 0;
+        case WM_SIZE: relayoutAndInvalidate(); return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintSettingsPage(app, window, dc);
+            if (dc != nullptr) paint(dc);
             EndPaint(window, &ps);
             return 0;
         }
-        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_CLOSE: close(); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_GETMINMAXINFO: {
             const Size minimum = settingsMinimumTrackSize(windowDpi(window));
             reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.width, minimum.height};
             return 0;
         }
-        case WM_DRAWITEM: paintOwnerButton(app, window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
+        case WM_DRAWITEM:
+            paintOwnerButton(buttons_.view(true), window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case WM_KEYDOWN:
             if (wParam != VK_ESCAPE) break;
-            DestroyWindow(window);
+            close();
             return 0;
-        case WM_MOUSEWHEEL: scrollPage(app, window, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+        case WM_MOUSEWHEEL: scrollBy(GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
         case WM_COMMAND:
             // IDCANCEL is the dialog navigation's Esc.
-            if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
-            else runSettingsCommand(app, window, static_cast<ControlId>(LOWORD(wParam)));
+            if (LOWORD(wParam) == IDCANCEL) close();
+            else runCommand(static_cast<ControlId>(LOWORD(wParam)));
             return 0;
         case WM_DPICHANGED: {
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
-            relayoutAndInvalidate(app, window);
+            relayoutAndInvalidate();
             return 0;
         }
         default: break;
@@ -392,29 +377,15 @@ LRESULT CALLBACK settingsWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void applyLanguage(Application& app) {
-    const UiLanguage lang = app.settings.language;
-    const HWND mainWindow = app.mainWindow, settingsWindow = app.settingsWindow;
-    if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
-    if (settingsWindow != nullptr) SetWindowTextW(settingsWindow, tr(lang, texts::settingsWindowTitle));
-    const bool settingsOpen = settingsWindow != nullptr;
+void SettingsWindow::applyLanguage() {
+    if (window_ == nullptr) return;
+    SetWindowTextW(window_, tr(host_.settings().language, texts::settingsWindowTitle));
     for (int32_t n = 1; n <= kMaxControlId; ++n) {
         const auto id = static_cast<ControlId>(n);
-        HWND c = controlSlot(app, id);
-        if (c == nullptr || id == ControlId::CaptureFolderBox) continue;
-        const bool ownedBySettings = settingsOpen && GetParent(c) == settingsWindow;
-        SetWindowTextW(c, (ownedBySettings ? settingsControlLabel(app, id) : controlLabel(app, id)).c_str());
+        HWND c = control(id);
+        if (c != nullptr && id != ControlId::CaptureFolderBox) SetWindowTextW(c, labelOf(id).c_str());
     }
-    const std::array<HWND, 4>& navigation = app.settingsPage.navigation;
-    for (size_t i = 0; i < navigation.size(); ++i) {
-        if (navigation[i] != nullptr) SetWindowTextW(navigation[i], controlLabel(app, kNavigationIds[i]).c_str());
-    }
-    setSettingsTooltip(app, mainWindow, true);
-    if (mainWindow != nullptr) {
-        layoutMainWindowControls(app);
-        RedrawWindow(mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
-    if (app.settingsWindow != nullptr) refreshSettingsWindow(app);
+    refresh();
 }
 
 }  // namespace tf

@@ -10,6 +10,7 @@
 #include "shell/app/control_table_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/page_driver_win32.h"
+#include "core/ui/setting_switches.h"
 
 namespace tf {
 namespace {

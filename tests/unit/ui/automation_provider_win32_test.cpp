@@ -133,10 +133,10 @@ TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
     Provider p(controlSlot(app(), ControlId::Settings));
     ASSERT_EQ(p->Invoke(), S_OK);
     pump(300);
-    ASSERT_NE(app().settingsWindow, nullptr);
+    ASSERT_NE(app().settingsWindow.handle(), nullptr);
     EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
-    SendMessageW(app().settingsWindow, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(app().settingsWindow, nullptr);
+    SendMessageW(app().settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(app().settingsWindow.handle(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
 }
 
@@ -216,11 +216,11 @@ TEST_F(Automation, ButtonsAnswerTheRootObjectRequestAndForwardOthers) {
 TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     HWND start = controlSlot(app(), ControlId::StartCapture), gear = controlSlot(app(), ControlId::Settings);
     SendMessageW(start, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(app().buttons.hover, start);
+    EXPECT_EQ(app().buttons.hover(), start);
     SendMessageW(gear, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(app().buttons.hover, gear);
+    EXPECT_EQ(app().buttons.hover(), gear);
     SendMessageW(gear, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(app().buttons.hover, nullptr);
+    EXPECT_EQ(app().buttons.hover(), nullptr);
 
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_EQ(SendMessageW(controlSlot(app(), ControlId::Feedback), WM_SETCURSOR, reinterpret_cast<WPARAM>(controlSlot(app(), ControlId::Feedback)),
@@ -231,9 +231,9 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
     SendMessageW(start, WM_SETCURSOR, reinterpret_cast<WPARAM>(start), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 
-    app().buttons.settingsFocusRingSuppressed = true;
+    app().buttons.suppressSettingsFocusRing(true);
     SendMessageW(gear, WM_LBUTTONUP, 0, 0);
-    EXPECT_FALSE(app().buttons.settingsFocusRingSuppressed);
+    EXPECT_FALSE(app().buttons.settingsFocusRingSuppressed());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "shell/app/control_table_win32.h"
+#include "shell/app/commands_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 #include "core/image/png_codec.h"
@@ -181,11 +182,11 @@ TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
 
 TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(app().settingsWindow, nullptr);
-    HWND first = app().settingsWindow;
+    ASSERT_NE(app().settingsWindow.handle(), nullptr);
+    HWND first = app().settingsWindow.handle();
     EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
-    EXPECT_EQ(app().settingsWindow, first);
+    EXPECT_EQ(app().settingsWindow.handle(), first);
     wchar_t cls[64] = {};
     GetClassNameW(first, cls, 64);
     EXPECT_EQ(std::wstring(cls), L"TallyframeSettings");
@@ -194,7 +195,7 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_EQ(GetParent(controlSlot(app(), id)), first) << idNumber(id);
     }
-    EXPECT_EQ(app().controls.languageButton, controlSlot(app(), ControlId::Language));
+    EXPECT_EQ(app().main.controls().languageButton, controlSlot(app(), ControlId::Language));
 
     const bool openAfter = app().settings.openAfterCapture, logging = app().settings.captureLoggingEnabled;
     SendMessageW(first, WM_COMMAND, idNumber(ControlId::OpenAfterCapture), 0);
@@ -204,13 +205,52 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
 
     tf::test::saveWindowShot(first, tf::englishUi(app().settings.language) ? "settings-general-en" : "settings-general-zh");
     SendMessageW(first, WM_KEYDOWN, VK_ESCAPE, 0);
-    EXPECT_EQ(app().settingsWindow, nullptr);
+    EXPECT_EQ(app().settingsWindow.handle(), nullptr);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
-    for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_EQ(controlSlot(app(), id), nullptr) << idNumber(id);
+    // The slots it borrowed hold the main window's hidden controls again; the
+    // folder box, which the main window has none of, stays empty.
+    EXPECT_EQ(controlSlot(app(), ControlId::CaptureFolderBox), nullptr);
+    for (ControlId id : {ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) {
+        ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
+        EXPECT_TRUE(IsWindow(controlSlot(app(), id))) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(app(), id)), app().mainWindow) << idNumber(id);
+        EXPECT_EQ(controlSlot(app(), id), app().main.settingsPages().control(id)) << idNumber(id);
+    }
+    // The language menu opens below the main window's Language control again.
+    EXPECT_EQ(app().main.controls().languageButton, controlSlot(app(), ControlId::Language));
     pump(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
-    EXPECT_TRUE(app().buttons.settingsFocusRingSuppressed);
+    EXPECT_TRUE(app().buttons.settingsFocusRingSuppressed());
     EXPECT_EQ(GetFocus(), app().mainWindow);
+}
+
+// Set by the timer below when the language menu was up while it fired.
+bool languageMenuSeen = false;
+
+void CALLBACK closeLanguageMenu(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu != nullptr && IsWindowVisible(menu)) {
+        languageMenuSeen = true;
+        EndMenu();
+    }
+}
+
+TEST_F(MainWindow, TheInWindowLanguageCommandStillOpensItsMenuAfterTheSettingsWindowClosed) {
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    ASSERT_TRUE(app().settingsWindow.isOpen());
+    SendMessageW(app().settingsWindow.handle(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(app().settingsWindow.isOpen());
+    pump(100);
+    const tf::UiLanguage before = app().settings.language;
+    languageMenuSeen = false;
+    // The menu runs a modal loop of its own; the timer fires inside it and closes it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, &closeLanguageMenu);
+    ASSERT_NE(timer, 0u);
+    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Language), 0);
+    pump(500);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(languageMenuSeen);
+    EXPECT_EQ(app().settings.language, before);  // closed without a choice
 }
 
 TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
@@ -254,13 +294,13 @@ TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
     SetFocus(controlSlot(app(), ControlId::Settings));
     SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
     pump(100);
-    EXPECT_NE(app().settingsWindow, nullptr);
+    EXPECT_NE(app().settingsWindow.handle(), nullptr);
 }
 
 TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(app().settingsWindow, nullptr);
-    HWND window = app().settingsWindow;
+    ASSERT_NE(app().settingsWindow.handle(), nullptr);
+    HWND window = app().settingsWindow.handle();
     for (ControlId id : {ControlId::CopyAfterCapture, ControlId::CaptureHotkey}) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_EQ(GetParent(controlSlot(app(), id)), window) << idNumber(id);
@@ -316,22 +356,22 @@ TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
 
 TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(app().settingsWindow, nullptr);
+    ASSERT_NE(app().settingsWindow.handle(), nullptr);
     const RECT before = windowRect(app().mainWindow);
-    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
+    SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsHelp);
     EXPECT_FALSE(visible(ControlId::CaptureFolderBox));  // the general controls hide on the help page
-    tf::test::saveWindowShot(app().settingsWindow, tf::englishUi(app().settings.language) ? "settings-help-en" : "settings-help-zh");
-    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
+    tf::test::saveWindowShot(app().settingsWindow.handle(), tf::englishUi(app().settings.language) ? "settings-help-en" : "settings-help-zh");
+    SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsAbout);
-    tf::test::saveWindowShot(app().settingsWindow, tf::englishUi(app().settings.language) ? "settings-about-en" : "settings-about-zh");
+    tf::test::saveWindowShot(app().settingsWindow.handle(), tf::englishUi(app().settings.language) ? "settings-about-en" : "settings-about-zh");
     const RECT during = windowRect(app().mainWindow);
     EXPECT_TRUE(EqualRect(&before, &during));
     EXPECT_TRUE(visible(ControlId::StartCapture));  // the home page stays behind the settings window
-    SendMessageW(app().settingsWindow, WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
+    SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsGeneral);
     EXPECT_TRUE(visible(ControlId::CaptureFolderBox));
-    SendMessageW(app().settingsWindow, WM_CLOSE, 0, 0);
+    SendMessageW(app().settingsWindow.handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
     const RECT after = windowRect(app().mainWindow);
     EXPECT_TRUE(EqualRect(&before, &after));
@@ -339,7 +379,7 @@ TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
 
 TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
-    ASSERT_NE(app().settingsWindow, nullptr);
+    ASSERT_NE(app().settingsWindow.handle(), nullptr);
     auto text = [](HWND w) {
         wchar_t buffer[128] = {};
         GetWindowTextW(w, buffer, 128);
@@ -348,7 +388,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     app().settings.language = tf::UiLanguage::English;
     tf::applyLanguage(app());
     EXPECT_EQ(text(app().mainWindow), L"Tallyframe");
-    EXPECT_EQ(text(app().settingsWindow), L"Tallyframe - Settings");
+    EXPECT_EQ(text(app().settingsWindow.handle()), L"Tallyframe - Settings");
     EXPECT_EQ(text(controlSlot(app(), ControlId::StartCapture)), L"Start long screenshot");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenAfterCapture)), L"Open image after completion");
     EXPECT_EQ(text(controlSlot(app(), ControlId::Feedback)), L"Feedback");
@@ -358,15 +398,15 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(app(), ControlId::Settings));
     wchar_t tip[80] = {};
     tool.lpszText = tip;
-    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
     app().settings.language = tf::UiLanguage::ChineseSimplified;
     tf::applyLanguage(app());
     EXPECT_EQ(text(app().mainWindow), L"塔利帧");
-    EXPECT_EQ(text(app().settingsWindow), L"塔利帧 - 设置");
+    EXPECT_EQ(text(app().settingsWindow.handle()), L"塔利帧 - 设置");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
     EXPECT_EQ(text(controlSlot(app(), ControlId::Language)), L"界面语言：简体中文");
-    SendMessageW(app().controls.mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"设置");
 }
 
@@ -376,9 +416,9 @@ TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
     GetClientRect(app().mainWindow, &client);
     const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().mainWindow))));
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
-    EXPECT_EQ(app().settingsPages.scroll(), limit);
+    EXPECT_EQ(app().main.settingsPages().scroll(), limit);
     for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(app().settingsPages.scroll(), 0);
+    EXPECT_EQ(app().main.settingsPages().scroll(), 0);
     tf::setUiState(app(), UiState::Home);
 }
 

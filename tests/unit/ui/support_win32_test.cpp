@@ -24,7 +24,7 @@ void saveWindowShot(HWND window, const std::string& name) {
     char folder[1024] = {};
     if (GetEnvironmentVariableA("TF_GUI_SHOTS", folder, sizeof(folder)) == 0) return;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pumpMessages(applicationOf(window), 300);
+    pumpMessages(nullptr, 300);  // no keys arrive while the shot is taken
     RECT r{};
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;

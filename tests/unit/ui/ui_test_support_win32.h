@@ -103,7 +103,7 @@ protected:
     }
     void TearDown() override {
         app_.save.inProgress = false;
-        if (app_.settingsWindow != nullptr) DestroyWindow(app_.settingsWindow);
+        app_.settingsWindow.close();
         if (app_.mainWindow != nullptr) DestroyWindow(app_.mainWindow);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // also WM_QUIT

@@ -1,0 +1,50 @@
+#pragma once
+// The application as the owner-drawn buttons and the settings window see it:
+// the narrow interfaces they declare (shell/ui), answered from the
+// application's state and commands. GUI thread only.
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/app/control_ids.h"
+#include "core/app/ui_state.h"
+#include "core/settings/settings.h"
+#include "shell/ui/button_proc_win32.h"
+#include "shell/ui/settings_window_win32.h"
+
+namespace tf {
+
+struct Application;
+
+class ApplicationHosts final : public ButtonHost, public SettingsWindowHost {
+public:
+    explicit ApplicationHosts(Application& app) : app_(app) {}
+    ApplicationHosts(const ApplicationHosts&) = delete;
+    ApplicationHosts& operator=(const ApplicationHosts&) = delete;
+
+    // Both.
+    const Settings& settings() const override;
+    UiState uiState() const override;
+    bool recordingChord() const override;
+    std::wstring chordText() const override;
+    void endChordRecording() override;
+
+    // The buttons.
+    bool copiedNoticeShown() const override;
+
+    // The settings window.
+    void setUiState(UiState to) override;
+    ChordNotice chordNotice() const override;
+    void beginChordRecording(HWND control) override;
+    void runSharedCommand(HWND window, ControlId command) override;
+    void flipSwitch(ControlId id) override;
+    void checkForUpdates() override;
+    void lendSlot(ControlId id, HWND control) override;
+    void settingsWindowClosing() override;
+
+private:
+    Application& app_;
+};
+
+}  // namespace tf
