@@ -215,7 +215,7 @@ run_case() {
             echo "  log header: $header"
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
             restitch_matches "$logdir" "$png" "$dir/offline.png"; rc=$?
-            [ "$name" = live ] && first_grab_delay "$logdir"
+            first_grab_delay "$logdir"
         fi
     fi
     return $rc
