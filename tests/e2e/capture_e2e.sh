@@ -8,7 +8,7 @@
 #   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
 #                                            panel late short esc cancel fewrows logging
 #                                            bandmargins bignotch bignotchbars sticky badge
-#                                            message keys top live
+#                                            message keys top endless live
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
 #                                            (default: all)
@@ -28,7 +28,7 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 # The sideways cases show a page that is wider than tall and scrolls right.
 wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top live
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless live
                                  sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys)
 
 label=capture-e2e
@@ -87,7 +87,8 @@ run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=() direction=""
+    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=() direction="" limit=""
+    unset TALLYFRAME_TEST_FRAME_LIMIT
     # Sideways: the fixture's page is the wide one, on a narrower window so
     # that it scrolls over more than its own width; the program starts with
     # the direction from its settings.
@@ -143,6 +144,12 @@ run_case() {
         sidewaysshift) args+=(--scroll-by shift-wheel); logging=1 method=shiftWheel; rm -rf "$build/tally_frame_log" ;;
         sidewaysmessage) args+=(--scroll-by message); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
         sidewayskeys) args+=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
+        # A page that never ends: the capture stops at its frame limit and
+        # saves the frames it kept. The limit is lowered for the test only,
+        # through a variable of the program's environment, so that it is
+        # reached in seconds.
+        endless) args=(--endless); logging=1 method=wheel limit=12; rm -rf "$build/tally_frame_log"
+                 export TALLYFRAME_TEST_FRAME_LIMIT=$limit ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ "$name" = esc ] && mode=prefix
@@ -217,7 +224,13 @@ run_case() {
             restitch_matches "$logdir" "$png" "$dir/offline.png"; rc=$?
             first_grab_delay "$logdir"
         fi
+        local summary want="acceptedFrames=$limit reachedEnd=0 finishRequested=0 error="
+        summary=$(tail -1 "$logdir/capture.log.txt" 2>/dev/null | tr -d '\r')
+        if [ $rc = 0 ] && [ -n "$limit" ] && [ "$summary" != "$want" ]; then
+            echo "  log summary \"$summary\", not \"$want\""; rc=1
+        fi
     fi
+    unset TALLYFRAME_TEST_FRAME_LIMIT
     return $rc
 }
 

@@ -134,6 +134,7 @@ CaptureOutcome Controller::run() {
     const CaptureEnding ending = captureWithHiddenCursor();
     out.reachedEnd = ending.reachedEnd;
     out.finishedByUser = ending.finishedByUser;
+    out.stoppedAtLimit = ending.stoppedAtLimit;
     out.frameCount = session_.frames().size();
     out.failure = ending.failure;
     out.pageNeverMoved = ending.reachedEnd && !ending.failure.failed() && out.frameCount == 1;
@@ -172,12 +173,13 @@ PixelImage Controller::firstFrame() {
 }
 
 // One step per frame sought, until the page ends, the user finishes, a probe
-// fails or kMaxCaptureFrames - 1 steps are done.
+// fails or the frame limit less one steps are done. At the limit the capture ends as a
+// finish does, but with the last kept frame: nothing pending is left over.
 CaptureEnding Controller::scrollToTheEnd() {
     stillLimit_ = stillProbeLimit(wheelDelta_);
     maxProbes_ = probeLimit(stillLimit_);
     CaptureEnding ending;
-    for (int32_t number = 1; number < kMaxCaptureFrames; ++number) {
+    for (int32_t number = 1; number < session_.maxFrames(); ++number) {
         Step step;
         step.number = number;
         step.probeBudget = maxProbes_;
@@ -189,8 +191,8 @@ CaptureEnding Controller::scrollToTheEnd() {
         // Probes ran out: keep the furthest grab that moved.
         if (!step.kept && step.hasPending) session_.keep(std::move(step.pending));
     }
-    if (!ending.failure.failed() && session_.frames().size() >= static_cast<size_t>(kMaxCaptureFrames))
-        ending.failure = {CaptureError::FrameLimit};
+    if (!ending.failure.failed() && session_.frames().size() >= static_cast<size_t>(session_.maxFrames()))
+        ending.stoppedAtLimit = true;
     return ending;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The auto-scroll capture loop: wheel notch, wait, grab, settle, verdict, until
-// the page ends, the user stops it, the frame limit is hit or the overlap is
-// lost. Portable: every effect on the system and the UI goes through
-// its host, so the loop runs natively against a simulated screen.
+// the page ends, the user stops it, the frame limit is hit (which saves what
+// was kept) or the overlap is lost. Portable: every effect on the system and
+// the UI goes through its host, so the loop runs natively against a
+// simulated screen.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,9 @@ struct CaptureOutcome {
     bool reachedEnd = false;
     bool finishedByUser = false;
     size_t frameCount = 0;
+    // The request's frame limit ended the capture before the page did; the
+    // frames kept were saved.
+    bool stoppedAtLimit = false;
     CaptureFailure failure;    // kind None on success
     // The page ended at the first probes with only the first frame kept: the
     // window most likely ignored the wheel input (a program running as

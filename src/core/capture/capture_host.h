@@ -30,7 +30,6 @@ enum class CaptureError : int32_t {
     WheelDisabled = 1,     // the system wheel setting scrolls nothing
     WheelInputFailed = 2,  // the system refused a wheel event
     LostOverlap = 3,       // a grab no longer overlapped the last kept frame
-    FrameLimit = 4,        // kMaxCaptureFrames were kept before the page ended
     TargetElevated = 5,    // the window under the area runs at a higher integrity level than we do
     ScrollInputFailed = 6, // a way of scrolling other than the wheel, used so far, could no longer be sent
 };
@@ -213,6 +212,9 @@ struct CaptureRequest {
     bool startFromTop = false;  // send the page to its top before the first frame
     ScrollDirection direction = ScrollDirection::Down;  // the way the content is scrolled
     WheelSettings wheel{};  // read when the capture was asked for
+    // The capture ends, saved, once it has kept this many frames: a page that
+    // never ends (an endless feed) must not fill the memory.
+    int32_t maxFrames = kMaxCaptureFrames;
 };
 
 }  // namespace tf

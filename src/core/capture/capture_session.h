@@ -29,6 +29,9 @@ struct ProbeVerdict;
 struct CaptureEnding {
     bool reachedEnd = false;
     bool finishedByUser = false;
+    // The frame limit was reached before the page ended: the frames go to
+    // stitch-and-save all the same.
+    bool stoppedAtLimit = false;
     CaptureFailure failure;  // kind None: the frames go to stitch-and-save
 };
 
@@ -48,6 +51,8 @@ public:
     // characters per horizontal notch for a sideways capture.
     uint32_t wheelScrollLines() const { return wheelLines_; }
     const Rect& rect() const { return request_.rect; }
+    // The request's frame limit, at least one frame.
+    int32_t maxFrames() const { return request_.maxFrames > 1 ? request_.maxFrames : 1; }
     ScrollDirection direction() const { return direction_; }
     // Turns the capture the other way round from here on, the kept frames
     // with it: a manual capture learns its direction from the first motion.

@@ -237,7 +237,7 @@ void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
         ++step_;
         probe_ = 0;
     }
-    if (kept >= static_cast<size_t>(kMaxCaptureFrames)) fail({CaptureError::FrameLimit});
+    if (kept >= static_cast<size_t>(session_.maxFrames())) stopAtLimit();
 }
 
 void ManualCapture::keepPending() {
@@ -260,13 +260,15 @@ void ManualCapture::finish() {
     session_.end({.reachedEnd = false, .finishedByUser = true, .failure = CaptureFailure{}});
 }
 
-void ManualCapture::fail(const CaptureFailure& failure) {
+// The limit ends the capture as a finish does: what was kept is saved. The
+// frame that reached it is the last one, so nothing is pending.
+void ManualCapture::stopAtLimit() {
     running_ = false;
     hasPending_ = false;
+    pending_ = PixelImage();
     outcome_.end = ManualCaptureEnd::FrameLimit;
     outcome_.frameCount = session_.frames().size();
-    outcome_.failure = failure;
-    session_.end({.reachedEnd = false, .finishedByUser = false, .failure = failure});
+    session_.end({.reachedEnd = false, .finishedByUser = false, .stoppedAtLimit = true, .failure = CaptureFailure{}});
 }
 
 bool ManualCapture::finishKeyPressed() {

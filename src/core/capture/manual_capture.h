@@ -11,11 +11,12 @@
 //
 // Driving it: after `start`, arm a one-shot timer of kManualTickMs and call
 // `tick` when it fires; draw the overlay again when `redraw` is set; arm the
-// timer again while `running`. A tick can show the frame-limit message box,
-// whose message loop delivers timer messages: arming the timer only after the
-// tick has returned keeps ticks from nesting. The host's parts must outlive
-// the capture. The progress (the count of kept frames, the strip) is also
-// published through the host's sink, as the automatic loop publishes its own.
+// timer again while `running`. A tick that ends the capture calls the host's
+// ending effects, which may show a message box whose loop delivers timer
+// messages: arming the timer only after the tick has returned keeps ticks
+// from nesting. The host's parts must outlive the capture. The progress (the
+// count of kept frames, the strip) is also published through the host's
+// sink, as the automatic loop publishes its own.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,16 +41,15 @@ enum class ManualCaptureEnd : int32_t {
     Running = 0,
     NotStarted = 1,  // the start conditions did not hold; nothing happened
     Finished = 2,    // Esc, Enter or a finish request: the frames went to stitch-and-save
-    FrameLimit = 3,  // 100 frames: failed with the safety-limit message, nothing saved
+    FrameLimit = 3,  // the request's frame limit was reached: the frames went to stitch-and-save
 };
 
 // How a manual capture went, in kinds and numbers.
 struct ManualCaptureOutcome {
     ManualCaptureEnd end = ManualCaptureEnd::NotStarted;
-    size_t frameCount = 0;  // frames kept (handed over when Finished)
+    size_t frameCount = 0;  // frames kept (handed over when Finished or FrameLimit)
     int32_t grabs = 0;      // every look at the area, the first frame included
     int32_t verdicts = 0;   // grabs that had come to rest and were judged
-    CaptureFailure failure;  // kind FrameLimit when the end is FrameLimit, else None
 };
 
 class ManualCapture {
@@ -78,7 +78,7 @@ private:
     void append(PixelImage frame, const char* dumpLabel);
     void keepPending();
     void finish();
-    void fail(const CaptureFailure& failure);
+    void stopAtLimit();
     bool finishKeyPressed();
     ManualTick status();
 

@@ -10,7 +10,6 @@ std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage langua
     switch (failure.kind) {
         case CaptureError::WheelDisabled: return pick(texts::wheelDisabledMessage, language);
         case CaptureError::WheelInputFailed: return pick(texts::wheelInputFailedMessage, language);
-        case CaptureError::FrameLimit: return pick(texts::frameLimitMessage, language);
         case CaptureError::ScrollInputFailed: return pick(texts::scrollInputFailedMessage, language);
         case CaptureError::TargetElevated: return pick(texts::targetElevatedMessage, language);
         case CaptureError::LostOverlap: {
@@ -23,6 +22,13 @@ std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage langua
         case CaptureError::None: break;
     }
     return {};
+}
+
+std::wstring frameLimitResultText(int32_t frameLimit, UiLanguage language) {
+    wchar_t buffer[160] = {};
+    std::swprintf(buffer, sizeof buffer / sizeof buffer[0], pick(texts::frameLimitResultSubtitle, language), frameLimit);
+    buffer[159] = L'\0';
+    return buffer;
 }
 
 }  // namespace tf

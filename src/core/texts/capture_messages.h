@@ -2,6 +2,7 @@
 // The words for a failed capture: the controller says what happened, these
 // say it in the user's language.
 
+#include <cstdint>
 #include <string>
 
 #include "core/capture/capture_controller.h"
@@ -18,5 +19,9 @@ std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage langua
 inline bool captureFailureIsWarning(const CaptureFailure& failure) {
     return failure.kind == CaptureError::WheelDisabled || failure.kind == CaptureError::TargetElevated;
 }
+
+// The result page's line for a capture that the frame limit ended: it was
+// saved, and the page goes on.
+std::wstring frameLimitResultText(int32_t frameLimit, UiLanguage language);
 
 }  // namespace tf

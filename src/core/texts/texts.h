@@ -99,10 +99,6 @@ inline constexpr BilingualText lostOverlapMessage{
     L"The next frame no longer overlapped the previous frame (%d px candidate overlap, score %.2f). Capture stopped "
     L"to avoid an incomplete image.",
     L"单次滚动后与上一帧失去重叠（候选重叠 %d px，分数 %.2f），已停止以避免生成缺失内容的长图。"};
-inline constexpr BilingualText frameLimitMessage{
-    L"The 100-frame safety limit was reached. No truncated image was saved; use a smaller area or capture the page in "
-    L"sections.",
-    L"已达到 100 帧安全上限，截图已停止且不会输出截断长图。请缩小截图区域或分段截图。"};
 
 // ---- Capture overlay drawing (prompt strip) -----------------------------------------
 inline constexpr BilingualText selectingTitle{L"Click a window or drag an area", L"单击窗口，或拖动选择区域"};
@@ -154,6 +150,11 @@ inline constexpr BilingualText resultStatistics{L"%llu \u00D7 %llu px  \u00B7  %
 // The subtitle after a manual capture, which did not scroll by itself.
 inline constexpr BilingualText manualResultSubtitle{L"Stitched into one long image as you scrolled",
                                                     L"已按您的滚动拼接为一张完整长图"};
+// In place of the result subtitle when the frame limit ended the capture
+// before the page ended. Argument: the limit (int, frames).
+inline constexpr BilingualText frameLimitResultSubtitle{
+    L"The capture stopped at its %d-frame limit: the page goes on past the end of this image.",
+    L"截图已在 %d 帧上限处停止：页面在此图末尾之后还有内容。"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 // In place of the result subtitle when an automatic capture never moved the page.
 inline constexpr BilingualText pageNeverMovedHint{

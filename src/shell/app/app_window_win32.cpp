@@ -14,6 +14,7 @@
 #include "shell/ui/palette.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_rect.h"
+#include "platform/win32/win32_window_object.h"
 
 namespace tf {
 
@@ -108,11 +109,7 @@ void MainWindow::onDpiChanged(HWND window, const RECT& suggested) {
 }
 
 LRESULT CALLBACK MainWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObjectForMessage<MainWindow>(window, message, lParam);
     if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(window, message, wParam, lParam);
 }

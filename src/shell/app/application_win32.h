@@ -121,6 +121,9 @@ struct CaptureDriver {
     // While an automatic capture runs; declared after the latch its worker polls.
     std::unique_ptr<AutomaticSession> automatic;
     CaptureKind lastKind = CaptureKind::Scrolled;
+    // The frame limit that ended the last capture before its page ended; 0
+    // when the page or the person ended it.
+    int32_t lastStoppedAtLimit = 0;
 };
 
 struct Application {

@@ -50,6 +50,7 @@ MainPageView mainPageView(const Application& app) {
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
         case CaptureKind::PersonScrolled: view.subtitle = ResultSubtitle::PersonScrolled; break;
     }
+    view.stoppedAtFrameLimit = app.capture.lastStoppedAtLimit;
     view.settingsScroll = app.main.settingsPages().scroll();
     return view;
 }

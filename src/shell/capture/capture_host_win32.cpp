@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 #include <utility>
 
@@ -81,10 +82,12 @@ private:
 struct ManualSession {
     SystemCapture system;
     WindowsCaptureSink sink;
+    CaptureRequest request;
     ManualCapture capture;
     ManualSession(Application& app, FinishLatch& finish, const CaptureRequest& request)
         : system(app.settings.captureLoggingEnabled, request.direction),
           sink(app),
+          request(request),
           capture(ManualCaptureHost{{system, system, sink, finish}, system}, request) {}
 };
 
@@ -92,7 +95,9 @@ struct ManualSession {
 struct AutomaticSession {
     OverlayShowsAutomatic watcher;
     AutomaticCapture capture;
-    explicit AutomaticSession(Application& app) : watcher(app), capture(app.instance, watcher, app.capture.finish) {}
+    int32_t maxFrames;
+    AutomaticSession(Application& app, int32_t maxFrames)
+        : watcher(app), capture(app.instance, watcher, app.capture.finish), maxFrames(maxFrames) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -101,6 +106,16 @@ CaptureDriver::~CaptureDriver() = default;
 namespace {
 
 UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
+
+// The end-to-end tests reach the limit with a few frames rather than with
+// minutes of scrolling; the variable can only lower it.
+int32_t captureFrameLimit() {
+    wchar_t value[16] = {};
+    const DWORD n = GetEnvironmentVariableW(L"TALLYFRAME_TEST_FRAME_LIMIT", value, 16);
+    if (n == 0 || n >= 16) return kMaxCaptureFrames;
+    const long limit = std::wcstol(value, nullptr, 10);
+    return limit >= 2 && limit < kMaxCaptureFrames ? static_cast<int32_t>(limit) : kMaxCaptureFrames;
+}
 
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
@@ -121,6 +136,8 @@ void followManualTick(Application& app, const ManualTick& t) {
     }
     driver.progress.manualRunning = false;
     driver.progress.strip = ManualStrip::Following;
+    driver.lastStoppedAtLimit =
+        driver.manual->capture.outcome().end == ManualCaptureEnd::FrameLimit ? driver.manual->request.maxFrames : 0;
     driver.manual.reset();
 }
 
@@ -128,8 +145,10 @@ void followManualTick(Application& app, const ManualTick& t) {
 // shown below cannot deliver anything more of this capture.
 void endAutomaticCapture(Application& app, AutomaticCaptureEnd end) {
     CaptureDriver& driver = app.capture;
+    const int32_t maxFrames = driver.automatic ? driver.automatic->maxFrames : 0;
     driver.automatic.reset();
     driver.lastKind = end.outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
+    driver.lastStoppedAtLimit = end.outcome.stoppedAtLimit ? maxFrames : 0;
     if (end.frames) {
         saveCapture(app, std::move(*end.frames));
     } else if (end.failure.failed()) {
@@ -155,7 +174,8 @@ void runCaptureFromMainWindow(Application& app) {
     // One capture at a time; the running one owns the overlay.
     if (!captureMayStart(currentUiState(app), app.save.inProgress) || captureRunning(app)) return;
     const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid, app.settings.startFromTop,
-                                 app.selection.direction, systemWheelSettings()};
+                                 app.selection.direction, systemWheelSettings(), captureFrameLimit()};
+    driver.lastStoppedAtLimit = 0;
     if (app.settings.scrollMode == ScrollMode::Manual) {
         driver.lastKind = CaptureKind::PersonScrolled;
         driver.progress = CaptureProgressRecord{.manualRunning = true, .direction = request.direction};
@@ -164,7 +184,7 @@ void runCaptureFromMainWindow(Application& app) {
         return;
     }
     driver.progress = CaptureProgressRecord{.direction = request.direction};
-    auto session = std::make_unique<AutomaticSession>(app);
+    auto session = std::make_unique<AutomaticSession>(app, request.maxFrames);
     if (!session->capture.start(request, app.settings.captureLoggingEnabled, app.settings.language)) {
         failCaptureAndShowMain(app, tr(app.settings.language, texts::overlayFailedMessage), MB_ICONERROR);
         return;

@@ -2,6 +2,7 @@
 
 #include "core/app/geometry.h"
 #include "core/texts/bilingual.h"
+#include "core/texts/capture_messages.h"
 #include "core/texts/page_texts.h"
 #include "core/texts/texts.h"
 #include "ground/dpi.h"
@@ -33,6 +34,10 @@ void paintResult(const MainPageView& view, ID2D1RenderTarget* t, const MainPageL
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+    } else if (view.stoppedAtFrameLimit > 0) {
+        // Longer than a subtitle: it takes the two lines the hint above has.
+        drawPageText(t, frameLimitResultText(view.stoppedAtFrameLimit, lang), l.neverScrolledHint,
+                     palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
             view.subtitle == ResultSubtitle::PersonScrolled ? texts::manualResultSubtitle : texts::resultSubtitle;

@@ -28,6 +28,8 @@ struct MainPageView {
     const std::wstring* savedImagePath = nullptr;  // never null while resultWithPath
     CaptureStats stats;
     ResultSubtitle subtitle = ResultSubtitle::Scrolled;
+    // The frame limit that ended the capture before its page ended, 0 for none.
+    int32_t stoppedAtFrameLimit = 0;
     int32_t settingsScroll = 0;  // DIPs the in-window settings page is scrolled by
 };
 

@@ -11,6 +11,7 @@
 #include "ground/dpi.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_rect.h"
+#include "platform/win32/win32_window_object.h"
 #include "shell/ui/button_proc_win32.h"
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/palette.h"
@@ -319,11 +320,7 @@ void SettingsWindow::showCaptureFolder() {
 }
 
 LRESULT CALLBACK SettingsWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<SettingsWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = windowObjectForMessage<SettingsWindow>(window, message, lParam);
     if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(window, message, wParam, lParam);
 }

@@ -298,17 +298,28 @@ TEST(CaptureController, RefusedWheelInputStopsTheCapture) {
     }
 }
 
-TEST(CaptureController, HundredFramesFailWithTheSafetyLimit) {
-    // Every notch accepts: 99 steps give 100 frames.
-    SimulatedScreen s = screenFor(300, 200, 100 * 100, {.rowsPerNotch = 100});
-    const CaptureOutcome out = capture(s);
-    EXPECT_EQ(out.frameCount, 100u);
-    EXPECT_FALSE(s.stitchStarted);
-    EXPECT_EQ(s.notchTimes.size(), 99u);
-    EXPECT_EQ(out.failure.kind, CaptureError::FrameLimit);
-    ASSERT_EQ(s.messages.size(), 1u);
-    EXPECT_EQ(s.messages[0].rfind(L"The 100-frame safety limit was reached.", 0), 0u);
-    EXPECT_EQ(s.events.back(), "fail error");
+// The limit ends the capture as a finish does: the frames kept so far are
+// stitched into the page down to where it stopped, and no message is shown.
+TEST(CaptureController, TheFrameLimitSavesTheFramesKeptSoFar) {
+    for (int32_t limit : {kMaxCaptureFrames, 7, 2}) {
+        SCOPED_TRACE(limit);
+        // Every notch accepts: limit - 1 steps give `limit` frames, on a page
+        // that goes on well past them.
+        SimulatedScreen s = screenFor(300, 200, (limit + 5) * 100, {.rowsPerNotch = 100});
+        CaptureRequest request{s.rect, true};
+        request.maxFrames = limit;
+        const CaptureOutcome out = runCapture(s, request);
+        EXPECT_TRUE(out.stoppedAtLimit);
+        EXPECT_FALSE(out.reachedEnd);
+        EXPECT_FALSE(out.finishedByUser);
+        EXPECT_FALSE(out.failure.failed());
+        EXPECT_EQ(out.frameCount, static_cast<size_t>(limit));
+        EXPECT_EQ(s.notchTimes.size(), static_cast<size_t>(limit - 1));
+        EXPECT_TRUE(s.messages.empty());
+        EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
+        ASSERT_EQ(s.handedOver.size(), static_cast<size_t>(limit));
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage((limit - 1) * 100)));
+    }
 }
 
 TEST(CaptureController, NinetyNineFramesStillSave) {
@@ -316,6 +327,7 @@ TEST(CaptureController, NinetyNineFramesStillSave) {
     const CaptureOutcome out = capture(s);
     EXPECT_FALSE(out.failure.failed());
     EXPECT_TRUE(out.reachedEnd);
+    EXPECT_FALSE(out.stoppedAtLimit);
     EXPECT_EQ(s.handedOver.size(), 99u);
     EXPECT_TRUE(stitchesInto(s, s.expectedImage(98 * 100)));
 }
@@ -408,7 +420,7 @@ TEST(CaptureController, PointerIsHiddenForTheGrabsAndRestoredOnEveryEnding) {
         {"Esc", 1000, {.rowsPerNotch = 60}, 1},
         {"lost overlap", 1200, {.notchRows = {100, 400}}, -1, -1, 0, "fail error"},
         {"refused wheel input", 1000, {.rowsPerNotch = 100}, -1, 2, 0, "fail error"},
-        {"frame limit", 100 * 100, {.rowsPerNotch = 100}, -1, -1, 0, "fail error"},
+        {"frame limit", 100 * 100, {.rowsPerNotch = 100}},
         {"pointer shown twice over", 300, {.rowsPerNotch = 100}, -1, -1, 2},
     };
     for (const Case& c : cases) {
@@ -508,14 +520,17 @@ TEST(CaptureController, PageMovingAFewRowsEveryNotchIsCapturedFully) {
     }
 }
 
-// ... and one too long for 100 frames stops with the safety-limit message
+// ... and one too long for the frame limit stops there, saved, and says so,
 // instead of ending early as if the page had ended.
 TEST(CaptureController, PageMovingOneRowEveryNotchNeverEndsSilentlyShort) {
     SimulatedScreen s = screenFor(200, 120, 3000, {.rowsPerNotch = 1}, 5);
     const CaptureOutcome out = capture(s);
     EXPECT_FALSE(out.reachedEnd);
-    EXPECT_EQ(out.failure.kind, CaptureError::FrameLimit);
-    EXPECT_FALSE(s.stitchStarted);
+    EXPECT_TRUE(out.stoppedAtLimit);
+    EXPECT_FALSE(out.failure.failed());
+    ASSERT_TRUE(s.stitchStarted);
+    EXPECT_EQ(s.handedOver.size(), static_cast<size_t>(kMaxCaptureFrames));
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.position())));
 }
 
 }  // namespace

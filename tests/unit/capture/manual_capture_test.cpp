@@ -315,18 +315,25 @@ TEST(ManualCapture, FinishRequestedByTheOverlayEndsWithoutAnotherGrab) {
     EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
 }
 
-TEST(ManualCapture, HundredFramesFailWithTheSafetyLimit) {
-    SimulatedScreen s = screenFor(300, 200, 120 * 100, {}, 2);
-    const ManualRun run = runManual(s, Script{steady(200, 250, 120, 100), 200 + 120 * 250 + 1000});
-    EXPECT_EQ(run.outcome.end, ManualCaptureEnd::FrameLimit);
-    EXPECT_EQ(run.outcome.frameCount, 100u);
-    EXPECT_FALSE(s.stitchStarted);
-    EXPECT_EQ(s.events, (std::vector<std::string>{"fail error"}));
-    EXPECT_EQ(s.failures, (std::vector<CaptureFailure>{{CaptureError::FrameLimit}}));
-    EXPECT_EQ(run.outcome.failure.kind, CaptureError::FrameLimit);
-    ASSERT_EQ(s.messages.size(), 1u);
-    EXPECT_EQ(s.messages[0].rfind(L"The 100-frame safety limit was reached.", 0), 0u);
-    EXPECT_FALSE(run.ticks.back().running);
+// The limit ends a manual capture as Esc does: the frames kept are saved,
+// the page stitched down to the last of them, without a message.
+TEST(ManualCapture, TheFrameLimitSavesTheFramesKeptSoFar) {
+    for (int32_t limit : {kMaxCaptureFrames, 9}) {
+        SCOPED_TRACE(limit);
+        const int32_t scrolls = limit + 20;
+        SimulatedScreen s = screenFor(300, 200, scrolls * 100, {}, 2);
+        const ManualRun run = runManual(s, Script{steady(200, 250, scrolls, 100), static_cast<uint64_t>(200 + scrolls * 250 + 1000)},
+                                        UiLanguage::English, 120'000, ScrollDirection::Down, limit);
+        EXPECT_EQ(run.outcome.end, ManualCaptureEnd::FrameLimit);
+        EXPECT_EQ(run.outcome.frameCount, static_cast<size_t>(limit));
+        EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
+        EXPECT_TRUE(s.failures.empty());
+        EXPECT_TRUE(s.messages.empty());
+        EXPECT_FALSE(run.ticks.back().running);
+        ASSERT_EQ(s.handedOver.size(), static_cast<size_t>(limit));
+        // Every scroll moved a kept frame's worth: the image ends at the last.
+        EXPECT_TRUE(test::imagesEqual(s.expectedImage((limit - 1) * 100), composeFrames(s.handedOver)));
+    }
 }
 
 TEST(ManualCapture, DoesNotStartWithoutAValidRectangle) {

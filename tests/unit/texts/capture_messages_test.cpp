@@ -37,9 +37,16 @@ TEST(CaptureMessages, EachFailureHasItsTextInBothLanguages) {
         EXPECT_EQ(tf::captureFailureText(c.failure, c.language), c.text);
         EXPECT_EQ(tf::captureFailureIsWarning(c.failure), c.warning);
     }
-    EXPECT_EQ(tf::captureFailureText({CaptureError::FrameLimit}, UiLanguage::English)
-                  .rfind(L"The 100-frame safety limit was reached.", 0),
-              0u);
+}
+
+// The limit is no failure any more: the result page says where the capture
+// stopped, with the limit it stopped at, in either language.
+TEST(CaptureMessages, TheFrameLimitLineSaysTheCaptureStoppedAndThePageGoesOn) {
+    EXPECT_EQ(tf::frameLimitResultText(tf::kMaxCaptureFrames, UiLanguage::English),
+              L"The capture stopped at its " + std::to_wstring(tf::kMaxCaptureFrames) +
+                  L"-frame limit: the page goes on past the end of this image.");
+    EXPECT_EQ(tf::frameLimitResultText(12, UiLanguage::ChineseSimplified),
+              L"截图已在 12 帧上限处停止：页面在此图末尾之后还有内容。");
 }
 
 // The numbers a lost-overlap message reports: whatever overlap and score the
