@@ -70,6 +70,8 @@ private:
 
 void runWorker(std::shared_ptr<AutomaticCapture::Shared> shared, CaptureRequest request, bool loggingEnabled,
                UiLanguage language, FinishLatch& finish, std::unique_ptr<AutomaticCaptureEnd> end) {
+    // The frame dumps of a logged capture are written with WIC, here.
+    const ComApartment com(COINIT_MULTITHREADED);
     try {
         SystemCapture system(loggingEnabled, request.direction);
         RelayedPointer pointer(shared->relay, system);
