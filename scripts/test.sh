@@ -70,6 +70,7 @@ script_tier "gui: end-to-end captures (wine)" tests/e2e/capture_e2e.sh
 script_tier "gui: clipboard and hotkey (wine)" tests/e2e/daily_use_e2e.sh
 script_tier "gui: manual captures (wine)" tests/e2e/manual_capture_e2e.sh
 script_tier "gui: pick with one click (wine)" tests/e2e/pick_e2e.sh
+script_tier "gui: review and trim (wine)" tests/e2e/review_e2e.sh
 
 echo "=== summary"
 printf '%s\n' "${results[@]}"

@@ -25,7 +25,11 @@ ModeSelection selectMode(const std::vector<NativeString>& args) {
     static const NativeString selfTest = std::filesystem::path("--self-test").native();
     static const NativeString stitch = std::filesystem::path("--stitch").native();
     static const NativeString direction = std::filesystem::path("--direction").native();
-    if (args.size() == 3 && args[1] == selfTest) {
+    static const NativeString review = std::filesystem::path("--review").native();
+    if (args.size() == 3 && args[1] == review) {
+        s.mode = ProgramMode::Review;
+        s.imagePath = args[2];
+    } else if (args.size() == 3 && args[1] == selfTest) {
         s.mode = ProgramMode::SelfTest;
         s.reportPath = args[2];
     } else if (args.size() == 4 && args[1] == stitch) {

@@ -14,7 +14,7 @@ using NativeString = std::filesystem::path::string_type;
 
 // Usage: a --stitch whose --direction is missing its word or names none the
 // program knows; the entry prints usageText() and fails.
-enum class ProgramMode { Interactive, SelfTest, Stitch, Usage };
+enum class ProgramMode { Interactive, SelfTest, Stitch, Review, Usage };
 
 struct ModeSelection {
     ProgramMode mode = ProgramMode::Interactive;
@@ -23,6 +23,7 @@ struct ModeSelection {
     // --stitch ... --direction right|down; nullopt when not given.
     std::optional<ScrollDirection> direction;
     NativeString reportPath;    // --self-test
+    NativeString imagePath;     // --review: a saved image, with the seams of its stitch log when it has one
 };
 
 // args[0] is the program. Flags are compared exactly (same characters, same

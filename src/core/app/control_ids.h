@@ -23,6 +23,7 @@ enum class ControlId : int32_t {
     Settings = 4,  // the gear; "Back" on the in-window settings pages
     OpenFolder = 5,
     CopyImage = 6,
+    Review = 7,  // opens the review window on the saved image
     // Title-bar style buttons of the custom frame.
     Minimize = 10,
     Close = 11,
@@ -42,6 +43,7 @@ enum class ControlId : int32_t {
     ScrollMode = 36,     // switch: the person scrolls during a capture, the program follows
     StartFromTop = 37,   // switch: an automatic capture first sends the page to its top
     CaptureSideways = 38,  // switch: captures scroll to the right unless the overlay's arrow keys say otherwise
+    ReviewAfterCapture = 39,  // switch: the review window opens after every capture
     // Links and the update check.
     ProductHome = 40,
     ProductSite = 41,
@@ -59,7 +61,8 @@ constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 // The switches flip a setting when pressed and report a toggle state.
 constexpr bool isSwitchControl(ControlId id) {
     return id == ControlId::OpenAfterCapture || id == ControlId::CaptureLogging || id == ControlId::CopyAfterCapture ||
-           id == ControlId::ScrollMode || id == ControlId::StartFromTop || id == ControlId::CaptureSideways;
+           id == ControlId::ScrollMode || id == ControlId::StartFromTop || id == ControlId::CaptureSideways ||
+           id == ControlId::ReviewAfterCapture;
 }
 
 // SVG icon documents, by their resource number (resource_ids.h).

@@ -130,7 +130,7 @@ MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state
     out.start.rect = placeRect(page.startButton, dpi);
     out.openImage.rect = placeRect(page.firstResultAction, dpi);
     out.captureAnother.rect = placeRect(page.secondResultAction, dpi);
-    ControlPlacement* quiet[] = {&out.openFolder, &out.copyImage};
+    ControlPlacement* quiet[] = {&out.openFolder, &out.copyImage, &out.review};
     static_assert(std::size(quiet) == std::size(kQuietResultButtons));
     int32_t rowWidth = -kQuietResultButtonGap;
     for (const QuietResultButton& q : kQuietResultButtons) {
@@ -147,7 +147,8 @@ MainControlsLayout layoutMainControls(Size clientPx, uint32_t dpi, UiState state
     const bool homeLike = state == UiState::Home || state == UiState::Failed;
     out.start.visible = homeLike || (state == UiState::Result && !hasSavedImage);
     out.settings.visible = homeLike || state == UiState::Result;
-    out.openImage.visible = out.captureAnother.visible = out.openFolder.visible = out.copyImage.visible = resultMode;
+    out.openImage.visible = out.captureAnother.visible = out.openFolder.visible = out.copyImage.visible =
+        out.review.visible = resultMode;
     return out;
 }
 

@@ -83,6 +83,7 @@ struct MainControlsLayout {
     ControlPlacement settings;        // id 4
     ControlPlacement openFolder;      // id 5
     ControlPlacement copyImage;       // id 6, beside Open containing folder
+    ControlPlacement review;          // id 7, after Copy image
     bool operator==(const MainControlsLayout&) const = default;
 };
 
@@ -95,6 +96,7 @@ struct QuietResultButton {
 inline constexpr QuietResultButton kQuietResultButtons[] = {
     {240, 160},  // Open containing folder
     {130, 120},  // Copy image
+    {110, 90},   // Review
 };
 inline constexpr int32_t kQuietResultButtonGap = 8;
 

@@ -29,6 +29,7 @@ ReviewCommand reviewCommandFor(uint32_t key, bool ctrl, bool shift) {
         case 'B': return ReviewCommand::SelectBottom;
         case 'L': return ReviewCommand::SelectLeft;
         case 'R': return ReviewCommand::SelectRight;
+        case 'C': return ReviewCommand::CutAtSeam;
         case kPrior: return ReviewCommand::PageUp;
         case kNext: return ReviewCommand::PageDown;
         case kHome: return ReviewCommand::Home;

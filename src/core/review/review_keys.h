@@ -15,6 +15,7 @@ enum class ReviewCommand : int32_t {
     Undo, Redo,                                        // Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z
     Fit, ActualSize,                                   // Ctrl+0, Ctrl+1
     PageUp, PageDown, Home, End,
+    CutAtSeam,                                         // C: the cut menu for the current seam
     Save, Close,                                       // Enter, Esc
 };
 

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "core/capture/capture_rules.h"  // kWheelPageScroll, the system's "one screen per notch"
+
 namespace tf {
 
 // The window pixels of one band of the scaled cache along the stitch: a few
@@ -23,7 +25,6 @@ inline constexpr int32_t kPageOverlapDips = 40;
 // How near to a seam a dragged trim edge snaps to it.
 inline constexpr int32_t kSnapDips = 8;
 inline constexpr int32_t kWheelDeltaNotch = 120;
-inline constexpr uint32_t kWheelPageScroll = 0xFFFFFFFFu;  // the system's "one screen per notch"
 
 // A span [first, end) of image rows or columns, or of cache bands.
 struct Span64 {

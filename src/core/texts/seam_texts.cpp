@@ -56,4 +56,14 @@ const wchar_t* seamKindName(SeamKind kind, UiLanguage language) {
     return tr(language, texts::seamSolidKind);
 }
 
+std::wstring reviewStatusLine(const ReviewFigures& f, UiLanguage language) {
+    return formatted(tr(language, texts::reviewStatusFormat), f.width, f.height, f.keptWidth, f.keptHeight,
+                     static_cast<unsigned>(f.seams), f.zoomPercent);
+}
+
+std::wstring reviewImageName(const ReviewFigures& f, UiLanguage language) {
+    return formatted(tr(language, texts::reviewImageNameFormat), f.width, f.height, f.keptWidth, f.keptHeight,
+                     static_cast<unsigned>(f.seams));
+}
+
 }  // namespace tf

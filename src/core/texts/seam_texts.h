@@ -2,6 +2,8 @@
 // The words of a seam mark: its tooltip and automation name say which frames
 // the join is between, their overlap and why the stitch joined them there.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "core/review/seam_kinds.h"
@@ -12,5 +14,16 @@ namespace tf {
 
 std::wstring seamMarkText(const SeamRecord& record, UiLanguage language);
 const wchar_t* seamKindName(SeamKind kind, UiLanguage language);
+
+// The review's status line and its image's automation name: the image's size,
+// the kept part's, the number of seams and (the status line only) the zoom.
+struct ReviewFigures {
+    int32_t width = 0, height = 0;
+    int32_t keptWidth = 0, keptHeight = 0;
+    size_t seams = 0;
+    int32_t zoomPercent = 100;
+};
+std::wstring reviewStatusLine(const ReviewFigures& f, UiLanguage language);
+std::wstring reviewImageName(const ReviewFigures& f, UiLanguage language);
 
 }  // namespace tf

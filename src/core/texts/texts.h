@@ -245,6 +245,20 @@ inline constexpr BilingualText dropBeforeSeamCommand{L"Drop everything before it
 inline constexpr BilingualText reviewAfterLabel{L"Review after each capture", L"每次截图后查看"};
 inline constexpr BilingualText reviewAfterDescription{L"Shows every seam and lets you trim the image before you share it",
                                                       L"显示每处拼接，分享前可先裁剪图片"};
+inline constexpr BilingualText reviewLoadingText{L"Loading the image\u2026", L"正在载入图片\u2026"};
+inline constexpr BilingualText reviewLoadFailedMessage{L"The image could not be opened for review.",
+                                                       L"无法打开图片进行查看。"};
+inline constexpr BilingualText trimmedSaveFailedMessage{
+    L"The trimmed image could not be saved. The original file is unchanged.", L"无法保存裁剪后的图片，原文件未改动。"};
+// The review's status line. Arguments: image width and height, kept width and
+// height (int, px), seam count (unsigned), zoom (int, percent).
+inline constexpr BilingualText reviewStatusFormat{L"%d \u00d7 %d px  \u00b7  kept %d \u00d7 %d  \u00b7  %u seams  \u00b7  %d %%",
+                                                  L"%d \u00d7 %d px  \u00b7  保留 %d \u00d7 %d  \u00b7  %u 处拼接  \u00b7  %d %%"};
+// The image's automation name. Arguments as the status line's first five.
+inline constexpr BilingualText reviewImageNameFormat{L"Captured image, %d \u00d7 %d px, kept %d \u00d7 %d px, %u seams",
+                                                     L"截图，%d \u00d7 %d px，保留 %d \u00d7 %d px，%u 处拼接"};
+inline constexpr BilingualText keysHintText{L"T B L R edge  \u00b7  arrows move  \u00b7  N next seam  \u00b7  Enter save  \u00b7  Esc close",
+                                            L"T B L R 选边  \u00b7  方向键移动  \u00b7  N 下一处拼接  \u00b7  Enter 保存  \u00b7  Esc 关闭"};
 // A seam mark's tooltip and automation name. Arguments: the two frames
 // (unsigned, counted from 1), the overlap (int, px), the reasons (wide string).
 inline constexpr BilingualText seamMarkFormat{L"Frames %u and %u: overlap %d px, %ls",

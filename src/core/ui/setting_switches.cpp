@@ -11,6 +11,7 @@ auto switchField(Record& settings, ControlId id) -> decltype(&settings.openAfter
         case ControlId::CaptureLogging: return &settings.captureLoggingEnabled;
         case ControlId::CopyAfterCapture: return &settings.copyAfterCapture;
         case ControlId::StartFromTop: return &settings.startFromTop;
+        case ControlId::ReviewAfterCapture: return &settings.reviewAfterCapture;
         default: return nullptr;
     }
 }

@@ -42,6 +42,8 @@ inline constexpr SettingsRow kSettingsRows[] = {
      texts::startFromTopCommand},
     {ControlId::CaptureSideways, SettingsRowControl::Switch, texts::captureSidewaysCommand,
      texts::captureSidewaysDescription, texts::captureSidewaysCommand},
+    {ControlId::ReviewAfterCapture, SettingsRowControl::Switch, texts::reviewAfterLabel, texts::reviewAfterDescription,
+     texts::reviewAfterLabel},
 };
 inline constexpr size_t kSettingsRowCount = std::size(kSettingsRows);
 inline constexpr size_t kClassicSettingsRowCount = 3;

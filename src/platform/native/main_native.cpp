@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
             return tf::runOfflineStitch(s.framesFolder, s.outputPath, tellOnStandardError, s.direction);
         case tf::ProgramMode::SelfTest:
             return tf::runSelfTest(s.reportPath, tellOnStandardError);
+        // The review is a window: the Windows program's alone.
+        case tf::ProgramMode::Review:
         case tf::ProgramMode::Interactive:
         case tf::ProgramMode::Usage:
             break;

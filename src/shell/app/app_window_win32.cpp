@@ -40,8 +40,14 @@ bool isKeyMessage(UINT message) {
 // IDCANCEL (2), which are the Start and Open image commands here. Enter goes
 // to the main window's own key handling instead, Esc to the settings window.
 bool routeDialogKey(const Application& app, const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
+    // R on the result page opens the review, whichever of its buttons has the focus.
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'R' && within(app.mainWindow) && inResultWithPath(app) &&
+        GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && !recordingHotkey(app.copyAndHotkey)) {
+        PostMessageW(app.mainWindow, WM_COMMAND, idNumber(ControlId::Review), 0);
+        return true;
+    }
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
     if (recordingHotkey(app.copyAndHotkey)) return false;  // Esc and Enter are keys the chord control records
     if (within(app.settingsWindow.handle())) {
         if (msg.wParam != VK_ESCAPE) return false;

@@ -28,6 +28,7 @@
 #include "platform/win32/win32_handles.h"
 #include "shell/app/global_hotkey_win32.h"
 #include "shell/app/main_window_win32.h"
+#include "shell/app/review_hook_win32.h"
 #include "shell/app/ui_hosts_win32.h"
 #include "shell/capture/target_window_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
@@ -149,6 +150,7 @@ struct Application {
     MainWindow main{*this};
     CaptureDriver capture;
     OverlayBuffer overlayBuffer;
+    ReviewSession review;  // shell/app/review_hook_win32.cpp
 };
 
 // WM_NCCREATE of a window made with the application as its CreateWindowExW

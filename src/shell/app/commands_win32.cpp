@@ -11,6 +11,7 @@
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "shell/app/page_driver_win32.h"
+#include "shell/app/review_hook_win32.h"
 #include "shell/app/settings_pages_win32.h"
 #include "shell/pickers/pickers_win32.h"
 #include "core/settings/settings_store.h"
@@ -85,6 +86,7 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
             break;
         case ControlId::OpenImage: openSavedImage(app); break;
         case ControlId::CopyImage: copySavedImage(app); break;
+        case ControlId::Review: openReview(app); break;
         case ControlId::Settings:
             if (isHomeLike(currentUiState(app))) {
                 app.buttons.suppressSettingsFocusRing(false);
@@ -179,6 +181,7 @@ void handleStitchDone(Application& app, StitchResult* raw) {
         // The file is written by now; the clipboard only ever gets a copy of it.
         if (app.settings.copyAfterCapture) copySavedImage(app);
         if (app.settings.openAfterCapture) openSavedImage(app);
+        keepCaptureForReview(app, *result);
     } else {
         failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
     }

@@ -21,6 +21,7 @@ struct MainControl {
 constexpr MainControl kMainControls[] = {
     {ControlId::StartCapture, true},    {ControlId::OpenImage, false}, {ControlId::CaptureAnother, false},
     {ControlId::Settings, true},        {ControlId::OpenFolder, false}, {ControlId::CopyImage, false},
+    {ControlId::Review, false},
 };
 
 }  // namespace
@@ -51,6 +52,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::Settings: return tr(lang, texts::settingsButton);
         case ControlId::OpenFolder: return tr(lang, texts::openFolderButton);
         case ControlId::CopyImage: return tr(lang, texts::copyImageButton);
+        case ControlId::Review: return tr(lang, texts::reviewButton);
         case ControlId::CopyAfterCapture: return tr(lang, texts::copyAfterLabel);
         case ControlId::CaptureHotkey: return tr(lang, texts::captureHotkeyLabel);
         case ControlId::GeneralNavigation: return tr(lang, texts::generalNavigation);
@@ -64,6 +66,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::ScrollMode: return tr(lang, texts::scrollModeCommand);
         case ControlId::StartFromTop: return tr(lang, texts::startFromTopCommand);
         case ControlId::CaptureSideways: return tr(lang, texts::captureSidewaysCommand);
+        case ControlId::ReviewAfterCapture: return tr(lang, texts::reviewAfterLabel);
         case ControlId::ProductHome: return tr(lang, texts::productHomeCommand);
         case ControlId::ProductSite: return tr(lang, texts::productSiteCommand);
         case ControlId::Feedback: return tr(lang, texts::feedbackCommand);

@@ -54,12 +54,13 @@ void refreshHotkeyRow(const Application& app) {
 
 // ---- Clipboard --------------------------------------------------------------------
 
-void copySavedImage(Application& app) {
+void copySavedImage(Application& app) { copyImageFileOf(app, app.save.savedImagePath); }
+
+void copyImageFileOf(Application& app, const std::wstring& file) {
     const HWND mainWindow = app.mainWindow;
-    const std::wstring& savedImagePath = app.save.savedImagePath;
-    if (mainWindow == nullptr || savedImagePath.empty()) return;
+    if (mainWindow == nullptr || file.empty()) return;
     const UiLanguage lang = app.settings.language;
-    switch (app.copyAndHotkey.clipboardOffer.offer(mainWindow, savedImagePath)) {
+    switch (app.copyAndHotkey.clipboardOffer.offer(mainWindow, file)) {
         case ClipboardCopy::Offered:
             app.copyAndHotkey.copiedNotice = true;
             SetTimer(mainWindow, static_cast<UINT_PTR>(TimerId::CopiedNotice), kCopiedNoticeMs, nullptr);

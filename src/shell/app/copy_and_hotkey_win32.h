@@ -16,6 +16,8 @@ namespace tf {
 // the Copy image button shows "Copied" for a while; a refusal shows a short
 // message. The saved file is never written.
 void copySavedImage(Application& app);
+// The same for another file the program wrote (a trimmed copy).
+void copyImageFileOf(Application& app, const std::wstring& file);
 // Whether the Copy image button shows "Copied" now.
 inline bool copiedNoticeShown(const CopyAndHotkeyState& state) { return state.copiedNotice; }
 // TimerId::CopiedNotice: the button goes back to its label.

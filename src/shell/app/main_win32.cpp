@@ -11,6 +11,7 @@
 #include "core/app/command_line.h"
 #include "shell/app/application_win32.h"
 #include "shell/app/app_window_win32.h"
+#include "shell/review/review_alone_win32.h"
 #include "core/diagnostics/offline_stitch.h"
 #include "core/diagnostics/self_test.h"
 #include "platform/win32/win32_handles.h"
@@ -83,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         std::vector<tf::NativeString> args(argv, argv + argc);
         LocalFree(argv);
         const tf::ModeSelection s = tf::selectMode(args);
+        if (s.mode == tf::ProgramMode::Review) return tf::runReviewAlone(instance, s.imagePath);
         if (s.mode != tf::ProgramMode::Interactive) {
             const ParentConsole console;
             tf::removeTemporaryFilesOnTermination();

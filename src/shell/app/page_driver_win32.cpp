@@ -111,6 +111,7 @@ void layoutMainWindowControls(const Application& app) {
     placeControl(controlSlot(app, ControlId::CaptureAnother), l.captureAnother);
     placeControl(controlSlot(app, ControlId::OpenFolder), l.openFolder);
     placeControl(controlSlot(app, ControlId::CopyImage), l.copyImage);
+    placeControl(controlSlot(app, ControlId::Review), l.review);
 }
 
 }  // namespace tf

@@ -10,31 +10,6 @@
 namespace tf {
 namespace {
 
-// uiautomationcore.dll has no import library in MinGW: both entry points are
-// looked up once.
-using ReturnRawElementProvider = LRESULT(WINAPI*)(HWND, WPARAM, LPARAM, IRawElementProviderSimple*);
-using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IRawElementProviderSimple**);
-
-struct UiaCore {
-    ReturnRawElementProvider returnRaw = nullptr;
-    HostProviderFromHwnd hostFromHwnd = nullptr;
-};
-
-const UiaCore& uiaCore() {
-    static const UiaCore core = [] {
-        UiaCore c;
-        HMODULE module = LoadLibraryW(L"uiautomationcore.dll");  // kept for the whole run
-        if (module != nullptr) {
-            c.returnRaw = reinterpret_cast<ReturnRawElementProvider>(
-                reinterpret_cast<void*>(GetProcAddress(module, "UiaReturnRawElementProvider")));
-            c.hostFromHwnd = reinterpret_cast<HostProviderFromHwnd>(
-                reinterpret_cast<void*>(GetProcAddress(module, "UiaHostProviderFromHwnd")));
-        }
-        return c;
-    }();
-    return core;
-}
-
 HRESULT bstrVariant(VARIANT* out, std::wstring_view text) {
     BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     if (s == nullptr) return E_OUTOFMEMORY;
@@ -135,9 +110,7 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::GetPropertyValue(PROPERTYID
 HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_HostRawElementProvider(IRawElementProviderSimple** out) {
     if (out == nullptr) return E_INVALIDARG;
     *out = nullptr;
-    const auto host = uiaCore().hostFromHwnd;
-    if (host == nullptr) return E_NOTIMPL;
-    return host(window_, out);
+    return hostProviderFromHwnd(window_, out);
 }
 
 HRESULT ControlAutomationProvider::click() const {
@@ -163,11 +136,9 @@ HRESULT STDMETHODCALLTYPE ControlAutomationProvider::get_ToggleState(ToggleState
 }
 
 LRESULT answerAutomationRequest(HWND button, WPARAM wParam, LPARAM lParam) {
-    const auto returnRaw = uiaCore().returnRaw;
-    if (returnRaw == nullptr) return 0;
     auto* provider = new (std::nothrow) ControlAutomationProvider(button);
     if (provider == nullptr) return 0;
-    const LRESULT answer = returnRaw(button, wParam, lParam, provider);
+    const LRESULT answer = returnRawElementProvider(button, wParam, lParam, provider);
     provider->Release();
     return answer;
 }

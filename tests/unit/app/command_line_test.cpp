@@ -29,6 +29,10 @@ TEST(CommandLine, ModesAreMatchedExactly) {
         {argv({"tf.exe", "--Stitch", "a", "b"}), ProgramMode::Interactive},
         {argv({"tf.exe", "stitch", "a", "b"}), ProgramMode::Interactive},
         {argv({"tf.exe", "--unknown"}), ProgramMode::Interactive},
+        {argv({"tf.exe", "--review", "shot.png"}), ProgramMode::Review},
+        {argv({"tf.exe", "--review"}), ProgramMode::Interactive},
+        {argv({"tf.exe", "--review", "a.png", "b.png"}), ProgramMode::Interactive},
+        {argv({"tf.exe", "--Review", "a.png"}), ProgramMode::Interactive},
         {argv({}), ProgramMode::Interactive},
     };
     for (const Case& c : cases) EXPECT_EQ(selectMode(c.args).mode, c.mode) << c.args.size();
@@ -40,6 +44,8 @@ TEST(CommandLine, OperandsAreTakenVerbatim) {
     EXPECT_EQ(s.outputPath, std::filesystem::path("out file.png").native());
     EXPECT_EQ(selectMode(argv({"tf.exe", "--self-test", "--stitch"})).reportPath,
               std::filesystem::path("--stitch").native());
+    EXPECT_EQ(selectMode(argv({"tf.exe", "--review", "D:\\shots\\a b.png"})).imagePath,
+              std::filesystem::path("D:\\shots\\a b.png").native());
 }
 
 TEST(CommandLine, StitchTakesAnOptionalDirection) {

@@ -208,17 +208,20 @@ TEST(MainControls, ResultPageAndFolderButtonWidth) {
     const MainControlsLayout en = layoutMainControls({660, 410}, 96, kResult, true, UiLanguage::English);
     EXPECT_EQ(en.openImage.rect, (Rect{124, 254, 320, 306}));
     EXPECT_EQ(en.captureAnother.rect, (Rect{340, 254, 536, 306}));
-    // Open containing folder and Copy image, centred together with an 8-DIP gap.
-    EXPECT_EQ(en.openFolder.rect, (Rect{141, 326, 381, 362}));
-    EXPECT_EQ(en.copyImage.rect, (Rect{389, 326, 519, 362}));
+    // Open containing folder, Copy image and Review, centred together with 8-DIP gaps.
+    EXPECT_EQ(en.openFolder.rect, (Rect{82, 326, 322, 362}));
+    EXPECT_EQ(en.copyImage.rect, (Rect{330, 326, 460, 362}));
+    EXPECT_EQ(en.review.rect, (Rect{468, 326, 578, 362}));
     EXPECT_EQ(en.settings.rect, (Rect{608, 16, 640, 48}));
     const MainControlsLayout zh =
         layoutMainControls({660, 410}, 96, kResult, true, UiLanguage::ChineseSimplified);
-    EXPECT_EQ(zh.openFolder.rect, (Rect{186, 326, 346, 362}));
-    EXPECT_EQ(zh.copyImage.rect, (Rect{354, 326, 474, 362}));
+    EXPECT_EQ(zh.openFolder.rect, (Rect{137, 326, 297, 362}));
+    EXPECT_EQ(zh.copyImage.rect, (Rect{305, 326, 425, 362}));
+    EXPECT_EQ(zh.review.rect, (Rect{433, 326, 523, 362}));
     // At 144 DPI the same DIPs scale by 1.5.
     const MainControlsLayout big = layoutMainControls({990, 615}, 144, kResult, true, UiLanguage::English);
-    EXPECT_EQ(big.copyImage.rect, (Rect{584, 489, 779, 543}));
+    EXPECT_EQ(big.copyImage.rect, (Rect{495, 489, 690, 543}));
+    EXPECT_EQ(big.review.rect, (Rect{702, 489, 867, 543}));
     // A fractional top (y = 0.5) is truncated before scaling.
     const MainControlsLayout odd = layoutMainControls({621, 341}, 96, kHome, false, UiLanguage::English);
     EXPECT_EQ(odd.start.rect, (Rect{181, 170, 441, 224}));
@@ -242,6 +245,7 @@ TEST(MainControls, VisibilityPerState) {
         EXPECT_EQ(l.captureAnother.visible, c.result) << uiStateName(c.state) << c.saved;
         EXPECT_EQ(l.openFolder.visible, c.result) << uiStateName(c.state) << c.saved;
         EXPECT_EQ(l.copyImage.visible, c.result) << uiStateName(c.state) << c.saved;
+        EXPECT_EQ(l.review.visible, c.result) << uiStateName(c.state) << c.saved;
     }
 }
 

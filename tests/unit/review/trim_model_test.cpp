@@ -276,6 +276,7 @@ TEST(ReviewKeys, EachKeyHasOneCommand) {
         {k::kNumpad1, true, false, C::ActualSize}, {'0', false, false, C::None},        {k::kPrior, false, false, C::PageUp},
         {k::kNext, false, false, C::PageDown},  {k::kHome, false, false, C::Home},      {k::kEnd, true, false, C::End},
         {k::kReturn, false, false, C::Save},    {k::kEscape, false, false, C::Close},   {k::kReturn, true, false, C::None},
+        {'C', false, false, C::CutAtSeam},      {'C', false, true, C::None},            {'C', true, false, C::None},
         {'X', false, false, C::None},
     };
     for (const auto& c : cases) {

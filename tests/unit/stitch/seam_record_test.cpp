@@ -10,6 +10,7 @@
 
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
+#include "core/review/stitch_log_seams.h"
 #include "core/stitch/composer.h"
 #include "core/stitch/orientation.h"
 #include "core/stitch/seam_record.h"
@@ -185,6 +186,13 @@ TEST(SeamRecords, TheOfflineLogRebuildsTheCapturesRecords) {
         EXPECT_EQ(logged->width, result->imageWidth);
         EXPECT_EQ(logged->height, result->imageHeight);
         EXPECT_EQ(logged->seams, result->seams);
+        // The review finds the same records beside the image, and none for
+        // an image of another size or one without a log.
+        const auto beside = seamsOfStitchedImage(dir / "long.png", logged->width, logged->height);
+        ASSERT_TRUE(beside);
+        EXPECT_EQ(beside->seams, result->seams);
+        EXPECT_FALSE(seamsOfStitchedImage(dir / "long.png", logged->width, logged->height + 1));
+        EXPECT_FALSE(seamsOfStitchedImage(dir / "other.png", logged->width, logged->height));
     }
 }
 

@@ -52,6 +52,9 @@ TEST(AutomationNames, IdsAreStableAndNamesFollowTheLanguage) {
     EXPECT_EQ(tf::automationIdFor(ControlId::PublisherSite, UiState::Home), L"QuorvelleHomeButton");
     EXPECT_EQ(tf::automationIdFor(ControlId::None, UiState::Home), L"TallyframeControl");
     EXPECT_EQ(tf::automationIdFor(ControlId::CopyImage, UiState::Result), L"CopyImageButton");
+    EXPECT_EQ(tf::automationIdFor(ControlId::Review, UiState::Result), L"ReviewButton");
+    EXPECT_EQ(tf::automationNameFor(ControlId::Review, UiLanguage::English), L"Review");
+    EXPECT_EQ(tf::automationNameFor(ControlId::Review, UiLanguage::ChineseSimplified), L"查看");
     EXPECT_EQ(tf::automationIdFor(ControlId::CopyAfterCapture, UiState::SettingsGeneral), L"CopyAfterCaptureToggle");
     EXPECT_EQ(tf::automationIdFor(ControlId::CaptureHotkey, UiState::SettingsGeneral), L"CaptureHotkeyButton");
     EXPECT_EQ(tf::automationNameFor(ControlId::CopyImage, UiLanguage::ChineseSimplified), L"复制图片");

@@ -66,5 +66,15 @@ TEST(SeamTexts, EveryKindHasANameInBothLanguages) {
     EXPECT_STREQ(tr(UiLanguage::English, texts::saveTrimmedButton), L"Save trimmed");
 }
 
+TEST(SeamTexts, ReviewFiguresReadTheSameInBothLanguages) {
+    const ReviewFigures f{1920, 70000, 1900, 69500, 99, 37};
+    EXPECT_EQ(reviewStatusLine(f, UiLanguage::English),
+              L"1920 \u00d7 70000 px  \u00b7  kept 1900 \u00d7 69500  \u00b7  99 seams  \u00b7  37 %");
+    EXPECT_EQ(reviewStatusLine(f, UiLanguage::ChineseSimplified),
+              L"1920 \u00d7 70000 px  \u00b7  保留 1900 \u00d7 69500  \u00b7  99 处拼接  \u00b7  37 %");
+    EXPECT_EQ(reviewImageName(f, UiLanguage::English), L"Captured image, 1920 \u00d7 70000 px, kept 1900 \u00d7 69500 px, 99 seams");
+    EXPECT_EQ(reviewImageName(f, UiLanguage::ChineseSimplified), L"截图，1920 \u00d7 70000 px，保留 1900 \u00d7 69500 px，99 处拼接");
+}
+
 }  // namespace
 }  // namespace tf

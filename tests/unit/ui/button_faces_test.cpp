@@ -25,7 +25,7 @@ struct Sized {
 };
 constexpr Sized kSizedButtons[] = {
     {ControlId::StartCapture, 260, 54},  {ControlId::OpenImage, 196, 52},      {ControlId::CaptureAnother, 196, 52},
-    {ControlId::Settings, 32, 32},       {ControlId::OpenFolder, 160, 36},     {ControlId::CopyImage, 120, 36},
+    {ControlId::Settings, 32, 32},       {ControlId::OpenFolder, 160, 36},     {ControlId::CopyImage, 120, 36},     {ControlId::Review, 90, 36},
     {ControlId::Minimize, 32, 32},       {ControlId::Close, 32, 32},           {ControlId::CloseSettings, 32, 32},
     {ControlId::GeneralNavigation, 32, 32}, {ControlId::HelpNavigation, 32, 32}, {ControlId::AboutNavigation, 32, 32},
     {ControlId::CaptureFolderBox, 386, 42}, {ControlId::ChooseFolder, 122, 42}, {ControlId::Language, 160, 42},
@@ -33,7 +33,7 @@ constexpr Sized kSizedButtons[] = {
     {ControlId::CopyAfterCapture, 48, 26}, {ControlId::ScrollMode, 48, 26},   {ControlId::ProductHome, 120, 24},
     {ControlId::ProductSite, 120, 24},   {ControlId::Feedback, 72, 32},        {ControlId::PublisherSite, 120, 24},
     {ControlId::AboutProduct, 120, 24},  {ControlId::CheckUpdates, 180, 40},   {ControlId::StartFromTop, 48, 26},
-    {ControlId::CaptureSideways, 48, 26},
+    {ControlId::CaptureSideways, 48, 26}, {ControlId::ReviewAfterCapture, 48, 26},
 };
 
 TEST(ButtonFaces, EveryOwnerDrawnControlHasOneStyleAndOthersNone) {

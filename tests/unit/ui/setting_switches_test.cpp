@@ -20,6 +20,7 @@ TEST(SettingSwitches, EachSwitchFlipsItsOwnSettingOnly) {
         {ControlId::StartFromTop, [](const Settings& s) { return s.startFromTop; }},
         {ControlId::ScrollMode, [](const Settings& s) { return s.scrollMode == ScrollMode::Manual; }},
         {ControlId::CaptureSideways, [](const Settings& s) { return s.captureDirection == ScrollDirection::Right; }},
+        {ControlId::ReviewAfterCapture, [](const Settings& s) { return s.reviewAfterCapture; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(idNumber(c.id));
