@@ -13,10 +13,11 @@ for k in range(97):
     row = bytearray(b"\xf7\xf9\xfc\xff" * w)
     for _ in range(rng.randrange(4, 30)):
         x = rng.randrange(0, w - 60)
+        n = rng.randrange(8, 60)
         c = bytes([rng.randrange(0, 120), rng.randrange(0, 120), rng.randrange(60, 200), 255])
-        row[x * 4:(x + rng.randrange(8, 60)) * 4] = c * ((len(row[x * 4:(x + rng.randrange(8, 60)) * 4])) // 4)
-        row = row[:w * 4]
-    rows.append(b"\x00" + bytes(row[:w * 4]))
+        row[x * 4:(x + n) * 4] = c * n
+    assert len(row) == w * 4
+    rows.append(b"\x00" + bytes(row))
 
 def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)

@@ -72,6 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const double before = privateMiB();
     const double t0 = nowMs();
     if (!window.open(nullptr, {image, {}, tf::ScrollDirection::Down})) return 1;
+    std::fprintf(out, "openMs=%.0f\n", nowMs() - t0);
+    std::fflush(out);
     HWND canvas = FindWindowExW(window.frame(), nullptr, tf::kReviewCanvasClass, nullptr);
     // The first rows are on screen once a band of the cache exists.
     while (window.cacheBytes() == 0 && nowMs() - t0 < 60000) {
@@ -80,11 +82,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         Sleep(1);
     }
     const double firstRows = nowMs() - t0;
+    std::fprintf(out, "firstRowsMs=%.0f\n", firstRows);
+    std::fflush(out);
     while (!window.imageComplete() && nowMs() - t0 < 120000) {
         pump();
         Sleep(5);
     }
     const double decoded = nowMs() - t0;
+    std::fprintf(out, "decodedMs=%.0f privateMiB=%.0f\n", decoded, privateMiB());
+    std::fflush(out);
     pump();
     std::vector<double> steps;
     for (int i = 0; i < 60; ++i) steps.push_back(keyAndPaint(canvas, VK_NEXT));
@@ -101,6 +107,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::fprintf(out, "privateMiB before=%.0f after=%.0f image=%.0f cacheMiB=%.1f ratio=%.2f\n", before, after, imageMiB,
                  static_cast<double>(window.cacheBytes()) / (1024.0 * 1024.0), (after - before) / imageMiB);
     std::fclose(out);
+    Sleep(3000);  // a moment at rest, for a memory sample from outside
     window.close();
     return 0;
 }

@@ -129,10 +129,48 @@ inline constexpr uint32_t kPollMs = 15;
 // After a notch: long enough for pages that scroll smoothly to arrive.
 inline constexpr uint32_t kWheelWaitMs = 300;
 
-// Between settle grabs, and how many: a grab equal to the one before it shows
-// the page at rest; a page still animating after five is judged as it is.
+// Between the grabs that wait for the page to come to rest after it was sent to its top.
 inline constexpr uint32_t kSettleWaitMs = 80;
-inline constexpr int32_t kSettleGrabs = 5;
+
+// After the inputs of a probe the area is grabbed as often as grabbing allows,
+// but no more often than this: a grab of a small area on Windows takes a few
+// milliseconds, and a page does not repaint faster than the screen refreshes.
+inline constexpr uint32_t kMinGrabIntervalMs = 15;
+
+// A picture that has not begun to move this long after the inputs has not
+// moved: long enough for a window that takes a moment to start scrolling,
+// smoothly or not. Still probes at the end of the page wait this long each.
+inline constexpr uint32_t kMotionWaitMs = 300;
+
+// A picture that moved is judged once it has stayed the same for the
+// capture's settle period: at first kSettleStartMs, long enough for some
+// grabs in a row to agree. A picture that changes again after a rest of d ms
+// (smooth scrolling that ends slowly, content painted late) lengthens the
+// period to d + max(kSettleMarginMs, d / 5), at most kMaxSettleMs.
+inline constexpr uint32_t kSettleStartMs = 90;
+inline constexpr uint32_t kSettleMarginMs = 40;
+inline constexpr uint32_t kMaxSettleMs = 800;
+
+// The first motion of a capture is watched at rest for this long at least,
+// so that content painted after the page stopped is seen once and the settle
+// period learnt from it before any frame is judged too early.
+inline constexpr uint32_t kLearnRestMs = 400;
+
+// A picture that never comes to rest (an animation in the area) is judged
+// as it is this long after the motion wait, or after twice the rest asked
+// of it when that is longer: 700 ms after the inputs with the first settle
+// period, as long as the earlier fixed waits took.
+inline constexpr uint32_t kRestlessMs = 400;
+
+// Most inputs one probe sends: a window that scrolls a few pixels per input
+// (a character sideways) needs many for half a frame, but a burst must stay
+// short enough that the window takes it all before it is grabbed.
+inline constexpr int32_t kMaxInputsPerProbe = 48;
+
+// A probe of several inputs moved as expected when its motion is within this
+// share of the expected rows, or within kExpectedMotionRows when that is more.
+inline constexpr int32_t kExpectedMotionShareDivisor = 8;
+inline constexpr int32_t kExpectedMotionRows = 8;
 
 // After the page was sent to its top: a jump from far down the page may
 // animate for longer than a notch does, so the picture is grabbed again until

@@ -11,7 +11,13 @@
 #                                            message keys top endless live
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
-#                                            (default: all)
+#                                            smooth150 smooth400 lazy
+#                                            sidewayssmooth400 sidewayslazy
+#                                            (default: all of these), restless
+#                                            sidewaysrestless (not by default: an
+#                                            animation that large hides the end of
+#                                            the page from the verdict, so such a
+#                                            capture never ends by itself)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
 #   TF_E2E_EXE      the tallyframe.exe to drive (default the one in TF_E2E_BUILD)
@@ -29,7 +35,8 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless live
-                                 sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys)
+                                 sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys
+                                 smooth150 smooth400 lazy sidewayssmooth400 sidewayslazy)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -144,6 +151,13 @@ run_case() {
         sidewaysshift) args+=(--scroll-by shift-wheel); logging=1 method=shiftWheel; rm -rf "$build/tally_frame_log" ;;
         sidewaysmessage) args+=(--scroll-by message); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
         sidewayskeys) args+=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
+        # The pace follows the picture: smooth scrolling that takes a while to
+        # end, rows that show a grey placeholder for 250 ms after the page
+        # stopped (none of it may reach the image), and an animation large
+        # enough that the picture never rests.
+        smooth150|smooth400|sidewayssmooth400) args+=(--smooth "${name##*smooth}") ;;
+        lazy|sidewayslazy) args+=(--lazy 250) ;;
+        restless|sidewaysrestless) args+=(--badge-size 100) ;;
         # A page that never ends: the capture stops at its frame limit and
         # saves the frames it kept. The limit is lowered for the test only,
         # through a variable of the program's environment, so that it is
@@ -153,9 +167,13 @@ run_case() {
         *) echo "unknown case $name"; return 1 ;;
     esac
     [ "$name" = esc ] && mode=prefix
+    # The bench reads the settle period a capture learnt from its log.
+    if [ "${TF_E2E_LOGGING:-0}" = 1 ] && [ "$logging" = 0 ]; then
+        logging=1 method="${method:-wheel}"; rm -rf "$build/tally_frame_log"
+    fi
     write_settings "$dir/out" "$logging" "${settings[@]}"
     start_fixture "$dir" $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" || return 1
-    local started
+    local started released=""
     started=$(date +%s.%N)
     start_app || return 1
     press_start
@@ -207,6 +225,8 @@ run_case() {
     size=$(identify -format '%wx%h' "$png" 2>/dev/null)
     echo "  PNG: $png ($size, $(stat -c %s "$png") bytes, $(printf '%.1f' "$(echo "$ended - $started" | bc)") s)"
     echo "  fixture: $(grep -c "$scroll_input" "$dir/fixture.log") inputs, $(grep '^truth=' "$dir/fixture.log" | tail -1)"
+    # What bench/capture_pace.sh reads: the rectangle accepted to the file written.
+    echo "  pace: $(printf '%.2f' "$(echo "$(date -r "$png" +%s.%N) - $released" | bc)") s from the rectangle to the file"
     local frame=$((y2 - y1)); [ -n "$direction" ] && frame=$((x2 - x1))
     compare "$png" "$dir/truth.png" "$mode" "$n" "$panel" $frame; local rc=$?
     if [ "${TF_E2E_SHOTS:-0}" = 1 ] && wait_for 10 main_visible; then sleep 1; shot "$name-result-page"; fi
@@ -221,6 +241,7 @@ run_case() {
         else
             echo "  log header: $header"
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
+            echo "  settle: $(grep -o 'settleMs=[0-9]*' "$logdir/capture.log.txt" | tail -1 | cut -d= -f2) ms learnt"
             restitch_matches "$logdir" "$png" "$dir/offline.png"; rc=$?
             first_grab_delay "$logdir"
         fi

@@ -211,11 +211,15 @@ notepad_case() {  # dir
     local ax=$((bx + 1)) ay=$((by + 1)) aw=$((bw - 2)) ah=$((bh - 2))
     echo "  highlighted edit area: $ax,$ay ${aw}x$ah"
     xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+    local clicked
+    clicked=$(date +%s.%N)
     wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot notepad-timeout; return 1; }
     sleep 1
     shot notepad-result
     local png height
     png=$(saved_png "$dir/out")
+    # What bench/capture_pace.sh reads: the area picked to the file written.
+    echo "  pace: $(printf '%.2f' "$(echo "$(date -r "$png" +%s.%N) - $clicked" | bc)") s from the click to the file"
     height=$(identify -format '%h' "$png")
     echo "  PNG: $png ($(identify -format '%wx%h' "$png"))"
     [ "$(identify -format '%w' "$png")" = "$aw" ] || { echo "  the image is not as wide as the picked area"; return 1; }

@@ -1,8 +1,10 @@
 #include "core/capture/capture_controller.h"
 
 #include <optional>
+#include <string>
 #include <utility>
 
+#include "core/capture/capture_pacing.h"
 #include "core/capture/capture_rules.h"
 #include "core/capture/capture_session.h"
 #include "core/capture/probe_verdict.h"
@@ -36,10 +38,13 @@ private:
     void seekFrame(Step& step, CaptureEnding& ending);
     bool probe(Step& step, int32_t probeNumber, CaptureEnding& ending);
     bool sendScrollStep(Step& step, CaptureEnding& ending);
-    std::optional<PixelImage> settledGrab();
     PixelImage firstFrame();
+    std::optional<PixelImage> pacedGrab();
+    bool pauseBetweenGrabs(uint64_t grabStartedAt);
     void sendToTopAndSettle();
-    bool actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending);
+    bool actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, PixelImage candidate,
+                      CaptureEnding& ending);
+    void recordPace(int32_t inputs);
     bool onNoMotion(Step& step, CaptureEnding& ending);
     bool tryNextRoute(Step& step);
     void confirmRoute() {
@@ -73,6 +78,12 @@ private:
 
     CaptureHost host_;
     CaptureSession session_;
+    // The pace: how long a probe watches the area, and how many inputs it sends.
+    SettleTracker tracker_{kSettleStartMs};
+    StepPlanner planner_;
+    Watch lastWatch_ = Watch::Watching;
+    bool settleLearnt_ = false;  // a probe has watched a motion to its end
+    PixelImage lastSeen_;        // the last grab of the previous probe: the picture before the inputs
     int32_t wheelDelta_ = 0;
     int32_t stillLimit_ = 0;
     int32_t maxProbes_ = 0;
@@ -149,7 +160,8 @@ CaptureEnding Controller::captureWithHiddenCursor() {
     centreCursor();
     if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
     session_.openLog(wheelDelta_, ScrollMethod::None);
-    session_.keep(firstFrame());
+    lastSeen_ = firstFrame();
+    session_.keep(lastSeen_);
     return scrollToTheEnd();
 }
 
@@ -202,23 +214,27 @@ void Controller::seekFrame(Step& step, CaptureEnding& ending) {
         if (probe(step, probeNumber, ending)) return;
 }
 
-// One probe: a notch at the rectangle's centre, the wheel wait, a settled grab
-// and the verdict on it. True when the step is over; `ending` then tells
-// whether the capture is over too.
+// One probe: as many inputs as the planner asks for (one while a route is on
+// trial), the grabs until the picture has come to rest, and the verdict on the
+// last of them. True when the step is over; `ending` then tells whether the
+// capture is over too.
 bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
     escapeCheck();
     if (session_.finishRequested()) {
         ending.finishedByUser = true;
         return true;
     }
-    if (!sendScrollStep(step, ending)) return true;
-    std::optional<PixelImage> candidate;
-    if (waitWithEscape(kWheelWaitMs)) candidate = settledGrab();
+    const int32_t frameHeight = session_.frames().back().height;
+    const int32_t inputs =
+        routeConfirmed_ ? planner_.inputsFor(step.hasPending ? step.pendingOverlap : frameHeight, frameHeight) : 1;
+    for (int32_t i = 0; i < inputs; ++i)
+        if (!sendScrollStep(step, ending)) return true;
+    std::optional<PixelImage> candidate = pacedGrab();
     if (!candidate) {
         ending.finishedByUser = true;
         return true;
     }
-    return actOnVerdict(step, probeNumber, std::move(*candidate), ending);
+    return actOnVerdict(step, probeNumber, inputs, std::move(*candidate), ending);
 }
 
 // One step of the current route; false when the capture is over: the input
@@ -265,28 +281,65 @@ void Controller::sendToTopAndSettle() {
     }
 }
 
-// The grab after a notch, grabbed again until two grabs in a row agree or
-// kSettleGrabs more were taken; empty when a finish was requested meanwhile.
-std::optional<PixelImage> Controller::settledGrab() {
-    PixelImage candidate = session_.grabDumped("candidate");
-    for (int32_t i = 0; i < kSettleGrabs; ++i) {
-        if (!waitWithEscape(kSettleWaitMs)) return std::nullopt;
-        PixelImage settled = session_.grabDumped("settle");
-        const bool same = framesNearlyIdentical(candidate, settled);
-        candidate = std::move(settled);
-        if (same) break;
+// The grabs after the inputs, one after another, until the settle tracker
+// judges the picture: moved and then at rest, unmoved, or restless; the last
+// of them, or empty when a finish was requested meanwhile. The first probe
+// that sees motion watches it at rest for longer, to learn the settle period.
+std::optional<PixelImage> Controller::pacedGrab() {
+    tracker_.begin(host_.clock.tickCount(), !settleLearnt_);
+    PixelImage previous = lastSeen_;
+    for (;;) {
+        const uint64_t grabbedAt = host_.clock.tickCount();
+        PixelImage grabbed = session_.grab();
+        const bool equalsPrevious = framesNearlyIdentical(previous, grabbed);
+        const bool moved = !framesNearlyIdentical(lastSeen_, grabbed);
+        lastWatch_ = tracker_.feed(grabbedAt, equalsPrevious, moved);
+        previous = std::move(grabbed);
+        if (lastWatch_ != Watch::Watching) break;
+        if (!pauseBetweenGrabs(grabbedAt)) return std::nullopt;
     }
-    return candidate;
+    if (lastWatch_ != Watch::Unmoved) settleLearnt_ = true;
+    // Only the grab judged is dumped: one per probe line, and a picture half
+    // painted or in motion, which no verdict saw, never reaches an offline stitch.
+    session_.dumpAsGrabbed(session_.dumper(), "candidate", previous);
+    lastSeen_ = previous;
+    return previous;
+}
+
+// Keeps grabs kMinGrabIntervalMs apart and watches Esc between them; false
+// when a finish was requested.
+bool Controller::pauseBetweenGrabs(uint64_t grabStartedAt) {
+    escapeCheck();
+    if (session_.finishRequested()) return false;
+    const uint64_t took = host_.clock.tickCount() - grabStartedAt;
+    if (took < kMinGrabIntervalMs) host_.clock.sleep(static_cast<uint32_t>(kMinGrabIntervalMs - took));
+    escapeCheck();
+    return !session_.finishRequested();
+}
+
+// The pace of the probe just logged: the inputs sent, how long its picture
+// was watched and how that ended, and the capture's settle period.
+void Controller::recordPace(int32_t inputs) {
+    std::string line = "inputs=" + std::to_string(inputs) + " watchedMs=" + std::to_string(tracker_.watchedMs()) +
+                       " watch=" + watchName(lastWatch_) + " settleMs=" + std::to_string(tracker_.settleMs());
+    if (tracker_.lengthened()) line += " settleLengthened=1";
+    session_.logLine(line);
 }
 
 // True when the verdict ends the step: a frame kept, the page ended or the
 // overlap lost.
-bool Controller::actOnVerdict(Step& step, int32_t probeNumber, PixelImage candidate, CaptureEnding& ending) {
+bool Controller::actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, PixelImage candidate,
+                              CaptureEnding& ending) {
+    const PixelImage& last = session_.frames().back();
+    // The motion these inputs should make, once one input's is known.
+    const int32_t expectedMotion = planner_.expectedRows(inputs) > 0 ? planner_.expectedRows(inputs) : stepMotion_;
     const ProbeVerdict v = classifyProbe(
-        {session_.frames().back(), step.hasPending ? &step.pending : nullptr, step.pendingOverlap, stepMotion_},
-        candidate);
+        {last, step.hasPending ? &step.pending : nullptr, step.pendingOverlap, expectedMotion}, candidate);
     stepMotion_ = v.stepMotion;
     session_.recordProbe(step.number, probeNumber, v.action, v);
+    recordPace(inputs);
+    const bool moved = v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame;
+    planner_.observe(inputs, moved ? (step.hasPending ? step.pendingOverlap : last.height) - v.overlap : 0);
     switch (v.action) {
     case CaptureAction::NoMotion:
         return onNoMotion(step, ending);
@@ -332,6 +385,7 @@ bool Controller::onNoMotion(Step& step, CaptureEnding& ending) {
 // probes as it needs to show that; false when there is none.
 bool Controller::tryNextRoute(Step& step) {
     route_ = nextScrollRoute(route_, messageTargets_);
+    planner_.forget();
     if (route_.method == ScrollMethod::None) return false;
     step.stillCount = 0;
     step.probeBudget += stillLimit_;

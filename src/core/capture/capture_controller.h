@@ -1,9 +1,9 @@
 #pragma once
-// The auto-scroll capture loop: wheel notch, wait, grab, settle, verdict, until
-// the page ends, the user stops it, the frame limit is hit (which saves what
-// was kept) or the overlap is lost. Portable: every effect on the system and
-// the UI goes through its host, so the loop runs natively against a
-// simulated screen.
+// The auto-scroll capture loop: scroll inputs, grabs until the picture has come
+// to rest, the verdict on it, until the page ends, the user stops it, the
+// frame limit is hit (which saves what was kept) or the overlap is lost.
+// Portable: every effect on the system and the UI goes through its host, so
+// the loop runs natively against a simulated screen.
 
 #include <cstddef>
 #include <cstdint>

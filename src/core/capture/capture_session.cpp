@@ -69,6 +69,10 @@ void CaptureSession::recordProbe(int32_t step, int32_t probe, CaptureAction acti
     if (logOpen()) writeProbeVerdictLog(heldLines_, step, probe, action, verdict);
 }
 
+void CaptureSession::logLine(const std::string& line) {
+    if (logOpen()) writeCaptureLogLine(heldLines_, line);
+}
+
 void CaptureSession::keep(PixelImage frame) {
     frames_.push_back(std::move(frame));
     parts_.sink.frameKept(frames_.size() - 1, frames_.back());

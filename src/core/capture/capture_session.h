@@ -78,6 +78,8 @@ public:
 
     // Tells the sink the verdict, then logs it with the action taken.
     void recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict);
+    // A line of key=value words about the probe just recorded, held with its line.
+    void logLine(const std::string& line);
 
     const std::vector<PixelImage>& frames() const { return frames_; }
     // Appends a kept frame, hands it to the sink and publishes the progress.

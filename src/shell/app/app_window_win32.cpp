@@ -15,6 +15,7 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_rect.h"
 #include "platform/win32/win32_window_object.h"
+#include "platform/win32/win32_paint.h"
 
 namespace tf {
 
@@ -129,13 +130,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             layoutMainWindowControls(app);
             InvalidateRect(window, nullptr, TRUE);
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintMainPage(mainPageView(app), window, dc);
-            EndPaint(window, &ps);
-            return 0;
-        }
+        case WM_PAINT: paintWindow(window, [&](HDC dc) { paintMainPage(mainPageView(app), window, dc); }); return 0;
         case WM_CLOSE:
             if (app.save.inProgress) {
                 showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);

@@ -13,6 +13,7 @@
 #include "shell/review/review_paint_win32.h"
 #include "shell/review/review_window_win32.h"
 #include "shell/ui/palette.h"
+#include "platform/win32/win32_paint.h"
 
 namespace tf {
 namespace {
@@ -58,13 +59,7 @@ LRESULT CALLBACK ReviewWindow::canvasProc(HWND window, UINT message, WPARAM wPar
 LRESULT ReviewWindow::onCanvas(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintCanvas(dc);
-            EndPaint(window, &ps);
-            return 0;
-        }
+        case WM_PAINT: paintWindow(window, [&](HDC dc) { paintCanvas(dc); }); return 0;
         case WM_SIZE: viewportChanged(); return 0;
         case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTARROWS;
         case WM_KEYDOWN:

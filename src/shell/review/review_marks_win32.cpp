@@ -15,6 +15,7 @@
 #include "shell/review/review_paint_win32.h"
 #include "shell/review/review_window_win32.h"
 #include "shell/ui/palette.h"
+#include "platform/win32/win32_paint.h"
 
 namespace tf {
 
@@ -95,13 +96,7 @@ LRESULT CALLBACK ReviewWindow::seamProc(HWND window, UINT message, WPARAM wParam
     const auto* self = reinterpret_cast<const ReviewWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self == nullptr || self->model_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) self->paintMark(window, dc);
-            EndPaint(window, &ps);
-            return 0;
-        }
+        case WM_PAINT: paintWindow(window, [&](HDC dc) { self->paintMark(window, dc); }); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_LBUTTONUP:
         case BM_CLICK:

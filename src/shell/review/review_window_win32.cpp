@@ -13,6 +13,7 @@
 #include "shell/review/review_automation_win32.h"
 #include "shell/review/review_paint_win32.h"
 #include "platform/win32/uia_core_win32.h"
+#include "platform/win32/win32_paint.h"
 
 namespace tf {
 namespace {
@@ -168,13 +169,7 @@ LRESULT ReviewWindow::onFrame(HWND window, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
         case WM_SIZE: layout(); return 0;
         case WM_ERASEBKGND: return 1;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paintToolbar(dc);
-            EndPaint(window, &ps);
-            return 0;
-        }
+        case WM_PAINT: paintWindow(window, [&](HDC dc) { paintToolbar(dc); }); return 0;
         case WM_DRAWITEM: drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
         case WM_COMMAND: {
             const auto id = static_cast<ReviewControl>(LOWORD(wParam));

@@ -16,6 +16,7 @@
 #include "shell/ui/page_painter_win32.h"
 #include "shell/ui/palette.h"
 #include "shell/ui/renderer_win32.h"
+#include "platform/win32/win32_paint.h"
 
 namespace tf {
 
@@ -335,13 +336,7 @@ LRESULT SettingsWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         case WM_DESTROY: released(); return 0;
         case WM_SIZE: relayoutAndInvalidate(); return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (dc != nullptr) paint(dc);
-            EndPaint(window, &ps);
-            return 0;
-        }
+        case WM_PAINT: paintWindow(window, [&](HDC dc) { paint(dc); }); return 0;
         case WM_CLOSE: close(); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_GETMINMAXINFO: {

@@ -233,16 +233,66 @@ TEST(CaptureController, FirstFrameWaitsForAHoverEffectOnlyAsLongAsItPaints) {
     }
 }
 
-TEST(CaptureController, ProbeTakesOneWheelWaitAndOneSettleWait) {
-    SimulatedScreen s = screenFor(300, 240, 300, {.rowsPerNotch = 100});
-    const uint64_t start = s.now();
-    capture(s);
-    ASSERT_GE(s.notchTimes.size(), 3u);
-    // The pointer parks first; the picture under it rests at the second look.
-    EXPECT_EQ(s.notchTimes[0] - start, kHoverPaintMs + kPollMs);
-    // 300 ms in 15 ms polls, then the first 80 ms settle wait (six polls).
-    for (size_t i = 1; i < s.notchTimes.size(); ++i) EXPECT_EQ(s.notchTimes[i] - s.notchTimes[i - 1], 390u);
-    EXPECT_EQ(s.sleeps, 2 + 26 * static_cast<int32_t>(s.notchTimes.size()));
+// No fixed wait: after each notch the area is grabbed every 15 ms until the
+// picture has moved and then stayed the same for the settle period (the first
+// motion is watched at rest for longer, to learn the period), and a notch that
+// moves nothing is judged when the motion wait is over.
+TEST(CaptureController, ProbesArePacedByWhatThePictureDoes) {
+    struct Case {
+        const char* name;
+        ScrollModel model;
+        std::vector<uint64_t> intervals;  // between notches, then from the last notch to the hand-over
+    } cases[] = {
+        {"jumps", {.rowsPerNotch = 100}, {405, 90, 90, 300, 300, 300}},
+        // The last change of an ease-out over 250 ms shows at the grab 255 ms
+        // after the notch; two grabs first agree at 225 ms, from where the
+        // first probe's longer watch counts.
+        {"smooth scrolling", {.rowsPerNotch = 100, .animationMs = 250}, {225 + 405, 255 + 90, 255 + 90, 300, 300, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // 100 rows a notch on 240-row frames: one notch a probe, three moves, three still probes.
+        SimulatedScreen s = screenFor(300, 240, 300, c.model);
+        const uint64_t start = s.now();
+        capture(s);
+        ASSERT_EQ(s.notchTimes.size(), 6u);
+        EXPECT_EQ(s.notchTimes[0] - start, kHoverPaintMs + kPollMs);  // the pointer parks first
+        std::vector<uint64_t> intervals;
+        for (size_t i = 1; i < s.notchTimes.size(); ++i) intervals.push_back(s.notchTimes[i] - s.notchTimes[i - 1]);
+        intervals.push_back(s.now() - s.notchTimes.back());
+        EXPECT_EQ(intervals, c.intervals);
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage(300)));
+    }
+}
+
+// Once one input has been measured, a probe sends as many as move the picture
+// about half a frame, on every route; one again when a burst moved otherwise
+// or nothing moved, so that the still probes at the end send one each.
+TEST(CaptureController, BiggerStepsOnceTheMotionIsKnown) {
+    struct Case {
+        const char* name;
+        int32_t span;
+        ScrollModel model;
+        int32_t targets;
+        std::vector<int32_t> inputs;  // per probe
+    } cases[] = {
+        {"wheel", 360, {.rowsPerNotch = 40}, 0, {1, 2, 3, 3, 3, 1, 1}},
+        {"scroll bar messages after three wheel notches", 360,
+         {.rowsPerNotch = 0, .messageTarget = 0, .messageRows = 40}, 1, {1, 1, 1, 1, 2, 3, 3, 3, 1, 1}},
+        {"arrow keys after the wheel and the messages", 360, {.rowsPerNotch = 0, .arrowRows = 40}, 1,
+         {1, 1, 1, 1, 1, 1, 1, 2, 3, 3, 3, 1, 1}},
+        // A window that takes one notch of a burst: one notch after each burst.
+        {"bursts taken as one notch", 160, {.rowsPerNotch = 40, .coalesceMs = 10}, 0, {1, 2, 1, 3, 1, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = screenFor(300, 240, c.span, c.model, 3);
+        s.scrollTargets = c.targets;
+        const CaptureOutcome out = capture(s);
+        EXPECT_TRUE(out.reachedEnd);
+        EXPECT_EQ(s.inputsPerProbe, c.inputs);
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage(c.span)));
+    }
 }
 
 TEST(CaptureController, SmallMotionsStayPendingAndAreKeptAtTheEnd) {
@@ -258,9 +308,10 @@ TEST(CaptureController, SmallMotionsStayPendingAndAreKeptAtTheEnd) {
 }
 
 TEST(CaptureController, StepThatRunsOutOfProbesKeepsItsFurthestPendingFrame) {
-    // 9 rows a notch, 640-row frames: 24 probes reach 216 rows, short of the
-    // 224 the 65 % rule needs.
-    SimulatedScreen s = screenFor(200, 640, 216 + 90, {.rowsPerNotch = 9});
+    // 9 rows a probe, 640-row frames: 24 probes reach 216 rows, short of the
+    // 224 the 65 % rule needs. The window takes one notch of every burst, so
+    // every probe of many notches moves as one notch does.
+    SimulatedScreen s = screenFor(200, 640, 216 + 90, {.rowsPerNotch = 9, .coalesceMs = 10});
     const CaptureOutcome out = capture(s);
     EXPECT_TRUE(out.reachedEnd);
     ASSERT_GE(s.probes.size(), 24u);
@@ -336,27 +387,29 @@ struct EscCase {
     const char* name;
     int32_t atNotch;
     uint32_t delayMs;
+    size_t notchesSent;
     size_t keptFrames;
     int32_t stitchedSpan;
 };
 
 TEST(CaptureController, EscDropsThePendingFrameAndSavesWhatWasKept) {
-    // 60 rows a notch: the first notch is pending, the second is accepted.
+    // 30 rows a notch on 240-row frames: the first notch is pending, the
+    // three notches of the next probe are accepted, then four a probe.
     const std::vector<EscCase> cases = {
-        {"during the wheel wait, with a pending frame", 2, 100, 2, 120},
-        {"while settling, with a pending frame", 2, 330, 2, 120},
-        {"during the wheel wait of the first notch", 0, 100, 1, 0},
-        {"while settling after the first notch", 0, 320, 1, 0},
+        {"while watching, with a pending frame", 1, 30, 4, 1, 0},
+        {"while watching the first notch", 0, 100, 1, 1, 0},
+        {"late in the first notch's longer watch", 0, 380, 1, 1, 0},
+        {"while watching the second step", 4, 30, 8, 2, 120},
     };
     for (const EscCase& c : cases) {
         SCOPED_TRACE(c.name);
-        SimulatedScreen s = screenFor(320, 240, 1000, {.rowsPerNotch = 60});
+        SimulatedScreen s = screenFor(320, 240, 1000, {.rowsPerNotch = 30});
         s.escAtNotch = c.atNotch;
         s.escDelayMs = c.delayMs;
         const CaptureOutcome out = capture(s);
         EXPECT_TRUE(out.finishedByUser);
         EXPECT_FALSE(out.reachedEnd);
-        EXPECT_EQ(s.notchTimes.size(), static_cast<size_t>(c.atNotch + 1));
+        EXPECT_EQ(s.notchTimes.size(), c.notchesSent);
         EXPECT_EQ(s.handedOver.size(), c.keptFrames);
         EXPECT_TRUE(stitchesInto(s, s.expectedImage(c.stitchedSpan)));
         EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
@@ -520,17 +573,14 @@ TEST(CaptureController, PageMovingAFewRowsEveryNotchIsCapturedFully) {
     }
 }
 
-// ... and one too long for the frame limit stops there, saved, and says so,
-// instead of ending early as if the page had ended.
-TEST(CaptureController, PageMovingOneRowEveryNotchNeverEndsSilentlyShort) {
-    SimulatedScreen s = screenFor(200, 120, 3000, {.rowsPerNotch = 1}, 5);
+// ... in steps of many notches once one notch was measured, to its end.
+TEST(CaptureController, PageMovingOneRowEveryNotchIsCapturedInBigSteps) {
+    SimulatedScreen s = screenFor(100, 240, 3000, {.rowsPerNotch = 1}, 5);
     const CaptureOutcome out = capture(s);
-    EXPECT_FALSE(out.reachedEnd);
-    EXPECT_TRUE(out.stoppedAtLimit);
-    EXPECT_FALSE(out.failure.failed());
-    ASSERT_TRUE(s.stitchStarted);
-    EXPECT_EQ(s.handedOver.size(), static_cast<size_t>(kMaxCaptureFrames));
-    EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.position())));
+    ASSERT_GT(s.inputsPerProbe.size(), 2u);
+    EXPECT_EQ(s.inputsPerProbe[1], kMaxInputsPerProbe);
+    EXPECT_TRUE(out.reachedEnd);
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(3000)));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/capture/capture_controller.h"
+#include "core/capture/capture_pacing.h"
 #include "core/capture/probe_verdict.h"
 #include "simulated_screen.h"
 #include "test_support.h"
@@ -66,6 +67,7 @@ TEST(ProbeVerdict, JudgesTheAutomaticLoopsGrabsAsTheLoopDid) {
         bool hasPending = false;
         int32_t pendingOverlap = 0;
         int32_t stepMotion = 0;
+        StepPlanner planner;  // the motion the loop expected of each probe's inputs
         int32_t step = 1;
         bool added = false;
         for (size_t i = 0; i < s.probes.size(); ++i) {
@@ -78,8 +80,12 @@ TEST(ProbeVerdict, JudgesTheAutomaticLoopsGrabsAsTheLoopDid) {
                 added = false;
                 step = r.step;
             }
-            const ProbeVerdict v =
-                classifyProbe({frames.back(), hasPending ? &pending : nullptr, pendingOverlap, stepMotion}, s.judged[i]);
+            const int32_t inputs = s.inputsPerProbe[i];
+            const int32_t expectedMotion = planner.expectedRows(inputs) > 0 ? planner.expectedRows(inputs) : stepMotion;
+            const ProbeVerdict v = classifyProbe(
+                {frames.back(), hasPending ? &pending : nullptr, pendingOverlap, expectedMotion}, s.judged[i]);
+            const bool moved = v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame;
+            planner.observe(inputs, moved ? (hasPending ? pendingOverlap : frames.back().height) - v.overlap : 0);
             EXPECT_EQ(v.action, r.action);
             EXPECT_EQ(v.overlap, r.overlap);
             EXPECT_EQ(v.score, r.score);

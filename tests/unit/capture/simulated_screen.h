@@ -29,6 +29,8 @@ struct ScrollModel {
     std::vector<int32_t> notchRows{};    // when set: rows of each notch in turn, then 0
     uint32_t animationMs = 0;            // smooth scrolling: the motion of a notch spreads over this time
     uint32_t lateContentMs = 0;          // rows brought into view paint this long after the notch
+    uint32_t coalesceMs = 0;             // notches this soon after the one before are ignored (one per burst)
+    bool lateAfterStop = false;          // late content counts from the end of the smooth scroll, not the notch
     int32_t headerRows = 0;              // fixed band at the top of the rectangle
     int32_t footerRows = 0;              // fixed band at the bottom
     // Other ways of scrolling, for windows that ignore the wheel (rowsPerNotch 0):
@@ -100,6 +102,7 @@ public:
     std::vector<int32_t> notchDeltas;
     std::vector<bool> notchesShifted;      // sideways notches: Shift + wheel rather than the horizontal wheel
     std::vector<ProbeRecord> probes;
+    std::vector<int32_t> inputsPerProbe;    // notches and other scroll steps sent for each probe
     int32_t grabs = 0;
     int32_t cursorShowCount = 0;            // display count; starts visible at 0
     int32_t sleeps = 0;
@@ -137,7 +140,9 @@ public:
         animStart_ = now_;
         // Rows that come into view paint late.
         for (int32_t r = from + viewRows_; r < std::min(animTo_ + viewRows_, content_.height); ++r)
-            if (loadAt_[static_cast<size_t>(r)] == kNever) loadAt_[static_cast<size_t>(r)] = now_ + model_.lateContentMs;
+            if (loadAt_[static_cast<size_t>(r)] == kNever)
+                loadAt_[static_cast<size_t>(r)] =
+                    now_ + model_.lateContentMs + (model_.lateAfterStop ? model_.animationMs : 0);
     }
     // Time passing without anyone waiting for it (between timer ticks).
     void advance(uint64_t ms) { now_ += ms; }
@@ -176,11 +181,12 @@ public:
     uint32_t notch(int32_t delta, bool moves) {
         const int32_t n = static_cast<int32_t>(notchTimes.size());
         if (refuseWheelFromNotch >= 0 && n >= refuseWheelFromNotch) return 0;
+        const bool coalesced = model_.coalesceMs > 0 && !notchTimes.empty() && now_ - notchTimes.back() < model_.coalesceMs;
         notchTimes.push_back(now_);
         notchDeltas.push_back(delta);
         if (n == escAtNotch) escHeld.push_back({now_ + escDelayMs, now_ + escDelayMs + 60});
         // The wheel reaches the page only when the pointer is over it.
-        if (!moves || cursor_.first < rect.left || cursor_.first >= rect.right || cursor_.second < rect.top ||
+        if (!moves || coalesced || cursor_.first < rect.left || cursor_.first >= rect.right || cursor_.second < rect.top ||
             cursor_.second >= rect.bottom)
             return 1;
         int32_t rows = 0;
@@ -262,7 +268,12 @@ public:
         messages.push_back(captureFailureText(f, language));
         events.push_back(captureFailureIsWarning(f) ? "fail warning" : "fail error");
     }
-    void probeClassified(const ProbeRecord& r) override { probes.push_back(r); }
+    void probeClassified(const ProbeRecord& r) override {
+        probes.push_back(r);
+        const int32_t sent = static_cast<int32_t>(notchTimes.size() + scrollSteps.size());
+        inputsPerProbe.push_back(sent - inputsBeforeProbe_);
+        inputsBeforeProbe_ = sent;
+    }
     void captureFinished(TurnedFrames turned) override {
         const ScrollDirection direction = turned.direction();
         cursorShowCountAtEnd = cursorShowCount;
@@ -315,6 +326,7 @@ private:
     int32_t animFrom_ = 0, animTo_ = 0;
     uint64_t animStart_ = 0;
     uint64_t now_ = 5000;
+    int32_t inputsBeforeProbe_ = 0;
     uint64_t lastEscQuery_ = 0;
     uint64_t lastEnterQuery_ = 0;
     std::pair<int32_t, int32_t> cursor_{-1, -1};
