@@ -7,6 +7,7 @@
 #include "core/texts/automation_names.h"
 #include "shell/ui/button_proc_win32.h"
 #include "ui_test_support_win32.h"
+#include "uia_client_win32.h"
 
 namespace {
 
@@ -240,35 +241,7 @@ TEST_F(Automation, HoverTrackingRedrawsBothButtonsAndTheHandOnlyOnLinks) {
 
 namespace {
 
-// The flat client functions of Wine's UI Automation core reach the provider
-// through WM_GETOBJECT, as a screen reader would.
-struct UiaClient {
-    using NodeFromHandle = HRESULT(WINAPI*)(HWND, void**);
-    using GetPropertyValue = HRESULT(WINAPI*)(void*, PROPERTYID, VARIANT*);
-    using NodeRelease = BOOL(WINAPI*)(void*);
-    NodeFromHandle nodeFromHandle = nullptr;
-    GetPropertyValue getPropertyValue = nullptr;
-    NodeRelease nodeRelease = nullptr;
-    UiaClient() {
-        HMODULE m = LoadLibraryW(L"uiautomationcore.dll");
-        if (m == nullptr) return;
-        nodeFromHandle = reinterpret_cast<NodeFromHandle>(reinterpret_cast<void*>(GetProcAddress(m, "UiaNodeFromHandle")));
-        getPropertyValue =
-            reinterpret_cast<GetPropertyValue>(reinterpret_cast<void*>(GetProcAddress(m, "UiaGetPropertyValue")));
-        nodeRelease = reinterpret_cast<NodeRelease>(reinterpret_cast<void*>(GetProcAddress(m, "UiaNodeRelease")));
-    }
-    std::wstring stringOf(HWND w, PROPERTYID id) const {
-        void* node = nullptr;
-        if (FAILED(nodeFromHandle(w, &node)) || node == nullptr) return L"<no node>";
-        VARIANT v;
-        VariantInit(&v);
-        std::wstring s = L"<no value>";
-        if (SUCCEEDED(getPropertyValue(node, id, &v)) && v.vt == VT_BSTR) s.assign(v.bstrVal, SysStringLen(v.bstrVal));
-        VariantClear(&v);
-        nodeRelease(node);
-        return s;
-    }
-};
+using tf::test::UiaClient;
 
 class AutomationClient : public tf::test::MainWindowFixture {};
 
