@@ -182,6 +182,16 @@ for overlap, seam in pairs:
 PY
 }
 
+# The window alone on `png`, ready for keys; $alone is its process.
+open_alone() {  # png
+    "$TF_WINE" "$exe" --review "$(tf_winpath "$1")" >/dev/null 2>&1 &
+    alone=$!
+    check wait_for 10 review_closed
+    check wait_for 30 review_open
+    sleep 2
+    xdotool windowfocus "$(review_id)" 2>/dev/null; sleep 0.3
+}
+
 # Alone on an offline stitch: N, C and "Drop everything after it" keep the
 # rows above one of the logged seams, exactly.
 run_alone_cut() {
@@ -192,12 +202,7 @@ run_alone_cut() {
     rm -f "$(trimmed "")"
     read -r width height < <(size_of "$png")
     write_settings_lines language=en-US openAfterCapture=0
-    "$TF_WINE" "$exe" --review "$(tf_winpath "$png")" >/dev/null 2>&1 &
-    local alone=$!
-    check wait_for 10 review_closed
-    check wait_for 30 review_open
-    sleep 2
-    xdotool windowfocus "$(review_id)" 2>/dev/null; sleep 0.3
+    open_alone "$png"
     xdotool key n; sleep 0.5; xdotool key c; sleep 0.8
     xdotool key Down Return; sleep 0.5
     xdotool key Return
@@ -229,12 +234,7 @@ run_alone_sideways() {
     local before
     before=$(md5sum "$png" | cut -d' ' -f1)
     write_settings_lines language=en-US openAfterCapture=0
-    "$TF_WINE" "$exe" --review "$(tf_winpath "$png")" >/dev/null 2>&1 &
-    local alone=$!
-    check wait_for 10 review_closed
-    check wait_for 30 review_open
-    sleep 2
-    xdotool windowfocus "$(review_id)" 2>/dev/null; sleep 0.3
+    open_alone "$png"
     xdotool key l; for _ in 1 2; do xdotool key shift+Right; done
     xdotool key r shift+Left
     sleep 0.5
