@@ -24,6 +24,9 @@ public:
     // Waits until every pixel of the image is there; null when they never will be.
     using Pixels = std::function<const uint32_t*()>;
     using Done = std::function<void(TrimmedSaveOutcome)>;
+    // Runs the save on the worker inside what the platform's encoder needs
+    // there (COM on Windows); by default it runs it as it is.
+    using OnWorker = std::function<void(const std::function<void()>& save)>;
 
     TrimmedSaveJob() = default;
     ~TrimmedSaveJob() { wait(); }
@@ -34,7 +37,7 @@ public:
     // saveTrimmedAsNew does, then calls `done` on the worker. False, and
     // nothing started, while an earlier save still runs.
     bool start(Pixels pixels, int32_t width, int32_t height, const TrimRect& rect, std::filesystem::path capture,
-               Done done);
+               Done done, OnWorker onWorker = {});
     bool running() const { return running_.load(std::memory_order_acquire); }
     // What the last save came to; read once running() is false again.
     const TrimmedSaveOutcome& lastOutcome() const { return last_; }

@@ -305,7 +305,12 @@ void ReviewWindow::saveTrimmed() {
     const bool started = saveJob_.start(
         [image]() -> const uint32_t* { return image->waitDecoded() ? image->row(0) : nullptr; }, image->width(),
         image->height(), model_->rect(), capture_.savedPath,
-        [frame](TrimmedSaveOutcome) { PostMessageW(frame, kReviewSaveDone, 0, 0); });
+        [frame](TrimmedSaveOutcome) { PostMessageW(frame, kReviewSaveDone, 0, 0); },
+        [](const std::function<void()>& save) {
+            // The encoder is WIC's: COM on the worker, for as long as it writes.
+            const ComApartment com(COINIT_MULTITHREADED);
+            save();
+        });
     // A save already under way keeps the button off; the key does nothing more.
     if (started) EnableWindow(saveButton_, FALSE);
 }

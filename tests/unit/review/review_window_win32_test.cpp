@@ -54,10 +54,11 @@ class ReviewWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         capture = dir / "tallyframe-20261209-120000.png";
-        savePng(test::makeDocumentPage(240, 900), capture);
+        // Large enough that its save takes a while: a second Enter finds it running.
+        savePng(test::makeDocumentPage(width, height), capture);
     }
     bool open() {
-        ReviewCapture c{capture, {seam(1, 300, 120, 0.10), seam(2, 600, 90, 0.25, 3)}, ScrollDirection::Down};
+        ReviewCapture c{capture, {seam(1, 300, 120, 5.0), seam(2, 600, 90, 0.25, 3)}, ScrollDirection::Down};
         if (!window.open(nullptr, std::move(c))) return false;
         pumpUntil([&] { return window.imageComplete(); });
         return window.imageComplete();
@@ -71,6 +72,7 @@ protected:
         return GetDlgItem(parent != nullptr ? parent : window.frame(), static_cast<int>(id));
     }
 
+    static constexpr int32_t width = 1600, height = 6000;
     test::ScratchDir dir;
     fs::path capture;
     TestHost host;
@@ -84,12 +86,12 @@ TEST_F(ReviewWindowTest, ControlsImageAndSeamMarksHaveNamesAndIdsInBothLanguages
     }
     const struct {
         UiLanguage lang;
-        const wchar_t *save, *cut, *imageStart, *fallbackStart, *thinStart;
+        const wchar_t *save, *cut, *fallbackStart, *thinStart;
     } cases[] = {
-        {UiLanguage::English, L"Save trimmed", L"Cut at this seam", L"", L"Fallback: Frames 2 and 3: overlap 90 px",
+        {UiLanguage::English, L"Save trimmed", L"Cut at this seam", L"Fallback: Frames 2 and 3: overlap 90 px",
          L"Thin evidence: Frames 1 and 2: overlap 120 px"},
-        {UiLanguage::ChineseSimplified, L"保存裁剪结果", L"在此拼接处裁剪", L"", L"后备规则：第 2 与第 3 帧：重叠 90 px",
-         L"依据不足：第 1 与第 2 帧：重叠 120 px"},
+        {UiLanguage::ChineseSimplified, L"保存裁剪结果", L"在此拼接处裁剪", L"后备规则: 第 2 与第 3 帧：重叠 90 px",
+         L"依据不足: 第 1 与第 2 帧：重叠 120 px"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.lang));
@@ -103,8 +105,8 @@ TEST_F(ReviewWindowTest, ControlsImageAndSeamMarksHaveNamesAndIdsInBothLanguages
         EXPECT_EQ(client.stringOf(control(ReviewControl::CutAtSeam), kUiaNamePropertyId), c.cut);
         EXPECT_EQ(client.stringOf(canvas, kUiaAutomationIdPropertyId), L"ReviewImage");
         // The image's name gives its size.
-        EXPECT_NE(client.stringOf(canvas, kUiaNamePropertyId).find(L"240"), std::wstring::npos);
-        EXPECT_NE(client.stringOf(canvas, kUiaNamePropertyId).find(L"900"), std::wstring::npos);
+        EXPECT_NE(client.stringOf(canvas, kUiaNamePropertyId).find(L"1600"), std::wstring::npos);
+        EXPECT_NE(client.stringOf(canvas, kUiaNamePropertyId).find(L"6000"), std::wstring::npos);
         // One mark per seam, in the seams' order, each saying its pair, overlap and kind.
         const auto firstMark = static_cast<ReviewControl>(static_cast<int>(ReviewControl::FirstSeamMark));
         const auto secondMark = static_cast<ReviewControl>(static_cast<int>(ReviewControl::FirstSeamMark) + 1);
@@ -126,14 +128,17 @@ TEST_F(ReviewWindowTest, EnterSavesOnceWhileTheSaveRunsAndTheOriginalStays) {
     HWND canvas = control(ReviewControl::Canvas);
     SendMessageW(canvas, WM_KEYDOWN, 'T', 0);
     for (int i = 0; i < 2; ++i) SendMessageW(canvas, WM_KEYDOWN, VK_DOWN, 0);
-    // Three presses at once: the first starts the save, the others find it running.
-    for (int i = 0; i < 3; ++i) SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
-    pumpUntil([&] { return !window.isOpen(); });
+    // The first press starts the save; the others find it running.
+    SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(window.saving());
+    for (int i = 0; i < 2; ++i) SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_FALSE(IsWindowEnabled(control(ReviewControl::SaveTrimmed)));
+    pumpUntil([&] { return !window.isOpen(); }, 60000);
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(host.closed, 1);
     const PixelImage saved = loadPng(dir / "tallyframe-20261209-120000-trimmed.png");
-    EXPECT_EQ(saved.width, 240);
-    EXPECT_EQ(saved.height, 898);
+    EXPECT_EQ(saved.width, width);
+    EXPECT_EQ(saved.height, height - 2);
     EXPECT_FALSE(fs::exists(dir / "tallyframe-20261209-120000-trimmed-2.png"));
     EXPECT_EQ(test::readFile(capture), before);
 }

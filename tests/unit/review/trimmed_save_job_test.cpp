@@ -4,10 +4,15 @@
 #include <filesystem>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "core/image/png_codec.h"
 #include "core/review/trimmed_save_job.h"
 #include "test_support.h"
+
+#ifdef _WIN32
+#include "platform/win32/win32_handles.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -15,6 +20,14 @@ namespace tf {
 namespace {
 
 using test::ScratchDir;
+
+// What the encoder needs on a thread of its own, as the window gives it: COM on Windows.
+void onWorker(const std::function<void()>& save) {
+#ifdef _WIN32
+    const ComApartment com(COINIT_MULTITHREADED);
+#endif
+    save();
+}
 
 // The outcomes a job reports, waited for as its window would receive them.
 class Outcomes {
@@ -48,7 +61,7 @@ TEST(TrimmedSaveJob, WritesTheKeptPartOnItsOwnThreadAndReportsThePath) {
     TrimmedSaveJob job;
     Outcomes outcomes;
     const TrimRect rect{.top = 300, .bottom = 450, .left = 10, .right = 110};
-    ASSERT_TRUE(job.start([&] { return page.pixels.data(); }, page.width, page.height, rect, capture, outcomes.sink()));
+    ASSERT_TRUE(job.start([&] { return page.pixels.data(); }, page.width, page.height, rect, capture, outcomes.sink(), onWorker));
     const TrimmedSaveOutcome o = outcomes.next();
     EXPECT_EQ(o.written, dir / "tallyframe-1-trimmed.png");
     EXPECT_TRUE(o.failure.empty());
@@ -69,16 +82,36 @@ TEST(TrimmedSaveJob, ASecondSaveIsRefusedWhileTheFirstRuns) {
     Outcomes outcomes;
     const TrimRect whole{.top = 0, .bottom = 80, .left = 0, .right = 60};
     // The first save waits for its pixels, as it does while the image still decodes.
-    ASSERT_TRUE(job.start([&] { released.wait(); return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink()));
+    ASSERT_TRUE(job.start([&] { released.wait(); return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink(), onWorker));
     EXPECT_TRUE(job.running());
-    EXPECT_FALSE(job.start([&] { return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink()));
+    EXPECT_FALSE(job.start([&] { return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink(), onWorker));
     release.set_value();
     EXPECT_EQ(outcomes.next().written, dir / "c-trimmed.png");
     job.wait();
     EXPECT_FALSE(job.running());
     // Free again once it has reported: the next one is numbered beside the first.
-    ASSERT_TRUE(job.start([&] { return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink()));
+    ASSERT_TRUE(job.start([&] { return page.pixels.data(); }, 60, 80, whole, capture, outcomes.sink(), onWorker));
     EXPECT_EQ(outcomes.next().written, dir / "c-trimmed-2.png");
+}
+
+TEST(TrimmedSaveJob, ThePlatformWrapsTheSaveOnTheWorker) {
+    ScratchDir dir;
+    const PixelImage page = test::makeDocumentPage(30, 30);
+    TrimmedSaveJob job;
+    Outcomes outcomes;
+    std::thread::id wrappedOn;
+    bool writtenInside = false;
+    const fs::path written = dir / "w-trimmed.png";
+    ASSERT_TRUE(job.start([&] { return page.pixels.data(); }, 30, 30, {.top = 0, .bottom = 30, .left = 0, .right = 30},
+                          dir / "w.png", outcomes.sink(), [&](const std::function<void()>& save) {
+                              wrappedOn = std::this_thread::get_id();
+                              onWorker(save);
+                              writtenInside = fs::exists(written);
+                          }));
+    EXPECT_EQ(outcomes.next().written, written);
+    job.wait();
+    EXPECT_NE(wrappedOn, std::this_thread::get_id());
+    EXPECT_TRUE(writtenInside);
 }
 
 TEST(TrimmedSaveJob, FailuresAreReportedAndWriteNothing) {
@@ -100,7 +133,7 @@ TEST(TrimmedSaveJob, FailuresAreReportedAndWriteNothing) {
         TrimmedSaveJob job;
         Outcomes outcomes;
         const uint32_t* pixels = c.pixels ? page.pixels.data() : nullptr;
-        ASSERT_TRUE(job.start([=] { return pixels; }, 40, 40, c.rect, c.capture, outcomes.sink()));
+        ASSERT_TRUE(job.start([=] { return pixels; }, 40, 40, c.rect, c.capture, outcomes.sink(), onWorker));
         const TrimmedSaveOutcome o = outcomes.next();
         EXPECT_TRUE(o.written.empty());
         EXPECT_FALSE(o.failure.empty());
