@@ -49,6 +49,8 @@ public:
     // is reported by finish, as the panels decided there may join it after all.
     void add(PixelImage frame);
     size_t frameCount() const { return frames_; }
+    // The frame added last (the next pair's earlier frame); empty before the first.
+    const PixelImage& lastFrame() const { return prev_; }
 
     // Decides the panels, writes the panel and pair lines to `log`, puts the
     // last rows into the store, and throws what composeFrames throws for the
