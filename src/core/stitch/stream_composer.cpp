@@ -78,6 +78,9 @@ void StreamComposer::paste(const PixelImage& next, int32_t fromRow) {
     // Offsets only grow and a seam is never above its frame's top, so no join
     // reaches above the newest frame's top: the rows there went to the store.
     if (cut < flushed_) throw std::logic_error("a seam above the rows already stored");
+    // Rows above the new frame's top are final now; storing them first keeps
+    // the waiting rows to one frame.
+    flushRowsAbove(offset_);
     const size_t w = static_cast<size_t>(storedWidth_);
     const int64_t height = offset_ + next.height;
     pending_.resize(static_cast<size_t>(height - flushed_) * w, 0u);
@@ -88,7 +91,6 @@ void StreamComposer::paste(const PixelImage& next, int32_t fromRow) {
         std::fill(row + copied, row + w, 0u);
     }
     canvasHeight_ = height;
-    flushRowsAbove(offset_);
 }
 
 void StreamComposer::flushRowsAbove(int64_t row) {
