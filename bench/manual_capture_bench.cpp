@@ -21,44 +21,23 @@ const PixelImage& page() {
 }
 
 // A still screen: every grab hands out the picture prepared for it.
-class StillHost : public ManualCaptureHost {
+class StillHost : public FinishKeys, public CaptureScreen, public CaptureClock, public CaptureSink {
 public:
     PixelImage next;
     uint64_t now = 1000;
     FinishLatch finish;
 
-    bool wheelScrollLines(uint32_t& lines) override {
-        lines = 3;
-        return true;
-    }
-    bool wheelScrollChars(uint32_t& chars) override {
-        chars = 3;
-        return true;
-    }
-    bool cursorShowing() override { return true; }
-    int32_t showCursor(bool) override { return 0; }
-    void setCursorPos(int32_t, int32_t) override {}
-    uint32_t sendWheel(int32_t) override { return 1; }
-    uint32_t sendSidewaysWheel(int32_t, bool) override { return 1; }
-    // No window under the area: a manual capture never scrolls it.
-    int32_t findScrollTargets(Point) override { return 0; }
-    bool sendScrollStep(const ScrollRoute&) override { return false; }
-    void sendToTop() override {}
-    IntegrityLevel ownIntegrity() override { return {}; }
-    IntegrityLevel targetIntegrity() override { return {}; }
-    void sleep(uint32_t) override {}
+    operator ManualCaptureHost() { return {{*this, *this, *this, finish}, *this}; }
     uint64_t tickCount() override { return now; }
     uint16_t escapeKeyState() override { return 0; }
     uint16_t enterKeyState() override { return 0; }
     PixelImage grab(const Rect&) override { return std::move(next); }
     std::filesystem::path createLogFolder() override { return {}; }
-    FinishLatch& finishLatch() override { return finish; }
-    void publishProgress(const CaptureProgress&) override {}
-    bool saveInProgress() override { return false; }
-    UiState uiState() override { return UiState::Capturing; }
+    void progressChanged(const CaptureProgress&) override {}
+    void frameKept(size_t, const PixelImage&) override {}
     std::wstring failureText(const CaptureFailure&) override { return {}; }
-    void failCapture(const CaptureFailure&) override {}
-    void startStitchAndSave(std::vector<PixelImage>, ScrollDirection) override {}
+    void captureFailed(const CaptureFailure&) override {}
+    void captureFinished(TurnedFrames) override {}
 };
 
 const CaptureRequest kRequest{Rect{0, 0, 1920, 1080}, true};

@@ -78,12 +78,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     StitchJob job;
-    job.direction = sideways ? ScrollDirection::Right : ScrollDirection::Down;
     uint64_t frameBytes = 0;
+    std::vector<PixelImage> grabbed;
     for (const fs::path& f : listFrameFiles(argv[1])) {
-        job.frames.push_back(sideways ? transposed(loadPng(f)) : loadPng(f));
-        frameBytes += job.frames.back().byteSize();
+        grabbed.push_back(sideways ? transposed(loadPng(f)) : loadPng(f));
+        frameBytes += grabbed.back().byteSize();
     }
+    job.frames = TurnedFrames::turn(std::move(grabbed), sideways ? ScrollDirection::Right : ScrollDirection::Down);
     job.outputFolder = fs::path(argv[2]).wstring();
     malloc_trim(0);
     const bool reset = resetPeak();

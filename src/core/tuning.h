@@ -115,10 +115,13 @@ inline constexpr uint32_t kDefaultWheelLines = 3;
 // the capture down.
 inline constexpr int32_t kMinWheelDelta = 30;
 
-// After the pointer is parked over the area: long enough for a hover effect
-// the pointer started (a tooltip, a highlighted row) to settle before the
-// first frame.
+// After the pointer is parked over the area, the first frame waits for the
+// picture to rest (a hover effect the pointer started, a highlighted row, has
+// painted), but never longer than this.
 inline constexpr uint32_t kCursorParkWaitMs = 180;
+// A window paints the hover state of the pointer's arrival within a few
+// frames: the first look at the area is this long after the park.
+inline constexpr uint32_t kHoverPaintMs = 50;
 
 // Esc is polled this often during every wait, so a stop takes effect at once.
 inline constexpr uint32_t kPollMs = 15;

@@ -8,7 +8,7 @@
 #   tests/e2e/capture_e2e.sh [case ...]      cases: plain smooth bands tallheader
 #                                            panel late short esc cancel fewrows logging
 #                                            bandmargins bignotch bignotchbars sticky badge
-#                                            message keys top endless
+#                                            message keys top endless live
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
 #                                            smooth150 smooth400 lazy
@@ -34,7 +34,7 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 # The sideways cases show a page that is wider than tall and scrolls right.
 wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless
+[ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless live
                                  sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys
                                  smooth150 smooth400 lazy sidewayssmooth400 sidewayslazy)
 
@@ -59,6 +59,35 @@ compare_sideways=0
 compare() {  # out truth mode [n [panel frame]]
     if [ "$compare_sideways" = 1 ]; then "$compare_truth" --capture --sideways "$@"
     else "$compare_truth" --capture "$@"; fi
+}
+
+# The strip above the area, shot twice two seconds apart (the glyph's turn
+# repeats every two seconds): its count and time must have moved on. Then
+# shots as fast as they come for three seconds: how often the strip changed.
+overlay_follows() {  # dir area-top
+    local dir="$1" rows=$(($2 - 10)) ae changes=0 shots=0 last="" now
+    import -window root -crop "1920x$rows+0+0" +repage "$dir/strip-a.png" 2>/dev/null
+    sleep 2
+    import -window root -crop "1920x$rows+0+0" +repage "$dir/strip-b.png" 2>/dev/null
+    ae=$(command compare -metric AE "$dir/strip-a.png" "$dir/strip-b.png" null: 2>&1)
+    echo "  overlay strip: $ae pixels changed in two seconds"
+    [ "${ae:-0}" != 0 ] || { echo "  the overlay did not change while capturing"; return 1; }
+    local until=$(( $(date +%s%N) / 1000000 + 3000 ))
+    while [ $(( $(date +%s%N) / 1000000 )) -lt $until ]; do
+        import -window root -crop "1920x$rows+0+0" +repage "$dir/strip-n.png" 2>/dev/null || continue
+        shots=$((shots + 1))
+        now=$(md5sum < "$dir/strip-n.png")
+        [ "$now" != "$last" ] && changes=$((changes + 1))
+        last="$now"
+    done
+    echo "  overlay strip: $changes different pictures in $shots shots over 3 s"
+}
+
+# From the release of the drag to the first grab, as the first dump's time says.
+first_grab_delay() {  # logdir
+    local grabbed
+    grabbed=$(stat -c %.9Y "$1/0000-initial.png" 2>/dev/null) || return 0
+    echo "  first grab: $(printf '%.0f' "$(echo "($grabbed - $released) * 1000" | bc)") ms after the release"
 }
 
 run_case() {
@@ -109,6 +138,9 @@ run_case() {
         keys) args=(--scroll-by keys); logging=1 method=arrowKey; rm -rf "$build/tally_frame_log" ;;
         # A page opened halfway down, captured from its top on request.
         top) args=(--scroll-by message --start 600); settings=(startFromTop=1); logging=1 method=scrollBarMessage; rm -rf "$build/tally_frame_log" ;;
+        # The overlay follows the capture while it runs (the GUI thread is
+        # free), and the first frame is grabbed soon after the release.
+        live) logging=1 method=wheel; rm -rf "$build/tally_frame_log" ;;
         # Scrolling right with the horizontal wheel, every rule turned on its side.
         sideways) logging=1 method=wheel; rm -rf "$build/tally_frame_log" ;;
         # A frozen first column (the fixture's header, turned) pasted once, and
@@ -164,6 +196,8 @@ run_case() {
     if [ "$name" = esc ]; then
         sleep 4
         xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+    elif [ "$name" = live ]; then
+        overlay_follows "$dir" "$y1" || return 1
     else
         sleep 1.2
         shot "$name-capturing"
@@ -209,6 +243,7 @@ run_case() {
             echo "  log: $logdir ($(ls "$logdir" | grep -c '\.png$') grabs, $(wc -l < "$logdir/capture.log.txt") lines)"
             echo "  settle: $(grep -o 'settleMs=[0-9]*' "$logdir/capture.log.txt" | tail -1 | cut -d= -f2) ms learnt"
             restitch_matches "$logdir" "$png" "$dir/offline.png"; rc=$?
+            first_grab_delay "$logdir"
         fi
         local summary want="acceptedFrames=$limit reachedEnd=0 finishRequested=0 error="
         summary=$(tail -1 "$logdir/capture.log.txt" 2>/dev/null | tr -d '\r')

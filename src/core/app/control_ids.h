@@ -101,6 +101,7 @@ enum class TimerId : uintptr_t {
     FocusRestore = 4,
     CopiedNotice = 5,    // "Copied" on the Copy image button goes back to its label
     ManualCapture = 6,   // one-shot: the next look at the area of a manual capture
+    CaptureProgress = 7, // on the relay window: the overlay shows an automatic capture's progress
 };
 
 // RegisterHotKey ids of the main window: the capture hotkey takes one, a new

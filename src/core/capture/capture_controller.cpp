@@ -16,8 +16,8 @@ namespace {
 
 class Controller {
 public:
-    Controller(CaptureHost& host, const CaptureRequest& request)
-        : host_(host), session_(host, request), startFromTop_(request.startFromTop) {}
+    Controller(const CaptureHost& host, const CaptureRequest& request)
+        : host_(host), session_(host.parts, request), startFromTop_(request.startFromTop) {}
 
     CaptureOutcome run();
 
@@ -38,6 +38,7 @@ private:
     void seekFrame(Step& step, CaptureEnding& ending);
     bool probe(Step& step, int32_t probeNumber, CaptureEnding& ending);
     bool sendScrollStep(Step& step, CaptureEnding& ending);
+    PixelImage firstFrame();
     std::optional<PixelImage> pacedGrab();
     bool pauseBetweenGrabs(uint64_t grabStartedAt);
     void sendToTopAndSettle();
@@ -53,17 +54,16 @@ private:
     }
 
     void escapeCheck() {
-        if ((host_.escapeKeyState() & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing)
-            session_.requestFinish();
+        if ((host_.parts.keys.escapeKeyState() & kKeyDownOrPressed) != 0) session_.requestFinish();
     }
     // False when a finish was requested while waiting.
     bool waitWithEscape(uint32_t ms) {
-        const uint64_t start = host_.tickCount();
+        const uint64_t start = host_.clock.tickCount();
         do {
             escapeCheck();
             if (session_.finishRequested()) return false;
-            host_.sleep(kPollMs);
-        } while (host_.tickCount() < start + ms);
+            host_.clock.sleep(kPollMs);
+        } while (host_.clock.tickCount() < start + ms);
         escapeCheck();
         return !session_.finishRequested();
     }
@@ -73,10 +73,10 @@ private:
     }
     void centreCursor() {
         const Point c = centre();
-        host_.setCursorPos(c.x, c.y);
+        host_.pointer.setCursorPos(c.x, c.y);
     }
 
-    CaptureHost& host_;
+    CaptureHost host_;
     CaptureSession session_;
     // The pace: how long a probe watches the area, and how many inputs it sends.
     SettleTracker tracker_{kSettleStartMs};
@@ -102,7 +102,7 @@ private:
 // ends.
 class HiddenCursor {
 public:
-    explicit HiddenCursor(CaptureHost& host) : host_(host) {
+    explicit HiddenCursor(CapturePointer& pointer) : host_(pointer) {
         if (!host_.cursorShowing()) return;
         while (hides_ < kMaxCursorHides) {
             ++hides_;
@@ -116,7 +116,7 @@ public:
     HiddenCursor& operator=(const HiddenCursor&) = delete;
 
 private:
-    CaptureHost& host_;
+    CapturePointer& host_;
     int32_t hides_ = 0;
 };
 
@@ -135,8 +135,8 @@ CaptureOutcome Controller::run() {
         session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
         return out;
     }
-    messageTargets_ = host_.findScrollTargets(centre());
-    if (inputBlockedByIntegrity(host_.ownIntegrity(), host_.targetIntegrity())) {
+    messageTargets_ = host_.scroll.findScrollTargets(centre());
+    if (inputBlockedByIntegrity(host_.scroll.ownIntegrity(), host_.scroll.targetIntegrity())) {
         // The system would drop every input we send; say so before sending any.
         out.failure = {CaptureError::TargetElevated};
         session_.end({.reachedEnd = false, .finishedByUser = false, .failure = out.failure});
@@ -156,14 +156,32 @@ CaptureOutcome Controller::run() {
 // From the first grab to the last probe, with the pointer parked over the
 // rectangle (where the wheel input goes) and hidden.
 CaptureEnding Controller::captureWithHiddenCursor() {
-    const HiddenCursor hidden(host_);
+    const HiddenCursor hidden(host_.pointer);
     centreCursor();
-    host_.sleep(kCursorParkWaitMs);
     if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
     session_.openLog(wheelDelta_, ScrollMethod::None);
-    lastSeen_ = session_.grabDumped("initial");
+    lastSeen_ = firstFrame();
     session_.keep(lastSeen_);
     return scrollToTheEnd();
+}
+
+// The first frame as soon as the picture under the parked pointer rests: a
+// hover effect the pointer started (a highlighted row, a link) has painted
+// once two grabs in a row agree. A page that keeps changing is taken as it is
+// after kCursorParkWaitMs. Only the frame kept is dumped, as "initial".
+PixelImage Controller::firstFrame() {
+    const uint64_t start = host_.clock.tickCount();
+    host_.clock.sleep(kHoverPaintMs);
+    PixelImage last = session_.grab();
+    while (host_.clock.tickCount() - start < kCursorParkWaitMs) {
+        host_.clock.sleep(kPollMs);
+        PixelImage next = session_.grab();
+        const bool same = framesNearlyIdentical(last, next);
+        last = std::move(next);
+        if (same) break;
+    }
+    session_.dumpAsGrabbed(session_.dumper(), "initial", last);
+    return last;
 }
 
 // One step per frame sought, until the page ends, the user finishes, a probe
@@ -225,7 +243,7 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
 // fails the capture as a refused wheel does, since the page is not at its end.
 bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
     while (route_.method != ScrollMethod::Wheel && route_.method != ScrollMethod::ShiftWheel) {
-        if (host_.sendScrollStep(route_)) return true;
+        if (host_.scroll.sendScrollStep(route_)) return true;
         if (routeConfirmed_) {
             ending.failure = {CaptureError::ScrollInputFailed};
             return false;
@@ -238,8 +256,8 @@ bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
     // The user may have moved the mouse.
     centreCursor();
     const uint32_t sent = route_.direction == ScrollDirection::Down
-                              ? host_.sendWheel(wheelDelta_)
-                              : host_.sendSidewaysWheel(route_.method == ScrollMethod::ShiftWheel ? -wheelDelta_ : wheelDelta_,
+                              ? host_.scroll.sendWheel(wheelDelta_)
+                              : host_.scroll.sendSidewaysWheel(route_.method == ScrollMethod::ShiftWheel ? -wheelDelta_ : wheelDelta_,
                                                         route_.method == ScrollMethod::ShiftWheel);
     if (sent != 1) {
         ending.failure = {CaptureError::WheelInputFailed};
@@ -251,7 +269,7 @@ bool Controller::sendScrollStep(Step& step, CaptureEnding& ending) {
 // Before the first frame: the page to its top, then grabs until the picture
 // rests. None of these grabs is dumped, as none shows the captured span.
 void Controller::sendToTopAndSettle() {
-    host_.sendToTop();
+    host_.scroll.sendToTop();
     if (!waitWithEscape(kWheelWaitMs)) return;
     PixelImage last = session_.grab();
     for (int32_t i = 0; i < kTopSettleGrabs; ++i) {
@@ -268,10 +286,10 @@ void Controller::sendToTopAndSettle() {
 // of them, or empty when a finish was requested meanwhile. The first probe
 // that sees motion watches it at rest for longer, to learn the settle period.
 std::optional<PixelImage> Controller::pacedGrab() {
-    tracker_.begin(host_.tickCount(), !settleLearnt_);
+    tracker_.begin(host_.clock.tickCount(), !settleLearnt_);
     PixelImage previous = lastSeen_;
     for (;;) {
-        const uint64_t grabbedAt = host_.tickCount();
+        const uint64_t grabbedAt = host_.clock.tickCount();
         PixelImage grabbed = session_.grab();
         const bool equalsPrevious = framesNearlyIdentical(previous, grabbed);
         const bool moved = !framesNearlyIdentical(lastSeen_, grabbed);
@@ -293,8 +311,8 @@ std::optional<PixelImage> Controller::pacedGrab() {
 bool Controller::pauseBetweenGrabs(uint64_t grabStartedAt) {
     escapeCheck();
     if (session_.finishRequested()) return false;
-    const uint64_t took = host_.tickCount() - grabStartedAt;
-    if (took < kMinGrabIntervalMs) host_.sleep(static_cast<uint32_t>(kMinGrabIntervalMs - took));
+    const uint64_t took = host_.clock.tickCount() - grabStartedAt;
+    if (took < kMinGrabIntervalMs) host_.clock.sleep(static_cast<uint32_t>(kMinGrabIntervalMs - took));
     escapeCheck();
     return !session_.finishRequested();
 }
@@ -376,7 +394,7 @@ bool Controller::tryNextRoute(Step& step) {
 
 }  // namespace
 
-CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request) {
+CaptureOutcome runCapture(const CaptureHost& host, const CaptureRequest& request) {
     Controller controller(host, request);
     return controller.run();
 }

@@ -2,14 +2,13 @@
 // The auto-scroll capture loop: scroll inputs, grabs until the picture has come
 // to rest, the verdict on it, until the page ends, the user stops it, the
 // frame limit is hit (which saves what was kept) or the overlap is lost.
-// Portable: every effect on the system and the UI goes through CaptureHost,
-// so the loop runs natively against a simulated screen.
+// Portable: every effect on the system and the UI goes through its host, so
+// the loop runs natively against a simulated screen.
 
 #include <cstddef>
 #include <cstdint>
 
 #include "ground/rect.h"
-#include "core/app/ui_state.h"
 #include "core/tuning.h"
 #include "ground/pixel_image.h"
 #include "core/capture/capture_host.h"
@@ -32,9 +31,10 @@ struct CaptureOutcome {
     bool pageNeverMoved = false;
 };
 
-// The loop publishes its progress and hears of a finish request through the
-// host (capture_host.h), never through process-wide values.
+// The loop publishes its progress through the host's sink and hears of a
+// finish request through its latch (capture_host.h), never through
+// process-wide values.
 
-CaptureOutcome runCapture(CaptureHost& host, const CaptureRequest& request);
+CaptureOutcome runCapture(const CaptureHost& host, const CaptureRequest& request);
 
 }  // namespace tf

@@ -1,18 +1,20 @@
 #pragma once
-// What a capture loop needs from the system and the UI, and what it tells
-// them: one interface for the automatic and the manual loop, so that both run
-// natively against a simulated screen. The loop gets the rectangle in the
-// request and hands it to every grab; it publishes its progress and hears of a
-// finish request through the host, never through process-wide values.
+// What a capture loop needs from the system, by job, and where its results
+// go, so that both loops run natively against a simulated screen. The loop
+// gets the rectangle in the request and hands it to every grab; it knows
+// nothing of the windows that show it: whoever starts it has decided that it
+// may, and hears of its progress and its ending through the sink.
 
 #include <cstdint>
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/app/ui_state.h"
 #include "core/capture/capture_rules.h"
 #include "core/capture/scroll_method.h"
+#include "core/stitch/turned_frames.h"
 #include "core/tuning.h"
 #include "ground/pixel_image.h"
 #include "ground/rect.h"
@@ -67,25 +69,27 @@ struct CaptureProgress {
     bool operator==(const CaptureProgress&) const = default;
 };
 
-class CaptureHost {
+// The pointer, which a capture parks over the area and hides from the grabs.
+class CapturePointer {
 public:
-    virtual ~CaptureHost() = default;
-    // The system wheel setting; false when it cannot be read.
-    virtual bool wheelScrollLines(uint32_t& lines) = 0;
-    // The system's horizontal wheel setting (characters per notch); false
-    // when it cannot be read.
-    virtual bool wheelScrollChars(uint32_t& chars) = 0;
     virtual bool cursorShowing() = 0;
     // ShowCursor: the new display count.
     virtual int32_t showCursor(bool show) = 0;
     virtual void setCursorPos(int32_t x, int32_t y) = 0;
+
+protected:
+    ~CapturePointer() = default;
+};
+
+// The input that scrolls the page under the area.
+class ScrollInput {
+public:
     // One wheel event with this mouseData; the number of events the system took.
     virtual uint32_t sendWheel(int32_t delta) = 0;
     // One sideways wheel event: the horizontal wheel with this mouseData
     // (positive scrolls right), or with `shifted` the vertical wheel with this
     // mouseData while Shift is held. The number of events the system took.
     virtual uint32_t sendSidewaysWheel(int32_t delta, bool shifted) = 0;
-
     // Finds the window under `at` that is not one of ours and keeps it for the
     // calls below: the number of windows a scroll bar message can go to (that
     // window, then its ancestors that have a scroll bar), 0 when there is no
@@ -101,42 +105,113 @@ public:
     virtual IntegrityLevel ownIntegrity() = 0;
     virtual IntegrityLevel targetIntegrity() = 0;
 
-    virtual void sleep(uint32_t ms) = 0;
-    virtual uint64_t tickCount() = 0;
-    // GetAsyncKeyState(VK_ESCAPE).
+protected:
+    ~ScrollInput() = default;
+};
+
+// The keys that finish a capture, as GetAsyncKeyState reports them.
+class FinishKeys {
+public:
     virtual uint16_t escapeKeyState() = 0;
+    // Only a manual capture finishes on Enter.
+    virtual uint16_t enterKeyState() = 0;
+
+protected:
+    ~FinishKeys() = default;
+};
+
+// The screen under the area, and where its grabs are dumped.
+class CaptureScreen {
+public:
     // `rect` (virtual-desktop pixels) as it is on screen now.
     virtual PixelImage grab(const Rect& rect) = 0;
     // The capture-log folder of this capture; empty when logging is off.
     virtual std::filesystem::path createLogFolder() = 0;
-    // The finish request of the capture: raised by a finish key (the loop) or
-    // by whoever drives the capture (the overlay on a display change), cleared
-    // when a capture starts.
-    virtual FinishLatch& finishLatch() = 0;
-    // Told after every change of the kept frames and of a manual capture's strip.
-    virtual void publishProgress(const CaptureProgress& progress) = 0;
 
-    virtual bool saveInProgress() = 0;
-    virtual UiState uiState() = 0;
-    // The words for a failure, as the capture log records them.
-    virtual std::wstring failureText(const CaptureFailure& failure) = 0;
-    // Ends a failed capture: closes the overlay, enters Failed, shows the main
-    // window and tells the user why. The kept frames are discarded.
-    virtual void failCapture(const CaptureFailure& failure) = 0;
-    // Takes the kept frames over as the loop holds them, with the way their
-    // content scrolled: turned on their side (content moving up) when that
-    // is right, so the stitch does not turn them again. The main window
-    // enters Saving.
-    virtual void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) = 0;
-    // Told every verdict; the Windows host ignores it.
-    virtual void probeClassified(const ProbeRecord&) {}
+protected:
+    ~CaptureScreen() = default;
 };
 
+class CaptureClock {
+public:
+    virtual uint64_t tickCount() = 0;
+
+protected:
+    ~CaptureClock() = default;
+};
+
+// A clock the loop may wait on: the automatic loop times its probes by it.
+class WaitingClock : public CaptureClock {
+public:
+    virtual void sleep(uint32_t ms) = 0;
+
+protected:
+    ~WaitingClock() = default;
+};
+
+// Where a capture's results go: its progress as it runs, each frame as it is
+// kept, then exactly one ending.
+class CaptureSink {
+public:
+    // After every change of the kept frames and of a manual capture's strip.
+    virtual void progressChanged(const CaptureProgress& progress) = 0;
+    // Kept frame number `index`, as the loop holds it. A manual capture may
+    // tell an index again: the frame repainted in place, or the first frame
+    // turned when the capture learnt its direction.
+    virtual void frameKept(size_t index, const PixelImage& frame) = 0;
+    // Told every verdict; the Windows sink ignores it.
+    virtual void probeClassified(const ProbeRecord&) {}
+    // The words for a failure, as the capture log records them.
+    virtual std::wstring failureText(const CaptureFailure& failure) = 0;
+    // The capture failed: the kept frames are discarded; the sink tells the
+    // user why.
+    virtual void captureFailed(const CaptureFailure& failure) = 0;
+    // The capture ended well: the kept frames as the loop holds them.
+    virtual void captureFinished(TurnedFrames frames) = 0;
+
+protected:
+    ~CaptureSink() = default;
+};
+
+// What both loops are given for one capture. The finish latch is raised by a
+// finish key (the loop) or by whoever drives the capture (the overlay on a
+// display change); the loop clears it when it starts.
+struct CaptureParts {
+    FinishKeys& keys;
+    CaptureScreen& screen;
+    CaptureSink& sink;
+    FinishLatch& finish;
+};
+
+// The automatic loop's host: the parts, and the pointer, the scrolling and a
+// clock to wait on.
+struct CaptureHost {
+    CaptureParts parts;
+    CapturePointer& pointer;
+    ScrollInput& scroll;
+    WaitingClock& clock;
+};
+
+// The manual loop's host: it sends no input, leaves the pointer alone and
+// never waits.
+struct ManualCaptureHost {
+    CaptureParts parts;
+    CaptureClock& clock;
+};
+
+// The system's wheel settings, each empty when it could not be read.
+struct WheelSettings {
+    std::optional<uint32_t> lines = kDefaultWheelLines;  // per vertical notch
+    std::optional<uint32_t> chars = kDefaultWheelLines;  // per horizontal notch
+};
+
+// Whoever starts a capture has checked that one may start now.
 struct CaptureRequest {
     Rect rect;                 // virtual-desktop pixels, normalised
     bool rectValid = false;
     bool startFromTop = false;  // send the page to its top before the first frame
     ScrollDirection direction = ScrollDirection::Down;  // the way the content is scrolled
+    WheelSettings wheel{};  // read when the capture was asked for
     // The capture ends, saved, once it has kept this many frames: a page that
     // never ends (an endless feed) must not fill the memory.
     int32_t maxFrames = kMaxCaptureFrames;

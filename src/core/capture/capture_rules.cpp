@@ -26,6 +26,8 @@ bool selectionLargeEnough(const Rect& r, uint32_t dpi) {
     return int64_t{r.right} - r.left >= minSize && int64_t{r.bottom} - r.top >= minSize;
 }
 
+bool captureMayStart(UiState page, bool saveInProgress) { return page == UiState::Capturing && !saveInProgress; }
+
 int32_t wheelDeltaForLines(uint32_t lines) {
     if (lines == 0) return 0;
     if (lines == kWheelPageScroll) return -kMinWheelDelta;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/app/ui_state.h"
 #include "core/tuning.h"
 #include "ground/rect.h"
 #include "ground/pixel_image.h"
@@ -28,6 +29,10 @@ Point clampPointToRect(Point p, const Rect& r);
 bool selectionLargeEnough(const Rect& r, uint32_t dpi);
 
 // --- capture loop ---
+
+// A capture starts only on the page that shows it and never while the last
+// one is still being saved: the loops themselves know nothing of either.
+bool captureMayStart(UiState page, bool saveInProgress);
 
 // The value the system reports for "one screen per notch".
 inline constexpr uint32_t kWheelPageScroll = 0xFFFFFFFFu;

@@ -7,27 +7,26 @@
 
 namespace tf {
 
-CaptureSession::CaptureSession(CaptureHost& host, const CaptureRequest& request)
-    : host_(host), request_(request), direction_(request.direction) {
+CaptureSession::CaptureSession(const CaptureParts& parts, const CaptureRequest& request)
+    : parts_(parts), request_(request), direction_(request.direction) {
     progress_.direction = direction_;
 }
 
 bool CaptureSession::begin() {
-    if (host_.saveInProgress() || host_.uiState() != UiState::Capturing || !request_.rectValid) return false;
-    wheelLines_ = kDefaultWheelLines;
-    const bool read = direction_ == ScrollDirection::Right ? host_.wheelScrollChars(wheelLines_)
-                                                           : host_.wheelScrollLines(wheelLines_);
-    if (!read) wheelLines_ = kDefaultWheelLines;
+    if (!request_.rectValid) return false;
+    const std::optional<uint32_t>& setting =
+        direction_ == ScrollDirection::Right ? request_.wheel.chars : request_.wheel.lines;
+    wheelLines_ = setting.value_or(kDefaultWheelLines);
     // Reading the key clears its pressed-since-the-last-query state.
-    host_.escapeKeyState();
-    host_.finishLatch().clear();
+    parts_.keys.escapeKeyState();
+    parts_.finish.clear();
     return true;
 }
 
 void CaptureSession::openLog(int32_t wheelDelta, ScrollMethod method) {
     wheelDelta_ = wheelDelta;
     scrollMethod_ = method;
-    const std::filesystem::path folder = host_.createLogFolder();
+    const std::filesystem::path folder = parts_.screen.createLogFolder();
     if (!folder.empty()) log_.open(folder / "capture.log.txt", std::ios::binary | std::ios::trunc);
     dumper_.folder = folder;
     dumper_.sequence = 0;
@@ -41,7 +40,10 @@ PixelImage CaptureSession::turnedForLoop(PixelImage grabbed) const {
 void CaptureSession::changeDirection(ScrollDirection direction) {
     if (direction == direction_) return;
     direction_ = direction;
-    for (PixelImage& frame : frames_) frame = transposed(frame);
+    for (size_t i = 0; i < frames_.size(); ++i) {
+        frames_[i] = transposed(frames_[i]);
+        parts_.sink.frameKept(i, frames_[i]);
+    }
     progress_.direction = direction;
     if (!frames_.empty()) progress_.heightPx = static_cast<int64_t>(frames_.size()) * frames_.front().height;
     publish();
@@ -57,13 +59,13 @@ void CaptureSession::dumpAsGrabbed(FrameDumper& dumper, const char* label, const
 }
 
 PixelImage CaptureSession::grabDumped(const char* label) {
-    return turnedForLoop(grabFrame(dumper_, label, [this] { return host_.grab(request_.rect); }));
+    return turnedForLoop(grabFrame(dumper_, label, [this] { return parts_.screen.grab(request_.rect); }));
 }
 
-PixelImage CaptureSession::grab() { return turnedForLoop(host_.grab(request_.rect)); }
+PixelImage CaptureSession::grab() { return turnedForLoop(parts_.screen.grab(request_.rect)); }
 
 void CaptureSession::recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict) {
-    host_.probeClassified({step, probe, action, verdict.overlap, verdict.score, verdict.expected});
+    parts_.sink.probeClassified({step, probe, action, verdict.overlap, verdict.score, verdict.expected});
     if (logOpen()) writeProbeVerdictLog(heldLines_, step, probe, action, verdict);
 }
 
@@ -73,12 +75,16 @@ void CaptureSession::logLine(const std::string& line) {
 
 void CaptureSession::keep(PixelImage frame) {
     frames_.push_back(std::move(frame));
+    parts_.sink.frameKept(frames_.size() - 1, frames_.back());
     progress_.frameCount = static_cast<uint32_t>(frames_.size());
     progress_.heightPx = static_cast<int64_t>(frames_.size()) * frames_.front().height;
     publish();
 }
 
-void CaptureSession::replaceLast(PixelImage frame) { frames_.back() = std::move(frame); }
+void CaptureSession::replaceLast(PixelImage frame) {
+    frames_.back() = std::move(frame);
+    parts_.sink.frameKept(frames_.size() - 1, frames_.back());
+}
 
 void CaptureSession::showStrip(ManualStrip strip) {
     if (progress_.strip == strip) return;
@@ -92,14 +98,14 @@ void CaptureSession::end(const CaptureEnding& ending) {
         const std::string held = heldLines_.str();
         log_.write(held.data(), static_cast<std::streamsize>(held.size()));
         writeCaptureLogSummary(log_, frames_.size(), ending.reachedEnd, ending.finishedByUser,
-                               ending.failure.failed() ? host_.failureText(ending.failure) : std::wstring());
+                               ending.failure.failed() ? parts_.sink.failureText(ending.failure) : std::wstring());
         log_.flush();
     }
     log_.close();
     if (ending.failure.failed()) {
-        host_.failCapture(ending.failure);
+        parts_.sink.captureFailed(ending.failure);
     } else {
-        host_.startStitchAndSave(std::move(frames_), direction_);
+        parts_.sink.captureFinished(TurnedFrames::turnedByLoop(std::move(frames_), direction_));
     }
     frames_.clear();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // What the automatic and the manual capture loop share of one capture: the
-// start conditions, the system's wheel setting, the capture log with its frame
+// start, the system's wheel setting, the capture log with its frame
 // dumps, the finish request, the kept frames with the progress published for
 // them, and the ending that hands the frames to stitch-and-save or fails. Each
 // loop decides only how it looks at the area and which grabs it keeps.
@@ -37,16 +37,15 @@ struct CaptureEnding {
 
 class CaptureSession {
 public:
-    // The host must outlive the session.
-    CaptureSession(CaptureHost& host, const CaptureRequest& request);
+    // The parts must outlive the session.
+    CaptureSession(const CaptureParts& parts, const CaptureRequest& request);
     CaptureSession(const CaptureSession&) = delete;
     CaptureSession& operator=(const CaptureSession&) = delete;
 
-    // Checks the start conditions (not saving, Capturing, a valid rectangle).
-    // When they hold, reads the system's wheel setting (3 lines when it cannot
-    // be read), forgets an Esc press made before the capture (a key still held
-    // counts) and an earlier finish request, and returns true; otherwise
-    // nothing has happened.
+    // With a valid rectangle: takes the request's wheel setting for the
+    // direction (3 when it could not be read), forgets an Esc press made before the capture (a
+    // key still held counts) and an earlier finish request, and returns true;
+    // otherwise nothing has happened.
     bool begin();
     // The system's wheel setting for the direction: lines per notch, or
     // characters per horizontal notch for a sideways capture.
@@ -77,13 +76,13 @@ public:
     PixelImage grab();
     FrameDumper& dumper() { return dumper_; }
 
-    // Tells the host the verdict, then logs it with the action taken.
+    // Tells the sink the verdict, then logs it with the action taken.
     void recordProbe(int32_t step, int32_t probe, CaptureAction action, const ProbeVerdict& verdict);
     // A line of key=value words about the probe just recorded, held with its line.
     void logLine(const std::string& line);
 
     const std::vector<PixelImage>& frames() const { return frames_; }
-    // Appends a kept frame and publishes the progress.
+    // Appends a kept frame, hands it to the sink and publishes the progress.
     void keep(PixelImage frame);
     // The last kept frame as it looks once painted: the same place, the same progress.
     void replaceLast(PixelImage frame);
@@ -92,18 +91,18 @@ public:
     void showStrip(ManualStrip strip);
 
     // True when this call raised the finish request.
-    bool requestFinish() { return host_.finishLatch().request(); }
-    bool finishRequested() { return host_.finishLatch().requested(); }
+    bool requestFinish() { return parts_.finish.request(); }
+    bool finishRequested() { return parts_.finish.requested(); }
 
     // Writes the log's header, the lines held and the summary line and closes the log, then hands the kept
-    // frames to stitch-and-save, or on a failure tells the host and drops them.
+    // frames to the sink, or on a failure tells the sink and drops them.
     void end(const CaptureEnding& ending);
 
 private:
     bool logOpen() const { return log_.is_open() && log_.good(); }
-    void publish() { host_.publishProgress(progress_); }
+    void publish() { parts_.sink.progressChanged(progress_); }
 
-    CaptureHost& host_;
+    CaptureParts parts_;
     const CaptureRequest request_;
     ScrollDirection direction_ = ScrollDirection::Down;
     uint32_t wheelLines_ = 3;

@@ -68,14 +68,14 @@ bool overlapsFromBelow(const PixelImage& upper, const PixelImage& lower) {
 
 }  // namespace
 
-ManualCapture::ManualCapture(ManualCaptureHost& host, const CaptureRequest& request)
-    : host_(host), session_(host, request) {}
+ManualCapture::ManualCapture(const ManualCaptureHost& host, const CaptureRequest& request)
+    : host_(host), session_(host.parts, request) {}
 
 ManualTick ManualCapture::start() {
     if (running_ || outcome_.end != ManualCaptureEnd::NotStarted) return status();
     if (!session_.begin()) return status();
     // Enter finishes a manual capture too: forget a press made before it.
-    host_.enterKeyState();
+    host_.parts.keys.enterKeyState();
     // The header keeps the automatic loop's layout; a delta of 0 says that no
     // wheel input was sent.
     session_.openLog(0, ScrollMethod::Person);
@@ -84,7 +84,7 @@ ManualTick ManualCapture::start() {
     ++outcome_.grabs;
     previousGrab_ = first;
     lastJudged_ = first;
-    restSince_ = host_.tickCount();
+    restSince_ = host_.clock.tickCount();
     running_ = true;
     outcome_.end = ManualCaptureEnd::Running;
     append(std::move(first), "initial");
@@ -103,7 +103,7 @@ ManualTick ManualCapture::tick() {
 
     PixelImage grab = session_.grab();
     ++outcome_.grabs;
-    const uint64_t now = host_.tickCount();
+    const uint64_t now = host_.clock.tickCount();
     // While nothing moves, every grab equals the picture judged last: two
     // sparse comparisons per tick and no matcher.
     if (!framesNearlyIdentical(previousGrab_, grab)) restSince_ = now;
@@ -199,7 +199,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             pending_ = picture;
             hasPending_ = true;
             pendingOverlap_ = v.overlap;
-            pendingSince_ = host_.tickCount();
+            pendingSince_ = host_.clock.tickCount();
         } else if (action == CaptureAction::AcceptFrame) {
             hasPending_ = false;
             pending_ = PixelImage();
@@ -273,8 +273,8 @@ void ManualCapture::stopAtLimit() {
 
 bool ManualCapture::finishKeyPressed() {
     // Both keys are read on every tick, so that neither keeps an old press.
-    const uint16_t keys = host_.escapeKeyState() | host_.enterKeyState();
-    if ((keys & kKeyDownOrPressed) != 0 && host_.uiState() == UiState::Capturing) session_.requestFinish();
+    const uint16_t keys = host_.parts.keys.escapeKeyState() | host_.parts.keys.enterKeyState();
+    if ((keys & kKeyDownOrPressed) != 0) session_.requestFinish();
     return session_.finishRequested();
 }
 

@@ -14,9 +14,9 @@
 // timer again while `running`. A tick that ends the capture calls the host's
 // ending effects, which may show a message box whose loop delivers timer
 // messages: arming the timer only after the tick has returned keeps ticks
-// from nesting. The host must outlive the
-// capture. The progress (the count of kept frames, the strip) is also
-// published through the host, as the automatic loop publishes its own.
+// from nesting. The host's parts must outlive the capture. The progress (the
+// count of kept frames, the strip) is also published through the host's
+// sink, as the automatic loop publishes its own.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,15 +28,6 @@
 #include "ground/pixel_image.h"
 
 namespace tf {
-
-// The automatic loop's host plus the Enter key. A manual capture uses the
-// clock, the keys, the grab, the log folder and the UI effects of it; it never
-// sends wheel input, never hides, moves or shows the pointer and never sleeps.
-class ManualCaptureHost : public CaptureHost {
-public:
-    // GetAsyncKeyState(VK_RETURN).
-    virtual uint16_t enterKeyState() = 0;
-};
 
 // The state after start or one tick, for the shell to show.
 struct ManualTick {
@@ -63,12 +54,11 @@ struct ManualCaptureOutcome {
 
 class ManualCapture {
 public:
-    ManualCapture(ManualCaptureHost& host, const CaptureRequest& request);
+    ManualCapture(const ManualCaptureHost& host, const CaptureRequest& request);
     ManualCapture(const ManualCapture&) = delete;
     ManualCapture& operator=(const ManualCapture&) = delete;
 
-    // Checks the start conditions (not saving, Capturing, a valid rectangle),
-    // forgets key presses made before, opens the capture log and takes the
+    // With a valid rectangle: forgets key presses made before, opens the capture log and takes the
     // first frame. Not running afterwards means it did not start.
     ManualTick start();
 
@@ -92,7 +82,7 @@ private:
     bool finishKeyPressed();
     ManualTick status();
 
-    ManualCaptureHost& host_;
+    ManualCaptureHost host_;
     CaptureSession session_;
     PixelImage pending_;
     bool hasPending_ = false;

@@ -7,6 +7,11 @@ void turnFramesDownward(std::vector<PixelImage>& frames, ScrollDirection directi
     for (PixelImage& frame : frames) frame = transposed(frame);
 }
 
+TurnedFrames TurnedFrames::turn(std::vector<PixelImage> asGrabbed, ScrollDirection direction) {
+    turnFramesDownward(asGrabbed, direction);
+    return TurnedFrames(std::move(asGrabbed), direction);
+}
+
 ComposedSize composedSize(const CompositionPlan& plan, ScrollDirection direction) {
     if (direction == ScrollDirection::Right) return {plan.height, plan.width};
     return {plan.width, plan.height};

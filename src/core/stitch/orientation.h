@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/stitch/composer.h"
+#include "core/stitch/turned_frames.h"
 #include "ground/pixel_image.h"
 #include "ground/scroll_direction.h"
 #include "ground/text_log.h"
@@ -18,6 +19,7 @@ namespace tf {
 // Transposes every frame in place for a capture scrolled to the right, one
 // frame at a time (the peak is one frame more); leaves a downward one alone.
 void turnFramesDownward(std::vector<PixelImage>& frames, ScrollDirection direction);
+
 
 struct ComposedSize {
     int32_t width = 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/stitch/seam_record.h"
+#include "core/stitch/turned_frames.h"
 #include "ground/pixel_image.h"
 #include "ground/scroll_direction.h"
 
@@ -13,12 +14,8 @@ namespace tf {
 
 // Made by startStitchAndSave, owned and freed by the worker thread.
 struct StitchJob {
-    std::vector<PixelImage> frames;  // accepted frames in capture order
-    std::wstring outputFolder;       // capture folder, or the default one
-    ScrollDirection direction = ScrollDirection::Down;  // the way the frames' content scrolled
-    // The frames are already turned so that their content moves up, as a
-    // sideways capture's loop holds them; otherwise they are as grabbed.
-    bool turnedDownward = false;
+    TurnedFrames frames;         // accepted frames in capture order, with the way they scrolled
+    std::wstring outputFolder;   // capture folder, or the default one
 };
 
 // Made by the worker at its start; owned by the main window once posted.

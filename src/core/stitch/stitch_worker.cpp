@@ -14,18 +14,19 @@ namespace tf {
 
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host) {
     auto result = std::make_unique<StitchResult>();
-    result->frameCount = static_cast<uint32_t>(job.frames.size());
+    std::vector<PixelImage>& frames = job.frames.frames();
+    const ScrollDirection direction = job.frames.direction();
+    result->frameCount = static_cast<uint32_t>(frames.size());
     try {
         // Composing decides where every row comes from; the pixels move only
         // while the file is written, so the long image is never held whole.
         const uint64_t t0 = host.tickCount();
-        if (!job.turnedDownward) turnFramesDownward(job.frames, job.direction);
-        const CompositionPlan plan = planComposition(job.frames);
+        const CompositionPlan plan = planComposition(frames);
         result->stitchMs = host.tickCount() - t0;
-        const ComposedSize size = composedSize(plan, job.direction);
+        const ComposedSize size = composedSize(plan, direction);
         result->imageWidth = size.width;
         result->imageHeight = size.height;
-        result->direction = job.direction;
+        result->direction = direction;
         result->seams = plan.joins;
 
         host.storeSavingStage(1);
@@ -48,7 +49,7 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         // Releases each frame once its rows are written: the peak is the
         // frames themselves plus a block of rows (sideways, all frames are
         // needed until the last row, then let go together).
-        result->savedPath = saveComposedPngAsNew(job.frames, plan, folder, stem, job.direction).wstring();
+        result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {
@@ -56,8 +57,8 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         result->succeeded = false;
     }
     // Whatever happened, the frames are of no further use.
-    job.frames.clear();
-    job.frames.shrink_to_fit();
+    frames.clear();
+    frames.shrink_to_fit();
     return result;
 }
 

@@ -127,6 +127,9 @@ inline constexpr BilingualText finishHint{L"Finish and save", L"结束并保存"
 inline constexpr BilingualText escKeyCap{L"Esc", L"Esc"};
 // Arguments: frame count (unsigned), height (unsigned long long). "·" is U+00B7.
 inline constexpr BilingualText capturingStatus{L"Captured %u frames \u00B7 %llu px", L"已捕获 %u 帧 \u00B7 %llu px"};
+// An automatic capture's line, which the overlay draws again while it runs.
+inline constexpr BilingualText autoCapturingStatus{L"Captured %u frames \u00B7 %llu px \u00B7 %llu s",
+                                                   L"已捕获 %u 帧 \u00B7 %llu px \u00B7 %llu 秒"};
 // Arguments: frame count (unsigned), stage text (wide string, one of the three below).
 inline constexpr BilingualText savingStatus{L"%u frames \u00B7 %ls", L"拼接 %u 帧 \u00B7 %ls"};
 inline constexpr BilingualText mergingStage{L"merging", L"正在合并"};          // savingStage 0

@@ -25,5 +25,9 @@ void redrawOverlay(Application& app);
 void runCaptureFromMainWindow(Application& app);
 // TimerId::ManualCapture fired: one look at the area, then the timer again.
 void onManualCaptureTimer(Application& app);
+// A capture's loop runs: the program neither ends nor starts another one.
+bool captureRunning(const Application& app);
+// Ends the running capture as Esc does: what was kept is saved.
+void requestCaptureFinish(Application& app);
 
 }  // namespace tf

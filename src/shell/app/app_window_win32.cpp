@@ -134,6 +134,8 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case WM_CLOSE:
             if (app.save.inProgress) {
                 showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);
+            } else if (captureRunning(app)) {
+                // The window is hidden while a capture runs; the capture ends by Esc, then saves.
             } else {
                 DestroyWindow(window);
             }

@@ -108,7 +108,8 @@ struct OverlayBuffer {
     std::vector<uint8_t> mask;  // the alpha GDI does not write, stamped shape by shape
 };
 
-struct ManualSession;  // a running manual capture and its host
+struct ManualSession;     // a running manual capture and its parts
+struct AutomaticSession;  // an automatic capture on its worker thread
 
 // The capture that runs, and what the last one did:
 // shell/capture/capture_host_win32.cpp.
@@ -118,6 +119,8 @@ struct CaptureDriver {
     CaptureProgressRecord progress;
     FinishLatch finish;
     std::unique_ptr<ManualSession> manual;  // while a manual capture runs
+    // While an automatic capture runs; declared after the latch its worker polls.
+    std::unique_ptr<AutomaticSession> automatic;
     CaptureKind lastKind = CaptureKind::Scrolled;
     // The frame limit that ended the last capture before its page ended; 0
     // when the page or the person ended it.

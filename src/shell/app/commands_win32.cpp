@@ -160,11 +160,11 @@ private:
 
 }  // namespace
 
-void saveCapture(Application& app, std::vector<PixelImage> frames, ScrollDirection direction) {
+void saveCapture(Application& app, TurnedFrames frames) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    startStitchAndSave(app.save, std::move(frames), direction, std::move(folder),
+    startStitchAndSave(app.save, std::move(frames), std::move(folder),
                        {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 

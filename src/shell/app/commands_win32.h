@@ -40,7 +40,7 @@ void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters 
 
 // The capture's frames, as its loop holds them, go to the save, which the
 // main window and the overlay show until WM_APP_STITCH_DONE.
-void saveCapture(Application& app, std::vector<PixelImage> frames, ScrollDirection direction);
+void saveCapture(Application& app, TurnedFrames frames);
 // WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
 void handleStitchDone(Application& app, StitchResult* result);
 void handleUpdateResult(const Application& app, UpdateCheckResult* result);

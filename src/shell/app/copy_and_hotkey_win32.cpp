@@ -98,6 +98,11 @@ void releaseCaptureHotkey(CopyAndHotkeyState& state) { state.captureHotkey.reset
 void onHotkeyMessage(Application& app, WPARAM id) {
     const CopyAndHotkeyState& state = app.copyAndHotkey;
     if (!state.captureHotkey || !state.captureHotkey->owns(id)) return;
+    // Pressed again while a capture runs, the hotkey finishes it as Esc does.
+    if (currentUiState(app) == UiState::Capturing) {
+        requestCaptureFinish(app);
+        return;
+    }
     if (app.save.inProgress || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
     beginSelection(app);
 }

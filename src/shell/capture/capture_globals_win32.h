@@ -16,10 +16,6 @@ namespace tf {
 // What the overlay shows of the capture (the application's CaptureDriver).
 const CaptureProgressRecord& captureProgress(const Application& app);
 
-// Asks the running capture to end and save what it has (the overlay, on a
-// display change); the capture hears of it through its host.
-void requestCaptureFinish(Application& app);
-
 // Restores, deletes and empties the overlay's back buffer.
 void freeOverlayBuffer(Application& app);
 

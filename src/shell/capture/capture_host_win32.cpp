@@ -1,136 +1,103 @@
-// The Windows side of the capture loops: the loops' host over the real input,
-// clock and screen, the capture driver that owns what the overlay shows of a
-// capture and its finish request, and the timer that drives a manual capture.
+// The Windows side of the capture loops: where their results go on the GUI
+// thread, the capture driver that owns what the overlay shows of a capture
+// and its finish request, the timer that drives a manual capture and the
+// worker thread that runs an automatic one.
 
 #include <windows.h>
 
 #include <cwchar>
 #include <memory>
+#include <utility>
 
 #include "shell/app/app_globals_win32.h"
 #include "core/app/control_ids.h"
 #include "shell/app/page_driver_win32.h"
 #include "core/capture/capture_controller.h"
+#include "shell/capture/automatic_capture_win32.h"
 #include "shell/capture/capture_globals_win32.h"
-#include "core/capture/capture_log.h"
+#include "core/capture/capture_rules.h"
 #include "core/capture/manual_capture.h"
-#include "shell/capture/screen_grab_win32.h"
-#include "shell/capture/scroll_target_win32.h"
-#include "core/settings/program_folder.h"
+#include "shell/capture/system_capture_win32.h"
 #include "shell/app/commands_win32.h"
 #include "core/texts/capture_messages.h"
+#include "core/texts/texts.h"
 
 namespace tf {
 namespace {
 
-class WindowsCaptureHost : public ManualCaptureHost {
-public:
-    // The latch and the record are the capture driver's and outlive the host.
-    WindowsCaptureHost(Application& app, FinishLatch& finish, CaptureProgressRecord& progress,
-                       ScrollDirection direction)
-        : app_(app),
-          finish_(finish),
-          progress_(progress),
-          scrollTarget_(direction == ScrollDirection::Right ? kHorizontalAxis : kVerticalAxis) {}
+void showFailure(Application& app, const CaptureFailure& failure) {
+    const std::wstring text = captureFailureText(failure, app.settings.language);
+    failCaptureAndShowMain(app, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
+}
 
-    bool wheelScrollLines(uint32_t& lines) override { return systemWheelSetting(SPI_GETWHEELSCROLLLINES, lines); }
-    bool wheelScrollChars(uint32_t& chars) override { return systemWheelSetting(SPI_GETWHEELSCROLLCHARS, chars); }
-    bool cursorShowing() override {
-        CURSORINFO info{};
-        info.cbSize = sizeof info;
-        return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
-    }
-    int32_t showCursor(bool show) override { return ShowCursor(show ? TRUE : FALSE); }
-    void setCursorPos(int32_t x, int32_t y) override { SetCursorPos(x, y); }
-    uint32_t sendWheel(int32_t delta) override {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.mouseData = static_cast<DWORD>(delta);
-        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-        return SendInput(1, &input, sizeof(INPUT));
-    }
-    uint32_t sendSidewaysWheel(int32_t delta, bool shifted) override {
-        if (!shifted) {
-            INPUT input{};
-            input.type = INPUT_MOUSE;
-            input.mi.mouseData = static_cast<DWORD>(delta);
-            input.mi.dwFlags = MOUSEEVENTF_HWHEEL;
-            return SendInput(1, &input, sizeof(INPUT));
-        }
-        // Shift down, the notch, Shift up in one call, so that no input of
-        // the person's lands between them; all three or the notch failed.
-        INPUT inputs[3]{};
-        inputs[0].type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = VK_SHIFT;
-        inputs[1].type = INPUT_MOUSE;
-        inputs[1].mi.mouseData = static_cast<DWORD>(delta);
-        inputs[1].mi.dwFlags = MOUSEEVENTF_WHEEL;
-        inputs[2] = inputs[0];
-        inputs[2].ki.dwFlags = KEYEVENTF_KEYUP;
-        const UINT sent = SendInput(3, inputs, sizeof(INPUT));
-        if (sent == 1) {
-            // Shift went down alone: never leave it held.
-            SendInput(1, &inputs[2], sizeof(INPUT));
-        }
-        return sent == 3 ? 1 : 0;
-    }
-    int32_t findScrollTargets(Point at) override { return scrollTarget_.find(POINT{at.x, at.y}); }
-    bool sendScrollStep(const ScrollRoute& route) override { return scrollTarget_.sendStep(route); }
-    void sendToTop() override { scrollTarget_.sendToStart(); }
-    IntegrityLevel ownIntegrity() override { return ownProcessIntegrity(); }
-    IntegrityLevel targetIntegrity() override { return scrollTarget_.integrity(); }
-    void sleep(uint32_t ms) override { Sleep(ms); }
-    uint64_t tickCount() override { return GetTickCount64(); }
-    uint16_t escapeKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_ESCAPE)); }
-    uint16_t enterKeyState() override { return static_cast<uint16_t>(GetAsyncKeyState(VK_RETURN)); }
-    PixelImage grab(const Rect& rect) override { return grabScreenRect(rect); }
-    std::filesystem::path createLogFolder() override {
-        return createCaptureLogFolder(app_.settings.captureLoggingEnabled, executableFolder());
-    }
-    FinishLatch& finishLatch() override { return finish_; }
-    void publishProgress(const CaptureProgress& progress) override {
-        progress_.frameCount = progress.frameCount;
-        progress_.heightPx = progress.heightPx;
-        progress_.strip = progress.strip;
-        progress_.direction = progress.direction;
-    }
-    bool saveInProgress() override { return app_.save.inProgress; }
-    UiState uiState() override { return currentUiState(app_); }
+void copyProgress(CaptureProgressRecord& record, const CaptureProgress& progress) {
+    record.frameCount = progress.frameCount;
+    record.heightPx = progress.heightPx;
+    record.strip = progress.strip;
+    record.direction = progress.direction;
+}
+
+void redrawWhileCapturing(Application& app) {
+    if (app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
+}
+
+// A manual capture's results, on the GUI thread that runs its ticks.
+class WindowsCaptureSink final : public CaptureSink {
+public:
+    explicit WindowsCaptureSink(Application& app) : app_(app) {}
+    void progressChanged(const CaptureProgress& progress) override { copyProgress(app_.capture.progress, progress); }
+    // The frames are handed over whole when the capture ends.
+    void frameKept(size_t, const PixelImage&) override {}
     std::wstring failureText(const CaptureFailure& failure) override {
         return captureFailureText(failure, app_.settings.language);
     }
-    void failCapture(const CaptureFailure& failure) override {
-        const std::wstring text = failureText(failure);
-        failCaptureAndShowMain(app_, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
-    }
-    void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
-        saveCapture(app_, std::move(frames), direction);
-    }
+    void captureFailed(const CaptureFailure& failure) override { showFailure(app_, failure); }
+    void captureFinished(TurnedFrames frames) override { saveCapture(app_, std::move(frames)); }
 
 private:
-    static bool systemWheelSetting(UINT action, uint32_t& value) {
-        UINT read = 3;
-        if (!SystemParametersInfoW(action, 0, &read, 0)) return false;
-        value = read;
-        return true;
-    }
-
     Application& app_;
-    FinishLatch& finish_;
-    CaptureProgressRecord& progress_;
-    ScrollTarget scrollTarget_;
+};
+
+void endAutomaticCapture(Application& app, AutomaticCaptureEnd end);
+
+// What the overlay and the main window make of an automatic capture's worker.
+class OverlayShowsAutomatic final : public AutomaticCaptureWatcher {
+public:
+    explicit OverlayShowsAutomatic(Application& app) : app_(app) {}
+    void progressChanged(const CaptureProgress& progress) override {
+        copyProgress(app_.capture.progress, progress);
+        redrawWhileCapturing(app_);
+    }
+    void progressTick() override { redrawWhileCapturing(app_); }
+    void captureEnded(AutomaticCaptureEnd end) override { endAutomaticCapture(app_, std::move(end)); }
+
+private:
+    Application& app_;
 };
 
 }  // namespace
 
-// A manual capture between timer ticks. The host is declared first so that
-// it outlives the capture that holds a reference to it.
+// A manual capture between timer ticks. The parts are declared first so that
+// they outlive the capture that holds references to them.
 struct ManualSession {
-    WindowsCaptureHost host;
+    SystemCapture system;
+    WindowsCaptureSink sink;
     CaptureRequest request;
     ManualCapture capture;
-    ManualSession(Application& app, FinishLatch& finish, CaptureProgressRecord& progress, const CaptureRequest& request)
-        : host(app, finish, progress, request.direction), request(request), capture(host, request) {}
+    ManualSession(Application& app, FinishLatch& finish, const CaptureRequest& request)
+        : system(app.settings.captureLoggingEnabled, request.direction),
+          sink(app),
+          request(request),
+          capture(ManualCaptureHost{{system, system, sink, finish}, system}, request) {}
+};
+
+// An automatic capture on its worker; the watcher outlives the capture.
+struct AutomaticSession {
+    OverlayShowsAutomatic watcher;
+    AutomaticCapture capture;
+    int32_t maxFrames;
+    AutomaticSession(Application& app, int32_t maxFrames)
+        : watcher(app), capture(app.instance, watcher, app.capture.finish), maxFrames(maxFrames) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -155,7 +122,7 @@ int32_t captureFrameLimit() {
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
 void followManualTick(Application& app, const ManualTick& t) {
     CaptureDriver& driver = app.capture;
-    if (t.redraw && app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
+    if (t.redraw) redrawWhileCapturing(app);
     if (t.running && app.mainWindow != nullptr &&
         SetTimer(app.mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) {
         return;
@@ -174,31 +141,55 @@ void followManualTick(Application& app, const ManualTick& t) {
     driver.manual.reset();
 }
 
+// The worker has been joined: the relay goes first, so that a message box
+// shown below cannot deliver anything more of this capture.
+void endAutomaticCapture(Application& app, AutomaticCaptureEnd end) {
+    CaptureDriver& driver = app.capture;
+    const int32_t maxFrames = driver.automatic ? driver.automatic->maxFrames : 0;
+    driver.automatic.reset();
+    driver.lastKind = end.outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
+    driver.lastStoppedAtLimit = end.outcome.stoppedAtLimit ? maxFrames : 0;
+    if (end.frames) {
+        saveCapture(app, std::move(*end.frames));
+    } else if (end.failure.failed()) {
+        showFailure(app, end.failure);
+    } else if (end.outcome.started) {
+        // The worker stopped in the middle (memory ran out): nothing was kept.
+        failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
+    } else {
+        failCaptureAndShowMain(app);
+    }
+}
+
 }  // namespace
 
 const CaptureProgressRecord& captureProgress(const Application& app) { return app.capture.progress; }
 
 void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
 
+bool captureRunning(const Application& app) { return app.capture.automatic != nullptr || app.capture.manual != nullptr; }
+
 void runCaptureFromMainWindow(Application& app) {
     CaptureDriver& driver = app.capture;
-    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid,
-                                 app.settings.startFromTop, app.selection.direction, captureFrameLimit()};
+    // One capture at a time; the running one owns the overlay.
+    if (!captureMayStart(currentUiState(app), app.save.inProgress) || captureRunning(app)) return;
+    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid, app.settings.startFromTop,
+                                 app.selection.direction, systemWheelSettings(), captureFrameLimit()};
     driver.lastStoppedAtLimit = 0;
     if (app.settings.scrollMode == ScrollMode::Manual) {
-        if (driver.manual) return;  // one capture at a time; the running one owns the overlay
         driver.lastKind = CaptureKind::PersonScrolled;
         driver.progress = CaptureProgressRecord{.manualRunning = true, .direction = request.direction};
-        driver.manual =
-            std::make_unique<ManualSession>(app, driver.finish, driver.progress, request);
+        driver.manual = std::make_unique<ManualSession>(app, driver.finish, request);
         followManualTick(app, driver.manual->capture.start());
         return;
     }
     driver.progress = CaptureProgressRecord{.direction = request.direction};
-    WindowsCaptureHost host(app, driver.finish, driver.progress, request.direction);
-    const CaptureOutcome outcome = runCapture(host, request);
-    driver.lastKind = outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
-    driver.lastStoppedAtLimit = outcome.stoppedAtLimit ? request.maxFrames : 0;
+    auto session = std::make_unique<AutomaticSession>(app, request.maxFrames);
+    if (!session->capture.start(request, app.settings.captureLoggingEnabled, app.settings.language)) {
+        failCaptureAndShowMain(app, tr(app.settings.language, texts::overlayFailedMessage), MB_ICONERROR);
+        return;
+    }
+    driver.automatic = std::move(session);
 }
 
 void onManualCaptureTimer(Application& app) {

@@ -103,7 +103,7 @@ std::wstring stripTitle(const Application& app, UiState mode, bool manual, bool 
 }
 
 // The progress line: the stage while saving; the frames and height while
-// capturing, from the start in a manual capture, after three seconds otherwise.
+// capturing, with the time an automatic capture has taken so far.
 std::wstring stripStatus(const Application& app, UiState mode, bool manual, uint64_t elapsed) {
     const UiLanguage lang = app.settings.language;
     wchar_t buf[96] = {};
@@ -120,7 +120,14 @@ std::wstring stripStatus(const Application& app, UiState mode, bool manual, uint
                       static_cast<unsigned>(captureProgress(app).frameCount), stageText);
         return buf;
     }
-    if (mode == UiState::Capturing && (manual || elapsed >= 3000)) {
+    if (mode == UiState::Capturing && !manual) {
+        std::swprintf(buf, 96, tr(lang, texts::autoCapturingStatus),
+                      static_cast<unsigned>(captureProgress(app).frameCount),
+                      static_cast<unsigned long long>(captureProgress(app).heightPx),
+                      static_cast<unsigned long long>(elapsed / 1000));
+        return buf;
+    }
+    if (mode == UiState::Capturing) {
         std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
                       static_cast<unsigned>(captureProgress(app).frameCount),
                       static_cast<unsigned long long>(captureProgress(app).heightPx));

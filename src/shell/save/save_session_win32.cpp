@@ -54,8 +54,8 @@ void stitchThread(std::unique_ptr<StitchJob> job, SaveReplies replies, std::shar
 
 }  // namespace
 
-void startStitchAndSave(SaveSession& save, std::vector<PixelImage> frames, ScrollDirection direction,
-                        std::wstring folder, const SaveReplies& replies, SaveWatcher& watcher) {
+void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, const SaveReplies& replies,
+                        SaveWatcher& watcher) {
     save.inProgress = true;
     save.startTick = GetTickCount64();
     save.stage->exchange(0);
@@ -63,8 +63,6 @@ void startStitchAndSave(SaveSession& save, std::vector<PixelImage> frames, Scrol
 
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
-    job->direction = direction;
-    job->turnedDownward = true;  // a capture's frames come as its loop holds them
     job->outputFolder = std::move(folder);
     try {
         std::thread(stitchThread, std::move(job), replies, save.stage).detach();

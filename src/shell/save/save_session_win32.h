@@ -56,12 +56,10 @@ protected:
     ~SaveWatcher() = default;
 };
 
-// Takes the accepted frames over as the capture's loop holds them (a
-// sideways capture's already turned so that their content moves up; the
-// stitch does not turn them again), enters Saving and starts the worker,
+// Takes the accepted frames over, enters Saving and starts the worker,
 // which writes into `folder` and answers through `replies`.
-void startStitchAndSave(SaveSession& save, std::vector<PixelImage> frames, ScrollDirection direction,
-                        std::wstring folder, const SaveReplies& replies, SaveWatcher& watcher);
+void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, const SaveReplies& replies,
+                        SaveWatcher& watcher);
 // The done message arrived: no save runs any more.
 void endSaving(SaveSession& save);
 // Keeps the path and the numbers of a successful save for the result page.

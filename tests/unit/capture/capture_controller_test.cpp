@@ -23,7 +23,7 @@ constexpr int kNoMotion = 0, kKeep = 1, kAccept = 2, kLost = 3;
 
 CaptureOutcome capture(SimulatedScreen& s, UiLanguage language = UiLanguage::English) {
     s.language = language;
-    return runCapture(s, CaptureRequest{s.rect, true});
+    return runCapture(s, s.request());
 }
 
 std::vector<int> actions(const SimulatedScreen& s) {
@@ -110,12 +110,26 @@ TEST(CaptureController, WheelSettingDecidesDeltaAndStillProbes) {
     }
 }
 
+TEST(CaptureController, TellsTheSinkEachFrameAsItIsKept) {
+    SimulatedScreen s = screenFor(320, 240, 600, {.rowsPerNotch = 100});
+    const CaptureOutcome out = capture(s);
+    ASSERT_TRUE(s.stitchStarted);
+    ASSERT_GE(s.handedTurned.size(), 3u);
+    EXPECT_EQ(s.keptReports, static_cast<int32_t>(s.handedTurned.size()));
+    ASSERT_EQ(s.keptAsTold.size(), s.handedTurned.size());
+    for (size_t i = 0; i < s.handedTurned.size(); ++i)
+        EXPECT_TRUE(test::imagesEqual(s.keptAsTold[i], s.handedTurned[i])) << i;
+    // The progress follows each frame kept.
+    ASSERT_EQ(s.published.size(), s.handedTurned.size());
+    EXPECT_EQ(s.published.back().frameCount, out.frameCount);
+}
+
 TEST(CaptureController, WheelThatScrollsNothingFailsBeforeAnyGrab) {
     SimulatedScreen s = screenFor(200, 120, 300, {});
     s.wheelLines = 0;
     const CaptureOutcome out = capture(s, UiLanguage::ChineseSimplified);
     EXPECT_EQ(s.events, (std::vector<std::string>{"fail warning"}));
-    EXPECT_EQ(s.state, UiState::Failed);
+    EXPECT_TRUE(s.failed);
     ASSERT_EQ(s.messages.size(), 1u);
     EXPECT_EQ(s.messages[0], L"Windows 的鼠标滚轮设置为不滚动。请启用垂直滚动后重试。");
     EXPECT_EQ(s.grabs, 0);
@@ -125,18 +139,14 @@ TEST(CaptureController, WheelThatScrollsNothingFailsBeforeAnyGrab) {
     EXPECT_EQ(out.failure.kind, CaptureError::WheelDisabled);
 }
 
-TEST(CaptureController, DoesNotStartOutsideCapturingOrWhileSaving) {
-    for (int variant = 0; variant < 3; ++variant) {
-        SimulatedScreen s = screenFor(200, 120, 300, {});
-        bool valid = true;
-        if (variant == 0) s.state = UiState::Selecting;
-        if (variant == 1) s.saving = true;
-        if (variant == 2) valid = false;
-        const CaptureOutcome out = runCapture(s, CaptureRequest{s.rect, valid});
-        EXPECT_FALSE(out.started);
-        EXPECT_EQ(s.grabs, 0);
-        EXPECT_TRUE(s.events.empty());
-    }
+TEST(CaptureController, DoesNotStartWithoutAValidRectangle) {
+    SimulatedScreen s = screenFor(200, 120, 300, {});
+    s.finish.request();
+    const CaptureOutcome out = runCapture(s, s.request(ScrollDirection::Down, false));
+    EXPECT_FALSE(out.started);
+    EXPECT_EQ(s.grabs, 0);
+    EXPECT_TRUE(s.events.empty());
+    EXPECT_TRUE(s.finish.requested());  // an earlier request is left alone
 }
 
 struct PageCase {
@@ -179,6 +189,50 @@ TEST(CaptureController, RealPageWithSmoothScrolling) {
     EXPECT_TRUE(stitchesInto(s, s.expectedImage(s.maxPosition())));
 }
 
+TEST(CaptureController, FirstFrameWaitsForAHoverEffectOnlyAsLongAsItPaints) {
+    // The rows under the parked pointer light up `paintsFor` ms after the
+    // park, or blink for longer than the first frame may wait.
+    struct HoverScreen : SimulatedScreen {
+        using SimulatedScreen::SimulatedScreen;
+        uint64_t parkedAt = 0;
+        uint64_t paintsFor = 0;
+        bool forever = false;
+        void setCursorPos(int32_t x, int32_t y) override {
+            if (parkedAt == 0) parkedAt = now();
+            SimulatedScreen::setCursorPos(x, y);
+        }
+        PixelImage grab(const Rect& r) override {
+            PixelImage f = SimulatedScreen::grab(r);
+            const uint64_t since = now() - parkedAt;
+            // Blinking for 400 ms, or lit from `paintsFor` on.
+            const bool blinking = forever && since < 400;
+            if (blinking || since >= paintsFor) {
+                const uint32_t colour = blinking && (since / kPollMs) % 2 == 0 ? 0xFF000000u : 0xFFFFE0A0u;
+                for (int32_t y = 40; y < 60; ++y)
+                    for (int32_t x = 0; x < f.width; ++x) f.at(x, y) = colour;
+            }
+            return f;
+        }
+    };
+    struct Case { const char* name; uint64_t paintsFor; bool forever; uint64_t firstNotchAfter; };
+    // The first look comes 50 ms after the park, the next ones 15 ms apart;
+    // a picture that never rests is taken at the first look after 180 ms.
+    for (const Case& c : {Case{"no hover", 0, false, 65}, Case{"hover after 60 ms", 60, false, 80},
+                          Case{"never rests", 0, true, 185}}) {
+        SCOPED_TRACE(c.name);
+        HoverScreen s(makeDocumentPage(300, 240, 1), 240, {});
+        s.paintsFor = c.paintsFor;
+        s.forever = c.forever;
+        const uint64_t start = s.now();
+        capture(s);
+        ASSERT_FALSE(s.notchTimes.empty());
+        EXPECT_EQ(s.notchTimes[0] - start, c.firstNotchAfter);
+        if (c.forever) continue;
+        ASSERT_EQ(s.handedOver.size(), 1u);
+        EXPECT_EQ(s.handedOver[0].at(5, 50), 0xFFFFE0A0u);  // kept as it rests, lit
+    }
+}
+
 // No fixed wait: after each notch the area is grabbed every 15 ms until the
 // picture has moved and then stayed the same for the settle period (the first
 // motion is watched at rest for longer, to learn the period), and a notch that
@@ -202,7 +256,7 @@ TEST(CaptureController, ProbesArePacedByWhatThePictureDoes) {
         const uint64_t start = s.now();
         capture(s);
         ASSERT_EQ(s.notchTimes.size(), 6u);
-        EXPECT_EQ(s.notchTimes[0] - start, 180u);  // the pointer parks first
+        EXPECT_EQ(s.notchTimes[0] - start, kHoverPaintMs + kPollMs);  // the pointer parks first
         std::vector<uint64_t> intervals;
         for (size_t i = 1; i < s.notchTimes.size(); ++i) intervals.push_back(s.notchTimes[i] - s.notchTimes[i - 1]);
         intervals.push_back(s.now() - s.notchTimes.back());
@@ -377,20 +431,6 @@ TEST(CaptureController, EscHeldAtTheStartStopsAtTheFirstProbe) {
     EXPECT_TRUE(out.finishedByUser);
     EXPECT_TRUE(s.notchTimes.empty());
     EXPECT_EQ(s.handedOver.size(), 1u);
-}
-
-TEST(CaptureController, EscCountsOnlyWhileCapturing) {
-    // A host whose state left Capturing meanwhile: Esc is not ours then.
-    struct LeavingHost : SimulatedScreen {
-        using SimulatedScreen::SimulatedScreen;
-        int32_t queries = 0;
-        UiState uiState() override { return ++queries > 1 ? UiState::Saving : UiState::Capturing; }
-    };
-    LeavingHost s(makeDocumentPage(320, 440, 1), 240, {.rowsPerNotch = 100});
-    s.escHeld = {{100, 1'000'000}};
-    const CaptureOutcome out = capture(s);
-    EXPECT_FALSE(out.finishedByUser);
-    EXPECT_TRUE(out.reachedEnd);
 }
 
 TEST(CaptureController, FinishRequestedByTheOverlayEndsTheCapture) {

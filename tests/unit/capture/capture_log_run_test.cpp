@@ -69,11 +69,12 @@ TEST(CaptureLogRun, StillPageLogsThreeNoMotionProbesAndDumpsWhatWasSeen) {
                                         "inputs=1 watchedMs=300 watch=unmoved settleMs=90",
                                         "acceptedFrames=1 reachedEnd=1 finishRequested=0 error=",
                                     }));
-    // Every probe grabs from its inputs to the end of the motion wait, every
-    // 15 ms; the grab judged is dumped, one for each probe line.
+    // The first frame is taken once two grabs agree; every probe then grabs
+    // from its inputs to the end of the motion wait, every 15 ms. Only the
+    // kept first frame and the grab judged are dumped, one for each probe line.
     EXPECT_EQ(dumpNames(dir.path()), (std::vector<std::string>{"0000-initial.png", "0001-candidate.png",
                                                                "0002-candidate.png", "0003-candidate.png"}));
-    EXPECT_EQ(s.grabs, 1 + 3 * (1 + 300 / 15));
+    EXPECT_EQ(s.grabs, 2 + 3 * (1 + 300 / 15));
     // Each dump is the grab itself.
     ASSERT_EQ(s.handedOver.size(), 1u);
     EXPECT_TRUE(test::imagesEqual(s.handedOver[0], loadPng(dir / "0000-initial.png")));

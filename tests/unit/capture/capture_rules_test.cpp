@@ -20,6 +20,16 @@ TEST(MulDiv, RoundsHalvesAwayFromZeroLikeWin32) {
     for (const Case& c : cases) EXPECT_EQ(mulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
 }
 
+TEST(CaptureMayStart, OnlyOnTheCapturingPageAndNotWhileSaving) {
+    struct Case { UiState page; bool saving; bool starts; };
+    const Case cases[] = {
+        {UiState::Capturing, false, true}, {UiState::Capturing, true, false}, {UiState::Selecting, false, false},
+        {UiState::Saving, false, false},   {UiState::Home, false, false},     {UiState::Failed, false, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(captureMayStart(c.page, c.saving), c.starts) << static_cast<int>(c.page) << " saving=" << c.saving;
+}
+
 TEST(MinimumSelection, ScalesWithDpi) {
     EXPECT_EQ(minimumSelectionSize(96), 32);
     EXPECT_EQ(minimumSelectionSize(120), 40);

@@ -17,29 +17,15 @@ using test::SimulatedScreen;
 
 SimulatedScreen stillScreen() { return SimulatedScreen(makeDocumentPage(200, 120, 1), 120, {}); }
 
-TEST(CaptureSession, BeginsOnlyWhenCapturingWithAValidRectangleAndNoSave) {
-    struct Case {
-        const char* name;
-        UiState state;
-        bool saving;
-        bool rectValid;
-        bool begins;
-    } cases[] = {
-        {"capturing", UiState::Capturing, false, true, true},
-        {"selecting", UiState::Selecting, false, true, false},
-        {"saving", UiState::Capturing, true, true, false},
-        {"no rectangle", UiState::Capturing, false, false, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+TEST(CaptureSession, BeginsOnlyWithAValidRectangle) {
+    for (const bool rectValid : {true, false}) {
+        SCOPED_TRACE(rectValid);
         SimulatedScreen s = stillScreen();
-        s.state = c.state;
-        s.saving = c.saving;
         s.finish.request();
-        CaptureSession session(s, CaptureRequest{s.rect, c.rectValid});
-        EXPECT_EQ(session.begin(), c.begins);
+        CaptureSession session(s, s.request(ScrollDirection::Down, rectValid));
+        EXPECT_EQ(session.begin(), rectValid);
         // A session that did not begin leaves an earlier finish request alone.
-        EXPECT_EQ(s.finish.requested(), !c.begins);
+        EXPECT_EQ(s.finish.requested(), !rectValid);
         EXPECT_EQ(s.grabs, 0);
         EXPECT_EQ(s.logFolderRequests, 0);
     }
@@ -51,7 +37,7 @@ TEST(CaptureSession, WheelSettingThatCannotBeReadCountsAsThreeLines) {
         SimulatedScreen s = stillScreen();
         s.wheelLines = 7;
         s.wheelLinesReadable = readable;
-        CaptureSession session(s, CaptureRequest{s.rect, true});
+        CaptureSession session(s, s.request());
         ASSERT_TRUE(session.begin());
         EXPECT_EQ(session.wheelScrollLines(), readable ? 7u : 3u);
     }
@@ -70,6 +56,30 @@ TEST(CaptureSession, PublishesKeptFramesAndStripChangesOnly) {
                                                          {2, 240, ManualStrip::Following},
                                                          {2, 240, ManualStrip::ScrolledTooFar}}));
     EXPECT_EQ(session.frames().size(), 2u);
+}
+
+TEST(CaptureSession, EveryKeptFrameReachesTheSinkAsItIsKept) {
+    // A later stitch may compose the frames as they arrive: each is told by
+    // its index, and told again when it changes in place.
+    SimulatedScreen s = stillScreen();
+    CaptureSession session(s, s.request());
+    ASSERT_TRUE(session.begin());
+    session.keep(session.grab());
+    EXPECT_EQ(s.keptReports, 1);
+    session.keep(session.grab());
+    EXPECT_EQ(s.keptReports, 2);
+    PixelImage repainted(200, 120, 0xFF336699u);
+    session.replaceLast(repainted);
+    EXPECT_EQ(s.keptReports, 3);
+    ASSERT_EQ(s.keptAsTold.size(), 2u);
+    EXPECT_TRUE(test::imagesEqual(s.keptAsTold[1], repainted));
+    // Turned with the capture: both frames are told again, turned.
+    session.changeDirection(ScrollDirection::Right);
+    EXPECT_EQ(s.keptReports, 5);
+    EXPECT_TRUE(test::imagesEqual(s.keptAsTold[1], transposed(repainted)));
+    session.end({.reachedEnd = true, .finishedByUser = false, .failure = CaptureFailure{}});
+    ASSERT_EQ(s.handedTurned.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) EXPECT_TRUE(test::imagesEqual(s.keptAsTold[i], s.handedTurned[i])) << i;
 }
 
 TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {

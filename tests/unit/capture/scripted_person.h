@@ -51,7 +51,7 @@ inline ManualRun runManual(SimulatedScreen& s, const Script& script, UiLanguage 
                            uint64_t limitMs = 120'000, ScrollDirection direction = ScrollDirection::Down,
                            int32_t maxFrames = kMaxCaptureFrames) {
     s.language = language;
-    ManualCapture capture(s, CaptureRequest{s.rect, true, false, direction, maxFrames});
+    ManualCapture capture(s, CaptureRequest{s.rect, true, false, direction, s.wheel(), maxFrames});
     const uint64_t t0 = s.now();
     if (script.key != FinishKey::None) {
         auto& held = script.key == FinishKey::Esc ? s.escHeld : s.enterHeld;

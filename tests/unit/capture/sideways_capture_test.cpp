@@ -32,7 +32,7 @@ SimulatedScreen screenFor(int32_t frameHeight, int32_t span, ScrollModel model, 
 }
 
 CaptureOutcome capture(SimulatedScreen& s, ScrollDirection direction) {
-    return runCapture(s, CaptureRequest{s.rect, true, false, direction});
+    return runCapture(s, s.request(direction));
 }
 
 struct SidewaysCase {

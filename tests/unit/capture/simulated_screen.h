@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "core/app/ui_state.h"
 #include "core/capture/capture_controller.h"
 #include "core/capture/manual_capture.h"
 #include "ground/pixel_image.h"
@@ -43,7 +43,14 @@ struct ScrollModel {
     bool ignoresSidewaysWheel = false;   // sideways: only Shift + wheel and the other ways move it
 };
 
-class SimulatedScreen : public ManualCaptureHost {
+// Every part a capture loop is given, in one object: it converts to either
+// loop's host, so a test hands the screen itself to runCapture or ManualCapture.
+class SimulatedScreen : public CapturePointer,
+                        public ScrollInput,
+                        public FinishKeys,
+                        public CaptureScreen,
+                        public WaitingClock,
+                        public CaptureSink {
 public:
     SimulatedScreen(PixelImage content, int32_t frameHeight, ScrollModel model)
         : content_(std::move(content)), model_(std::move(model)), frameHeight_(frameHeight) {
@@ -73,8 +80,6 @@ public:
     uint32_t grabMs = 0;                               // virtual time one grab takes
     int32_t escAtNotch = -1;                           // Esc held for 60 ms, escDelayMs after this notch
     uint32_t escDelayMs = 0;
-    UiState state = UiState::Capturing;
-    bool saving = false;
     int32_t scrollTargets = 0;            // windows under the centre a message can go to; 0: none found
     int32_t refuseScrollStepsFrom = -1;   // sendScrollStep fails from this step on
     IntegrityLevel ownLevel, targetLevel; // unknown unless a test sets them
@@ -86,6 +91,8 @@ public:
     UiLanguage language = UiLanguage::English;
     std::vector<PixelImage> handedOver;      // as grabbed
     std::vector<PixelImage> handedTurned;    // as handed: turned downward when sideways
+    std::vector<PixelImage> keptAsTold;      // what frameKept said, by index
+    int32_t keptReports = 0;
     ScrollDirection handedDirection = ScrollDirection::Down;
     bool stitchStarted = false;
     std::vector<ScrollRoute> scrollSteps;   // every step sent other than a notch
@@ -107,6 +114,23 @@ public:
     int32_t cursorShowCountAtEnd = 0;       // display count when the loop failed or handed over
     // Raised by a test as the overlay would on a display change.
     FinishLatch finish;
+    bool failed = false;
+
+    operator CaptureParts() { return {*this, *this, *this, finish}; }
+    operator CaptureHost() { return {{*this, *this, *this, finish}, *this, *this, *this}; }
+    operator ManualCaptureHost() { return {{*this, *this, *this, finish}, *this}; }
+    // The system's wheel settings as a shell would read them.
+    WheelSettings wheel() const {
+        WheelSettings w;
+        w.lines = wheelLinesReadable ? std::optional<uint32_t>(wheelLines) : std::nullopt;
+        w.chars = wheelCharsReadable ? std::optional<uint32_t>(wheelChars) : std::nullopt;
+        return w;
+    }
+    CaptureRequest request(ScrollDirection direction = ScrollDirection::Down, bool rectValid = true) const {
+        CaptureRequest r{rect, rectValid, false, direction};
+        r.wheel = wheel();
+        return r;
+    }
 
     // A person's scrolling: `rows` down (negative: up) from where the page is heading.
     void scrollBy(int32_t rows) {
@@ -139,17 +163,7 @@ public:
         return model_.sideways ? transposed(out) : out;
     }
 
-    // --- CaptureHost ---
-    bool wheelScrollLines(uint32_t& lines) override {
-        if (!wheelLinesReadable) return false;
-        lines = wheelLines;
-        return true;
-    }
-    bool wheelScrollChars(uint32_t& chars) override {
-        if (!wheelCharsReadable) return false;
-        chars = wheelChars;
-        return true;
-    }
+    // --- the parts ---
     bool cursorShowing() override { return cursorShowCount >= 0; }
     int32_t showCursor(bool show) override { return show ? ++cursorShowCount : --cursorShowCount; }
     void setCursorPos(int32_t x, int32_t y) override {
@@ -240,14 +254,16 @@ public:
         ++logFolderRequests;
         return logFolder;
     }
-    FinishLatch& finishLatch() override { return finish; }
-    void publishProgress(const CaptureProgress& progress) override { published.push_back(progress); }
-    bool saveInProgress() override { return saving; }
-    UiState uiState() override { return state; }
+    void progressChanged(const CaptureProgress& progress) override { published.push_back(progress); }
+    void frameKept(size_t index, const PixelImage& frame) override {
+        ++keptReports;
+        if (index >= keptAsTold.size()) keptAsTold.resize(index + 1);
+        keptAsTold[index] = frame;
+    }
     std::wstring failureText(const CaptureFailure& f) override { return captureFailureText(f, language); }
-    void failCapture(const CaptureFailure& f) override {
+    void captureFailed(const CaptureFailure& f) override {
         cursorShowCountAtEnd = cursorShowCount;
-        state = UiState::Failed;
+        failed = true;
         failures.push_back(f);
         messages.push_back(captureFailureText(f, language));
         events.push_back(captureFailureIsWarning(f) ? "fail warning" : "fail error");
@@ -258,11 +274,12 @@ public:
         inputsPerProbe.push_back(sent - inputsBeforeProbe_);
         inputsBeforeProbe_ = sent;
     }
-    void startStitchAndSave(std::vector<PixelImage> frames, ScrollDirection direction) override {
+    void captureFinished(TurnedFrames turned) override {
+        const ScrollDirection direction = turned.direction();
         cursorShowCountAtEnd = cursorShowCount;
         stitchStarted = true;
-        handedTurned = frames;
-        handedOver = std::move(frames);
+        handedTurned = turned.frames();
+        handedOver = std::move(turned.frames());
         if (direction == ScrollDirection::Right)
             for (PixelImage& frame : handedOver) frame = transposed(frame);
         handedDirection = direction;

@@ -170,7 +170,7 @@ TEST(SeamRecords, TheOfflineLogRebuildsTheCapturesRecords) {
         for (size_t i = 0; i < frames.size(); ++i)
             savePng(frames[i], dir / "frames" / ("000" + std::to_string(i) + ".png"));
 
-        StitchJob job{frames, (dir / "out").wstring(), direction};
+        StitchJob job{TurnedFrames::turn(frames, direction), (dir / "out").wstring()};
         RecordingHost host;
         const auto result = runStitchAndSave(job, host);
         ASSERT_TRUE(result->succeeded);

@@ -48,8 +48,8 @@ std::vector<PixelImage> framesOfPage(const PixelImage& page, int32_t height, int
 TEST(StitchWorker, ComposesWritesAndReportsStagesInOrder) {
     ScratchDir dir;
     const PixelImage page = makeDocumentPage(320, 900, 4);
-    StitchJob job{framesOfPage(page, 300, 150), (dir.path() / "a" / "b").wstring()};
-    const uint32_t frameCount = static_cast<uint32_t>(job.frames.size());
+    StitchJob job{TurnedFrames::turn(framesOfPage(page, 300, 150)), (dir.path() / "a" / "b").wstring()};
+    const uint32_t frameCount = static_cast<uint32_t>(job.frames.frames().size());
     RecordingHost host;
 
     auto result = runStitchAndSave(job, host);
@@ -63,7 +63,7 @@ TEST(StitchWorker, ComposesWritesAndReportsStagesInOrder) {
     EXPECT_EQ(result->saveMs, 7u);
     const fs::path expected = dir.path() / "a" / "b" / "tallyframe-20261207-084712.png";
     EXPECT_EQ(fs::path(result->savedPath), expected);
-    EXPECT_TRUE(job.frames.empty());
+    EXPECT_TRUE(job.frames.frames().empty());
     EXPECT_TRUE(test::imagesEqual(page, loadPng(expected)));
 }
 
@@ -80,7 +80,9 @@ TEST(StitchWorker, ASidewaysCaptureIsWrittenWideTheRightWayRound) {
             PixelImage columns = cropRows(transposed(wide), left, 400);
             frames.push_back(turned ? std::move(columns) : transposed(columns));
         }
-        StitchJob job{frames, dir.path().wstring(), ScrollDirection::Right, turned};
+        StitchJob job{turned ? TurnedFrames::turnedByLoop(frames, ScrollDirection::Right)
+                             : TurnedFrames::turn(frames, ScrollDirection::Right),
+                      dir.path().wstring()};
         RecordingHost host;
 
         auto result = runStitchAndSave(job, host);
@@ -88,7 +90,7 @@ TEST(StitchWorker, ASidewaysCaptureIsWrittenWideTheRightWayRound) {
         ASSERT_TRUE(result->succeeded);
         EXPECT_EQ(result->imageWidth, 1000);
         EXPECT_EQ(result->imageHeight, 240);
-        EXPECT_TRUE(job.frames.empty());
+        EXPECT_TRUE(job.frames.frames().empty());
         EXPECT_TRUE(test::imagesEqual(wide, loadPng(result->savedPath)));
         fs::remove(result->savedPath);
     }
@@ -99,7 +101,7 @@ TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
     const PixelImage page = makeDocumentPage(200, 400, 2);
     std::wstring folder = dir.path().wstring();
     folder += fs::path::preferred_separator;
-    StitchJob job{{cropRows(page, 0, 300), cropRows(page, 100, 300)}, folder};
+    StitchJob job{TurnedFrames::turn({cropRows(page, 0, 300), cropRows(page, 100, 300)}), folder};
     RecordingHost host;
     auto result = runStitchAndSave(job, host);
     ASSERT_TRUE(result->succeeded);
@@ -110,7 +112,8 @@ TEST(StitchWorker, ImagesFinishedInTheSameSecondAreNumberedNotReplaced) {
     ScratchDir dir;
     const PixelImage a = makeDocumentPage(200, 300, 5), b = makeDocumentPage(200, 300, 6), c = makeDocumentPage(200, 300, 7);
     RecordingHost host;
-    StitchJob first{{a}, dir.path().wstring()}, second{{b}, dir.path().wstring()}, third{{c}, dir.path().wstring()};
+    StitchJob first{TurnedFrames::turn({a}), dir.path().wstring()}, second{TurnedFrames::turn({b}), dir.path().wstring()},
+        third{TurnedFrames::turn({c}), dir.path().wstring()};
     auto r1 = runStitchAndSave(first, host);
     auto r2 = runStitchAndSave(second, host);
     auto r3 = runStitchAndSave(third, host);
@@ -133,7 +136,7 @@ TEST(StitchWorker, SpecialFilesAtTheNameAreSkippedAndAKilledSavesFileIsRemoved) 
     fs::create_symlink("/dev/null", dir / "tallyframe-20261207-084712-2.png");
     test::writeFile(dir / ".tallyframe-00000000deadbeef.tmp", "left by a killed save");
     const PixelImage page = makeDocumentPage(200, 300, 8);
-    StitchJob job{{page}, dir.path().wstring()};
+    StitchJob job{TurnedFrames::turn({page}), dir.path().wstring()};
     RecordingHost host;
     auto result = runStitchAndSave(job, host);
     ASSERT_TRUE(result->succeeded);
@@ -170,7 +173,7 @@ TEST(StitchWorker, EveryFailureEndsWithOneUnsuccessfulResult) {
             frames = framesOfPage(makeDocumentPage(300, 600, 3), 300, 150);
         }
         const fs::path folder = c.folderBlocked ? dir / "file" / "sub" : dir / "out";
-        StitchJob job{frames, folder.wstring()};
+        StitchJob job{TurnedFrames::turn(frames), folder.wstring()};
         RecordingHost host;
         auto result = runStitchAndSave(job, host);
         EXPECT_FALSE(result->succeeded);
@@ -186,7 +189,7 @@ TEST(StitchWorker, EveryFailureEndsWithOneUnsuccessfulResult) {
 TEST(StitchWorker, ANameTakenByAFolderIsSkipped) {
     ScratchDir dir;
     fs::create_directories(dir / "tallyframe-20261207-084712.png");
-    StitchJob job{{makeDocumentPage(200, 300, 8)}, dir.path().wstring()};
+    StitchJob job{TurnedFrames::turn({makeDocumentPage(200, 300, 8)}), dir.path().wstring()};
     RecordingHost host;
     auto result = runStitchAndSave(job, host);
     ASSERT_TRUE(result->succeeded);
@@ -199,7 +202,7 @@ TEST(StitchWorker, AFileThatCannotBeWrittenKeepsItsPath) {
     // Every name the file could take is taken already.
     for (unsigned n = 1; n <= kMaxNumberedNames; ++n)
         test::writeFile(dir.path() / numberedFileName("tallyframe-20261207-084712", n, ".png"), "mine");
-    StitchJob job{{makeDocumentPage(200, 300, 8)}, dir.path().wstring()};
+    StitchJob job{TurnedFrames::turn({makeDocumentPage(200, 300, 8)}), dir.path().wstring()};
     RecordingHost host;
     auto result = runStitchAndSave(job, host);
     EXPECT_FALSE(result->succeeded);
@@ -245,7 +248,7 @@ TEST(StitchWorker, AFullDiskLeavesNothingAndKeepsAnEarlierImage) {
         SCOPED_TRACE(earlier ? "with an earlier capture of that name" : "into an empty folder");
         const fs::path taken = folder / "tallyframe-20261207-084712.png";
         if (earlier) test::writeFile(taken, "an earlier capture");
-        StitchJob job{{noise}, folder.wstring()};
+        StitchJob job{TurnedFrames::turn({noise}), folder.wstring()};
         RecordingHost host;
         auto result = runStitchAndSave(job, host);
         EXPECT_FALSE(result->succeeded);

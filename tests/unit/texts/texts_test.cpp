@@ -54,8 +54,8 @@ TEST(BilingualTexts, LookupFollowsTheLanguageItIsGiven) {
 }
 
 TEST(BilingualTexts, FormatPairsTakeTheSameArguments) {
-    const BilingualText formats[] = {texts::capturingStatus, texts::savingStatus, texts::lostOverlapMessage,
-                                     texts::resultStatistics};
+    const BilingualText formats[] = {texts::capturingStatus, texts::autoCapturingStatus, texts::savingStatus,
+                                     texts::lostOverlapMessage, texts::resultStatistics};
     for (const BilingualText& f : formats) {
         EXPECT_FALSE(conversionsOf(f.english).empty()) << f.english;
         EXPECT_EQ(conversionsOf(f.english), conversionsOf(f.chinese)) << f.english;
