@@ -326,10 +326,11 @@ public:
         content.titleWidth = textWidth(dc, fonts.title.get(), title);
         content.hasStatus = !status.empty();
         content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
-        // A manual capture's title is longer and its count always shows, and
-        // the selection's title has the direction under it: the two stack in
-        // one column, so that the strip keeps its width in both languages.
-        content.stacked = manual || mode == UiState::Selecting;
+        // Beside the Esc hint there is room for one column of text only: the
+        // selection's direction, a manual capture's count and an automatic
+        // capture's frames, pixels and seconds go under the title, so that the
+        // strip keeps its width in both languages.
+        content.stacked = mode != UiState::Saving;
         // The turning glyph means the program is scrolling; in a manual capture it is not.
         content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
         content.escKey = mode != UiState::Saving;
@@ -339,9 +340,11 @@ public:
 
         if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
         const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        // The layout cuts texts too wide for the strip; they end in an ellipsis.
+        const UINT textFlags = flags | DT_END_ELLIPSIS;
         // The warning's title in amber, readable on the dark strip.
-        drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), flags);
-        if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), flags);
+        drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), textFlags);
+        if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), textFlags);
         if (content.escKey) {
             uint32_t keyLine = 0x909090;
             roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
