@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cwctype>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -12,10 +13,10 @@
 #include "core/capture/capture_log.h"
 #include "core/capture/capture_rules.h"
 #include "core/image/png_codec.h"
-#include "core/stitch/composed_png.h"
-#include "core/stitch/composer.h"
-#include "core/stitch/orientation.h"
+#include "core/stitch/row_store.h"
 #include "core/stitch/small_shift.h"
+#include "core/stitch/stream_composer.h"
+#include "core/stitch/streamed_png.h"
 #include "core/image/atomic_file.h"
 #include "core/image/small_file.h"
 
@@ -213,19 +214,18 @@ PixelImage loadFrame(const fs::path& file) {
 
 // Frames of one capture have one size: a frame of another size is never
 // cropped to fit. The likeliest such frame is an earlier stitch's output.
-void requireOneSize(const std::vector<PixelImage>& frames, const std::vector<fs::path>& files) {
-    for (size_t i = 1; i < frames.size(); ++i) {
-        if (frames[i].width == frames[0].width && frames[i].height == frames[0].height) continue;
-        fs::path itsLog = files[i];
-        itsLog += ".log.txt";
-        std::error_code ec;
-        const std::string hint = fs::exists(itsLog, ec) ? " (it looks like an earlier output: " +
-                                                              displayPath(itsLog.filename()) + " is beside it)"
-                                                        : "";
-        throw std::runtime_error("the frame " + displayPath(files[i]) + " is " + sizeOf(frames[i]) + ", but " +
-                                 displayPath(files[0]) + " is " + sizeOf(frames[0]) + hint +
-                                 "; frames of one capture have one size, so nothing was stitched");
-    }
+void requireSizeOfFirst(const PixelImage& frame, int32_t width, int32_t height, const fs::path& file,
+                        const fs::path& firstFile) {
+    if (frame.width == width && frame.height == height) return;
+    fs::path itsLog = file;
+    itsLog += ".log.txt";
+    std::error_code ec;
+    const std::string hint = fs::exists(itsLog, ec) ? " (it looks like an earlier output: " +
+                                                          displayPath(itsLog.filename()) + " is beside it)"
+                                                    : "";
+    throw std::runtime_error("the frame " + displayPath(file) + " is " + sizeOf(frame) + ", but " +
+                             displayPath(firstFile) + " is " + std::to_string(width) + "x" + std::to_string(height) + hint +
+                             "; frames of one capture have one size, so nothing was stitched");
 }
 
 // The composer's "stitch failed", told with the pair it could not join and why.
@@ -267,6 +267,67 @@ std::string writeRunLog(const fs::path& logPath, const fs::path& outputPath, con
     return refused;
 }
 
+// The frame turned so that its content moves up, as the composer takes it.
+PixelImage turnedDownward(PixelImage frame, ScrollDirection direction) {
+    return direction == ScrollDirection::Right ? transposed(frame) : frame;
+}
+
+// Reads the frames one at a time into the composer, leaving out every grab
+// that shows no motion against the last frame kept (as dropUnmovedFrames
+// does). Returns how many were left out; `kept` receives the index of every
+// frame kept.
+struct FrameSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+size_t streamFrames(const std::vector<fs::path>& files, ScrollDirection direction, StreamComposer& composer,
+                    std::vector<size_t>& kept, FrameSize& size, std::string& doing) {
+    int32_t& width = size.width;
+    int32_t& height = size.height;
+    size_t skipped = 0;
+    uint64_t decoded = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        doing = "reading the frame " + displayPath(files[i]);
+        PixelImage frame = loadFrame(files[i]);
+        // The files may have changed since their headers were counted.
+        if ((decoded += frame.byteSize()) > kMaxDecodedFramesBytes) requireFramesFit(files);
+        doing = "reading the frames";
+        if (i == 0) {
+            width = frame.width;
+            height = frame.height;
+        }
+        requireSizeOfFirst(frame, width, height, files[i], files[0]);
+        frame = turnedDownward(std::move(frame), direction);
+        doing = "stitching";
+        const PixelImage& last = composer.lastFrame();
+        if (!kept.empty() && framesNearlyIdentical(last, frame) && !movedByFewRows(last, frame)) {
+            ++skipped;
+            continue;
+        }
+        kept.push_back(i);
+        composer.add(std::move(frame));
+    }
+    return skipped;
+}
+
+// A kept frame read once more, when the composer joins the frames again.
+PixelImage reloadFrame(const std::vector<fs::path>& files, size_t index, FrameSize size, ScrollDirection direction) {
+    PixelImage frame = loadFrame(files[index]);
+    requireSizeOfFirst(frame, size.width, size.height, files[index], files[0]);
+    return turnedDownward(std::move(frame), direction);
+}
+
+std::unique_ptr<FileRowStore> rowStoreBeside(const fs::path& outputPath) {
+    const fs::path parent = outputPath.parent_path();
+    try {
+        return std::make_unique<FileRowStore>(parent.empty() ? fs::path(".") : parent);
+    } catch (const std::runtime_error&) {
+        const std::string why = whyOutputNotWritten(outputPath);
+        throw std::runtime_error(std::string(png_messages::kOpen) + (why.empty() ? "" : ": " + why));
+    }
+}
+
 }  // namespace
 
 int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, const UserMessages& tell,
@@ -295,38 +356,30 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         for (const fs::path& f : files)
             if (isSameFile(outputPath, f)) throw std::runtime_error("the output " + displayPath(outputPath) + " is one of the frames");
         requireFramesFit(files);
-        std::vector<PixelImage> frames;
-        frames.reserve(files.size());
-        uint64_t decoded = 0;
-        for (const fs::path& f : files) {
-            doing = "reading the frame " + displayPath(f);
-            frames.push_back(loadFrame(f));
-            // The files may have changed since their headers were counted.
-            if ((decoded += frames.back().byteSize()) > kMaxDecodedFramesBytes) requireFramesFit(files);
-        }
-        doing = "reading the frames";
-        requireOneSize(frames, files);
+        // The long image's rows wait beside the output, which the same folder must take anyway.
+        doing = "writing the output " + displayPath(outputPath);
+        const std::unique_ptr<FileRowStore> rows = rowStoreBeside(outputPath);
+        FrameSize size;
+        StreamComposer composer(*rows, [&](size_t i) { return reloadFrame(files, kept[i], size, direction); });
+        const size_t skipped = streamFrames(files, direction, composer, kept, size, doing);
         doing = "stitching";
-        stitchLog.line("frames=" + std::to_string(frames.size()));
+        stitchLog.line("frames=" + std::to_string(files.size()));
         // Nothing to join is a failure, not an empty picture.
-        if (frames.empty()) throw std::runtime_error("no .png frames in " + displayPath(framesFolder));
+        if (files.empty()) throw std::runtime_error("no .png frames in " + displayPath(framesFolder));
         if (direction != ScrollDirection::Down) stitchLog.line("direction=" + std::string(directionName(direction)));
-        turnFramesDownward(frames, direction);
-        const size_t skipped = dropUnmovedFrames(frames, &kept);
         stitchLog.line("skipped=" + std::to_string(skipped));
+        const StreamedImage image = composer.finish(stitchLog);
 
-        // Written straight from the frames, each released once its rows are in the file.
-        const CompositionPlan plan = planComposition(frames, stitchLog);
         doing = "writing the output " + displayPath(outputPath);
         try {
-            saveComposedPng(frames, plan, outputPath, direction);
+            saveStreamedPng(*rows, image, outputPath, direction);
         } catch (const std::runtime_error& e) {
             const std::string why = whyOutputNotWritten(outputPath);
             if (!why.empty()) throw std::runtime_error(std::string(e.what()) + ": " + why);
             throw;
         }
-        const ComposedSize size = composedSize(plan, direction);
-        stitchLog.line("output=" + std::to_string(size.width) + "x" + std::to_string(size.height));
+        const StreamedSize output = streamedSize(image, direction);
+        stitchLog.line("output=" + std::to_string(output.width) + "x" + std::to_string(output.height));
     } catch (const std::exception& e) {
         std::string why = doing == "stitching" ? whyPairFailed(logText.str(), files, kept, direction) : std::string();
         if (why.empty()) why = e.what();

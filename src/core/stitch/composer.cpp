@@ -24,6 +24,18 @@ std::string formatPairLine(size_t pairNumber, const MatchResult& r) {
 
 namespace {
 
+int32_t minimumWidth(const std::vector<PixelImage>& frames) {
+    int32_t W = frames[0].width;
+    for (const PixelImage& f : frames) W = std::min(W, f.width);
+    return W;
+}
+
+std::string pairNote(size_t pairNumber, const std::string& what) {
+    return "pair " + std::to_string(pairNumber) + " " + what;
+}
+
+}  // namespace
+
 // The panel columns' colours below the first frame. A panel is shown once, as
 // the first frame shows it; below that frame its columns hold the panel's own
 // background instead of a slice of the panel from every later frame. The
@@ -66,18 +78,6 @@ int32_t clampedSeam(const MatchResult& r, int32_t nextHeight) {
     const int32_t upper = std::min(nextHeight - 1, r.overlap - 1);
     return upper < r.seam ? upper : std::max(r.seam, 1);
 }
-
-int32_t minimumWidth(const std::vector<PixelImage>& frames) {
-    int32_t W = frames[0].width;
-    for (const PixelImage& f : frames) W = std::min(W, f.width);
-    return W;
-}
-
-std::string pairNote(size_t pairNumber, const std::string& what) {
-    return "pair " + std::to_string(pairNumber) + " " + what;
-}
-
-}  // namespace
 
 // The capture controller accepted each pair with the side panels that pair
 // showed; the capture's panels (a two-thirds majority) may differ, and then the

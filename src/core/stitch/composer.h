@@ -82,6 +82,16 @@ struct CompositionPlan {
 // with the same exceptions at the same points, but copies no pixels.
 CompositionPlan planComposition(const std::vector<PixelImage>& frames, const TextLog& log = TextLog());
 
+// The colours the panel columns of a `w` wide image show below the first frame.
+std::vector<uint32_t> panelBackgrounds(size_t w, const PixelImage& first, const SidePanels& panels);
+
+// Image row y's panel columns: the first frame's, or `fill` below it.
+void paintPanelRow(uint32_t* row, int64_t y, size_t w, const PixelImage& first, const SidePanels& panels,
+                   const std::vector<uint32_t>& fill);
+
+// The row of `next` from which a matched pair pastes it.
+int32_t clampedSeam(const MatchResult& r, int32_t nextHeight);
+
 // Rows [firstRow, firstRow + count) of the planned image into `out` (count × width pixels).
 void composeRows(const std::vector<PixelImage>& frames, const CompositionPlan& plan, int32_t firstRow,
                  int32_t count, uint32_t* out);

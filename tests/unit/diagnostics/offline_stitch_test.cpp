@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -346,6 +347,37 @@ TEST(SameFile, IdentityWhenBothExistSpellingOtherwise) {
     EXPECT_TRUE(isSameFile(dir / "a" / "new.png", dir / "a" / "b" / ".." / "new.png"));
     EXPECT_FALSE(isSameFile(dir / "a" / "new.png", dir / "a" / "f.png"));
     EXPECT_FALSE(isSameFile(dir / "a" / "new.png", dir / "a" / "b" / "new.png"));
+}
+
+}  // namespace
+}  // namespace tf
+
+namespace tf {
+namespace {
+
+// `--stitch` streams the frames; its file and its log must be those of the
+// whole-list composer it replaced, byte for byte: on a plain real page, and
+// on one whose side panel the stream first guessed wrong.
+TEST(OfflineStitch, StreamedFileAndLogAreThoseOfTheWholeListComposer) {
+    for (const char* page : {"corpus/debref-ch05", "corpus-panels/py-json-sidebar"}) {
+        SCOPED_TRACE(page);
+        const fs::path frames = test::testDataDir() / page / "frames";
+        ScratchDir dir;
+        ASSERT_EQ(runOfflineStitch(frames, dir / "streamed.png"), 0) << logOf(dir / "streamed.png");
+
+        std::vector<PixelImage> all;
+        for (const fs::path& f : listFrameFiles(frames)) all.push_back(loadPng(f));
+        std::ostringstream composerLog;
+        const PixelImage whole = composeFrames(all, TextLog(&composerLog));
+        savePng(whole, dir / "whole.png");
+        EXPECT_EQ(readFile(dir / "streamed.png"), readFile(dir / "whole.png"));
+        EXPECT_EQ(logOf(dir / "streamed.png"), "frames=" + std::to_string(all.size()) + "\r\nskipped=0\r\n" +
+                                                   composerLog.str() + "output=" + std::to_string(whole.width) +
+                                                   "x" + std::to_string(whole.height) + "\r\n");
+        // The temporary rows went with the run.
+        EXPECT_EQ(test::entriesOf(dir.path()),
+                  (std::vector<std::string>{"streamed.png", "streamed.png.log.txt", "whole.png"}));
+    }
 }
 
 }  // namespace
