@@ -9,6 +9,10 @@
 //   ... stitch_worker_peak DIR OUTDIR --right
 //       the same frames turned on their side and stitched as a capture
 //       scrolled to the right (a wide image)
+//   ... stitch_worker_peak DIR OUTDIR --stream
+//       the frames handed one at a time to the streaming composer, as a
+//       capture keeps them; prints the peak from the first frame on and the
+//       time from the last frame to the saved file
 
 #include <malloc.h>
 
@@ -20,7 +24,10 @@
 
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
+#include "core/stitch/row_store.h"
 #include "core/stitch/stitch_worker.h"
+#include "core/stitch/stream_composer.h"
+#include "core/stitch/streamed_png.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -67,10 +74,45 @@ int makeFrames(const fs::path& dir, int count) {
     return 0;
 }
 
+double millisecondsSince(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
+}
+
+int streamFrames(const fs::path& framesDir, const fs::path& outDir) {
+    const std::vector<fs::path> files = listFrameFiles(framesDir);
+    malloc_trim(0);
+    const bool reset = resetPeak();
+    uint64_t frameBytes = 0;
+    double addMs = 0;
+    FileRowStore rows(outDir);
+    StreamComposer composer(rows, [&](size_t i) { return loadPng(files.at(i)); });
+    for (const fs::path& f : files) {
+        PixelImage frame = loadPng(f);
+        frameBytes = frame.byteSize();
+        const auto t = std::chrono::steady_clock::now();
+        composer.add(std::move(frame));
+        addMs += millisecondsSince(t);
+    }
+    const auto last = std::chrono::steady_clock::now();
+    const StreamedImage image = composer.finish();
+    const double finishMs = millisecondsSince(last);
+    const fs::path saved = saveStreamedPngAsNew(rows, image, outDir, "stream-peak");
+    const double readyMs = millisecondsSince(last);
+    const long peak = statusKiB("VmHWM:");
+    std::printf("frames=%zu image=%dx%d meanAddMs=%.1f finishMs=%.1f readyAfterLastFrameMs=%.1f replayed=%zu\n",
+                files.size(), image.width, image.height, addMs / static_cast<double>(files.size()), finishMs, readyMs,
+                image.replayedPairs);
+    std::printf("streamPeakMiB=%.1f%s peakInFrames=%.2f\n", peak / 1024.0, reset ? "" : " (peak not reset)",
+                peak * 1024.0 / static_cast<double>(frameBytes));
+    fs::remove(saved);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--make-frames") return makeFrames(argv[2], argc > 3 ? std::stoi(argv[3]) : 100);
+    if (argc == 4 && std::string(argv[3]) == "--stream") return streamFrames(argv[1], argv[2]);
     const bool sideways = argc == 4 && std::string(argv[3]) == "--right";
     if (argc != 3 && !sideways) {
         std::fprintf(stderr, "usage: %s --make-frames DIR [count] | %s FRAMES_DIR OUTPUT_DIR [--right]\n", argv[0],

@@ -46,8 +46,9 @@ LoggedDirection loggedDirection(const std::filesystem::path& framesFolder);
 // folder that is the program's own (the capture log); empty when it would not.
 std::string ownFileRefusal(const std::filesystem::path& framesFolder, const std::filesystem::path& outputPath);
 
-// All frames are held decoded at once: a folder whose frames together would
-// take more than this is refused before the first one is decoded.
+// Frames are decoded one at a time, but nearly all their rows go to a
+// temporary file beside the output: a folder whose frames together would
+// decode to more than this is refused before the first one is decoded.
 inline constexpr uint64_t kMaxDecodedFramesBytes = uint64_t{4} << 30;
 
 // A path for a message, in UTF-8, with control characters written as \n,
