@@ -13,17 +13,6 @@ set(allowed_platform_native "ground/;core/;platform/native/")
 set(allowed_platform_win32 "ground/;core/;platform/win32/")
 set(allowed_shell "ground/;core/;platform/win32/;shell/")
 
-# TEMPORARY: the shell folder pairs that still include each other because every
-# area's state lives in the application header. Delete a pair here in the same
-# change that stops its two folders including each other (a pair that no longer
-# does is refused, so the list cannot go stale); when the list is empty, delete
-# it and the "allowed" case of tests/build_rules/check_layers_test.cmake.
-# A pair here exempts both its includes from every cycle check.
-if(NOT DEFINED TF_ALLOWED_SHELL_CYCLES)
-  set(TF_ALLOWED_SHELL_CYCLES
-    "shell/app<->shell/capture")
-endif()
-
 # The folder a shell path belongs to, as scripts/include_graph.sh groups them:
 # shell/<name>, or shell itself for a file at the top of the shell.
 function(shell_folder path out)
@@ -118,18 +107,6 @@ foreach(rel IN LISTS files)
       string(APPEND faults "\n  ${rel} includes <windows.h> in a portable floor")
     endif()
   endforeach()
-endforeach()
-
-foreach(pair IN LISTS TF_ALLOWED_SHELL_CYCLES)
-  string(REPLACE "<->" ";" ends "${pair}")
-  list(GET ends 0 a)
-  list(GET ends 1 b)
-  if(DEFINED edge/${a}//${b} AND DEFINED edge/${b}//${a})
-    list(REMOVE_ITEM next/${a} "${b}")
-    list(REMOVE_ITEM next/${b} "${a}")
-  else()
-    string(APPEND cycles "\n  ${pair} is allowed a cycle but no longer includes both ways: delete it from the allow-list")
-  endif()
 endforeach()
 
 set(cycles_named "")

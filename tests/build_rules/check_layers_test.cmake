@@ -1,7 +1,5 @@
 # Runs the layer check on small made-up source trees: one whose includes all
-# point downwards must pass, each fault must be refused and named. Each case
-# runs with the shell cycles allowed in ${allowed} (none unless set), not the
-# build's own list.
+# point downwards must pass, each fault must be refused and named.
 set(root ${TF_WORK}/layers-test)
 file(REMOVE_RECURSE ${root})
 
@@ -21,7 +19,6 @@ endfunction()
 
 function(check name expect_ok)
   execute_process(COMMAND ${CMAKE_COMMAND} -DTF_SOURCE_ROOT=${root}/${name} -DTF_STAMP=${root}/${name}.stamp
-                          -DTF_ALLOWED_SHELL_CYCLES=${allowed}
                           -P ${TF_CHECK}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(expect_ok AND NOT rc EQUAL 0)
@@ -86,13 +83,3 @@ write_tree(top
   shell/tokens.h shell/ui/theme.h
   shell/ui/theme.h shell/tokens.h)
 check(top FALSE "shell -> shell/ui -> shell")
-
-set(allowed "shell/app<->shell/ui")
-check(cycle TRUE)
-write_tree(other_cycle
-  shell/app/window.h shell/ui/button.h
-  shell/ui/button.cpp shell/app/window.h
-  shell/app/pick.cpp shell/pickers/menu.h
-  shell/pickers/menu.cpp shell/app/window.h)
-check(other_cycle FALSE "shell/app -> shell/pickers -> shell/app")
-check(sound FALSE "shell/app<->shell/ui is allowed a cycle but no longer includes both ways")

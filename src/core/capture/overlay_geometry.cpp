@@ -72,17 +72,41 @@ StripShadow promptStripShadow(const Rect& s, uint32_t dpi) {
             {s.left - M(6), s.top + M(4), s.right + M(6), s.bottom + M(12)}, 3 * k, 2 * k};
 }
 
+namespace {
+
+// Cuts the texts of a content wider than the strip less its end pads, so that
+// the glyph, the key cap and its label stay whole and inside the strip: the
+// status gives way first, then the title.
+void fitTexts(int32_t& titleW, int32_t& statusW, bool stacked, int32_t excess) {
+    if (excess <= 0) return;
+    if (stacked) {
+        const int32_t column = std::max(0, std::max(titleW, statusW) - excess);
+        titleW = std::min(titleW, column);
+        statusW = std::min(statusW, column);
+        return;
+    }
+    const int32_t fromStatus = std::min(statusW, excess);
+    statusW -= fromStatus;
+    titleW = std::max(0, titleW - (excess - fromStatus));
+}
+
+}  // namespace
+
 StripLayout layoutPromptStrip(const Rect& s, const StripContent& c, uint32_t dpi) {
     auto M = [dpi](int32_t n) { return dipsToPixels(n, dpi); };
     const int32_t pad = M(12), keyW = M(34), keyH = M(24), glyphSize = M(17);
     const int32_t labelW = c.capturing ? M(c.english ? 92 : 68) : M(c.english ? 42 : 32);
     const int32_t x = s.left, y = s.top, stripW = s.width(), stripH = s.height();
     const bool stacked = c.stacked && c.hasStatus;
-    const int32_t columnW = stacked ? std::max(c.titleWidth, c.statusWidth) : c.titleWidth;
-    int32_t content = columnW;
-    if (c.glyph) content += pad + glyphSize;
-    if (c.hasStatus && !stacked) content += c.statusWidth + pad;
-    if (c.escKey) content += labelW + 2 * pad + keyW;
+    int32_t titleW = c.titleWidth, statusW = c.hasStatus ? c.statusWidth : 0;
+    int32_t fixed = 0;  // all but the texts
+    if (c.glyph) fixed += pad + glyphSize;
+    if (c.hasStatus && !stacked) fixed += pad;
+    if (c.escKey) fixed += labelW + 2 * pad + keyW;
+    const int32_t textsW = stacked ? std::max(titleW, statusW) : titleW + statusW;
+    fitTexts(titleW, statusW, stacked, fixed + textsW - (stripW - 2 * pad));
+    const int32_t columnW = stacked ? std::max(titleW, statusW) : titleW;
+    const int32_t content = fixed + (stacked ? columnW : titleW + statusW);
     int32_t cx = x + (stripW - content) / 2;
 
     StripLayout l;
@@ -92,15 +116,15 @@ StripLayout layoutPromptStrip(const Rect& s, const StripContent& c, uint32_t dpi
     }
     if (stacked) {
         const int32_t mid = y + stripH / 2 + M(1);
-        l.title = {cx, y + M(4), cx + c.titleWidth + 2, mid};
-        l.status = {cx, mid, cx + c.statusWidth + 2, y + stripH - M(5)};
+        l.title = {cx, y + M(4), cx + titleW + 2, mid};
+        l.status = {cx, mid, cx + statusW + 2, y + stripH - M(5)};
         cx += columnW + pad;
     } else {
-        l.title = {cx, y, cx + c.titleWidth + 2, y + stripH};
-        cx += c.titleWidth + pad;
+        l.title = {cx, y, cx + titleW + 2, y + stripH};
+        cx += titleW + pad;
         if (c.hasStatus) {
-            l.status = {cx, y, cx + c.statusWidth + 2, y + stripH};
-            cx += c.statusWidth + pad;
+            l.status = {cx, y, cx + statusW + 2, y + stripH};
+            cx += statusW + pad;
         }
     }
     if (c.escKey) {

@@ -64,7 +64,9 @@ struct StripContent {
     bool english = false;
 };
 // Where it goes: the content is centred as one row in the strip; the boxes
-// a content does not show are empty. Texts get two pixels beyond their width.
+// a content does not show are empty. Texts get two pixels beyond their width;
+// a content too wide for the strip has its texts cut (the painter ends them
+// with an ellipsis), never the strip's edges crossed.
 struct StripLayout {
     Rect glyph;
     Rect title;

@@ -75,7 +75,7 @@ void MainWindow::onCreate(HWND window) {
 
 void MainWindow::onDestroy() {
     releaseCaptureHotkey(app_.copyAndHotkey);
-    closeOverlay(app_);
+    closeOverlay(app_.capture);
     app_.settingsWindow.close();
     releaseRenderer();
     destroyMainControlTable(app_);
@@ -87,7 +87,7 @@ void MainWindow::onTimer(HWND window, WPARAM timer) {
     if (timer == timerId(TimerId::SavingAnimation)) {
         onSavingTimer(app_);
     } else if (timer == timerId(TimerId::ManualCapture)) {
-        onManualCaptureTimer(app_);
+        onManualCaptureTimer(app_.capture);
     } else if (timer == timerId(TimerId::CopiedNotice)) {
         endCopiedNotice(app_);
     } else if (timer == timerId(TimerId::FocusRestore)) {
@@ -134,7 +134,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case WM_CLOSE:
             if (app.save.inProgress) {
                 showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);
-            } else if (captureRunning(app)) {
+            } else if (captureRunning(app.capture)) {
                 // The window is hidden while a capture runs; the capture ends by Esc, then saves.
             } else {
                 DestroyWindow(window);
@@ -175,10 +175,11 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             break;
         case WM_DPICHANGED: onDpiChanged(window, *reinterpret_cast<const RECT*>(lParam)); return 0;
         case WM_APP_STITCH_DONE: handleStitchDone(app, reinterpret_cast<StitchResult*>(lParam)); return 0;
-        case WM_APP_START_CAPTURE: runCaptureFromMainWindow(app); return 0;
+        case WM_APP_START_CAPTURE: startCapture(app.capture); return 0;
         case WM_APP_OVERLAY_REDRAW: {
             const UiState s = currentUiState(app);
-            if (app.overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving)) redrawOverlay(app);
+            if (app.capture.overlayWindow != nullptr && (s == UiState::Capturing || s == UiState::Saving))
+                redrawOverlay(app.capture);
             return 0;
         }
         case WM_APP_UPDATE_RESULT: handleUpdateResult(app, reinterpret_cast<UpdateCheckResult*>(lParam)); return 0;

@@ -1,11 +1,10 @@
 #pragma once
 // The interactive program's one owner of state. wWinMain makes one
-// Application and hands it to the main window; the overlay carries a pointer to it in GWLP_USERDATA (set from the CREATESTRUCT in
-// WM_NCCREATE), and its procedure reaches it from there. The main window and
-// the settings window are objects of their own (MainWindow, SettingsWindow)
-// that the application makes and outlives; their windows carry a pointer to
-// their object instead. The settings window reaches the rest only through
-// ApplicationHosts.
+// Application and hands it to the main window. The main window, the settings
+// window and the capture area (with its overlay) are objects of their own
+// (MainWindow, SettingsWindow, CaptureArea) that the application makes and
+// outlives; their windows carry a pointer to their object. The settings
+// window and the capture area reach the rest only through ApplicationHosts.
 // Each part below is written by the file named with it; everyone else reads.
 // GUI thread only, except where a part says otherwise: worker threads get
 // what they need as values when they start.
@@ -30,7 +29,7 @@
 #include "shell/app/main_window_win32.h"
 #include "shell/app/review_hook_win32.h"
 #include "shell/app/ui_hosts_win32.h"
-#include "shell/capture/target_window_win32.h"
+#include "shell/capture/capture_area_win32.h"
 #include "shell/clipboard/image_clipboard_win32.h"
 #include "shell/save/save_session_win32.h"
 #include "shell/ui/button_proc_win32.h"
@@ -50,83 +49,6 @@ struct CopyAndHotkeyState {
     HWND recordingControl = nullptr;  // the chord control while it records
 };
 
-// The drag of the overlay window that shows now, made anew when each overlay
-// window is created.
-struct SelectionState {
-    POINT anchor{};
-    POINT current{};
-    Rect workArea;
-    HMONITOR monitor = nullptr;
-    bool dragging = false;
-    bool clampToWorkArea = false;
-    Rect highlight;  // what a click would pick, virtual-desktop pixels; empty when nothing
-    HWND highlightWindow = nullptr;  // the window the highlight was found for
-    TopLevelWindows windows;  // the other programs' windows, as last taken
-};
-
-// The chosen rectangle and the overlay's placement:
-// shell/capture/selection_overlay_win32.cpp.
-struct SelectionSession {
-    SelectionState drag;
-    Rect captureRect;  // virtual-desktop pixels, normalised
-    bool captureRectValid = false;
-    Rect overlayBounds;      // where the overlay window lies
-    uint32_t overlayDpi = 96;  // DPI of every DIP size the overlay draws
-    uint64_t captureStartTick = 0;  // when the rectangle was accepted
-    bool overlayClassRegistered = false;
-    // The way the chosen area scrolls: the setting's when the overlay opens,
-    // changed for this capture by the arrow keys before the drag.
-    ScrollDirection direction = ScrollDirection::Down;
-};
-
-// What the overlay shows of the capture that runs or was just handed to the
-// save: both loops publish their progress into it through the capture host,
-// and the driver marks a manual capture's start and end.
-struct CaptureProgressRecord {
-    uint32_t frameCount = 0;     // frames kept so far; while saving, the frames handed over
-    int64_t heightPx = 0;        // frames kept × the height of the first frame
-    bool manualRunning = false;  // a manual capture runs: the strip tells the person what to do
-    ManualStrip strip = ManualStrip::Following;
-    ScrollDirection direction = ScrollDirection::Down;  // where the overlay's arrow points
-};
-
-// How the last capture moved the page, for the result page's subtitle.
-enum class CaptureKind : int32_t {
-    Scrolled,        // the program scrolled the page
-    NeverScrolled,   // an automatic capture whose page never moved: it says why
-    PersonScrolled,  // a manual capture
-};
-
-// The overlay's back buffer, kept between redraws while the size holds:
-// shell/capture/overlay_drawing_win32.cpp.
-struct OverlayBuffer {
-    UniqueMemoryDc dc;
-    UniqueBitmap dib;
-    SelectedObject selected;  // restored before the DIB and the DC go
-    uint32_t* bits = nullptr;
-    int32_t width = 0, height = 0;
-    std::vector<uint8_t> mask;  // the alpha GDI does not write, stamped shape by shape
-};
-
-struct ManualSession;     // a running manual capture and its parts
-struct AutomaticSession;  // an automatic capture on its worker thread
-
-// The capture that runs, and what the last one did:
-// shell/capture/capture_host_win32.cpp.
-struct CaptureDriver {
-    CaptureDriver();
-    ~CaptureDriver();  // where ManualSession is complete
-    CaptureProgressRecord progress;
-    FinishLatch finish;
-    std::unique_ptr<ManualSession> manual;  // while a manual capture runs
-    // While an automatic capture runs; declared after the latch its worker polls.
-    std::unique_ptr<AutomaticSession> automatic;
-    CaptureKind lastKind = CaptureKind::Scrolled;
-    // The frame limit that ended the last capture before its page ended; 0
-    // when the page or the person ended it.
-    int32_t lastStoppedAtLimit = 0;
-};
-
 struct Application {
     explicit Application(HINSTANCE instance) : instance(instance) {}
     Application(const Application&) = delete;
@@ -137,19 +59,17 @@ struct Application {
 
     // Set when each window is created, cleared when it is destroyed.
     HWND mainWindow = nullptr;      // by `main`, shell/app/app_window_win32.cpp
-    HWND overlayWindow = nullptr;   // shell/capture/selection_overlay_win32.cpp
     bool reducedMotion = false;     // the system's client-area animation is off
 
     SaveSession save;
     CopyAndHotkeyState copyAndHotkey;
-    SelectionSession selection;
     // What the buttons and the settings window see of the rest; before them.
     ApplicationHosts hosts{*this};
     OwnerButtons buttons{hosts};
     SettingsWindow settingsWindow{instance, hosts, buttons};
     MainWindow main{*this};
-    CaptureDriver capture;
-    OverlayBuffer overlayBuffer;
+    // The selection, the overlay and the capture: shell/capture.
+    CaptureArea capture{instance, hosts};
     ReviewSession review;  // shell/app/review_hook_win32.cpp
 };
 

@@ -73,7 +73,7 @@ void runEnterKey(Application& app) {
         return;
     }
     const UiState s = currentUiState(app);
-    if (s == UiState::Home) beginSelection(app);
+    if (s == UiState::Home) beginSelection(app.capture);
     else if (s == UiState::Result && !app.save.savedImagePath.empty()) openSavedImage(app);
 }
 
@@ -82,7 +82,7 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
     switch (command) {
         case ControlId::StartCapture:
         case ControlId::CaptureAnother:
-            if (!app.save.inProgress) beginSelection(app);
+            if (!app.save.inProgress) beginSelection(app.capture);
             break;
         case ControlId::OpenImage: openSavedImage(app); break;
         case ControlId::CopyImage: copySavedImage(app); break;
@@ -141,7 +141,7 @@ public:
             InvalidateRect(mainWindow, nullptr, FALSE);
         }
         setUiState(app_, UiState::Saving);
-        if (app_.overlayWindow != nullptr) redrawOverlay(app_);
+        if (app_.capture.overlayWindow != nullptr) redrawOverlay(app_.capture);
         if (mainWindow != nullptr) {
             SetTimer(mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation), kSavingAnimationMs, nullptr);
         }
@@ -172,7 +172,7 @@ void handleStitchDone(Application& app, StitchResult* raw) {
     std::unique_ptr<StitchResult> result(raw);
     endSaving(app.save);
     KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-    closeOverlay(app);
+    closeOverlay(app.capture);
     if (HWND start = controlSlot(app, ControlId::StartCapture)) EnableWindow(start, TRUE);
     if (result && result->succeeded) {
         keepSavedCapture(app.save, *result);
@@ -214,12 +214,12 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
 void onSavingTimer(Application& app) {
     const uint64_t start = app.save.startTick;
     const uint64_t elapsed = start == 0 ? 0 : GetTickCount64() - start;
-    if (app.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {
+    if (app.capture.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {
         KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
         return;
     }
     if (elapsed < 300) return;
-    redrawOverlay(app);
+    redrawOverlay(app.capture);
     if (elapsed > 760 || app.reducedMotion) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
 }
 

@@ -100,11 +100,11 @@ void onHotkeyMessage(Application& app, WPARAM id) {
     if (!state.captureHotkey || !state.captureHotkey->owns(id)) return;
     // Pressed again while a capture runs, the hotkey finishes it as Esc does.
     if (currentUiState(app) == UiState::Capturing) {
-        requestCaptureFinish(app);
+        requestCaptureFinish(app.capture);
         return;
     }
     if (app.save.inProgress || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
-    beginSelection(app);
+    beginSelection(app.capture);
 }
 
 HotkeyRegistration changeCaptureHotkey(Application& app, const HotkeyChord& chord) {

@@ -45,12 +45,12 @@ MainPageView mainPageView(const Application& app) {
     view.resultWithPath = inResultWithPath(app);
     view.savedImagePath = &app.save.savedImagePath;
     view.stats = app.save.lastCaptureStats;
-    switch (app.capture.lastKind) {
+    switch (app.capture.driver.lastKind) {
         case CaptureKind::Scrolled: view.subtitle = ResultSubtitle::Scrolled; break;
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
         case CaptureKind::PersonScrolled: view.subtitle = ResultSubtitle::PersonScrolled; break;
     }
-    view.stoppedAtFrameLimit = app.capture.lastStoppedAtLimit;
+    view.stoppedAtFrameLimit = app.capture.driver.lastStoppedAtLimit;
     view.settingsScroll = app.main.settingsPages().scroll();
     return view;
 }
@@ -91,7 +91,7 @@ void showAndActivateMain(const Application& app) {
 }
 
 void failCaptureAndShowMain(Application& app, const wchar_t* message, UINT icon) {
-    closeOverlay(app);
+    closeOverlay(app.capture);
     setUiState(app, UiState::Failed);
     showAndActivateMain(app);
     if (message != nullptr) showAppMessage(app, message, icon);

@@ -1,5 +1,7 @@
 #include "shell/app/ui_hosts_win32.h"
 
+#include <utility>
+
 #include "shell/app/app_globals_win32.h"
 #include "shell/app/application_win32.h"
 #include "shell/app/commands_win32.h"
@@ -61,5 +63,25 @@ void ApplicationHosts::settingsWindowClosing() {
         PostMessageW(app_.mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
     }
 }
+
+HWND ApplicationHosts::mainWindow() const { return app_.mainWindow; }
+
+void ApplicationHosts::showMain() { showAndActivateMain(app_); }
+
+void ApplicationHosts::failCapture(const wchar_t* message, UINT icon) { failCaptureAndShowMain(app_, message, icon); }
+
+void ApplicationHosts::startCaptureSoon() { PostMessageW(app_.mainWindow, WM_APP_START_CAPTURE, 0, 0); }
+
+void ApplicationHosts::forgetSavedCapture() { tf::forgetSavedCapture(app_.save); }
+
+bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress; }
+
+void ApplicationHosts::saveCapture(TurnedFrames frames) { tf::saveCapture(app_, std::move(frames)); }
+
+uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick; }
+
+int32_t ApplicationHosts::saveStage() const { return app_.save.stage->load(); }
+
+bool ApplicationHosts::reducedMotion() const { return app_.reducedMotion; }
 
 }  // namespace tf

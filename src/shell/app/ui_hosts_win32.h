@@ -1,7 +1,8 @@
 #pragma once
-// The application as the owner-drawn buttons and the settings window see it:
-// the narrow interfaces they declare (shell/ui), answered from the
-// application's state and commands. GUI thread only.
+// The application as the owner-drawn buttons, the settings window and the
+// capture area see it: the narrow interfaces they declare (shell/ui,
+// shell/capture), answered from the application's state and commands. GUI
+// thread only.
 
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include "core/app/control_ids.h"
 #include "core/app/ui_state.h"
 #include "core/settings/settings.h"
+#include "shell/capture/capture_area_win32.h"
 #include "shell/ui/button_proc_win32.h"
 #include "shell/ui/settings_window_win32.h"
 
@@ -17,13 +19,13 @@ namespace tf {
 
 struct Application;
 
-class ApplicationHosts final : public ButtonHost, public SettingsWindowHost {
+class ApplicationHosts final : public ButtonHost, public SettingsWindowHost, public CaptureShell {
 public:
     explicit ApplicationHosts(Application& app) : app_(app) {}
     ApplicationHosts(const ApplicationHosts&) = delete;
     ApplicationHosts& operator=(const ApplicationHosts&) = delete;
 
-    // Both.
+    // All of them.
     const Settings& settings() const override;
     UiState uiState() const override;
     bool recordingChord() const override;
@@ -33,7 +35,7 @@ public:
     // The buttons.
     bool copiedNoticeShown() const override;
 
-    // The settings window.
+    // The settings window and the capture area.
     void setUiState(UiState to) override;
     ChordNotice chordNotice() const override;
     void beginChordRecording(HWND control) override;
@@ -42,6 +44,18 @@ public:
     void checkForUpdates() override;
     void lendSlot(ControlId id, HWND control) override;
     void settingsWindowClosing() override;
+
+    // The capture area.
+    HWND mainWindow() const override;
+    void showMain() override;
+    void failCapture(const wchar_t* message, UINT icon) override;
+    void startCaptureSoon() override;
+    void forgetSavedCapture() override;
+    bool saveInProgress() const override;
+    void saveCapture(TurnedFrames frames) override;
+    uint64_t saveStartTick() const override;
+    int32_t saveStage() const override;
+    bool reducedMotion() const override;
 
 private:
     Application& app_;

@@ -1,7 +1,6 @@
 #pragma once
-// The capture's own values (GUI thread). The chosen rectangle and the
-// overlay's placement are the application's SelectionSession
-// (shell/app/application_win32.h); the progress is the capture driver's.
+// Shared by the capture area's files (GUI thread): what the overlay shows of
+// the capture, and the overlay's back buffer.
 
 #include <windows.h>
 
@@ -9,14 +8,14 @@
 
 #include "ground/rect.h"
 #include "core/capture/manual_capture.h"
-#include "shell/app/application_win32.h"
+#include "shell/capture/capture_area_win32.h"
 
 namespace tf {
 
-// What the overlay shows of the capture (the application's CaptureDriver).
-const CaptureProgressRecord& captureProgress(const Application& app);
+// What the overlay shows of the capture (the area's CaptureDriver).
+const CaptureProgressRecord& captureProgress(const CaptureArea& area);
 
 // Restores, deletes and empties the overlay's back buffer.
-void freeOverlayBuffer(Application& app);
+void freeOverlayBuffer(CaptureArea& area);
 
 }  // namespace tf

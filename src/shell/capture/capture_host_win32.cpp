@@ -9,25 +9,22 @@
 #include <memory>
 #include <utility>
 
-#include "shell/app/app_globals_win32.h"
 #include "core/app/control_ids.h"
-#include "shell/app/page_driver_win32.h"
 #include "core/capture/capture_controller.h"
 #include "shell/capture/automatic_capture_win32.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_rules.h"
 #include "core/capture/manual_capture.h"
 #include "shell/capture/system_capture_win32.h"
-#include "shell/app/commands_win32.h"
 #include "core/texts/capture_messages.h"
 #include "core/texts/texts.h"
 
 namespace tf {
 namespace {
 
-void showFailure(Application& app, const CaptureFailure& failure) {
-    const std::wstring text = captureFailureText(failure, app.settings.language);
-    failCaptureAndShowMain(app, text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
+void showFailure(CaptureArea& area, const CaptureFailure& failure) {
+    const std::wstring text = captureFailureText(failure, area.shell.settings().language);
+    area.shell.failCapture(text.c_str(), captureFailureIsWarning(failure) ? MB_ICONWARNING : MB_ICONERROR);
 }
 
 void copyProgress(CaptureProgressRecord& record, const CaptureProgress& progress) {
@@ -37,42 +34,42 @@ void copyProgress(CaptureProgressRecord& record, const CaptureProgress& progress
     record.direction = progress.direction;
 }
 
-void redrawWhileCapturing(Application& app) {
-    if (app.overlayWindow != nullptr && currentUiState(app) == UiState::Capturing) redrawOverlay(app);
+void redrawWhileCapturing(CaptureArea& area) {
+    if (area.overlayWindow != nullptr && area.shell.uiState() == UiState::Capturing) redrawOverlay(area);
 }
 
 // A manual capture's results, on the GUI thread that runs its ticks.
 class WindowsCaptureSink final : public CaptureSink {
 public:
-    explicit WindowsCaptureSink(Application& app) : app_(app) {}
-    void progressChanged(const CaptureProgress& progress) override { copyProgress(app_.capture.progress, progress); }
+    explicit WindowsCaptureSink(CaptureArea& area) : area_(area) {}
+    void progressChanged(const CaptureProgress& progress) override { copyProgress(area_.driver.progress, progress); }
     // The frames are handed over whole when the capture ends.
     void frameKept(size_t, const PixelImage&) override {}
     std::wstring failureText(const CaptureFailure& failure) override {
-        return captureFailureText(failure, app_.settings.language);
+        return captureFailureText(failure, area_.shell.settings().language);
     }
-    void captureFailed(const CaptureFailure& failure) override { showFailure(app_, failure); }
-    void captureFinished(TurnedFrames frames) override { saveCapture(app_, std::move(frames)); }
+    void captureFailed(const CaptureFailure& failure) override { showFailure(area_, failure); }
+    void captureFinished(TurnedFrames frames) override { area_.shell.saveCapture(std::move(frames)); }
 
 private:
-    Application& app_;
+    CaptureArea& area_;
 };
 
-void endAutomaticCapture(Application& app, AutomaticCaptureEnd end);
+void endAutomaticCapture(CaptureArea& area, AutomaticCaptureEnd end);
 
 // What the overlay and the main window make of an automatic capture's worker.
 class OverlayShowsAutomatic final : public AutomaticCaptureWatcher {
 public:
-    explicit OverlayShowsAutomatic(Application& app) : app_(app) {}
+    explicit OverlayShowsAutomatic(CaptureArea& area) : area_(area) {}
     void progressChanged(const CaptureProgress& progress) override {
-        copyProgress(app_.capture.progress, progress);
-        redrawWhileCapturing(app_);
+        copyProgress(area_.driver.progress, progress);
+        redrawWhileCapturing(area_);
     }
-    void progressTick() override { redrawWhileCapturing(app_); }
-    void captureEnded(AutomaticCaptureEnd end) override { endAutomaticCapture(app_, std::move(end)); }
+    void progressTick() override { redrawWhileCapturing(area_); }
+    void captureEnded(AutomaticCaptureEnd end) override { endAutomaticCapture(area_, std::move(end)); }
 
 private:
-    Application& app_;
+    CaptureArea& area_;
 };
 
 }  // namespace
@@ -84,9 +81,9 @@ struct ManualSession {
     WindowsCaptureSink sink;
     CaptureRequest request;
     ManualCapture capture;
-    ManualSession(Application& app, FinishLatch& finish, const CaptureRequest& request)
-        : system(app.settings.captureLoggingEnabled, request.direction),
-          sink(app),
+    ManualSession(CaptureArea& area, FinishLatch& finish, const CaptureRequest& request)
+        : system(area.shell.settings().captureLoggingEnabled, request.direction),
+          sink(area),
           request(request),
           capture(ManualCaptureHost{{system, system, sink, finish}, system}, request) {}
 };
@@ -96,8 +93,8 @@ struct AutomaticSession {
     OverlayShowsAutomatic watcher;
     AutomaticCapture capture;
     int32_t maxFrames;
-    AutomaticSession(Application& app, int32_t maxFrames)
-        : watcher(app), capture(app.instance, watcher, app.capture.finish), maxFrames(maxFrames) {}
+    AutomaticSession(CaptureArea& area, int32_t maxFrames)
+        : watcher(area), capture(area.instance, watcher, area.driver.finish), maxFrames(maxFrames) {}
 };
 
 CaptureDriver::CaptureDriver() = default;
@@ -120,18 +117,18 @@ int32_t captureFrameLimit() {
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
 // shown inside a tick, whose loop delivers WM_TIMER, cannot start a nested tick.
-void followManualTick(Application& app, const ManualTick& t) {
-    CaptureDriver& driver = app.capture;
-    if (t.redraw) redrawWhileCapturing(app);
-    if (t.running && app.mainWindow != nullptr &&
-        SetTimer(app.mainWindow, manualTimer(), kManualTickMs, nullptr) != 0) {
+void followManualTick(CaptureArea& area, const ManualTick& t) {
+    CaptureDriver& driver = area.driver;
+    if (t.redraw) redrawWhileCapturing(area);
+    if (t.running && area.shell.mainWindow() != nullptr &&
+        SetTimer(area.shell.mainWindow(), manualTimer(), kManualTickMs, nullptr) != 0) {
         return;
     }
     if (t.running) {
         // Without a timer nothing would ever look at the area again: save
         // what was kept rather than leave the overlay up for ever.
         driver.finish.request();
-        followManualTick(app, driver.manual->capture.tick());
+        followManualTick(area, driver.manual->capture.tick());
         return;
     }
     driver.progress.manualRunning = false;
@@ -143,60 +140,61 @@ void followManualTick(Application& app, const ManualTick& t) {
 
 // The worker has been joined: the relay goes first, so that a message box
 // shown below cannot deliver anything more of this capture.
-void endAutomaticCapture(Application& app, AutomaticCaptureEnd end) {
-    CaptureDriver& driver = app.capture;
+void endAutomaticCapture(CaptureArea& area, AutomaticCaptureEnd end) {
+    CaptureDriver& driver = area.driver;
     const int32_t maxFrames = driver.automatic ? driver.automatic->maxFrames : 0;
     driver.automatic.reset();
     driver.lastKind = end.outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
     driver.lastStoppedAtLimit = end.outcome.stoppedAtLimit ? maxFrames : 0;
     if (end.frames) {
-        saveCapture(app, std::move(*end.frames));
+        area.shell.saveCapture(std::move(*end.frames));
     } else if (end.failure.failed()) {
-        showFailure(app, end.failure);
+        showFailure(area, end.failure);
     } else if (end.outcome.started) {
         // The worker stopped in the middle (memory ran out): nothing was kept.
-        failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
+        area.shell.failCapture(tr(area.shell.settings().language, texts::stitchFailedMessage), MB_ICONERROR);
     } else {
-        failCaptureAndShowMain(app);
+        area.shell.failCapture(nullptr, MB_ICONERROR);
     }
 }
 
 }  // namespace
 
-const CaptureProgressRecord& captureProgress(const Application& app) { return app.capture.progress; }
+const CaptureProgressRecord& captureProgress(const CaptureArea& area) { return area.driver.progress; }
 
-void requestCaptureFinish(Application& app) { app.capture.finish.request(); }
+void requestCaptureFinish(CaptureArea& area) { area.driver.finish.request(); }
 
-bool captureRunning(const Application& app) { return app.capture.automatic != nullptr || app.capture.manual != nullptr; }
+bool captureRunning(const CaptureArea& area) { return area.driver.automatic != nullptr || area.driver.manual != nullptr; }
 
-void runCaptureFromMainWindow(Application& app) {
-    CaptureDriver& driver = app.capture;
+void startCapture(CaptureArea& area) {
+    CaptureDriver& driver = area.driver;
     // One capture at a time; the running one owns the overlay.
-    if (!captureMayStart(currentUiState(app), app.save.inProgress) || captureRunning(app)) return;
-    const CaptureRequest request{app.selection.captureRect, app.selection.captureRectValid, app.settings.startFromTop,
-                                 app.selection.direction, systemWheelSettings(), captureFrameLimit()};
+    if (!captureMayStart(area.shell.uiState(), area.shell.saveInProgress()) || captureRunning(area)) return;
+    const Settings& settings = area.shell.settings();
+    const CaptureRequest request{area.selection.captureRect, area.selection.captureRectValid, settings.startFromTop,
+                                 area.selection.direction, systemWheelSettings(), captureFrameLimit()};
     driver.lastStoppedAtLimit = 0;
-    if (app.settings.scrollMode == ScrollMode::Manual) {
+    if (settings.scrollMode == ScrollMode::Manual) {
         driver.lastKind = CaptureKind::PersonScrolled;
         driver.progress = CaptureProgressRecord{.manualRunning = true, .direction = request.direction};
-        driver.manual = std::make_unique<ManualSession>(app, driver.finish, request);
-        followManualTick(app, driver.manual->capture.start());
+        driver.manual = std::make_unique<ManualSession>(area, driver.finish, request);
+        followManualTick(area, driver.manual->capture.start());
         return;
     }
     driver.progress = CaptureProgressRecord{.direction = request.direction};
-    auto session = std::make_unique<AutomaticSession>(app, request.maxFrames);
-    if (!session->capture.start(request, app.settings.captureLoggingEnabled, app.settings.language)) {
-        failCaptureAndShowMain(app, tr(app.settings.language, texts::overlayFailedMessage), MB_ICONERROR);
+    auto session = std::make_unique<AutomaticSession>(area, request.maxFrames);
+    if (!session->capture.start(request, settings.captureLoggingEnabled, settings.language)) {
+        area.shell.failCapture(tr(settings.language, texts::overlayFailedMessage), MB_ICONERROR);
         return;
     }
     driver.automatic = std::move(session);
 }
 
-void onManualCaptureTimer(Application& app) {
-    CaptureDriver& driver = app.capture;
-    if (app.mainWindow != nullptr) KillTimer(app.mainWindow, manualTimer());
+void onManualCaptureTimer(CaptureArea& area) {
+    CaptureDriver& driver = area.driver;
+    if (area.shell.mainWindow() != nullptr) KillTimer(area.shell.mainWindow(), manualTimer());
     if (!driver.manual) return;
-    followManualTick(app, driver.manual->capture.tick());
+    followManualTick(area, driver.manual->capture.tick());
 }
 
 }  // namespace tf

@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/app/app_globals_win32.h"
-#include "shell/app/page_driver_win32.h"
 #include "ground/dpi.h"
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
@@ -34,11 +32,11 @@ constexpr IconId kStatusIcon = IconId::Status;
 
 class OverlayPainter {
 public:
-    OverlayPainter(const Application& app, OverlayBuffer& buffer) : app_(app), buffer(buffer) {}
+    OverlayPainter(const CaptureArea& area, OverlayBuffer& buffer) : area_(area), buffer(buffer) {}
 
-    int32_t M(int32_t dips) { return dipsToPixels(dips, app_.selection.overlayDpi); }
+    int32_t M(int32_t dips) { return dipsToPixels(dips, area_.selection.overlayDpi); }
 
-    bool english() { return app_.settings.language == UiLanguage::English; }
+    bool english() { return area_.shell.settings().language == UiLanguage::English; }
 
     Rect clipped(const Rect& r) {
         return {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, buffer.width), std::min(r.bottom, buffer.height)};
@@ -125,7 +123,7 @@ public:
         } else {
             return std::nullopt;
         }
-        const int32_t ox = app_.selection.overlayBounds.left, oy = app_.selection.overlayBounds.top;
+        const int32_t ox = area_.selection.overlayBounds.left, oy = area_.selection.overlayBounds.top;
         chosen.rect = {area.left - ox, area.top - oy, area.right - ox, area.bottom - oy};
         return chosen;
     }
@@ -155,8 +153,8 @@ public:
                      {r.left - e, r.top + e, r.left + e, r.bottom - e},
                      {r.right - e, r.top + e, r.right + e, r.bottom - e}};
         }
-        const Rect strip = promptStripOuterRect(promptStripRect(stripArea, app_.selection.overlayDpi),
-                                                app_.selection.overlayDpi);
+        const Rect strip = promptStripOuterRect(promptStripRect(stripArea, area_.selection.overlayDpi),
+                                                area_.selection.overlayDpi);
         boxes.push_back({strip.left - 1, strip.top - 1, strip.right + 1, strip.bottom + 1});
         for (Rect& box : boxes) {
             box = clipped(box);
@@ -222,8 +220,8 @@ public:
     }
 
     Rect captureInOverlay() {
-        const Rect& captureRect = app_.selection.captureRect;
-        const Rect& overlayBounds = app_.selection.overlayBounds;
+        const Rect& captureRect = area_.selection.captureRect;
+        const Rect& overlayBounds = area_.selection.overlayBounds;
         return {captureRect.left - overlayBounds.left, captureRect.top - overlayBounds.top,
                 captureRect.right - overlayBounds.left, captureRect.bottom - overlayBounds.top};
     }
@@ -239,11 +237,11 @@ public:
 
         // Sideways the indicator lies under the area and points right: the
         // downward one of the screen turned on its side, turned back.
-        const bool sideways = captureProgress(app_).direction == ScrollDirection::Right;
+        const bool sideways = captureProgress(area_).direction == ScrollDirection::Right;
         const auto R = [sideways](const Rect& r) { return sideways ? transposed(r) : r; };
         const auto P = [sideways](int32_t x, int32_t y) { return sideways ? POINT{y, x} : POINT{x, y}; };
         const IndicatorGeometry g =
-            captureIndicatorGeometry(R(c), R({0, 0, buffer.width, buffer.height}), app_.selection.overlayDpi);
+            captureIndicatorGeometry(R(c), R({0, 0, buffer.width, buffer.height}), area_.selection.overlayDpi);
         if (!g.visible) return;
         const Rect line = R({g.x, g.top, g.x + M(2), g.bottom});
         fillRect(line, 0x3566D6);
@@ -269,7 +267,7 @@ public:
     // The body of the strip, and under it while capturing and saving a soft
     // shadow; the selection view's strip sits on the dimmed screen without one.
     void drawStripBody(HDC dc, UiState mode, const Rect& strip) {
-        const StripShadow shadow = promptStripShadow(strip, app_.selection.overlayDpi);
+        const StripShadow shadow = promptStripShadow(strip, area_.selection.overlayDpi);
         if (mode != UiState::Selecting) {
             roundRect(dc, shadow.outer, shadow.outerDiameter, 0x010101, nullptr);
             maskFillRoundRect(shadow.outer, shadow.outerDiameter, 10);
@@ -292,7 +290,7 @@ public:
 
     void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
         maskFillRect(box, 255);
-        if (app_.reducedMotion) {
+        if (area_.shell.reducedMotion()) {
             const RECT rc{box.left, box.top, box.right, box.bottom};
             drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
             return;
@@ -308,79 +306,82 @@ public:
 
 
     void drawStrip(HDC dc, UiState mode, const Rect& a) {
-        const Rect strip = promptStripRect(a, app_.selection.overlayDpi);
+        const Rect strip = promptStripRect(a, area_.selection.overlayDpi);
         drawStripBody(dc, mode, strip);
         SetBkMode(dc, TRANSPARENT);
         const StripFonts fonts = stripFonts();
 
         // A manual capture tells the person what to do: scroll, or scroll back.
-        const bool manual = mode == UiState::Capturing && captureProgress(app_).manualRunning;
-        const bool warning = manual && captureProgress(app_).strip == ManualStrip::ScrolledTooFar;
-        const std::wstring title = stripTitle(app_, mode, manual, warning);
-        const uint64_t startTick = mode == UiState::Saving ? app_.save.startTick : app_.selection.captureStartTick;
+        const bool manual = mode == UiState::Capturing && captureProgress(area_).manualRunning;
+        const bool warning = manual && captureProgress(area_).strip == ManualStrip::ScrolledTooFar;
+        const std::wstring title = stripTitle(area_, mode, manual, warning);
+        const uint64_t startTick = mode == UiState::Saving ? area_.shell.saveStartTick() : area_.selection.captureStartTick;
         const uint64_t now = GetTickCount64();
         const uint64_t elapsed = startTick == 0 || now < startTick ? 0 : now - startTick;
-        const std::wstring status = stripStatus(app_, mode, manual, elapsed);
+        const std::wstring status = stripStatus(area_, mode, manual, elapsed);
 
         StripContent content;
         content.titleWidth = textWidth(dc, fonts.title.get(), title);
         content.hasStatus = !status.empty();
         content.statusWidth = status.empty() ? 0 : textWidth(dc, fonts.status.get(), status);
-        // A manual capture's title is longer and its count always shows, and
-        // the selection's title has the direction under it: the two stack in
-        // one column, so that the strip keeps its width in both languages.
-        content.stacked = manual || mode == UiState::Selecting;
+        // Beside the Esc hint there is room for one column of text only: the
+        // selection's direction, a manual capture's count and an automatic
+        // capture's frames, pixels and seconds go under the title, so that the
+        // strip keeps its width in both languages.
+        content.stacked = mode != UiState::Saving;
         // The turning glyph means the program is scrolling; in a manual capture it is not.
         content.glyph = mode != UiState::Selecting && !manual && elapsed >= 300;
         content.escKey = mode != UiState::Saving;
         content.capturing = mode == UiState::Capturing;
         content.english = english();
-        const StripLayout l = layoutPromptStrip(strip, content, app_.selection.overlayDpi);
+        const StripLayout l = layoutPromptStrip(strip, content, area_.selection.overlayDpi);
 
         if (content.glyph) drawStripGlyph(dc, l.glyph, mode, elapsed);
         const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+        // The layout cuts texts too wide for the strip; they end in an ellipsis.
+        const UINT textFlags = flags | DT_END_ELLIPSIS;
         // The warning's title in amber, readable on the dark strip.
-        drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), flags);
-        if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), flags);
+        drawText(dc, fonts.title.get(), warning ? 0xFFC45C : 0xF7F9FC, title, toRECT(l.title), textFlags);
+        if (content.hasStatus) drawText(dc, fonts.status.get(), 0xCDCFD2, status, toRECT(l.status), textFlags);
         if (content.escKey) {
             uint32_t keyLine = 0x909090;
             roundRect(dc, l.key, l.keyDiameter, 0x484848, &keyLine);
             drawText(dc, fonts.key.get(), 0xF7F9FC, L"Esc", toRECT(l.key), flags | DT_CENTER);
-            const std::wstring label = mode == UiState::Capturing ? tr(app_.settings.language, texts::finishHint)
-                                                                  : tr(app_.settings.language, texts::cancelHint);
+            const std::wstring label = mode == UiState::Capturing ? tr(area_.shell.settings().language, texts::finishHint)
+                                                                  : tr(area_.shell.settings().language, texts::cancelHint);
             drawText(dc, fonts.label.get(), 0xF7F9FC, label, toRECT(l.label), flags);
         }
     }
 
 private:
-    const Application& app_;
+    const CaptureArea& area_;
     OverlayBuffer& buffer;
 };
 
 
 }  // namespace
 
-void freeOverlayBuffer(Application& app) { releaseBuffer(app.overlayBuffer); }
+void freeOverlayBuffer(CaptureArea& area) { releaseBuffer(area.overlayBuffer); }
 
-void redrawOverlay(Application& app) {
-    OverlayBuffer& buffer = app.overlayBuffer;
-    const Rect& overlayBounds = app.selection.overlayBounds;
-    const uint32_t overlayDpi = app.selection.overlayDpi;
-    HWND window = app.overlayWindow;
+void redrawOverlay(CaptureArea& area) {
+    OverlayBuffer& buffer = area.overlayBuffer;
+    const Rect& overlayBounds = area.selection.overlayBounds;
+    const uint32_t overlayDpi = area.selection.overlayDpi;
+    HWND window = area.overlayWindow;
     if (window == nullptr) return;
     const int32_t w = overlayBounds.width(), h = overlayBounds.height();
     if (w < 1 || h < 1) return;
     WindowDc screen(nullptr);
     if (!screen) return;
     if (!ensureBuffer(buffer, screen.get(), w, h)) return;
-    OverlayPainter painter(app, buffer);
+    OverlayPainter painter(area, buffer);
     HDC dc = buffer.dc.get();
 #ifdef TALLYFRAME_HOVER_TIMING
     LARGE_INTEGER started{};
     QueryPerformanceCounter(&started);
 #endif
     GdiFlush();
-    const UiState state = currentUiState(app);
+    const UiState state = area.shell.uiState();
     // The selection view paints every pixel and every mask byte itself.
     if (state != UiState::Selecting) {
         std::fill(buffer.bits, buffer.bits + static_cast<size_t>(w) * h, 0u);
@@ -388,20 +389,20 @@ void redrawOverlay(Application& app) {
     }
 
     if (state == UiState::Selecting) {
-        const SelectionState& s = app.selection.drag;
-        Rect area{0, 0, w, h};
+        const SelectionState& s = area.selection.drag;
+        Rect prompt{0, 0, w, h};
         MONITORINFO info{};
         info.cbSize = sizeof info;
         HMONITOR m = MonitorFromPoint(s.current, MONITOR_DEFAULTTONULL);
         if (m != nullptr && GetMonitorInfoW(m, &info))
-            area = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
-                    info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
-        painter.composeSelectionView(dc, s, area);
+            prompt = {info.rcWork.left - overlayBounds.left, info.rcWork.top - overlayBounds.top,
+                      info.rcWork.right - overlayBounds.left, info.rcWork.bottom - overlayBounds.top};
+        painter.composeSelectionView(dc, s, prompt);
     } else {
         if (state == UiState::Capturing || state == UiState::Saving) {
             painter.drawCaptureView(dc);
-            if (const std::optional<Rect> area = promptStripArea(painter.captureInOverlay(), {0, 0, w, h}, overlayDpi))
-                painter.drawStrip(dc, state, *area);
+            if (const std::optional<Rect> prompt = promptStripArea(painter.captureInOverlay(), {0, 0, w, h}, overlayDpi))
+                painter.drawStrip(dc, state, *prompt);
         }
         GdiFlush();
         premultiplySpan(buffer.bits, buffer.mask.data(), static_cast<size_t>(w) * static_cast<size_t>(h), true);

@@ -93,8 +93,8 @@ bool ensureBuffer(OverlayBuffer& buffer, HDC screen, int32_t w, int32_t h) {
     return true;
 }
 
-std::wstring stripTitle(const Application& app, UiState mode, bool manual, bool warning) {
-    const UiLanguage lang = app.settings.language;
+std::wstring stripTitle(const CaptureArea& area, UiState mode, bool manual, bool warning) {
+    const UiLanguage lang = area.shell.settings().language;
     if (mode == UiState::Selecting) return tr(lang, texts::selectingTitle);
     if (warning) return tr(lang, texts::scrolledTooFarWarning);
     if (manual) return tr(lang, texts::manualCapturingTitle);
@@ -104,33 +104,33 @@ std::wstring stripTitle(const Application& app, UiState mode, bool manual, bool 
 
 // The progress line: the stage while saving; the frames and height while
 // capturing, with the time an automatic capture has taken so far.
-std::wstring stripStatus(const Application& app, UiState mode, bool manual, uint64_t elapsed) {
-    const UiLanguage lang = app.settings.language;
+std::wstring stripStatus(const CaptureArea& area, UiState mode, bool manual, uint64_t elapsed) {
+    const UiLanguage lang = area.shell.settings().language;
     wchar_t buf[96] = {};
     if (mode == UiState::Selecting) {
-        return tr(lang, app.selection.direction == ScrollDirection::Right ? texts::selectingRightStatus
+        return tr(lang, area.selection.direction == ScrollDirection::Right ? texts::selectingRightStatus
                                                                            : texts::selectingDownStatus);
     }
     if (mode == UiState::Saving) {
-        const int32_t stage = app.save.stage->load();
+        const int32_t stage = area.shell.saveStage();
         const wchar_t* stageText = stage == 0   ? tr(lang, texts::mergingStage)
                                    : stage == 1 ? tr(lang, texts::encodingStage)
                                                 : tr(lang, texts::writingStage);
         std::swprintf(buf, 96, tr(lang, texts::savingStatus),
-                      static_cast<unsigned>(captureProgress(app).frameCount), stageText);
+                      static_cast<unsigned>(captureProgress(area).frameCount), stageText);
         return buf;
     }
     if (mode == UiState::Capturing && !manual) {
         std::swprintf(buf, 96, tr(lang, texts::autoCapturingStatus),
-                      static_cast<unsigned>(captureProgress(app).frameCount),
-                      static_cast<unsigned long long>(captureProgress(app).heightPx),
+                      static_cast<unsigned>(captureProgress(area).frameCount),
+                      static_cast<unsigned long long>(captureProgress(area).heightPx),
                       static_cast<unsigned long long>(elapsed / 1000));
         return buf;
     }
     if (mode == UiState::Capturing) {
         std::swprintf(buf, 96, tr(lang, texts::capturingStatus),
-                      static_cast<unsigned>(captureProgress(app).frameCount),
-                      static_cast<unsigned long long>(captureProgress(app).heightPx));
+                      static_cast<unsigned>(captureProgress(area).frameCount),
+                      static_cast<unsigned long long>(captureProgress(area).heightPx));
         return buf;
     }
     return {};

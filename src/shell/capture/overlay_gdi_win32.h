@@ -12,7 +12,7 @@
 #include "core/app/ui_state.h"
 #include "ground/rect.h"
 #include "platform/win32/win32_rect.h"
-#include "shell/app/application_win32.h"
+#include "shell/capture/capture_area_win32.h"
 
 namespace tf {
 
@@ -36,7 +36,7 @@ void releaseBuffer(OverlayBuffer& buffer);
 bool ensureBuffer(OverlayBuffer& buffer, HDC screen, int32_t w, int32_t h);
 
 // The prompt strip's title, and its second line (empty when there is none).
-std::wstring stripTitle(const Application& app, UiState mode, bool manual, bool warning);
-std::wstring stripStatus(const Application& app, UiState mode, bool manual, uint64_t elapsed);
+std::wstring stripTitle(const CaptureArea& area, UiState mode, bool manual, bool warning);
+std::wstring stripStatus(const CaptureArea& area, UiState mode, bool manual, uint64_t elapsed);
 
 }  // namespace tf

@@ -1,7 +1,7 @@
 // The selection overlay over the virtual desktop and the click-through capture
 // overlay that replaces it: one window class, behaviour keyed on UiState. The
-// window carries the application in GWLP_USERDATA; the drag and the chosen
-// rectangle are its SelectionSession.
+// window carries its CaptureArea in GWLP_USERDATA; the drag and the chosen
+// rectangle are the area's SelectionSession.
 
 #include <windows.h>
 #include <shellscalingapi.h>
@@ -11,11 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "shell/app/app_globals_win32.h"
-#include "shell/app/app_window_win32.h"
 #include "core/app/control_ids.h"
-#include "shell/app/page_driver_win32.h"
-#include "shell/save/save_session_win32.h"
 #include "core/capture/capture_controller.h"
 #include "shell/capture/capture_globals_win32.h"
 #include "core/capture/capture_rules.h"
@@ -23,6 +19,7 @@
 #include "shell/capture/target_window_win32.h"
 #include "core/texts/texts.h"
 #include "platform/win32/win32_rect.h"
+#include "platform/win32/win32_window_object.h"
 
 namespace tf {
 
@@ -132,57 +129,57 @@ struct HoverTimer {
 // Hiding a window can block: Wine without a window manager waits 2 s for one
 // to confirm. It is done once the overlay is up, so that the overlay shows at
 // once and a drag begun meanwhile lands on it, not on the window below.
-void hideMainWindow(const Application& app) {
-    const HWND mainWindow = app.mainWindow;
+void hideMainWindow(const CaptureArea& area) {
+    const HWND mainWindow = area.shell.mainWindow();
     if (mainWindow == nullptr || !IsWindowVisible(mainWindow)) return;
     SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ShowWindow(mainWindow, SW_HIDE);
 }
 
-HWND createOverlayWindow(Application& app, DWORD exStyle, const Rect& r) {
+HWND createOverlayWindow(CaptureArea& area, DWORD exStyle, const Rect& r) {
     return CreateWindowExW(exStyle, kOverlayClass, L"", WS_POPUP, r.left, r.top, r.width(), r.height(), nullptr,
-                           nullptr, app.instance, &app);
+                           nullptr, area.instance, &area);
 }
 
-void acceptRectangle(Application& app, const Rect& chosen, POINT anchor) {
-    SelectionSession& selection = app.selection;
+void acceptRectangle(CaptureArea& area, const Rect& chosen, POINT anchor) {
+    SelectionSession& selection = area.selection;
     selection.captureRect = chosen;
-    forgetSavedCapture(app.save);
+    area.shell.forgetSavedCapture();
     selection.captureRectValid = true;
     const uint32_t newDpi = dpiForPoint(anchor, selection.overlayDpi);
     selection.captureStartTick = GetTickCount64();
     // The capture view is painted before the capture itself starts: its arrow
     // must already point the way this capture goes, not the last one's.
-    app.capture.progress.direction = selection.direction;
+    area.driver.progress.direction = selection.direction;
 
-    setUiState(app, UiState::Capturing);
-    closeOverlay(app);  // the selection window is gone after this
-    hideMainWindow(app);  // if the selection was quicker than the overlay's timer
+    area.shell.setUiState(UiState::Capturing);
+    closeOverlay(area);  // the selection window is gone after this
+    hideMainWindow(area);  // if the selection was quicker than the overlay's timer
 
     HWND overlay = createOverlayWindow(
-        app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE,
+        area, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE,
         selection.overlayBounds);
     if (overlay == nullptr) {
-        failCaptureAndShowMain(app, tr(app.settings.language, texts::overlayFailedMessage), MB_ICONERROR);
+        area.shell.failCapture(tr(area.shell.settings().language, texts::overlayFailedMessage), MB_ICONERROR);
         return;
     }
-    app.overlayWindow = overlay;
+    area.overlayWindow = overlay;
     selection.overlayDpi = newDpi;
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
     ShowWindow(overlay, SW_SHOWNOACTIVATE);
-    redrawOverlay(app);
-    PostMessageW(app.mainWindow, WM_APP_START_CAPTURE, 0, 0);
+    redrawOverlay(area);
+    area.shell.startCaptureSoon();
 }
 
-void onMouseMove(Application& app) {
-    SelectionState* s = &app.selection.drag;
-    uint32_t& overlayDpi = app.selection.overlayDpi;
-    if (currentUiState(app) != UiState::Selecting) return;
+void onMouseMove(CaptureArea& area) {
+    SelectionState* s = &area.selection.drag;
+    uint32_t& overlayDpi = area.selection.overlayDpi;
+    if (area.shell.uiState() != UiState::Selecting) return;
     const POINT p = messagePos();
     if (s->dragging && s->clampToWorkArea) {
         const Point c = clampPointToRect({p.x, p.y}, s->workArea);
         s->current = {c.x, c.y};
-        redrawOverlay(app);
+        redrawOverlay(area);
         return;
     }
     // Hovering redraws only when the highlight or the monitor changes; the
@@ -205,31 +202,31 @@ void onMouseMove(Application& app) {
     s->highlight = highlight;
     s->highlightWindow = window;
     overlayDpi = dpiForPoint(p, overlayDpi);
-    redrawOverlay(app);
+    redrawOverlay(area);
     timer.finish(true);
 }
 
-void onButtonDown(Application& app, HWND window) {
-    SelectionState* s = &app.selection.drag;
-    uint32_t& overlayDpi = app.selection.overlayDpi;
-    if (currentUiState(app) != UiState::Selecting) return;
+void onButtonDown(CaptureArea& area, HWND window) {
+    SelectionState* s = &area.selection.drag;
+    uint32_t& overlayDpi = area.selection.overlayDpi;
+    if (area.shell.uiState() != UiState::Selecting) return;
     s->anchor = messagePos();
     if (!monitorWorkArea(s->anchor, s->workArea, s->monitor)) return;
     // What the press shows and a click picks is what lies under it now.
     findHighlight(*s, s->anchor, overlayDpi);
-    app.selection.overlayBounds = s->workArea;
+    area.selection.overlayBounds = s->workArea;
     s->clampToWorkArea = true;
     overlayDpi = dpiForPoint(s->anchor, overlayDpi);
     s->current = s->anchor;
     s->dragging = true;
     SetCapture(window);
-    redrawOverlay(app);
+    redrawOverlay(area);
 }
 
-void onButtonUp(Application& app) {
-    SelectionState* s = &app.selection.drag;
-    uint32_t& overlayDpi = app.selection.overlayDpi;
-    if (currentUiState(app) != UiState::Selecting || !s->dragging) return;
+void onButtonUp(CaptureArea& area) {
+    SelectionState* s = &area.selection.drag;
+    uint32_t& overlayDpi = area.selection.overlayDpi;
+    if (area.shell.uiState() != UiState::Selecting || !s->dragging) return;
     ReleaseCapture();
     POINT p = messagePos();
     if (s->clampToWorkArea) {
@@ -241,28 +238,28 @@ void onButtonUp(Application& app) {
     // accepted the same way.
     const uint32_t dpi = dpiForPoint(s->anchor, overlayDpi);
     if (const std::optional<Rect> chosen = releasedArea({s->anchor.x, s->anchor.y}, {p.x, p.y}, s->highlight, dpi)) {
-        acceptRectangle(app, *chosen, s->anchor);
+        acceptRectangle(area, *chosen, s->anchor);
         return;
     }
     // Too small, or a click on nothing to pick: not an error, the user simply tries again.
     s->dragging = false;
     s->clampToWorkArea = false;
-    app.selection.overlayBounds = virtualDesktop();
+    area.selection.overlayBounds = virtualDesktop();
     s->current = cursorPos();
     s->monitor = MonitorFromPoint(s->current, MONITOR_DEFAULTTONEAREST);
     overlayDpi = dpiForPoint(s->current, overlayDpi);
     findHighlight(*s, s->current, overlayDpi);
-    redrawOverlay(app);
+    redrawOverlay(area);
 }
 
 LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Application* found = applicationForMessage(window, message, lParam);
+    CaptureArea* found = windowObjectForMessage<CaptureArea>(window, message, lParam);
     if (found == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    Application& app = *found;
-    const bool selecting = currentUiState(app) == UiState::Selecting;
+    CaptureArea& area = *found;
+    const bool selecting = area.shell.uiState() == UiState::Selecting;
     switch (message) {
     case WM_CREATE: {
-        SelectionState& state = app.selection.drag;
+        SelectionState& state = area.selection.drag;
         state = SelectionState{};
         state.current = cursorPos();
         state.monitor = MonitorFromPoint(state.current, MONITOR_DEFAULTTONEAREST);
@@ -273,7 +270,7 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_NCDESTROY:
         if (GetCapture() == window) ReleaseCapture();
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        if (app.overlayWindow == window) app.overlayWindow = nullptr;
+        if (area.overlayWindow == window) area.overlayWindow = nullptr;
         return 0;
     case WM_PAINT:
         ValidateRect(window, nullptr);  // every picture goes through UpdateLayeredWindow
@@ -289,36 +286,36 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEACTIVATE:
         return selecting ? MA_ACTIVATE : MA_NOACTIVATE;
     case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE && selecting) cancelSelection(app);
+        if (wParam == VK_ESCAPE && selecting) cancelSelection(area);
         // The direction is chosen before the drag: a rectangle being drawn keeps the one it started with.
-        if ((wParam == VK_RIGHT || wParam == VK_DOWN) && selecting && !app.selection.drag.dragging) {
+        if ((wParam == VK_RIGHT || wParam == VK_DOWN) && selecting && !area.selection.drag.dragging) {
             const ScrollDirection chosen = wParam == VK_RIGHT ? ScrollDirection::Right : ScrollDirection::Down;
-            if (chosen != app.selection.direction) {
-                app.selection.direction = chosen;
-                redrawOverlay(app);
+            if (chosen != area.selection.direction) {
+                area.selection.direction = chosen;
+                redrawOverlay(area);
             }
         }
         return 0;
     case WM_DISPLAYCHANGE:
         if (selecting) {
-            cancelSelection(app);
-        } else if (currentUiState(app) == UiState::Capturing) {
-            requestCaptureFinish(app);  // the capture ends and saves what it has
+            cancelSelection(area);
+        } else if (area.shell.uiState() == UiState::Capturing) {
+            requestCaptureFinish(area);  // the capture ends and saves what it has
         }
         return 0;
     case WM_TIMER:
         if (wParam != kHideMainWindowTimer) break;
         KillTimer(window, kHideMainWindowTimer);
-        if (selecting) hideMainWindow(app);
+        if (selecting) hideMainWindow(area);
         return 0;
     case WM_MOUSEMOVE:
-        onMouseMove(app);
+        onMouseMove(area);
         return 0;
     case WM_LBUTTONDOWN:
-        onButtonDown(app, window);
+        onButtonDown(area, window);
         return 0;
     case WM_LBUTTONUP:
-        onButtonUp(app);
+        onButtonUp(area);
         return 0;
     default:
         break;
@@ -326,62 +323,62 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool registerOverlayClass(Application& app) {
-    if (app.selection.overlayClassRegistered) return true;
+bool registerOverlayClass(CaptureArea& area) {
+    if (area.selection.overlayClassRegistered) return true;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = overlayProc;
-    wc.hInstance = app.instance;
+    wc.hInstance = area.instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
     wc.lpszClassName = kOverlayClass;
     if (RegisterClassExW(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-    app.selection.overlayClassRegistered = true;
+    area.selection.overlayClassRegistered = true;
     return true;
 }
 
 }  // namespace
 
-void beginSelection(Application& app) {
-    if (!isHomeLike(currentUiState(app))) return;
-    setUiState(app, UiState::Selecting);
-    if (!registerOverlayClass(app)) {
-        failCaptureAndShowMain(app);
+void beginSelection(CaptureArea& area) {
+    if (!isHomeLike(area.shell.uiState())) return;
+    area.shell.setUiState(UiState::Selecting);
+    if (!registerOverlayClass(area)) {
+        area.shell.failCapture(nullptr, MB_ICONERROR);
         return;
     }
     const POINT cursor = cursorPos();
-    app.selection.direction = app.settings.captureDirection;
-    app.selection.overlayBounds = virtualDesktop();
-    HWND overlay = createOverlayWindow(app, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, app.selection.overlayBounds);
+    area.selection.direction = area.shell.settings().captureDirection;
+    area.selection.overlayBounds = virtualDesktop();
+    HWND overlay = createOverlayWindow(area, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, area.selection.overlayBounds);
     if (overlay == nullptr) {
-        failCaptureAndShowMain(app);
+        area.shell.failCapture(nullptr, MB_ICONERROR);
         return;
     }
-    app.overlayWindow = overlay;
-    app.selection.overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
+    area.overlayWindow = overlay;
+    area.selection.overlayDpi = dpiForPoint(cursor, GetDpiForWindow(overlay));
     SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
     // The dimmed picture is in place before the window shows, so that it is
     // the first frame anyone sees.
-    redrawOverlay(app);
+    redrawOverlay(area);
     ShowWindow(overlay, SW_SHOW);
     SetForegroundWindow(overlay);
-    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow(app);
+    if (SetTimer(overlay, kHideMainWindowTimer, kHideMainWindowDelayMs, nullptr) == 0) hideMainWindow(area);
 }
 
-void cancelSelection(Application& app) {
-    if (currentUiState(app) != UiState::Selecting) return;
+void cancelSelection(CaptureArea& area) {
+    if (area.shell.uiState() != UiState::Selecting) return;
     if (GetCapture() != nullptr) ReleaseCapture();
-    closeOverlay(app);
-    setUiState(app, UiState::Home);
-    showAndActivateMain(app);
+    closeOverlay(area);
+    area.shell.setUiState(UiState::Home);
+    area.shell.showMain();
 }
 
-void closeOverlay(Application& app) {
-    if (app.overlayWindow != nullptr) {
-        HWND window = app.overlayWindow;
-        app.overlayWindow = nullptr;
+void closeOverlay(CaptureArea& area) {
+    if (area.overlayWindow != nullptr) {
+        HWND window = area.overlayWindow;
+        area.overlayWindow = nullptr;
         DestroyWindow(window);
     }
-    freeOverlayBuffer(app);
+    freeOverlayBuffer(area);
 }
 
 }  // namespace tf

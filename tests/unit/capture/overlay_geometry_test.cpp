@@ -215,6 +215,56 @@ TEST(PromptStrip, ContentIsCentredLeftToRightInsideTheBody) {
     }
 }
 
+// Texts wider than the strip are cut, the status first; the glyph, the key
+// cap and its label keep their sizes, and nothing leaves the strip.
+TEST(PromptStrip, TextsTooWideAreCutInsideTheStrip) {
+    struct Case {
+        const char* name;
+        StripContent content;  // widths in DIPs
+        int32_t titleShown;    // DIPs of the title and status that are drawn; -1: all of it
+        int32_t statusShown;
+    } cases[] = {
+        {"automatic capture, a long count under the title", {190, true, 200, true, true, true, true, true}, -1, -1},
+        {"stacked, a column too wide", {380, true, 300, true, true, true, true, true}, 217, 217},
+        {"side by side, the status cut first", {200, true, 300, false, true, false, false, true}, -1, 155},
+        {"side by side, the title cut too", {420, true, 300, false, true, false, false, true}, 355, 0},
+        {"a title alone too wide", {500, false, 0, false, true, true, false, false}, 277, -1},
+    };
+    for (const uint32_t dpi : {96u, 144u}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << " at " << dpi);
+            StripContent content = c.content;
+            content.titleWidth = dipsToPixels(content.titleWidth, dpi);
+            content.statusWidth = dipsToPixels(content.statusWidth, dpi);
+            const Rect strip = promptStripRect({0, 0, 1920, 1080}, dpi);
+            const StripLayout l = layoutPromptStrip(strip, content, dpi);
+            const int32_t pad = dipsToPixels(12, dpi);
+            // The strip less its end pads, and the two pixels of slack a text's box has.
+            const Rect inner{strip.left + pad - 1, strip.top, strip.right - pad + 2, strip.bottom};
+            EXPECT_TRUE(inside(l.title, inner));
+            if (content.hasStatus) {
+                EXPECT_TRUE(inside(l.status, inner));
+            }
+            if (content.glyph) {
+                EXPECT_TRUE(inside(l.glyph, inner));
+                EXPECT_EQ(l.glyph.width(), dipsToPixels(17, dpi));
+                EXPECT_GE(l.title.left, l.glyph.right + pad);
+            }
+            if (content.escKey) {
+                EXPECT_TRUE(inside(l.label, inner));
+                EXPECT_EQ(l.key.width(), dipsToPixels(34, dpi));
+                EXPECT_GE(l.key.left, std::max(l.title.right, l.status.right) - 2 + pad);
+            }
+            const auto shown = [dpi](int32_t dips, int32_t whole) { return dips < 0 ? whole : dipsToPixels(dips, dpi); };
+            // Rounding to pixels may leave a pixel either way.
+            EXPECT_NEAR(l.title.width() - 2, shown(c.titleShown, content.titleWidth), 2);
+            if (content.hasStatus) {
+                EXPECT_NEAR(l.status.width() - 2, shown(c.statusShown, content.statusWidth), 2);
+            }
+        }
+    }
+}
+
 TEST(PromptStrip, TheKeyLabelFitsItsLanguage) {
     const Rect strip = promptStripRect({0, 0, 1920, 1080}, 96);
     StripContent c{100, false, 0, false, false, true, true, true};

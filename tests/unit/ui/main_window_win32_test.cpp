@@ -172,7 +172,7 @@ TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
     SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
-    EXPECT_EQ(app().overlayWindow, nullptr);
+    EXPECT_EQ(app().capture.overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
     app().save.inProgress = false;
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
