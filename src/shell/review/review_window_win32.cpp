@@ -299,6 +299,7 @@ void ReviewWindow::showCutMenu() {
 }
 
 void ReviewWindow::saveTrimmed() {
+    if (saveAwaitingAnswer_) return;
     ReviewImage* image = image_.get();
     HWND frame = frame_;
     // The outcome stays with the job; the message only says it is there.
@@ -312,11 +313,15 @@ void ReviewWindow::saveTrimmed() {
             save();
         });
     // A save already under way keeps the button off; the key does nothing more.
-    if (started) EnableWindow(saveButton_, FALSE);
+    if (started) {
+        saveAwaitingAnswer_ = true;
+        EnableWindow(saveButton_, FALSE);
+    }
 }
 
 void ReviewWindow::onSaveDone() {
     if (saveJob_.running()) return;
+    saveAwaitingAnswer_ = false;
     const TrimmedSaveOutcome& told = saveJob_.lastOutcome();
     EnableWindow(saveButton_, TRUE);
     if (told.written.empty()) {

@@ -51,7 +51,9 @@ public:
     uint64_t cacheBytes() const { return cache_.bytes(); }
     bool imageComplete() const { return image_ && image_->complete(); }
     int32_t rowsDecoded() const { return image_ ? image_->rowsReady() : 0; }
-    bool saving() const { return saveJob_.running(); }
+    // From the press that starts a save until its answer is handled: a second press in between, even once the
+    // worker has ended, would write a second file.
+    bool saving() const { return saveAwaitingAnswer_; }
     uint64_t imageBytes() const {
         return image_ ? static_cast<uint64_t>(image_->width()) * static_cast<uint64_t>(image_->height()) * 4u : 0;
     }
@@ -120,6 +122,7 @@ private:
     uint32_t dpi_ = 96;
     // Last: joined first when the window object goes, while the image it reads still exists.
     TrimmedSaveJob saveJob_;
+    bool saveAwaitingAnswer_ = false;
 };
 
 }  // namespace tf

@@ -132,6 +132,13 @@ TEST_F(ReviewWindowTest, EnterSavesOnceWhileTheSaveRunsAndTheOriginalStays) {
     SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(window.saving());
     for (int i = 0; i < 2; ++i) SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
+    // The worker may end before its answer is handled; presses in that gap must not start a second save.
+    // No message is pumped while waiting, so the answer stays in the queue.
+    const fs::path trimmed = dir / "tallyframe-20261209-120000-trimmed.png";
+    for (int waited = 0; !fs::exists(trimmed) && waited < 60000; waited += 20) Sleep(20);
+    Sleep(200);
+    for (int i = 0; i < 2; ++i) SendMessageW(canvas, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(window.saving());
     EXPECT_FALSE(IsWindowEnabled(control(ReviewControl::SaveTrimmed)));
     pumpUntil([&] { return !window.isOpen(); }, 60000);
     EXPECT_FALSE(window.isOpen());
