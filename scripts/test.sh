@@ -21,7 +21,10 @@ tier() {  # tier <name> <command...>
     local name="$1"; shift
     selected "$name" || return 0
     echo "=== $name"
+    local began=$SECONDS
     if "$@"; then results+=("PASS $name"); else results+=("FAIL $name"); failed=$((failed + 1)); fi
+    # The summary's times say where a long run goes.
+    results[-1]+=" ($((SECONDS - began)) s)"
 }
 
 build() {  # build <preset>

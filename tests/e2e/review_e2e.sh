@@ -8,7 +8,8 @@
 # exact crop from the top; Esc writes nothing. Then the window alone
 # (--review) on offline stitches whose logs hold several seam kinds, at 96
 # and 144 DPI in English and Chinese, shot for review; a cut there keeps
-# exactly the rows above one of the log's seams.
+# exactly the rows above one of the log's seams; and a sideways stitch
+# trimmed at its left and right edges is the exact crop of its columns.
 #
 #   tests/e2e/review_e2e.sh
 # Environment as tests/e2e/capture_e2e.sh (TF_E2E_BUILD, TF_E2E_EXE,
@@ -217,6 +218,39 @@ run_alone_cut() {
     check crop_equals "$(trimmed "")" 0 "$h"
 }
 
+# A sideways capture alone: it scrolls sideways, L, Shift+Right twice, R and
+# Shift+Left once keep the columns [200, width - 100), exactly.
+run_alone_sideways() {
+    local name=debref-ch02-wide-table
+    png="$work/$name.png"
+    out="$work"
+    stem=$name
+    rm -f "$png" "$(trimmed "")"
+    "$TF_WINE" "$exe" --stitch "$(tf_winpath "$repo/tests/data/sideways/$name/frames")" "$(tf_winpath "$png")" \
+        --direction right >/dev/null 2>&1
+    check test -s "$png.log.txt"
+    check grep -q '^direction=right' "$png.log.txt"
+    read -r width height < <(size_of "$png")
+    local before
+    before=$(md5sum "$png" | cut -d' ' -f1)
+    write_settings_lines language=en-US openAfterCapture=0
+    open_alone "$png"
+    xdotool key l; for _ in 1 2; do xdotool key shift+Right; done
+    xdotool key r shift+Left
+    sleep 0.5
+    shot "alone-sideways-trimmed-en-96"
+    xdotool key Return
+    check wait_for 30 test -f "$(trimmed "")"
+    check wait_for 10 review_closed
+    wait "$alone" 2>/dev/null
+    convert "$png" -crop "$((width - 300))x$height+200+0" +repage "$work/crop.png"
+    local ae
+    ae=$(command compare -metric AE "$(trimmed "")" "$work/crop.png" null: 2>&1)
+    echo "  sideways ${width}x$height trimmed: $(size_of "$(trimmed "")"), $ae pixels differ"
+    check test "$ae" = 0
+    check test "$(md5sum "$png" | cut -d' ' -f1)" = "$before"
+}
+
 started=$(date +%s)
 pass=0 fail=0
 echo "case capture"
@@ -226,5 +260,7 @@ echo "case alone"
 run_alone_shots
 echo "case alone cut"
 run_alone_cut
+echo "case alone sideways"
+run_alone_sideways
 echo "$label: $pass checks passed, $fail failed in $(($(date +%s) - started)) s (shots in $work)"
 [ "$fail" = 0 ]

@@ -56,6 +56,11 @@ const wchar_t* seamKindName(SeamKind kind, UiLanguage language) {
     return tr(language, texts::seamSolidKind);
 }
 
+std::wstring seamMarkName(SeamKind kind, const SeamRecord& record, UiLanguage language) {
+    return std::wstring(seamKindName(kind, language)) + tr(language, texts::seamKindSeparator) +
+           seamMarkText(record, language);
+}
+
 std::wstring reviewStatusLine(const ReviewFigures& f, UiLanguage language) {
     return formatted(tr(language, texts::reviewStatusFormat), f.width, f.height, f.keptWidth, f.keptHeight,
                      static_cast<unsigned>(f.seams), f.zoomPercent);

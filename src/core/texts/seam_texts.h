@@ -14,6 +14,8 @@ namespace tf {
 
 std::wstring seamMarkText(const SeamRecord& record, UiLanguage language);
 const wchar_t* seamKindName(SeamKind kind, UiLanguage language);
+// A mark's whole name: its kind, then its text.
+std::wstring seamMarkName(SeamKind kind, const SeamRecord& record, UiLanguage language);
 
 // The review's status line and its image's automation name: the image's size,
 // the kept part's, the number of seams and (the status line only) the zoom.

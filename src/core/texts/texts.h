@@ -265,6 +265,8 @@ inline constexpr BilingualText seamMarkFormat{L"Frames %u and %u: overlap %d px,
                                               L"第 %u 与第 %u 帧：重叠 %d px，%ls"};
 // The reasons, one or more joined by the separator. Arguments as noted.
 inline constexpr BilingualText seamReasonSeparator{L"; ", L"；"};
+// Between a mark's kind and its text: Chinese takes the full-width colon its text already uses.
+inline constexpr BilingualText seamKindSeparator{L": ", L"："};
 inline constexpr BilingualText seamSolidReason{L"matched over many agreeing rows (score %.2f)",  // score
                                                L"多行一致，匹配可靠（分数 %.2f）"};
 inline constexpr BilingualText seamThinReason{L"matched on thin evidence (score %.2f)",  // score

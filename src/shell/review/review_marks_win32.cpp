@@ -21,7 +21,7 @@ namespace tf {
 
 std::wstring ReviewWindow::markName(size_t seam) const {
     const ReviewSeam& s = model_->seams()[seam];
-    return std::wstring(seamKindName(s.kind, language())) + L": " + seamMarkText(capture_.seams[s.record], language());
+    return seamMarkName(s.kind, capture_.seams[s.record], language());
 }
 
 std::wstring ReviewWindow::imageName() const {

@@ -90,8 +90,8 @@ TEST_F(ReviewWindowTest, ControlsImageAndSeamMarksHaveNamesAndIdsInBothLanguages
     } cases[] = {
         {UiLanguage::English, L"Save trimmed", L"Cut at this seam", L"Fallback: Frames 2 and 3: overlap 90 px",
          L"Thin evidence: Frames 1 and 2: overlap 120 px"},
-        {UiLanguage::ChineseSimplified, L"保存裁剪结果", L"在此拼接处裁剪", L"后备规则: 第 2 与第 3 帧：重叠 90 px",
-         L"依据不足: 第 1 与第 2 帧：重叠 120 px"},
+        {UiLanguage::ChineseSimplified, L"保存裁剪结果", L"在此拼接处裁剪", L"后备规则：第 2 与第 3 帧：重叠 90 px",
+         L"依据不足：第 1 与第 2 帧：重叠 120 px"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.lang));

@@ -60,6 +60,14 @@ TEST(SeamTexts, EveryKindHasANameInBothLanguages) {
         EXPECT_FALSE(zh.empty());
         EXPECT_NE(en, zh);
         for (int32_t j = 0; j < k; ++j) EXPECT_NE(en, seamKindName(static_cast<SeamKind>(j), UiLanguage::English));
+        // A mark's name is its kind, then its text, with each language's own colon.
+        SeamRecord record;
+        record.pair = 2;
+        record.overlap = 90;
+        EXPECT_EQ(seamMarkName(kind, record, UiLanguage::English),
+                  en + L": " + seamMarkText(record, UiLanguage::English));
+        EXPECT_EQ(seamMarkName(kind, record, UiLanguage::ChineseSimplified),
+                  zh + L"：" + seamMarkText(record, UiLanguage::ChineseSimplified));
     }
     EXPECT_STREQ(tr(UiLanguage::English, texts::reviewAfterLabel), L"Review after each capture");
     EXPECT_STREQ(tr(UiLanguage::English, texts::cutAtSeamCommand), L"Cut at this seam");
