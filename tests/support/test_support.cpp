@@ -7,6 +7,9 @@
 #include <random>
 #include <sstream>
 
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+
 namespace fs = std::filesystem;
 
 namespace tf::test {
@@ -129,6 +132,21 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
     for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> everyCorpusCase() {
+    std::vector<std::string> cases;
+    for (const char* corpus : {"corpus", "corpus-hard", "corpus-panels"})
+        for (const auto& entry : fs::directory_iterator(testDataDir() / corpus))
+            if (entry.is_directory()) cases.push_back(std::string(corpus) + "/" + entry.path().filename().string());
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+std::vector<PixelImage> loadFrames(const fs::path& folder) {
+    std::vector<PixelImage> frames;
+    for (const fs::path& p : listFrameFiles(folder)) frames.push_back(loadPng(p));
+    return frames;
 }
 
 void writeFile(const fs::path& p, const std::string& bytes) {

@@ -58,4 +58,9 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes);
 // The names in a folder, sorted.
 std::vector<std::string> entriesOf(const std::filesystem::path& folder);
 
+// Every page of the three real corpora as "corpus/page", sorted.
+std::vector<std::string> everyCorpusCase();
+// The frames of a folder, decoded, in the order a capture wrote them.
+std::vector<PixelImage> loadFrames(const std::filesystem::path& folder);
+
 }  // namespace tf::test
