@@ -26,6 +26,7 @@ struct StitchResult {
     bool succeeded = false;
     std::wstring savedPath;               // the file, or the first part when split
     std::vector<std::wstring> partPaths;  // every part in order when split, else empty
+    int32_t splitLength = 0;              // rows (columns) per part, when split
     uint32_t frameCount = 0;
     int64_t imageWidth = 0;
     int64_t imageHeight = 0;

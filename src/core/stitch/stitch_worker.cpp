@@ -54,6 +54,7 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
             for (const fs::path& part : saveComposedPngPartsAsNew(frames, plan, folder, stem, direction, job.splitLength))
                 result->partPaths.push_back(part.wstring());
             result->savedPath = result->partPaths.front();
+            result->splitLength = job.splitLength;
         } else {
             result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
         }
