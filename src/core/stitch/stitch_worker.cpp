@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/image/png_parts.h"
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
 #include "core/stitch/orientation.h"
@@ -49,7 +50,14 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         // Releases each frame once its rows are written: the peak is the
         // frames themselves plus a block of rows (sideways, all frames are
         // needed until the last row, then let go together).
-        result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
+        if (partRanges(plan.height, job.splitLength).size() > 1) {
+            for (const fs::path& part : saveComposedPngPartsAsNew(frames, plan, folder, stem, direction, job.splitLength))
+                result->partPaths.push_back(part.wstring());
+            result->savedPath = result->partPaths.front();
+            result->splitLength = job.splitLength;
+        } else {
+            result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
+        }
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {

@@ -119,6 +119,10 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
             else layoutMainWindowControls(app);
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             break;
+        case ControlId::SplitTallImages:
+            if (chooseSplitHeight(app.settings, GetDlgItem(window, idNumber(command)), window))
+                InvalidateRect(window, nullptr, TRUE);
+            break;
         case ControlId::Feedback: openWithShell(window, kFeedbackFormUrl); break;
         default: break;
     }
@@ -164,7 +168,7 @@ void saveCapture(Application& app, TurnedFrames frames) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    startStitchAndSave(app.save, std::move(frames), std::move(folder),
+    startStitchAndSave(app.save, std::move(frames), std::move(folder), settings.splitHeightPx,
                        {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 

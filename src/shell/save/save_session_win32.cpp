@@ -54,7 +54,8 @@ void stitchThread(std::unique_ptr<StitchJob> job, SaveReplies replies, std::shar
 
 }  // namespace
 
-void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, const SaveReplies& replies,
+void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, int32_t splitLength,
+                        const SaveReplies& replies,
                         SaveWatcher& watcher) {
     save.inProgress = true;
     save.startTick = GetTickCount64();
@@ -64,6 +65,7 @@ void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring fol
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
     job->outputFolder = std::move(folder);
+    job->splitLength = splitLength;
     try {
         std::thread(stitchThread, std::move(job), replies, save.stage).detach();
     } catch (const std::system_error&) {
@@ -86,6 +88,10 @@ void keepSavedCapture(SaveSession& save, const StitchResult& result) {
     stats.height = static_cast<uint64_t>(std::max<int64_t>(0, result.imageHeight));
     stats.stitchMs = result.stitchMs;
     stats.saveMs = result.saveMs;
+    stats.length = result.direction == ScrollDirection::Right ? stats.width : stats.height;
+    stats.partCount = static_cast<uint32_t>(result.partPaths.size());
+    stats.partLength = 0;
+    if (!result.partPaths.empty()) stats.partLength = static_cast<int32_t>(result.splitLength);
 }
 
 void forgetSavedCapture(SaveSession& save) {

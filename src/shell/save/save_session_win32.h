@@ -21,6 +21,9 @@ namespace tf {
 struct CaptureStats {
     uint32_t frameCount = 0;
     uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
+    uint64_t length = 0;      // along the way it scrolled: the height, or sideways the width
+    uint32_t partCount = 0;   // files it was saved in when split, else 0
+    int32_t partLength = 0;   // rows (columns) per part when split
 };
 
 // Written by the functions below (the tests set it to stage a page);
@@ -58,7 +61,8 @@ protected:
 
 // Takes the accepted frames over, enters Saving and starts the worker,
 // which writes into `folder` and answers through `replies`.
-void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, const SaveReplies& replies,
+void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, int32_t splitLength,
+                        const SaveReplies& replies,
                         SaveWatcher& watcher);
 // The done message arrived: no save runs any more.
 void endSaving(SaveSession& save);
