@@ -25,7 +25,9 @@ public:
 // Plans the composition of the job's frames, creates the output folder, writes
 // "tallyframe-<timestamp>.png" into it ("-2", "-3", ... before ".png" when
 // that name is taken) from the frames, releasing each once its rows are
-// written, and returns the filled result. Never
+// written, and returns the filled result. An image longer than the job's
+// split length goes out as "<name>-part01.png", ... instead, all or none; the
+// result's path is then the first part's. Never
 // throws for a failing step: `succeeded` then stays false and the fields hold
 // what was reached. The caller posts the result.
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);
