@@ -251,9 +251,9 @@ inline constexpr BilingualText reviewAfterLabel{L"Review after each capture", L"
 inline constexpr BilingualText reviewAfterDescription{L"Shows every seam and lets you trim the image before you share it",
                                                       L"显示每处拼接，分享前可先裁剪图片"};
 inline constexpr BilingualText splitTallLabel{L"Split tall screenshots into parts", L"长截图分段保存"};
-inline constexpr BilingualText splitTallDescription{
-    L"For viewers that cannot open very long images. A capture stops, saved, at 1,000 frames or 250 million pixels",
-    L"便于看图软件打开超长图片。截图最多 1000 帧或 2.5 亿像素，到达即停止并保存"};
+// The row says the limits that end a capture, which bound how long an image gets.
+inline constexpr BilingualText splitTallDescription{L"A capture stops, saved, at 1,000 frames or 250 million pixels",
+                                                    L"截图最多 1000 帧或 2.5 亿像素，到达即停止并保存"};
 inline constexpr BilingualText splitOffChoice{L"Off", L"关闭"};
 inline constexpr BilingualText split16000Choice{L"16,000 px", L"16,000 像素"};
 inline constexpr BilingualText split32000Choice{L"32,000 px", L"32,000 像素"};
