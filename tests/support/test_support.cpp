@@ -7,6 +7,9 @@
 #include <random>
 #include <sstream>
 
+#include "core/diagnostics/offline_stitch.h"
+#include "core/image/png_codec.h"
+
 namespace fs = std::filesystem;
 
 namespace tf::test {
@@ -95,6 +98,19 @@ PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed) {
     return page;
 }
 
+PixelImage makeBlockNoisePage(int32_t width, int32_t height, uint32_t seed) {
+    constexpr int32_t kBlock = 4;
+    PixelImage page(width, height);
+    std::mt19937 rng(seed);
+    for (int32_t y = 0; y < height; y += kBlock)
+        for (int32_t x = 0; x < width; x += kBlock) {
+            const uint32_t grey = (rng() % 256) * 0x010101u;
+            for (int32_t yy = y; yy < std::min(height, y + kBlock); ++yy)
+                for (int32_t xx = x; xx < std::min(width, x + kBlock); ++xx) page.at(xx, yy) = 0xFF000000u | grey;
+        }
+    return page;
+}
+
 PixelImage cropRows(const PixelImage& page, int32_t top, int32_t height) {
     PixelImage out(page.width, height);
     for (int32_t y = 0; y < height; ++y) {
@@ -116,6 +132,21 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
     for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> everyCorpusCase() {
+    std::vector<std::string> cases;
+    for (const char* corpus : {"corpus", "corpus-hard", "corpus-panels"})
+        for (const auto& entry : fs::directory_iterator(testDataDir() / corpus))
+            if (entry.is_directory()) cases.push_back(std::string(corpus) + "/" + entry.path().filename().string());
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+std::vector<PixelImage> loadFrames(const fs::path& folder) {
+    std::vector<PixelImage> frames;
+    for (const fs::path& p : listFrameFiles(folder)) frames.push_back(loadPng(p));
+    return frames;
 }
 
 void writeFile(const fs::path& p, const std::string& bytes) {

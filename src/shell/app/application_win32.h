@@ -73,16 +73,4 @@ struct Application {
     ReviewSession review;  // shell/app/review_hook_win32.cpp
 };
 
-// WM_NCCREATE of a window made with the application as its CreateWindowExW
-// parameter: keeps the pointer in the window.
-void attachApplication(HWND window, LPARAM createStruct);
-// The application a window of this program carries, or null for any other
-// window (and for messages that come before WM_NCCREATE).
-Application* applicationOf(HWND window);
-// The start of every window procedure of the program: keeps the pointer on
-// WM_NCCREATE, then finds it as applicationOf does.
-Application* applicationForMessage(HWND window, UINT message, LPARAM lParam);
-// The application of a control's parent window.
-Application* applicationOfControl(HWND control);
-
 }  // namespace tf

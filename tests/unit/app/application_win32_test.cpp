@@ -1,6 +1,5 @@
-// The application object: windows made with it reach it (their controls
-// through their parent), other windows do not, and two applications keep
-// their state apart, which no process-wide value could.
+// The application object: two applications keep their state apart, which no
+// process-wide value could.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,47 +13,6 @@
 
 namespace tf {
 namespace {
-
-constexpr wchar_t kProbeClass[] = L"TallyframeApplicationProbe";
-
-// What the probe window saw of its application while it was being created.
-Application* seenAtCreate = nullptr;
-
-LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) attachApplication(window, lParam);
-    if (message == WM_CREATE) seenAtCreate = applicationOf(window);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND makeProbe(Application* app) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = probeProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kProbeClass;
-    RegisterClassW(&wc);  // a second registration fails harmlessly
-    return CreateWindowExW(0, kProbeClass, L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, GetModuleHandleW(nullptr),
-                           app);
-}
-
-TEST(Application, WindowsMadeWithItReachItAndOtherWindowsDoNot) {
-    Application app(GetModuleHandleW(nullptr));
-    seenAtCreate = nullptr;
-    HWND window = makeProbe(&app);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(seenAtCreate, &app);  // already in WM_CREATE, where the controls are made
-    EXPECT_EQ(applicationOf(window), &app);
-    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, window, nullptr, nullptr, nullptr);
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(applicationOfControl(child), &app);
-
-    HWND other = makeProbe(nullptr);
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(applicationOf(other), nullptr);
-    EXPECT_EQ(applicationOf(nullptr), nullptr);
-    EXPECT_EQ(applicationOfControl(nullptr), nullptr);
-    DestroyWindow(other);
-    DestroyWindow(window);
-}
 
 TEST(Application, TwoApplicationsKeepTheirOwnState) {
     Application english(GetModuleHandleW(nullptr)), chinese(GetModuleHandleW(nullptr));

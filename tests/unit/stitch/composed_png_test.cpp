@@ -44,9 +44,7 @@ std::vector<PixelImage> framesAt(const PixelImage& page, const std::vector<int32
 }
 
 std::vector<PixelImage> corpusFrames(const std::string& folder) {
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(test::testDataDir() / folder / "frames")) frames.push_back(loadPng(p));
-    return frames;
+    return test::loadFrames(test::testDataDir() / folder / "frames");
 }
 
 // Steady and uneven scrolls (the second thread's guess right and wrong),

@@ -36,8 +36,7 @@ class CorpusCase : public testing::TestWithParam<const char*> {};
 
 TEST_P(CorpusCase, StitchesToTheTruth) {
     const fs::path dir = test::testDataDir() / GetParam();
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(dir / "frames")) frames.push_back(loadPng(p));
+    const std::vector<PixelImage> frames = test::loadFrames(dir / "frames");
     ASSERT_GE(frames.size(), 2u);
     // These pages have no side panel: they must be joined exactly as without the panel rule.
     EXPECT_FALSE(detectCapturePanels(frames).any());

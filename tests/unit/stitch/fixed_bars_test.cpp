@@ -45,9 +45,7 @@ class FixedBarPage : public testing::TestWithParam<FixedBarCase> {};
 
 TEST_P(FixedBarPage, StitchedAsThePageWithTheBarOnce) {
     const FixedBarCase& c = GetParam();
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(test::testDataDir() / "fixed-bars" / c.folder / "frames"))
-        frames.push_back(loadPng(p));
+    const std::vector<PixelImage> frames = test::loadFrames(test::testDataDir() / "fixed-bars" / c.folder / "frames");
     ASSERT_GE(frames.size(), 3u);
     const PixelImage first = turnedDown(frames.front(), c.direction);
     const PixelImage last = turnedDown(frames.back(), c.direction);

@@ -53,8 +53,7 @@ TEST(MatcherReference, AgreesOnEveryConsecutivePairOfTheCorpora) {
     for (const char* corpus : {"corpus", "corpus-panels", "corpus-hard"}) {
         for (const fs::directory_entry& page : fs::directory_iterator(test::testDataDir() / corpus)) {
             if (!fs::is_directory(page.path() / "frames")) continue;
-            std::vector<PixelImage> frames;
-            for (const fs::path& p : listFrameFiles(page.path() / "frames")) frames.push_back(loadPng(p));
+            const std::vector<PixelImage> frames = test::loadFrames(page.path() / "frames");
             const SidePanels panels = detectCapturePanels(frames);
             int32_t expected = 0;
             for (size_t i = 1; i < frames.size(); ++i) {

@@ -213,8 +213,7 @@ class PanelCorpusCase : public testing::TestWithParam<std::tuple<const char*, in
 TEST_P(PanelCorpusCase, ContentMatchesTheTruthAndThePanelAppearsOnce) {
     const auto [name, panelRight] = GetParam();
     const fs::path dir = test::testDataDir() / "corpus-panels" / name;
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(dir / "frames")) frames.push_back(loadPng(p));
+    const std::vector<PixelImage> frames = test::loadFrames(dir / "frames");
     const PixelImage truth = loadPng(dir / "truth.png");
     const PixelImage out = composeFrames(frames);
     ASSERT_EQ(out.width, truth.width);

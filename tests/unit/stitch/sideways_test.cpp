@@ -28,21 +28,6 @@ std::string testName(std::string folder) {
     return folder;
 }
 
-std::vector<std::string> everyCorpusCase() {
-    std::vector<std::string> cases;
-    for (const char* corpus : {"corpus", "corpus-hard", "corpus-panels"})
-        for (const auto& entry : fs::directory_iterator(test::testDataDir() / corpus))
-            if (entry.is_directory()) cases.push_back(std::string(corpus) + "/" + entry.path().filename().string());
-    std::sort(cases.begin(), cases.end());
-    return cases;
-}
-
-std::vector<PixelImage> loadFrames(const fs::path& folder) {
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(folder)) frames.push_back(loadPng(p));
-    return frames;
-}
-
 std::vector<PixelImage> eachTransposed(const std::vector<PixelImage>& frames) {
     std::vector<PixelImage> out;
     for (const PixelImage& f : frames) out.push_back(transposed(f));
@@ -74,7 +59,7 @@ Planned plan(const std::vector<PixelImage>& frames) {
 class SidewaysCorpusCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(SidewaysCorpusCase, JoinsAsTheDownwardCaptureDoesAndGivesItsTranspose) {
-    const std::vector<PixelImage> frames = loadFrames(test::testDataDir() / GetParam() / "frames");
+    const std::vector<PixelImage> frames = test::loadFrames(test::testDataDir() / GetParam() / "frames");
     ASSERT_GE(frames.size(), 2u);
     const Planned down = plan(frames);
 
@@ -106,7 +91,7 @@ TEST_P(SidewaysCorpusCase, JoinsAsTheDownwardCaptureDoesAndGivesItsTranspose) {
     for (const PixelImage& f : turned) EXPECT_TRUE(f.pixels.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysCorpusCase, testing::ValuesIn(everyCorpusCase()),
+INSTANTIATE_TEST_SUITE_P(RealPages, SidewaysCorpusCase, testing::ValuesIn(test::everyCorpusCase()),
                          [](const testing::TestParamInfo<std::string>& info) { return testName(info.param); });
 
 // Real pages scrolled to the right by wheel notches (tests/data/sideways):
@@ -115,7 +100,7 @@ class SidewaysRealPage : public testing::TestWithParam<const char*> {};
 
 TEST_P(SidewaysRealPage, StitchesToTheTruth) {
     const fs::path dir = test::testDataDir() / "sideways" / GetParam();
-    std::vector<PixelImage> frames = loadFrames(dir / "frames");
+    std::vector<PixelImage> frames = test::loadFrames(dir / "frames");
     ASSERT_GE(frames.size(), 3u);
     const PixelImage truth = loadPng(dir / "truth.png");
     // Frames are the whole viewport: as tall as the truth, narrower than it.

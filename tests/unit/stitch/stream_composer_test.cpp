@@ -28,21 +28,6 @@ namespace {
 using test::cropRows;
 using test::makeDocumentPage;
 
-std::vector<std::string> everyCorpusCase() {
-    std::vector<std::string> cases;
-    for (const char* corpus : {"corpus", "corpus-hard", "corpus-panels"})
-        for (const auto& entry : fs::directory_iterator(test::testDataDir() / corpus))
-            if (entry.is_directory()) cases.push_back(std::string(corpus) + "/" + entry.path().filename().string());
-    std::sort(cases.begin(), cases.end());
-    return cases;
-}
-
-std::vector<PixelImage> loadFrames(const fs::path& folder) {
-    std::vector<PixelImage> frames;
-    for (const fs::path& p : listFrameFiles(folder)) frames.push_back(loadPng(p));
-    return frames;
-}
-
 // What one composer made of a list of frames: the log, the image, or its refusal.
 struct Outcome {
     std::string log;
@@ -104,7 +89,7 @@ void expectSame(const Outcome& expected, const Outcome& actual) {
 class StreamCorpusCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(StreamCorpusCase, GivesComposeFramesLogAndPixelsDownwardAndSideways) {
-    const std::vector<PixelImage> frames = loadFrames(test::testDataDir() / GetParam() / "frames");
+    const std::vector<PixelImage> frames = test::loadFrames(test::testDataDir() / GetParam() / "frames");
     ASSERT_GE(frames.size(), 2u);
     const Outcome expected = batch(frames);
     EXPECT_TRUE(expected.error.empty()) << expected.error;
@@ -126,7 +111,7 @@ TEST_P(StreamCorpusCase, GivesComposeFramesLogAndPixelsDownwardAndSideways) {
     EXPECT_TRUE(test::imagesEqual(transposed(expected.image), loadPng(file)));
 }
 
-INSTANTIATE_TEST_SUITE_P(RealPages, StreamCorpusCase, testing::ValuesIn(everyCorpusCase()),
+INSTANTIATE_TEST_SUITE_P(RealPages, StreamCorpusCase, testing::ValuesIn(test::everyCorpusCase()),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
                              std::replace_if(name.begin(), name.end(), [](char c) { return c == '-' || c == '/'; }, '_');
