@@ -24,7 +24,9 @@ std::wstring captureFailureText(const CaptureFailure& failure, UiLanguage langua
     return {};
 }
 
-std::wstring frameLimitResultText(int32_t frameLimit, UiLanguage language) {
+std::wstring captureLimitResultText(CaptureLimit limit, int32_t frameLimit, UiLanguage language) {
+    if (limit == CaptureLimit::Pixels) return pick(texts::pixelLimitResultSubtitle, language);
+    if (limit != CaptureLimit::Frames) return {};
     wchar_t buffer[160] = {};
     std::swprintf(buffer, sizeof buffer / sizeof buffer[0], pick(texts::frameLimitResultSubtitle, language), frameLimit);
     buffer[159] = L'\0';

@@ -20,8 +20,8 @@ inline bool captureFailureIsWarning(const CaptureFailure& failure) {
     return failure.kind == CaptureError::WheelDisabled || failure.kind == CaptureError::TargetElevated;
 }
 
-// The result page's line for a capture that the frame limit ended: it was
-// saved, and the page goes on.
-std::wstring frameLimitResultText(int32_t frameLimit, UiLanguage language);
+// The result page's line for a capture that a limit ended: it was saved, and
+// the page goes on; empty for CaptureLimit::None.
+std::wstring captureLimitResultText(CaptureLimit limit, int32_t frameLimit, UiLanguage language);
 
 }  // namespace tf

@@ -155,6 +155,11 @@ inline constexpr BilingualText manualResultSubtitle{L"Stitched into one long ima
 inline constexpr BilingualText frameLimitResultSubtitle{
     L"The capture stopped at its %d-frame limit: the page goes on past the end of this image.",
     L"截图已在 %d 帧上限处停止：页面在此图末尾之后还有内容。"};
+// In place of the result subtitle when the size limit ended the capture
+// before the page ended.
+inline constexpr BilingualText pixelLimitResultSubtitle{
+    L"The capture stopped at its size limit: the page goes on past the end of this image.",
+    L"截图已在图片尺寸上限处停止：页面在此图末尾之后还有内容。"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 // In place of the result subtitle when an automatic capture never moved the page.
 inline constexpr BilingualText pageNeverMovedHint{

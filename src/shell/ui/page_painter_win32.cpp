@@ -34,9 +34,9 @@ void paintResult(const MainPageView& view, ID2D1RenderTarget* t, const MainPageL
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
-    } else if (view.stoppedAtFrameLimit > 0) {
+    } else if (view.stoppedAtLimit != CaptureLimit::None) {
         // Longer than a subtitle: it takes the two lines the hint above has.
-        drawPageText(t, frameLimitResultText(view.stoppedAtFrameLimit, lang), l.neverScrolledHint,
+        drawPageText(t, captureLimitResultText(view.stoppedAtLimit, view.frameLimit, lang), l.neverScrolledHint,
                      palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =
