@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/stitch_job.h"
 
 namespace tf {
@@ -31,5 +32,11 @@ public:
 // throws for a failing step: `succeeded` then stays false and the fields hold
 // what was reached. The caller posts the result.
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);
+
+// The same file and the same result from a stitch that joined the frames
+// while the capture ran: finishes it, then writes its rows. `direction` is
+// the way the capture scrolled.
+std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDirection direction,
+                                                   const std::wstring& outputFolder, StitchWorkerHost& host);
 
 }  // namespace tf
