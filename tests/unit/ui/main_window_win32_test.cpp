@@ -91,13 +91,13 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
         tf::setUiState(app(), UiState::Selecting);
         tf::setUiState(app(), UiState::Capturing);
         tf::setUiState(app(), UiState::Saving);
-        app().save.inProgress = true;
+        app().save.stageInProgressForTests(true);
         postStitchResult(true);
-        EXPECT_FALSE(app().save.inProgress);
+        EXPECT_FALSE(app().save.inProgress());
         EXPECT_EQ(tf::currentUiState(app()), UiState::Result);
-        EXPECT_EQ(app().save.savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
-        EXPECT_EQ(app().save.lastCaptureStats.frameCount, 7u);
-        EXPECT_EQ(app().save.lastCaptureStats.height, 5400u);
+        EXPECT_EQ(app().save.savedImagePath(), L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
+        EXPECT_EQ(app().save.lastCaptureStats().frameCount, 7u);
+        EXPECT_EQ(app().save.lastCaptureStats().height, 5400u);
         EXPECT_TRUE(visible(ControlId::OpenImage));
         EXPECT_TRUE(visible(ControlId::CaptureAnother));
         EXPECT_TRUE(visible(ControlId::OpenFolder));
@@ -122,12 +122,12 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     tf::test::MessageBoxWatcher boxes;
     postStitchResult(false);
     pump(400);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
-    EXPECT_FALSE(app().save.inProgress);
+    EXPECT_FALSE(app().save.inProgress());
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
     EXPECT_TRUE(visible(ControlId::StartCapture));  // home page again
@@ -147,7 +147,7 @@ TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
 
 TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
     app().settings.language = tf::UiLanguage::English;
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     {
         tf::test::MessageBoxWatcher boxes;
         PostMessageW(app().mainWindow, WM_CLOSE, 0, 0);
@@ -157,7 +157,7 @@ TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], L"The image is being stitched and saved. Wait for it to finish.");
     }
-    app().save.inProgress = false;
+    app().save.stageInProgressForTests(false);
     HWND window = app().mainWindow;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
@@ -167,14 +167,14 @@ TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
 }
 
 TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
     SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
     EXPECT_EQ(app().capture.overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
-    app().save.inProgress = false;
+    app().save.stageInProgressForTests(false);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
@@ -261,7 +261,7 @@ TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true, png.wstring());
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     EXPECT_TRUE(visible(ControlId::CopyImage));
@@ -278,7 +278,7 @@ TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true);  // a path that does not exist
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     tf::test::MessageBoxWatcher boxes;

@@ -102,7 +102,7 @@ protected:
         pump(100);
     }
     void TearDown() override {
-        app_.save.inProgress = false;
+        app_.save.stageInProgressForTests(false);
         app_.settingsWindow.close();
         if (app_.mainWindow != nullptr) DestroyWindow(app_.mainWindow);
         MSG msg;
