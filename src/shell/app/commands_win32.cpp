@@ -37,10 +37,27 @@ void openSavedImage(const Application& app) {
 }
 
 void flipSwitchSetting(Application& app, ControlId id) {
-    if (!flipSwitch(app.settings, id)) return;
-    // A failed save is not reported: the switch holds for the rest of the run.
+    Settings changed = app.settings;
+    if (flipSwitch(changed, id)) changeSettings(app, changed);
+}
+
+void changeSettings(Application& app, const Settings& changed) {
+    const Settings before = app.settings;
+    const HotkeyChord chord = changed.captureHotkey;
+    const bool newHotkey = !(chord == before.captureHotkey);
+    app.settings = changed;
+    // A registered hotkey changes only when the new chord can be had; before
+    // the window registers one, the setting is what it will register.
+    if (newHotkey && app.copyAndHotkey.captureHotkey) app.settings.captureHotkey = before.captureHotkey;
+    // A failed save is not reported: the settings hold for the rest of the run.
     saveSettings(app.settings);
-    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    if (newHotkey && app.copyAndHotkey.captureHotkey) changeCaptureHotkey(app, chord);
+    for (int32_t n = 1; n <= kMaxControlId; ++n) {
+        const auto id = static_cast<ControlId>(n);
+        if (switchIsOn(before, id) == switchIsOn(app.settings, id)) continue;
+        if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    }
+    if (changed.language != before.language) applyLanguage(app);
 }
 
 void applyLanguage(Application& app) {

@@ -86,8 +86,7 @@ TEST_F(MainWindow, SwitchesOutsideTheTableChangeNothing) {
 
 TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
-        tf::applyLanguage(app());
+        tf::test::useLanguage(app(), language);
         tf::setUiState(app(), UiState::Selecting);
         tf::setUiState(app(), UiState::Capturing);
         tf::setUiState(app(), UiState::Saving);
@@ -118,7 +117,7 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
 }
 
 TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
@@ -135,7 +134,7 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
 }
 
 TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     tf::setUiState(app(), UiState::Selecting);
     tf::test::MessageBoxWatcher boxes;
     PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
@@ -146,7 +145,7 @@ TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
 }
 
 TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     app().save.stageInProgressForTests(true);
     {
         tf::test::MessageBoxWatcher boxes;
@@ -257,7 +256,7 @@ TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
     tf::test::ScratchDir dir;
     const std::filesystem::path png = dir / "tallyframe-20260101-101500.png";
     tf::savePng(tf::test::makeDocumentPage(40, 30), png);
-    app().settings.copyAfterCapture = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.copyAfterCapture = true; });
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
@@ -385,8 +384,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
         GetWindowTextW(w, buffer, 128);
         return std::wstring(buffer);
     };
-    app().settings.language = tf::UiLanguage::English;
-    tf::applyLanguage(app());
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     EXPECT_EQ(text(app().mainWindow), L"Tallyframe");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"Tallyframe - Settings");
     EXPECT_EQ(text(controlSlot(app(), ControlId::StartCapture)), L"Start long screenshot");
@@ -400,8 +398,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tool.lpszText = tip;
     SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
-    tf::applyLanguage(app());
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     EXPECT_EQ(text(app().mainWindow), L"塔利帧");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"塔利帧 - 设置");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
@@ -456,7 +453,7 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
+        tf::test::useLanguage(app(), language);
         tf::test::MessageBoxWatcher boxes;
         ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), app().mainWindow, tf::WM_APP_UPDATE_RESULT));
         pump(500);
@@ -467,7 +464,7 @@ TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
 }
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
         r->tagFound = tag;
