@@ -121,6 +121,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const double toEnd = keyAndPaint(canvas, VK_END);
     const double toHome = keyAndPaint(canvas, VK_HOME);
     const double after = privateMiB();
+    const double fittedCacheMiB = static_cast<double>(window.cacheBytes()) / (1024.0 * 1024.0);
+    // Twelve Ctrl + wheel notches in, from the middle of the canvas: the cache at its widest.
+    RECT canvasRect{};
+    GetWindowRect(canvas, &canvasRect);
+    const LPARAM middle = MAKELPARAM((canvasRect.left + canvasRect.right) / 2, (canvasRect.top + canvasRect.bottom) / 2);
+    for (int i = 0; i < 12; ++i) SendMessageW(canvas, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), middle);
+    std::vector<double> zoomedSteps;
+    double zoomedCacheMiB = 0.0;
+    for (int i = 0; i < 20; ++i) {
+        zoomedSteps.push_back(keyAndPaint(canvas, VK_NEXT));
+        zoomedCacheMiB = std::max(zoomedCacheMiB, static_cast<double>(window.cacheBytes()) / (1024.0 * 1024.0));
+    }
+    std::sort(zoomedSteps.begin(), zoomedSteps.end());
     std::sort(steps.begin(), steps.end());
     RECT client{};
     GetClientRect(canvas, &client);
@@ -129,7 +142,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::fprintf(out, "pageDownMs median=%.1f p90=%.1f max=%.1f\nendMs=%.1f homeMs=%.1f\n", steps[steps.size() / 2],
                  steps[steps.size() * 9 / 10], steps.back(), toEnd, toHome);
     std::fprintf(out, "privateMiB before=%.0f after=%.0f image=%.0f cacheMiB=%.1f ratio=%.2f\n", before, after, imageMiB,
-                 static_cast<double>(window.cacheBytes()) / (1024.0 * 1024.0), (after - before) / imageMiB);
+                 fittedCacheMiB, (after - before) / imageMiB);
+    std::fprintf(out, "zoomed scale=%.2f pageDownMs median=%.1f max=%.1f cacheMiB max=%.1f\n", window.scale(),
+                 zoomedSteps[zoomedSteps.size() / 2], zoomedSteps.back(), zoomedCacheMiB);
     std::fclose(out);
     Sleep(3000);  // a moment at rest, for a memory sample from outside
     window.close();

@@ -13,6 +13,10 @@
 //       the frames handed one at a time to the streaming composer, as a
 //       capture keeps them; prints the peak from the first frame on and the
 //       time from the last frame to the saved file
+//   ... stitch_worker_peak DIR OUTDIR --live
+//       the frames handed one at a time to a live stitch, which joins them on
+//       its own thread while the next is loaded (as a capture grabs it), then
+//       saved by the worker; the same two figures
 
 #include <malloc.h>
 
@@ -24,6 +28,7 @@
 
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/row_store.h"
 #include "core/stitch/stitch_worker.h"
 #include "core/stitch/stream_composer.h"
@@ -108,11 +113,42 @@ int streamFrames(const fs::path& framesDir, const fs::path& outDir) {
     return 0;
 }
 
+int liveFrames(const fs::path& framesDir, const fs::path& outDir) {
+    const std::vector<fs::path> files = listFrameFiles(framesDir);
+    malloc_trim(0);
+    const bool reset = resetPeak();
+    uint64_t frameBytes = 0;
+    BenchHost host;
+    std::unique_ptr<StitchResult> result;
+    double readyMs = 0;
+    {
+        LiveStitch stitch(outDir);
+        for (const fs::path& f : files) {
+            PixelImage frame = loadPng(f);
+            frameBytes = frame.byteSize();
+            stitch.add(std::move(frame));
+        }
+        const auto last = std::chrono::steady_clock::now();
+        result = runLiveStitchAndSave(stitch, ScrollDirection::Down, outDir.wstring(), host);
+        readyMs = millisecondsSince(last);
+    }
+    const long peak = statusKiB("VmHWM:");
+    std::printf("frames=%zu succeeded=%d image=%lldx%lld finishMs=%llu saveMs=%llu readyAfterLastFrameMs=%.1f\n",
+                files.size(), result->succeeded ? 1 : 0, static_cast<long long>(result->imageWidth),
+                static_cast<long long>(result->imageHeight), static_cast<unsigned long long>(result->stitchMs),
+                static_cast<unsigned long long>(result->saveMs), readyMs);
+    std::printf("livePeakMiB=%.1f%s peakInFrames=%.2f\n", peak / 1024.0, reset ? "" : " (peak not reset)",
+                peak * 1024.0 / static_cast<double>(frameBytes));
+    if (result->succeeded) fs::remove(result->savedPath);
+    return result->succeeded ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--make-frames") return makeFrames(argv[2], argc > 3 ? std::stoi(argv[3]) : 100);
     if (argc == 4 && std::string(argv[3]) == "--stream") return streamFrames(argv[1], argv[2]);
+    if (argc == 4 && std::string(argv[3]) == "--live") return liveFrames(argv[1], argv[2]);
     const bool sideways = argc == 4 && std::string(argv[3]) == "--right";
     if (argc != 3 && !sideways) {
         std::fprintf(stderr, "usage: %s --make-frames DIR [count] | %s FRAMES_DIR OUTPUT_DIR [--right]\n", argv[0],

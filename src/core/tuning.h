@@ -195,8 +195,17 @@ inline constexpr int32_t kMinProbesPerStep = 24;
 inline constexpr double kKeepScrollingShare = 0.65;
 
 // A capture keeps at most this many frames: a page that never ends (an
-// endless feed) must not fill the memory.
-inline constexpr int32_t kMaxCaptureFrames = 100;
+// endless feed) must end, saved.
+inline constexpr int32_t kMaxCaptureFrames = 1000;
+
+// A capture ends, saved, before the stitched image would pass this many
+// pixels. Until the end every kept frame is held whole as well as the image
+// composed from them: 250 M pixels are 1 GB of image, and the frames behind
+// it at the usual overlap about as much again, which a 64-bit machine holds.
+// It also keeps the image's bytes below 2^31, so that no byte count of a
+// bitmap or a row buffer passes a signed 32-bit size. Full-HD frames reach it
+// long before the frame limit (about 190 frames at a third's overlap).
+inline constexpr int64_t kMaxCapturePixels = 250'000'000;
 
 // Two grabs differing by less than this in R + G + B on average (sparsely
 // sampled) show the same picture: screen noise stays below it, a moved page

@@ -111,7 +111,7 @@ run_at_dpi() {
     # over the height left after the added rows (the rows of kSettingsRows after kClassicSettingsRowCount, 60 DIPs
     # each), which follow the logging row at its spacing (c: copy after
     # capture, k: hotkey, sm: scroll mode, st: start from the top, sw: sideways).
-    local added_rows=6
+    local added_rows=7
     local m R oy t a g l c k sm st sw
     read -r m R oy t a g l c k sm st sw < <(awk -v W="$wd" -v H="$((hd - 60 * added_rows))" 'function clamp(v, lo, hi) { return v < lo ? lo : (v > hi ? hi : v) }
         BEGIN { m = clamp((W - 520) / 2, 20, 50); R = W - m; oy = (H - 420) / 2; if (oy < 0) oy = 0;

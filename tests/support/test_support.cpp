@@ -98,6 +98,19 @@ PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed) {
     return page;
 }
 
+PixelImage makeBlockNoisePage(int32_t width, int32_t height, uint32_t seed) {
+    constexpr int32_t kBlock = 4;
+    PixelImage page(width, height);
+    std::mt19937 rng(seed);
+    for (int32_t y = 0; y < height; y += kBlock)
+        for (int32_t x = 0; x < width; x += kBlock) {
+            const uint32_t grey = (rng() % 256) * 0x010101u;
+            for (int32_t yy = y; yy < std::min(height, y + kBlock); ++yy)
+                for (int32_t xx = x; xx < std::min(width, x + kBlock); ++xx) page.at(xx, yy) = 0xFF000000u | grey;
+        }
+    return page;
+}
+
 PixelImage cropRows(const PixelImage& page, int32_t top, int32_t height) {
     PixelImage out(page.width, height);
     for (int32_t y = 0; y < height; ++y) {

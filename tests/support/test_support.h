@@ -43,6 +43,13 @@ double lumaDifferenceFraction(const PixelImage& a, const PixelImage& b, int32_t 
 // varied widths, so that every shift is distinguishable.
 PixelImage makeDocumentPage(int32_t width, int32_t height, uint32_t seed = 1);
 
+// A page of random grey 4 x 4 blocks: no stretch of it looks like another, so
+// long captures of small frames match at every step. The document page's
+// flat bars of text repeat closely enough that a small overlap of it can be
+// placed wrong (300 x 200 frames a notch of 100 rows apart lose the overlap
+// after some 200 frames with seed 1), which a long capture meets sooner or later.
+PixelImage makeBlockNoisePage(int32_t width, int32_t height, uint32_t seed = 1);
+
 // Rows [top, top + height) of a page, clamped at its end.
 PixelImage cropRows(const PixelImage& page, int32_t top, int32_t height);
 

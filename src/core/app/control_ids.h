@@ -51,10 +51,11 @@ enum class ControlId : int32_t {
     CheckUpdates = 43,
     PublisherSite = 44,
     AboutProduct = 45,
+    SplitTallImages = 46,  // shows the part height; pressed, it offers the choices
 };
 
 // The largest control id; the control slots hold one window per id up to it.
-inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::AboutProduct);
+inline constexpr int32_t kMaxControlId = static_cast<int32_t>(ControlId::SplitTallImages);
 
 constexpr int32_t idNumber(ControlId id) { return static_cast<int32_t>(id); }
 

@@ -145,7 +145,7 @@ CaptureOutcome Controller::run() {
     const CaptureEnding ending = captureWithHiddenCursor();
     out.reachedEnd = ending.reachedEnd;
     out.finishedByUser = ending.finishedByUser;
-    out.stoppedAtLimit = ending.stoppedAtLimit;
+    out.limit = ending.limit;
     out.frameCount = session_.frames().size();
     out.failure = ending.failure;
     out.pageNeverMoved = ending.reachedEnd && !ending.failure.failed() && out.frameCount == 1;
@@ -161,7 +161,7 @@ CaptureEnding Controller::captureWithHiddenCursor() {
     if (startFromTop_ && messageTargets_ > 0) sendToTopAndSettle();
     session_.openLog(wheelDelta_, ScrollMethod::None);
     lastSeen_ = firstFrame();
-    session_.keep(lastSeen_);
+    session_.keep(lastSeen_, 0);
     return scrollToTheEnd();
 }
 
@@ -185,13 +185,15 @@ PixelImage Controller::firstFrame() {
 }
 
 // One step per frame sought, until the page ends, the user finishes, a probe
-// fails or the frame limit less one steps are done. At the limit the capture ends as a
-// finish does, but with the last kept frame: nothing pending is left over.
+// fails or a limit is met: the frame limit by the last frame kept, the size
+// limit by the frame that would pass it, which is not kept. At a limit the
+// capture ends as a finish does, but with the last kept frame: nothing
+// pending is left over.
 CaptureEnding Controller::scrollToTheEnd() {
     stillLimit_ = stillProbeLimit(wheelDelta_);
     maxProbes_ = probeLimit(stillLimit_);
     CaptureEnding ending;
-    for (int32_t number = 1; number < session_.maxFrames(); ++number) {
+    for (int32_t number = 1; session_.limitMet() == CaptureLimit::None; ++number) {
         Step step;
         step.number = number;
         step.probeBudget = maxProbes_;
@@ -201,10 +203,9 @@ CaptureEnding Controller::scrollToTheEnd() {
         if (ending.finishedByUser) return ending;
         if (ending.failure.failed() || ending.reachedEnd) break;
         // Probes ran out: keep the furthest grab that moved.
-        if (!step.kept && step.hasPending) session_.keep(std::move(step.pending));
+        if (!step.kept && step.hasPending) session_.keep(std::move(step.pending), step.pendingOverlap);
     }
-    if (!ending.failure.failed() && session_.frames().size() >= static_cast<size_t>(session_.maxFrames()))
-        ending.stoppedAtLimit = true;
+    if (!ending.failure.failed() && !ending.reachedEnd) ending.limit = session_.limitMet();
     return ending;
 }
 
@@ -352,8 +353,8 @@ bool Controller::actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, P
         return false;
     case CaptureAction::AcceptFrame:
         confirmRoute();
-        session_.keep(std::move(candidate));
-        step.kept = true;
+        // Refused at the size limit: the step is over, and so is the capture.
+        step.kept = session_.keep(std::move(candidate), v.overlap);
         return true;
     case CaptureAction::LostOverlap:
         if (!routeConfirmed_ && route_.method != ScrollMethod::Wheel && route_.method != ScrollMethod::ShiftWheel) {
@@ -374,8 +375,10 @@ bool Controller::actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, P
 bool Controller::onNoMotion(Step& step, CaptureEnding& ending) {
     if (++step.stillCount < stillLimit_) return false;
     if (!routeConfirmed_ && tryNextRoute(step)) return false;
-    // The page has ended; a pending frame is its last part.
-    if (step.hasPending) session_.keep(std::move(step.pending));
+    // The page has ended; a pending frame is its last part, unless the size
+    // limit leaves no room for it: then the image stops short of the end.
+    if (step.hasPending && !session_.keep(std::move(step.pending), step.pendingOverlap))
+        ending.limit = session_.limitMet();
     step.hasPending = false;
     ending.reachedEnd = true;
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // The auto-scroll capture loop: scroll inputs, grabs until the picture has come
 // to rest, the verdict on it, until the page ends, the user stops it, the
-// frame limit is hit (which saves what was kept) or the overlap is lost.
+// frame or the size limit is met (which saves what was kept) or the overlap is lost.
 // Portable: every effect on the system and the UI goes through its host, so
 // the loop runs natively against a simulated screen.
 
@@ -11,6 +11,7 @@
 #include "ground/rect.h"
 #include "core/tuning.h"
 #include "ground/pixel_image.h"
+#include "core/capture/capture_budget.h"
 #include "core/capture/capture_host.h"
 
 namespace tf {
@@ -21,9 +22,9 @@ struct CaptureOutcome {
     bool reachedEnd = false;
     bool finishedByUser = false;
     size_t frameCount = 0;
-    // The request's frame limit ended the capture before the page did; the
+    // The request's limit that ended the capture before the page did; the
     // frames kept were saved.
-    bool stoppedAtLimit = false;
+    CaptureLimit limit = CaptureLimit::None;
     CaptureFailure failure;    // kind None on success
     // The page ended at the first probes with only the first frame kept: the
     // window most likely ignored the wheel input (a program running as

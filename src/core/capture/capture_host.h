@@ -212,9 +212,11 @@ struct CaptureRequest {
     bool startFromTop = false;  // send the page to its top before the first frame
     ScrollDirection direction = ScrollDirection::Down;  // the way the content is scrolled
     WheelSettings wheel{};  // read when the capture was asked for
-    // The capture ends, saved, once it has kept this many frames: a page that
+    // The capture ends, saved, once it has kept this many frames, or before
+    // the image stitched from them would pass this many pixels: a page that
     // never ends (an endless feed) must not fill the memory.
     int32_t maxFrames = kMaxCaptureFrames;
+    int64_t maxPixels = kMaxCapturePixels;
 };
 
 }  // namespace tf

@@ -97,7 +97,7 @@ struct CaptureLogHeaderReading {
 // skipped. Only the first kCaptureLogHeaderBytes are looked at.
 CaptureLogHeaderReading readCaptureLogHeader(std::string_view start, bool complete);
 inline constexpr size_t kCaptureLogHeaderBytes = 4096;
-// Far above any capture's log (100 frames of probe lines take some 100 KB).
+// Far above any capture's log (1,000 frames of probe lines take some 1 MB).
 inline constexpr uint64_t kMaxCaptureLogBytes = uint64_t{16} << 20;
 
 // "acceptedFrame=1 probe=0 action=2 overlap=612 score=0.412 prior=0"

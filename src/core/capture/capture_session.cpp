@@ -8,7 +8,7 @@
 namespace tf {
 
 CaptureSession::CaptureSession(const CaptureParts& parts, const CaptureRequest& request)
-    : parts_(parts), request_(request), direction_(request.direction) {
+    : parts_(parts), request_(request), direction_(request.direction), budget_(request.maxFrames, request.maxPixels) {
     progress_.direction = direction_;
 }
 
@@ -73,12 +73,20 @@ void CaptureSession::logLine(const std::string& line) {
     if (logOpen()) writeCaptureLogLine(heldLines_, line);
 }
 
-void CaptureSession::keep(PixelImage frame) {
+bool CaptureSession::keep(PixelImage frame, int32_t overlap) {
+    const int32_t newRows = frames_.empty() ? frame.height : frame.height - overlap;
+    if (limitMet_ != CaptureLimit::None || !budget_.admits(frame.width, newRows)) {
+        if (limitMet_ == CaptureLimit::None) limitMet_ = CaptureLimit::Pixels;
+        return false;
+    }
+    budget_.keep(frame.width, newRows);
+    limitMet_ = budget_.met();
     frames_.push_back(std::move(frame));
     parts_.sink.frameKept(frames_.size() - 1, frames_.back());
     progress_.frameCount = static_cast<uint32_t>(frames_.size());
     progress_.heightPx = static_cast<int64_t>(frames_.size()) * frames_.front().height;
     publish();
+    return true;
 }
 
 void CaptureSession::replaceLast(PixelImage frame) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/capture/capture_budget.h"
 #include "core/capture/capture_host.h"
 #include "core/capture/capture_log.h"
 #include "ground/pixel_image.h"
@@ -29,9 +30,9 @@ struct ProbeVerdict;
 struct CaptureEnding {
     bool reachedEnd = false;
     bool finishedByUser = false;
-    // The frame limit was reached before the page ended: the frames go to
+    // A limit was met before the page ended: the frames go to
     // stitch-and-save all the same.
-    bool stoppedAtLimit = false;
+    CaptureLimit limit = CaptureLimit::None;
     CaptureFailure failure;  // kind None: the frames go to stitch-and-save
 };
 
@@ -51,8 +52,6 @@ public:
     // characters per horizontal notch for a sideways capture.
     uint32_t wheelScrollLines() const { return wheelLines_; }
     const Rect& rect() const { return request_.rect; }
-    // The request's frame limit, at least one frame.
-    int32_t maxFrames() const { return request_.maxFrames > 1 ? request_.maxFrames : 1; }
     ScrollDirection direction() const { return direction_; }
     // Turns the capture the other way round from here on, the kept frames
     // with it: a manual capture learns its direction from the first motion.
@@ -82,8 +81,14 @@ public:
     void logLine(const std::string& line);
 
     const std::vector<PixelImage>& frames() const { return frames_; }
-    // Appends a kept frame, hands it to the sink and publishes the progress.
-    void keep(PixelImage frame);
+    // Appends a kept frame that overlaps the last one by `overlap` rows (the
+    // first overlaps nothing), hands it to the sink and publishes the
+    // progress; false, keeping nothing, when the request's limits leave no
+    // room for it.
+    bool keep(PixelImage frame, int32_t overlap);
+    // The limit that ended the keeping: met by the last frame kept, or
+    // passed by the one refused. None while frames may still be kept.
+    CaptureLimit limitMet() const { return limitMet_; }
     // The last kept frame as it looks once painted: the same place, the same progress.
     void replaceLast(PixelImage frame);
     const CaptureProgress& progress() const { return progress_; }
@@ -112,6 +117,8 @@ private:
     ScrollMethod scrollMethod_ = ScrollMethod::None;
     FrameDumper dumper_;
     std::vector<PixelImage> frames_;
+    CaptureBudget budget_;
+    CaptureLimit limitMet_ = CaptureLimit::None;
     CaptureProgress progress_;
 };
 

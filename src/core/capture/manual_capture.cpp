@@ -87,7 +87,7 @@ ManualTick ManualCapture::start() {
     restSince_ = host_.clock.tickCount();
     running_ = true;
     outcome_.end = ManualCaptureEnd::Running;
-    append(std::move(first), "initial");
+    append(std::move(first), 0, "initial");
     shownCount_ = 0;  // the first report always asks for a redraw
     return status();
 }
@@ -203,7 +203,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
         } else if (action == CaptureAction::AcceptFrame) {
             hasPending_ = false;
             pending_ = PixelImage();
-            append(picture, "candidate");
+            append(picture, v.overlap, "candidate");
         }
         return;
     }
@@ -225,24 +225,28 @@ void ManualCapture::record(CaptureAction action, const ProbeVerdict& v) {
     ++probe_;
 }
 
-void ManualCapture::append(PixelImage frame, const char* dumpLabel) {
+void ManualCapture::append(PixelImage frame, int32_t overlap, const char* dumpLabel) {
+    // A frame the size limit refuses ends the capture without it.
+    if (!session_.keep(std::move(frame), overlap)) {
+        stopAtLimit();
+        return;
+    }
     // Only kept frames are dumped: the grabs of a manual capture go up as
     // well as down, and --stitch joins the dumps in order.
     lastKeptDump_ = session_.dumper().sequence;
-    session_.dumpAsGrabbed(session_.dumper(), dumpLabel, frame);
-    session_.keep(std::move(frame));
+    session_.dumpAsGrabbed(session_.dumper(), dumpLabel, session_.frames().back());
     const size_t kept = session_.frames().size();
     if (kept > 1) {
         // A new step: the frame kept is the one sought.
         ++step_;
         probe_ = 0;
     }
-    if (kept >= static_cast<size_t>(session_.maxFrames())) stopAtLimit();
+    if (session_.limitMet() != CaptureLimit::None) stopAtLimit();
 }
 
 void ManualCapture::keepPending() {
     hasPending_ = false;
-    append(std::move(pending_), "candidate");
+    append(std::move(pending_), pendingOverlap_, "candidate");
     pending_ = PixelImage();
 }
 
@@ -260,15 +264,16 @@ void ManualCapture::finish() {
     session_.end({.reachedEnd = false, .finishedByUser = true, .failure = CaptureFailure{}});
 }
 
-// The limit ends the capture as a finish does: what was kept is saved. The
-// frame that reached it is the last one, so nothing is pending.
+// A limit ends the capture as a finish does: what was kept is saved. The
+// frame that met it, or was refused at it, is the last one, so nothing is pending.
 void ManualCapture::stopAtLimit() {
     running_ = false;
     hasPending_ = false;
     pending_ = PixelImage();
-    outcome_.end = ManualCaptureEnd::FrameLimit;
+    outcome_.end = ManualCaptureEnd::AtLimit;
+    outcome_.limit = session_.limitMet();
     outcome_.frameCount = session_.frames().size();
-    session_.end({.reachedEnd = false, .finishedByUser = false, .stoppedAtLimit = true, .failure = CaptureFailure{}});
+    session_.end({.reachedEnd = false, .finishedByUser = false, .limit = outcome_.limit, .failure = CaptureFailure{}});
 }
 
 bool ManualCapture::finishKeyPressed() {

@@ -41,13 +41,14 @@ enum class ManualCaptureEnd : int32_t {
     Running = 0,
     NotStarted = 1,  // the start conditions did not hold; nothing happened
     Finished = 2,    // Esc, Enter or a finish request: the frames went to stitch-and-save
-    FrameLimit = 3,  // the request's frame limit was reached: the frames went to stitch-and-save
+    AtLimit = 3,     // a limit of the request was met (outcome's `limit`): the frames went to stitch-and-save
 };
 
 // How a manual capture went, in kinds and numbers.
 struct ManualCaptureOutcome {
     ManualCaptureEnd end = ManualCaptureEnd::NotStarted;
-    size_t frameCount = 0;  // frames kept (handed over when Finished or FrameLimit)
+    size_t frameCount = 0;  // frames kept (handed over when Finished or AtLimit)
+    CaptureLimit limit = CaptureLimit::None;  // which one, when AtLimit
     int32_t grabs = 0;      // every look at the area, the first frame included
     int32_t verdicts = 0;   // grabs that had come to rest and were judged
 };
@@ -75,7 +76,7 @@ private:
     void decideDirection(PixelImage& picture);
     bool showsEarlierContent(const PixelImage& picture) const;
     void record(CaptureAction action, const ProbeVerdict& v);
-    void append(PixelImage frame, const char* dumpLabel);
+    void append(PixelImage frame, int32_t overlap, const char* dumpLabel);
     void keepPending();
     void finish();
     void stopAtLimit();

@@ -48,20 +48,21 @@ uint32_t meanOf(const uint32_t* pixels, int32_t width, const SourceRange& xs, co
 
 BandSize bandSize(const CacheBand& band, bool sideways) {
     const auto along = static_cast<int32_t>(band.windowPixels.end - band.windowPixels.first);
-    const auto across = static_cast<int32_t>(band.acrossPixels);
+    const auto across = static_cast<int32_t>(band.acrossWindowPixels.end - band.acrossWindowPixels.first);
     return sideways ? BandSize{along, across} : BandSize{across, along};
 }
 
 Span64 bandSourceRows(const CacheBand& band, bool sideways, int32_t imageHeight) {
-    return sideways ? Span64{0, imageHeight} : band.imagePositions;
+    const Span64 rows = sideways ? band.acrossImagePositions : band.imagePositions;
+    return {std::clamp<int64_t>(rows.first, 0, imageHeight), std::clamp<int64_t>(rows.end, 0, imageHeight)};
 }
 
 void scaleBand(const uint32_t* pixels, int32_t width, int32_t height, const CacheBand& band, bool sideways,
                uint32_t* out) {
     const BandSize size = bandSize(band, sideways);
-    const int64_t alongFrom = band.windowPixels.first;
-    const std::vector<SourceRange> xs = sourceRanges(sideways ? alongFrom : 0, size.width, band.scale, width);
-    const std::vector<SourceRange> ys = sourceRanges(sideways ? 0 : alongFrom, size.height, band.scale, height);
+    const int64_t alongFrom = band.windowPixels.first, acrossFrom = band.acrossWindowPixels.first;
+    const std::vector<SourceRange> xs = sourceRanges(sideways ? alongFrom : acrossFrom, size.width, band.scale, width);
+    const std::vector<SourceRange> ys = sourceRanges(sideways ? acrossFrom : alongFrom, size.height, band.scale, height);
     for (int32_t y = 0; y < size.height; ++y) {
         uint32_t* line = out + static_cast<size_t>(y) * static_cast<size_t>(size.width);
         for (int32_t x = 0; x < size.width; ++x) line[x] = meanOf(pixels, width, xs[static_cast<size_t>(x)], ys[static_cast<size_t>(y)]);

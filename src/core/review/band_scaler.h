@@ -13,16 +13,16 @@ namespace tf {
 // At most this many samples along each side of a window pixel are averaged.
 inline constexpr int32_t kMaxSamplesPerSide = 4;
 
-// The band's pixel size: along the stitch by across it, turned when sideways
-// (a sideways band is windowPixels wide and acrossPixels tall).
+// The tile's pixel size: along the stitch by across it, turned when sideways
+// (a sideways tile is windowPixels wide and acrossWindowPixels tall).
 struct BandSize {
     int32_t width = 0, height = 0;
     bool operator==(const BandSize&) const = default;
 };
 BandSize bandSize(const CacheBand& band, bool sideways);
 
-// The image rows the band reads: all of them when sideways (a column needs
-// every row), its image positions otherwise.
+// The image rows the tile reads: its image positions, or across them when
+// sideways.
 Span64 bandSourceRows(const CacheBand& band, bool sideways, int32_t imageHeight);
 
 // Fills `out` (bandSize pixels, row-major, no padding) from the image's

@@ -158,26 +158,44 @@ Span64 ReviewView::visibleColumns() const {
     return shownPositions(0.0, viewWidth_, originX(), scrollX_, scale_, imageWidth_);
 }
 
-Span64 ReviewView::cacheBands() const {
-    const int64_t length = scaledLength(imageAlong());
-    const int64_t bands = (length + kCacheBandPixels - 1) / kCacheBandPixels;
-    const int64_t from = static_cast<int64_t>(alongValue());
-    const int64_t to = std::min<int64_t>(from + viewAlong(), length);
+namespace {
+
+// Tiles of kCacheBandPixels over a scaled length, for the window pixels
+// [from, from + view): those that show, and one more on either side.
+Span64 tilesAround(int64_t from, int64_t view, int64_t length) {
+    const int64_t tiles = (length + kCacheBandPixels - 1) / kCacheBandPixels;
+    from = std::clamp<int64_t>(from, 0, std::max<int64_t>(length - 1, 0));
+    const int64_t to = std::min<int64_t>(from + view, length);
     const int64_t first = std::max<int64_t>(from / kCacheBandPixels - 1, 0);
-    const int64_t end = std::min<int64_t>((std::max(to, from + 1) - 1) / kCacheBandPixels + 2, bands);
+    const int64_t end = std::min<int64_t>((std::max(to, from + 1) - 1) / kCacheBandPixels + 2, tiles);
     return {first, end};
 }
 
-CacheBand ReviewView::band(int64_t index) const {
-    const int64_t length = scaledLength(imageAlong());
+Span64 tilePixels(int64_t index, int64_t length) {
+    return {std::min<int64_t>(index * kCacheBandPixels, length), std::min<int64_t>((index + 1) * kCacheBandPixels, length)};
+}
+
+}  // namespace
+
+Span64 ReviewView::cacheBands() const {
+    return tilesAround(static_cast<int64_t>(alongValue()), viewAlong(), scaledLength(imageAlong()));
+}
+
+Span64 ReviewView::cacheTilesAcross() const {
+    return tilesAround(static_cast<int64_t>(acrossValue()), viewAcross(), scaledLength(imageAcross()));
+}
+
+CacheBand ReviewView::band(int64_t index, int64_t acrossIndex) const {
     CacheBand b;
     b.index = index;
+    b.acrossIndex = acrossIndex;
     b.scale = scale_;
-    b.windowPixels = {std::min<int64_t>(index * kCacheBandPixels, length),
-                      std::min<int64_t>((index + 1) * kCacheBandPixels, length)};
+    b.windowPixels = tilePixels(index, scaledLength(imageAlong()));
     b.imagePositions = shownPositions(static_cast<double>(b.windowPixels.first), static_cast<double>(b.windowPixels.end),
                                       0.0, 0.0, scale_, imageAlong());
-    b.acrossPixels = scaledLength(imageAcross());
+    b.acrossWindowPixels = tilePixels(acrossIndex, scaledLength(imageAcross()));
+    b.acrossImagePositions = shownPositions(static_cast<double>(b.acrossWindowPixels.first),
+                                            static_cast<double>(b.acrossWindowPixels.end), 0.0, 0.0, scale_, imageAcross());
     return b;
 }
 

@@ -12,8 +12,9 @@
 
 namespace tf {
 
-// The window pixels of one band of the scaled cache along the stitch: a few
-// bands cover any window, so the cache holds the visible part and little more.
+// The window pixels of one band of the scaled cache along the stitch, and of
+// one tile of a band across it: a few tiles cover any window at any zoom, so
+// the cache holds the visible part and little more.
 inline constexpr int32_t kCacheBandPixels = 512;
 // Zoom limits, and the factor of one Ctrl + wheel notch.
 inline constexpr double kMinZoom = 1.0 / 32.0;
@@ -41,13 +42,16 @@ struct ScrollBarState {
     bool operator==(const ScrollBarState&) const = default;
 };
 
-// A band of the scaled cache: its key and what it covers.
+// A tile of the scaled cache: band `index` along the stitch, tile
+// `acrossIndex` of that band across it; its key and what it covers.
 struct CacheBand {
     int64_t index = 0;
-    double scale = 0.0;        // with the index, the key: a new scale is a new band
-    Span64 windowPixels;       // along the stitch, in scaled-image pixels
-    Span64 imagePositions;     // image rows (columns when sideways) needed to draw it
-    int64_t acrossPixels = 0;  // its other side, the scaled image's width (height when sideways)
+    int64_t acrossIndex = 0;
+    double scale = 0.0;            // with the indices, the key: a new scale is a new tile
+    Span64 windowPixels;           // along the stitch, in scaled-image pixels
+    Span64 imagePositions;         // image rows (columns when sideways) needed to draw it
+    Span64 acrossWindowPixels;     // across the stitch, in scaled-image pixels
+    Span64 acrossImagePositions;   // image columns (rows when sideways) needed to draw it
     bool operator==(const CacheBand&) const = default;
 };
 
@@ -92,10 +96,12 @@ public:
     double imageX(double windowX) const { return (windowX - originX() + scrollX_) / scale_; }
     double imageY(double windowY) const { return (windowY - originY() + scrollY_) / scale_; }
 
-    // The cache bands the viewport needs, with one more on either side so that
-    // scrolling on finds the next one ready; and what band `index` covers.
+    // The cache bands the viewport needs, and the tiles of each band across
+    // it, with one more on either side so that scrolling on finds the next one
+    // ready; and what tile `acrossIndex` of band `index` covers.
     Span64 cacheBands() const;
-    CacheBand band(int64_t index) const;
+    Span64 cacheTilesAcross() const;
+    CacheBand band(int64_t index, int64_t acrossIndex = 0) const;
 
 private:
     int64_t scaledLength(int32_t imageLength) const;

@@ -27,6 +27,17 @@ struct Settings {
     bool startFromTop = false;                           // an automatic capture first sends the page to its top
     ScrollDirection captureDirection = ScrollDirection::Down;  // the overlay's arrow keys change it for one capture
     bool reviewAfterCapture = false;                     // the review window opens after every capture
+    // Rows (columns, sideways) per saved part of a longer image; 0 saves one
+    // file. One of kSplitHeightChoices after loading.
+    int32_t splitHeightPx = 0;
 };
+
+// What the settings row offers for splitHeightPx, in its order: off, and two
+// heights many viewers show whole (some refuse anything over 16,384 or 32,767 px).
+inline constexpr int32_t kSplitHeightChoices[] = {0, 16000, 32000};
+
+// Over this many rows (columns, sideways) an image is not shown whole by
+// some viewers; the result page says so when splitting is off.
+inline constexpr int64_t kViewerSafeImageLength = 32767;
 
 }  // namespace tf

@@ -1,6 +1,7 @@
 #include "core/settings/settings_store.h"
 
 #include <cwctype>
+#include <string>
 
 #include "core/settings/memory_profile.h"
 
@@ -39,6 +40,12 @@ void loadSettingsFrom(SettingsProfile& profile, Settings& record, const std::wst
     const std::wstring direction = profile.readString(kSection, L"captureDirection", L"down", 32);
     record.captureDirection = equalsIgnoringCase(direction, L"right") ? ScrollDirection::Right : ScrollDirection::Down;
     record.reviewAfterCapture = profile.readInt(kSection, L"reviewAfterCapture", 0) != 0;
+    // Only what the row offers: a damaged number must not cut an image into
+    // thousands of files.
+    const int32_t split = profile.readInt(kSection, L"splitHeightPx", 0);
+    record.splitHeightPx = 0;
+    for (const int32_t choice : kSplitHeightChoices)
+        if (split == choice) record.splitHeightPx = choice;
 }
 
 bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
@@ -54,6 +61,7 @@ bool saveSettingsTo(SettingsProfile& profile, const Settings& record) {
     ok = profile.writeString(kSection, L"captureDirection",
                              record.captureDirection == ScrollDirection::Right ? L"right" : L"down") && ok;
     ok = profile.writeString(kSection, L"reviewAfterCapture", record.reviewAfterCapture ? L"1" : L"0") && ok;
+    ok = profile.writeString(kSection, L"splitHeightPx", std::to_wstring(record.splitHeightPx)) && ok;
     return ok;
 }
 

@@ -1,8 +1,10 @@
 #include "core/stitch/composed_png.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
+#include "core/image/png_parts.h"
 #include "core/stitch/orientation.h"
 
 namespace tf {
@@ -46,23 +48,31 @@ const uint32_t* ComposedRows::rows(int32_t firstRow, int32_t count) {
 }
 
 ComposedColumns::ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan)
-    : frames_(frames), plan_(plan) {}
+    : frames_(frames), plan_(plan), planCount_(std::max(plan.height, 0)) {}
+
+ComposedColumns::ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan, int32_t planFirst,
+                                 int32_t planCount)
+    : frames_(frames), plan_(plan), planFirst_(planFirst), planCount_(planCount), releaseWhenDone_(false) {
+    if (planFirst < 0 || planCount < 0 || static_cast<int64_t>(planFirst) + planCount > plan.height)
+        throw std::logic_error("part outside the plan");
+}
 
 const uint32_t* ComposedColumns::rows(int32_t firstRow, int32_t count) {
     const size_t planWidth = static_cast<size_t>(std::max(plan_.width, 0));
-    const size_t planHeight = static_cast<size_t>(std::max(plan_.height, 0));
+    const size_t fileWidth = static_cast<size_t>(planCount_);
     if (firstRow < 0 || count < 0 || static_cast<size_t>(firstRow) + static_cast<size_t>(count) > planWidth)
         throw std::logic_error("row outside the plan");
-    block_.resize(planHeight * static_cast<size_t>(count));
-    planRows_.resize(planWidth * static_cast<size_t>(std::min<size_t>(kPlanRowBand, planHeight)));
-    for (int32_t band = 0; band < plan_.height; band += kPlanRowBand) {
-        const int32_t bandRows = std::min(kPlanRowBand, plan_.height - band);
-        composeRows(frames_, plan_, band, bandRows, planRows_.data());
+    block_.resize(fileWidth * static_cast<size_t>(count));
+    planRows_.resize(planWidth * static_cast<size_t>(std::min<size_t>(kPlanRowBand, fileWidth)));
+    for (int32_t band = 0; band < planCount_; band += kPlanRowBand) {
+        const int32_t bandRows = std::min(kPlanRowBand, planCount_ - band);
+        composeRows(frames_, plan_, planFirst_ + band, bandRows, planRows_.data());
         // Columns [firstRow, firstRow + count) of the band are the file's rows,
         // from column `band` on.
-        transposeBlock(planRows_.data() + firstRow, planWidth, block_.data() + band, planHeight, bandRows, count);
+        transposeBlock(planRows_.data() + firstRow, planWidth, block_.data() + band, fileWidth, bandRows, count);
     }
-    if (static_cast<size_t>(firstRow) + static_cast<size_t>(count) == planWidth) releaseAll(frames_);
+    if (releaseWhenDone_ && static_cast<size_t>(firstRow) + static_cast<size_t>(count) == planWidth)
+        releaseAll(frames_);
     return block_.data();
 }
 
@@ -96,6 +106,49 @@ std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, cons
     return saveOriented(frames, plan, direction, [&](int32_t width, int32_t height, PngRowSource& rows) {
         return savePngAsNew(width, height, rows, folder, stem);
     });
+}
+
+namespace {
+
+// Rows [first, first + count) of the planned image, asked for from row 0 of
+// the part on; the parts are written in order, so the shared source still
+// sees every row asked for once, top to bottom.
+class PartRows : public PngRowSource {
+public:
+    PartRows(ComposedRows& whole, int32_t first) : whole_(whole), first_(first) {}
+    const uint32_t* rows(int32_t firstRow, int32_t count) override { return whole_.rows(first_ + firstRow, count); }
+
+private:
+    ComposedRows& whole_;
+    int32_t first_;
+};
+
+}  // namespace
+
+std::vector<std::filesystem::path> saveComposedPngPartsAsNew(std::vector<PixelImage>& frames,
+                                                             const CompositionPlan& plan,
+                                                             const std::filesystem::path& folder,
+                                                             const std::filesystem::path& stem,
+                                                             ScrollDirection direction, int32_t partLength) {
+    const FramesReleaser releaser{frames};
+    const std::vector<PartRange> ranges = partRanges(plan.height, partLength);
+    std::vector<PngPart> parts;
+    if (direction == ScrollDirection::Right) {
+        std::vector<std::unique_ptr<ComposedColumns>> sources;
+        for (const PartRange& r : ranges) {
+            sources.push_back(std::make_unique<ComposedColumns>(frames, plan, static_cast<int32_t>(r.first),
+                                                                static_cast<int32_t>(r.count)));
+            parts.push_back({static_cast<int32_t>(r.count), plan.width, sources.back().get()});
+        }
+        return savePngPartsAsNew(parts, folder, stem);
+    }
+    ComposedRows whole(frames, plan);
+    std::vector<std::unique_ptr<PartRows>> sources;
+    for (const PartRange& r : ranges) {
+        sources.push_back(std::make_unique<PartRows>(whole, static_cast<int32_t>(r.first)));
+        parts.push_back({plan.width, static_cast<int32_t>(r.count), sources.back().get()});
+    }
+    return savePngPartsAsNew(parts, folder, stem);
 }
 
 }  // namespace tf

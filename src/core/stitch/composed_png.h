@@ -30,15 +30,21 @@ private:
 // The planned image turned back on its side, for frames that were turned
 // downward (a capture scrolled to the right): row r of the file is column r of
 // the plan's image. Every row of the file needs every frame, so the frames are
-// let go together, once the last row has been handed out.
+// let go together, once the last row has been handed out. A part of the
+// file, columns [planFirst, planFirst + planCount) of it, is the plan's rows
+// of that range; its source leaves the frames to the caller.
 class ComposedColumns : public PngRowSource {
 public:
     ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan);
+    ComposedColumns(std::vector<PixelImage>& frames, const CompositionPlan& plan, int32_t planFirst, int32_t planCount);
     const uint32_t* rows(int32_t firstRow, int32_t count) override;
 
 private:
     std::vector<PixelImage>& frames_;
     const CompositionPlan& plan_;
+    int32_t planFirst_ = 0;
+    int32_t planCount_ = 0;
+    bool releaseWhenDone_ = true;
     std::vector<uint32_t> planRows_;  // a band of the plan's rows
     std::vector<uint32_t> block_;
 };
@@ -52,5 +58,13 @@ void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& pla
 std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, const CompositionPlan& plan,
                                            const std::filesystem::path& folder, const std::filesystem::path& stem,
                                            ScrollDirection direction = ScrollDirection::Down);
+// The planned image as parts of `partLength` rows each (columns, sideways)
+// through savePngPartsAsNew: all of them or none. The frames are released as
+// written, also when the save fails.
+std::vector<std::filesystem::path> saveComposedPngPartsAsNew(std::vector<PixelImage>& frames,
+                                                             const CompositionPlan& plan,
+                                                             const std::filesystem::path& folder,
+                                                             const std::filesystem::path& stem,
+                                                             ScrollDirection direction, int32_t partLength);
 
 }  // namespace tf

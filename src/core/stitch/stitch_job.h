@@ -16,12 +16,17 @@ namespace tf {
 struct StitchJob {
     TurnedFrames frames;         // accepted frames in capture order, with the way they scrolled
     std::wstring outputFolder;   // capture folder, or the default one
+    // Rows (columns, sideways) per saved part for an image longer than that;
+    // 0 saves one file however long the image.
+    int32_t splitLength = 0;
 };
 
 // Made by the worker at its start; owned by the main window once posted.
 struct StitchResult {
     bool succeeded = false;
-    std::wstring savedPath;
+    std::wstring savedPath;               // the file, or the first part when split
+    std::vector<std::wstring> partPaths;  // every part in order when split, else empty
+    int32_t splitLength = 0;              // rows (columns) per part, when split
     uint32_t frameCount = 0;
     int64_t imageWidth = 0;
     int64_t imageHeight = 0;

@@ -4,13 +4,35 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/image/png_parts.h"
 #include "core/stitch/composed_png.h"
 #include "core/stitch/composer.h"
 #include "core/stitch/orientation.h"
+#include "core/stitch/streamed_png.h"
 
 namespace fs = std::filesystem;
 
 namespace tf {
+namespace {
+
+// The folder made, and the name the file gets unless a file of that name
+// exists already; a capture never replaces one (two captures may end in the
+// same second).
+fs::path prepareOutput(const fs::path& folder, StitchWorkerHost& host, StitchResult& result) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) throw fs::filesystem_error("create_directories", folder, ec);
+    const fs::path stem = L"tallyframe-" + host.timestamp();
+    result.savedPath = (folder / stem).wstring() + L".png";
+    return stem;
+}
+
+void announceStage(StitchWorkerHost& host, int32_t stage) {
+    host.storeSavingStage(stage);
+    host.postOverlayRedraw();
+}
+
+}  // namespace
 
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host) {
     auto result = std::make_unique<StitchResult>();
@@ -29,27 +51,23 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         result->direction = direction;
         result->seams = plan.joins;
 
-        host.storeSavingStage(1);
-        host.postOverlayRedraw();
-
+        announceStage(host, 1);
         const fs::path folder(job.outputFolder);
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        if (ec) throw fs::filesystem_error("create_directories", folder, ec);
-
-        // The name the file gets unless a file of that name exists already; a
-        // capture never replaces one (two captures may end in the same second).
-        const fs::path stem = L"tallyframe-" + host.timestamp();
-        result->savedPath = (folder / stem).wstring() + L".png";
-
-        host.storeSavingStage(2);
-        host.postOverlayRedraw();
+        const fs::path stem = prepareOutput(folder, host, *result);
+        announceStage(host, 2);
 
         const uint64_t t1 = host.tickCount();
         // Releases each frame once its rows are written: the peak is the
         // frames themselves plus a block of rows (sideways, all frames are
         // needed until the last row, then let go together).
-        result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
+        if (partRanges(plan.height, job.splitLength).size() > 1) {
+            for (const fs::path& part : saveComposedPngPartsAsNew(frames, plan, folder, stem, direction, job.splitLength))
+                result->partPaths.push_back(part.wstring());
+            result->savedPath = result->partPaths.front();
+            result->splitLength = job.splitLength;
+        } else {
+            result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
+        }
         result->saveMs = host.tickCount() - t1;
         result->succeeded = true;
     } catch (const std::exception&) {
@@ -59,6 +77,36 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
     // Whatever happened, the frames are of no further use.
     frames.clear();
     frames.shrink_to_fit();
+    return result;
+}
+
+std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDirection direction,
+                                                   const std::wstring& outputFolder, StitchWorkerHost& host) {
+    auto result = std::make_unique<StitchResult>();
+    result->frameCount = static_cast<uint32_t>(stitch.framesAdded());
+    result->direction = direction;
+    try {
+        // Only what the capture had not joined yet, and the panels' decision.
+        const uint64_t t0 = host.tickCount();
+        const StreamedImage image = stitch.finish();
+        result->stitchMs = host.tickCount() - t0;
+        const StreamedSize size = streamedSize(image, direction);
+        result->imageWidth = size.width;
+        result->imageHeight = size.height;
+        result->seams = image.joins;
+
+        announceStage(host, 1);
+        const fs::path folder(outputFolder);
+        const fs::path stem = prepareOutput(folder, host, *result);
+        announceStage(host, 2);
+
+        const uint64_t t1 = host.tickCount();
+        result->savedPath = saveStreamedPngAsNew(stitch.rows(), image, folder, stem, direction).wstring();
+        result->saveMs = host.tickCount() - t1;
+        result->succeeded = true;
+    } catch (const std::exception&) {
+        result->succeeded = false;
+    }
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/stitch_job.h"
 
 namespace tf {
@@ -25,9 +26,17 @@ public:
 // Plans the composition of the job's frames, creates the output folder, writes
 // "tallyframe-<timestamp>.png" into it ("-2", "-3", ... before ".png" when
 // that name is taken) from the frames, releasing each once its rows are
-// written, and returns the filled result. Never
+// written, and returns the filled result. An image longer than the job's
+// split length goes out as "<name>-part01.png", ... instead, all or none; the
+// result's path is then the first part's. Never
 // throws for a failing step: `succeeded` then stays false and the fields hold
 // what was reached. The caller posts the result.
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);
+
+// The same file and the same result from a stitch that joined the frames
+// while the capture ran: finishes it, then writes its rows. `direction` is
+// the way the capture scrolled.
+std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDirection direction,
+                                                   const std::wstring& outputFolder, StitchWorkerHost& host);
 
 }  // namespace tf

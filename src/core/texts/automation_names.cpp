@@ -35,6 +35,7 @@ constexpr ControlNames kNames[] = {
     {ControlId::StartFromTop, L"StartFromTopToggle", texts::startFromTopCommand},
     {ControlId::CaptureSideways, L"CaptureSidewaysToggle", texts::captureSidewaysCommand},
     {ControlId::ReviewAfterCapture, L"ReviewAfterCaptureToggle", texts::reviewAfterLabel},
+    {ControlId::SplitTallImages, L"SplitTallImagesButton", texts::splitTallLabel},
     {ControlId::ProductHome, L"ProductHomeButton", texts::productHomeCommand},
     {ControlId::ProductSite, L"ProductSiteButton", texts::productSiteCommand},
     {ControlId::Feedback, L"FeedbackButton", texts::feedbackCommand},

@@ -20,8 +20,15 @@ inline bool captureFailureIsWarning(const CaptureFailure& failure) {
     return failure.kind == CaptureError::WheelDisabled || failure.kind == CaptureError::TargetElevated;
 }
 
-// The result page's line for a capture that the frame limit ended: it was
-// saved, and the page goes on.
-std::wstring frameLimitResultText(int32_t frameLimit, UiLanguage language);
+// The result page's line for a capture that a limit ended: it was saved, and
+// the page goes on; empty for CaptureLimit::None.
+std::wstring captureLimitResultText(CaptureLimit limit, int32_t frameLimit, UiLanguage language);
+
+// The settings row's name of a part height: "Off", "16,000 px", ...
+const wchar_t* splitHeightName(int32_t splitHeightPx, UiLanguage language);
+// The result page's line after a split save.
+std::wstring splitPartsResultText(size_t parts, int32_t partLength, UiLanguage language);
+// The result page's line for an image longer than some viewers show.
+std::wstring tallImageResultText(int64_t length, UiLanguage language);
 
 }  // namespace tf

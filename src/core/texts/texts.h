@@ -155,6 +155,11 @@ inline constexpr BilingualText manualResultSubtitle{L"Stitched into one long ima
 inline constexpr BilingualText frameLimitResultSubtitle{
     L"The capture stopped at its %d-frame limit: the page goes on past the end of this image.",
     L"截图已在 %d 帧上限处停止：页面在此图末尾之后还有内容。"};
+// In place of the result subtitle when the size limit ended the capture
+// before the page ended.
+inline constexpr BilingualText pixelLimitResultSubtitle{
+    L"The capture stopped at its size limit: the page goes on past the end of this image.",
+    L"截图已在图片尺寸上限处停止：页面在此图末尾之后还有内容。"};
 inline constexpr BilingualText savedToPrefix{L"Saved to: ", L"保存至："};
 // In place of the result subtitle when an automatic capture never moved the page.
 inline constexpr BilingualText pageNeverMovedHint{
@@ -245,6 +250,24 @@ inline constexpr BilingualText dropBeforeSeamCommand{L"Drop everything before it
 inline constexpr BilingualText reviewAfterLabel{L"Review after each capture", L"每次截图后查看"};
 inline constexpr BilingualText reviewAfterDescription{L"Shows every seam and lets you trim the image before you share it",
                                                       L"显示每处拼接，分享前可先裁剪图片"};
+inline constexpr BilingualText splitTallLabel{L"Split tall screenshots into parts", L"长截图分段保存"};
+// The row says the limits that end a capture, which bound how long an image gets.
+inline constexpr BilingualText splitTallDescription{L"A capture stops, saved, at 1,000 frames or 250 million pixels",
+                                                    L"截图最多 1000 帧或 2.5 亿像素，到达即停止并保存"};
+inline constexpr BilingualText splitOffChoice{L"Off", L"关闭"};
+inline constexpr BilingualText split16000Choice{L"16,000 px", L"16,000 像素"};
+inline constexpr BilingualText split32000Choice{L"32,000 px", L"32,000 像素"};
+// In place of the result subtitle after a split save. Arguments: the parts
+// (unsigned), the part length (int, px).
+inline constexpr BilingualText splitPartsResultSubtitle{
+    L"Saved in %u parts of up to %d px each; the path below is the first part.",
+    L"已分为 %u 段保存，每段最长 %d 像素；下方路径为第一段。"};
+// In place of the result subtitle when splitting is off and the image is
+// longer than some viewers show. Argument: the length (long long, px).
+inline constexpr BilingualText tallImageResultSubtitle{
+    L"This image is %lld px long: some viewers cannot show it. Turn on \"Split tall screenshots into parts\" in "
+    L"Settings to save such images in parts.",
+    L"此图长 %lld 像素，部分看图软件无法显示。可在设置中开启\u201C长截图分段保存\u201D，将这类图片分段保存。"};
 inline constexpr BilingualText reviewLoadingText{L"Loading the image\u2026", L"正在载入图片\u2026"};
 inline constexpr BilingualText reviewLoadFailedMessage{L"The image could not be opened for review.",
                                                        L"无法打开图片进行查看。"};

@@ -81,6 +81,13 @@ constexpr ButtonStyle languageField() {
     return s;
 }
 
+constexpr ButtonStyle splitField() {
+    ButtonStyle s = languageField();
+    s.control = C::SplitTallImages;
+    s.label = L::SplitHeight;
+    return s;
+}
+
 constexpr ButtonStyle chordField() {
     ButtonStyle s = field(C::CaptureHotkey, L::HotkeyChord, {}, A::Centred, 10, 10);
     s.textWeight = 500;
@@ -105,6 +112,7 @@ constexpr ButtonStyle kButtonStyles[] = {
     captureFolderField(),
     field(C::ChooseFolder, L::Text, texts::chooseButton, A::Centred, 0, 0),
     languageField(),
+    splitField(),
     chordField(),
     ButtonStyle{C::OpenAfterCapture, F::Switch},
     ButtonStyle{C::CaptureLogging, F::Switch},

@@ -32,6 +32,7 @@ enum class ButtonLabel {
     CopiedOrText,    // "Copied" for a moment after copying, else `text`
     CaptureFolder,   // the folder of the settings
     LanguageName,    // the name of the language in use, in that language
+    SplitHeight,     // the part height chosen, or Off
     HotkeyChord,     // the chord, or the recording prompt
     WindowText,      // the control's own window text (the links)
 };

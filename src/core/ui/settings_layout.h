@@ -44,6 +44,8 @@ inline constexpr SettingsRow kSettingsRows[] = {
      texts::captureSidewaysDescription, texts::captureSidewaysCommand},
     {ControlId::ReviewAfterCapture, SettingsRowControl::Switch, texts::reviewAfterLabel, texts::reviewAfterDescription,
      texts::reviewAfterLabel},
+    {ControlId::SplitTallImages, SettingsRowControl::Dropdown, texts::splitTallLabel, texts::splitTallDescription,
+     texts::splitTallLabel},
 };
 inline constexpr size_t kSettingsRowCount = std::size(kSettingsRows);
 inline constexpr size_t kClassicSettingsRowCount = 3;

@@ -136,6 +136,10 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command) {
             else layoutMainWindowControls(app);
             RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             break;
+        case ControlId::SplitTallImages:
+            if (chooseSplitHeight(app.settings, GetDlgItem(window, idNumber(command)), window))
+                InvalidateRect(window, nullptr, TRUE);
+            break;
         case ControlId::Feedback: openWithShell(window, kFeedbackFormUrl); break;
         default: break;
     }
@@ -206,8 +210,8 @@ void saveCapture(Application& app, TurnedFrames frames) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    app.save.start(std::move(frames), std::move(folder), {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW},
-                   watcher);
+    app.save.start(std::move(frames), std::move(folder), settings.splitHeightPx,
+                   {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 
 void handleStitchDone(Application& app, StitchResult* raw) {

@@ -67,6 +67,7 @@ std::wstring controlLabel(const Application& app, ControlId id) {
         case ControlId::StartFromTop: return tr(lang, texts::startFromTopCommand);
         case ControlId::CaptureSideways: return tr(lang, texts::captureSidewaysCommand);
         case ControlId::ReviewAfterCapture: return tr(lang, texts::reviewAfterLabel);
+        case ControlId::SplitTallImages: return tr(lang, texts::splitTallLabel);
         case ControlId::ProductHome: return tr(lang, texts::productHomeCommand);
         case ControlId::ProductSite: return tr(lang, texts::productSiteCommand);
         case ControlId::Feedback: return tr(lang, texts::feedbackCommand);

@@ -50,7 +50,8 @@ MainPageView mainPageView(const Application& app) {
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
         case CaptureKind::PersonScrolled: view.subtitle = ResultSubtitle::PersonScrolled; break;
     }
-    view.stoppedAtFrameLimit = app.capture.driver.lastStoppedAtLimit;
+    view.stoppedAtLimit = app.capture.driver.lastLimit;
+    view.frameLimit = app.capture.driver.lastFrameLimit;
     view.settingsScroll = app.main.settingsPages().scroll();
     return view;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/app/ui_state.h"
+#include "core/capture/capture_budget.h"
 #include "core/capture/capture_host.h"
 #include "core/settings/settings.h"
 #include "ground/rect.h"
@@ -122,9 +123,10 @@ struct CaptureDriver {
     // While an automatic capture runs; declared after the latch its worker polls.
     std::unique_ptr<AutomaticSession> automatic;
     CaptureKind lastKind = CaptureKind::Scrolled;
-    // The frame limit that ended the last capture before its page ended; 0
-    // when the page or the person ended it.
-    int32_t lastStoppedAtLimit = 0;
+    // The limit that ended the last capture before its page ended (None
+    // when the page or the person ended it), and the frame limit it had.
+    CaptureLimit lastLimit = CaptureLimit::None;
+    int32_t lastFrameLimit = 0;
 };
 
 struct CaptureArea {

@@ -104,15 +104,21 @@ namespace {
 
 UINT_PTR manualTimer() { return static_cast<UINT_PTR>(TimerId::ManualCapture); }
 
-// The end-to-end tests reach the limit with a few frames rather than with
-// minutes of scrolling; the variable can only lower it.
-int32_t captureFrameLimit() {
-    wchar_t value[16] = {};
-    const DWORD n = GetEnvironmentVariableW(L"TALLYFRAME_TEST_FRAME_LIMIT", value, 16);
-    if (n == 0 || n >= 16) return kMaxCaptureFrames;
-    const long limit = std::wcstol(value, nullptr, 10);
-    return limit >= 2 && limit < kMaxCaptureFrames ? static_cast<int32_t>(limit) : kMaxCaptureFrames;
+// The end-to-end tests reach the limits with a few frames rather than with
+// minutes of scrolling; the variables can only lower them.
+int64_t loweredLimit(const wchar_t* variable, int64_t lowest, int64_t limit) {
+    wchar_t value[24] = {};
+    const DWORD n = GetEnvironmentVariableW(variable, value, 24);
+    if (n == 0 || n >= 24) return limit;
+    const long long lowered = std::wcstoll(value, nullptr, 10);
+    return lowered >= lowest && lowered < limit ? lowered : limit;
 }
+
+int32_t captureFrameLimit() {
+    return static_cast<int32_t>(loweredLimit(L"TALLYFRAME_TEST_FRAME_LIMIT", 2, kMaxCaptureFrames));
+}
+
+int64_t capturePixelLimit() { return loweredLimit(L"TALLYFRAME_TEST_PIXEL_LIMIT", 1, kMaxCapturePixels); }
 
 // Shows what a start or a tick reported and arms the next tick. The timer is
 // one-shot (killed when it fires, armed again here) so that a message box
@@ -133,8 +139,8 @@ void followManualTick(CaptureArea& area, const ManualTick& t) {
     }
     driver.progress.manualRunning = false;
     driver.progress.strip = ManualStrip::Following;
-    driver.lastStoppedAtLimit =
-        driver.manual->capture.outcome().end == ManualCaptureEnd::FrameLimit ? driver.manual->request.maxFrames : 0;
+    driver.lastLimit = driver.manual->capture.outcome().limit;
+    driver.lastFrameLimit = driver.manual->request.maxFrames;
     driver.manual.reset();
 }
 
@@ -142,10 +148,10 @@ void followManualTick(CaptureArea& area, const ManualTick& t) {
 // shown below cannot deliver anything more of this capture.
 void endAutomaticCapture(CaptureArea& area, AutomaticCaptureEnd end) {
     CaptureDriver& driver = area.driver;
-    const int32_t maxFrames = driver.automatic ? driver.automatic->maxFrames : 0;
+    driver.lastFrameLimit = driver.automatic ? driver.automatic->maxFrames : 0;
     driver.automatic.reset();
     driver.lastKind = end.outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
-    driver.lastStoppedAtLimit = end.outcome.stoppedAtLimit ? maxFrames : 0;
+    driver.lastLimit = end.outcome.limit;
     if (end.frames) {
         area.shell.saveCapture(std::move(*end.frames));
     } else if (end.failure.failed()) {
@@ -172,8 +178,9 @@ void startCapture(CaptureArea& area) {
     if (!captureMayStart(area.shell.uiState(), area.shell.saveInProgress()) || captureRunning(area)) return;
     const Settings& settings = area.shell.settings();
     const CaptureRequest request{area.selection.captureRect, area.selection.captureRectValid, settings.startFromTop,
-                                 area.selection.direction, systemWheelSettings(), captureFrameLimit()};
-    driver.lastStoppedAtLimit = 0;
+                                 area.selection.direction, systemWheelSettings(), captureFrameLimit(),
+                                 capturePixelLimit()};
+    driver.lastLimit = CaptureLimit::None;
     if (settings.scrollMode == ScrollMode::Manual) {
         driver.lastKind = CaptureKind::PersonScrolled;
         driver.progress = CaptureProgressRecord{.manualRunning = true, .direction = request.direction};

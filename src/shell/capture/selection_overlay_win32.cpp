@@ -17,7 +17,6 @@
 #include "core/capture/capture_rules.h"
 #include "core/capture/pick_rules.h"
 #include "shell/capture/target_window_win32.h"
-#include "core/texts/texts.h"
 #include "platform/win32/win32_rect.h"
 #include "platform/win32/win32_window_object.h"
 
@@ -141,33 +140,42 @@ HWND createOverlayWindow(CaptureArea& area, DWORD exStyle, const Rect& r) {
                            nullptr, area.instance, &area);
 }
 
-void acceptRectangle(CaptureArea& area, const Rect& chosen, POINT anchor) {
+// The selection window had the foreground for the drag; the window being
+// captured gets it back, as a click into it would have left it: some windows
+// scroll or paint their selection differently while inactive.
+void activateCapturedWindow(const Rect& captured) {
+    const POINT centre{captured.left + captured.width() / 2, captured.top + captured.height() / 2};
+    const HWND window = foreignWindowAt(centre);
+    const HWND root = window == nullptr ? nullptr : GetAncestor(window, GA_ROOT);
+    if (root != nullptr && GetForegroundWindow() != root) SetForegroundWindow(root);
+}
+
+void acceptRectangle(CaptureArea& area, HWND window, const Rect& chosen, POINT anchor) {
     SelectionSession& selection = area.selection;
     selection.captureRect = chosen;
     area.shell.forgetSavedCapture();
     selection.captureRectValid = true;
-    const uint32_t newDpi = dpiForPoint(anchor, selection.overlayDpi);
+    selection.overlayDpi = dpiForPoint(anchor, selection.overlayDpi);
     selection.captureStartTick = GetTickCount64();
     // The capture view is painted before the capture itself starts: its arrow
     // must already point the way this capture goes, not the last one's.
     area.driver.progress.direction = selection.direction;
 
     area.shell.setUiState(UiState::Capturing);
-    closeOverlay(area);  // the selection window is gone after this
-    hideMainWindow(area);  // if the selection was quicker than the overlay's timer
-
-    HWND overlay = createOverlayWindow(
-        area, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE,
-        selection.overlayBounds);
-    if (overlay == nullptr) {
-        area.shell.failCapture(tr(area.shell.settings().language, texts::overlayFailedMessage), MB_ICONERROR);
-        return;
-    }
-    area.overlayWindow = overlay;
-    selection.overlayDpi = newDpi;
-    SetWindowDisplayAffinity(overlay, kExcludeFromCapture);
-    ShowWindow(overlay, SW_SHOWNOACTIVATE);
+    // The selection window becomes the capture overlay in place: destroying a
+    // shown window and showing another each block for a window manager's
+    // answer under Wine, seconds before the first grab. It already lies over
+    // the drag's work area, where the capture view is drawn.
+    SetWindowLongPtrW(window, GWL_EXSTYLE,
+                      GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     redrawOverlay(area);
+    activateCapturedWindow(chosen);
+    // Only a main window still shown (the drag beat the hide timer) is hidden
+    // here; one already hidden is not waited for again.
+    KillTimer(window, kHideMainWindowTimer);
+    hideMainWindow(area);
     area.shell.startCaptureSoon();
 }
 
@@ -223,7 +231,7 @@ void onButtonDown(CaptureArea& area, HWND window) {
     redrawOverlay(area);
 }
 
-void onButtonUp(CaptureArea& area) {
+void onButtonUp(CaptureArea& area, HWND window) {
     SelectionState* s = &area.selection.drag;
     uint32_t& overlayDpi = area.selection.overlayDpi;
     if (area.shell.uiState() != UiState::Selecting || !s->dragging) return;
@@ -238,7 +246,7 @@ void onButtonUp(CaptureArea& area) {
     // accepted the same way.
     const uint32_t dpi = dpiForPoint(s->anchor, overlayDpi);
     if (const std::optional<Rect> chosen = releasedArea({s->anchor.x, s->anchor.y}, {p.x, p.y}, s->highlight, dpi)) {
-        acceptRectangle(area, *chosen, s->anchor);
+        acceptRectangle(area, window, *chosen, s->anchor);
         return;
     }
     // Too small, or a click on nothing to pick: not an error, the user simply tries again.
@@ -315,7 +323,7 @@ LRESULT CALLBACK overlayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         onButtonDown(area, window);
         return 0;
     case WM_LBUTTONUP:
-        onButtonUp(area);
+        onButtonUp(area, window);
         return 0;
     default:
         break;

@@ -14,5 +14,9 @@ bool chooseCaptureFolder(Settings& settings, HWND owner);
 // The menu opens below `languageButton`. True only when the language changed;
 // re-labelling the interface is the caller's.
 bool chooseLanguage(Settings& settings, HWND languageButton, HWND owner);
+// The part heights offered, in a menu below `button`; true when the choice
+// changed. A failed save is not reported, as for a switch: the choice holds
+// for the rest of the run.
+bool chooseSplitHeight(Settings& settings, HWND button, HWND owner);
 
 }  // namespace tf

@@ -30,9 +30,10 @@ const CachedBand* ScaledCache::band(const CacheBand& key, const ReviewImage& ima
     return &bands_.back();
 }
 
-void ScaledCache::keepOnly(const Span64& bands, double scale) {
+void ScaledCache::keepOnly(const Span64& bands, const Span64& across, double scale) {
     std::erase_if(bands_, [&](const CachedBand& b) {
-        return b.key.scale != scale || b.key.index < bands.first || b.key.index >= bands.end;
+        return b.key.scale != scale || b.key.index < bands.first || b.key.index >= bands.end ||
+               b.key.acrossIndex < across.first || b.key.acrossIndex >= across.end;
     });
 }
 

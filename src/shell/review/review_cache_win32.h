@@ -1,7 +1,8 @@
 #pragma once
 // The scaled cache the review window draws from: a few DIB sections, one per
-// band of review_view.h, each made once from the image at the view's scale
-// and dropped when the view has moved on or the scale changed.
+// tile of review_view.h, each made once from the image at the view's scale
+// and dropped when the view has moved on or the scale changed. Tiles across
+// as well as along keep a deep zoom of a wide image as small as a fitted one.
 
 #include <windows.h>
 
@@ -21,10 +22,10 @@ struct CachedBand {
 
 class ScaledCache {
 public:
-    // The band, made now when its rows are decoded; null while they are not.
+    // The tile, made now when its rows are decoded; null while they are not.
     const CachedBand* band(const CacheBand& key, const ReviewImage& image, bool sideways);
-    // Keeps only the bands [first, end) of `scale`.
-    void keepOnly(const Span64& bands, double scale);
+    // Keeps only the tiles of bands [first, end) and tiles across [first, end) of `scale`.
+    void keepOnly(const Span64& bands, const Span64& across, double scale);
     void clear() { bands_.clear(); }
     uint64_t bytes() const;
 

@@ -136,8 +136,8 @@ void ReviewWindow::paintCanvas(HDC hdc) {
 
 void ReviewWindow::drawBands(HDC dc) {
     const RECT area = imageArea();
-    const Span64 bands = view_->cacheBands();
-    cache_.keepOnly(bands, view_->scale());
+    const Span64 bands = view_->cacheBands(), across = view_->cacheTilesAcross();
+    cache_.keepOnly(bands, across, view_->scale());
     UniqueMemoryDc source(CreateCompatibleDC(dc));
     if (!source) return;
     // The scaled image's origin in canvas pixels.
@@ -147,16 +147,19 @@ void ReviewWindow::drawBands(HDC dc) {
     SelectClipRgn(dc, clip);
     DeleteObject(clip);
     for (int64_t i = bands.first; i < bands.end; ++i) {
-        const CacheBand key = view_->band(i);
-        const int32_t along = static_cast<int32_t>(key.windowPixels.first);
-        const int32_t x = sideways_ ? ox + along : ox, y = sideways_ ? oy : oy + along;
-        const CachedBand* band = cache_.band(key, *image_, sideways_);
-        if (band == nullptr) {
-            waiting = true;
-            continue;
+        for (int64_t j = across.first; j < across.end; ++j) {
+            const CacheBand key = view_->band(i, j);
+            const auto along = static_cast<int32_t>(key.windowPixels.first);
+            const auto side = static_cast<int32_t>(key.acrossWindowPixels.first);
+            const int32_t x = sideways_ ? ox + along : ox + side, y = sideways_ ? oy + side : oy + along;
+            const CachedBand* band = cache_.band(key, *image_, sideways_);
+            if (band == nullptr) {
+                waiting = true;
+                continue;
+            }
+            SelectedObject bitmap(source.get(), band->dib.get());
+            BitBlt(dc, x, y, band->width, band->height, source.get(), 0, 0, SRCCOPY);
         }
-        SelectedObject bitmap(source.get(), band->dib.get());
-        BitBlt(dc, x, y, band->width, band->height, source.get(), 0, 0, SRCCOPY);
     }
     SelectClipRgn(dc, nullptr);
     if (waiting) {

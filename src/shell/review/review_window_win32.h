@@ -49,6 +49,7 @@ public:
 
     // The figures of the bench: the cache's bytes, the image's.
     uint64_t cacheBytes() const { return cache_.bytes(); }
+    double scale() const { return view_ ? view_->scale() : 0.0; }
     bool imageComplete() const { return image_ && image_->complete(); }
     int32_t rowsDecoded() const { return image_ ? image_->rowsReady() : 0; }
     // From the press that starts a save until its answer is handled: a second press in between, even once the

@@ -67,7 +67,8 @@ void launchSaveWorkerThread(std::unique_ptr<StitchJob> job, const SaveReplies& r
     std::thread(stitchThread, std::move(job), replies, std::move(stage)).detach();
 }
 
-void SaveSession::start(TurnedFrames frames, std::wstring folder, const SaveReplies& replies, SaveWatcher& watcher) {
+void SaveSession::start(TurnedFrames frames, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
+                        SaveWatcher& watcher) {
     inProgress_ = true;
     startTick_ = GetTickCount64();
     stage_->exchange(0);
@@ -76,6 +77,7 @@ void SaveSession::start(TurnedFrames frames, std::wstring folder, const SaveRepl
     auto job = std::make_unique<StitchJob>();
     job->frames = std::move(frames);
     job->outputFolder = std::move(folder);
+    job->splitLength = splitLength;
     try {
         launcher_(std::move(job), replies, stage_);
     } catch (const std::system_error&) {
@@ -110,6 +112,10 @@ void SaveSession::finish(std::unique_ptr<StitchResult> result, SaveWatcher& watc
         lastCaptureStats_.height = static_cast<uint64_t>(std::max<int64_t>(0, result->imageHeight));
         lastCaptureStats_.stitchMs = result->stitchMs;
         lastCaptureStats_.saveMs = result->saveMs;
+        lastCaptureStats_.length =
+            result->direction == ScrollDirection::Right ? lastCaptureStats_.width : lastCaptureStats_.height;
+        lastCaptureStats_.partCount = static_cast<uint32_t>(result->partPaths.size());
+        lastCaptureStats_.partLength = result->partPaths.empty() ? 0 : static_cast<int32_t>(result->splitLength);
     }
     watcher.savingEnded(succeeded ? result.get() : nullptr);
 }

@@ -19,6 +19,9 @@ namespace tf {
 struct CaptureStats {
     uint32_t frameCount = 0;
     uint64_t width = 0, height = 0, stitchMs = 0, saveMs = 0;
+    uint64_t length = 0;      // along the way it scrolled: the height, or sideways the width
+    uint32_t partCount = 0;   // files it was saved in when split, else 0
+    int32_t partLength = 0;   // rows (columns) per part when split
 };
 
 // Where the worker answers: `doneMessage` carries its StitchResult in the
@@ -64,8 +67,10 @@ public:
     SaveSession& operator=(const SaveSession&) = delete;
 
     // Takes the accepted frames over, enters Saving and starts the worker,
-    // which writes into `folder` and answers through `replies`.
-    void start(TurnedFrames frames, std::wstring folder, const SaveReplies& replies, SaveWatcher& watcher);
+    // which writes into `folder` (in parts of `splitLength` rows when that is
+    // not 0) and answers through `replies`.
+    void start(TurnedFrames frames, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
+               SaveWatcher& watcher);
     // The saving animation's timer fired at `now` (GetTickCount64).
     void onAnimationTick(uint64_t now, bool reducedMotion, SaveWatcher& watcher);
     // The done message arrived with the worker's result (null: it failed).

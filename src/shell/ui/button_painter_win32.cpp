@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/texts/bilingual.h"
+#include "core/texts/capture_messages.h"
 #include "core/texts/texts.h"
 #include "core/ui/button_faces.h"
 #include "core/ui/setting_switches.h"
@@ -49,6 +50,7 @@ std::wstring labelOf(const ButtonView& view, const ButtonStyle& s, HWND control)
         case ButtonLabel::CopiedOrText: return view.copiedNotice ? tr(lang, texts::copiedButton) : tr(lang, s.text);
         case ButtonLabel::CaptureFolder: return view.settings.captureFolder;
         case ButtonLabel::LanguageName: return englishUi(lang) ? L"English" : L"简体中文";
+        case ButtonLabel::SplitHeight: return splitHeightName(view.settings.splitHeightPx, lang);
         case ButtonLabel::HotkeyChord: return view.chordText;
         case ButtonLabel::WindowText: return windowText(control);
         case ButtonLabel::None: break;

@@ -34,9 +34,16 @@ void paintResult(const MainPageView& view, ID2D1RenderTarget* t, const MainPageL
         // The subtitle would say it scrolled; say why it did not and what works.
         drawPageText(t, tr(lang, texts::pageNeverMovedHint), l.neverScrolledHint, palette::bodyText,
                      DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
-    } else if (view.stoppedAtFrameLimit > 0) {
+    } else if (view.stoppedAtLimit != CaptureLimit::None) {
         // Longer than a subtitle: it takes the two lines the hint above has.
-        drawPageText(t, frameLimitResultText(view.stoppedAtFrameLimit, lang), l.neverScrolledHint,
+        drawPageText(t, captureLimitResultText(view.stoppedAtLimit, view.frameLimit, lang), l.neverScrolledHint,
+                     palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+    } else if (view.stats.partCount > 1) {
+        drawPageText(t, splitPartsResultText(view.stats.partCount, view.stats.partLength, lang), l.neverScrolledHint,
+                     palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
+    } else if (view.stats.length > static_cast<uint64_t>(kViewerSafeImageLength)) {
+        // Splitting is off, or the image would have been cut into parts.
+        drawPageText(t, tallImageResultText(static_cast<int64_t>(view.stats.length), lang), l.neverScrolledHint,
                      palette::bodyText, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_NOPREFIX);
     } else {
         const BilingualText& subtitle =

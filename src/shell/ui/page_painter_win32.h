@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/app/ui_state.h"
+#include "core/capture/capture_budget.h"
 #include "core/settings/settings.h"
 #include "shell/save/save_session_win32.h"
 
@@ -28,8 +29,10 @@ struct MainPageView {
     const std::wstring* savedImagePath = nullptr;  // never null while resultWithPath
     CaptureStats stats;
     ResultSubtitle subtitle = ResultSubtitle::Scrolled;
-    // The frame limit that ended the capture before its page ended, 0 for none.
-    int32_t stoppedAtFrameLimit = 0;
+    // The limit that ended the capture before its page ended, and the frame
+    // limit the capture had.
+    CaptureLimit stoppedAtLimit = CaptureLimit::None;
+    int32_t frameLimit = 0;
     int32_t settingsScroll = 0;  // DIPs the in-window settings page is scrolled by
 };
 

@@ -296,6 +296,7 @@ void SettingsWindow::runCommand(ControlId command) {
         case ControlId::AboutNavigation: goToPage(UiState::SettingsAbout); return;
         case ControlId::ChooseFolder:
         case ControlId::Language:
+        case ControlId::SplitTallImages:
         case ControlId::Feedback: host_.runSharedCommand(window_, command); return;
         case ControlId::CaptureHotkey:
             if (host_.recordingChord()) {

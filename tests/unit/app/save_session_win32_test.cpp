@@ -78,7 +78,7 @@ TEST(SaveSession, StartTellsTheWatcherInOrderAndHandsTheWorkerItsJob) {
         launchedJob.reset();
         SaveSession save(c.launcher);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", {c.replyTo, kDone, kRedraw}, watcher);
+        save.start(twoFrames(), L"C:\\shots", 4000, {c.replyTo, kDone, kRedraw}, watcher);
         EXPECT_EQ(watcher.calls, c.calls);
         EXPECT_EQ(save.inProgress(), c.calls.size() == 1);
         EXPECT_NE(save.startTick(), 0u);
@@ -92,6 +92,7 @@ TEST(SaveSession, StartTellsTheWatcherInOrderAndHandsTheWorkerItsJob) {
             ASSERT_NE(launchedJob, nullptr);
             EXPECT_EQ(launchedJob->frames.frames().size(), 2u);
             EXPECT_EQ(launchedJob->outputFolder, L"C:\\shots");
+            EXPECT_EQ(launchedJob->splitLength, 4000);
         }
     }
     launchedJob.reset();
@@ -112,7 +113,7 @@ TEST(SaveSession, TheResultEndsTheSaveBeforeTheWatcherHearsOfIt) {
         SCOPED_TRACE(c.name);
         SaveSession save(&keepJob);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", {nullptr, kDone, kRedraw}, watcher);
+        save.start(twoFrames(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
         std::unique_ptr<StitchResult> result;
         if (c.hasResult) {
             result = std::make_unique<StitchResult>();
@@ -156,7 +157,7 @@ TEST(SaveSession, AnimationTicksShowTheStageInItsWindowOfTime) {
         SCOPED_TRACE(c.name);
         SaveSession save(&keepJob);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", {nullptr, kDone, kRedraw}, watcher);
+        save.start(twoFrames(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
         watcher.calls.clear();
         watcher.shown = c.shown;
         save.onAnimationTick(save.startTick() + static_cast<uint64_t>(c.sinceStart), c.reducedMotion, watcher);

@@ -349,38 +349,71 @@ TEST(CaptureController, RefusedWheelInputStopsTheCapture) {
     }
 }
 
-// The limit ends the capture as a finish does: the frames kept so far are
+// A limit ends the capture as a finish does: the frames kept so far are
 // stitched into the page down to where it stopped, and no message is shown.
-TEST(CaptureController, TheFrameLimitSavesTheFramesKeptSoFar) {
-    for (int32_t limit : {kMaxCaptureFrames, 7, 2}) {
-        SCOPED_TRACE(limit);
-        // Every notch accepts: limit - 1 steps give `limit` frames, on a page
-        // that goes on well past them.
-        SimulatedScreen s = screenFor(300, 200, (limit + 5) * 100, {.rowsPerNotch = 100});
+// Small frames keep the long cases cheap; every notch is kept, and each frame
+// after the first adds a notch's rows.
+constexpr int32_t kSmallWidth = 96, kSmallHeight = 64, kSmallNotch = 32;
+
+SimulatedScreen smallScreen(int32_t span) {
+    return SimulatedScreen(test::makeBlockNoisePage(kSmallWidth, kSmallHeight + span), kSmallHeight,
+                           {.rowsPerNotch = kSmallNotch});
+}
+
+TEST(CaptureController, ALimitSavesTheFramesKeptSoFar) {
+    constexpr int64_t kWidth = kSmallWidth;
+    constexpr int64_t kFiveFrames = kWidth * (kSmallHeight + 4 * kSmallNotch);
+    const struct Case {
+        const char* name;
+        int32_t maxFrames;
+        int64_t maxPixels;
+        int32_t kept;
+        size_t notches;  // the refused frame's notch was sent; none after a limit met
+        CaptureLimit limit;
+    } cases[] = {
+        {"the frame limit as shipped", kMaxCaptureFrames, kMaxCapturePixels, kMaxCaptureFrames,
+         kMaxCaptureFrames - 1, CaptureLimit::Frames},
+        {"a lowered frame limit", 7, kMaxCapturePixels, 7, 6, CaptureLimit::Frames},
+        {"two frames", 2, kMaxCapturePixels, 2, 1, CaptureLimit::Frames},
+        {"exactly at the size limit", 50, kFiveFrames, 5, 4, CaptureLimit::Pixels},
+        {"a pixel under it: the fifth frame would pass", 50, kFiveFrames - 1, 4, 4, CaptureLimit::Pixels},
+        {"a pixel over it: the sixth frame would pass", 50, kFiveFrames + 1, 5, 5, CaptureLimit::Pixels},
+        {"both limits met by one frame", 5, kFiveFrames, 5, 4, CaptureLimit::Frames},
+        {"the first frame alone is past the size limit", 50, kWidth * kSmallHeight - 1, 1, 0, CaptureLimit::Pixels},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulatedScreen s = smallScreen((c.kept + 5) * kSmallNotch);
         CaptureRequest request{s.rect, true};
-        request.maxFrames = limit;
+        request.maxFrames = c.maxFrames;
+        request.maxPixels = c.maxPixels;
         const CaptureOutcome out = runCapture(s, request);
-        EXPECT_TRUE(out.stoppedAtLimit);
+        EXPECT_EQ(out.limit, c.limit);
         EXPECT_FALSE(out.reachedEnd);
         EXPECT_FALSE(out.finishedByUser);
         EXPECT_FALSE(out.failure.failed());
-        EXPECT_EQ(out.frameCount, static_cast<size_t>(limit));
-        EXPECT_EQ(s.notchTimes.size(), static_cast<size_t>(limit - 1));
+        EXPECT_EQ(out.frameCount, static_cast<size_t>(c.kept));
+        EXPECT_EQ(s.notchTimes.size(), c.notches);
         EXPECT_TRUE(s.messages.empty());
         EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
-        ASSERT_EQ(s.handedOver.size(), static_cast<size_t>(limit));
-        EXPECT_TRUE(stitchesInto(s, s.expectedImage((limit - 1) * 100)));
+        ASSERT_EQ(s.handedOver.size(), static_cast<size_t>(c.kept));
+        EXPECT_TRUE(stitchesInto(s, s.expectedImage((c.kept - 1) * kSmallNotch)));
     }
 }
 
-TEST(CaptureController, NinetyNineFramesStillSave) {
-    SimulatedScreen s = screenFor(300, 200, 98 * 100, {.rowsPerNotch = 100});
-    const CaptureOutcome out = capture(s);
+TEST(CaptureController, APageThatEndsBeforeTheLimitsIsNoLimit) {
+    SimulatedScreen s = smallScreen(98 * kSmallNotch);
+    CaptureRequest request = s.request();
+    request.maxFrames = 100;
+    // Room for one frame more than the page's 99: the still probes that end
+    // the page are made, and no limit is told.
+    request.maxPixels = int64_t{kSmallWidth} * (kSmallHeight + 99 * kSmallNotch);
+    const CaptureOutcome out = runCapture(s, request);
     EXPECT_FALSE(out.failure.failed());
     EXPECT_TRUE(out.reachedEnd);
-    EXPECT_FALSE(out.stoppedAtLimit);
+    EXPECT_EQ(out.limit, CaptureLimit::None);
     EXPECT_EQ(s.handedOver.size(), 99u);
-    EXPECT_TRUE(stitchesInto(s, s.expectedImage(98 * 100)));
+    EXPECT_TRUE(stitchesInto(s, s.expectedImage(98 * kSmallNotch)));
 }
 
 struct EscCase {

@@ -47,9 +47,9 @@ TEST(CaptureSession, PublishesKeptFramesAndStripChangesOnly) {
     SimulatedScreen s = stillScreen();
     CaptureSession session(s, CaptureRequest{s.rect, true});
     ASSERT_TRUE(session.begin());
-    session.keep(session.grab());
+    session.keep(session.grab(), 0);
     session.showStrip(ManualStrip::Following);  // unchanged: nothing to tell
-    session.keep(session.grab());
+    session.keep(session.grab(), 0);
     session.showStrip(ManualStrip::ScrolledTooFar);
     session.replaceLast(session.grab());  // the same place: the same progress
     EXPECT_EQ(s.published, (std::vector<CaptureProgress>{{1, 120, ManualStrip::Following},
@@ -64,9 +64,9 @@ TEST(CaptureSession, EveryKeptFrameReachesTheSinkAsItIsKept) {
     SimulatedScreen s = stillScreen();
     CaptureSession session(s, s.request());
     ASSERT_TRUE(session.begin());
-    session.keep(session.grab());
+    session.keep(session.grab(), 0);
     EXPECT_EQ(s.keptReports, 1);
-    session.keep(session.grab());
+    session.keep(session.grab(), 0);
     EXPECT_EQ(s.keptReports, 2);
     PixelImage repainted(200, 120, 0xFF336699u);
     session.replaceLast(repainted);
@@ -91,7 +91,7 @@ TEST(CaptureSession, EndingHandsTheFramesOverOrDropsThemOnAFailure) {
         CaptureSession session(s, CaptureRequest{s.rect, true});
         ASSERT_TRUE(session.begin());
         session.openLog(-120, ScrollMethod::Wheel);
-        session.keep(session.grabDumped("initial"));
+        session.keep(session.grabDumped("initial"), 0);
         const CaptureFailure failure = failed ? CaptureFailure{CaptureError::WheelInputFailed} : CaptureFailure{};
         session.end({.reachedEnd = !failed, .finishedByUser = false, .failure = failure});
         EXPECT_TRUE(session.frames().empty());

@@ -329,16 +329,34 @@ TEST(ManualCapture, FinishRequestedByTheOverlayEndsWithoutAnotherGrab) {
     EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
 }
 
-// The limit ends a manual capture as Esc does: the frames kept are saved,
-// the page stitched down to the last of them, without a message.
-TEST(ManualCapture, TheFrameLimitSavesTheFramesKeptSoFar) {
-    for (int32_t limit : {kMaxCaptureFrames, 9}) {
-        SCOPED_TRACE(limit);
+// A limit ends a manual capture as Esc does: the frames kept are saved,
+// the page stitched down to the last of them, without a message. Small
+// frames (96 x 64, 32 rows a scroll) keep the long case cheap.
+TEST(ManualCapture, ALimitSavesTheFramesKeptSoFar) {
+    constexpr int64_t kFiveFrames = 96 * (64 + 4 * 32);
+    const struct Case {
+        int32_t maxFrames;
+        int64_t maxPixels;
+        int32_t kept;
+        CaptureLimit limit;
+    } cases[] = {
+        {kMaxCaptureFrames, kMaxCapturePixels, kMaxCaptureFrames, CaptureLimit::Frames},
+        {9, kMaxCapturePixels, 9, CaptureLimit::Frames},
+        {50, kFiveFrames, 5, CaptureLimit::Pixels},
+        {50, kFiveFrames - 1, 4, CaptureLimit::Pixels},
+        {5, kFiveFrames, 5, CaptureLimit::Frames},
+    };
+    for (const Case& c : cases) {
+        const int32_t limit = c.kept;
+        SCOPED_TRACE(testing::Message() << c.maxFrames << " frames, " << c.maxPixels << " pixels");
         const int32_t scrolls = limit + 20;
-        SimulatedScreen s = screenFor(300, 200, scrolls * 100, {}, 2);
-        const ManualRun run = runManual(s, Script{steady(200, 250, scrolls, 100), static_cast<uint64_t>(200 + scrolls * 250 + 1000)},
-                                        UiLanguage::English, 120'000, ScrollDirection::Down, limit);
-        EXPECT_EQ(run.outcome.end, ManualCaptureEnd::FrameLimit);
+        SimulatedScreen s(test::makeBlockNoisePage(96, 64 + scrolls * 32, 2), 64, {});
+        // The run's time bound leaves room for every scroll of the script.
+        const uint64_t scriptMs = static_cast<uint64_t>(200 + scrolls * 250 + 1000);
+        const ManualRun run = runManual(s, Script{steady(200, 250, scrolls, 32), scriptMs}, UiLanguage::English,
+                                        scriptMs + 1000, ScrollDirection::Down, c.maxFrames, c.maxPixels);
+        EXPECT_EQ(run.outcome.end, ManualCaptureEnd::AtLimit);
+        EXPECT_EQ(run.outcome.limit, c.limit);
         EXPECT_EQ(run.outcome.frameCount, static_cast<size_t>(limit));
         EXPECT_EQ(s.events, (std::vector<std::string>{"stitch"}));
         EXPECT_TRUE(s.failures.empty());
@@ -346,7 +364,7 @@ TEST(ManualCapture, TheFrameLimitSavesTheFramesKeptSoFar) {
         EXPECT_FALSE(run.ticks.back().running);
         ASSERT_EQ(s.handedOver.size(), static_cast<size_t>(limit));
         // Every scroll moved a kept frame's worth: the image ends at the last.
-        EXPECT_TRUE(test::imagesEqual(s.expectedImage((limit - 1) * 100), composeFrames(s.handedOver)));
+        EXPECT_TRUE(test::imagesEqual(s.expectedImage((limit - 1) * 32), composeFrames(s.handedOver)));
     }
 }
 

@@ -49,9 +49,9 @@ struct ManualRun {
 
 inline ManualRun runManual(SimulatedScreen& s, const Script& script, UiLanguage language = UiLanguage::English,
                            uint64_t limitMs = 120'000, ScrollDirection direction = ScrollDirection::Down,
-                           int32_t maxFrames = kMaxCaptureFrames) {
+                           int32_t maxFrames = kMaxCaptureFrames, int64_t maxPixels = kMaxCapturePixels) {
     s.language = language;
-    ManualCapture capture(s, CaptureRequest{s.rect, true, false, direction, s.wheel(), maxFrames});
+    ManualCapture capture(s, CaptureRequest{s.rect, true, false, direction, s.wheel(), maxFrames, maxPixels});
     const uint64_t t0 = s.now();
     if (script.key != FinishKey::None) {
         auto& held = script.key == FinishKey::Esc ? s.escHeld : s.enterHeld;

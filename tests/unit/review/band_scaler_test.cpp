@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "core/review/band_scaler.h"
@@ -11,12 +13,13 @@
 namespace tf {
 namespace {
 
-CacheBand bandOf(double scale, int64_t first, int64_t end, int64_t across, Span64 image) {
+CacheBand bandOf(double scale, int64_t first, int64_t end, int64_t across, Span64 image, Span64 acrossImage = {}) {
     CacheBand b;
     b.scale = scale;
     b.windowPixels = {first, end};
-    b.acrossPixels = across;
+    b.acrossWindowPixels = {0, across};
     b.imagePositions = image;
+    b.acrossImagePositions = acrossImage;
     return b;
 }
 
@@ -36,12 +39,13 @@ std::vector<uint32_t> scaled(const PixelImage& image, const CacheBand& band, boo
 }
 
 TEST(BandScaler, SizesAndSourceRowsFollowTheDirection) {
-    const CacheBand b = bandOf(0.5, 512, 1024, 960, {1024, 2048});
+    const CacheBand b = bandOf(0.5, 512, 1024, 960, {1024, 2048}, {0, 1920});
     EXPECT_EQ(bandSize(b, false), (BandSize{960, 512}));
     EXPECT_EQ(bandSize(b, true), (BandSize{512, 960}));
     EXPECT_EQ(bandSourceRows(b, false, 5000), (Span64{1024, 2048}));
-    // A sideways band's columns need every row of the image.
+    // A sideways tile reads the rows across it, within the image.
     EXPECT_EQ(bandSourceRows(b, true, 1920), (Span64{0, 1920}));
+    EXPECT_EQ(bandSourceRows(b, true, 1000), (Span64{0, 1000}));
 }
 
 TEST(BandScaler, PixelsAtEachScale) {
@@ -78,6 +82,48 @@ TEST(BandScaler, FarOutViewsSampleAFewPixelsAndKeepFlatColours) {
     const PixelImage odd = gradient(5, 7);
     const CacheBand edge = bandOf(0.5, 3, 4, 2, {});
     EXPECT_EQ(scaled(odd, edge, false), (std::vector<uint32_t>{0xFF000601u, 0xFF000603u}));
+}
+
+// The tiles of a view, each scaled on its own, put side by side are the
+// whole scaled image: no seam, gap or shifted sample where tiles meet.
+TEST(BandScaler, TilesTogetherAreTheWholeScaledImage) {
+    const PixelImage image = gradient(150, 130);
+    for (const bool sideways : {false, true}) {
+        for (const double zoom : {0.37, 1.0, 3.0, 8.0}) {
+            SCOPED_TRACE(std::to_string(zoom) + (sideways ? " sideways" : ""));
+            ReviewView view(image.width, image.height, sideways);
+            view.setViewport(sideways ? 500 : 400, sideways ? 400 : 500, 96);
+            view.fit();
+            for (int notches = 0; view.scale() < zoom && notches < 40; ++notches) view.zoomAt(kWheelDeltaNotch, 0, 0);
+            const CacheBand first = view.band(0, 0);
+            const auto tiles = [&](bool acrossAxis) {
+                const int64_t length = acrossAxis ? (sideways ? image.height : image.width) : (sideways ? image.width : image.height);
+                const auto scaledLength = static_cast<int64_t>(std::llround(length * view.scale()));
+                return (scaledLength + kCacheBandPixels - 1) / kCacheBandPixels;
+            };
+            // One band across the whole image, scaled at once.
+            CacheBand whole = first;
+            whole.windowPixels = {0, view.band(tiles(false) - 1, 0).windowPixels.end};
+            whole.acrossWindowPixels = {0, view.band(0, tiles(true) - 1).acrossWindowPixels.end};
+            const std::vector<uint32_t> want = scaled(image, whole, sideways);
+            const BandSize wholeSize = bandSize(whole, sideways);
+            std::vector<uint32_t> got(want.size(), 0u);
+            for (int64_t i = 0; i < tiles(false); ++i) {
+                for (int64_t j = 0; j < tiles(true); ++j) {
+                    const CacheBand tile = view.band(i, j);
+                    const BandSize size = bandSize(tile, sideways);
+                    const std::vector<uint32_t> pixels = scaled(image, tile, sideways);
+                    const int64_t x0 = sideways ? tile.windowPixels.first : tile.acrossWindowPixels.first;
+                    const int64_t y0 = sideways ? tile.acrossWindowPixels.first : tile.windowPixels.first;
+                    for (int32_t y = 0; y < size.height; ++y)
+                        for (int32_t x = 0; x < size.width; ++x)
+                            got[static_cast<size_t>((y0 + y) * wholeSize.width + x0 + x)] =
+                                pixels[static_cast<size_t>(y * size.width + x)];
+                }
+            }
+            EXPECT_EQ(got, want);
+        }
+    }
 }
 
 }  // namespace

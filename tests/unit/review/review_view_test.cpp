@@ -163,7 +163,7 @@ TEST(ReviewView, TheCacheBandsCoverTheViewWithOneToSpareEachSide) {
                 for (int64_t b = bands.first; b + 1 < bands.end; ++b)
                     EXPECT_EQ(v.band(b).windowPixels.end, v.band(b + 1).windowPixels.first);
                 EXPECT_LE(v.band(bands.end - 1).imagePositions.end, 70000);
-                EXPECT_EQ(v.band(bands.first).acrossPixels, 1000);
+                EXPECT_EQ(v.band(bands.first).acrossWindowPixels, (Span64{0, 512}));
             }
         }
     }
@@ -175,6 +175,32 @@ TEST(ReviewView, TheCacheBandsCoverTheViewWithOneToSpareEachSide) {
     EXPECT_EQ(fitted.imagePositions, (Span64{3072, 4096}));
     v.zoomAt(120, 0, 0);
     EXPECT_NE(v.band(3), fitted);
+}
+
+// At the deepest zoom of a wide image the tiles across cover the columns in
+// view and a few more: the cache stays near a fitted view's size instead of
+// holding whole scaled rows (8 x 1920 columns of 4 bytes a row).
+TEST(ReviewView, TilesAcrossCoverTheViewAtAnyZoom) {
+    for (const bool sideways : {false, true}) {
+        SCOPED_TRACE(sideways ? "sideways" : "downward");
+        ReviewView v(sideways ? 70000 : 1920, sideways ? 1920 : 70000, sideways);
+        v.setViewport(sideways ? 1500 : 1000, sideways ? 1000 : 1500, 96);
+        Span64 across = v.cacheTilesAcross();
+        EXPECT_EQ(across, (Span64{0, 2}));  // fitted: the scaled image is the view's 1000 pixels
+        while (v.scale() < kMaxZoom) v.zoomAt(kWheelDeltaNotch, 500, 500);
+        for (const int64_t at : {int64_t{0}, int64_t{700}, int64_t{6000}, int64_t{99999999}}) {
+            v.scrollAcrossTo(at);
+            across = v.cacheTilesAcross();
+            const Span64 shown = sideways ? v.visibleRows() : v.visibleColumns();
+            ASSERT_LT(across.first, across.end);
+            EXPECT_LE(v.band(0, across.first).acrossImagePositions.first, shown.first);
+            EXPECT_GE(v.band(0, across.end - 1).acrossImagePositions.end, shown.end);
+            EXPECT_LE(across.end - across.first, 1 + (1000 + kCacheBandPixels - 1) / kCacheBandPixels + 2);
+            for (int64_t t = across.first; t + 1 < across.end; ++t)
+                EXPECT_EQ(v.band(0, t).acrossWindowPixels.end, v.band(0, t + 1).acrossWindowPixels.first);
+            EXPECT_LE(v.band(0, across.end - 1).acrossImagePositions.end, 1920);
+        }
+    }
 }
 
 TEST(ReviewView, SnappingDistanceIsEightDipsOnTheScreen) {

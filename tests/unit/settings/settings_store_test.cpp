@@ -111,6 +111,39 @@ TEST(SettingsStore, StartFromTopIsOffUnlessANumberSaysOn) {
     }
 }
 
+TEST(SettingsStore, SplitHeightIsOneOfTheOfferedChoicesOrOff) {
+    struct Case {
+        const char* ini;
+        int32_t split;
+    } cases[] = {
+        {"", 0},
+        {"[general]\nsplitHeightPx=16000\n", 16000},
+        {"[general]\nsplitHeightPx=32000\n", 32000},
+        {"[general]\nsplitHeightPx=0\n", 0},
+        {"[general]\nsplitHeightPx=5\n", 0},
+        {"[general]\nsplitHeightPx=-16000\n", 0},
+        {"[general]\nsplitHeightPx=big\n", 0},
+        {"[other]\nsplitHeightPx=16000\n", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        MemoryProfile p(c.ini);
+        Settings s;
+        s.splitHeightPx = 32000;  // must be overwritten
+        loadSettingsFrom(p, s, kDesktop);
+        EXPECT_EQ(s.splitHeightPx, c.split);
+    }
+    for (const int32_t split : kSplitHeightChoices) {
+        MemoryProfile p;
+        Settings s;
+        s.captureFolder = kDesktop;
+        s.splitHeightPx = split;
+        ASSERT_TRUE(saveSettingsTo(p, s));
+        EXPECT_EQ(p.doc.get(L"general", L"splitHeightPx"), std::to_wstring(split));
+        EXPECT_EQ(loaded(p.doc.serialize()).splitHeightPx, split);
+    }
+}
+
 TEST(SettingsStore, ReviewAfterCaptureIsOffUnlessANumberSaysOn) {
     struct Case {
         const char* ini;
@@ -260,7 +293,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     loadSettingsFrom(p, s, kDesktop);
     s.language = UiLanguage::English;  // the only change
     ASSERT_TRUE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 10);
+    EXPECT_EQ(p.writes, 11);
     EXPECT_EQ(p.doc.get(L"general", L"captureFolder"), kDesktop);
     EXPECT_EQ(p.doc.get(L"general", L"language"), L"en-US");
     EXPECT_EQ(p.doc.get(L"general", L"openAfterCapture"), L"1");
@@ -271,6 +304,7 @@ TEST(SettingsStore, FirstSaveWritesEveryKeyAndLeavesTheRestAlone) {
     EXPECT_EQ(p.doc.get(L"general", L"startFromTop"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"captureDirection"), L"down");
     EXPECT_EQ(p.doc.get(L"general", L"reviewAfterCapture"), L"0");
+    EXPECT_EQ(p.doc.get(L"general", L"splitHeightPx"), L"0");
     EXPECT_EQ(p.doc.get(L"general", L"favourite"), L"blue");
     EXPECT_EQ(p.doc.get(L"window", L"x"), L"10");
     const std::string text = p.doc.serialize();
@@ -304,18 +338,18 @@ TEST(SettingsStore, FailedWritesAreAllAttemptedAndReported) {
     Settings s;
     s.captureFolder = L"D:\\shots";
     EXPECT_FALSE(saveSettingsTo(p, s));
-    EXPECT_EQ(p.writes, 10);
+    EXPECT_EQ(p.writes, 11);
 
     // Whichever key fails, the save says so and every other key is written.
     const wchar_t* const keys[] = {L"captureFolder",    L"language",      L"openAfterCapture",
                                    L"captureLoggingEnabled", L"copyAfterCapture", L"captureHotkey",
                                    L"scrollMode",       L"startFromTop",  L"captureDirection",
-                                   L"reviewAfterCapture"};
+                                   L"reviewAfterCapture", L"splitHeightPx"};
     for (const wchar_t* failing : keys) {
         SCOPED_TRACE(testing::Message() << "failing " << failing);
         OneKeyFails q(failing);
         EXPECT_FALSE(saveSettingsTo(q, s));
-        EXPECT_EQ(q.writes, 10);
+        EXPECT_EQ(q.writes, 11);
         for (const wchar_t* key : keys) {
             const bool written = q.doc.get(L"general", key).has_value();
             EXPECT_EQ(written, key != failing) << key;

@@ -96,6 +96,54 @@ TEST(StitchWorker, ASidewaysCaptureIsWrittenWideTheRightWayRound) {
     }
 }
 
+// A capture stitched while it ran ends in the file, the numbers and the
+// seams the stitch after the end gives, downward and sideways.
+TEST(StitchWorker, AStitchJoinedDuringTheCaptureSavesWhatTheWholeListSaves) {
+    const PixelImage page = makeDocumentPage(320, 1300, 8);
+    for (const ScrollDirection direction : {ScrollDirection::Down, ScrollDirection::Right}) {
+        SCOPED_TRACE(direction == ScrollDirection::Down ? "down" : "sideways");
+        ScratchDir dir;
+        const std::vector<PixelImage> frames = framesOfPage(page, 300, 140);
+        StitchJob job{TurnedFrames::turnedByLoop(frames, direction), (dir.path() / "whole").wstring()};
+        RecordingHost host;
+        const auto whole = runStitchAndSave(job, host);
+        ASSERT_TRUE(whole->succeeded);
+
+        RecordingHost liveHost;
+        std::unique_ptr<StitchResult> live;
+        {
+            LiveStitch stitch(dir.path());
+            for (const PixelImage& f : frames) stitch.add(f);
+            live = runLiveStitchAndSave(stitch, direction, (dir.path() / "live").wstring(), liveHost);
+        }
+        ASSERT_TRUE(live->succeeded);
+        EXPECT_EQ(liveHost.events, host.events);
+        EXPECT_EQ(live->frameCount, whole->frameCount);
+        EXPECT_EQ(live->imageWidth, whole->imageWidth);
+        EXPECT_EQ(live->imageHeight, whole->imageHeight);
+        EXPECT_EQ(live->direction, direction);
+        EXPECT_EQ(live->seams.size(), whole->seams.size());
+        for (size_t i = 0; i < live->seams.size() && i < whole->seams.size(); ++i)
+            EXPECT_TRUE(live->seams[i] == whole->seams[i]) << "seam " << i;
+        EXPECT_EQ(fs::path(live->savedPath), dir / "live" / "tallyframe-20261207-084712.png");
+        EXPECT_TRUE(test::imagesEqual(loadPng(whole->savedPath), loadPng(live->savedPath)));
+        // The rows and frames that waited beside the file are gone.
+        EXPECT_EQ(test::entriesOf(dir.path()).size(), 2u);
+    }
+}
+
+// A stitch that cannot join is a failed save with nothing written.
+TEST(StitchWorker, AStitchThatDoesNotJoinSavesNothing) {
+    ScratchDir dir;
+    RecordingHost host;
+    LiveStitch stitch(dir.path());
+    stitch.add(cropRows(makeDocumentPage(320, 900, 1), 0, 300));
+    stitch.add(cropRows(makeDocumentPage(320, 900, 2), 0, 300));
+    const auto result = runLiveStitchAndSave(stitch, ScrollDirection::Down, (dir.path() / "out").wstring(), host);
+    EXPECT_FALSE(result->succeeded);
+    EXPECT_FALSE(fs::exists(dir.path() / "out" / "tallyframe-20261207-084712.png"));
+}
+
 TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
     ScratchDir dir;
     const PixelImage page = makeDocumentPage(200, 400, 2);

@@ -14,6 +14,7 @@
 #include "core/diagnostics/offline_stitch.h"
 #include "core/image/png_codec.h"
 #include "core/stitch/composer.h"
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/orientation.h"
 #include "core/stitch/row_store.h"
 #include "core/stitch/stream_composer.h"
@@ -73,6 +74,24 @@ Outcome streamed(const std::vector<PixelImage>& frames, RowStore& rows) {
         o.streamed = composer.finish(TextLog(&text));
         o.replayedPairs = o.streamed.replayedPairs;
         o.image = collect(rows, o.streamed);
+    } catch (const std::runtime_error& e) {
+        o.error = e.what();
+    }
+    o.log = text.str();
+    return o;
+}
+
+// The frames through a stitch that joins them on its own thread, with the
+// frames read back from its temporary file when the panels were guessed wrong.
+Outcome live(const std::vector<PixelImage>& frames, const fs::path& folder, size_t waitingFrames) {
+    Outcome o;
+    LiveStitch stitch(folder, waitingFrames);
+    for (const PixelImage& f : frames) stitch.add(f);
+    std::ostringstream text;
+    try {
+        o.streamed = stitch.finish(TextLog(&text));
+        o.replayedPairs = o.streamed.replayedPairs;
+        o.image = collect(stitch.rows(), o.streamed);
     } catch (const std::runtime_error& e) {
         o.error = e.what();
     }
@@ -222,6 +241,80 @@ TEST(StreamComposer, EdgeListsAreThoseOfComposeFrames) {
         MemoryRowStore rows;
         expectSame(batch(c.frames), streamed(c.frames, rows));
     }
+}
+
+// Joined while the capture runs: the same log, pixels and refusals as the
+// whole list, whether the composer keeps up (one frame waiting at most) or
+// not, and panels guessed wrong are joined again from the spilled frames.
+TEST(LiveStitch, GivesComposeFramesLogPixelsAndRefusals) {
+    const std::vector<int32_t> offsets = {0, 260, 520, 780, 1040, 1300};
+    const PixelImage page = makeDocumentPage(640, 1600, 41);
+    std::vector<PixelImage> refused;
+    for (int32_t o : {0, 200, 400, 600}) refused.push_back(cropRows(page, o, 520));
+    refused[2] = cropRows(makeDocumentPage(640, 600, 777), 0, 520);
+    struct Case {
+        const char* name;
+        std::vector<PixelImage> frames;
+        bool replays;
+    } cases[] = {
+        {"panels guessed wrong", panelCapture(offsets, 1, 6), true},
+        {"panels fixed throughout", panelCapture(offsets, 0, 6), false},
+        {"a pair that does not join", refused, false},
+        {"one frame", {cropRows(page, 0, 400)}, false},
+        {"no frames", {}, false},
+    };
+    for (const Case& c : cases) {
+        for (const size_t waiting : {size_t{1}, kLiveStitchWaitingFrames}) {
+            SCOPED_TRACE(std::string(c.name) + ", waiting " + std::to_string(waiting));
+            test::ScratchDir dir;
+            const Outcome got = live(c.frames, dir.path(), waiting);
+            expectSame(batch(c.frames), got);
+            EXPECT_EQ(got.replayedPairs > 0, c.replays);
+            EXPECT_TRUE(test::entriesOf(dir.path()).empty()) << "temporary files were left behind";
+        }
+    }
+}
+
+TEST(LiveStitch, ARealPageWithSidePanelsComesOutAsTheWholeList) {
+    const std::vector<PixelImage> frames = test::loadFrames(test::testDataDir() / "corpus-panels" / "py-json-sidebar" / "frames");
+    ASSERT_GE(frames.size(), 2u);
+    test::ScratchDir dir;
+    expectSame(batch(frames), live(frames, dir.path(), kLiveStitchWaitingFrames));
+}
+
+// A stitch dropped before its end (a capture that failed) stops its thread
+// at once and takes its temporary files with it; a failed folder is told.
+TEST(LiveStitch, StopsWithoutFinishingAndRefusesAFolderThatTakesNoFile) {
+    test::ScratchDir dir;
+    const PixelImage page = makeDocumentPage(400, 3000, 9);
+    {
+        LiveStitch stitch(dir.path(), 1);
+        for (int32_t o = 0; o + 500 <= 3000; o += 250) stitch.add(cropRows(page, o, 500));
+        EXPECT_EQ(stitch.framesAdded(), 11u);
+    }
+    EXPECT_TRUE(test::entriesOf(dir.path()).empty());
+    EXPECT_THROW(LiveStitch(dir / "missing"), std::runtime_error);
+    LiveStitch once(dir.path());
+    once.add(cropRows(page, 0, 500));
+    EXPECT_NO_THROW(once.finish());
+    EXPECT_THROW(once.finish(), std::logic_error);
+    EXPECT_THROW(once.add(cropRows(page, 0, 500)), std::logic_error);
+}
+
+TEST(FrameSpill, FramesOfAnySizeReadBackInAnyOrder) {
+    test::ScratchDir dir;
+    const PixelImage page = makeDocumentPage(300, 900, 12);
+    const std::vector<PixelImage> frames = {cropRows(page, 0, 200), cropRows(makeDocumentPage(120, 300, 4), 10, 90),
+                                            PixelImage(), cropRows(page, 700, 200)};
+    FrameSpill spill(dir.path());
+    spill.append(frames[0]);
+    spill.append(frames[1]);
+    EXPECT_TRUE(test::imagesEqual(spill.read(0), frames[0]));
+    spill.append(frames[2]);  // after a read: still appended at the end
+    spill.append(frames[3]);
+    ASSERT_EQ(spill.size(), 4u);
+    for (const size_t i : {3u, 1u, 2u, 0u}) EXPECT_TRUE(test::imagesEqual(spill.read(i), frames[i])) << i;
+    EXPECT_THROW(spill.read(4), std::logic_error);
 }
 
 TEST(RowStore, FileRowsReadBackAnywhereAndTheFileGoesWithTheStore) {

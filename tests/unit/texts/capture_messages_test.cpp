@@ -41,12 +41,18 @@ TEST(CaptureMessages, EachFailureHasItsTextInBothLanguages) {
 
 // The limit is no failure any more: the result page says where the capture
 // stopped, with the limit it stopped at, in either language.
-TEST(CaptureMessages, TheFrameLimitLineSaysTheCaptureStoppedAndThePageGoesOn) {
-    EXPECT_EQ(tf::frameLimitResultText(tf::kMaxCaptureFrames, UiLanguage::English),
+TEST(CaptureMessages, TheLimitLineSaysWhichLimitStoppedTheCaptureAndThatThePageGoesOn) {
+    using tf::CaptureLimit;
+    EXPECT_EQ(tf::captureLimitResultText(CaptureLimit::Frames, tf::kMaxCaptureFrames, UiLanguage::English),
               L"The capture stopped at its " + std::to_wstring(tf::kMaxCaptureFrames) +
                   L"-frame limit: the page goes on past the end of this image.");
-    EXPECT_EQ(tf::frameLimitResultText(12, UiLanguage::ChineseSimplified),
+    EXPECT_EQ(tf::captureLimitResultText(CaptureLimit::Frames, 12, UiLanguage::ChineseSimplified),
               L"截图已在 12 帧上限处停止：页面在此图末尾之后还有内容。");
+    EXPECT_EQ(tf::captureLimitResultText(CaptureLimit::Pixels, 12, UiLanguage::English),
+              L"The capture stopped at its size limit: the page goes on past the end of this image.");
+    EXPECT_EQ(tf::captureLimitResultText(CaptureLimit::Pixels, 12, UiLanguage::ChineseSimplified),
+              L"截图已在图片尺寸上限处停止：页面在此图末尾之后还有内容。");
+    EXPECT_EQ(tf::captureLimitResultText(CaptureLimit::None, 12, UiLanguage::English), L"");
 }
 
 // The numbers a lost-overlap message reports: whatever overlap and score the

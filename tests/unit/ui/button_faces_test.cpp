@@ -33,7 +33,7 @@ constexpr Sized kSizedButtons[] = {
     {ControlId::CopyAfterCapture, 48, 26}, {ControlId::ScrollMode, 48, 26},   {ControlId::ProductHome, 120, 24},
     {ControlId::ProductSite, 120, 24},   {ControlId::Feedback, 72, 32},        {ControlId::PublisherSite, 120, 24},
     {ControlId::AboutProduct, 120, 24},  {ControlId::CheckUpdates, 180, 40},   {ControlId::StartFromTop, 48, 26},
-    {ControlId::CaptureSideways, 48, 26}, {ControlId::ReviewAfterCapture, 48, 26},
+    {ControlId::CaptureSideways, 48, 26}, {ControlId::ReviewAfterCapture, 48, 26}, {ControlId::SplitTallImages, 160, 42},
 };
 
 TEST(ButtonFaces, EveryOwnerDrawnControlHasOneStyleAndOthersNone) {

@@ -64,10 +64,11 @@ TEST(SettingsLayout, ControlsAt96Dpi) {
     EXPECT_EQ(c.rows[6].rect, (Rect{522, 571, 570, 597}));  // the start-from-top switch
     EXPECT_EQ(c.rows[7].rect, (Rect{522, 631, 570, 657}));  // the sideways switch
     EXPECT_EQ(c.rows[8].rect, (Rect{522, 691, 570, 717}));  // the review-after switch
-    EXPECT_EQ(c.feedback.rect, (Rect{50, 740, 122, 772}));
+    EXPECT_EQ(c.rows[9].rect, (Rect{410, 744, 570, 786}));  // the split-height dropdown, as the language one
+    EXPECT_EQ(c.feedback.rect, (Rect{50, 800, 122, 832}));
     EXPECT_TRUE(c.folderBox.visible && c.chooseFolder.visible && c.feedback.visible);
     EXPECT_EQ(layoutSettingsControls({620, 420 + kAdded}, 96, UiState::Home, UiLanguage::ChineseSimplified).feedback.rect,
-              (Rect{50, 740, 114, 772}));
+              (Rect{50, 800, 114, 832}));
 }
 
 TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
@@ -82,21 +83,21 @@ TEST(SettingsLayout, ControlsAt144DpiAndFractions) {
     EXPECT_EQ(f.chooseFolder.rect, (Rect{418, 114, 540, 156}));
 }
 
-TEST(SettingsLayout, TheLastAddedRowsAreSwitchesAtEveryDpi) {
-    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 2].control, ControlId::CaptureSideways);
-    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 1].control, ControlId::ReviewAfterCapture);
+TEST(SettingsLayout, TheLastAddedSwitchRowsAtEveryDpi) {
+    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 3].control, ControlId::CaptureSideways);
+    ASSERT_EQ(kSettingsRows[kSettingsRowCount - 2].control, ControlId::ReviewAfterCapture);
     struct Case {
         int32_t w, h;  // client pixels: the classic 620 × 420 page plus the added rows
         uint32_t dpi;
         size_t row;
         Rect expected;
     } cases[] = {
-        {620, 420 + kAdded, 96, kSettingsRowCount - 2, {522, 631, 570, 657}},  // logging 324 + 5 × 60 + 7
-        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 2, {783, 947, 855, 986}},  // the same DIPs × 1.5
-        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 2, {1044, 1262, 1140, 1314}},
-        {620, 420 + kAdded, 96, kSettingsRowCount - 1, {522, 691, 570, 717}},  // one pitch further
-        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 1, {783, 1037, 855, 1076}},
-        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 1, {1044, 1382, 1140, 1434}},
+        {620, 420 + kAdded, 96, kSettingsRowCount - 3, {522, 631, 570, 657}},  // logging 324 + 5 × 60 + 7
+        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 3, {783, 947, 855, 986}},  // the same DIPs × 1.5
+        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 3, {1044, 1262, 1140, 1314}},
+        {620, 420 + kAdded, 96, kSettingsRowCount - 2, {522, 691, 570, 717}},  // one pitch further
+        {930, (420 + kAdded) * 3 / 2, 144, kSettingsRowCount - 2, {783, 1037, 855, 1076}},
+        {1240, (420 + kAdded) * 2, 192, kSettingsRowCount - 2, {1044, 1382, 1140, 1434}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " at " << c.dpi << ", row " << c.row);
@@ -267,9 +268,9 @@ TEST(SettingsLayout, WindowCentresOverTheMainWindowInsideTheWorkArea) {
         uint32_t dpi;
         Rect want;
     } cases[] = {
-        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 130, 1270, 950}},       // 620 × 820: 460 + the added rows
-        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 195, 1905, 1425}},
-        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 820}},           // pushed into the work area
+        {{650, 350, 1270, 730}, {0, 0, 1920, 1040}, 96, {650, 100, 1270, 980}},       // 620 × 880: 460 + the added rows
+        {{975, 525, 1905, 1095}, {0, 0, 2880, 1560}, 144, {975, 150, 1905, 1470}},
+        {{-300, 100, 320, 480}, {0, 0, 1920, 1040}, 96, {0, 0, 620, 880}},           // pushed into the work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 500}, 96, {650, 0, 1270, 500}},          // as tall as a short work area
         {{650, 100, 1270, 480}, {0, 0, 1920, 300}, 96, {650, 0, 1270, 400}},          // never below the minimum
     };
