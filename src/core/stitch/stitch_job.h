@@ -12,7 +12,7 @@
 
 namespace tf {
 
-// Made by startStitchAndSave, owned and freed by the worker thread.
+// Made by SaveSession::start, owned and freed by the worker thread.
 struct StitchJob {
     TurnedFrames frames;         // accepted frames in capture order, with the way they scrolled
     std::wstring outputFolder;   // capture folder, or the default one

@@ -126,7 +126,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_PAINT: paintWindow(window, [&](HDC dc) { paintMainPage(mainPageView(app), window, dc); }); return 0;
         case WM_CLOSE:
-            if (app.save.inProgress) {
+            if (app.save.inProgress()) {
                 showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);
             } else if (captureRunning(app.capture)) {
                 // The window is hidden while a capture runs; the capture ends by Esc, then saves.
@@ -151,7 +151,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const Size min =
-                minimumTrackSize(displayedMainState(app), !app.save.savedImagePath.empty(), windowDpi(window));
+                minimumTrackSize(displayedMainState(app), !app.save.savedImagePath().empty(), windowDpi(window));
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
@@ -159,7 +159,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             paintOwnerButton(app.buttons.view(false), window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_KEYDOWN:
-            if (wParam != VK_RETURN || app.save.inProgress) break;
+            if (wParam != VK_RETURN || app.save.inProgress()) break;
             runEnterKey(app);
             return 0;
         case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;

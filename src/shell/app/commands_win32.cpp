@@ -33,14 +33,31 @@ void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters)
 }
 
 void openSavedImage(const Application& app) {
-    if (!app.save.savedImagePath.empty()) openWithShell(app, app.save.savedImagePath.c_str());
+    if (!app.save.savedImagePath().empty()) openWithShell(app, app.save.savedImagePath().c_str());
 }
 
 void flipSwitchSetting(Application& app, ControlId id) {
-    if (!flipSwitch(app.settings, id)) return;
-    // A failed save is not reported: the switch holds for the rest of the run.
+    Settings changed = app.settings;
+    if (flipSwitch(changed, id)) changeSettings(app, changed);
+}
+
+void changeSettings(Application& app, const Settings& changed) {
+    const Settings before = app.settings;
+    const HotkeyChord chord = changed.captureHotkey;
+    const bool newHotkey = !(chord == before.captureHotkey);
+    app.settings = changed;
+    // A registered hotkey changes only when the new chord can be had; before
+    // the window registers one, the setting is what it will register.
+    if (newHotkey && app.copyAndHotkey.captureHotkey) app.settings.captureHotkey = before.captureHotkey;
+    // A failed save is not reported: the settings hold for the rest of the run.
     saveSettings(app.settings);
-    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    if (newHotkey && app.copyAndHotkey.captureHotkey) changeCaptureHotkey(app, chord);
+    for (int32_t n = 1; n <= kMaxControlId; ++n) {
+        const auto id = static_cast<ControlId>(n);
+        if (switchIsOn(before, id) == switchIsOn(app.settings, id)) continue;
+        if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    }
+    if (changed.language != before.language) applyLanguage(app);
 }
 
 void applyLanguage(Application& app) {
@@ -65,7 +82,7 @@ void applyLanguage(Application& app) {
 }
 
 void runEnterKey(Application& app) {
-    if (app.save.inProgress) return;
+    if (app.save.inProgress()) return;
     // A focused working button does what it says; otherwise the page's action.
     if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.mainWindow &&
                                    IsWindowVisible(focused) && IsWindowEnabled(focused)) {
@@ -74,15 +91,15 @@ void runEnterKey(Application& app) {
     }
     const UiState s = currentUiState(app);
     if (s == UiState::Home) beginSelection(app.capture);
-    else if (s == UiState::Result && !app.save.savedImagePath.empty()) openSavedImage(app);
+    else if (s == UiState::Result && !app.save.savedImagePath().empty()) openSavedImage(app);
 }
 
 void runMainCommand(Application& app, HWND window, ControlId command) {
-    const std::wstring& savedImagePath = app.save.savedImagePath;
+    const std::wstring& savedImagePath = app.save.savedImagePath();
     switch (command) {
         case ControlId::StartCapture:
         case ControlId::CaptureAnother:
-            if (!app.save.inProgress) beginSelection(app.capture);
+            if (!app.save.inProgress()) beginSelection(app.capture);
             break;
         case ControlId::OpenImage: openSavedImage(app); break;
         case ControlId::CopyImage: copySavedImage(app); break;
@@ -152,10 +169,35 @@ public:
     }
     void savingFailedToStart() override {
         if (app_.mainWindow != nullptr) {
-            KillTimer(app_.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+            stopSavingAnimation();
             EnableWindow(controlSlot(app_, ControlId::StartCapture), TRUE);
         }
         failCaptureAndShowMain(app_);
+    }
+    bool savingStageShown() const override {
+        return app_.capture.overlayWindow != nullptr && currentUiState(app_) == UiState::Saving;
+    }
+    void showSavingStage(bool last) override {
+        redrawOverlay(app_.capture);
+        if (last) stopSavingAnimation();
+    }
+    void stopSavingAnimation() override {
+        KillTimer(app_.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+    }
+    void savingEnded(const StitchResult* result) override {
+        stopSavingAnimation();
+        closeOverlay(app_.capture);
+        if (HWND start = controlSlot(app_, ControlId::StartCapture)) EnableWindow(start, TRUE);
+        if (result == nullptr) {
+            failCaptureAndShowMain(app_, tr(app_.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
+            return;
+        }
+        setUiState(app_, UiState::Result);
+        showAndActivateMain(app_);
+        // The file is written by now; the clipboard only ever gets a copy of it.
+        if (app_.settings.copyAfterCapture) copySavedImage(app_);
+        if (app_.settings.openAfterCapture) openSavedImage(app_);
+        keepCaptureForReview(app_, *result);
     }
 
 private:
@@ -168,27 +210,18 @@ void saveCapture(Application& app, TurnedFrames frames) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    startStitchAndSave(app.save, std::move(frames), std::move(folder), settings.splitHeightPx,
-                       {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
+    app.save.start(std::move(frames), std::move(folder), settings.splitHeightPx,
+                   {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 
 void handleStitchDone(Application& app, StitchResult* raw) {
-    std::unique_ptr<StitchResult> result(raw);
-    endSaving(app.save);
-    KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-    closeOverlay(app.capture);
-    if (HWND start = controlSlot(app, ControlId::StartCapture)) EnableWindow(start, TRUE);
-    if (result && result->succeeded) {
-        keepSavedCapture(app.save, *result);
-        setUiState(app, UiState::Result);
-        showAndActivateMain(app);
-        // The file is written by now; the clipboard only ever gets a copy of it.
-        if (app.settings.copyAfterCapture) copySavedImage(app);
-        if (app.settings.openAfterCapture) openSavedImage(app);
-        keepCaptureForReview(app, *result);
-    } else {
-        failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
-    }
+    SaveShownByWindows watcher(app);
+    app.save.finish(std::unique_ptr<StitchResult>(raw), watcher);
+}
+
+void onSavingTimer(Application& app) {
+    SaveShownByWindows watcher(app);
+    app.save.onAnimationTick(GetTickCount64(), app.reducedMotion, watcher);
 }
 
 void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
@@ -213,18 +246,6 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     } else {
         MessageBoxW(owner, tr(lang, texts::updateUnavailableMessage), title, MB_ICONWARNING);
     }
-}
-
-void onSavingTimer(Application& app) {
-    const uint64_t start = app.save.startTick;
-    const uint64_t elapsed = start == 0 ? 0 : GetTickCount64() - start;
-    if (app.capture.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {
-        KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-        return;
-    }
-    if (elapsed < 300) return;
-    redrawOverlay(app.capture);
-    if (elapsed > 760 || app.reducedMotion) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
 }
 
 }  // namespace tf

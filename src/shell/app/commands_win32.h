@@ -32,6 +32,10 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command);
 void runEnterKey(Application& app);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
 void flipSwitchSetting(Application& app, ControlId id);
+// Settings changed as a whole, the way every change takes effect: kept,
+// saved (a failed save keeps them for this run), a new hotkey registered
+// where a window holds one, a new language shown, the windows redrawn.
+void changeSettings(Application& app, const Settings& changed);
 // Re-titles both windows and re-labels every control and the tooltip.
 void applyLanguage(Application& app);
 void openSavedImage(const Application& app);

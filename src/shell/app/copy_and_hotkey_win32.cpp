@@ -54,7 +54,7 @@ void refreshHotkeyRow(const Application& app) {
 
 // ---- Clipboard --------------------------------------------------------------------
 
-void copySavedImage(Application& app) { copyImageFileOf(app, app.save.savedImagePath); }
+void copySavedImage(Application& app) { copyImageFileOf(app, app.save.savedImagePath()); }
 
 void copyImageFileOf(Application& app, const std::wstring& file) {
     const HWND mainWindow = app.mainWindow;
@@ -103,7 +103,7 @@ void onHotkeyMessage(Application& app, WPARAM id) {
         requestCaptureFinish(app.capture);
         return;
     }
-    if (app.save.inProgress || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
+    if (app.save.inProgress() || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
     beginSelection(app.capture);
 }
 

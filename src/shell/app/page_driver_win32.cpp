@@ -17,7 +17,7 @@ void resizeMainWindow(const Application& app, bool changed, UiState from, UiStat
     const HWND mainWindow = app.mainWindow;
     RECT r{};
     GetWindowRect(mainWindow, &r);
-    const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
+    const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath().empty(), windowDpi(mainWindow), toRect(r),
                                              workAreaOf(mainWindow));
     SetWindowPos(mainWindow, nullptr, placed.left, placed.top, placed.width(), placed.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -43,8 +43,8 @@ MainPageView mainPageView(const Application& app) {
     view.language = app.settings.language;
     view.shown = displayedMainState(app);
     view.resultWithPath = inResultWithPath(app);
-    view.savedImagePath = &app.save.savedImagePath;
-    view.stats = app.save.lastCaptureStats;
+    view.savedImagePath = &app.save.savedImagePath();
+    view.stats = app.save.lastCaptureStats();
     switch (app.capture.driver.lastKind) {
         case CaptureKind::Scrolled: view.subtitle = ResultSubtitle::Scrolled; break;
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
@@ -57,7 +57,7 @@ MainPageView mainPageView(const Application& app) {
 }
 
 bool inResultWithPath(const Application& app) {
-    return displayedMainState(app) == UiState::Result && !app.save.savedImagePath.empty();
+    return displayedMainState(app) == UiState::Result && !app.save.savedImagePath().empty();
 }
 
 void setUiState(Application& app, UiState to) {
@@ -105,7 +105,7 @@ void layoutMainWindowControls(const Application& app) {
     GetClientRect(mainWindow, &client);
     const MainControlsLayout l =
         layoutMainControls({client.right, client.bottom}, windowDpi(mainWindow), displayedMainState(app),
-                           !app.save.savedImagePath.empty(), app.settings.language);
+                           !app.save.savedImagePath().empty(), app.settings.language);
     placeControl(controlSlot(app, ControlId::Settings), l.settings);
     placeControl(controlSlot(app, ControlId::StartCapture), l.start);
     placeControl(controlSlot(app, ControlId::OpenImage), l.openImage);

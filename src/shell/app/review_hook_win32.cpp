@@ -26,8 +26,8 @@ void keepCaptureForReview(Application& app, const StitchResult& result) {
 
 void openReview(Application& app) {
     ReviewSession& review = app.review;
-    const std::wstring& saved = app.save.savedImagePath;
-    if (app.mainWindow == nullptr || saved.empty() || app.save.inProgress) return;
+    const std::wstring& saved = app.save.savedImagePath();
+    if (app.mainWindow == nullptr || saved.empty() || app.save.inProgress()) return;
     if (review.window && review.window->isOpen()) {
         SetForegroundWindow(review.window->frame());
         return;

@@ -72,15 +72,15 @@ void ApplicationHosts::failCapture(const wchar_t* message, UINT icon) { failCapt
 
 void ApplicationHosts::startCaptureSoon() { PostMessageW(app_.mainWindow, WM_APP_START_CAPTURE, 0, 0); }
 
-void ApplicationHosts::forgetSavedCapture() { tf::forgetSavedCapture(app_.save); }
+void ApplicationHosts::forgetSavedCapture() { app_.save.forgetSavedCapture(); }
 
-bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress; }
+bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress(); }
 
 void ApplicationHosts::saveCapture(TurnedFrames frames) { tf::saveCapture(app_, std::move(frames)); }
 
-uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick; }
+uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick(); }
 
-int32_t ApplicationHosts::saveStage() const { return app_.save.stage->load(); }
+int32_t ApplicationHosts::saveStage() const { return app_.save.stage(); }
 
 bool ApplicationHosts::reducedMotion() const { return app_.reducedMotion; }
 

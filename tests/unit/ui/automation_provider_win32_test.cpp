@@ -71,9 +71,9 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         HWND w = controlSlot(app(), c.id);
         ASSERT_NE(w, nullptr) << idNumber(c.id);
         Provider p(w);
-        app().settings.language = tf::UiLanguage::English;
+        tf::test::useLanguage(app(), tf::UiLanguage::English);
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.english) << idNumber(c.id);
-        app().settings.language = tf::UiLanguage::ChineseSimplified;
+        tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.chinese) << idNumber(c.id);
         EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), c.automationId) << idNumber(c.id);
         VARIANT type = property(p, tf::kUiaControlTypePropertyId);
@@ -146,15 +146,15 @@ TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
     Provider sw(openAfter);
     Provider button(controlSlot(app(), ControlId::StartCapture));
 
-    app().settings.openAfterCapture = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.openAfterCapture = true; });
     tf::ToggleState state{};
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
-    app().settings.openAfterCapture = false;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.openAfterCapture = false; });
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 0);
     Provider logging(controlSlot(app(), ControlId::CaptureLogging));
-    app().settings.captureLoggingEnabled = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.captureLoggingEnabled = true; });
     EXPECT_EQ(logging->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
 
@@ -250,10 +250,10 @@ TEST_F(AutomationClient, NamesAndIdsArriveThroughWmGetObject) {
     if (client.nodeFromHandle == nullptr || client.getPropertyValue == nullptr || client.nodeRelease == nullptr) {
         GTEST_SKIP() << "no flat UI Automation client functions here";
     }
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaNamePropertyId), L"Start long screenshot");
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::Settings), tf::kUiaNamePropertyId), L"设置");
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::CaptureLogging), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
 }

@@ -86,18 +86,17 @@ TEST_F(MainWindow, SwitchesOutsideTheTableChangeNothing) {
 
 TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
-        tf::applyLanguage(app());
+        tf::test::useLanguage(app(), language);
         tf::setUiState(app(), UiState::Selecting);
         tf::setUiState(app(), UiState::Capturing);
         tf::setUiState(app(), UiState::Saving);
-        app().save.inProgress = true;
+        app().save.stageInProgressForTests(true);
         postStitchResult(true);
-        EXPECT_FALSE(app().save.inProgress);
+        EXPECT_FALSE(app().save.inProgress());
         EXPECT_EQ(tf::currentUiState(app()), UiState::Result);
-        EXPECT_EQ(app().save.savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
-        EXPECT_EQ(app().save.lastCaptureStats.frameCount, 7u);
-        EXPECT_EQ(app().save.lastCaptureStats.height, 5400u);
+        EXPECT_EQ(app().save.savedImagePath(), L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
+        EXPECT_EQ(app().save.lastCaptureStats().frameCount, 7u);
+        EXPECT_EQ(app().save.lastCaptureStats().height, 5400u);
         EXPECT_TRUE(visible(ControlId::OpenImage));
         EXPECT_TRUE(visible(ControlId::CaptureAnother));
         EXPECT_TRUE(visible(ControlId::OpenFolder));
@@ -118,16 +117,16 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
 }
 
 TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     tf::test::MessageBoxWatcher boxes;
     postStitchResult(false);
     pump(400);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
-    EXPECT_FALSE(app().save.inProgress);
+    EXPECT_FALSE(app().save.inProgress());
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
     EXPECT_TRUE(visible(ControlId::StartCapture));  // home page again
@@ -135,7 +134,7 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
 }
 
 TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     tf::setUiState(app(), UiState::Selecting);
     tf::test::MessageBoxWatcher boxes;
     PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
@@ -146,8 +145,8 @@ TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
 }
 
 TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
-    app().settings.language = tf::UiLanguage::English;
-    app().save.inProgress = true;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
+    app().save.stageInProgressForTests(true);
     {
         tf::test::MessageBoxWatcher boxes;
         PostMessageW(app().mainWindow, WM_CLOSE, 0, 0);
@@ -157,7 +156,7 @@ TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], L"The image is being stitched and saved. Wait for it to finish.");
     }
-    app().save.inProgress = false;
+    app().save.stageInProgressForTests(false);
     HWND window = app().mainWindow;
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
@@ -167,14 +166,14 @@ TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
 }
 
 TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
     SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
     EXPECT_EQ(app().capture.overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
-    app().save.inProgress = false;
+    app().save.stageInProgressForTests(false);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
     SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
@@ -257,11 +256,11 @@ TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
     tf::test::ScratchDir dir;
     const std::filesystem::path png = dir / "tallyframe-20260101-101500.png";
     tf::savePng(tf::test::makeDocumentPage(40, 30), png);
-    app().settings.copyAfterCapture = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.copyAfterCapture = true; });
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true, png.wstring());
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     EXPECT_TRUE(visible(ControlId::CopyImage));
@@ -278,7 +277,7 @@ TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true);  // a path that does not exist
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     tf::test::MessageBoxWatcher boxes;
@@ -385,8 +384,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
         GetWindowTextW(w, buffer, 128);
         return std::wstring(buffer);
     };
-    app().settings.language = tf::UiLanguage::English;
-    tf::applyLanguage(app());
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     EXPECT_EQ(text(app().mainWindow), L"Tallyframe");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"Tallyframe - Settings");
     EXPECT_EQ(text(controlSlot(app(), ControlId::StartCapture)), L"Start long screenshot");
@@ -400,8 +398,7 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
     tool.lpszText = tip;
     SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
-    tf::applyLanguage(app());
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     EXPECT_EQ(text(app().mainWindow), L"塔利帧");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"塔利帧 - 设置");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
@@ -456,7 +453,7 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
+        tf::test::useLanguage(app(), language);
         tf::test::MessageBoxWatcher boxes;
         ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), app().mainWindow, tf::WM_APP_UPDATE_RESULT));
         pump(500);
@@ -467,7 +464,7 @@ TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
 }
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
         r->tagFound = tag;
