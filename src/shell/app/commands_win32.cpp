@@ -23,7 +23,7 @@ namespace tf {
 namespace {
 
 void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
-    tf::openWithShell(app.mainWindow, target, parameters);
+    tf::openWithShell(app.main.window(), target, parameters);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void changeSettings(Application& app, const Settings& changed) {
 
 void applyLanguage(Application& app) {
     const UiLanguage lang = app.settings.language;
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
     for (int32_t n = 1; n <= kMaxControlId; ++n) {
         const auto id = static_cast<ControlId>(n);
@@ -84,7 +84,7 @@ void applyLanguage(Application& app) {
 void runEnterKey(Application& app) {
     if (app.save.inProgress()) return;
     // A focused working button does what it says; otherwise the page's action.
-    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.mainWindow &&
+    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.main.window() &&
                                    IsWindowVisible(focused) && IsWindowEnabled(focused)) {
         SendMessageW(focused, BM_CLICK, 0, 0);
         return;
@@ -107,7 +107,7 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
         case ControlId::Settings:
             if (isHomeLike(currentUiState(app))) {
                 app.buttons.suppressSettingsFocusRing(false);
-                app.settingsWindow.open(app.mainWindow);
+                app.settingsWindow.open(app.main.window());
             }
             break;
         case ControlId::OpenFolder:
@@ -154,7 +154,7 @@ class SaveShownByWindows final : public SaveWatcher {
 public:
     explicit SaveShownByWindows(Application& app) : app_(app) {}
     void savingStarted() override {
-        const HWND mainWindow = app_.mainWindow;
+        const HWND mainWindow = app_.main.window();
         if (mainWindow != nullptr) {
             EnableWindow(controlSlot(app_, ControlId::StartCapture), FALSE);
             ShowWindow(controlSlot(app_, ControlId::OpenImage), SW_HIDE);
@@ -168,7 +168,7 @@ public:
         }
     }
     void savingFailedToStart() override {
-        if (app_.mainWindow != nullptr) {
+        if (app_.main.window() != nullptr) {
             stopSavingAnimation();
             EnableWindow(controlSlot(app_, ControlId::StartCapture), TRUE);
         }
@@ -182,7 +182,7 @@ public:
         if (last) stopSavingAnimation();
     }
     void stopSavingAnimation() override {
-        KillTimer(app_.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+        KillTimer(app_.main.window(), static_cast<UINT_PTR>(TimerId::SavingAnimation));
     }
     void savingEnded(const StitchResult* result) override {
         stopSavingAnimation();
@@ -211,7 +211,7 @@ void saveCapture(Application& app, TurnedFrames frames) {
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
     app.save.start(std::move(frames), std::move(folder), settings.splitHeightPx,
-                   {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
+                   {app.main.window(), WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 
 void handleStitchDone(Application& app, StitchResult* raw) {
@@ -221,7 +221,7 @@ void handleStitchDone(Application& app, StitchResult* raw) {
 
 void onSavingTimer(Application& app) {
     SaveShownByWindows watcher(app);
-    app.save.onAnimationTick(GetTickCount64(), app.reducedMotion, watcher);
+    app.save.onAnimationTick(GetTickCount64(), app.main.reducedMotion(), watcher);
 }
 
 void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
@@ -230,7 +230,7 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     const UiLanguage lang = app.settings.language;
     const UiState s = currentUiState(app);
     const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
-    HWND owner = app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.mainWindow;
+    HWND owner = app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.main.window();
     if (result->tagFound && result->newerAvailable && !busy) {
         const std::wstring text =
             std::wstring(tr(lang, texts::updatePromptBefore)) + result->versionText + tr(lang, texts::updatePromptAfter);

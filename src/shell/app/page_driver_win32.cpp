@@ -14,7 +14,7 @@ namespace tf {
 namespace {
 
 void resizeMainWindow(const Application& app, bool changed, UiState from, UiState to) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     RECT r{};
     GetWindowRect(mainWindow, &r);
     const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath().empty(), windowDpi(mainWindow), toRect(r),
@@ -67,7 +67,7 @@ void setUiState(Application& app, UiState to) {
     if (isHomeLike(from) && isSettingsPage(to)) app.main.settingsPages().enterFrom(from);
     const UiState shownBefore = displayedMainState(app);
     page.current = to;
-    if (app.mainWindow == nullptr) return;
+    if (app.main.window() == nullptr) return;
     // While the settings window shows its help or about page the main window
     // behind it keeps the page it had, so only a change of that page resizes.
     const UiState shownAfter = displayedMainState(app);
@@ -77,12 +77,12 @@ void setUiState(Application& app, UiState to) {
     }
     resizeMainWindow(app, shownBefore != shownAfter, shownBefore, shownAfter);
     layoutMainWindowControls(app);
-    RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(app.main.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     app.settingsWindow.refresh();
 }
 
 void showAndActivateMain(const Application& app) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow == nullptr) return;
     ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -99,7 +99,7 @@ void failCaptureAndShowMain(Application& app, const wchar_t* message, UINT icon)
 }
 
 void layoutMainWindowControls(const Application& app) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow == nullptr) return;
     RECT client{};
     GetClientRect(mainWindow, &client);

@@ -88,7 +88,7 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         EXPECT_EQ(p->get_ProviderOptions(&options), S_OK);
         EXPECT_EQ(options, ProviderOptions_ServerSideProvider);
     }
-    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
+    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().main.window(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(77)), nullptr, nullptr);
     Provider p(unknown);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"TallyframeControl");
@@ -121,7 +121,7 @@ TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
     EXPECT_EQ(enabled.boolVal, VARIANT_FALSE);
     EnableWindow(start, TRUE);
 
-    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
+    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().main.window(),
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(2)), nullptr, nullptr);
     Provider gone(temporary);
     DestroyWindow(temporary);
@@ -135,10 +135,10 @@ TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
     ASSERT_EQ(p->Invoke(), S_OK);
     pump(300);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
-    EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
+    EXPECT_FALSE(IsWindowEnabled(app().main.window()));
     SendMessageW(app().settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(app().settingsWindow.handle(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
+    EXPECT_TRUE(IsWindowEnabled(app().main.window()));
 }
 
 TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {

@@ -119,7 +119,7 @@ protected:
     void TearDown() override {
         app_.save.stageInProgressForTests(false);
         app_.settingsWindow.close();
-        if (app_.mainWindow != nullptr) DestroyWindow(app_.mainWindow);
+        if (app_.main.window() != nullptr) DestroyWindow(app_.main.window());
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // also WM_QUIT
     }
