@@ -129,7 +129,7 @@ int liveFrames(const fs::path& framesDir, const fs::path& outDir) {
             stitch.add(std::move(frame));
         }
         const auto last = std::chrono::steady_clock::now();
-        result = runLiveStitchAndSave(stitch, ScrollDirection::Down, outDir.wstring(), host);
+        result = runLiveStitchAndSave(stitch, ScrollDirection::Down, outDir.wstring(), 0, host);
         readyMs = millisecondsSince(last);
     }
     const long peak = statusKiB("VmHWM:");

@@ -99,4 +99,20 @@ std::vector<fs::path> savePngPartsAsNew(const std::vector<PngPart>& parts, const
     fail(png_messages::kOpen);
 }
 
+SavedImage saveImageAsNew(ImageParts& image, const fs::path& folder, const fs::path& stem, int32_t partLength) {
+    const std::vector<PartRange> ranges = partRanges(image.length(), partLength);
+    SavedImage saved;
+    if (ranges.size() <= 1) {
+        const PngPart whole = image.part({0, image.length()});
+        if (whole.rows == nullptr) fail(png_messages::kFrameSize);
+        saved.path = savePngAsNew(whole.width, whole.height, *whole.rows, folder, stem);
+        return saved;
+    }
+    std::vector<PngPart> parts;
+    for (const PartRange& r : ranges) parts.push_back(image.part(r));
+    saved.parts = savePngPartsAsNew(parts, folder, stem);
+    saved.path = saved.parts.front();
+    return saved;
+}
+
 }  // namespace tf

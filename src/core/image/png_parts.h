@@ -43,4 +43,26 @@ std::vector<std::filesystem::path> savePngPartsAsNew(const std::vector<PngPart>&
 // The name of part `index` (from 1) of `total` under `stem`.
 std::filesystem::path partFileName(const std::filesystem::path& stem, size_t index, size_t total);
 
+// An image that can be written whole or in parts. Ranges run along the way
+// the capture scrolled, so a sideways image is cut into columns. Every part
+// is asked for before the first is written, then they are written in order.
+class ImageParts {
+public:
+    virtual ~ImageParts() = default;
+    virtual int64_t length() const = 0;
+    // The file of `range`; its source lives as long as this object.
+    virtual PngPart part(const PartRange& range) = 0;
+};
+
+struct SavedImage {
+    std::filesystem::path path;               // the file, or the first part
+    std::vector<std::filesystem::path> parts;  // every part in order when split, else empty
+};
+
+// The image as one new file "<stem>.png" (savePngAsNew) when it is no longer
+// than `partLength` or `partLength` is 0, else as parts through
+// savePngPartsAsNew: all of them or none.
+SavedImage saveImageAsNew(ImageParts& image, const std::filesystem::path& folder, const std::filesystem::path& stem,
+                          int32_t partLength);
+
 }  // namespace tf

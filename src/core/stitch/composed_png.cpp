@@ -100,14 +100,6 @@ void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& pla
                  [&](int32_t width, int32_t height, PngRowSource& rows) { savePng(width, height, rows, path); });
 }
 
-std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, const CompositionPlan& plan,
-                                           const std::filesystem::path& folder, const std::filesystem::path& stem,
-                                           ScrollDirection direction) {
-    return saveOriented(frames, plan, direction, [&](int32_t width, int32_t height, PngRowSource& rows) {
-        return savePngAsNew(width, height, rows, folder, stem);
-    });
-}
-
 namespace {
 
 // Rows [first, first + count) of the planned image, asked for from row 0 of
@@ -125,30 +117,25 @@ private:
 
 }  // namespace
 
-std::vector<std::filesystem::path> saveComposedPngPartsAsNew(std::vector<PixelImage>& frames,
-                                                             const CompositionPlan& plan,
-                                                             const std::filesystem::path& folder,
-                                                             const std::filesystem::path& stem,
-                                                             ScrollDirection direction, int32_t partLength) {
-    const FramesReleaser releaser{frames};
-    const std::vector<PartRange> ranges = partRanges(plan.height, partLength);
-    std::vector<PngPart> parts;
-    if (direction == ScrollDirection::Right) {
-        std::vector<std::unique_ptr<ComposedColumns>> sources;
-        for (const PartRange& r : ranges) {
-            sources.push_back(std::make_unique<ComposedColumns>(frames, plan, static_cast<int32_t>(r.first),
-                                                                static_cast<int32_t>(r.count)));
-            parts.push_back({static_cast<int32_t>(r.count), plan.width, sources.back().get()});
-        }
-        return savePngPartsAsNew(parts, folder, stem);
+ComposedParts::ComposedParts(std::vector<PixelImage>& frames, const CompositionPlan& plan, ScrollDirection direction)
+    : frames_(frames), plan_(plan), direction_(direction) {}
+
+ComposedParts::~ComposedParts() {
+    sources_.clear();
+    whole_.reset();
+    releaseAll(frames_);
+}
+
+PngPart ComposedParts::part(const PartRange& range) {
+    const int32_t first = static_cast<int32_t>(range.first);
+    const int32_t count = static_cast<int32_t>(range.count);
+    if (direction_ == ScrollDirection::Right) {
+        sources_.push_back(std::make_unique<ComposedColumns>(frames_, plan_, first, count));
+        return {count, plan_.width, sources_.back().get()};
     }
-    ComposedRows whole(frames, plan);
-    std::vector<std::unique_ptr<PartRows>> sources;
-    for (const PartRange& r : ranges) {
-        sources.push_back(std::make_unique<PartRows>(whole, static_cast<int32_t>(r.first)));
-        parts.push_back({plan.width, static_cast<int32_t>(r.count), sources.back().get()});
-    }
-    return savePngPartsAsNew(parts, folder, stem);
+    if (!whole_) whole_ = std::make_unique<ComposedRows>(frames_, plan_);
+    sources_.push_back(std::make_unique<PartRows>(*whole_, first));
+    return {plan_.width, count, sources_.back().get()};
 }
 
 }  // namespace tf

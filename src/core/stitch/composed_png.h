@@ -4,9 +4,11 @@
 // and each frame is let go as soon as the last row it gives is written.
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "core/image/png_codec.h"
+#include "core/image/png_parts.h"
 #include "core/stitch/composer.h"
 #include "ground/scroll_direction.h"
 
@@ -49,22 +51,32 @@ private:
     std::vector<uint32_t> block_;
 };
 
-// savePng and savePngAsNew of the planned image, with the same messages at the
-// same steps, written the way round `direction` says (the frames having been
-// turned by turnFramesDownward). The frames are released as they are written,
-// also when the save fails.
+// savePng of the planned image, with the same messages at the same steps,
+// written the way round `direction` says (the frames having been turned by
+// turnFramesDownward). The frames are released as they are written, also
+// when the save fails.
 void saveComposedPng(std::vector<PixelImage>& frames, const CompositionPlan& plan, const std::filesystem::path& path,
                      ScrollDirection direction = ScrollDirection::Down);
-std::filesystem::path saveComposedPngAsNew(std::vector<PixelImage>& frames, const CompositionPlan& plan,
-                                           const std::filesystem::path& folder, const std::filesystem::path& stem,
-                                           ScrollDirection direction = ScrollDirection::Down);
-// The planned image as parts of `partLength` rows each (columns, sideways)
-// through savePngPartsAsNew: all of them or none. The frames are released as
-// written, also when the save fails.
-std::vector<std::filesystem::path> saveComposedPngPartsAsNew(std::vector<PixelImage>& frames,
-                                                             const CompositionPlan& plan,
-                                                             const std::filesystem::path& folder,
-                                                             const std::filesystem::path& stem,
-                                                             ScrollDirection direction, int32_t partLength);
+
+// The planned image for saveImageAsNew, whole or in parts of the plan's rows
+// (columns of the file, sideways). Downward, each frame is let go once the
+// rows it gives are written; sideways every part needs every frame, and the
+// frames are let go when this object goes, whatever the save did.
+class ComposedParts : public ImageParts {
+public:
+    ComposedParts(std::vector<PixelImage>& frames, const CompositionPlan& plan, ScrollDirection direction);
+    ~ComposedParts() override;
+    ComposedParts(const ComposedParts&) = delete;
+    ComposedParts& operator=(const ComposedParts&) = delete;
+    int64_t length() const override { return plan_.height; }
+    PngPart part(const PartRange& range) override;
+
+private:
+    std::vector<PixelImage>& frames_;
+    const CompositionPlan& plan_;
+    ScrollDirection direction_;
+    std::unique_ptr<ComposedRows> whole_;  // downward: shared by the parts, asked for top to bottom
+    std::vector<std::unique_ptr<PngRowSource>> sources_;
+};
 
 }  // namespace tf

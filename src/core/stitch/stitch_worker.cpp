@@ -32,6 +32,19 @@ void announceStage(StitchWorkerHost& host, int32_t stage) {
     host.postOverlayRedraw();
 }
 
+// Both stitches name and write their output here, so that a capture is saved
+// the same whichever way it was joined: one file, or every part or none.
+void writeOutput(ImageParts& image, const fs::path& folder, const fs::path& stem, int32_t splitLength,
+                 StitchWorkerHost& host, StitchResult& result) {
+    const uint64_t t1 = host.tickCount();
+    const SavedImage saved = saveImageAsNew(image, folder, stem, splitLength);
+    for (const fs::path& part : saved.parts) result.partPaths.push_back(part.wstring());
+    if (!saved.parts.empty()) result.splitLength = splitLength;
+    result.savedPath = saved.path.wstring();
+    result.saveMs = host.tickCount() - t1;
+    result.succeeded = true;
+}
+
 }  // namespace
 
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host) {
@@ -56,20 +69,11 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
         const fs::path stem = prepareOutput(folder, host, *result);
         announceStage(host, 2);
 
-        const uint64_t t1 = host.tickCount();
         // Releases each frame once its rows are written: the peak is the
         // frames themselves plus a block of rows (sideways, all frames are
         // needed until the last row, then let go together).
-        if (partRanges(plan.height, job.splitLength).size() > 1) {
-            for (const fs::path& part : saveComposedPngPartsAsNew(frames, plan, folder, stem, direction, job.splitLength))
-                result->partPaths.push_back(part.wstring());
-            result->savedPath = result->partPaths.front();
-            result->splitLength = job.splitLength;
-        } else {
-            result->savedPath = saveComposedPngAsNew(frames, plan, folder, stem, direction).wstring();
-        }
-        result->saveMs = host.tickCount() - t1;
-        result->succeeded = true;
+        ComposedParts image(frames, plan, direction);
+        writeOutput(image, folder, stem, job.splitLength, host, *result);
     } catch (const std::exception&) {
         // The main window shows its own fixed message; the text is not passed on.
         result->succeeded = false;
@@ -81,7 +85,8 @@ std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost&
 }
 
 std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDirection direction,
-                                                   const std::wstring& outputFolder, StitchWorkerHost& host) {
+                                                   const std::wstring& outputFolder, int32_t splitLength,
+                                                   StitchWorkerHost& host) {
     auto result = std::make_unique<StitchResult>();
     result->frameCount = static_cast<uint32_t>(stitch.framesAdded());
     result->direction = direction;
@@ -100,10 +105,8 @@ std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDir
         const fs::path stem = prepareOutput(folder, host, *result);
         announceStage(host, 2);
 
-        const uint64_t t1 = host.tickCount();
-        result->savedPath = saveStreamedPngAsNew(stitch.rows(), image, folder, stem, direction).wstring();
-        result->saveMs = host.tickCount() - t1;
-        result->succeeded = true;
+        StreamedParts parts(stitch.rows(), image, direction);
+        writeOutput(parts, folder, stem, splitLength, host, *result);
     } catch (const std::exception&) {
         result->succeeded = false;
     }

@@ -34,9 +34,10 @@ public:
 std::unique_ptr<StitchResult> runStitchAndSave(StitchJob& job, StitchWorkerHost& host);
 
 // The same file and the same result from a stitch that joined the frames
-// while the capture ran: finishes it, then writes its rows. `direction` is
-// the way the capture scrolled.
+// while the capture ran: finishes it, then writes its rows, split as
+// runStitchAndSave splits. `direction` is the way the capture scrolled.
 std::unique_ptr<StitchResult> runLiveStitchAndSave(LiveStitch& stitch, ScrollDirection direction,
-                                                   const std::wstring& outputFolder, StitchWorkerHost& host);
+                                                   const std::wstring& outputFolder, int32_t splitLength,
+                                                   StitchWorkerHost& host);
 
 }  // namespace tf

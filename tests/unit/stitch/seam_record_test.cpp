@@ -15,6 +15,7 @@
 #include "core/stitch/orientation.h"
 #include "core/stitch/seam_record.h"
 #include "core/stitch/stitch_worker.h"
+#include "recording_host.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -148,13 +149,7 @@ TEST(SeamRecords, ThePlanRecordsEachPairAtItsCut) {
     }
 }
 
-class RecordingHost : public StitchWorkerHost {
-public:
-    uint64_t tickCount() override { return 0; }
-    std::wstring timestamp() override { return L"20261209-120000"; }
-    void storeSavingStage(int32_t) override {}
-    void postOverlayRedraw() override {}
-};
+using test::RecordingHost;
 
 // A capture's records and those an offline stitch of its frames leaves in its
 // log agree, downwards and sideways.

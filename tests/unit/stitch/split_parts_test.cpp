@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/image/png_codec.h"
 #include "core/image/png_parts.h"
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/stitch_worker.h"
+#include "recording_host.h"
 #include "test_support.h"
 
 namespace tf {
@@ -21,13 +24,7 @@ using test::cropRows;
 using test::makeDocumentPage;
 using test::ScratchDir;
 
-class QuietHost : public StitchWorkerHost {
-public:
-    uint64_t tickCount() override { return 0; }
-    std::wstring timestamp() override { return L"20261210-050000"; }
-    void storeSavingStage(int32_t) override {}
-    void postOverlayRedraw() override {}
-};
+using test::RecordingHost;
 
 TEST(PartRanges, CutEveryPartLengthRowsWithTheRestLast) {
     const struct Case {
@@ -76,37 +73,59 @@ PixelImage stackedParts(const StitchResult& result, ScrollDirection direction) {
     return whole;
 }
 
-TEST(SplitSave, PartsStackedAreExactlyTheWholeImageEitherWayRound) {
+// The frames saved by the stitch after the capture, or joined while it ran.
+std::unique_ptr<StitchResult> savedSplit(bool live, const std::vector<PixelImage>& frames, ScrollDirection direction,
+                                         const fs::path& folder, const fs::path& scratch, int32_t splitLength) {
+    RecordingHost host(L"20261210-050000");
+    if (!live) {
+        StitchJob job{TurnedFrames::turnedByLoop(frames, direction), folder.wstring(), splitLength};
+        return runStitchAndSave(job, host);
+    }
+    LiveStitch stitch(scratch);
+    for (const PixelImage& f : frames) stitch.add(f);
+    return runLiveStitchAndSave(stitch, direction, folder.wstring(), splitLength, host);
+}
+
+TEST(SplitSave, PartsStackedAreExactlyTheWholeImageEitherWayRoundEitherStitch) {
     const PixelImage page = makeDocumentPage(200, 900, 6);
-    for (const ScrollDirection direction : {ScrollDirection::Down, ScrollDirection::Right}) {
-        SCOPED_TRACE(direction == ScrollDirection::Down ? "down" : "sideways");
-        ScratchDir dir;
-        std::vector<PixelImage> frames;
-        for (int32_t top : {0, 200, 400, 600}) frames.push_back(cropRows(page, top, 300));
-        StitchJob job{TurnedFrames::turnedByLoop(frames, direction), dir.path().wstring(), 256};
-        QuietHost host;
-        const auto result = runStitchAndSave(job, host);
-        ASSERT_TRUE(result->succeeded);
-        ASSERT_EQ(result->partPaths.size(), 4u);
-        EXPECT_EQ(result->savedPath, result->partPaths.front());
-        for (size_t i = 0; i < 4; ++i)
-            EXPECT_EQ(fs::path(result->partPaths[i]), dir.path() / partFileName(L"tallyframe-20261210-050000", i + 1, 4));
-        EXPECT_EQ(test::entriesOf(dir.path()).size(), 4u);  // no temporary file left behind
-        const PixelImage stacked = stackedParts(*result, direction);
-        EXPECT_TRUE(test::imagesEqual(page, stacked));
-        EXPECT_EQ(loadPng(result->partPaths.back()).width, direction == ScrollDirection::Right ? 132 : 200);
+    for (const bool live : {false, true}) {
+        for (const ScrollDirection direction : {ScrollDirection::Down, ScrollDirection::Right}) {
+            SCOPED_TRACE(testing::Message() << (live ? "live " : "after ")
+                                            << (direction == ScrollDirection::Down ? "down" : "sideways"));
+            ScratchDir dir, scratch;
+            std::vector<PixelImage> frames;
+            for (int32_t top : {0, 200, 400, 600}) frames.push_back(cropRows(page, top, 300));
+            const auto result = savedSplit(live, frames, direction, dir.path(), scratch.path(), 256);
+            ASSERT_TRUE(result->succeeded);
+            ASSERT_EQ(result->partPaths.size(), 4u);
+            EXPECT_EQ(result->splitLength, 256);
+            EXPECT_EQ(result->savedPath, result->partPaths.front());
+            for (size_t i = 0; i < 4; ++i)
+                EXPECT_EQ(fs::path(result->partPaths[i]),
+                          dir.path() / partFileName(L"tallyframe-20261210-050000", i + 1, 4));
+            EXPECT_EQ(test::entriesOf(dir.path()).size(), 4u);  // no temporary file left behind
+            const PixelImage stacked = stackedParts(*result, direction);
+            EXPECT_TRUE(test::imagesEqual(page, stacked));
+            EXPECT_EQ(loadPng(result->partPaths.back()).width, direction == ScrollDirection::Right ? 132 : 200);
+            EXPECT_TRUE(test::entriesOf(scratch.path()).empty());  // the live stitch's rows and frames went
+        }
     }
 }
 
-TEST(SplitSave, AnImageNoLongerThanAPartIsOneFileOfTheUsualName) {
-    ScratchDir dir;
+TEST(SplitSave, AnImageNoLongerThanAPartIsOneFileOfTheUsualNameEitherStitch) {
     const PixelImage page = makeDocumentPage(200, 500, 3);
-    StitchJob job{TurnedFrames::turn({cropRows(page, 0, 300), cropRows(page, 200, 300)}), dir.path().wstring(), 500};
-    QuietHost host;
-    const auto result = runStitchAndSave(job, host);
-    ASSERT_TRUE(result->succeeded);
-    EXPECT_TRUE(result->partPaths.empty());
-    EXPECT_EQ(fs::path(result->savedPath), dir.path() / "tallyframe-20261210-050000.png");
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live" : "after");
+        ScratchDir dir, scratch;
+        const auto result =
+            savedSplit(live, {cropRows(page, 0, 300), cropRows(page, 200, 300)}, ScrollDirection::Down, dir.path(),
+                       scratch.path(), 500);
+        ASSERT_TRUE(result->succeeded);
+        EXPECT_TRUE(result->partPaths.empty());
+        EXPECT_EQ(result->splitLength, 0);
+        EXPECT_EQ(fs::path(result->savedPath), dir.path() / "tallyframe-20261210-050000.png");
+        EXPECT_TRUE(test::imagesEqual(page, loadPng(result->savedPath)));
+    }
 }
 
 // Rows from an image, failing at a given row: a save that breaks midway.

@@ -14,6 +14,7 @@
 #include "core/image/atomic_file.h"
 #include "core/image/png_codec.h"
 #include "core/stitch/stitch_worker.h"
+#include "recording_host.h"
 #include "test_support.h"
 
 namespace tf {
@@ -24,20 +25,7 @@ using test::cropRows;
 using test::makeDocumentPage;
 using test::ScratchDir;
 
-// Records what the worker tells the GUI thread, in order; each tick call
-// advances a fake clock so the measured durations are known.
-class RecordingHost : public StitchWorkerHost {
-public:
-    std::vector<std::string> events;
-    uint64_t now = 1000;
-    uint64_t tickCount() override {
-        now += 7;
-        return now;
-    }
-    std::wstring timestamp() override { return L"20261207-084712"; }
-    void storeSavingStage(int32_t stage) override { events.push_back("stage" + std::to_string(stage)); }
-    void postOverlayRedraw() override { events.push_back("redraw"); }
-};
+using test::RecordingHost;
 
 std::vector<PixelImage> framesOfPage(const PixelImage& page, int32_t height, int32_t stride) {
     std::vector<PixelImage> frames;
@@ -114,7 +102,7 @@ TEST(StitchWorker, AStitchJoinedDuringTheCaptureSavesWhatTheWholeListSaves) {
         {
             LiveStitch stitch(dir.path());
             for (const PixelImage& f : frames) stitch.add(f);
-            live = runLiveStitchAndSave(stitch, direction, (dir.path() / "live").wstring(), liveHost);
+            live = runLiveStitchAndSave(stitch, direction, (dir.path() / "live").wstring(), 0, liveHost);
         }
         ASSERT_TRUE(live->succeeded);
         EXPECT_EQ(liveHost.events, host.events);
@@ -139,7 +127,7 @@ TEST(StitchWorker, AStitchThatDoesNotJoinSavesNothing) {
     LiveStitch stitch(dir.path());
     stitch.add(cropRows(makeDocumentPage(320, 900, 1), 0, 300));
     stitch.add(cropRows(makeDocumentPage(320, 900, 2), 0, 300));
-    const auto result = runLiveStitchAndSave(stitch, ScrollDirection::Down, (dir.path() / "out").wstring(), host);
+    const auto result = runLiveStitchAndSave(stitch, ScrollDirection::Down, (dir.path() / "out").wstring(), 0, host);
     EXPECT_FALSE(result->succeeded);
     EXPECT_FALSE(fs::exists(dir.path() / "out" / "tallyframe-20261207-084712.png"));
 }
