@@ -164,11 +164,11 @@ private:
 
 }  // namespace
 
-void saveCapture(Application& app, TurnedFrames frames) {
+void saveCapture(Application& app, CapturedStitch capture) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    startStitchAndSave(app.save, std::move(frames), std::move(folder), settings.splitHeightPx,
+    startStitchAndSave(app.save, std::move(capture), std::move(folder), settings.splitHeightPx,
                        {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 

@@ -30,16 +30,27 @@ private:
     std::shared_ptr<std::atomic<int32_t>> stage_;
 };
 
+// What the worker is given: it owns the stitch from here on.
+struct SaveJob {
+    CapturedStitch capture;
+    std::wstring outputFolder;
+    int32_t splitLength = 0;
+};
+
 // The worker's window and stage are given when it starts: it never reads the
 // session, which the GUI thread may change or free while it runs.
-void stitchThread(std::unique_ptr<StitchJob> job, SaveReplies replies, std::shared_ptr<std::atomic<int32_t>> stage) {
+void stitchThread(std::unique_ptr<SaveJob> job, SaveReplies replies, std::shared_ptr<std::atomic<int32_t>> stage) {
     std::unique_ptr<StitchResult> result;
     {
         const ComApartment com(COINIT_MULTITHREADED);  // the PNG writer needs COM here
         if (com) {
             WindowsWorkerHost host(replies, std::move(stage));
             try {
-                result = runStitchAndSave(*job, host);
+                // Without a stitch there is nothing to save: a failed result.
+                result = job->capture.stitch
+                             ? runLiveStitchAndSave(*job->capture.stitch, job->capture.direction, job->outputFolder,
+                                                    job->splitLength, host)
+                             : std::make_unique<StitchResult>();
             } catch (const std::exception&) {
                 // Only an allocation of the result itself can get here; a null
                 // result reads as a failure on the other side.
@@ -54,7 +65,7 @@ void stitchThread(std::unique_ptr<StitchJob> job, SaveReplies replies, std::shar
 
 }  // namespace
 
-void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, int32_t splitLength,
+void startStitchAndSave(SaveSession& save, CapturedStitch capture, std::wstring folder, int32_t splitLength,
                         const SaveReplies& replies,
                         SaveWatcher& watcher) {
     save.inProgress = true;
@@ -62,8 +73,8 @@ void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring fol
     save.stage->exchange(0);
     watcher.savingStarted();
 
-    auto job = std::make_unique<StitchJob>();
-    job->frames = std::move(frames);
+    auto job = std::make_unique<SaveJob>();
+    job->capture = std::move(capture);
     job->outputFolder = std::move(folder);
     job->splitLength = splitLength;
     try {

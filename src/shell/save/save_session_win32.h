@@ -59,9 +59,9 @@ protected:
     ~SaveWatcher() = default;
 };
 
-// Takes the accepted frames over, enters Saving and starts the worker,
-// which writes into `folder` and answers through `replies`.
-void startStitchAndSave(SaveSession& save, TurnedFrames frames, std::wstring folder, int32_t splitLength,
+// Takes the capture's stitch over, enters Saving and starts the worker,
+// which finishes the stitch, writes into `folder` and answers through `replies`.
+void startStitchAndSave(SaveSession& save, CapturedStitch capture, std::wstring folder, int32_t splitLength,
                         const SaveReplies& replies,
                         SaveWatcher& watcher);
 // The done message arrived: no save runs any more.
