@@ -23,8 +23,8 @@ native="$1" exe="$(realpath -m "$2")" work="$(realpath -m "$3")"
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 . "$repo/scripts/wine-env.sh"
 tf_wine_prefix
+. "$repo/tests/e2e/gui_e2e_lib.sh"
 pass=0 fail=0
-check() { if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $*"; fi; }
 
 rm -rf "$work"
 mkdir -p "$work"

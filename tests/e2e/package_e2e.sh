@@ -101,6 +101,9 @@ wait_until() {  # wait_until <seconds> <command...>
     while ! "$@"; do i=$((i + 1)); [ $i -ge $limit ] && return 1; sleep 0.1; done
 }
 gone() { [ ! -e "$1" ]; }
+no_entry() { ! has_entry; }
+# The uninstaller has finished: its copy in the folder and its entry are gone.
+uninstalled() { gone "$inst/uninstall.exe" && no_entry; }
 
 installed_as() {  # installed_as <version>
     check "exe installed" [ -f "$inst/tallyframe.exe" ]
@@ -176,14 +179,14 @@ if [[ "$quiet" =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
     # shellcheck disable=SC2086  # the switches are separate words
     "$TF_WINE" "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]}
     # The uninstaller copies itself away and runs on from the copy.
-    wait_until 60 bash -c "[ ! -e '$inst/uninstall.exe' ] && ! /usr/lib/wine/wine64 reg query '$key' >/dev/null 2>&1"
+    wait_until 60 uninstalled
     echo "  uninstall: $(seconds_since "$started") s"
 else
     bad "QuietUninstallString is not a quoted path and switches: $quiet"
 fi
 for f in tallyframe.exe uninstall.exe README.txt THIRD-PARTY-NOTICES.txt; do check "$f removed" gone "$inst/$f"; done
 check "shortcut removed" gone "$shortcut"
-check "uninstall entry removed" bash -c "! /usr/lib/wine/wine64 reg query '$key' >/dev/null 2>&1"
+check "uninstall entry removed" no_entry
 check "capture log folder kept" [ -f "$inst/tally_frame_log/20260101-120000-1/capture.log.txt" ]
 check "screenshot kept" [ -f "$user_dir/Pictures/Shots/tallyframe-20260101-120000.png" ]
 check "settings.ini kept" [ "$(sha256sum "$settings_ini" 2>/dev/null)" = "$settings_sum" ]

@@ -19,4 +19,14 @@ Object* windowObjectForMessage(HWND window, UINT message, LPARAM lParam) {
     return reinterpret_cast<Object*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
+// The procedure of a window whose object answers its messages with
+// `LRESULT handle(HWND, UINT, WPARAM, LPARAM)`; a class that keeps `handle`
+// private befriends this template.
+template <typename Object>
+LRESULT CALLBACK objectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Object* self = windowObjectForMessage<Object>(window, message, lParam);
+    return self != nullptr ? self->handle(window, message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
+}
+
 }  // namespace tf

@@ -115,12 +115,6 @@ void MainWindow::onDpiChanged(HWND window, const RECT& suggested) {
     InvalidateRect(window, nullptr, TRUE);
 }
 
-LRESULT CALLBACK MainWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = windowObjectForMessage<MainWindow>(window, message, lParam);
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(window, message, wParam, lParam);
-}
-
 LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Application& app = app_;
     switch (message) {
@@ -213,7 +207,7 @@ HWND MainWindow::create() {
 
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &MainWindow::proc;
+    wc.lpfnWndProc = &objectWindowProc<MainWindow>;
     wc.hInstance = appInstance;
     wc.hIcon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/application_win32.h"
 #include "shell/app/main_window_win32.h"
 #include "core/app/control_ids.h"

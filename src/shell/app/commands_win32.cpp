@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"
 #include "shell/app/app_window_win32.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/app_window_win32.h"
 #include "core/app/control_ids.h"
 #include "shell/app/control_table_win32.h"

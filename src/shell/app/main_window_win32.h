@@ -12,6 +12,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/app/ui_state.h"
+#include "platform/win32/win32_window_object.h"
 #include "shell/app/settings_pages_win32.h"
 
 namespace tf {
@@ -50,7 +51,8 @@ public:
     const InWindowSettingsPages& settingsPages() const { return settingsPages_; }
 
 private:
-    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend LRESULT CALLBACK objectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void onCreate(HWND window);
     void onDestroy();

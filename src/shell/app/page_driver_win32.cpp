@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "ground/dpi.h"
 #include "shell/app/app_window_win32.h"

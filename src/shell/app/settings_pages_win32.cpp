@@ -6,7 +6,7 @@
 #include "core/texts/texts.h"
 #include "core/ui/settings_layout.h"
 #include "ground/dpi.h"
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/commands_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/page_driver_win32.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "shell/app/app_globals_win32.h"
+#include "shell/app/app_messages_win32.h"
 #include "shell/app/application_win32.h"
 #include "shell/app/commands_win32.h"
 #include "shell/app/copy_and_hotkey_win32.h"

@@ -23,6 +23,7 @@
 #include "core/texts/texts.h"
 #include "shell/ui/renderer_win32.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_rect.h"
 
 namespace tf {
 namespace {
@@ -65,12 +66,12 @@ public:
         const DWORD room = static_cast<DWORD>((bytes - data->rdh.dwSize) / sizeof(RECT));
         const RECT* rects = reinterpret_cast<const RECT*>(reinterpret_cast<const BYTE*>(data) + data->rdh.dwSize);
         for (DWORD i = 0; i < std::min(data->rdh.nCount, room); ++i)
-            maskFillRect(intersection({rects[i].left, rects[i].top, rects[i].right, rects[i].bottom}, c), alpha);
+            maskFillRect(intersection(toRect(rects[i]), c), alpha);
     }
 
     void fillRect(const Rect& r, uint32_t hex) {
         UniqueGdiObject brush(CreateSolidBrush(rgb(hex)));
-        const RECT rc{r.left, r.top, r.right, r.bottom};
+        const RECT rc = toRECT(r);
         FillRect(buffer.dc.get(), &rc, static_cast<HBRUSH>(brush.get()));
     }
 
@@ -291,8 +292,7 @@ public:
     void drawStripGlyph(HDC dc, const Rect& box, UiState mode, uint64_t elapsed) {
         maskFillRect(box, 255);
         if (area_.shell.reducedMotion()) {
-            const RECT rc{box.left, box.top, box.right, box.bottom};
-            drawCachedIcon(dc, kStatusIcon, rc, rgb(0x3566D6));
+            drawCachedIcon(dc, kStatusIcon, toRECT(box), rgb(0x3566D6));
             return;
         }
         // A third of a turn with a smooth start and stop, dipping to 94 %:

@@ -17,8 +17,6 @@
 namespace tf {
 namespace {
 
-D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
-
 struct ButtonLook {
     bool pressed, disabled, focused, hot;
     bool selected;  // a navigation button of the page shown
@@ -214,7 +212,7 @@ void paintOwnerButton(const ButtonView& view, HWND window, const DRAWITEMSTRUCT&
     b.w = (rc.right - rc.left) * 96.0f / dpi;
     b.h = (rc.bottom - rc.top) * 96.0f / dpi;
     b.dpi = dpi;
-    b.item = {rc.left, rc.top, rc.right, rc.bottom};
+    b.item = toRect(rc);
     DcDraw draw(window, item.hDC, rc);
     if (!draw) return;
     ID2D1DCRenderTarget* t = draw.target();

@@ -12,8 +12,6 @@
 namespace tf {
 namespace {
 
-D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
-
 void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& line, COLORREF colour,
                   unsigned flags) {
     drawText(t, text, rectF(line.box), line.size, line.weight, colour, flags);

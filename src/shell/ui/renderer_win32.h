@@ -13,6 +13,7 @@
 
 #include "core/app/control_ids.h"
 #include "core/ui/svg_icon.h"
+#include "ground/rect.h"
 #include "platform/win32/win32_handles.h"
 
 namespace tf {
@@ -41,6 +42,7 @@ struct DipSize {
 inline DipSize dipSize(const RECT& client, UINT dpi) {
     return {client.right * 96.0f / dpi, client.bottom * 96.0f / dpi};
 }
+inline D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
 
 bool ensureTextRenderer();
 // One drawing pass of the shared DC render target on `hdc` over `pixelRect`

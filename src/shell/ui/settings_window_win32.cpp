@@ -54,13 +54,11 @@ void drawHeader(UiLanguage lang, UiState s, ID2D1RenderTarget* t, const Settings
     }
     const RectF& a = l.headerTitle;
     const RectF& b = l.headerSubtitle;
-    drawText(t, title, D2D1::RectF(a.left, a.top, a.right, a.bottom), kSettingsTitleTextSize, 400, palette::titleText,
+    drawText(t, title, rectF(a), kSettingsTitleTextSize, 400, palette::titleText,
              kTextCentred);
-    drawText(t, subtitle, D2D1::RectF(b.left, b.top, b.right, b.bottom), kSettingsSubtitleTextSize, 400,
+    drawText(t, subtitle, rectF(b), kSettingsSubtitleTextSize, 400,
              palette::bodyText, kTextCentred);
 }
-
-D2D1_RECT_F rectF(const RectF& r) { return D2D1::RectF(r.left, r.top, r.right, r.bottom); }
 
 void drawPageText(ID2D1RenderTarget* t, std::wstring_view text, const PageText& line, COLORREF colour, unsigned flags,
                   int weight) {
@@ -238,7 +236,7 @@ bool SettingsWindow::open(HWND owner) {
         return true;
     }
     WNDCLASSW wc{};
-    wc.lpfnWndProc = &SettingsWindow::proc;
+    wc.lpfnWndProc = &objectWindowProc<SettingsWindow>;
     wc.hInstance = instance_;
     wc.hIcon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
@@ -319,12 +317,6 @@ void SettingsWindow::showCaptureFolder() {
         SetWindowTextW(box, host_.settings().captureFolder.c_str());
         InvalidateRect(box, nullptr, TRUE);
     }
-}
-
-LRESULT CALLBACK SettingsWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = windowObjectForMessage<SettingsWindow>(window, message, lParam);
-    if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(window, message, wParam, lParam);
 }
 
 LRESULT SettingsWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -24,6 +24,7 @@
 #include "core/app/control_ids.h"
 #include "core/app/ui_state.h"
 #include "core/settings/settings.h"
+#include "platform/win32/win32_window_object.h"
 
 namespace tf {
 
@@ -90,7 +91,8 @@ public:
     void applyLanguage();
 
 private:
-    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object>
+    friend LRESULT CALLBACK objectWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND control(ControlId id) const;
     std::wstring labelOf(ControlId id) const;

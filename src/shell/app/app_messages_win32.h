@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "shell/app/application_win32.h"
-
 namespace tf {
 
 inline constexpr UINT WM_APP_STITCH_DONE = WM_APP + 1;
