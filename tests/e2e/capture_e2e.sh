@@ -12,15 +12,12 @@
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
 #                                            smooth150 smooth400 lazy
-#                                            sidewayssmooth400 sidewayslazy
+#                                            sidewayssmooth400 sidewayslazy tall
 #                                            (default: all of these), restless
 #                                            sidewaysrestless (not by default: an
 #                                            animation that large hides the end of
 #                                            the page from the verdict, so such a
-#                                            capture never ends by itself), tall
-#                                            (not by default: a page of 41,700 rows
-#                                            in more than a hundred frames, about
-#                                            two minutes)
+#                                            capture never ends by itself)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
 #   TF_E2E_EXE      the tallyframe.exe to drive (default the one in TF_E2E_BUILD)
@@ -40,7 +37,7 @@ wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless endlesssize live
                                  sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys
-                                 smooth150 smooth400 lazy sidewayssmooth400 sidewayslazy)
+                                 smooth150 smooth400 lazy sidewayssmooth400 sidewayslazy tall)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -174,7 +171,7 @@ run_case() {
                  pixels=$(( (x2 - x1) * (y2 - y1) * 5 ))
                  export TALLYFRAME_TEST_PIXEL_LIMIT=$pixels ;;
         # A page of some 41,700 rows in frames of 300: more than a hundred of
-        # them, joined while the capture runs. The page is random grey blocks,
+        # them (about 70 s), joined while the capture runs. The page is random grey blocks,
         # so that no stretch of it looks like another; the fixture reads at
         # most 32,768 rows, so it shows one of 21,000 twice and stops there.
         tall) page="$work/tall-page.png" least=101; y2=$((y1 + 300)); logging=1 method=wheel
