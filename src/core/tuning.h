@@ -139,8 +139,14 @@ inline constexpr uint32_t kMinGrabIntervalMs = 15;
 
 // A picture that has not begun to move this long after the inputs has not
 // moved: long enough for a window that takes a moment to start scrolling,
-// smoothly or not. Still probes at the end of the page wait this long each.
+// smoothly or not. Still probes at the end of the page wait this long each
+// until the page has shown how soon it starts to move.
 inline constexpr uint32_t kMotionWaitMs = 300;
+// Once it has, a still probe waits kStillWaitFactor times the longest start
+// seen (a page that answers its inputs at once ends in a fraction of the wait),
+// but no less than kMinMotionWaitMs: a start measured once may be a quick one.
+inline constexpr uint32_t kStillWaitFactor = 4;
+inline constexpr uint32_t kMinMotionWaitMs = 120;
 
 // A picture that moved is judged once it has stayed the same for the
 // capture's settle period: at first kSettleStartMs, long enough for some

@@ -34,12 +34,20 @@ uint32_t SettleTracker::requiredRestMs() const { return learn_ ? std::max(settle
 
 uint32_t SettleTracker::boundMs() const { return kMotionWaitMs + std::max(kRestlessMs, 2 * requiredRestMs()); }
 
+uint32_t SettleTracker::motionWaitMs() const {
+    if (!startToMoveMs_) return kMotionWaitMs;
+    const uint64_t scaled = uint64_t{*startToMoveMs_} * kStillWaitFactor;
+    return static_cast<uint32_t>(std::clamp<uint64_t>(scaled, kMinMotionWaitMs, kMotionWaitMs));
+}
+
 Watch SettleTracker::feed(uint64_t t, bool equalsPrevious, bool moved) {
     lastGrabAt_ = t;
     if (!moved_) {
-        if (!moved) return t - inputAt_ >= kMotionWaitMs ? Watch::Unmoved : Watch::Watching;
+        if (!moved) return t - inputAt_ >= motionWaitMs() ? Watch::Unmoved : Watch::Watching;
         // The first grab that shows the motion may already show where it ends.
         moved_ = true;
+        const auto start = static_cast<uint32_t>(std::min<uint64_t>(t - inputAt_, kMotionWaitMs));
+        startToMoveMs_ = std::max(startToMoveMs_.value_or(0), start);
         restSince_ = t;
         return Watch::Watching;
     }

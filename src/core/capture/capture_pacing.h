@@ -8,6 +8,7 @@
 // times and rows, so their rules are tested without a screen.
 
 #include <cstdint>
+#include <optional>
 
 namespace tf {
 
@@ -49,6 +50,12 @@ public:
     uint32_t watchedMs() const { return static_cast<uint32_t>(lastGrabAt_ - inputAt_); }
     // The longest this probe's watch may last before a restless picture is judged.
     uint32_t boundMs() const;
+    // How long a picture may stay unchanged after the inputs before it counts
+    // as unmoved: scaled to the longest start to move seen in this capture.
+    uint32_t motionWaitMs() const;
+    // From the inputs to the first grab that showed motion, the longest over
+    // the probes so far; empty until a picture has moved.
+    std::optional<uint32_t> startToMoveMs() const { return startToMoveMs_; }
 
 private:
     uint32_t requiredRestMs() const;
@@ -56,6 +63,7 @@ private:
     static constexpr uint64_t kNotYet = ~uint64_t{0};
 
     uint32_t settleMs_;
+    std::optional<uint32_t> startToMoveMs_;
     uint64_t inputAt_ = 0;
     uint64_t lastGrabAt_ = 0;
     uint64_t restSince_ = 0;          // the first grab of the current run of equal grabs

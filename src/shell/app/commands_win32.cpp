@@ -206,11 +206,11 @@ private:
 
 }  // namespace
 
-void saveCapture(Application& app, TurnedFrames frames) {
+void saveCapture(Application& app, CapturedStitch capture) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    app.save.start(std::move(frames), std::move(folder), settings.splitHeightPx,
+    app.save.start(std::move(capture), std::move(folder), settings.splitHeightPx,
                    {app.main.window(), WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 

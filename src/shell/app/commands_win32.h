@@ -42,9 +42,9 @@ void openSavedImage(const Application& app);
 // Opens a page, a file or a program as Explorer would.
 void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr);
 
-// The capture's frames, as its loop holds them, go to the save, which the
+// The capture's stitch, joined while it ran, goes to the save, which the
 // main window and the overlay show until WM_APP_STITCH_DONE.
-void saveCapture(Application& app, TurnedFrames frames);
+void saveCapture(Application& app, CapturedStitch capture);
 // WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
 void handleStitchDone(Application& app, StitchResult* result);
 void handleUpdateResult(const Application& app, UpdateCheckResult* result);

@@ -76,7 +76,7 @@ void ApplicationHosts::forgetSavedCapture() { app_.save.forgetSavedCapture(); }
 
 bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress(); }
 
-void ApplicationHosts::saveCapture(TurnedFrames frames) { tf::saveCapture(app_, std::move(frames)); }
+void ApplicationHosts::saveCapture(CapturedStitch capture) { tf::saveCapture(app_, std::move(capture)); }
 
 uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick(); }
 

@@ -32,14 +32,18 @@ private:
 
 // The worker's window and stage are given when it starts: it never reads the
 // session, which the GUI thread may change or free while it runs.
-void stitchThread(std::unique_ptr<StitchJob> job, SaveReplies replies, std::shared_ptr<std::atomic<int32_t>> stage) {
+void stitchThread(std::unique_ptr<SaveJob> job, SaveReplies replies, std::shared_ptr<std::atomic<int32_t>> stage) {
     std::unique_ptr<StitchResult> result;
     {
         const ComApartment com(COINIT_MULTITHREADED);  // the PNG writer needs COM here
         if (com) {
             WindowsWorkerHost host(replies, std::move(stage));
             try {
-                result = runStitchAndSave(*job, host);
+                // Without a stitch there is nothing to save: a failed result.
+                result = job->capture.stitch
+                             ? runLiveStitchAndSave(*job->capture.stitch, job->capture.direction, job->outputFolder,
+                                                    job->splitLength, host)
+                             : std::make_unique<StitchResult>();
             } catch (const std::exception&) {
                 // Only an allocation of the result itself can get here; a null
                 // result reads as a failure on the other side.
@@ -62,20 +66,20 @@ constexpr uint64_t kSavingAnimationEndsAfterMs = 760;
 
 }  // namespace
 
-void launchSaveWorkerThread(std::unique_ptr<StitchJob> job, const SaveReplies& replies,
+void launchSaveWorkerThread(std::unique_ptr<SaveJob> job, const SaveReplies& replies,
                             std::shared_ptr<std::atomic<int32_t>> stage) {
     std::thread(stitchThread, std::move(job), replies, std::move(stage)).detach();
 }
 
-void SaveSession::start(TurnedFrames frames, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
+void SaveSession::start(CapturedStitch capture, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
                         SaveWatcher& watcher) {
     inProgress_ = true;
     startTick_ = GetTickCount64();
     stage_->exchange(0);
     watcher.savingStarted();
 
-    auto job = std::make_unique<StitchJob>();
-    job->frames = std::move(frames);
+    auto job = std::make_unique<SaveJob>();
+    job->capture = std::move(capture);
     job->outputFolder = std::move(folder);
     job->splitLength = splitLength;
     try {

@@ -1,5 +1,5 @@
 #pragma once
-// One save at a time, from the accepted frames to the saved file: the
+// One save at a time, from the capture's stitch to the saved file: the
 // stitch-and-save worker thread, and the SaveSession that runs it and says
 // what the windows show about it. The save knows the windows that show it
 // only through a SaveWatcher and the messages it is told to post.
@@ -53,11 +53,20 @@ protected:
     ~SaveWatcher() = default;
 };
 
+// What the worker is given: it owns the capture's stitch from here on.
+struct SaveJob {
+    CapturedStitch capture;
+    std::wstring outputFolder;   // capture folder, or the default one
+    // Rows (columns, sideways) per saved part for an image longer than that;
+    // 0 saves one file however long the image.
+    int32_t splitLength = 0;
+};
+
 // Starts the worker thread on a job; throws std::system_error when no thread
 // can be made. The worker writes the stage it reached into `stage`.
-using SaveWorkerLauncher = void (*)(std::unique_ptr<StitchJob> job, const SaveReplies& replies,
+using SaveWorkerLauncher = void (*)(std::unique_ptr<SaveJob> job, const SaveReplies& replies,
                                     std::shared_ptr<std::atomic<int32_t>> stage);
-void launchSaveWorkerThread(std::unique_ptr<StitchJob> job, const SaveReplies& replies,
+void launchSaveWorkerThread(std::unique_ptr<SaveJob> job, const SaveReplies& replies,
                             std::shared_ptr<std::atomic<int32_t>> stage);
 
 class SaveSession {
@@ -66,10 +75,10 @@ public:
     SaveSession(const SaveSession&) = delete;
     SaveSession& operator=(const SaveSession&) = delete;
 
-    // Takes the accepted frames over, enters Saving and starts the worker,
-    // which writes into `folder` (in parts of `splitLength` rows when that is
+    // Takes the capture's stitch over, enters Saving and starts the worker,
+    // which finishes the stitch, writes into `folder` (in parts of `splitLength` rows when that is
     // not 0) and answers through `replies`.
-    void start(TurnedFrames frames, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
+    void start(CapturedStitch capture, std::wstring folder, int32_t splitLength, const SaveReplies& replies,
                SaveWatcher& watcher);
     // The saving animation's timer fired at `now` (GetTickCount64).
     void onAnimationTick(uint64_t now, bool reducedMotion, SaveWatcher& watcher);

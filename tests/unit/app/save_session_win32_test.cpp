@@ -39,17 +39,18 @@ private:
     const SaveSession& save_;
 };
 
-std::unique_ptr<StitchJob> launchedJob;
+std::unique_ptr<SaveJob> launchedJob;
 
-void keepJob(std::unique_ptr<StitchJob> job, const SaveReplies&, std::shared_ptr<std::atomic<int32_t>>) {
+void keepJob(std::unique_ptr<SaveJob> job, const SaveReplies&, std::shared_ptr<std::atomic<int32_t>>) {
     launchedJob = std::move(job);
 }
 
-void failToLaunch(std::unique_ptr<StitchJob>, const SaveReplies&, std::shared_ptr<std::atomic<int32_t>>) {
+void failToLaunch(std::unique_ptr<SaveJob>, const SaveReplies&, std::shared_ptr<std::atomic<int32_t>>) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
 }
 
-TurnedFrames twoFrames() { return TurnedFrames::turn({PixelImage(4, 3), PixelImage(4, 3)}); }
+// No stitch behind it: the tests here never reach the worker.
+CapturedStitch sidewaysCapture() { return CapturedStitch{nullptr, ScrollDirection::Right}; }
 
 // A window that only receives messages, to take the done message.
 struct MessageWindow {
@@ -78,7 +79,7 @@ TEST(SaveSession, StartTellsTheWatcherInOrderAndHandsTheWorkerItsJob) {
         launchedJob.reset();
         SaveSession save(c.launcher);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", 4000, {c.replyTo, kDone, kRedraw}, watcher);
+        save.start(sidewaysCapture(), L"C:\\shots", 4000, {c.replyTo, kDone, kRedraw}, watcher);
         EXPECT_EQ(watcher.calls, c.calls);
         EXPECT_EQ(save.inProgress(), c.calls.size() == 1);
         EXPECT_NE(save.startTick(), 0u);
@@ -90,7 +91,7 @@ TEST(SaveSession, StartTellsTheWatcherInOrderAndHandsTheWorkerItsJob) {
         }
         if (c.launcher == &keepJob) {
             ASSERT_NE(launchedJob, nullptr);
-            EXPECT_EQ(launchedJob->frames.frames().size(), 2u);
+            EXPECT_EQ(launchedJob->capture.direction, ScrollDirection::Right);
             EXPECT_EQ(launchedJob->outputFolder, L"C:\\shots");
             EXPECT_EQ(launchedJob->splitLength, 4000);
         }
@@ -113,7 +114,7 @@ TEST(SaveSession, TheResultEndsTheSaveBeforeTheWatcherHearsOfIt) {
         SCOPED_TRACE(c.name);
         SaveSession save(&keepJob);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
+        save.start(sidewaysCapture(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
         std::unique_ptr<StitchResult> result;
         if (c.hasResult) {
             result = std::make_unique<StitchResult>();
@@ -157,7 +158,7 @@ TEST(SaveSession, AnimationTicksShowTheStageInItsWindowOfTime) {
         SCOPED_TRACE(c.name);
         SaveSession save(&keepJob);
         RecordingWatcher watcher(save);
-        save.start(twoFrames(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
+        save.start(sidewaysCapture(), L"C:\\shots", 0, {nullptr, kDone, kRedraw}, watcher);
         watcher.calls.clear();
         watcher.shown = c.shown;
         save.onAnimationTick(save.startTick() + static_cast<uint64_t>(c.sinceStart), c.reducedMotion, watcher);

@@ -236,18 +236,19 @@ TEST(CaptureController, FirstFrameWaitsForAHoverEffectOnlyAsLongAsItPaints) {
 // No fixed wait: after each notch the area is grabbed every 15 ms until the
 // picture has moved and then stayed the same for the settle period (the first
 // motion is watched at rest for longer, to learn the period), and a notch that
-// moves nothing is judged when the motion wait is over.
+// moves nothing is judged when the motion wait is over: four times as long as
+// the page took to start moving, but no less than kMinMotionWaitMs.
 TEST(CaptureController, ProbesArePacedByWhatThePictureDoes) {
     struct Case {
         const char* name;
         ScrollModel model;
         std::vector<uint64_t> intervals;  // between notches, then from the last notch to the hand-over
     } cases[] = {
-        {"jumps", {.rowsPerNotch = 100}, {405, 90, 90, 300, 300, 300}},
+        {"jumps", {.rowsPerNotch = 100}, {405, 90, 90, 120, 120, 120}},
         // The last change of an ease-out over 250 ms shows at the grab 255 ms
         // after the notch; two grabs first agree at 225 ms, from where the
         // first probe's longer watch counts.
-        {"smooth scrolling", {.rowsPerNotch = 100, .animationMs = 250}, {225 + 405, 255 + 90, 255 + 90, 300, 300, 300}},
+        {"smooth scrolling", {.rowsPerNotch = 100, .animationMs = 250}, {225 + 405, 255 + 90, 255 + 90, 120, 120, 120}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -151,9 +151,10 @@ TEST(CaptureLogRun, EveryProbeLogsItsPace) {
                                                   "inputs=2 watchedMs=90 watch=rested settleMs=90",
                                                   "inputs=3 watchedMs=90 watch=rested settleMs=90",
                                                   "inputs=3 watchedMs=90 watch=rested settleMs=90",
-                                                  "inputs=1 watchedMs=300 watch=unmoved settleMs=90",
-                                                  "inputs=1 watchedMs=300 watch=unmoved settleMs=90",
-                                                  "inputs=1 watchedMs=300 watch=unmoved settleMs=90",
+                                                  // The page moved at the first grab: the still probes wait the least.
+                                                  "inputs=1 watchedMs=120 watch=unmoved settleMs=90",
+                                                  "inputs=1 watchedMs=120 watch=unmoved settleMs=90",
+                                                  "inputs=1 watchedMs=120 watch=unmoved settleMs=90",
                                               }));
     EXPECT_TRUE(s.stitchStarted);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "core/capture/capture_pacing.h"
@@ -163,6 +164,47 @@ TEST(SettleTracker, BoundedWaitGrowsWithTheRestAsked) {
     SettleTracker slow(600);
     slow.begin(0, false);
     EXPECT_EQ(slow.boundMs(), kMotionWaitMs + 1200);
+}
+
+// The still probes at the end of a page wait as long as the page took to start
+// moving, four times over, within bounds: the start seen last is the longest
+// of the capture's, so that one quick start does not cut a slow one short.
+TEST(SettleTracker, StillWaitFollowsTheStartToMove) {
+    struct Case {
+        const char* name;
+        std::vector<uint64_t> starts;  // per earlier probe: when its first moved grab came
+        std::optional<uint32_t> startToMove;
+        uint32_t wait;
+    } cases[] = {
+        {"nothing moved yet: the full wait", {}, std::nullopt, kMotionWaitMs},
+        {"moved at the first grab", {0}, 0, kMinMotionWaitMs},
+        {"a start of 45 ms", {45}, 45, 180},
+        {"a quick start: no less than the floor", {10}, 10, kMinMotionWaitMs},
+        {"a slow start: no more than the full wait", {140}, 140, kMotionWaitMs},
+        {"the longest start counts", {70, 20, 40}, 70, 280},
+        {"a start near the wait", {250}, 250, kMotionWaitMs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettleTracker tracker(kSettleStartMs);
+        uint64_t at = 0;
+        for (uint64_t start : c.starts) {
+            tracker.begin(at, false);
+            feedAll(tracker, std::vector<Grab>{{0, true, false}, {start, false, true}} +
+                                 restingFrom(start + 15, start + 400, 15), at);
+            at += 5000;
+        }
+        EXPECT_EQ(tracker.startToMoveMs(), c.startToMove);
+        EXPECT_EQ(tracker.motionWaitMs(), c.wait);
+        // An end-of-page probe: the picture never changes, and is judged
+        // unmoved at the first grab past the wait.
+        tracker.begin(at, false);
+        std::vector<Grab> still;
+        for (uint64_t t = 0; t < 1000; t += 15) still.push_back({t, true, false});
+        const Fed fed = feedAll(tracker, still, at);
+        EXPECT_EQ(fed.watch, Watch::Unmoved);
+        EXPECT_EQ(fed.at, (c.wait + 14) / 15 * 15);
+    }
 }
 
 TEST(StepPlanner, InputsMoveAboutHalfTheFrame) {
