@@ -3,12 +3,14 @@
 # over a window, the overlay highlights that window's client area less its
 # scroll bars, one click picks it and the capture that follows must be exact.
 #
-#   tests/e2e/pick_e2e.sh [case ...]   cases: fixture scrollbar notepad highlight96 highlight144
-#                                      (default: all)
+#   tests/e2e/pick_e2e.sh [case ...]   cases: fixture scrollbar notepad wordpad regedit
+#                                      highlight96 highlight144 (default: all)
 #   fixture      the scroll fixture, picked by a click; compared with its truth
 #   scrollbar    the fixture with a real vertical scroll bar: the pick leaves it out
 #   notepad      Wine's notepad, its edit control picked and captured; compared with
 #                a second notepad tall enough to show the whole text at once
+#   wordpad      the same with Wine's wordpad (a rich edit control), 3,500 rows of text
+#   regedit      the same with the value list of Wine's regedit, 180 values under one key
 #   highlight96, highlight144   the highlight over the fixture at that DPI (in
 #                English, in Chinese): its border must frame the client area
 #                exactly, over the page and over the bar; over the bare desktop
@@ -23,8 +25,8 @@ page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(fixture scrollbar notepad highlight96 highlight144)
 export TF_E2E_SHOTS=1
-# Tall enough for a notepad that shows the whole text of the notepad case.
-export TF_SCREEN="${TF_SCREEN:-1920x2600x24}"
+# Tall enough for a window that shows the whole text of the wordpad case.
+export TF_SCREEN="${TF_SCREEN:-1920x4000x24}"
 
 label=pick-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -166,9 +168,64 @@ notepad_place() {  # x y w h
 }
 
 notepad_ids() { xdotool search --onlyvisible --name 'notepad-page.txt' 2>/dev/null; }
-notepads_up() { [ "$(notepad_ids | wc -l)" -ge "$1" ]; }
 window_at() {  # id -> x y
     xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p'
+}
+windows_up() { [ "$($2 | wc -l)" -ge "$1" ]; }  # count list-command
+
+# Starts a second window of a program and prints its id: the one the list
+# command finds that is not `first`.
+second_window() {  # list-command first -> id
+    wait_for 30 windows_up 2 "$1" || return 1
+    local id
+    for id in $($1); do [ "$id" != "$2" ] && { echo "$id"; return 0; }; done
+    return 1
+}
+
+# Two windows of one program show the same content, laid out alike: `small`
+# is captured by hovering over (small + dx, small + dy) and one click, `tall`
+# shows all of it at once. The saved image must be the tall one's same area,
+# as high as the capture: every line once, nothing doubled or lost.
+pick_and_compare() {  # name dir small tall dx dy what
+    local name="$1" dir="$2" small="$3" tall="$4" dx="$5" dy="$6" what="$7" sx sy tx ty
+    read -r sx sy <<<"$(window_at "$small")"
+    read -r tx ty <<<"$(window_at "$tall")"
+    echo "  $name windows at $sx,$sy (captured) and $tx,$ty (whole content)"
+    # The caret blinks in the window with the keyboard: give it to the small
+    # one, whose caret our own window takes away before the capture begins.
+    xdotool windowfocus "$small" 2>/dev/null; sleep 0.8
+    # The whole content as the screen shows it, before any window of ours is up.
+    import -window root "$dir/screen-before.png" 2>/dev/null
+    start_app || return 1
+    press_start
+    local px=$((sx + dx)) py=$((sy + dy))
+    hover $px $py
+    import -window root "$work/$name-highlight.png" 2>/dev/null
+    local box
+    box=$(blue_box "$work/$name-highlight.png")
+    [ -n "$box" ] || { echo "  nothing highlighted over $name"; return 1; }
+    read -r bx by bw bh <<<"$box"
+    local ax=$((bx + 1)) ay=$((by + 1)) aw=$((bw - 2)) ah=$((bh - 2))
+    echo "  highlighted $what area: $ax,$ay ${aw}x$ah"
+    xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+    local clicked
+    clicked=$(date +%s.%N)
+    wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot "$name-timeout"; return 1; }
+    sleep 1
+    shot "$name-result"
+    local png height
+    png=$(saved_png "$dir/out")
+    # What bench/capture_pace.sh reads: the area picked to the file written.
+    echo "  pace: $(printf '%.2f' "$(echo "$(date -r "$png" +%s.%N) - $clicked" | bc)") s from the click to the file"
+    height=$(identify -format '%h' "$png")
+    echo "  PNG: $png ($(identify -format '%wx%h' "$png"))"
+    [ "$(identify -format '%w' "$png")" = "$aw" ] || { echo "  the image is not as wide as the picked area"; return 1; }
+    convert "$dir/screen-before.png" -crop "${aw}x${height}+$((tx + ax - sx))+$((ty + ay - sy))" +repage "$dir/truth.png"
+    [ "$(identify -format '%h' "$dir/truth.png")" = "$height" ] ||
+        { echo "  the capture is taller than the whole $what shown on the screen"; return 1; }
+    # The rule below forgives a few pixels; how many differ at all is worth knowing.
+    echo "  pixels that differ from the truth: $(command compare -metric AE "$png" "$dir/truth.png" null: 2>&1)"
+    "$compare_truth" "$png" "$dir/truth.png"
 }
 
 notepad_case() {  # dir
@@ -181,68 +238,96 @@ notepad_case() {  # dir
     # The one to capture, small, and a tall one beside it that shows every line.
     notepad_place 120 120 640 420
     "$TF_WINE" notepad "$(tf_winpath "$text")" >/dev/null 2>&1 &
-    notepad_small=$!
-    wait_for 20 notepads_up 1 || { echo "  notepad did not start"; return 1; }
+    app_pids+=($!)
+    wait_for 20 windows_up 1 notepad_ids || { echo "  notepad did not start"; return 1; }
     sleep 1
-    local small
+    local small tall
     small=$(notepad_ids | head -1)
     notepad_place 900 60 640 2500
     "$TF_WINE" notepad "$(tf_winpath "$text")" >/dev/null 2>&1 &
-    notepad_tall=$!
-    wait_for 20 notepads_up 2 || { echo "  second notepad did not start"; return 1; }
+    app_pids+=($!)
+    tall=$(second_window notepad_ids "$small") || { echo "  second notepad did not start"; return 1; }
     sleep 1
-    local tall="" id
-    for id in $(notepad_ids); do [ "$id" != "$small" ] && tall=$id; done
-    read -r sx sy <<<"$(window_at "$small")"
-    read -r tx ty <<<"$(window_at "$tall")"
-    echo "  notepads at $sx,$sy (captured) and $tx,$ty (whole text)"
-    # The whole text as the screen shows it, before any window of ours is up.
-    import -window root "$dir/screen-before.png" 2>/dev/null
-    start_app || return 1
-    press_start
     # Over the text, away from the scroll bars: the edit control is offered.
-    local px=$((sx + 250)) py=$((sy + 200))
-    hover $px $py
-    import -window root "$work/notepad-highlight.png" 2>/dev/null
-    local box
-    box=$(blue_box "$work/notepad-highlight.png")
-    [ -n "$box" ] || { echo "  nothing highlighted over notepad"; return 1; }
-    read -r bx by bw bh <<<"$box"
-    local ax=$((bx + 1)) ay=$((by + 1)) aw=$((bw - 2)) ah=$((bh - 2))
-    echo "  highlighted edit area: $ax,$ay ${aw}x$ah"
-    xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
-    local clicked
-    clicked=$(date +%s.%N)
-    wait_for 180 has_png "$dir/out" || { echo "  no image was saved"; shot notepad-timeout; return 1; }
-    sleep 1
-    shot notepad-result
-    local png height
-    png=$(saved_png "$dir/out")
-    # What bench/capture_pace.sh reads: the area picked to the file written.
-    echo "  pace: $(printf '%.2f' "$(echo "$(date -r "$png" +%s.%N) - $clicked" | bc)") s from the click to the file"
-    height=$(identify -format '%h' "$png")
-    echo "  PNG: $png ($(identify -format '%wx%h' "$png"))"
-    [ "$(identify -format '%w' "$png")" = "$aw" ] || { echo "  the image is not as wide as the picked area"; return 1; }
-    # The same area of the tall notepad, as high as the capture: every line once.
-    convert "$dir/screen-before.png" -crop "${aw}x${height}+$((tx + ax - sx))+$((ty + ay - sy))" +repage "$dir/truth.png"
-    "$compare_truth" "$png" "$dir/truth.png"
+    pick_and_compare notepad "$dir" "$small" "$tall" 250 200 edit
+}
+
+# Wordpad keeps no window place we can set beforehand: its windows are moved
+# and sized once they are up (there is no window manager to object).
+wordpad_ids() { xdotool search --onlyvisible --name 'wordpad-page.txt' 2>/dev/null; }
+wordpad_exe() { printf '%s' "$WINEPREFIX/drive_c/Program Files/Windows NT/Accessories/wordpad.exe"; }
+
+wordpad_case() {  # dir
+    local dir="$1"
+    write_settings "$dir/out"
+    # 250 lines of 14 rows: some 3,200 rows to scroll in the small window.
+    local text="$dir/wordpad-page.txt" i
+    for i in $(seq 1 250); do
+        printf 'Line %03d  %s\r\n' "$i" "$(printf 'text%.0s ' $(seq 1 $((i * 5 % 11 + 1))))$((i * 6101 % 10000))"
+    done > "$text"
+    "$TF_WINE" "$(wordpad_exe)" "$(tf_winpath "$text")" >/dev/null 2>&1 &
+    app_pids+=($!)
+    wait_for 30 windows_up 1 wordpad_ids || { echo "  wordpad did not start"; return 1; }
+    local small tall
+    small=$(wordpad_ids | head -1)
+    xdotool windowmove "$small" 120 120 windowsize "$small" 640 420
+    "$TF_WINE" "$(wordpad_exe)" "$(tf_winpath "$text")" >/dev/null 2>&1 &
+    app_pids+=($!)
+    tall=$(second_window wordpad_ids "$small") || { echo "  second wordpad did not start"; return 1; }
+    xdotool windowmove "$tall" 900 60 windowsize "$tall" 640 3800
+    sleep 1.5
+    pick_and_compare wordpad "$dir" "$small" "$tall" 250 250 edit
+}
+
+regedit_ids() { xdotool search --onlyvisible --name '^Registry Editor$' 2>/dev/null; }
+
+regedit_case() {  # dir
+    local dir="$1" reg="$WINEPREFIX/tf-regedit-values.reg" i
+    write_settings "$dir/out"
+    # 180 values under one key, and that key as the one regedit opens on.
+    {
+        printf 'REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Tallyframe E2E]\n\n'
+        printf '[HKEY_CURRENT_USER\\Software\\Tallyframe E2E\\Values]\n'
+        for i in $(seq 1 180); do
+            printf '"Value %03d"="%s"\n' "$i" "$(printf 'data%.0s ' $(seq 1 $((i % 6 + 1))))$((i * 7919 % 1000))"
+        done
+        printf '\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit]\n'
+        printf '"LastKey"="HKEY_CURRENT_USER\\\\Software\\\\Tallyframe E2E\\\\Values"\n'
+    } > "$reg"
+    "$TF_WINE" regedit "$reg" >/dev/null 2>&1
+    "$TF_WINE" regedit >/dev/null 2>&1 &
+    app_pids+=($!)
+    wait_for 30 windows_up 1 regedit_ids || { echo "  regedit did not start"; return 1; }
+    local small tall
+    small=$(regedit_ids | head -1)
+    xdotool windowmove "$small" 60 120 windowsize "$small" 900 500
+    "$TF_WINE" regedit >/dev/null 2>&1 &
+    app_pids+=($!)
+    tall=$(second_window regedit_ids "$small") || { echo "  second regedit did not start"; return 1; }
+    # 181 rows of 17 and the header: the list needs some 3,100 rows.
+    xdotool windowmove "$tall" 980 60 windowsize "$tall" 900 3400
+    sleep 1.5
+    # Over the rows of the value list, right of the key tree.
+    pick_and_compare regedit "$dir" "$small" "$tall" 550 250 list
 }
 
 run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    notepad_small="" notepad_tall=""
+    app_pids=()
     local rc
     case "$name" in
         fixture) fixture_case "$name" "$dir"; rc=$? ;;
         scrollbar) fixture_case "$name" "$dir" --scrollbar; rc=$? ;;
         notepad) notepad_case "$dir"; rc=$? ;;
+        wordpad) wordpad_case "$dir"; rc=$? ;;
+        regedit) regedit_case "$dir"; rc=$? ;;
         highlight96) highlight_case "$name" "$dir" 96 en-US; rc=$? ;;
         highlight144) highlight_case "$name" "$dir" 144 zh-CN; rc=$? ;;
         *) echo "unknown case $name"; return 1 ;;
     esac
-    [ -n "$notepad_small$notepad_tall" ] && kill $notepad_small $notepad_tall 2>/dev/null
+    [ ${#app_pids[@]} -gt 0 ] && kill "${app_pids[@]}" 2>/dev/null
     return $rc
 }
 
