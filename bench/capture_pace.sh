@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # How fast an automatic capture goes under Wine + Xvfb: the end-to-end capture
-# cases and Wine's notepad, each run with a program built before and one built
+# cases and Wine's notepad, wordpad and regedit, each run with a program built before and one built
 # after a change, timed from the accepted rectangle (the picked area for
-# notepad) to the saved file. Prints a table of seconds, rows of new content
+# Wine programs) to the saved file. Prints a table of seconds, rows of new content
 # per second and the settle period each capture learnt (read from the capture
 # log of a second, logged run of the build after). A measurement, not a test:
 # a case that fails its comparison is marked, nothing fails the script.
 #
 #   bench/capture_pace.sh [case ...]   (default: plain smooth150 smooth400 lazy restless
 #                                       message keys sideways sidewayssmooth400 sidewayslazy
-#                                       sidewaysrestless sidewaysmessage notepad)
+#                                       sidewaysrestless sidewaysmessage notepad wordpad regedit)
 # Environment:
 #   TF_PACE_BEFORE  the program to measure first (default /work/base/build/windows/tallyframe.exe)
 #   TF_PACE_AFTER   the program to measure second (default build/e2e-win/tallyframe.exe, built by the e2e script)
@@ -22,17 +22,19 @@ after="${TF_PACE_AFTER:-$repo/build/e2e-win/tallyframe.exe}"
 work="${TF_PACE_WORK:-$repo/build/capture-pace}"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth150 smooth400 lazy restless message keys sideways sidewayssmooth400
-                                 sidewayslazy sidewaysrestless sidewaysmessage notepad)
+                                 sidewayslazy sidewaysrestless sidewaysmessage notepad wordpad regedit)
 mkdir -p "$work"
 
 # One run of one case: its output in work/<tag>-<case>.txt.
 run() {  # tag exe case [env...]
     local tag="$1" exe="$2" name="$3"; shift 3
     local out="$work/$tag-$name.txt" script=tests/e2e/capture_e2e.sh
-    [ "$name" = notepad ] && script=tests/e2e/pick_e2e.sh
+    picked "$name" && script=tests/e2e/pick_e2e.sh
     env TF_E2E_EXE="$exe" TF_E2E_WORK="$work/$tag" "$@" bash "$repo/$script" "$name" > "$out" 2>&1
 }
 
+# The cases of a Wine program picked with one click (tests/e2e/pick_e2e.sh).
+picked() { case "$1" in notepad|wordpad|regedit) return 0 ;; esac; return 1; }
 seconds() { sed -n 's/^  pace: \([0-9.]*\) s.*/\1/p' "$1" | tail -1; }
 passed() { grep -q "^PASS " "$1" && echo ok || echo FAIL; }
 # Rows (sideways: columns) of new content: the saved image less its first frame.
@@ -43,7 +45,7 @@ new_rows() {  # output case
     w=${size%x*} h=${size#*x}
     case "$2" in
         sideways*) echo $((w - 600)) ;;
-        notepad) sed -n 's/^  highlighted edit area: .* [0-9]*x\([0-9]*\)$/\1/p' "$1" | tail -1 | { read -r fh; echo $((h - fh)); } ;;
+        notepad|wordpad|regedit) sed -n 's/^  highlighted [a-z]* area: .* [0-9]*x\([0-9]*\)$/\1/p' "$1" | tail -1 | { read -r fh; echo $((h - fh)); } ;;
         *) echo $((h - 600)) ;;
     esac
 }
@@ -54,7 +56,7 @@ for c in "${cases[@]}"; do
     run before "$before" "$c"
     run after "$after" "$c"
     settle="-"
-    if [ "${TF_PACE_LOGGED:-1}" = 1 ] && [ "$c" != notepad ]; then
+    if [ "${TF_PACE_LOGGED:-1}" = 1 ] && ! picked "$c"; then
         run logged "$after" "$c" TF_E2E_LOGGING=1
         settle=$(sed -n 's/^  settle: \([0-9]*\) ms.*/\1/p' "$work/logged-$c.txt" | tail -1)
     fi

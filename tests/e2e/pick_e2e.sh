@@ -198,13 +198,19 @@ pick_and_compare() {  # name dir small tall dx dy what
     import -window root "$dir/screen-before.png" 2>/dev/null
     start_app || return 1
     press_start
-    local px=$((sx + dx)) py=$((sy + dy))
-    hover $px $py
-    import -window root "$work/$name-highlight.png" 2>/dev/null
-    local box
-    box=$(blue_box "$work/$name-highlight.png")
-    [ -n "$box" ] || { echo "  nothing highlighted over $name"; return 1; }
-    read -r bx by bw bh <<<"$box"
+    local px=$((sx + dx)) py=$((sy + dy)) box="" try bx=0 by=0 bw=0 bh=0
+    # The first highlight of a fresh overlay can still frame the window that
+    # was under the pointer before it moved: wait for one around the pointer.
+    for try in 1 2 3; do
+        hover $px $py
+        import -window root "$work/$name-highlight.png" 2>/dev/null
+        box=$(blue_box "$work/$name-highlight.png")
+        [ -n "$box" ] && read -r bx by bw bh <<<"$box"
+        [ $bx -le $px ] && [ $px -lt $((bx + bw)) ] && [ $by -le $py ] && [ $py -lt $((by + bh)) ] && break
+        echo "  hover $try: border box ${box:-none}, not around the pointer at $px,$py"
+        box=""
+    done
+    [ -n "$box" ] || { echo "  nothing highlighted around the pointer over $name"; return 1; }
     local ax=$((bx + 1)) ay=$((by + 1)) aw=$((bw - 2)) ah=$((bh - 2))
     echo "  highlighted $what area: $ax,$ay ${aw}x$ah"
     xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
