@@ -24,6 +24,9 @@ for where in src tests; do
     grep -rlE '(^|[^/].*)[(,] *(const )?Application ?&|^ *(const )?Application ?& *[a-z_]+[;,)]' "$where" | sort > "$tmp/takers"
     show "files in $where that take Application&" "$tmp/takers"
 done
+# Tests that stage a page by writing the application's fields.
+grep -rnE '\bapp(\(\)|_)?\.[a-zA-Z_.]+ *= [^=]' tests > "$tmp/assigned"
+show "test lines that assign a field of the application" "$tmp/assigned"
 if [ -x scripts/include_graph.sh ]; then
     bash scripts/include_graph.sh --both-ways > "$tmp/cycles" 2>&1
 else

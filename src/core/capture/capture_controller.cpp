@@ -148,7 +148,7 @@ CaptureOutcome Controller::run() {
     out.reachedEnd = ending.reachedEnd;
     out.finishedByUser = ending.finishedByUser;
     out.limit = ending.limit;
-    out.frameCount = session_.frames().size();
+    out.frameCount = session_.keptCount();
     out.failure = ending.failure;
     out.pageNeverMoved = ending.reachedEnd && !ending.failure.failed() && out.frameCount == 1;
     session_.end(ending);
@@ -227,7 +227,7 @@ bool Controller::probe(Step& step, int32_t probeNumber, CaptureEnding& ending) {
         ending.finishedByUser = true;
         return true;
     }
-    const int32_t frameHeight = session_.frames().back().height;
+    const int32_t frameHeight = session_.lastKept().height;
     const int32_t inputs =
         routeConfirmed_ ? planner_.inputsFor(step.hasPending ? step.pendingOverlap : frameHeight, frameHeight) : 1;
     for (int32_t i = 0; i < inputs; ++i)
@@ -337,7 +337,7 @@ void Controller::recordPace(int32_t inputs) {
 // overlap lost.
 bool Controller::actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, PixelImage candidate,
                               CaptureEnding& ending) {
-    const PixelImage& last = session_.frames().back();
+    const PixelImage& last = session_.lastKept();
     // The motion these inputs should make, once one input's is known.
     const int32_t expectedMotion = planner_.expectedRows(inputs) > 0 ? planner_.expectedRows(inputs) : stepMotion_;
     const ProbeVerdict v = classifyProbe(

@@ -163,11 +163,15 @@ public:
     virtual void probeClassified(const ProbeRecord&) {}
     // The words for a failure, as the capture log records them.
     virtual std::wstring failureText(const CaptureFailure& failure) = 0;
-    // The capture failed: the kept frames are discarded; the sink tells the
-    // user why.
+    // A kept frame the loop looks at no more, as the loop held it (turned
+    // downward when sideways), in the order kept: the stitch may join it now.
+    virtual void frameHandedOn(PixelImage frame) = 0;
+    // The capture failed: the frames handed on are discarded; the sink tells
+    // the user why.
     virtual void captureFailed(const CaptureFailure& failure) = 0;
-    // The capture ended well: the kept frames as the loop holds them.
-    virtual void captureFinished(TurnedFrames frames) = 0;
+    // The capture ended well: every kept frame has been handed on.
+    // `direction` is the way it scrolled.
+    virtual void captureFinished(ScrollDirection direction) = 0;
 
 protected:
     ~CaptureSink() = default;

@@ -2,14 +2,18 @@
 // What the automatic and the manual capture loop share of one capture: the
 // start, the system's wheel setting, the capture log with its frame
 // dumps, the finish request, the kept frames with the progress published for
-// them, and the ending that hands the frames to stitch-and-save or fails. Each
-// loop decides only how it looks at the area and which grabs it keeps.
+// them, and the ending that hands the last frame to stitch-and-save or fails.
+// Each loop decides only how it looks at the area and which grabs it keeps.
+//
+// Only the frames the loops still look at are held: the last kept, and the
+// one kept before it. Every other kept frame has been handed on to the sink,
+// whose stitch joins it while the capture goes on.
 //
 // A capture that scrolls to the right is turned on its side here: every grab
 // is dumped as it was grabbed and handed to the loop transposed, so that the
 // loop, which only knows content moving up, runs unchanged. The kept frames
-// go to stitch-and-save still turned, with their direction, and the stitch
-// works on them as they are; the dumps are what the offline stitch reads.
+// are handed on still turned, and the stitch works on them as they are; the
+// dumps are what the offline stitch reads.
 
 #include <cstdint>
 #include <fstream>
@@ -53,13 +57,15 @@ public:
     uint32_t wheelScrollLines() const { return wheelLines_; }
     const Rect& rect() const { return request_.rect; }
     ScrollDirection direction() const { return direction_; }
-    // Turns the capture the other way round from here on, the kept frames
-    // with it: a manual capture learns its direction from the first motion.
+    // Turns the capture the other way round from here on, the kept frame
+    // with it: a manual capture learns its direction from the first motion,
+    // before a second frame is kept (after that it is a logic_error, as the
+    // frames handed on cannot be turned back).
     void changeDirection(ScrollDirection direction);
     // A grab as the loop sees it (transposed when the capture scrolls sideways).
     PixelImage turnedForLoop(PixelImage grabbed) const;
     // Dumps a picture the loop holds as it was grabbed.
-    void dumpAsGrabbed(FrameDumper& dumper, const char* label, const PixelImage& loopPicture) const;
+    void dumpAsGrabbed(FrameDumper& dumper, const char* label, const PixelImage& loopPicture);
 
     // Opens the capture log when logging is on and points the frame dumps at
     // its folder. Its lines are held until the end, because the header names
@@ -80,11 +86,17 @@ public:
     // A line of key=value words about the probe just recorded, held with its line.
     void logLine(const std::string& line);
 
-    const std::vector<PixelImage>& frames() const { return frames_; }
-    // Appends a kept frame that overlaps the last one by `overlap` rows (the
-    // first overlaps nothing), hands it to the sink and publishes the
-    // progress; false, keeping nothing, when the request's limits leave no
-    // room for it.
+    size_t keptCount() const { return keptCount_; }
+    // The last kept frame; empty before the first.
+    const PixelImage& lastKept() const { return last_; }
+    // The frame kept before the last, or null while fewer than two are kept.
+    const PixelImage* keptBeforeLast() const { return keptCount_ >= 2 ? &beforeLast_ : nullptr; }
+    // Keeps a frame that overlaps the last one by `overlap` rows (the first
+    // overlaps nothing), tells the sink, hands the one kept before on and
+    // publishes the progress; false, keeping nothing, when the request's
+    // limits leave no room for it. The dumps made since the last kept
+    // frame's then go, so that an offline stitch of the dumps ends where the
+    // image does.
     bool keep(PixelImage frame, int32_t overlap);
     // The limit that ended the keeping: met by the last frame kept, or
     // passed by the one refused. None while frames may still be kept.
@@ -99,12 +111,14 @@ public:
     bool requestFinish() { return parts_.finish.request(); }
     bool finishRequested() { return parts_.finish.requested(); }
 
-    // Writes the log's header, the lines held and the summary line and closes the log, then hands the kept
-    // frames to the sink, or on a failure tells the sink and drops them.
+    // Writes the log's header, the lines held and the summary line and closes
+    // the log, then hands the last frame on and tells the sink the capture
+    // finished, or on a failure tells the sink and drops it.
     void end(const CaptureEnding& ending);
 
 private:
     bool logOpen() const { return log_.is_open() && log_.good(); }
+    void removeDumpsPastLastKept();
     void publish() { parts_.sink.progressChanged(progress_); }
 
     CaptureParts parts_;
@@ -116,7 +130,17 @@ private:
     int32_t wheelDelta_ = 0;
     ScrollMethod scrollMethod_ = ScrollMethod::None;
     FrameDumper dumper_;
-    std::vector<PixelImage> frames_;
+    // Every dump written, in order, with the fingerprint of its picture.
+    struct DumpRecord {
+        int32_t sequence = 0;
+        const char* label = "";
+        uint64_t fingerprint = 0;
+    };
+    std::vector<DumpRecord> dumps_;
+    PixelImage last_;
+    PixelImage beforeLast_;  // a copy of what was handed on: a manual capture looks back at it
+    size_t keptCount_ = 0;
+    int32_t firstHeight_ = 0;
     CaptureBudget budget_;
     CaptureLimit limitMet_ = CaptureLimit::None;
     CaptureProgress progress_;

@@ -132,13 +132,13 @@ ManualTick ManualCapture::tick() {
 // that way, the capture turns, so the rest of it runs as a downward one. A
 // later motion the other way then misses the last frame, as scrolling back does.
 void ManualCapture::decideDirection(PixelImage& picture) {
-    if (directionDecided_ || session_.frames().size() != 1 || hasPending_) return;
+    if (directionDecided_ || session_.keptCount() != 1 || hasPending_) return;
     const auto follows = [](const PixelImage& first, const PixelImage& next, int32_t motion) {
         const ProbeVerdict v = classifyProbe({first, nullptr, 0, motion}, next);
         return (v.action == CaptureAction::KeepScrolling || v.action == CaptureAction::AcceptFrame) &&
                trustedOverlap(first, v.overlap, v.score);
     };
-    const PixelImage& first = session_.frames().front();
+    const PixelImage& first = session_.lastKept();
     if (follows(first, picture, stepMotion_)) {
         directionDecided_ = true;
         return;
@@ -154,7 +154,7 @@ void ManualCapture::decideDirection(PixelImage& picture) {
 void ManualCapture::judge(const PixelImage& picture, bool rested) {
     ++outcome_.verdicts;
     for (;;) {
-        const PixelImage& last = session_.frames().back();
+        const PixelImage& last = session_.lastKept();
         const ProbeVerdict v =
             classifyProbe({last, hasPending_ ? &pending_ : nullptr, pendingOverlap_, stepMotion_}, picture);
         stepMotion_ = v.stepMotion;
@@ -168,7 +168,7 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
             record(CaptureAction::NoMotion, ProbeVerdict{CaptureAction::NoMotion, 0, kInvalidScore, 0, stepMotion_});
             session_.showStrip(ManualStrip::Following);
             FrameDumper again{session_.dumper().folder, lastKeptDump_};
-            session_.dumpAsGrabbed(again, session_.frames().size() == 1 ? "initial" : "candidate", picture);
+            session_.dumpAsGrabbed(again, session_.keptCount() == 1 ? "initial" : "candidate", picture);
             session_.replaceLast(picture);
             return;
         }
@@ -210,12 +210,10 @@ void ManualCapture::judge(const PixelImage& picture, bool rested) {
 }
 
 bool ManualCapture::showsEarlierContent(const PixelImage& picture) const {
-    const std::vector<PixelImage>& frames = session_.frames();
-    if (overlapsFromBelow(picture, frames.back())) return true;
+    if (overlapsFromBelow(picture, session_.lastKept())) return true;
     // More than a frame up, the picture may still meet the frame kept before.
-    if (frames.size() >= 2) {
-        const PixelImage& before = frames[frames.size() - 2];
-        if (framesNearlyIdentical(before, picture) || overlapsFromBelow(picture, before)) return true;
+    if (const PixelImage* before = session_.keptBeforeLast()) {
+        if (framesNearlyIdentical(*before, picture) || overlapsFromBelow(picture, *before)) return true;
     }
     return false;
 }
@@ -234,8 +232,8 @@ void ManualCapture::append(PixelImage frame, int32_t overlap, const char* dumpLa
     // Only kept frames are dumped: the grabs of a manual capture go up as
     // well as down, and --stitch joins the dumps in order.
     lastKeptDump_ = session_.dumper().sequence;
-    session_.dumpAsGrabbed(session_.dumper(), dumpLabel, session_.frames().back());
-    const size_t kept = session_.frames().size();
+    session_.dumpAsGrabbed(session_.dumper(), dumpLabel, session_.lastKept());
+    const size_t kept = session_.keptCount();
     if (kept > 1) {
         // A new step: the frame kept is the one sought.
         ++step_;
@@ -260,7 +258,7 @@ void ManualCapture::finish() {
     }
     running_ = false;
     outcome_.end = ManualCaptureEnd::Finished;
-    outcome_.frameCount = session_.frames().size();
+    outcome_.frameCount = session_.keptCount();
     session_.end({.reachedEnd = false, .finishedByUser = true, .failure = CaptureFailure{}});
 }
 
@@ -272,7 +270,7 @@ void ManualCapture::stopAtLimit() {
     pending_ = PixelImage();
     outcome_.end = ManualCaptureEnd::AtLimit;
     outcome_.limit = session_.limitMet();
-    outcome_.frameCount = session_.frames().size();
+    outcome_.frameCount = session_.keptCount();
     session_.end({.reachedEnd = false, .finishedByUser = false, .limit = outcome_.limit, .failure = CaptureFailure{}});
 }
 
@@ -287,7 +285,7 @@ ManualTick ManualCapture::status() {
     ManualTick t;
     t.running = running_;
     t.strip = session_.progress().strip;
-    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? session_.frames().size()
+    t.frameCount = static_cast<uint32_t>(outcome_.end == ManualCaptureEnd::Running ? session_.keptCount()
                                                                                     : outcome_.frameCount);
     t.redraw = running_ && (t.frameCount != shownCount_ || t.strip != shownStrip_);
     shownCount_ = t.frameCount;

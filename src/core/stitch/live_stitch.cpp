@@ -1,6 +1,7 @@
 #include "core/stitch/live_stitch.h"
 
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 namespace tf {
@@ -103,6 +104,25 @@ StreamedImage LiveStitch::finish(const TextLog& log) {
     composer_thread_.join();
     if (failure_ != nullptr) std::rethrow_exception(failure_);
     return composer_.finish(log);
+}
+
+void LiveStitchFeed::add(PixelImage frame) {
+    if (!tried_) {
+        tried_ = true;
+        try {
+            stitch_ = std::make_unique<LiveStitch>(folder_);
+        } catch (const std::exception&) {
+            // No stitch: the frames are let go, and take says there is nothing to save.
+        }
+    }
+    if (stitch_) stitch_->add(std::move(frame));
+}
+
+std::filesystem::path liveStitchFolder() {
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec) return {};
+    return folder;
 }
 
 }  // namespace tf

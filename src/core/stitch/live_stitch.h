@@ -11,8 +11,10 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/image/atomic_file.h"
@@ -89,5 +91,28 @@ private:
     std::exception_ptr failure_;
     std::thread composer_thread_;
 };
+
+// The frames a capture hands on, joined as they come by a LiveStitch made in
+// `folder` at the first of them, so that a capture ended before it handed any
+// on leaves no temporary file.
+class LiveStitchFeed {
+public:
+    explicit LiveStitchFeed(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    void add(PixelImage frame);
+    // The stitch fed so far; null when no frame came, or the folder took no
+    // temporary file: there is nothing to save then. Once.
+    std::unique_ptr<LiveStitch> take() { return std::move(stitch_); }
+
+private:
+    std::filesystem::path folder_;
+    bool tried_ = false;
+    std::unique_ptr<LiveStitch> stitch_;
+};
+
+// Where a capture's stitch keeps its temporary files: the system's folder for
+// them, on a local disk and out of the person's sight, rather than the output
+// folder, which may be a slow share or a stick and need not exist yet. Empty
+// when the system names none.
+std::filesystem::path liveStitchFolder();
 
 }  // namespace tf

@@ -2,9 +2,11 @@
 // The records that travel between the GUI thread and the stitch-and-save worker.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/stitch/live_stitch.h"
 #include "core/stitch/seam_record.h"
 #include "core/stitch/turned_frames.h"
 #include "ground/pixel_image.h"
@@ -12,13 +14,22 @@
 
 namespace tf {
 
-// Made by startStitchAndSave, owned and freed by the worker thread.
+// A stitch of frames all held at once, the way a capture was saved before it
+// was stitched while it ran: the bench and the tests measure the live stitch
+// against it.
 struct StitchJob {
     TurnedFrames frames;         // accepted frames in capture order, with the way they scrolled
     std::wstring outputFolder;   // capture folder, or the default one
     // Rows (columns, sideways) per saved part for an image longer than that;
     // 0 saves one file however long the image.
     int32_t splitLength = 0;
+};
+
+// A capture as it ended well: its stitch, joined while it ran, with the way
+// it scrolled. Without a stitch there is nothing to save.
+struct CapturedStitch {
+    std::unique_ptr<LiveStitch> stitch;
+    ScrollDirection direction = ScrollDirection::Down;
 };
 
 // Made by the worker at its start; owned by the main window once posted.

@@ -43,9 +43,9 @@ bool isKeyMessage(UINT message) {
 bool routeDialogKey(const Application& app, const MSG& msg) {
     auto within = [&](HWND top) { return top != nullptr && (msg.hwnd == top || IsChild(top, msg.hwnd)); };
     // R on the result page opens the review, whichever of its buttons has the focus.
-    if (msg.message == WM_KEYDOWN && msg.wParam == 'R' && within(app.mainWindow) && inResultWithPath(app) &&
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'R' && within(app.main.window()) && inResultWithPath(app) &&
         GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0 && !recordingHotkey(app.copyAndHotkey)) {
-        PostMessageW(app.mainWindow, WM_COMMAND, idNumber(ControlId::Review), 0);
+        PostMessageW(app.main.window(), WM_COMMAND, idNumber(ControlId::Review), 0);
         return true;
     }
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_RETURN && msg.wParam != VK_ESCAPE)) return false;
@@ -55,19 +55,19 @@ bool routeDialogKey(const Application& app, const MSG& msg) {
         SendMessageW(app.settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, msg.lParam);
         return true;
     }
-    if (within(app.mainWindow)) {
-        if (msg.wParam == VK_RETURN) SendMessageW(app.mainWindow, WM_KEYDOWN, VK_RETURN, msg.lParam);
+    if (within(app.main.window())) {
+        if (msg.wParam == VK_RETURN) SendMessageW(app.main.window(), WM_KEYDOWN, VK_RETURN, msg.lParam);
         return true;
     }
     return false;
 }
 
 int showAppMessage(const Application& app, const wchar_t* text, UINT flags) {
-    return MessageBoxW(app.mainWindow, text, tr(app.settings.language, texts::productName), flags);
+    return MessageBoxW(app.main.window(), text, tr(app.settings.language, texts::productName), flags);
 }
 
 void MainWindow::onCreate(HWND window) {
-    if (app_.mainWindow == nullptr) app_.mainWindow = window;
+    if (window_ == nullptr) window_ = window;
     createMainControls(app_, window);
     layoutMainWindowControls(app_);
     registerCaptureHotkey(app_, window);
@@ -79,7 +79,7 @@ void MainWindow::onDestroy() {
     app_.settingsWindow.close();
     releaseRenderer();
     destroyMainControlTable(app_);
-    app_.mainWindow = nullptr;
+    window_ = nullptr;
     PostQuitMessage(0);
 }
 
@@ -126,7 +126,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_PAINT: paintWindow(window, [&](HDC dc) { paintMainPage(mainPageView(app), window, dc); }); return 0;
         case WM_CLOSE:
-            if (app.save.inProgress) {
+            if (app.save.inProgress()) {
                 showAppMessage(app, tr(app.settings.language, texts::closeWhileSavingMessage), MB_ICONINFORMATION);
             } else if (captureRunning(app.capture)) {
                 // The window is hidden while a capture runs; the capture ends by Esc, then saves.
@@ -151,7 +151,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
             const Size min =
-                minimumTrackSize(displayedMainState(app), !app.save.savedImagePath.empty(), windowDpi(window));
+                minimumTrackSize(displayedMainState(app), !app.save.savedImagePath().empty(), windowDpi(window));
             info->ptMinTrackSize = {min.width, min.height};
             return 0;
         }
@@ -159,7 +159,7 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             paintOwnerButton(app.buttons.view(false), window, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
         case WM_KEYDOWN:
-            if (wParam != VK_RETURN || app.save.inProgress) break;
+            if (wParam != VK_RETURN || app.save.inProgress()) break;
             runEnterKey(app);
             return 0;
         case WM_COMMAND: runMainCommand(app, window, static_cast<ControlId>(LOWORD(wParam))); return 0;
@@ -203,7 +203,7 @@ void MainWindow::placeAtStart(HWND window, const RECT& work) {
 HWND MainWindow::create() {
     const HINSTANCE appInstance = app_.instance;
     BOOL animations = TRUE;
-    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) app_.reducedMotion = !animations;
+    if (SystemParametersInfoW(SPI_GETCLIENTAREAANIMATION, 0, &animations, 0)) reducedMotion_ = !animations;
 
     WNDCLASSW wc{};
     wc.style = CS_DBLCLKS;
@@ -223,10 +223,10 @@ HWND MainWindow::create() {
     GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
 
-    app_.mainWindow = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(app_.settings.language, texts::productName),
-                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
-                                      work.top + 24, 620, 380, nullptr, nullptr, appInstance, this);
-    const HWND mainWindow = app_.mainWindow;
+    window_ = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, tr(app_.settings.language, texts::productName),
+                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, work.left + (work.right - work.left - 620) / 2,
+                              work.top + 24, 620, 380, nullptr, nullptr, appInstance, this);
+    const HWND mainWindow = window_;
     if (mainWindow != nullptr) placeAtStart(mainWindow, work);
     setUiState(app_, UiState::Home);
     // The text renderer's first set-up takes a noticeable time under Wine; done
@@ -248,7 +248,7 @@ void runMessageLoop(Application& app) {
         }
         if (routeDialogKey(app, msg)) continue;
         if (app.settingsWindow.isOpen() && IsDialogMessageW(app.settingsWindow.handle(), &msg)) continue;
-        if (app.mainWindow != nullptr && IsDialogMessageW(app.mainWindow, &msg)) continue;
+        if (app.main.window() != nullptr && IsDialogMessageW(app.main.window(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -262,7 +262,7 @@ int runInteractiveProgram(Application& app) {
         MessageBoxW(nullptr, tr(lang, texts::mainWindowFailedMessage), tr(lang, texts::productName), MB_ICONERROR);
         return 0;
     }
-    noticeUnusedSettingsFile(app.mainWindow, app.settings.language, settingsFile);
+    noticeUnusedSettingsFile(app.main.window(), app.settings.language, settingsFile);
     runMessageLoop(app);
     return 0;
 }

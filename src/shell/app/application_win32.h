@@ -57,10 +57,6 @@ struct Application {
     HINSTANCE instance;
     Settings settings;  // loaded by runInteractiveProgram; saved whole on each change
 
-    // Set when each window is created, cleared when it is destroyed.
-    HWND mainWindow = nullptr;      // by `main`, shell/app/app_window_win32.cpp
-    bool reducedMotion = false;     // the system's client-area animation is off
-
     SaveSession save;
     CopyAndHotkeyState copyAndHotkey;
     // What the buttons and the settings window see of the rest; before them.

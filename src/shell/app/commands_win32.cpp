@@ -23,7 +23,7 @@ namespace tf {
 namespace {
 
 void openWithShell(const Application& app, const wchar_t* target, const wchar_t* parameters = nullptr) {
-    tf::openWithShell(app.mainWindow, target, parameters);
+    tf::openWithShell(app.main.window(), target, parameters);
 }
 
 }  // namespace
@@ -33,19 +33,36 @@ void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters)
 }
 
 void openSavedImage(const Application& app) {
-    if (!app.save.savedImagePath.empty()) openWithShell(app, app.save.savedImagePath.c_str());
+    if (!app.save.savedImagePath().empty()) openWithShell(app, app.save.savedImagePath().c_str());
 }
 
 void flipSwitchSetting(Application& app, ControlId id) {
-    if (!flipSwitch(app.settings, id)) return;
-    // A failed save is not reported: the switch holds for the rest of the run.
+    Settings changed = app.settings;
+    if (flipSwitch(changed, id)) changeSettings(app, changed);
+}
+
+void changeSettings(Application& app, const Settings& changed) {
+    const Settings before = app.settings;
+    const HotkeyChord chord = changed.captureHotkey;
+    const bool newHotkey = !(chord == before.captureHotkey);
+    app.settings = changed;
+    // A registered hotkey changes only when the new chord can be had; before
+    // the window registers one, the setting is what it will register.
+    if (newHotkey && app.copyAndHotkey.captureHotkey) app.settings.captureHotkey = before.captureHotkey;
+    // A failed save is not reported: the settings hold for the rest of the run.
     saveSettings(app.settings);
-    if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    if (newHotkey && app.copyAndHotkey.captureHotkey) changeCaptureHotkey(app, chord);
+    for (int32_t n = 1; n <= kMaxControlId; ++n) {
+        const auto id = static_cast<ControlId>(n);
+        if (switchIsOn(before, id) == switchIsOn(app.settings, id)) continue;
+        if (HWND s = controlSlot(app, id)) InvalidateRect(s, nullptr, TRUE);
+    }
+    if (changed.language != before.language) applyLanguage(app);
 }
 
 void applyLanguage(Application& app) {
     const UiLanguage lang = app.settings.language;
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow != nullptr) SetWindowTextW(mainWindow, tr(lang, texts::productName));
     for (int32_t n = 1; n <= kMaxControlId; ++n) {
         const auto id = static_cast<ControlId>(n);
@@ -65,24 +82,24 @@ void applyLanguage(Application& app) {
 }
 
 void runEnterKey(Application& app) {
-    if (app.save.inProgress) return;
+    if (app.save.inProgress()) return;
     // A focused working button does what it says; otherwise the page's action.
-    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.mainWindow &&
+    if (HWND focused = GetFocus(); focused != nullptr && GetParent(focused) == app.main.window() &&
                                    IsWindowVisible(focused) && IsWindowEnabled(focused)) {
         SendMessageW(focused, BM_CLICK, 0, 0);
         return;
     }
     const UiState s = currentUiState(app);
     if (s == UiState::Home) beginSelection(app.capture);
-    else if (s == UiState::Result && !app.save.savedImagePath.empty()) openSavedImage(app);
+    else if (s == UiState::Result && !app.save.savedImagePath().empty()) openSavedImage(app);
 }
 
 void runMainCommand(Application& app, HWND window, ControlId command) {
-    const std::wstring& savedImagePath = app.save.savedImagePath;
+    const std::wstring& savedImagePath = app.save.savedImagePath();
     switch (command) {
         case ControlId::StartCapture:
         case ControlId::CaptureAnother:
-            if (!app.save.inProgress) beginSelection(app.capture);
+            if (!app.save.inProgress()) beginSelection(app.capture);
             break;
         case ControlId::OpenImage: openSavedImage(app); break;
         case ControlId::CopyImage: copySavedImage(app); break;
@@ -90,7 +107,7 @@ void runMainCommand(Application& app, HWND window, ControlId command) {
         case ControlId::Settings:
             if (isHomeLike(currentUiState(app))) {
                 app.buttons.suppressSettingsFocusRing(false);
-                app.settingsWindow.open(app.mainWindow);
+                app.settingsWindow.open(app.main.window());
             }
             break;
         case ControlId::OpenFolder:
@@ -137,7 +154,7 @@ class SaveShownByWindows final : public SaveWatcher {
 public:
     explicit SaveShownByWindows(Application& app) : app_(app) {}
     void savingStarted() override {
-        const HWND mainWindow = app_.mainWindow;
+        const HWND mainWindow = app_.main.window();
         if (mainWindow != nullptr) {
             EnableWindow(controlSlot(app_, ControlId::StartCapture), FALSE);
             ShowWindow(controlSlot(app_, ControlId::OpenImage), SW_HIDE);
@@ -151,11 +168,36 @@ public:
         }
     }
     void savingFailedToStart() override {
-        if (app_.mainWindow != nullptr) {
-            KillTimer(app_.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
+        if (app_.main.window() != nullptr) {
+            stopSavingAnimation();
             EnableWindow(controlSlot(app_, ControlId::StartCapture), TRUE);
         }
         failCaptureAndShowMain(app_);
+    }
+    bool savingStageShown() const override {
+        return app_.capture.overlayWindow != nullptr && currentUiState(app_) == UiState::Saving;
+    }
+    void showSavingStage(bool last) override {
+        redrawOverlay(app_.capture);
+        if (last) stopSavingAnimation();
+    }
+    void stopSavingAnimation() override {
+        KillTimer(app_.main.window(), static_cast<UINT_PTR>(TimerId::SavingAnimation));
+    }
+    void savingEnded(const StitchResult* result) override {
+        stopSavingAnimation();
+        closeOverlay(app_.capture);
+        if (HWND start = controlSlot(app_, ControlId::StartCapture)) EnableWindow(start, TRUE);
+        if (result == nullptr) {
+            failCaptureAndShowMain(app_, tr(app_.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
+            return;
+        }
+        setUiState(app_, UiState::Result);
+        showAndActivateMain(app_);
+        // The file is written by now; the clipboard only ever gets a copy of it.
+        if (app_.settings.copyAfterCapture) copySavedImage(app_);
+        if (app_.settings.openAfterCapture) openSavedImage(app_);
+        keepCaptureForReview(app_, *result);
     }
 
 private:
@@ -164,31 +206,22 @@ private:
 
 }  // namespace
 
-void saveCapture(Application& app, TurnedFrames frames) {
+void saveCapture(Application& app, CapturedStitch capture) {
     const Settings& settings = app.settings;
     std::wstring folder = !settings.captureFolder.empty() ? settings.captureFolder : defaultCaptureFolder();
     SaveShownByWindows watcher(app);
-    startStitchAndSave(app.save, std::move(frames), std::move(folder), settings.splitHeightPx,
-                       {app.mainWindow, WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
+    app.save.start(std::move(capture), std::move(folder), settings.splitHeightPx,
+                   {app.main.window(), WM_APP_STITCH_DONE, WM_APP_OVERLAY_REDRAW}, watcher);
 }
 
 void handleStitchDone(Application& app, StitchResult* raw) {
-    std::unique_ptr<StitchResult> result(raw);
-    endSaving(app.save);
-    KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-    closeOverlay(app.capture);
-    if (HWND start = controlSlot(app, ControlId::StartCapture)) EnableWindow(start, TRUE);
-    if (result && result->succeeded) {
-        keepSavedCapture(app.save, *result);
-        setUiState(app, UiState::Result);
-        showAndActivateMain(app);
-        // The file is written by now; the clipboard only ever gets a copy of it.
-        if (app.settings.copyAfterCapture) copySavedImage(app);
-        if (app.settings.openAfterCapture) openSavedImage(app);
-        keepCaptureForReview(app, *result);
-    } else {
-        failCaptureAndShowMain(app, tr(app.settings.language, texts::stitchFailedMessage), MB_ICONERROR);
-    }
+    SaveShownByWindows watcher(app);
+    app.save.finish(std::unique_ptr<StitchResult>(raw), watcher);
+}
+
+void onSavingTimer(Application& app) {
+    SaveShownByWindows watcher(app);
+    app.save.onAnimationTick(GetTickCount64(), app.main.reducedMotion(), watcher);
 }
 
 void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
@@ -197,7 +230,7 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     const UiLanguage lang = app.settings.language;
     const UiState s = currentUiState(app);
     const bool busy = s == UiState::Selecting || s == UiState::Capturing || s == UiState::Saving;
-    HWND owner = app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.mainWindow;
+    HWND owner = app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.main.window();
     if (result->tagFound && result->newerAvailable && !busy) {
         const std::wstring text =
             std::wstring(tr(lang, texts::updatePromptBefore)) + result->versionText + tr(lang, texts::updatePromptAfter);
@@ -213,18 +246,6 @@ void handleUpdateResult(const Application& app, UpdateCheckResult* raw) {
     } else {
         MessageBoxW(owner, tr(lang, texts::updateUnavailableMessage), title, MB_ICONWARNING);
     }
-}
-
-void onSavingTimer(Application& app) {
-    const uint64_t start = app.save.startTick;
-    const uint64_t elapsed = start == 0 ? 0 : GetTickCount64() - start;
-    if (app.capture.overlayWindow == nullptr || currentUiState(app) != UiState::Saving) {
-        KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
-        return;
-    }
-    if (elapsed < 300) return;
-    redrawOverlay(app.capture);
-    if (elapsed > 760 || app.reducedMotion) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::SavingAnimation));
 }
 
 }  // namespace tf

@@ -32,15 +32,19 @@ void runSharedSettingCommand(Application& app, HWND window, ControlId command);
 void runEnterKey(Application& app);
 // Flips the setting of a switch, saves, and redraws the switch on screen.
 void flipSwitchSetting(Application& app, ControlId id);
+// Settings changed as a whole, the way every change takes effect: kept,
+// saved (a failed save keeps them for this run), a new hotkey registered
+// where a window holds one, a new language shown, the windows redrawn.
+void changeSettings(Application& app, const Settings& changed);
 // Re-titles both windows and re-labels every control and the tooltip.
 void applyLanguage(Application& app);
 void openSavedImage(const Application& app);
 // Opens a page, a file or a program as Explorer would.
 void openWithShell(HWND owner, const wchar_t* target, const wchar_t* parameters = nullptr);
 
-// The capture's frames, as its loop holds them, go to the save, which the
+// The capture's stitch, joined while it ran, goes to the save, which the
 // main window and the overlay show until WM_APP_STITCH_DONE.
-void saveCapture(Application& app, TurnedFrames frames);
+void saveCapture(Application& app, CapturedStitch capture);
 // WM_APP_STITCH_DONE and WM_APP_UPDATE_RESULT; they take the record over.
 void handleStitchDone(Application& app, StitchResult* result);
 void handleUpdateResult(const Application& app, UpdateCheckResult* result);

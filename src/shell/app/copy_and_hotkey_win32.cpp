@@ -54,10 +54,10 @@ void refreshHotkeyRow(const Application& app) {
 
 // ---- Clipboard --------------------------------------------------------------------
 
-void copySavedImage(Application& app) { copyImageFileOf(app, app.save.savedImagePath); }
+void copySavedImage(Application& app) { copyImageFileOf(app, app.save.savedImagePath()); }
 
 void copyImageFileOf(Application& app, const std::wstring& file) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow == nullptr || file.empty()) return;
     const UiLanguage lang = app.settings.language;
     switch (app.copyAndHotkey.clipboardOffer.offer(mainWindow, file)) {
@@ -74,7 +74,7 @@ void copyImageFileOf(Application& app, const std::wstring& file) {
 }
 
 void endCopiedNotice(Application& app) {
-    if (app.mainWindow != nullptr) KillTimer(app.mainWindow, static_cast<UINT_PTR>(TimerId::CopiedNotice));
+    if (app.main.window() != nullptr) KillTimer(app.main.window(), static_cast<UINT_PTR>(TimerId::CopiedNotice));
     app.copyAndHotkey.copiedNotice = false;
     redrawControl(app, ControlId::CopyImage);
 }
@@ -103,7 +103,7 @@ void onHotkeyMessage(Application& app, WPARAM id) {
         requestCaptureFinish(app.capture);
         return;
     }
-    if (app.save.inProgress || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
+    if (app.save.inProgress() || app.settingsWindow.isOpen() || !isHomeLike(currentUiState(app))) return;
     beginSelection(app.capture);
 }
 

@@ -42,6 +42,10 @@ public:
 
     // Animation setting, class, placement, Home, shown; the window or null.
     HWND create();
+    // From its creation to its destruction; null before and after.
+    HWND window() const { return window_; }
+    // The system's client-area animation was off when the window was made.
+    bool reducedMotion() const { return reducedMotion_; }
 
     PageState& page() { return page_; }
     const PageState& page() const { return page_; }
@@ -62,6 +66,8 @@ private:
     void placeAtStart(HWND window, const RECT& work);
 
     Application& app_;
+    HWND window_ = nullptr;
+    bool reducedMotion_ = false;
     PageState page_;
     ControlSlots controls_;
     InWindowSettingsPages settingsPages_;

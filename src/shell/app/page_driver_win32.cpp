@@ -14,10 +14,10 @@ namespace tf {
 namespace {
 
 void resizeMainWindow(const Application& app, bool changed, UiState from, UiState to) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     RECT r{};
     GetWindowRect(mainWindow, &r);
-    const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath.empty(), windowDpi(mainWindow), toRect(r),
+    const Rect placed = resizeForStateChange(changed, from, to, !app.save.savedImagePath().empty(), windowDpi(mainWindow), toRect(r),
                                              workAreaOf(mainWindow));
     SetWindowPos(mainWindow, nullptr, placed.left, placed.top, placed.width(), placed.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -43,8 +43,8 @@ MainPageView mainPageView(const Application& app) {
     view.language = app.settings.language;
     view.shown = displayedMainState(app);
     view.resultWithPath = inResultWithPath(app);
-    view.savedImagePath = &app.save.savedImagePath;
-    view.stats = app.save.lastCaptureStats;
+    view.savedImagePath = &app.save.savedImagePath();
+    view.stats = app.save.lastCaptureStats();
     switch (app.capture.driver.lastKind) {
         case CaptureKind::Scrolled: view.subtitle = ResultSubtitle::Scrolled; break;
         case CaptureKind::NeverScrolled: view.subtitle = ResultSubtitle::NeverScrolled; break;
@@ -57,7 +57,7 @@ MainPageView mainPageView(const Application& app) {
 }
 
 bool inResultWithPath(const Application& app) {
-    return displayedMainState(app) == UiState::Result && !app.save.savedImagePath.empty();
+    return displayedMainState(app) == UiState::Result && !app.save.savedImagePath().empty();
 }
 
 void setUiState(Application& app, UiState to) {
@@ -67,7 +67,7 @@ void setUiState(Application& app, UiState to) {
     if (isHomeLike(from) && isSettingsPage(to)) app.main.settingsPages().enterFrom(from);
     const UiState shownBefore = displayedMainState(app);
     page.current = to;
-    if (app.mainWindow == nullptr) return;
+    if (app.main.window() == nullptr) return;
     // While the settings window shows its help or about page the main window
     // behind it keeps the page it had, so only a change of that page resizes.
     const UiState shownAfter = displayedMainState(app);
@@ -77,12 +77,12 @@ void setUiState(Application& app, UiState to) {
     }
     resizeMainWindow(app, shownBefore != shownAfter, shownBefore, shownAfter);
     layoutMainWindowControls(app);
-    RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(app.main.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     app.settingsWindow.refresh();
 }
 
 void showAndActivateMain(const Application& app) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow == nullptr) return;
     ShowWindow(mainWindow, IsIconic(mainWindow) ? SW_RESTORE : SW_SHOW);
     SetWindowPos(mainWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -99,13 +99,13 @@ void failCaptureAndShowMain(Application& app, const wchar_t* message, UINT icon)
 }
 
 void layoutMainWindowControls(const Application& app) {
-    const HWND mainWindow = app.mainWindow;
+    const HWND mainWindow = app.main.window();
     if (mainWindow == nullptr) return;
     RECT client{};
     GetClientRect(mainWindow, &client);
     const MainControlsLayout l =
         layoutMainControls({client.right, client.bottom}, windowDpi(mainWindow), displayedMainState(app),
-                           !app.save.savedImagePath.empty(), app.settings.language);
+                           !app.save.savedImagePath().empty(), app.settings.language);
     placeControl(controlSlot(app, ControlId::Settings), l.settings);
     placeControl(controlSlot(app, ControlId::StartCapture), l.start);
     placeControl(controlSlot(app, ControlId::OpenImage), l.openImage);

@@ -14,8 +14,8 @@ bool ApplicationReviewHost::copyAfterCapture() const { return app_.settings.copy
 void ApplicationReviewHost::copyImageFile(const std::filesystem::path& file) { copyImageFileOf(app_, file.wstring()); }
 
 void ApplicationReviewHost::reviewClosed() {
-    if (app_.mainWindow == nullptr) return;
-    EnableWindow(app_.mainWindow, TRUE);
+    if (app_.main.window() == nullptr) return;
+    EnableWindow(app_.main.window(), TRUE);
     showAndActivateMain(app_);
 }
 
@@ -26,8 +26,8 @@ void keepCaptureForReview(Application& app, const StitchResult& result) {
 
 void openReview(Application& app) {
     ReviewSession& review = app.review;
-    const std::wstring& saved = app.save.savedImagePath;
-    if (app.mainWindow == nullptr || saved.empty() || app.save.inProgress) return;
+    const std::wstring& saved = app.save.savedImagePath();
+    if (app.main.window() == nullptr || saved.empty() || app.save.inProgress()) return;
     if (review.window && review.window->isOpen()) {
         SetForegroundWindow(review.window->frame());
         return;
@@ -36,7 +36,7 @@ void openReview(Application& app) {
     ReviewCapture capture = review.lastCapture.savedPath == saved ? review.lastCapture : ReviewCapture{saved, {}, {}};
     if (!review.host) review.host = std::make_unique<ApplicationReviewHost>(app);
     review.window = std::make_unique<ReviewWindow>(app.instance, *review.host);
-    if (review.window->open(app.mainWindow, std::move(capture))) EnableWindow(app.mainWindow, FALSE);
+    if (review.window->open(app.main.window(), std::move(capture))) EnableWindow(app.main.window(), FALSE);
 }
 
 }  // namespace tf

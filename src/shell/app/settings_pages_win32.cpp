@@ -34,11 +34,11 @@ constexpr int32_t kPageHeightDips = 460;
 // main window with WM_APP_UPDATE_RESULT.
 void startUpdateCheck(const Application& app) {
     try {
-        std::thread(runUpdateCheck, app.mainWindow, WM_APP_UPDATE_RESULT).detach();
+        std::thread(runUpdateCheck, app.main.window(), WM_APP_UPDATE_RESULT).detach();
     } catch (const std::system_error&) {
         // No thread: the check could not be made, and the user asked for it.
         const UiLanguage lang = app.settings.language;
-        MessageBoxW(app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.mainWindow,
+        MessageBoxW(app.settingsWindow.isOpen() ? app.settingsWindow.handle() : app.main.window(),
                     tr(lang, texts::updateUnavailableMessage), tr(lang, texts::updateCheckTitle), MB_ICONWARNING);
     }
 }
@@ -82,8 +82,8 @@ bool InWindowSettingsPages::runCommand(Application& app, HWND window, ControlId 
         case ControlId::CopyAfterCapture: flipSwitchSetting(app, command); return true;
         case ControlId::ProductHome:
         case ControlId::ProductSite:
-        case ControlId::AboutProduct: openWithShell(app.mainWindow, kProductPageUrl); return true;
-        case ControlId::PublisherSite: openWithShell(app.mainWindow, kPublisherSiteUrl); return true;
+        case ControlId::AboutProduct: openWithShell(app.main.window(), kProductPageUrl); return true;
+        case ControlId::PublisherSite: openWithShell(app.main.window(), kPublisherSiteUrl); return true;
         case ControlId::CheckUpdates: startUpdateCheck(app); return true;
         default: return false;
     }

@@ -44,7 +44,7 @@ void ApplicationHosts::runSharedCommand(HWND window, ControlId command) {
 void ApplicationHosts::flipSwitch(ControlId id) { flipSwitchSetting(app_, id); }
 
 void ApplicationHosts::checkForUpdates() {
-    if (app_.mainWindow != nullptr) SendMessageW(app_.mainWindow, WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
+    if (app_.main.window() != nullptr) SendMessageW(app_.main.window(), WM_COMMAND, idNumber(ControlId::CheckUpdates), 0);
 }
 
 void ApplicationHosts::lendSlot(ControlId id, HWND control) { lendSlotToSettingsWindow(app_, id, control); }
@@ -56,32 +56,32 @@ void ApplicationHosts::settingsWindowClosing() {
     endHotkeyRecording(app_);
     if (isSettingsPage(currentUiState(app_))) tf::setUiState(app_, settingsReturnState(app_));
     releaseSlotsOfSettingsWindow(app_);
-    if (app_.mainWindow != nullptr) {
+    if (app_.main.window() != nullptr) {
         app_.buttons.suppressSettingsFocusRing(true);
-        EnableWindow(app_.mainWindow, TRUE);
+        EnableWindow(app_.main.window(), TRUE);
         showAndActivateMain(app_);
-        PostMessageW(app_.mainWindow, WM_APP_SETTINGS_CLOSED, 0, 0);
+        PostMessageW(app_.main.window(), WM_APP_SETTINGS_CLOSED, 0, 0);
     }
 }
 
-HWND ApplicationHosts::mainWindow() const { return app_.mainWindow; }
+HWND ApplicationHosts::mainWindow() const { return app_.main.window(); }
 
 void ApplicationHosts::showMain() { showAndActivateMain(app_); }
 
 void ApplicationHosts::failCapture(const wchar_t* message, UINT icon) { failCaptureAndShowMain(app_, message, icon); }
 
-void ApplicationHosts::startCaptureSoon() { PostMessageW(app_.mainWindow, WM_APP_START_CAPTURE, 0, 0); }
+void ApplicationHosts::startCaptureSoon() { PostMessageW(app_.main.window(), WM_APP_START_CAPTURE, 0, 0); }
 
-void ApplicationHosts::forgetSavedCapture() { tf::forgetSavedCapture(app_.save); }
+void ApplicationHosts::forgetSavedCapture() { app_.save.forgetSavedCapture(); }
 
-bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress; }
+bool ApplicationHosts::saveInProgress() const { return app_.save.inProgress(); }
 
-void ApplicationHosts::saveCapture(TurnedFrames frames) { tf::saveCapture(app_, std::move(frames)); }
+void ApplicationHosts::saveCapture(CapturedStitch capture) { tf::saveCapture(app_, std::move(capture)); }
 
-uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick; }
+uint64_t ApplicationHosts::saveStartTick() const { return app_.save.startTick(); }
 
-int32_t ApplicationHosts::saveStage() const { return app_.save.stage->load(); }
+int32_t ApplicationHosts::saveStage() const { return app_.save.stage(); }
 
-bool ApplicationHosts::reducedMotion() const { return app_.reducedMotion; }
+bool ApplicationHosts::reducedMotion() const { return app_.main.reducedMotion(); }
 
 }  // namespace tf

@@ -52,7 +52,7 @@ public:
     void startCaptureSoon() override;
     void forgetSavedCapture() override;
     bool saveInProgress() const override;
-    void saveCapture(TurnedFrames frames) override;
+    void saveCapture(CapturedStitch capture) override;
     uint64_t saveStartTick() const override;
     int32_t saveStage() const override;
     bool reducedMotion() const override;

@@ -52,20 +52,25 @@ private:
 class PostingSink final : public CaptureSink {
 public:
     PostingSink(HWND relay, UiLanguage language, AutomaticCaptureEnd& end)
-        : relay_(relay), language_(language), end_(end) {}
+        : relay_(relay), language_(language), end_(end), feed_(liveStitchFolder()) {}
     void progressChanged(const CaptureProgress& progress) override {
         post(relay_, kProgressMessage, std::make_unique<CaptureProgress>(progress));
     }
-    // The frames are handed over whole at the end.
+    // Only the frames handed on matter: they are joined as they come.
     void frameKept(size_t, const PixelImage&) override {}
+    void frameHandedOn(PixelImage frame) override { feed_.add(std::move(frame)); }
     std::wstring failureText(const CaptureFailure& failure) override { return captureFailureText(failure, language_); }
-    void captureFailed(const CaptureFailure& failure) override { end_.failure = failure; }
-    void captureFinished(TurnedFrames frames) override { end_.frames = std::move(frames); }
+    void captureFailed(const CaptureFailure& failure) override {
+        feed_.take();  // its temporary files go now
+        end_.failure = failure;
+    }
+    void captureFinished(ScrollDirection direction) override { end_.stitch = CapturedStitch{feed_.take(), direction}; }
 
 private:
     HWND relay_;
     UiLanguage language_;
     AutomaticCaptureEnd& end_;
+    LiveStitchFeed feed_;
 };
 
 void runWorker(std::shared_ptr<AutomaticCapture::Shared> shared, CaptureRequest request, bool loggingEnabled,
@@ -77,10 +82,10 @@ void runWorker(std::shared_ptr<AutomaticCapture::Shared> shared, CaptureRequest 
         RelayedPointer pointer(shared->relay, system);
         PostingSink sink(shared->relay, language, *end);
         end->outcome = runCapture({{system, system, sink, finish}, pointer, system, system}, request);
-        end->abandoned = !end->frames && !end->failure.failed();
+        end->abandoned = !end->stitch && !end->failure.failed();
     } catch (const std::exception&) {
         // Made before the loop ran, so that running out of memory still ends it.
-        end->frames.reset();
+        end->stitch.reset();
         end->abandoned = true;
     }
     post(shared->relay, kEndedMessage, std::move(end));

@@ -16,6 +16,7 @@
 
 #include "core/capture/capture_controller.h"
 #include "core/capture/capture_host.h"
+#include "core/stitch/stitch_job.h"
 #include "core/settings/ui_language.h"
 #include "platform/win32/win32_handles.h"
 
@@ -24,8 +25,8 @@ namespace tf {
 // How an automatic capture ended, handed over once its worker has been joined.
 struct AutomaticCaptureEnd {
     CaptureOutcome outcome;
-    std::optional<TurnedFrames> frames;  // when it ended well
-    CaptureFailure failure;              // when it failed
+    std::optional<CapturedStitch> stitch;  // when it ended well
+    CaptureFailure failure;                // when it failed
     // The worker stopped without an ending of the loop's own: it did not
     // start, or it threw (memory ran out).
     bool abandoned = false;

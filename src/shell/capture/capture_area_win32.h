@@ -14,6 +14,7 @@
 #include "core/app/ui_state.h"
 #include "core/capture/capture_budget.h"
 #include "core/capture/capture_host.h"
+#include "core/stitch/stitch_job.h"
 #include "core/settings/settings.h"
 #include "ground/rect.h"
 #include "ground/scroll_direction.h"
@@ -40,8 +41,8 @@ public:
     // A new rectangle: the image saved last is no longer this capture's.
     virtual void forgetSavedCapture() = 0;
     virtual bool saveInProgress() const = 0;
-    // The capture's frames, as its loop holds them, go to the save.
-    virtual void saveCapture(TurnedFrames frames) = 0;
+    // The capture's stitch, joined while it ran, goes to the save.
+    virtual void saveCapture(CapturedStitch capture) = 0;
     // What the saving view shows: when the save began and the stage it is in.
     virtual uint64_t saveStartTick() const = 0;
     virtual int32_t saveStage() const = 0;

@@ -41,18 +41,25 @@ void redrawWhileCapturing(CaptureArea& area) {
 // A manual capture's results, on the GUI thread that runs its ticks.
 class WindowsCaptureSink final : public CaptureSink {
 public:
-    explicit WindowsCaptureSink(CaptureArea& area) : area_(area) {}
+    explicit WindowsCaptureSink(CaptureArea& area) : area_(area), feed_(liveStitchFolder()) {}
     void progressChanged(const CaptureProgress& progress) override { copyProgress(area_.driver.progress, progress); }
-    // The frames are handed over whole when the capture ends.
+    // Only the frames handed on matter: they are joined as they come.
     void frameKept(size_t, const PixelImage&) override {}
+    void frameHandedOn(PixelImage frame) override { feed_.add(std::move(frame)); }
     std::wstring failureText(const CaptureFailure& failure) override {
         return captureFailureText(failure, area_.shell.settings().language);
     }
-    void captureFailed(const CaptureFailure& failure) override { showFailure(area_, failure); }
-    void captureFinished(TurnedFrames frames) override { area_.shell.saveCapture(std::move(frames)); }
+    void captureFailed(const CaptureFailure& failure) override {
+        feed_.take();  // its temporary files go now
+        showFailure(area_, failure);
+    }
+    void captureFinished(ScrollDirection direction) override {
+        area_.shell.saveCapture({feed_.take(), direction});
+    }
 
 private:
     CaptureArea& area_;
+    LiveStitchFeed feed_;
 };
 
 void endAutomaticCapture(CaptureArea& area, AutomaticCaptureEnd end);
@@ -152,8 +159,8 @@ void endAutomaticCapture(CaptureArea& area, AutomaticCaptureEnd end) {
     driver.automatic.reset();
     driver.lastKind = end.outcome.pageNeverMoved ? CaptureKind::NeverScrolled : CaptureKind::Scrolled;
     driver.lastLimit = end.outcome.limit;
-    if (end.frames) {
-        area.shell.saveCapture(std::move(*end.frames));
+    if (end.stitch) {
+        area.shell.saveCapture(std::move(*end.stitch));
     } else if (end.failure.failed()) {
         showFailure(area, end.failure);
     } else if (end.outcome.started) {

@@ -28,6 +28,7 @@ ReviewWindow* reviewOf(HWND window) { return reinterpret_cast<ReviewWindow*>(Get
 bool keyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 // Buttons answer automation with their own words; everything else as a button does.
+constexpr UINT_PTR kReviewButtonSubclass = 1;
 LRESULT CALLBACK reviewButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == kUiaRootObjectId) {
         const auto* element = reinterpret_cast<const ReviewElement*>(data);
@@ -134,7 +135,7 @@ void ReviewWindow::createChildren() {
     for (size_t i = 0; i < 2; ++i) {
         *buttons[i] = CreateWindowExW(0, L"BUTTON", elements[i]->name.c_str(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 0,
                                       0, 0, frame_, controlMenu(ids[i]), instance_, nullptr);
-        SetWindowSubclass(*buttons[i], reviewButtonProc, 1, reinterpret_cast<DWORD_PTR>(elements[i]));
+        SetWindowSubclass(*buttons[i], reviewButtonProc, kReviewButtonSubclass, reinterpret_cast<DWORD_PTR>(elements[i]));
     }
     EnableWindow(cutButton_, !model_->seams().empty());
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,

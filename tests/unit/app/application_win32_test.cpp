@@ -16,10 +16,13 @@ namespace {
 
 TEST(Application, TwoApplicationsKeepTheirOwnState) {
     Application english(GetModuleHandleW(nullptr)), chinese(GetModuleHandleW(nullptr));
-    english.settings.language = UiLanguage::English;
-    english.settings.captureHotkey = HotkeyChord{};
-    english.settings.openAfterCapture = false;
-    chinese.settings.language = UiLanguage::ChineseSimplified;
+    Settings englishSettings = english.settings, chineseSettings = chinese.settings;
+    englishSettings.language = UiLanguage::English;
+    englishSettings.captureHotkey = HotkeyChord{};
+    englishSettings.openAfterCapture = false;
+    chineseSettings.language = UiLanguage::ChineseSimplified;
+    changeSettings(english, englishSettings);
+    changeSettings(chinese, chineseSettings);
 
     struct Case {
         const Application& app;

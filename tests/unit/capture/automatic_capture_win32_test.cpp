@@ -74,8 +74,9 @@ TEST(AutomaticCapture, ReportsProgressToTheGuiThreadAndEndsJoined) {
     EXPECT_TRUE(watcher.end->outcome.started);
     EXPECT_TRUE(watcher.end->outcome.reachedEnd);
     EXPECT_FALSE(watcher.end->abandoned);
-    ASSERT_TRUE(watcher.end->frames.has_value());
-    EXPECT_EQ(watcher.end->frames->frames().size(), 1u);
+    ASSERT_TRUE(watcher.end->stitch.has_value());
+    ASSERT_NE(watcher.end->stitch->stitch, nullptr);
+    EXPECT_EQ(watcher.end->stitch->stitch->framesAdded(), 1u);
     // Hidden on the GUI thread for the capture, shown again as often.
     EXPECT_EQ(cursorCount(), countBefore);
 }
@@ -88,7 +89,7 @@ TEST(AutomaticCapture, ARequestWithoutAnAreaEndsAbandoned) {
     ASSERT_TRUE(pumpUntil([&] { return watcher.end.has_value(); }, 10000));
     EXPECT_FALSE(watcher.end->outcome.started);
     EXPECT_TRUE(watcher.end->abandoned);
-    EXPECT_FALSE(watcher.end->frames.has_value());
+    EXPECT_FALSE(watcher.end->stitch.has_value());
     EXPECT_TRUE(watcher.progress.empty());
 }
 
@@ -101,8 +102,9 @@ TEST(AutomaticCapture, FinishRequestEndsItAndKeepsTheFirstFrame) {
     finish.request();  // as the overlay does on a display change
     ASSERT_TRUE(pumpUntil([&] { return watcher.end.has_value(); }, 5000));
     EXPECT_TRUE(watcher.end->outcome.finishedByUser);
-    ASSERT_TRUE(watcher.end->frames.has_value());
-    EXPECT_EQ(watcher.end->frames->frames().size(), 1u);
+    ASSERT_TRUE(watcher.end->stitch.has_value());
+    ASSERT_NE(watcher.end->stitch->stitch, nullptr);
+    EXPECT_EQ(watcher.end->stitch->stitch->framesAdded(), 1u);
 }
 
 TEST(AutomaticCapture, DestroyedWhileRunningItStopsTheWorkerAndShowsThePointer) {

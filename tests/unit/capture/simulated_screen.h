@@ -90,7 +90,7 @@ public:
     std::vector<CaptureFailure> failures;
     UiLanguage language = UiLanguage::English;
     std::vector<PixelImage> handedOver;      // as grabbed
-    std::vector<PixelImage> handedTurned;    // as handed: turned downward when sideways
+    std::vector<PixelImage> handedTurned;    // as handed on: turned downward when sideways
     std::vector<PixelImage> keptAsTold;      // what frameKept said, by index
     int32_t keptReports = 0;
     ScrollDirection handedDirection = ScrollDirection::Down;
@@ -274,12 +274,11 @@ public:
         inputsPerProbe.push_back(sent - inputsBeforeProbe_);
         inputsBeforeProbe_ = sent;
     }
-    void captureFinished(TurnedFrames turned) override {
-        const ScrollDirection direction = turned.direction();
+    void frameHandedOn(PixelImage frame) override { handedTurned.push_back(std::move(frame)); }
+    void captureFinished(ScrollDirection direction) override {
         cursorShowCountAtEnd = cursorShowCount;
         stitchStarted = true;
-        handedTurned = turned.frames();
-        handedOver = std::move(turned.frames());
+        handedOver = handedTurned;
         if (direction == ScrollDirection::Right)
             for (PixelImage& frame : handedOver) frame = transposed(frame);
         handedDirection = direction;

@@ -132,6 +132,32 @@ TEST(StitchWorker, AStitchThatDoesNotJoinSavesNothing) {
     EXPECT_FALSE(fs::exists(dir.path() / "out" / "tallyframe-20261207-084712.png"));
 }
 
+// A capture's frames reach a stitch made at the first of them; a capture that
+// handed none on, or a folder that takes no temporary file, leaves nothing to save.
+TEST(LiveStitchFeed, MakesTheStitchAtTheFirstFrameOrNone) {
+    const PixelImage page = makeDocumentPage(320, 900, 4);
+    ScratchDir dir;
+    {
+        LiveStitchFeed feed(dir.path());
+        EXPECT_TRUE(test::entriesOf(dir.path()).empty());
+        for (const PixelImage& f : framesOfPage(page, 300, 150)) feed.add(f);
+        std::unique_ptr<LiveStitch> stitch = feed.take();
+        ASSERT_NE(stitch, nullptr);
+        EXPECT_EQ(stitch->framesAdded(), 5u);
+        EXPECT_EQ(feed.take(), nullptr);
+        RecordingHost host;
+        const auto result = runLiveStitchAndSave(*stitch, ScrollDirection::Down, (dir / "out").wstring(), 0, host);
+        ASSERT_TRUE(result->succeeded);
+        EXPECT_TRUE(test::imagesEqual(page, loadPng(result->savedPath)));
+    }
+    EXPECT_EQ(test::entriesOf(dir.path()), std::vector<std::string>{"out"});  // the temporary files went
+    EXPECT_EQ(LiveStitchFeed(dir.path()).take(), nullptr);
+    LiveStitchFeed nowhere(dir / "missing");
+    nowhere.add(cropRows(page, 0, 300));
+    EXPECT_EQ(nowhere.take(), nullptr);
+    EXPECT_FALSE(liveStitchFolder().empty());
+}
+
 TEST(StitchWorker, FolderWithTrailingSeparatorGetsOneSeparator) {
     ScratchDir dir;
     const PixelImage page = makeDocumentPage(200, 400, 2);

@@ -71,9 +71,9 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         HWND w = controlSlot(app(), c.id);
         ASSERT_NE(w, nullptr) << idNumber(c.id);
         Provider p(w);
-        app().settings.language = tf::UiLanguage::English;
+        tf::test::useLanguage(app(), tf::UiLanguage::English);
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.english) << idNumber(c.id);
-        app().settings.language = tf::UiLanguage::ChineseSimplified;
+        tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
         EXPECT_EQ(stringProperty(p, tf::kUiaNamePropertyId), c.chinese) << idNumber(c.id);
         EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), c.automationId) << idNumber(c.id);
         VARIANT type = property(p, tf::kUiaControlTypePropertyId);
@@ -88,7 +88,7 @@ TEST_F(Automation, EveryControlReportsItsTypeNameAndIdInBothLanguages) {
         EXPECT_EQ(p->get_ProviderOptions(&options), S_OK);
         EXPECT_EQ(options, ProviderOptions_ServerSideProvider);
     }
-    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
+    HWND unknown = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().main.window(),
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(77)), nullptr, nullptr);
     Provider p(unknown);
     EXPECT_EQ(stringProperty(p, tf::kUiaAutomationIdPropertyId), L"TallyframeControl");
@@ -121,7 +121,7 @@ TEST_F(Automation, InvokePostsOneClickAndRefusesDisabledAndVanishedButtons) {
     EXPECT_EQ(enabled.boolVal, VARIANT_FALSE);
     EnableWindow(start, TRUE);
 
-    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().mainWindow,
+    HWND temporary = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD, 0, 0, 1, 1, app().main.window(),
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(2)), nullptr, nullptr);
     Provider gone(temporary);
     DestroyWindow(temporary);
@@ -135,10 +135,10 @@ TEST_F(Automation, InvokeOfTheSettingsButtonOpensTheSettingsWindow) {
     ASSERT_EQ(p->Invoke(), S_OK);
     pump(300);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
-    EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
+    EXPECT_FALSE(IsWindowEnabled(app().main.window()));
     SendMessageW(app().settingsWindow.handle(), WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(app().settingsWindow.handle(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
+    EXPECT_TRUE(IsWindowEnabled(app().main.window()));
 }
 
 TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
@@ -146,15 +146,15 @@ TEST_F(Automation, SwitchesToggleAndButtonsInvokeButNeverTheOtherPattern) {
     Provider sw(openAfter);
     Provider button(controlSlot(app(), ControlId::StartCapture));
 
-    app().settings.openAfterCapture = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.openAfterCapture = true; });
     tf::ToggleState state{};
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
-    app().settings.openAfterCapture = false;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.openAfterCapture = false; });
     EXPECT_EQ(sw->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 0);
     Provider logging(controlSlot(app(), ControlId::CaptureLogging));
-    app().settings.captureLoggingEnabled = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.captureLoggingEnabled = true; });
     EXPECT_EQ(logging->get_ToggleState(&state), S_OK);
     EXPECT_EQ(static_cast<int>(state), 1);
 
@@ -250,10 +250,10 @@ TEST_F(AutomationClient, NamesAndIdsArriveThroughWmGetObject) {
     if (client.nodeFromHandle == nullptr || client.getPropertyValue == nullptr || client.nodeRelease == nullptr) {
         GTEST_SKIP() << "no flat UI Automation client functions here";
     }
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaAutomationIdPropertyId), L"StartCaptureButton");
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::StartCapture), tf::kUiaNamePropertyId), L"Start long screenshot");
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::Settings), tf::kUiaNamePropertyId), L"设置");
     EXPECT_EQ(client.stringOf(controlSlot(app(), ControlId::CaptureLogging), tf::kUiaAutomationIdPropertyId), L"CaptureLoggingToggle");
 }

@@ -58,7 +58,7 @@ protected:
         result->imageHeight = 5400;
         result->stitchMs = 120;
         result->saveMs = 80;
-        ASSERT_TRUE(PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get())));
+        ASSERT_TRUE(PostMessageW(app().main.window(), tf::WM_APP_STITCH_DONE, 0, reinterpret_cast<LPARAM>(result.get())));
         result.release();
         pump(300);
     }
@@ -70,34 +70,33 @@ TEST_F(MainWindow, HomePageShowsStartAndSettingsOnly) {
     EXPECT_TRUE(visible(ControlId::Settings));
     for (ControlId id : {ControlId::OpenImage, ControlId::CaptureAnother, ControlId::OpenFolder, ControlId::GeneralNavigation, ControlId::HelpNavigation, ControlId::AboutNavigation, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::ProductHome, ControlId::ProductSite, ControlId::Feedback, ControlId::CheckUpdates, ControlId::PublisherSite, ControlId::AboutProduct}) EXPECT_FALSE(visible(id)) << idNumber(id);
     wchar_t title[64] = {};
-    GetWindowTextW(app().mainWindow, title, 64);
+    GetWindowTextW(app().main.window(), title, 64);
     EXPECT_EQ(std::wstring(title), tf::englishUi(app().settings.language) ? L"Tallyframe" : L"塔利帧");
-    tf::test::saveWindowShot(app().mainWindow, tf::englishUi(app().settings.language) ? "main-home-en" : "main-home-zh");
+    tf::test::saveWindowShot(app().main.window(), tf::englishUi(app().settings.language) ? "main-home-en" : "main-home-zh");
 }
 
 TEST_F(MainWindow, SwitchesOutsideTheTableChangeNothing) {
-    const RECT before = windowRect(app().mainWindow);
+    const RECT before = windowRect(app().main.window());
     tf::setUiState(app(), UiState::Result);
     tf::setUiState(app(), UiState::SettingsHelp);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
-    const RECT after = windowRect(app().mainWindow);
+    const RECT after = windowRect(app().main.window());
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
-        tf::applyLanguage(app());
+        tf::test::useLanguage(app(), language);
         tf::setUiState(app(), UiState::Selecting);
         tf::setUiState(app(), UiState::Capturing);
         tf::setUiState(app(), UiState::Saving);
-        app().save.inProgress = true;
+        app().save.stageInProgressForTests(true);
         postStitchResult(true);
-        EXPECT_FALSE(app().save.inProgress);
+        EXPECT_FALSE(app().save.inProgress());
         EXPECT_EQ(tf::currentUiState(app()), UiState::Result);
-        EXPECT_EQ(app().save.savedImagePath, L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
-        EXPECT_EQ(app().save.lastCaptureStats.frameCount, 7u);
-        EXPECT_EQ(app().save.lastCaptureStats.height, 5400u);
+        EXPECT_EQ(app().save.savedImagePath(), L"C:\\Users\\me\\Desktop\\tallyframe-20260101-101500.png");
+        EXPECT_EQ(app().save.lastCaptureStats().frameCount, 7u);
+        EXPECT_EQ(app().save.lastCaptureStats().height, 5400u);
         EXPECT_TRUE(visible(ControlId::OpenImage));
         EXPECT_TRUE(visible(ControlId::CaptureAnother));
         EXPECT_TRUE(visible(ControlId::OpenFolder));
@@ -105,11 +104,11 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
         EXPECT_TRUE(visible(ControlId::Settings));
         EXPECT_TRUE(IsWindowEnabled(controlSlot(app(), ControlId::StartCapture)));
         // The result page is larger than the home page (660 x 450 DIPs).
-        const RECT r = windowRect(app().mainWindow);
-        const UINT dpi = tf::windowDpi(app().mainWindow);
+        const RECT r = windowRect(app().main.window());
+        const UINT dpi = tf::windowDpi(app().main.window());
         EXPECT_EQ(r.right - r.left, MulDiv(660, dpi, 96));
         EXPECT_EQ(r.bottom - r.top, MulDiv(450, dpi, 96));
-        tf::test::saveWindowShot(app().mainWindow, language == tf::UiLanguage::English ? "main-result-en" : "main-result-zh");
+        tf::test::saveWindowShot(app().main.window(), language == tf::UiLanguage::English ? "main-result-en" : "main-result-zh");
         // A new capture may start from here.
         tf::setUiState(app(), UiState::Selecting);
         EXPECT_EQ(tf::currentUiState(app()), UiState::Selecting);
@@ -118,16 +117,16 @@ TEST_F(MainWindow, ASuccessfulStitchShowsTheResultPageInBothLanguages) {
 }
 
 TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     tf::test::MessageBoxWatcher boxes;
     postStitchResult(false);
     pump(400);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
-    EXPECT_FALSE(app().save.inProgress);
+    EXPECT_FALSE(app().save.inProgress());
     ASSERT_EQ(boxes.texts().size(), 1u);
     EXPECT_EQ(boxes.texts()[0], L"The image could not be stitched or saved. Select the area and try again.");
     EXPECT_TRUE(visible(ControlId::StartCapture));  // home page again
@@ -135,10 +134,10 @@ TEST_F(MainWindow, AFailedStitchGoesToFailedWithTheErrorMessage) {
 }
 
 TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
     tf::setUiState(app(), UiState::Selecting);
     tf::test::MessageBoxWatcher boxes;
-    PostMessageW(app().mainWindow, tf::WM_APP_STITCH_DONE, 0, 0);
+    PostMessageW(app().main.window(), tf::WM_APP_STITCH_DONE, 0, 0);
     pump(500);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Failed);
     ASSERT_EQ(boxes.texts().size(), 1u);
@@ -146,51 +145,51 @@ TEST_F(MainWindow, ANullStitchRecordCountsAsFailure) {
 }
 
 TEST_F(MainWindow, CloseIsRefusedWhileSavingAndAllowedAfterwards) {
-    app().settings.language = tf::UiLanguage::English;
-    app().save.inProgress = true;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
+    app().save.stageInProgressForTests(true);
     {
         tf::test::MessageBoxWatcher boxes;
-        PostMessageW(app().mainWindow, WM_CLOSE, 0, 0);
+        PostMessageW(app().main.window(), WM_CLOSE, 0, 0);
         pump(400);
-        ASSERT_NE(app().mainWindow, nullptr);
-        EXPECT_TRUE(IsWindow(app().mainWindow));
+        ASSERT_NE(app().main.window(), nullptr);
+        EXPECT_TRUE(IsWindow(app().main.window()));
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], L"The image is being stitched and saved. Wait for it to finish.");
     }
-    app().save.inProgress = false;
-    HWND window = app().mainWindow;
+    app().save.stageInProgressForTests(false);
+    HWND window = app().main.window();
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(app().mainWindow, nullptr);
+    EXPECT_EQ(app().main.window(), nullptr);
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));  // the loop would end
 }
 
 TEST_F(MainWindow, StartAndCaptureAnotherAreIgnoredWhileSaving) {
-    app().save.inProgress = true;
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::StartCapture), 0);
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
-    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    app().save.stageInProgressForTests(true);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::StartCapture), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::CaptureAnother), 0);
+    SendMessageW(app().main.window(), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
     EXPECT_EQ(app().capture.overlayWindow, nullptr);
     // Commands that need a saved image do nothing without one.
-    app().save.inProgress = false;
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenImage), 0);
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
+    app().save.stageInProgressForTests(false);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::OpenImage), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::OpenFolder), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
 }
 
 TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
     HWND first = app().settingsWindow.handle();
-    EXPECT_FALSE(IsWindowEnabled(app().mainWindow));
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
+    EXPECT_FALSE(IsWindowEnabled(app().main.window()));
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);  // a second request brings the same window up
     EXPECT_EQ(app().settingsWindow.handle(), first);
     wchar_t cls[64] = {};
     GetClassNameW(first, cls, 64);
     EXPECT_EQ(std::wstring(cls), L"TallyframeSettings");
-    EXPECT_EQ(GetWindow(first, GW_OWNER), app().mainWindow);
+    EXPECT_EQ(GetWindow(first, GW_OWNER), app().main.window());
     for (ControlId id : {ControlId::CaptureFolderBox, ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback}) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_EQ(GetParent(controlSlot(app(), id)), first) << idNumber(id);
@@ -207,21 +206,21 @@ TEST_F(MainWindow, SettingsWindowIsModalSavesSwitchesAndReturnsFocus) {
     SendMessageW(first, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(app().settingsWindow.handle(), nullptr);
     EXPECT_FALSE(IsWindow(first));
-    EXPECT_TRUE(IsWindowEnabled(app().mainWindow));
+    EXPECT_TRUE(IsWindowEnabled(app().main.window()));
     // The slots it borrowed hold the main window's hidden controls again; the
     // folder box, which the main window has none of, stays empty.
     EXPECT_EQ(controlSlot(app(), ControlId::CaptureFolderBox), nullptr);
     for (ControlId id : {ControlId::ChooseFolder, ControlId::Language, ControlId::OpenAfterCapture, ControlId::CaptureLogging, ControlId::Feedback, ControlId::PublisherSite, ControlId::AboutProduct}) {
         ASSERT_NE(controlSlot(app(), id), nullptr) << idNumber(id);
         EXPECT_TRUE(IsWindow(controlSlot(app(), id))) << idNumber(id);
-        EXPECT_EQ(GetParent(controlSlot(app(), id)), app().mainWindow) << idNumber(id);
+        EXPECT_EQ(GetParent(controlSlot(app(), id)), app().main.window()) << idNumber(id);
         EXPECT_EQ(controlSlot(app(), id), app().main.settingsPages().control(id)) << idNumber(id);
     }
     // The language menu opens below the main window's Language control again.
     EXPECT_EQ(app().main.controls().languageButton, controlSlot(app(), ControlId::Language));
     pump(200);  // WM_APP_SETTINGS_CLOSED and the focus timer
     EXPECT_TRUE(app().buttons.settingsFocusRingSuppressed());
-    EXPECT_EQ(GetFocus(), app().mainWindow);
+    EXPECT_EQ(GetFocus(), app().main.window());
 }
 
 // Set by the timer below when the language menu was up while it fired.
@@ -236,7 +235,7 @@ void CALLBACK closeLanguageMenu(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST_F(MainWindow, TheInWindowLanguageCommandStillOpensItsMenuAfterTheSettingsWindowClosed) {
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_TRUE(app().settingsWindow.isOpen());
     SendMessageW(app().settingsWindow.handle(), WM_CLOSE, 0, 0);
     ASSERT_FALSE(app().settingsWindow.isOpen());
@@ -246,7 +245,7 @@ TEST_F(MainWindow, TheInWindowLanguageCommandStillOpensItsMenuAfterTheSettingsWi
     // The menu runs a modal loop of its own; the timer fires inside it and closes it.
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, &closeLanguageMenu);
     ASSERT_NE(timer, 0u);
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Language), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Language), 0);
     pump(500);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(languageMenuSeen);
@@ -257,19 +256,19 @@ TEST_F(MainWindow, CopyAfterCaptureOffersTheSavedFileAndShowsCopied) {
     tf::test::ScratchDir dir;
     const std::filesystem::path png = dir / "tallyframe-20260101-101500.png";
     tf::savePng(tf::test::makeDocumentPage(40, 30), png);
-    app().settings.copyAfterCapture = true;
+    tf::test::changeSettings(app(), [](tf::Settings& s) { s.copyAfterCapture = true; });
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true, png.wstring());
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     EXPECT_TRUE(visible(ControlId::CopyImage));
     EXPECT_TRUE(tf::copiedNoticeShown(app().copyAndHotkey));
-    EXPECT_EQ(GetClipboardOwner(), app().mainWindow);
+    EXPECT_EQ(GetClipboardOwner(), app().main.window());
     EXPECT_TRUE(IsClipboardFormatAvailable(tf::pngClipboardFormat()));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
-    tf::test::saveWindowShot(app().mainWindow, tf::englishUi(app().settings.language) ? "main-result-copied-en" : "main-result-copied-zh");
+    tf::test::saveWindowShot(app().main.window(), tf::englishUi(app().settings.language) ? "main-result-copied-en" : "main-result-copied-zh");
     pump(2300);  // "Copied" lasts about two seconds
     EXPECT_FALSE(tf::copiedNoticeShown(app().copyAndHotkey));
 }
@@ -278,13 +277,13 @@ TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
     tf::setUiState(app(), UiState::Selecting);
     tf::setUiState(app(), UiState::Capturing);
     tf::setUiState(app(), UiState::Saving);
-    app().save.inProgress = true;
+    app().save.stageInProgressForTests(true);
     postStitchResult(true);  // a path that does not exist
     ASSERT_EQ(tf::currentUiState(app()), UiState::Result);
     tf::test::MessageBoxWatcher boxes;
     // Copy image has the focus: Enter copies (and fails: no such file) instead of opening the image.
     SetFocus(controlSlot(app(), ControlId::CopyImage));
-    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(app().main.window(), WM_KEYDOWN, VK_RETURN, 0);
     pump(400);
     const std::vector<std::wstring> texts = boxes.texts();
     ASSERT_EQ(texts.size(), 1u);
@@ -292,13 +291,13 @@ TEST_F(MainWindow, EnterClicksTheFocusedButtonAndAFailedCopyIsReported) {
     EXPECT_FALSE(tf::copiedNoticeShown(app().copyAndHotkey));
     // The gear has the focus: Enter opens the settings window.
     SetFocus(controlSlot(app(), ControlId::Settings));
-    SendMessageW(app().mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    SendMessageW(app().main.window(), WM_KEYDOWN, VK_RETURN, 0);
     pump(100);
     EXPECT_NE(app().settingsWindow.handle(), nullptr);
 }
 
 TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
     HWND window = app().settingsWindow.handle();
     for (ControlId id : {ControlId::CopyAfterCapture, ControlId::CaptureHotkey}) {
@@ -355,9 +354,9 @@ TEST_F(MainWindow, AddedSettingsRowsSwitchAndRecordAChord) {
 }
 
 TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
-    const RECT before = windowRect(app().mainWindow);
+    const RECT before = windowRect(app().main.window());
     SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::HelpNavigation), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsHelp);
     EXPECT_FALSE(visible(ControlId::CaptureFolderBox));  // the general controls hide on the help page
@@ -365,7 +364,7 @@ TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
     SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::AboutNavigation), 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::SettingsAbout);
     tf::test::saveWindowShot(app().settingsWindow.handle(), tf::englishUi(app().settings.language) ? "settings-about-en" : "settings-about-zh");
-    const RECT during = windowRect(app().mainWindow);
+    const RECT during = windowRect(app().main.window());
     EXPECT_TRUE(EqualRect(&before, &during));
     EXPECT_TRUE(visible(ControlId::StartCapture));  // the home page stays behind the settings window
     SendMessageW(app().settingsWindow.handle(), WM_COMMAND, idNumber(ControlId::GeneralNavigation), 0);
@@ -373,36 +372,34 @@ TEST_F(MainWindow, SettingsNavigationKeepsTheMainWindowAsItWas) {
     EXPECT_TRUE(visible(ControlId::CaptureFolderBox));
     SendMessageW(app().settingsWindow.handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(tf::currentUiState(app()), UiState::Home);
-    const RECT after = windowRect(app().mainWindow);
+    const RECT after = windowRect(app().main.window());
     EXPECT_TRUE(EqualRect(&before, &after));
 }
 
 TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
-    SendMessageW(app().mainWindow, WM_COMMAND, idNumber(ControlId::Settings), 0);
+    SendMessageW(app().main.window(), WM_COMMAND, idNumber(ControlId::Settings), 0);
     ASSERT_NE(app().settingsWindow.handle(), nullptr);
     auto text = [](HWND w) {
         wchar_t buffer[128] = {};
         GetWindowTextW(w, buffer, 128);
         return std::wstring(buffer);
     };
-    app().settings.language = tf::UiLanguage::English;
-    tf::applyLanguage(app());
-    EXPECT_EQ(text(app().mainWindow), L"Tallyframe");
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
+    EXPECT_EQ(text(app().main.window()), L"Tallyframe");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"Tallyframe - Settings");
     EXPECT_EQ(text(controlSlot(app(), ControlId::StartCapture)), L"Start long screenshot");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenAfterCapture)), L"Open image after completion");
     EXPECT_EQ(text(controlSlot(app(), ControlId::Feedback)), L"Feedback");
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.hwnd = app().mainWindow;
+    tool.hwnd = app().main.window();
     tool.uId = reinterpret_cast<UINT_PTR>(controlSlot(app(), ControlId::Settings));
     wchar_t tip[80] = {};
     tool.lpszText = tip;
     SendMessageW(app().main.controls().mainTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(tip), L"Settings");
-    app().settings.language = tf::UiLanguage::ChineseSimplified;
-    tf::applyLanguage(app());
-    EXPECT_EQ(text(app().mainWindow), L"塔利帧");
+    tf::test::useLanguage(app(), tf::UiLanguage::ChineseSimplified);
+    EXPECT_EQ(text(app().main.window()), L"塔利帧");
     EXPECT_EQ(text(app().settingsWindow.handle()), L"塔利帧 - 设置");
     EXPECT_EQ(text(controlSlot(app(), ControlId::OpenFolder)), L"打开所在文件夹");
     EXPECT_EQ(text(controlSlot(app(), ControlId::Language)), L"界面语言：简体中文");
@@ -413,11 +410,11 @@ TEST_F(MainWindow, ApplyLanguageRetitlesBothWindowsAndRelabels) {
 TEST_F(MainWindow, SettingsPageWheelScrollingStaysInItsLimits) {
     tf::setUiState(app(), UiState::SettingsGeneral);  // the in-window page (hidden controls)
     RECT client{};
-    GetClientRect(app().mainWindow, &client);
-    const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().mainWindow))));
-    for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+    GetClientRect(app().main.window(), &client);
+    const int limit = std::max(0, 460 - static_cast<int>(std::lround(client.bottom * 96.0 / tf::windowDpi(app().main.window()))));
+    for (int i = 0; i < 20; ++i) SendMessageW(app().main.window(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
     EXPECT_EQ(app().main.settingsPages().scroll(), limit);
-    for (int i = 0; i < 20; ++i) SendMessageW(app().mainWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    for (int i = 0; i < 20; ++i) SendMessageW(app().main.window(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
     EXPECT_EQ(app().main.settingsPages().scroll(), 0);
     tf::setUiState(app(), UiState::Home);
 }
@@ -456,9 +453,9 @@ TEST_F(MainWindow, AnOfflineUpdateCheckPostsExactlyOneRecordWithoutATag) {
 
 TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
     for (tf::UiLanguage language : {tf::UiLanguage::English, tf::UiLanguage::ChineseSimplified}) {
-        app().settings.language = language;
+        tf::test::useLanguage(app(), language);
         tf::test::MessageBoxWatcher boxes;
-        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), app().mainWindow, tf::WM_APP_UPDATE_RESULT));
+        ASSERT_TRUE(tf::runUpdateCheckAgainst(unreachable(), app().main.window(), tf::WM_APP_UPDATE_RESULT));
         pump(500);
         ASSERT_EQ(boxes.texts().size(), 1u);
         EXPECT_EQ(boxes.texts()[0], language == tf::UiLanguage::English ? L"Updates could not be checked. Try again later."
@@ -467,19 +464,19 @@ TEST_F(MainWindow, AFailedCheckIsReportedAsCouldNotBeChecked) {
 }
 
 TEST_F(MainWindow, UpdateResultsArePromptedOrReported) {
-    app().settings.language = tf::UiLanguage::English;
+    tf::test::useLanguage(app(), tf::UiLanguage::English);
     auto post = [this](bool tag, bool newer, const wchar_t* version) {
         auto r = std::make_unique<tf::UpdateCheckResult>();
         r->tagFound = tag;
         r->newerAvailable = newer;
         r->versionText = version;
-        PostMessageW(app().mainWindow, tf::WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(r.release()));
+        PostMessageW(app().main.window(), tf::WM_APP_UPDATE_RESULT, 0, reinterpret_cast<LPARAM>(r.release()));
         pump(500);
     };
     tf::test::MessageBoxWatcher boxes;
     post(true, true, L"v1.2.0");   // answered No by the watcher: nothing opened
     post(true, false, L"v1.0.0");
-    PostMessageW(app().mainWindow, tf::WM_APP_UPDATE_RESULT, 0, 0);  // ignored
+    PostMessageW(app().main.window(), tf::WM_APP_UPDATE_RESULT, 0, 0);  // ignored
     pump(200);
     const auto texts = boxes.texts();
     ASSERT_EQ(texts.size(), 2u);
@@ -495,12 +492,12 @@ class MainWindowDpi : public tf::test::MainWindowFixture {};
 
 TEST_F(MainWindowDpi, ADpiChangeEmptiesTheIconCacheAndTakesTheSuggestedRectangle) {
     pump(200);
-    RedrawWindow(app().mainWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(app().main.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_GT(tf::iconCacheSize(), 0u);  // the gear and the selection mark were drawn
     RECT suggested{100, 100, 100 + 775, 100 + 475};
-    SendMessageW(app().mainWindow, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(app().main.window(), WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(tf::iconCacheSize(), 0u);
-    const RECT now = windowRect(app().mainWindow);
+    const RECT now = windowRect(app().main.window());
     EXPECT_EQ(now.left, 100);
     EXPECT_EQ(now.right - now.left, 775);
 }

@@ -18,6 +18,7 @@
 #include "shell/app/application_win32.h"
 #include "shell/app/control_table_win32.h"
 #include "shell/app/app_window_win32.h"
+#include "shell/app/commands_win32.h"
 #include "shell/app/page_driver_win32.h"
 #include "core/settings/settings.h"
 #include "shell/save/save_session_win32.h"
@@ -90,21 +91,35 @@ private:
 // suites carry no resources).
 std::string_view iconDocumentFromSources(int id);
 
+// Changes the application's settings as the program does when one changes
+// (kept, saved, shown), never by writing a field behind its back.
+template <typename Change>
+void changeSettings(Application& app, Change&& change) {
+    Settings changed = app.settings;
+    change(changed);
+    tf::changeSettings(app, changed);
+}
+inline void useLanguage(Application& app, UiLanguage language) {
+    changeSettings(app, [language](Settings& s) { s.language = language; });
+}
+
 // The real main window for one test, over an application of its own (with
 // the default settings); destroyed at the end.
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         setSvgSourceForTests(&iconDocumentFromSources);
-        app_.settings.openAfterCapture = false;  // no shell opening from a test
-        app_.settings.copyAfterCapture = false;  // the clipboard only where a test asks for it
+        changeSettings(app_, [](Settings& s) {
+            s.openAfterCapture = false;  // no shell opening from a test
+            s.copyAfterCapture = false;  // the clipboard only where a test asks for it
+        });
         ASSERT_NE(createMainWindow(app_), nullptr);
         pump(100);
     }
     void TearDown() override {
-        app_.save.inProgress = false;
+        app_.save.stageInProgressForTests(false);
         app_.settingsWindow.close();
-        if (app_.mainWindow != nullptr) DestroyWindow(app_.mainWindow);
+        if (app_.main.window() != nullptr) DestroyWindow(app_.main.window());
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // also WM_QUIT
     }
