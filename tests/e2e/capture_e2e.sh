@@ -12,7 +12,7 @@
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
 #                                            smooth150 smooth400 lazy restless
-#                                            sidewayssmooth400 sidewayslazy
+#                                            sidewayssmooth150 sidewayssmooth400 sidewayslazy
 #                                            sidewaysrestless tall (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
@@ -33,7 +33,7 @@ wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless endlesssize live
                                  sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys
-                                 smooth150 smooth400 lazy restless sidewayssmooth400 sidewayslazy sidewaysrestless tall)
+                                 smooth150 smooth400 lazy restless sidewayssmooth150 sidewayssmooth400 sidewayslazy sidewaysrestless tall)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -157,7 +157,7 @@ run_case() {
         # end, rows that show a grey placeholder for 250 ms after the page
         # stopped (none of it may reach the image), and an animation large
         # enough that the picture never rests.
-        smooth150|smooth400|sidewayssmooth400) args+=(--smooth "${name##*smooth}") ;;
+        smooth150|smooth400|sidewayssmooth150|sidewayssmooth400) args+=(--smooth "${name##*smooth}") ;;
         lazy|sidewayslazy) args+=(--lazy 250) ;;
         restless|sidewaysrestless) args+=(--badge-size 100); badge=100 ;;
         # A page that never ends: the capture stops at its frame limit and
