@@ -168,6 +168,18 @@ inline constexpr uint32_t kLearnRestMs = 400;
 // period, as long as the earlier fixed waits took.
 inline constexpr uint32_t kRestlessMs = 400;
 
+// An animation in the area: rows that change at least kAnimationChanges times
+// within one probe's watch, over kAnimationSpanMs at least, in changes that
+// touch at most a kAnimationMaxShareDivisor-th of the rows in at most
+// kAnimationMaxRuns runs (rows kAnimationRunGap apart join one run). Content
+// painted late changes once per probe; a page that moves changes everywhere.
+// At most a kAnimationMaxShareDivisor-th of the rows is ever left out.
+inline constexpr uint16_t kAnimationChanges = 3;
+inline constexpr uint64_t kAnimationSpanMs = 150;
+inline constexpr int32_t kAnimationMaxShareDivisor = 4;
+inline constexpr int32_t kAnimationMaxRuns = 3;
+inline constexpr int32_t kAnimationRunGap = 8;
+
 // Most inputs one probe sends: a window that scrolls a few pixels per input
 // (a character sideways) needs many for half a frame, but a burst must stay
 // short enough that the window takes it all before it is grabbed.

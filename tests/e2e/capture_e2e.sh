@@ -11,13 +11,9 @@
 #                                            message keys top endless endlesssize live
 #                                            sideways sidewaysbands sidewaysshift
 #                                            sidewaysmessage sidewayskeys
-#                                            smooth150 smooth400 lazy
-#                                            sidewayssmooth400 sidewayslazy tall
-#                                            (default: all of these), restless
-#                                            sidewaysrestless (not by default: an
-#                                            animation that large hides the end of
-#                                            the page from the verdict, so such a
-#                                            capture never ends by itself)
+#                                            smooth150 smooth400 lazy restless
+#                                            sidewayssmooth150 sidewayssmooth400 sidewayslazy
+#                                            sidewaysrestless tall (default: all)
 # Environment:
 #   TF_E2E_BUILD    Windows build folder (default build/e2e-win; built here)
 #   TF_E2E_EXE      the tallyframe.exe to drive (default the one in TF_E2E_BUILD)
@@ -37,7 +33,7 @@ wide_page="$repo/tests/data/sideways/debref-ch02-wide-table/truth.png"
 cases=("$@")
 [ ${#cases[@]} -gt 0 ] || cases=(plain smooth bands tallheader panel late short esc cancel fewrows logging bandmargins bignotch bignotchbars sticky badge message keys top endless endlesssize live
                                  sideways sidewaysbands sidewaysshift sidewaysmessage sidewayskeys
-                                 smooth150 smooth400 lazy sidewayssmooth400 sidewayslazy tall)
+                                 smooth150 smooth400 lazy restless sidewayssmooth150 sidewayssmooth400 sidewayslazy sidewaysrestless tall)
 
 label=capture-e2e
 . "$repo/tests/e2e/gui_e2e_lib.sh"
@@ -56,10 +52,15 @@ write_settings() {  # folder logging [line...]
 # below the first frame (`frame` rows) each panel column must be one colour:
 # the panel is in the image once, not in slices.
 # Sideways (compare_sideways=1) the images are compared on their side.
-compare_sideways=0
+# With badge_box set ("X0 X1 R0 R1", see compare_truth) the badge's box in the
+# last frame is left out: the animation was on the screen, not on the page.
+compare_sideways=0 badge_box=""
 compare() {  # out truth mode [n [panel frame]]
-    if [ "$compare_sideways" = 1 ]; then "$compare_truth" --capture --sideways "$@"
-    else "$compare_truth" --capture "$@"; fi
+    local opts=()
+    [ "$compare_sideways" = 1 ] && opts+=(--sideways)
+    # shellcheck disable=SC2206
+    [ -n "$badge_box" ] && opts+=(--leave-out-at-end $badge_box)
+    "$compare_truth" --capture "${opts[@]}" "$@"
 }
 
 # The strip above the area, shot twice two seconds apart (the glyph's turn
@@ -95,7 +96,7 @@ run_case() {
     local name="$1"
     local dir="$work/$name"
     rm -rf "$dir"; mkdir -p "$dir/out"
-    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=() direction="" limit="" pixels="" least=""
+    local args=() rect mode="exact" n=0 logging=0 panel=0 method="" settings=() direction="" limit="" pixels="" least="" badge=0
     unset TALLYFRAME_TEST_FRAME_LIMIT TALLYFRAME_TEST_PIXEL_LIMIT
     # Sideways: the fixture's page is the wide one, on a narrower window so
     # that it scrolls over more than its own width; the program starts with
@@ -131,7 +132,7 @@ run_case() {
         # Section headings that stick to the top and push each other away.
         sticky) args=(--sticky) ;;
         # An animated badge inside the compared columns.
-        badge) args=(--badge) ;;
+        badge) args=(--badge); badge=48 ;;
         logging) logging=1 method=wheel; rm -rf "$build/tally_frame_log" ;;
         # Windows that ignore the wheel: the capture must find the way that
         # scrolls them, and its log must say which.
@@ -156,9 +157,9 @@ run_case() {
         # end, rows that show a grey placeholder for 250 ms after the page
         # stopped (none of it may reach the image), and an animation large
         # enough that the picture never rests.
-        smooth150|smooth400|sidewayssmooth400) args+=(--smooth "${name##*smooth}") ;;
+        smooth150|smooth400|sidewayssmooth150|sidewayssmooth400) args+=(--smooth "${name##*smooth}") ;;
         lazy|sidewayslazy) args+=(--lazy 250) ;;
-        restless|sidewaysrestless) args+=(--badge-size 100) ;;
+        restless|sidewaysrestless) args+=(--badge-size 100); badge=100 ;;
         # A page that never ends: the capture stops at its frame limit and
         # saves the frames it kept. The limit is lowered for the test only,
         # through a variable of the program's environment, so that it is
@@ -185,6 +186,17 @@ run_case() {
     # The bench reads the settle period a capture learnt from its log.
     if [ "${TF_E2E_LOGGING:-0}" = 1 ] && [ "$logging" = 0 ]; then
         logging=1 method="${method:-wheel}"; rm -rf "$build/tally_frame_log"
+    fi
+    badge_box=""
+    if [ "$badge" != 0 ]; then
+        # The fixture draws the badge 220 columns in and 42 rows above the
+        # view's end, in the page's own orientation: sideways its rows run
+        # along the screen's x. One pixel more on every side for smoothing.
+        local across=$((x1 - FX)) along_end=$((y2 - FY)) view_end=$FH
+        if [ -n "$direction" ]; then across=$((y1 - FY)) along_end=$((x2 - FX)) view_end=$FW; fi
+        local from=$((view_end - 42 - badge)) to=$((view_end - 42)) r0
+        r0=$((along_end - to - 1)); [ $r0 -lt 0 ] && r0=0
+        badge_box="$((220 - across - 1)) $((220 - across + badge + 1)) $r0 $((along_end - from + 1))"
     fi
     write_settings "$dir/out" "$logging" "${settings[@]}"
     start_fixture "$dir" $x1 $y1 $((x2 - x1)) $((y2 - y1)) "${args[@]}" || return 1

@@ -14,6 +14,11 @@
 //       the same for a capture that scrolled right: both images are turned on
 //       their side first, so rows read columns (N counts missing columns at
 //       the right, PANEL the top rows, FRAME the first frame's columns).
+//   --capture [--sideways] --leave-out-at-end X0 X1 R0 R1 OUT TRUTH MODE ...
+//       also leaves out a box of the last frame: columns X0..X1 (rows when
+//       sideways) of the rows R0..R1 counted back from the image's end. An
+//       animation over the page is in the last frame as it was on the screen,
+//       which the truth, the page alone, cannot hold.
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,7 +90,26 @@ int compareWhole(int argc, char** argv) {
     return share < 0.005 ? 0 : 1;
 }
 
-int compareCapture(int argc, char** argv, bool sideways) {
+// A box left out of the comparison, in the images as compared (turned when sideways).
+struct LeftOut {
+    int32_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    bool holds(int32_t x, int32_t y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+};
+
+// The share of pixels in columns x0.. that differ by a luma of 9 or more,
+// counted over the pixels outside `out` only.
+double differingShare(const PixelImage& a, const PixelImage& b, int32_t x0, const LeftOut& out) {
+    uint64_t differing = 0, compared = 0;
+    for (int32_t y = 0; y < a.height; ++y)
+        for (int32_t x = x0; x < a.width; ++x) {
+            if (out.holds(x, y)) continue;
+            ++compared;
+            if (std::abs(tf::luma(a.at(x, y)) - tf::luma(b.at(x, y))) >= 9) ++differing;
+        }
+    return compared == 0 ? 1.0 : static_cast<double>(differing) / static_cast<double>(compared);
+}
+
+int compareCapture(int argc, char** argv, bool sideways, const int32_t* leaveOutAtEnd) {
     const PixelImage a = sideways ? tf::transposed(loadImage(argv[2])) : loadImage(argv[2]);
     const PixelImage b = sideways ? tf::transposed(loadImage(argv[3])) : loadImage(argv[3]);
     const std::string mode = argv[4];
@@ -102,8 +126,14 @@ int compareCapture(int argc, char** argv, bool sideways) {
         std::printf("  size %dx%d, truth %dx%d (%s %d)\n", w(a), h(a), w(b), h(b), mode.c_str(), n);
         return 1;
     }
-    const double share = tf::test::lumaDifferenceFraction(a, tf::test::cropRows(b, 0, a.height), panel, a.width);
+    LeftOut out;
+    if (leaveOutAtEnd != nullptr)
+        out = {leaveOutAtEnd[0], leaveOutAtEnd[1], a.height - leaveOutAtEnd[3], a.height - leaveOutAtEnd[2]};
+    const double share = differingShare(a, tf::test::cropRows(b, 0, a.height), panel, out);
     std::printf("  %.3f %% of pixels off against the truth %dx%d", share * 100, w(b), h(b));
+    if (leaveOutAtEnd != nullptr)
+        std::printf(" leaving out %s %d..%d of the last %d..%d", sideways ? "rows" : "columns", out.x0, out.x1,
+                    leaveOutAtEnd[2], leaveOutAtEnd[3]);
     if (panel != 0) std::printf(" beside a %d-%s panel", panel, sideways ? "row" : "column");
     std::printf("\n");
     bool ok = share < 0.005;
@@ -128,16 +158,33 @@ int compareCapture(int argc, char** argv, bool sideways) {
 
 int main(int argc, char** argv) {
     try {
-        if (argc >= 6 && std::string(argv[1]) == "--capture" && std::string(argv[2]) == "--sideways") {
-            argv[2] = argv[1];
-            return compareCapture(argc - 1, argv + 1, true);
+        if (argc >= 2 && std::string(argv[1]) == "--capture") {
+            // Options after --capture; what is left reads as "--capture OUT TRUTH MODE ...".
+            bool sideways = false;
+            int32_t box[4];
+            const int32_t* leaveOut = nullptr;
+            for (;;) {
+                if (argc >= 3 && std::string(argv[2]) == "--sideways") {
+                    sideways = true;
+                    argv[2] = argv[1], ++argv, --argc;
+                } else if (argc >= 7 && std::string(argv[2]) == "--leave-out-at-end") {
+                    for (int i = 0; i < 4; ++i) box[i] = std::atoi(argv[3 + i]);
+                    leaveOut = box;
+                    argv[6] = argv[1], argv += 5, argc -= 5;
+                } else {
+                    break;
+                }
+            }
+            if (argc >= 5) return compareCapture(argc, argv, sideways, leaveOut);
+        } else if (argc >= 3) {
+            return compareWhole(argc, argv);
         }
-        if (argc >= 5 && std::string(argv[1]) == "--capture") return compareCapture(argc, argv, false);
-        if (argc >= 3) return compareWhole(argc, argv);
     } catch (const std::exception& e) {
         std::printf("compare_truth: %s\n", e.what());
         return 1;
     }
-    std::printf("usage: compare_truth OUT TRUTH [X0 [X1]] | --capture [--sideways] OUT TRUTH MODE [N [PANEL FRAME]]\n");
+    std::printf(
+        "usage: compare_truth OUT TRUTH [X0 [X1]] | --capture [--sideways] [--leave-out-at-end X0 X1 R0 R1] OUT TRUTH "
+        "MODE [N [PANEL FRAME]]\n");
     return 1;
 }

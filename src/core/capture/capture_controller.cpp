@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/capture/animated_rows.h"
 #include "core/capture/capture_pacing.h"
 #include "core/capture/capture_rules.h"
 #include "core/capture/capture_session.h"
@@ -81,6 +82,7 @@ private:
     // The pace: how long a probe watches the area, and how many inputs it sends.
     SettleTracker tracker_{kSettleStartMs};
     StepPlanner planner_;
+    AnimatedRows animated_;  // rows the motion and still tests leave out
     Watch lastWatch_ = Watch::Watching;
     bool settleLearnt_ = false;  // a probe has watched a motion to its end
     PixelImage lastSeen_;        // the last grab of the previous probe: the picture before the inputs
@@ -287,13 +289,16 @@ void Controller::sendToTopAndSettle() {
 // of them, or empty when a finish was requested meanwhile. The first probe
 // that sees motion watches it at rest for longer, to learn the settle period.
 std::optional<PixelImage> Controller::pacedGrab() {
-    tracker_.begin(host_.clock.tickCount(), !settleLearnt_);
+    const uint64_t inputAt = host_.clock.tickCount();
+    tracker_.begin(inputAt, !settleLearnt_);
+    animated_.beginWatch(inputAt);
     PixelImage previous = lastSeen_;
     for (;;) {
         const uint64_t grabbedAt = host_.clock.tickCount();
         PixelImage grabbed = session_.grab();
+        animated_.observe(previous, grabbed, grabbedAt);
         const bool equalsPrevious = framesNearlyIdentical(previous, grabbed);
-        const bool moved = !framesNearlyIdentical(lastSeen_, grabbed);
+        const bool moved = !framesNearlyIdenticalOutside(lastSeen_, grabbed, animated_.mask());
         lastWatch_ = tracker_.feed(grabbedAt, equalsPrevious, moved);
         previous = std::move(grabbed);
         if (lastWatch_ != Watch::Watching) break;
@@ -324,6 +329,7 @@ void Controller::recordPace(int32_t inputs) {
     std::string line = "inputs=" + std::to_string(inputs) + " watchedMs=" + std::to_string(tracker_.watchedMs()) +
                        " watch=" + watchName(lastWatch_) + " settleMs=" + std::to_string(tracker_.settleMs());
     if (tracker_.lengthened()) line += " settleLengthened=1";
+    if (animated_.grew()) line += " animatedRows=" + std::to_string(animated_.count());
     session_.logLine(line);
 }
 
@@ -335,7 +341,8 @@ bool Controller::actOnVerdict(Step& step, int32_t probeNumber, int32_t inputs, P
     // The motion these inputs should make, once one input's is known.
     const int32_t expectedMotion = planner_.expectedRows(inputs) > 0 ? planner_.expectedRows(inputs) : stepMotion_;
     const ProbeVerdict v = classifyProbe(
-        {last, step.hasPending ? &step.pending : nullptr, step.pendingOverlap, expectedMotion}, candidate);
+        {last, step.hasPending ? &step.pending : nullptr, step.pendingOverlap, expectedMotion, &animated_.mask()},
+        candidate);
     stepMotion_ = v.stepMotion;
     session_.recordProbe(step.number, probeNumber, v.action, v);
     recordPace(inputs);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/capture/animated_rows.h"
 #include "core/capture/capture_log.h"
 #include "core/capture/capture_rules.h"
 #include "core/stitch/side_panels.h"
@@ -25,8 +26,10 @@ ProbeVerdict classifyProbe(const ProbeBasis& basis, const PixelImage& candidate)
     ProbeVerdict v;
     v.stepMotion = basis.stepMotion;
 
-    const bool stillVsLast = framesNearlyIdentical(last, candidate);
-    const bool stillVsPending = pending != nullptr && framesNearlyIdentical(*pending, candidate);
+    static const std::vector<uint8_t> kNoRows;
+    const std::vector<uint8_t>& animated = basis.animatedRows != nullptr ? *basis.animatedRows : kNoRows;
+    const bool stillVsLast = framesNearlyIdenticalOutside(last, candidate, animated);
+    const bool stillVsPending = pending != nullptr && framesNearlyIdenticalOutside(*pending, candidate, animated);
     // Motion of a few rows, which the matcher cannot see and the sparse still
     // test may miss, is measured against the furthest grab of this step: it is
     // real motion (a page's last notch, or a page that moves that little with

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <vector>
 
 #include "core/capture/capture_host.h"
 #include "ground/pixel_image.h"
@@ -22,6 +23,9 @@ struct ProbeBasis {
     const PixelImage* pending = nullptr;  // null while the step has none
     int32_t pendingOverlap = 0;           // the pending frame's overlap with `last`
     int32_t stepMotion = 0;               // rows one probe moved last time; 0 until measured
+    // Rows of an animation (1 per row), left out of the still tests; null or
+    // empty when there is none.
+    const std::vector<uint8_t>* animatedRows = nullptr;
 };
 
 struct ProbeVerdict {

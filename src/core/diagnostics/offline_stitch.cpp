@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/capture/animated_rows.h"
 #include "core/capture/capture_log.h"
 #include "core/capture/capture_rules.h"
 #include "core/image/png_codec.h"
@@ -301,7 +302,9 @@ size_t streamFrames(const std::vector<fs::path>& files, ScrollDirection directio
         frame = turnedDownward(std::move(frame), direction);
         doing = "stitching";
         const PixelImage& last = composer.lastFrame();
-        if (!kept.empty() && framesNearlyIdentical(last, frame) && !movedByFewRows(last, frame)) {
+        // An animation over a page that stood still is no motion either.
+        if (!kept.empty() && (framesNearlyIdentical(last, frame) || changedOnlyByAnAnimation(last, frame)) &&
+            !movedByFewRows(last, frame)) {
             ++skipped;
             continue;
         }
