@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/stitch/frame_bands.h"
+#include "core/stitch/matcher.h"
 #include "core/tuning.h"
 
 namespace tf {
@@ -58,6 +59,52 @@ bool joiningRepeatsIt(const PixelImage& prev, const PixelImage& next, int32_t x0
     return edgeRows > 0 && 2 * edgeRowsInPlace > edgeRows;
 }
 
+// Rows y and z of the band [x0, x1) look the same.
+bool sameBandRows(const PixelImage& a, int32_t y, const PixelImage& b, int32_t z, int32_t x0, int32_t x1) {
+    const uint32_t* ra = a.row(y);
+    const uint32_t* rb = b.row(z);
+    for (int32_t x = x0; x < x1; ++x)
+        if (std::abs(luma(ra[x]) - luma(rb[x])) >= 24) return false;
+    return true;
+}
+
+// Whether the band [x0, x1) repeats itself along the scroll direction with a
+// period that fits at least three times between firstRow and endRow: a column
+// of the same words at the start of every line (labels, indentation, the fixed
+// part of a timestamp).
+bool repeatsAlongTheScroll(const PixelImage& image, int32_t x0, int32_t x1, int32_t firstRow, int32_t endRow) {
+    const int32_t span = endRow - firstRow;
+    for (int32_t period = 2; period <= span / 3; ++period) {
+        bool repeats = true;
+        for (int32_t y = firstRow; y + period < endRow && repeats; ++y)
+            repeats = sameBandRows(image, y, image, y + period, x0, x1);
+        if (repeats) return true;
+    }
+    return false;
+}
+
+// Whether a band that repeats along the scroll also moved with the content
+// between the panels: moved by a multiple of its period, such a band looks
+// as if it had stayed put, yet it is content, and taken for a panel it would
+// be shown once and lost below the first frame. A fixed band that repeats
+// with another period does not follow the content and stays a panel.
+bool movesWithTheContent(const PixelImage& prev, const PixelImage& next, const SidePanels& panels, int32_t x0,
+                         int32_t x1, int32_t firstRow, int32_t endRow) {
+    const MatchResult m = matchFramesBetweenPanels(prev, next, 0, kPriorTolerance, panels);
+    if (!m.matched) return false;
+    const int32_t shift = prev.height - m.overlap;
+    if (shift <= 0 || firstRow + shift >= endRow) return false;
+    for (int32_t y = firstRow; y + shift < endRow; ++y)
+        if (!sameBandRows(prev, y + shift, next, y, x0, x1)) return false;
+    return true;
+}
+
+bool repeatsWithTheContent(const PixelImage& prev, const PixelImage& next, const SidePanels& panels, int32_t x0,
+                           int32_t x1, int32_t firstRow, int32_t endRow) {
+    return repeatsAlongTheScroll(prev, x0, x1, firstRow, endRow) &&
+           movesWithTheContent(prev, next, panels, x0, x1, firstRow, endRow);
+}
+
 }  // namespace
 
 uint32_t dominantColour(const PixelImage& image, int32_t x0, int32_t x1) {
@@ -104,8 +151,13 @@ SidePanels detectSidePanels(const PixelImage& prev, const PixelImage& next) {
     const matcher_detail::ColumnSpan span = matcher_detail::contentSpan(prev, next, p);
     const int32_t firstRow = matcher_detail::detectFixedTop(prev, next, span);
     const int32_t endRow = H - matcher_detail::detectFixedBottom(prev, next, span);
-    if (p.left > 0 && !joiningRepeatsIt(prev, next, 0, p.left, firstRow, endRow)) p.left = 0;
-    if (p.right > 0 && !joiningRepeatsIt(prev, next, W - p.right, W, firstRow, endRow)) p.right = 0;
+    const SidePanels candidates = p;
+    if (p.left > 0 && (!joiningRepeatsIt(prev, next, 0, p.left, firstRow, endRow) ||
+                       repeatsWithTheContent(prev, next, candidates, 0, p.left, firstRow, endRow)))
+        p.left = 0;
+    if (p.right > 0 && (!joiningRepeatsIt(prev, next, W - p.right, W, firstRow, endRow) ||
+                        repeatsWithTheContent(prev, next, candidates, W - p.right, W, firstRow, endRow)))
+        p.right = 0;
     if (!p.any()) return {};
 
     // The columns between the panels must have moved, or nothing scrolled at all.

@@ -107,6 +107,16 @@ TEST(SidePanels, BlankMarginsAndUnmovedFramesAreNoPanels) {
 // that looks the same all along (a border line running down the page) gives
 // the same picture either way and stays with the content, and so do columns
 // that look unchanged on average while what crosses them moves.
+// A label at the start of each 25-row line of the page, as in a text whose
+// lines all begin with the same word; `pageTop` is the frame's row on the page.
+void paintLineLabels(PixelImage& f, int32_t pageTop) {
+    for (int32_t y = 0; y < f.height; ++y)
+        for (int32_t x = 0; x < 40; ++x) {
+            const int32_t line = (pageTop + y) % 25;
+            f.at(x, y) = line >= 6 && line < 14 && x >= 8 && x < 32 && (x / 4) % 2 == 0 ? 0xFF202020u : 0xFFFFFFFFu;
+        }
+}
+
 TEST(SidePanels, AFixedBandIsAPanelWhenJoiningItWouldRepeatIt) {
     struct Case {
         const char* what;
@@ -135,6 +145,16 @@ TEST(SidePanels, AFixedBandIsAPanelWhenJoiningItWouldRepeatIt) {
                      f.at(x, y) = (pageTop + y) % 150 == 70 ? 0xFFC8C8C8u : 0xFFFFFFFFu;
          },
          false},
+        // Every line starts with the same word and the page moves by whole
+        // lines: the band looks unmoved but is content.
+        {"the same word at the start of every line",
+         [](PixelImage& f, int32_t pageTop) { paintLineLabels(f, pageTop); },
+         false},
+        // Entries repeating every 90 rows that stay put while the page moves
+        // 250 rows: no multiple of their period, so they did not move with it.
+        {"a fixed list that repeats with another period",
+         [](PixelImage& f, int32_t) { paintPanel(f, 0, 60); },
+         true},
     };
     const PixelImage page = makeDocumentPage(900, 2000, 37);
     for (const Case& c : cases) {
@@ -163,6 +183,20 @@ TEST(SidePanels, ComposedOnceWithContentExactlyAsThePage) {
                   0u)
             << log.str();
     }
+}
+
+// Scrolled by whole lines, the labels at the line starts are kept on every
+// line of the image, not shown once from the first frame.
+TEST(SidePanels, LabelsAtTheStartOfEveryLineAreComposedAsContent) {
+    PixelImage page = makeDocumentPage(900, 2000, 43);
+    paintLineLabels(page, 0);
+    std::vector<PixelImage> frames;
+    for (int32_t top : {0, 250, 500, 750}) frames.push_back(cropRows(page, top, 500));
+    std::ostringstream log;
+    const PixelImage out = composeFrames(frames, TextLog(&log));
+    ASSERT_EQ(out.height, 1250) << log.str();
+    for (int32_t y = 0; y < out.height; ++y)
+        for (int32_t x = 0; x < out.width; ++x) ASSERT_EQ(out.at(x, y), page.at(x, y)) << x << "," << y;
 }
 
 // A table of contents that becomes fixed late in the capture: only 2 of 4
