@@ -4,15 +4,14 @@
 # scroll bars, one click picks it and the capture that follows must be exact.
 #
 #   tests/e2e/pick_e2e.sh [case ...]   cases: fixture scrollbar notepad wordpad regedit
-#                                      highlight96 highlight144 (default: all but wordpad)
+#                                      highlight96 highlight144 (default: all)
 #   fixture      the scroll fixture, picked by a click; compared with its truth
 #   scrollbar    the fixture with a real vertical scroll bar: the pick leaves it out
 #   notepad      Wine's notepad, its edit control picked and captured; compared with
 #                a second notepad tall enough to show the whole text at once
 #   wordpad      the same with Wine's wordpad (a rich edit control), 3,500 rows of text;
-#                not run by default: every line begins "Line ", and as each notch
-#                scrolls whole lines those columns never change, so the stitch
-#                takes them for a fixed left panel and shows them only once
+#                every line begins "Line " and each notch scrolls whole lines, so
+#                those columns look unmoved: they must still be kept as content
 #   regedit      the same with the value list of Wine's regedit, 180 values under one key
 #   highlight96, highlight144   the highlight over the fixture at that DPI (in
 #                English, in Chinese): its border must frame the client area
@@ -26,7 +25,7 @@ build="${TF_E2E_BUILD:-$repo/build/e2e-win}"
 work="${TF_E2E_WORK:-$repo/build/e2e-pick}"
 page="$repo/tests/data/corpus/debref-ch05/truth.png"
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(fixture scrollbar notepad regedit highlight96 highlight144)
+[ ${#cases[@]} -gt 0 ] || cases=(fixture scrollbar notepad wordpad regedit highlight96 highlight144)
 export TF_E2E_SHOTS=1
 # Tall enough for a window that shows the whole text of the wordpad case.
 export TF_SCREEN="${TF_SCREEN:-1920x4000x24}"
