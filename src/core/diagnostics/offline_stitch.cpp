@@ -127,17 +127,27 @@ std::string displayPath(const fs::path& path) {
 
 namespace {
 
-// The decoded size a frame file's header declares, or 0 when it has no PNG
-// header (its reading then fails on its own).
-uint64_t declaredFrameBytes(const fs::path& file) {
+// The width and height a frame file's header declares, or 0 × 0 when it has
+// no PNG header (its reading then fails on its own).
+struct DeclaredSize {
+    uint64_t width = 0;
+    uint64_t height = 0;
+};
+DeclaredSize declaredFrameSize(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     unsigned char head[24];
     if (!in.read(reinterpret_cast<char*>(head), sizeof head) || std::string_view(reinterpret_cast<char*>(head + 12), 4) != "IHDR")
-        return 0;
+        return {};
     auto be32 = [](const unsigned char* p) {
         return uint64_t{p[0]} << 24 | uint64_t{p[1]} << 16 | uint64_t{p[2]} << 8 | uint64_t{p[3]};
     };
-    return be32(head + 16) * be32(head + 20) * 4u;
+    return {be32(head + 16), be32(head + 20)};
+}
+
+// The decoded size a frame file's header declares, or 0 without a header.
+uint64_t declaredFrameBytes(const fs::path& file) {
+    const DeclaredSize size = declaredFrameSize(file);
+    return size.width * size.height * 4u;
 }
 
 std::string mebibytes(uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
@@ -198,8 +208,6 @@ std::string ownFileRefusal(const fs::path& framesFolder, const fs::path& outputP
 
 namespace {
 
-std::string sizeOf(const PixelImage& image) { return std::to_string(image.width) + "x" + std::to_string(image.height); }
-
 // A frame that cannot be read, with its cause when the file itself says it
 // (the decoder's own message names only the step).
 PixelImage loadFrame(const fs::path& file) {
@@ -215,18 +223,38 @@ PixelImage loadFrame(const fs::path& file) {
 
 // Frames of one capture have one size: a frame of another size is never
 // cropped to fit. The likeliest such frame is an earlier stitch's output.
-void requireSizeOfFirst(const PixelImage& frame, int32_t width, int32_t height, const fs::path& file,
-                        const fs::path& firstFile) {
-    if (frame.width == width && frame.height == height) return;
+void requireSizeOfFirst(uint64_t frameWidth, uint64_t frameHeight, uint64_t width, uint64_t height,
+                        const fs::path& file, const fs::path& firstFile) {
+    if (frameWidth == width && frameHeight == height) return;
     fs::path itsLog = file;
     itsLog += ".log.txt";
     std::error_code ec;
     const std::string hint = fs::exists(itsLog, ec) ? " (it looks like an earlier output: " +
                                                           displayPath(itsLog.filename()) + " is beside it)"
                                                     : "";
-    throw std::runtime_error("the frame " + displayPath(file) + " is " + sizeOf(frame) + ", but " +
+    throw std::runtime_error("the frame " + displayPath(file) + " is " + std::to_string(frameWidth) + "x" +
+                             std::to_string(frameHeight) + ", but " +
                              displayPath(firstFile) + " is " + std::to_string(width) + "x" + std::to_string(height) + hint +
                              "; frames of one capture have one size, so nothing was stitched");
+}
+
+void requireSizeOfFirst(const PixelImage& frame, int32_t width, int32_t height, const fs::path& file,
+                        const fs::path& firstFile) {
+    requireSizeOfFirst(static_cast<uint64_t>(frame.width), static_cast<uint64_t>(frame.height),
+                       static_cast<uint64_t>(width), static_cast<uint64_t>(height), file, firstFile);
+}
+
+// The same from the headers, before any frame is decoded: a folder that holds
+// an earlier output is refused at once, not after every frame before it was
+// read and joined.
+void requireOneDeclaredSize(const std::vector<fs::path>& files) {
+    if (files.empty()) return;
+    const DeclaredSize first = declaredFrameSize(files[0]);
+    if (first.width == 0) return;
+    for (size_t i = 1; i < files.size(); ++i) {
+        const DeclaredSize size = declaredFrameSize(files[i]);
+        if (size.width != 0) requireSizeOfFirst(size.width, size.height, first.width, first.height, files[i], files[0]);
+    }
 }
 
 // The composer's "stitch failed", told with the pair it could not join and why.
@@ -359,6 +387,8 @@ int runOfflineStitch(const fs::path& framesFolder, const fs::path& outputPath, c
         for (const fs::path& f : files)
             if (isSameFile(outputPath, f)) throw std::runtime_error("the output " + displayPath(outputPath) + " is one of the frames");
         requireFramesFit(files);
+        doing = "reading the frames";
+        requireOneDeclaredSize(files);
         // The long image's rows wait beside the output, which the same folder must take anyway.
         doing = "writing the output " + displayPath(outputPath);
         const std::unique_ptr<FileRowStore> rows = rowStoreBeside(outputPath);

@@ -171,6 +171,27 @@ TEST(OfflineStitchHostile, AFrameOfAnotherSizeIsNamedAndNothingIsCropped) {
         << again.lines[0];
 }
 
+// The sizes are read from the headers before any frame is decoded: a frame of
+// another size is refused even when a frame before it could not be decoded,
+// so a folder holding an earlier output is turned away without reading (and
+// holding) the frames ahead of it.
+TEST(OfflineStitchHostile, AFrameOfAnotherSizeIsRefusedBeforeAnyFrameIsDecoded) {
+    ScratchDir dir;
+    writeDownFrames(dir / "frames");
+    // 0001.png keeps its header (same size) but loses its pixel data.
+    const fs::path damaged = dir / "frames" / "0001.png";
+    fs::resize_file(damaged, 60);
+    savePng(test::cropRows(test::makeDocumentPage(500, 2000, 51), 450, 300), dir / "frames" / "0003.png");
+    Told told;
+    EXPECT_EQ(runOfflineStitch(dir / "frames", dir / "out.png", told.sink()), 1);
+    ASSERT_EQ(told.lines.size(), 1u);
+    EXPECT_NE(told.lines[0].find("failed while reading the frames: the frame " +
+                                 displayPath(dir / "frames" / "0003.png") + " is 500x300"),
+              std::string::npos)
+        << told.lines[0];
+    EXPECT_FALSE(fs::exists(dir / "out.png"));
+}
+
 TEST(OfflineStitchHostile, APairThatDoesNotJoinIsNamedWithTheLogToLookIn) {
     ScratchDir dir;
     writeDownFrames(dir / "frames");
