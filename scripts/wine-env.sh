@@ -11,6 +11,13 @@ export WINEPREFIX="$TF_WINE_ROOT"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
+# Builds started after this (a tier, an end-to-end script) keep the user's
+# compiler cache: without this, ccache would follow HOME into the prefix's home
+# and start empty in every fresh checkout.
+if [ -z "${CCACHE_DIR:-}" ]; then
+    if [ -d "$HOME/.ccache" ]; then export CCACHE_DIR="$HOME/.ccache"
+    else export CCACHE_DIR="${XDG_CACHE_HOME:-$HOME/.cache}/ccache"; fi
+fi
 # The prefix's Desktop is a link to $HOME: keep saved images out of the real home.
 export HOME="${WINEPREFIX%/}.home"
 TF_WINE=/usr/lib/wine/wine64

@@ -260,8 +260,27 @@ notepad_case() {  # dir
     pick_and_compare notepad "$dir" "$small" "$tall" 250 200 edit
 }
 
-# Wordpad keeps no window place we can set beforehand: its windows are moved
-# and sized once they are up (there is no window manager to object).
+# Wordpad and regedit keep no window place we can set beforehand: each is
+# started twice, and its windows are moved and sized once they are up (there is
+# no window manager to object): the small one to pick and a tall one that shows
+# everything. Sets the caller's `small` and `tall` to their ids.
+start_two_windows() {  # what ids-function "x y w h" "x y w h" command...
+    local what="$1" ids="$2" small_at="$3" tall_at="$4" x y w h
+    shift 4
+    "$@" >/dev/null 2>&1 &
+    app_pids+=($!)
+    wait_for 30 windows_up 1 "$ids" || { echo "  $what did not start"; return 1; }
+    small=$("$ids" | head -1)
+    read -r x y w h <<<"$small_at"
+    xdotool windowmove "$small" "$x" "$y" windowsize "$small" "$w" "$h"
+    "$@" >/dev/null 2>&1 &
+    app_pids+=($!)
+    tall=$(second_window "$ids" "$small") || { echo "  second $what did not start"; return 1; }
+    read -r x y w h <<<"$tall_at"
+    xdotool windowmove "$tall" "$x" "$y" windowsize "$tall" "$w" "$h"
+    sleep 1.5
+}
+
 wordpad_ids() { xdotool search --onlyvisible --name 'wordpad-page.txt' 2>/dev/null; }
 wordpad_exe() { printf '%s' "$WINEPREFIX/drive_c/Program Files/Windows NT/Accessories/wordpad.exe"; }
 
@@ -273,17 +292,9 @@ wordpad_case() {  # dir
     for i in $(seq 1 250); do
         printf 'Line %03d  %s\r\n' "$i" "$(printf 'text%.0s ' $(seq 1 $((i * 5 % 11 + 1))))$((i * 6101 % 10000))"
     done > "$text"
-    "$TF_WINE" "$(wordpad_exe)" "$(tf_winpath "$text")" >/dev/null 2>&1 &
-    app_pids+=($!)
-    wait_for 30 windows_up 1 wordpad_ids || { echo "  wordpad did not start"; return 1; }
     local small tall
-    small=$(wordpad_ids | head -1)
-    xdotool windowmove "$small" 120 120 windowsize "$small" 640 420
-    "$TF_WINE" "$(wordpad_exe)" "$(tf_winpath "$text")" >/dev/null 2>&1 &
-    app_pids+=($!)
-    tall=$(second_window wordpad_ids "$small") || { echo "  second wordpad did not start"; return 1; }
-    xdotool windowmove "$tall" 900 60 windowsize "$tall" 640 3800
-    sleep 1.5
+    start_two_windows wordpad wordpad_ids "120 120 640 420" "900 60 640 3800" \
+        "$TF_WINE" "$(wordpad_exe)" "$(tf_winpath "$text")" || return 1
     pick_and_compare wordpad "$dir" "$small" "$tall" 250 250 edit
 }
 
@@ -303,18 +314,9 @@ regedit_case() {  # dir
         printf '"LastKey"="HKEY_CURRENT_USER\\\\Software\\\\Tallyframe E2E\\\\Values"\n'
     } > "$reg"
     "$TF_WINE" regedit "$reg" >/dev/null 2>&1
-    "$TF_WINE" regedit >/dev/null 2>&1 &
-    app_pids+=($!)
-    wait_for 30 windows_up 1 regedit_ids || { echo "  regedit did not start"; return 1; }
     local small tall
-    small=$(regedit_ids | head -1)
-    xdotool windowmove "$small" 60 120 windowsize "$small" 900 500
-    "$TF_WINE" regedit >/dev/null 2>&1 &
-    app_pids+=($!)
-    tall=$(second_window regedit_ids "$small") || { echo "  second regedit did not start"; return 1; }
     # 181 rows of 17 and the header: the list needs some 3,100 rows.
-    xdotool windowmove "$tall" 980 60 windowsize "$tall" 900 3400
-    sleep 1.5
+    start_two_windows regedit regedit_ids "60 120 900 500" "980 60 900 3400" "$TF_WINE" regedit || return 1
     # Over the rows of the value list, right of the key tree.
     pick_and_compare regedit "$dir" "$small" "$tall" 550 250 list
 }
