@@ -12,11 +12,12 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 # Builds started after this (a tier, an end-to-end script) keep the user's
-# compiler cache: without this, ccache would follow HOME into the prefix's home
-# and start empty in every fresh checkout.
-if [ -z "${CCACHE_DIR:-}" ]; then
-    if [ -d "$HOME/.ccache" ]; then export CCACHE_DIR="$HOME/.ccache"
-    else export CCACHE_DIR="${XDG_CACHE_HOME:-$HOME/.cache}/ccache"; fi
+# compiler cache, as ccache itself finds it: without this, ccache would follow
+# HOME into the prefix's home and start empty in every fresh checkout.
+if [ -z "${CCACHE_DIR:-}" ] && command -v ccache >/dev/null; then
+    tf_cache_dir="$(ccache -k cache_dir 2>/dev/null || true)"
+    if [ -n "$tf_cache_dir" ]; then export CCACHE_DIR="$tf_cache_dir"; fi
+    unset tf_cache_dir
 fi
 # The prefix's Desktop is a link to $HOME: keep saved images out of the real home.
 export HOME="${WINEPREFIX%/}.home"
